@@ -10,7 +10,7 @@ add_subdirectory(${VELMORA_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_
 function(velmora_add_test name)
   cmake_parse_arguments(T "GUI" "TIMEOUT" "" ${ARGN})
   add_executable(${name} ${T_UNPARSED_ARGUMENTS})
-  target_link_libraries(${name} PRIVATE velmora velmora_ui_resources GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE velmora velmora_ui_resources velmora_test_support GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
   if(NOT T_TIMEOUT)

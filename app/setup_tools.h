@@ -1,0 +1,44 @@
+#pragma once
+#include <windows.h>
+#include <stddef.h>
+
+// The stateless utility object of the setup program. Its operations are defined by
+// the subsystem they belong to:
+//   error reporting            app/system_error.cpp
+//   folders and shortcuts      engine/
+//   services and processes     system/
+// Every operation keeps no state and may be called from any thread.
+class CSetupTools
+{
+public:
+    // --- Error reporting --------------------------------------------------------------
+    // Shows the system's text for `code` (or "System error code [%d]") in an ownerless
+    // error box titled "Velmora Server Setup".
+    void ShowSystemError(DWORD code) const;
+    // Writes the system's text for `code` into `buffer` (bounded by `capacity`, always
+    // terminated); falls back to "System error code [%d]". Returns the characters written.
+    int FormatSystemError(DWORD code, wchar_t* buffer, size_t capacity) const;
+
+    // --- Folders and shortcuts --------------------------------------------------------
+    bool CreateDirectoryTree(const wchar_t* path) const;
+    // `groupPath` receives at most 256 characters.
+    bool GetProgramGroup(const wchar_t* groupName, wchar_t* groupPath) const;
+    bool CreateShortcut(const wchar_t* workingDir, const wchar_t* target, const wchar_t* linkPath,
+                        const wchar_t* description, const wchar_t* arguments,
+                        const wchar_t* iconFile, int iconIndex) const;
+
+    // --- Services and processes -------------------------------------------------------
+    static const DWORD kUnknownServiceState = 0xFFFFFFFF;
+    bool ServiceExists(const wchar_t* serviceName) const;
+    DWORD GetServiceState(const wchar_t* serviceName) const;
+    DWORD ControlServiceAndWait(const wchar_t* serviceName, bool stop) const;
+    bool SetServiceAutoStart(const wchar_t* serviceName) const;
+    bool RemoveService(const wchar_t* serviceName) const;
+    bool InstallService(const wchar_t* binaryPath, const wchar_t* serviceName,
+                        const wchar_t* displayName, const wchar_t* description) const;
+    void GetServiceFolder(const wchar_t* serviceName, wchar_t* folder, size_t capacity) const;
+    DWORD FindProcessByPath(const wchar_t* executablePath) const;
+};
+
+// The one instance.
+extern const CSetupTools g_setupTools;

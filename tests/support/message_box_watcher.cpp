@@ -1,0 +1,155 @@
+#include "support/message_box_watcher.h"
+
+#include <algorithm>
+
+namespace {
+
+const int kMessageTextId = 0xFFFF;
+
+BOOL CALLBACK FindChildDialog(HWND child, LPARAM found)
+{
+    wchar_t cls[32] = {};
+    GetClassNameW(child, cls, 32);
+    if (lstrcmpW(cls, L"#32770") == 0) {
+        *reinterpret_cast<bool*>(found) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK FindIcon(HWND child, LPARAM icon)
+{
+    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        wchar_t cls[32] = {};
+        GetClassNameW(child, cls, 32);
+        if (lstrcmpiW(cls, L"Static") == 0) {
+            *reinterpret_cast<HICON*>(icon) =
+                reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::wstring WindowText(HWND window)
+{
+    int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int got = GetWindowTextW(window, &text[0], length + 1);
+    text.resize(static_cast<size_t>(std::max(got, 0)));
+    return text;
+}
+
+bool IsMessageBoxWindow(HWND window)
+{
+    wchar_t cls[32] = {};
+    GetClassNameW(window, cls, 32);
+    if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(window))
+        return false;
+    HWND text = GetDlgItem(window, kMessageTextId);
+    if (!text)
+        return false;
+    bool hasPage = false;
+    EnumChildWindows(window, FindChildDialog, reinterpret_cast<LPARAM>(&hasPage));
+    return !hasPage;
+}
+
+MessageBoxWatcher::MessageBoxWatcher(Answer answer, DWORD processId)
+    : answer_(answer ? std::move(answer) : Answer(DefaultAnswer)),
+      processId_(processId ? processId : GetCurrentProcessId()),
+      stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      thread_(nullptr)
+{
+    thread_ = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
+}
+
+MessageBoxWatcher::~MessageBoxWatcher()
+{
+    SetEvent(stop_);
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    CloseHandle(stop_);
+}
+
+std::vector<SeenMessageBox> MessageBoxWatcher::Seen() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return seen_;
+}
+
+bool MessageBoxWatcher::WaitFor(size_t count, DWORD timeoutMs) const
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (seen_.size() >= count)
+                return true;
+        }
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(20);
+    }
+}
+
+int MessageBoxWatcher::DefaultAnswer(const SeenMessageBox& box)
+{
+    if (box.hasButton[IDOK])
+        return IDOK;
+    if (box.hasButton[IDCANCEL])
+        return IDCANCEL;
+    return IDNO;
+}
+
+DWORD WINAPI MessageBoxWatcher::ThreadProc(void* self)
+{
+    auto* watcher = static_cast<MessageBoxWatcher*>(self);
+    while (WaitForSingleObject(watcher->stop_, 25) == WAIT_TIMEOUT)
+        watcher->Poll();
+    return 0;
+}
+
+BOOL CALLBACK MessageBoxWatcher::VisitWindow(HWND window, LPARAM self)
+{
+    auto* watcher = reinterpret_cast<MessageBoxWatcher*>(self);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == watcher->processId_ && IsMessageBoxWindow(window))
+        watcher->Handle(window);
+    return TRUE;
+}
+
+void MessageBoxWatcher::Poll()
+{
+    EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(this));
+}
+
+void MessageBoxWatcher::Handle(HWND window)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        // A box that was answered may take a moment to go away; window handles are not
+        // reused that quickly, so one answer per handle is enough.
+        if (std::find(answered_.begin(), answered_.end(), window) != answered_.end())
+            return;
+    }
+    SeenMessageBox box;
+    box.title = WindowText(window);
+    box.text = WindowText(GetDlgItem(window, kMessageTextId));
+    box.owner = GetWindow(window, GW_OWNER);
+    EnumChildWindows(window, FindIcon, reinterpret_cast<LPARAM>(&box.icon));
+    for (int id = IDOK; id <= IDCONTINUE; ++id) {
+        HWND button = GetDlgItem(window, id);
+        box.hasButton[id] = button && IsWindowVisible(button);
+    }
+    int choice = answer_(box);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        seen_.push_back(box);
+        answered_.push_back(window);
+    }
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(choice, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, choice)));
+}
