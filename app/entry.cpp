@@ -1,6 +1,31 @@
 #include "app/entry.h"
 
-int RunSetup(HINSTANCE)
+#include <winsock2.h>
+#include <objbase.h>
+
+#include "app/environment_check.h"
+#include "app/install_settings.h"
+#include "app/load_settings.h"
+#include "wizard/install_wizard.h"
+
+namespace {
+
+const int kExitFailure = -1;
+
+} // namespace
+
+int RunSetup(HINSTANCE instance)
 {
-    return 0;
+    if (!LoadSettings())
+        return kExitFailure;
+
+    int exitCode = kExitFailure;
+    if (CheckEnvironment(instance))
+        exitCode = RunWizard(GetActiveWindow());
+
+    WSACleanup();
+    CoUninitialize();
+    // The record holds the administrator's password in plain text.
+    SecureZeroMemory(&g_settings, sizeof(g_settings));
+    return exitCode;
 }

@@ -1,8 +1,33 @@
 #include "app/required_services.h"
 
-// GAP: the service operations are being built; until then the check accepts the system
-// as it is. Replaced by the real check together with the service operations.
+#include "app/setup_tools.h"
+#include "app/startup_message.h"
+
+namespace {
+
+const UINT kMessageServiceMissing = 40;
+const UINT kMessageServiceNotStarted = 41;
+
+} // namespace
+
+bool EnsureServiceRunsAutomatically(const wchar_t* serviceName)
+{
+    if (!g_setupTools.ServiceExists(serviceName)) {
+        ShowStartupMessage(kMessageServiceMissing);
+        return false;
+    }
+    // A service that already runs is left as the administrator configured it.
+    if (g_setupTools.GetServiceState(serviceName) == SERVICE_RUNNING)
+        return true;
+    if (g_setupTools.ControlServiceAndWait(serviceName, false) != SERVICE_RUNNING ||
+        !g_setupTools.SetServiceAutoStart(serviceName)) {
+        ShowStartupMessage(kMessageServiceNotStarted);
+        return false;
+    }
+    return true;
+}
+
 bool CheckRequiredServices()
 {
-    return true;
+    return EnsureServiceRunsAutomatically(L"HTTPFilter");
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <winsvc.h>
+#include <wincrypt.h>
 
 // Small owners of system handles: each closes what it holds when it goes out of scope,
 // so every path of a function closes what it opened.
@@ -94,3 +95,50 @@ struct LocalMemoryTraits
     static void Close(Handle h) { LocalFree(h); }
 };
 using UniqueLocalMemory = ScopedHandle<LocalMemoryTraits>;
+
+// CryptoAPI: certificate stores, certificate and trust-list contexts, chains, and memory
+// from CryptMemAlloc.
+struct CertStoreTraits
+{
+    using Handle = HCERTSTORE;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { CertCloseStore(h, 0); }
+};
+using UniqueCertStore = ScopedHandle<CertStoreTraits>;
+
+struct CertContextTraits
+{
+    using Handle = PCCERT_CONTEXT;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { CertFreeCertificateContext(h); }
+};
+using UniqueCertContext = ScopedHandle<CertContextTraits>;
+
+struct CtlContextTraits
+{
+    using Handle = PCCTL_CONTEXT;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { CertFreeCTLContext(h); }
+};
+using UniqueCtlContext = ScopedHandle<CtlContextTraits>;
+
+struct CertChainTraits
+{
+    using Handle = PCCERT_CHAIN_CONTEXT;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { CertFreeCertificateChain(h); }
+};
+using UniqueCertChain = ScopedHandle<CertChainTraits>;
+
+struct CryptMemoryTraits
+{
+    using Handle = void*;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { CryptMemFree(h); }
+};
+using UniqueCryptMemory = ScopedHandle<CryptMemoryTraits>;

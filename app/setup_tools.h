@@ -16,7 +16,8 @@ public:
     // error box titled "Velmora Server Setup".
     void ShowSystemError(DWORD code) const;
     // Writes the system's text for `code` into `buffer` (bounded by `capacity`, always
-    // terminated); falls back to "System error code [%d]". Returns the characters written.
+    // terminated); falls back to "System error code [%d]" (cut to fit) when the system has
+    // no text or its text does not fit. Returns the characters written.
     int FormatSystemError(DWORD code, wchar_t* buffer, size_t capacity) const;
 
     // --- Folders and shortcuts --------------------------------------------------------

@@ -1,0 +1,63 @@
+#include "app/environment_check.h"
+
+#include <winsock2.h>
+#include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "app/environment_seams.h"
+#include "app/privileges.h"
+#include "app/required_services.h"
+#include "app/startup_message.h"
+#include "app/windows_version.h"
+
+IsUserAnAdminCall g_isUserAnAdminCall = IsUserAnAdmin;
+GetVersionExCall g_getVersionExCall = GetVersionExW;
+
+namespace {
+
+const UINT kMessageNotAdministrator = 54;
+const UINT kMessageWindowsTooOld = 55;
+const UINT kMessageNoPrivileges = 56;
+
+} // namespace
+
+bool CheckEnvironment(HINSTANCE)
+{
+    CoInitialize(nullptr);
+
+    WSADATA winsock;
+    if (WSAStartup(MAKEWORD(2, 2), &winsock) != 0) {
+        ShowStartupText(L"WSA startup failed!");
+        return false;
+    }
+    if (!g_isUserAnAdminCall()) {
+        ShowStartupMessage(kMessageNotAdministrator);
+        return false;
+    }
+
+    OSVERSIONINFOEXW version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (!g_getVersionExCall(reinterpret_cast<OSVERSIONINFOW*>(&version))) {
+        ShowStartupMessage(kMessageWindowsTooOld);
+        return false;
+    }
+    WindowsVersionVerdict verdict =
+        JudgeWindowsVersion(version.dwMajorVersion, version.dwMinorVersion, version.wServicePackMajor);
+    if (verdict == WindowsVersionVerdict::TooOld) {
+        ShowStartupMessage(kMessageWindowsTooOld);
+        return false;
+    }
+    // The service check shows its own message.
+    if (verdict == WindowsVersionVerdict::NeedsHttpService && !CheckRequiredServices())
+        return false;
+
+    if (!EnableAllPrivileges()) {
+        ShowStartupMessage(kMessageNoPrivileges);
+        return false;
+    }
+
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    return true;
+}

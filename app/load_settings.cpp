@@ -1,0 +1,120 @@
+#include "app/load_settings.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <wchar.h>
+
+#include "app/bounded_text.h"
+#include "app/default_certificate.h"
+#include "app/domain_name.h"
+#include "app/install_settings.h"
+#include "app/setup_tools.h"
+#include "datafiles/config_file.h"
+#include "datafiles/digest160.h"
+#include "lang/language.h"
+
+namespace {
+
+const size_t kServiceNameLimit = 63;
+
+// Reads `key` into `field`, keeping at most `kept` characters. A value that was cut is
+// kept cut; the result is true only for a value that was there in full.
+bool ReadKey(CConfigFile& config, const wchar_t* key, wchar_t* field, size_t kept)
+{
+    return config.Get(key, field, kept + 1);
+}
+
+bool ReadSwitch(CConfigFile& config, const wchar_t* key)
+{
+    wchar_t value[259] = {};
+    return ReadKey(config, key, value, 258) && lstrcmpiW(value, L"true") == 0;
+}
+
+// The keys of velmorasetup.cfg; `domain` receives the "domain" key when it is given.
+void ReadUnattendedKeys(CConfigFile& config, wchar_t* domain, size_t domainCapacity)
+{
+    ReadKey(config, L"service", g_settings.service_name, 62);
+    ReadKey(config, L"path", g_settings.install_dir, 258);
+    ReadKey(config, L"admin_name", g_settings.admin_name, 62);
+    ReadKey(config, L"admin_surname", g_settings.admin_surname, 62);
+    ReadKey(config, L"admin_login", g_settings.admin_login, 62);
+    ReadKey(config, L"language", g_settings.language, 126);
+    if (ReadKey(config, L"admin_password", g_settings.admin_password, 258))
+        Digest160Text(g_settings.admin_password, g_settings.admin_password_digest, kDigest160Size);
+    if (ReadSwitch(config, L"saas_mode"))
+        g_settings.saas_mode = true;
+    if (ReadSwitch(config, L"force_auto"))
+        g_settings.force_auto = true;
+    // A cut domain would name some other host: then the machine's own name is used.
+    if (!config.Get(L"domain", domain, domainCapacity))
+        domain[0] = 0;
+}
+
+// "D:\servers\mail.example" gives "mail"; a last component without a dot gives "velmora".
+void DeriveServiceName()
+{
+    if (g_settings.service_name[0] || g_settings.saas_mode)
+        return;
+    const wchar_t* dir = g_settings.install_dir;
+    const wchar_t* component = nullptr;
+    for (const wchar_t* scan = dir; *scan; ++scan)
+        if (*scan == L'\\' || *scan == L'/')
+            component = scan + 1;
+    const wchar_t* lastDot = component ? wcsrchr(component, L'.') : nullptr;
+    if (lastDot && static_cast<size_t>(lastDot - component) < kServiceNameLimit)
+        CopyTextN(g_settings.service_name, 64, component, static_cast<size_t>(lastDot - component));
+    else
+        CopyText(g_settings.service_name, L"velmora");
+}
+
+void ChooseInstallFolder()
+{
+    if (g_settings.install_dir[0])
+        return;
+    if (g_setupTools.ServiceExists(g_settings.service_name)) {
+        g_setupTools.GetServiceFolder(g_settings.service_name, g_settings.install_dir, 260);
+        return;
+    }
+    wchar_t programFiles[MAX_PATH] = {};
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles)))
+        FormatText(g_settings.install_dir, L"%s\\Velmora", programFiles);
+}
+
+} // namespace
+
+bool LoadSettingsFromFolder(const wchar_t* setupDir)
+{
+    TIME_ZONE_INFORMATION zone;
+    GetTimeZoneInformation(&zone);
+    g_settings.timezone_bias = zone.Bias;
+    // The system's locale, not the user's interface language, decides.
+    g_language.SelectLanguage(GetSystemDefaultLCID());
+    CopyText(g_settings.setup_dir, setupDir);
+
+    wchar_t domain[260] = {};
+    {
+        CConfigFile unattended;
+        wchar_t path[MAX_PATH];
+        FormatText(path, L"%s\\velmorasetup.cfg", g_settings.setup_dir);
+        if (unattended.Load(path))
+            ReadUnattendedKeys(unattended, domain, 260);
+    }
+    DeriveServiceName();
+    ChooseInstallFolder();
+
+    if (!domain[0])
+        GetDefaultDomainName(domain, 260);
+    SetDomainName(domain);
+    LoadDefaultCertificate();
+    return true;
+}
+
+bool LoadSettings()
+{
+    wchar_t path[260] = {};
+    GetModuleFileNameW(nullptr, path, 259);
+    wchar_t* lastSeparator = wcsrchr(path, L'\\');
+    if (lastSeparator)
+        *lastSeparator = 0;
+    return LoadSettingsFromFolder(path);
+}

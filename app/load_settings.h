@@ -1,0 +1,11 @@
+#pragma once
+
+// Fills g_settings at start-up: time zone, interface language, the folder of the running
+// program, velmorasetup.cfg beside it, the service name, the installation folder, the
+// domain name and the default certificate. Always returns true; nothing in it stops the
+// program.
+bool LoadSettings();
+
+// The same for a program lying in `setupDir` (no trailing backslash); LoadSettings
+// passes the running program's folder.
+bool LoadSettingsFromFolder(const wchar_t* setupDir);

@@ -1,0 +1,3 @@
+#include "app/setup_tools.h"
+
+const CSetupTools g_setupTools{};

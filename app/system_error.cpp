@@ -1,0 +1,46 @@
+#include "app/setup_tools.h"
+
+#include "app/bounded_text.h"
+#include "app/message_title.h"
+#include "app/scoped_handle.h"
+
+namespace {
+
+const DWORD kSystemLookup = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+const DWORD kNeutralLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);
+
+// FormatMessageW takes at most 64 KiB of buffer when it does not allocate.
+const size_t kMaxLookupCapacity = 0x7FFF;
+
+} // namespace
+
+int CSetupTools::FormatSystemError(DWORD code, wchar_t* buffer, size_t capacity) const
+{
+    if (!buffer || capacity == 0)
+        return 0;
+    buffer[0] = 0;
+    DWORD lookupCapacity = static_cast<DWORD>(capacity < kMaxLookupCapacity ? capacity : kMaxLookupCapacity);
+    DWORD written = FormatMessageW(kSystemLookup, nullptr, code, kNeutralLanguage, buffer,
+                                   lookupCapacity, nullptr);
+    if (written > 0 && written < lookupCapacity) {
+        buffer[written] = 0;
+        return static_cast<int>(written);
+    }
+    // No text, or one that does not fit: the code itself still tells what happened.
+    return static_cast<int>(FormatText(buffer, capacity, L"System error code [%d]", static_cast<int>(code)));
+}
+
+void CSetupTools::ShowSystemError(DWORD code) const
+{
+    wchar_t* systemText = nullptr;
+    FormatMessageW(kSystemLookup | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, code, kNeutralLanguage,
+                   reinterpret_cast<wchar_t*>(&systemText), 0, nullptr);
+    UniqueLocalMemory owner(systemText);
+    wchar_t fallback[64];
+    const wchar_t* text = systemText;
+    if (!systemText || !systemText[0]) {
+        FormatSystemError(code, fallback, 64);
+        text = fallback;
+    }
+    MessageBoxW(nullptr, text, kMessageBoxTitle, MB_OK | MB_ICONERROR);
+}

@@ -1,0 +1,3 @@
+#include "datafiles/config_file.h"
+
+CConfigFile g_serverConfig;

@@ -1,0 +1,357 @@
+#include "engine/install_sequence.h"
+
+#include <winsock2.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <sddl.h>
+#include <time.h>
+
+#include "app/bounded_text.h"
+#include "app/install_settings.h"
+#include "app/message_title.h"
+#include "app/scoped_handle.h"
+#include "app/setup_tools.h"
+#include "datafiles/config_file.h"
+#include "datafiles/start_file.h"
+#include "engine/payload_extractor.h"
+#include "engine/program_shortcuts.h"
+#include "engine/server_address.h"
+#include "lang/language.h"
+#include "server/ready_event_name.h"
+#include "system/certificate_import.h"
+#include "system/ssl_binding.h"
+#include "system/trust_list.h"
+
+namespace {
+
+const wchar_t kServiceDescription[] = L"Brindleway Velmora Server";
+const wchar_t kReadyEventSecurity[] = L"D:(A;OICI;GA;;;WD)";
+const int kServiceStopAttempts = 3;
+
+// One run of the sequence: reporting, cancel checks and the run's own messages.
+class InstallRun
+{
+public:
+    explicit InstallRun(InstallPage& page) : page_(page), wait_(page.readiness) {}
+
+    void Run();
+
+private:
+    bool Prepare();
+    bool Extract();
+    bool InstallCertificate();
+    void Configure();
+    bool CreateService();
+    bool StartService(UniqueHandle& readyEvent);
+    bool WaitUntilReady(const UniqueHandle& readyEvent);
+
+    void Post(int step, StepState state, int position) const
+    {
+        PostMessageW(page_.window, WM_INSTALL_PROGRESS, MAKEWPARAM(step, state), position);
+    }
+    void Finish(int step)
+    {
+        int rows = static_cast<int>(SendMessageW(page_.stepList, LVM_GETITEMCOUNT, 0, 0));
+        position_ = rows > 0 ? (step + 1) * 100 / rows : 100;
+        Post(step, kStepDone, position_);
+        if (step + 1 < kInstallStepCount)
+            Post(step + 1, kStepStarted, position_);
+    }
+    bool Fail(int step)
+    {
+        page_.failed = 1;
+        Post(step, kStepFailed, 100);
+        return false;
+    }
+    bool CancelRequested() const { return page_.cancel_requested != 0; }
+
+    // The run's own texts: owned by the page, warning icon; none in an unattended run.
+    void Warn(const wchar_t* text) const
+    {
+        if (!g_settings.force_auto)
+            MessageBoxW(page_.window, text, kMessageBoxTitle, MB_OK | MB_ICONWARNING);
+    }
+    void WarnString(UINT id) const
+    {
+        wchar_t text[512] = {};
+        g_language.GetString(id, text, 512);
+        Warn(text);
+    }
+    void ShowError(DWORD code) const
+    {
+        if (!g_settings.force_auto)
+            g_setupTools.ShowSystemError(code);
+    }
+
+    static bool CancelCheck(void* self) { return static_cast<InstallRun*>(self)->CancelRequested(); }
+
+    InstallPage& page_;
+    const ReadinessWait wait_;
+    int position_ = 0;
+    time_t startTime_ = 0;
+};
+
+void FormatAddress(const sockaddr_in& address, const wchar_t* format, wchar_t* text, size_t capacity)
+{
+    const BYTE* b = reinterpret_cast<const BYTE*>(&address.sin_addr);
+    FormatText(text, capacity, format, b[0], b[1], b[2], b[3]);
+}
+
+void InstallPath(const wchar_t* relative, wchar_t* path, size_t capacity)
+{
+    FormatText(path, capacity, L"%s\\%s", g_settings.install_dir, relative);
+}
+
+void InstallRun::Run()
+{
+    startTime_ = time(nullptr);
+    Post(kStepPrepare, kStepStarted, 0);
+    if (!Prepare())
+        return;
+    if (!Extract())
+        return;
+    Finish(kStepExtract);
+    if (!InstallCertificate())
+        return;
+    Finish(kStepCertificate);
+    Configure();
+    Finish(kStepConfigure);
+    if (!CreateService())
+        return;
+    Finish(kStepService);
+    UniqueHandle readyEvent;
+    if (!StartService(readyEvent))
+        return;
+    Finish(kStepStart);
+    if (!WaitUntilReady(readyEvent))
+        return;
+    Post(kStepInitialize, kStepDone, 100);
+
+    if (g_settings.force_auto) {
+        PostMessageW(page_.window, WM_INSTALL_CLOSE, 0, 0);
+    } else {
+        wchar_t done[512] = {};
+        g_language.GetString(57, done, 512);
+        SendMessageW(page_.statusLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(done));
+    }
+}
+
+bool InstallRun::Prepare()
+{
+    if (g_setupTools.ServiceExists(g_settings.service_name)) {
+        for (int i = 0; i < kServiceStopAttempts; ++i)
+            if (g_setupTools.ControlServiceAndWait(g_settings.service_name, true) == SERVICE_STOPPED)
+                break;
+    }
+    if (CancelRequested())
+        return Fail(kStepPrepare);
+
+    if (!g_settings.upgrade) {
+        wchar_t ip[32];
+        FormatAddress(g_settings.server_address, L"%u.%u.%u.%u", ip, 32);
+        g_serverConfig.Set(L"server_ip", ip);
+        if (g_settings.saas_mode)
+            g_serverConfig.Set(L"server_mode", L"saas");
+    }
+
+    if (!g_settings.saas_mode) {
+        wchar_t address[1100];
+        BuildServerAddress(address, 1100, 1024);
+        switch (CreateProgramShortcuts(g_settings.install_dir, address, CancelCheck, this)) {
+        case ProgramShortcutsResult::NoGroup:
+            WarnString(49);
+            return Fail(kStepPrepare);
+        case ProgramShortcutsResult::Cancelled:
+            return Fail(kStepPrepare);
+        case ProgramShortcutsResult::Created:
+            break;
+        }
+    }
+    if (CancelRequested())
+        return Fail(kStepPrepare);
+
+    g_settings.backup_dir[0] = 0;
+    if (g_settings.upgrade || g_settings.folder_confirmed) {
+        struct tm utc = {};
+        time_t now = startTime_;
+        gmtime_s(&utc, &now);
+        wchar_t stamp[32];
+        wcsftime(stamp, 32, L"%Y-%m-%d %H-%M-%S", &utc);
+        wchar_t backup[260];
+        FormatText(backup, 260, L"%s\\backups\\%s", g_settings.install_dir, stamp);
+        if (!g_setupTools.CreateDirectoryTree(backup)) {
+            ShowError(GetLastError());
+            return Fail(kStepPrepare);
+        }
+        CopyText(g_settings.backup_dir, backup);
+    }
+    if (CancelRequested())
+        return Fail(kStepPrepare);
+    Finish(kStepPrepare);
+    return true;
+}
+
+bool InstallRun::Extract()
+{
+    PayloadJob job;
+    job.owner = page_.window;
+    job.input = page_.buffers[0];
+    job.window = page_.buffers[1];
+    SetLastError(0);
+    if (!ExtractPayload(job, g_settings.backup_dir) || CancelRequested()) {
+        DWORD error = GetLastError();
+        if (!CancelRequested() && error != 0)
+            ShowError(error);
+        return Fail(kStepExtract);
+    }
+    if (!g_settings.upgrade && !WriteStartFile())
+        return Fail(kStepExtract);
+    return true;
+}
+
+bool InstallRun::InstallCertificate()
+{
+    if (g_settings.upgrade || g_settings.saas_mode)
+        return true;
+    wchar_t rootPath[260];
+    InstallPath(L"config\\BrindlewayRootCA.cer", rootPath, 260);
+    InstallRootCertificate(rootPath, L"Root");
+
+    DWORD error = 0;
+    if (!EnsureServerTrustList()) {
+        // The list is needed by the binding; a failure must never read as success.
+        error = GetLastError();
+        if (error == 0)
+            error = static_cast<DWORD>(CRYPT_E_NOT_FOUND);
+    }
+    if (error == 0) {
+        wchar_t address[32];
+        FormatAddress(g_settings.server_address, L"%u.%u.%u.%u", address, 32);
+        SetLastError(0);
+        if (!SetSslBinding(address, g_settings.cert_thumbprint, 20))
+            error = GetLastError();
+    }
+    if (error == 0)
+        return true;
+
+    wchar_t message[1024] = {};
+    g_language.GetString(50, message, 1024);
+    AppendText(message, L" : ");
+    wchar_t systemText[260];
+    g_setupTools.FormatSystemError(error, systemText, 260);
+    AppendText(message, systemText);
+    Warn(message);
+    return Fail(kStepCertificate);
+}
+
+void InstallRun::Configure()
+{
+    if (g_settings.upgrade)
+        return;
+    wchar_t path[260];
+    InstallPath(L"config\\velmora.cfg", path, 260);
+    DeleteFileW(path);
+    g_serverConfig.Save(path);
+}
+
+bool InstallRun::CreateService()
+{
+    if (!g_setupTools.ServiceExists(g_settings.service_name)) {
+        wchar_t commandLine[600];
+        FormatText(commandLine, 600, L"\"%s\\Velmora.exe\" /start", g_settings.install_dir);
+        wchar_t displayName[128];
+        FormatText(displayName, 128, L"Velmora Server (%s)", g_settings.service_name);
+        if (!g_setupTools.InstallService(commandLine, g_settings.service_name, displayName,
+                                         kServiceDescription))
+            return Fail(kStepService);
+    }
+    if (CancelRequested())
+        return Fail(kStepService);
+    return true;
+}
+
+bool InstallRun::StartService(UniqueHandle& readyEvent)
+{
+    wchar_t name[64];
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (ServerReadyEventName(g_settings.install_dir, name, 64)
+        && ConvertStringSecurityDescriptorToSecurityDescriptorW(kReadyEventSecurity, SDDL_REVISION_1,
+                                                                &descriptor, nullptr)) {
+        UniqueLocalMemory descriptorOwner(descriptor);
+        SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
+        readyEvent.Reset(CreateEventW(&attributes, TRUE, FALSE, name));
+        // A set event left over from an earlier run would report a server that is not ready.
+        if (readyEvent)
+            ResetEvent(readyEvent.Get());
+    }
+    if (g_setupTools.ControlServiceAndWait(g_settings.service_name, false) != SERVICE_RUNNING) {
+        WarnString(52);
+        return Fail(kStepStart);
+    }
+    return true;
+}
+
+bool InstallRun::WaitUntilReady(const UniqueHandle& readyEvent)
+{
+    if (!readyEvent)
+        return true;
+    wchar_t server[260];
+    InstallPath(L"Velmora.exe", server, 260);
+    for (int round = 0; round < wait_.rounds; ++round) {
+        if (g_setupTools.FindProcessByPath(server) == 0)
+            return Fail(kStepInitialize);
+        if (WaitForSingleObject(readyEvent.Get(), wait_.roundMs) == WAIT_OBJECT_0)
+            return true;
+    }
+    return Fail(kStepInitialize);
+}
+
+// A failed new installation leaves nothing behind: its folder and its program group go.
+void RemoveFailedInstallation(HWND owner)
+{
+    auto deleteTree = [owner](const wchar_t* folder) {
+        // The shell wants a list of names ended by an empty one.
+        wchar_t from[262] = {};
+        CopyText(from, 260, folder);
+        SHFILEOPSTRUCTW operation = {};
+        operation.hwnd = owner;
+        operation.wFunc = FO_DELETE;
+        operation.pFrom = from;
+        operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+        SHFileOperationW(&operation);
+    };
+    if (g_settings.install_dir[0])
+        deleteTree(g_settings.install_dir);
+    wchar_t group[256] = {};
+    if (g_setupTools.GetProgramGroup(kProgramGroupName, group))
+        deleteTree(group);
+}
+
+void OfferFinish(const InstallPage& page)
+{
+    HWND wizard = GetParent(page.window);
+    PostMessageW(wizard, PSM_SETWIZBUTTONS, 0, PSWIZB_FINISH);
+    EnableWindow(GetDlgItem(wizard, IDCANCEL), FALSE);
+}
+
+} // namespace
+
+void RunInstallation(InstallPage& page)
+{
+    InstallRun(page).Run();
+}
+
+DWORD WINAPI InstallThreadProc(void* param)
+{
+    InstallPage& page = *static_cast<InstallPage*>(param);
+    CoInitialize(nullptr);
+    RunInstallation(page);
+    page.finished = 1;
+    if (page.failed && !g_settings.upgrade && !g_settings.folder_confirmed)
+        RemoveFailedInstallation(page.window);
+    OfferFinish(page);
+    CoUninitialize();
+    return 0;
+}

@@ -1,0 +1,25 @@
+#pragma once
+#include <windows.h>
+
+// What the caller (the installation progress page) lends to one extraction.
+struct PayloadJob
+{
+    HWND owner = nullptr;       // owner of the "Archive file is corrupted" box
+    BYTE* input = nullptr;      // kPayloadBufferSize bytes: ciphertext, decrypted in place
+    BYTE* window = nullptr;     // kPayloadBufferSize bytes: the inflate output window
+    HMODULE module = nullptr;   // module carrying the archive; nullptr for the program itself
+};
+
+static const DWORD kPayloadBufferSize = 65536;
+
+// Unpacks the "EXT" resource 10 of `job.module` into g_settings.install_dir. During an
+// upgrade with a non-empty `backupDir`, each existing file that is replaced is moved into
+// `backupDir` under the same relative path first, and existing files whose entry is
+// marked to stay are left alone; an empty `backupDir` overwrites in place. Reports
+// failures as message boxes unless g_settings.force_auto is set; false on failure, the
+// reason in the thread's last error.
+bool ExtractPayload(const PayloadJob& job, const wchar_t* backupDir);
+
+// The same for an archive image already in memory (4-byte prefix, then the ciphertext).
+bool ExtractPayloadArchive(const PayloadJob& job, const BYTE* archive, DWORD size,
+                           const wchar_t* backupDir);

@@ -1,0 +1,20 @@
+#pragma once
+
+// The uninstaller lives in the folder it removes, and a running program's file cannot be
+// deleted. So it leaves the removal to a copy of itself in the temporary folder, which
+// waits for the original to end, deletes the folder, and has its own file deleted at the
+// next restart.
+
+// The switch with which the copy is started: uninstall.exe /finish <handle> "<folder>".
+inline constexpr wchar_t kFinishSwitch[] = L"/finish";
+
+// Copies this program to the temporary folder and starts the copy for `folder`, handing it
+// an inheritable handle of this process to wait on. The name of the copy is
+// "velmora-uninstall-<this process id>.exe".
+bool HandOffFolderRemoval(const wchar_t* folder);
+
+// The copy's work: waits for the process `processHandleText` (a handle value in decimal),
+// then deletes `folder`, which must hold uninstall.exe (so that a wrong argument deletes
+// nothing else). Shows an error box when the folder stays. Returns the exit code: 0 when
+// the folder is gone.
+int FinishFolderRemoval(const wchar_t* processHandleText, const wchar_t* folder);

@@ -1,0 +1,13 @@
+#include "server/uninstall_messages.h"
+
+#include "app/bounded_text.h"
+#include "app/setup_tools.h"
+
+void ShowUninstallError(const wchar_t* what, DWORD error)
+{
+    wchar_t reason[260];
+    g_setupTools.FormatSystemError(error, reason, 260);
+    wchar_t text[1024];
+    FormatText(text, L"%s\n\n%s", what, reason);
+    MessageBoxW(nullptr, text, kUninstallTitle, MB_OK | MB_ICONERROR);
+}

@@ -1,0 +1,15 @@
+#pragma once
+#include <windows.h>
+
+// Imports the server certificate of a PFX image (password may be null) into the local
+// machine's system store `storeName`, with its private key; always adds a new copy.
+// When `hash` and `hashLength` are given (in: capacity, out: bytes written), they receive
+// the certificate's SHA-1 hash. Returns a Win32 error code (0 on success), also left as the
+// thread's last error.
+DWORD ImportServerCertificate(const BYTE* image, DWORD size, const wchar_t* password, BYTE* hash,
+                              DWORD* hashLength, const wchar_t* storeName);
+
+// Adds the DER certificate in the file `path` to the local machine's system store
+// `storeName`, replacing an existing copy. Returns a Win32 error code (0 on success), also
+// left as the thread's last error.
+DWORD InstallRootCertificate(const wchar_t* path, const wchar_t* storeName);

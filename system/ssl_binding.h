@@ -1,0 +1,22 @@
+#pragma once
+#include <winsock2.h>
+#include <windows.h>
+
+// The HTTP.sys SSL binding of the server's address and port 443: the server certificate
+// (by its SHA-1 hash, in the machine's "MY" store) and the server's trust list.
+
+static const USHORT kSslBindingPort = 443;
+
+// Binds `addressText` (dotted decimal) on port 443 to the certificate `hash`, after removing
+// whatever binding the endpoint had. True on success; HTTP.sys's code is the last error.
+bool SetSslBinding(const wchar_t* addressText, const BYTE* hash, DWORD hashLength);
+
+// Removes the binding of `addressText` on port 443. Returns the Win32 code of the last
+// HTTP.sys call (0 when a binding was removed), also left as the last error.
+DWORD RemoveSslBinding(const wchar_t* addressText);
+
+// The endpoint for an address text: AF_INET, port 443 in network order. The text is four
+// decimal numbers separated by dots, each read like _wtoi (leading blanks and a sign allowed,
+// no digits give 0) and not range-checked; with fewer than three dots the address is
+// 255.255.255.255.
+sockaddr_in SslBindingEndpoint(const wchar_t* addressText);

@@ -1,0 +1,28 @@
+#pragma once
+#include <windows.h>
+#include <wincrypt.h>
+
+// The server's certificate trust list: the list of trusted roots for client certificates
+// that the HTTP.sys binding names by identifier and store.
+static const wchar_t kServerTrustListIdentifier[] = L"{9C30DF97-C0B3-40a2-903E-A790DFF0A87C}";
+static const wchar_t kServerTrustListStore[] = L"CA";
+static const wchar_t kServerTrustListFriendlyName[] = L"Velmora Server CTL";
+static const wchar_t kServerTrustListDescription[] =
+    L"This CTL is to be used as the list of trusted roots for Velmora Server";
+
+// Makes sure that the machine's "CA" store holds the server's trust list, creating it when
+// missing. True when the list exists afterwards; the error code is the last error.
+bool EnsureServerTrustList();
+
+// Looks for the server's list in `store`: CertFindCTLInStore by usage and identifier first;
+// when that finds nothing (Wine does not implement that search), FindServerTrustListById.
+// Returns a context the caller frees, or null.
+PCCTL_CONTEXT FindServerTrustList(HCERTSTORE store);
+
+// The first list of `store` whose identifier is the server's; null with CRYPT_E_NOT_FOUND.
+PCCTL_CONTEXT FindServerTrustListById(HCERTSTORE store);
+
+// Seam: Wine's CertFindCTLInStore never finds a list by usage.
+using CertFindCtlInStoreCall = PCCTL_CONTEXT(WINAPI*)(HCERTSTORE, DWORD, DWORD, DWORD, const void*,
+                                                      PCCTL_CONTEXT);
+extern CertFindCtlInStoreCall g_certFindCtlInStore;

@@ -1,0 +1,230 @@
+// Start-up settings from velmorasetup.cfg files beside the program, against the real
+// file system, service manager and resources of the Wine prefix.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shlobj.h>
+#include <wincrypt.h>
+#include <string>
+
+#include "app/install_settings.h"
+#include "app/load_settings.h"
+#include "app/scoped_handle.h"
+#include "support/temp_folder.h"
+#include "datafiles/digest160.h"
+
+namespace {
+
+std::wstring ProgramFilesVelmora()
+{
+    wchar_t folder[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, folder);
+    return std::wstring(folder) + L"\\Velmora";
+}
+
+std::wstring MachineDomain()
+{
+    wchar_t name[260] = {};
+    DWORD size = 260;
+    if (!GetComputerNameExW(ComputerNameDnsFullyQualified, name, &size) || !name[0])
+        return L"localhost";
+    return name;
+}
+
+// Loads the settings of a program lying in a fresh folder with `config` as its
+// velmorasetup.cfg (ANSI bytes, CR LF lines; none when null), starting from the
+// zero-filled record as the process does.
+class LoadSettingsTest : public ::testing::Test
+{
+protected:
+    void TearDown() override { g_settings = {}; }
+
+    void LoadWith(const char* config)
+    {
+        g_settings = {};
+        TempFolder folder(L"settings");
+        folder_ = folder.Path();
+        if (config) {
+            ASSERT_TRUE(WriteWholeFile(folder.File(L"velmorasetup.cfg"), config));
+        }
+        ASSERT_TRUE(LoadSettingsFromFolder(folder.Path().c_str()));
+    }
+    void LoadWith(const std::string& config) { LoadWith(config.c_str()); }
+
+    std::wstring folder_;
+};
+
+bool IsZero(const BYTE* bytes, size_t size)
+{
+    for (size_t i = 0; i < size; ++i)
+        if (bytes[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+TEST_F(LoadSettingsTest, WithoutAFileTakesTheDefaults)
+{
+    LoadWith(nullptr);
+    EXPECT_EQ(folder_, g_settings.setup_dir);
+    EXPECT_STREQ(L"velmora", g_settings.service_name);
+    EXPECT_EQ(ProgramFilesVelmora(), g_settings.install_dir);
+    EXPECT_FALSE(g_settings.saas_mode);
+    EXPECT_FALSE(g_settings.force_auto);
+    EXPECT_TRUE(IsZero(g_settings.admin_password_digest, 20));
+    TIME_ZONE_INFORMATION zone;
+    GetTimeZoneInformation(&zone);
+    EXPECT_EQ(zone.Bias, g_settings.timezone_bias);
+    EXPECT_EQ(MachineDomain(), g_settings.domain_name);
+}
+
+TEST_F(LoadSettingsTest, TakesTheKeysOfTheFileAndIgnoresUnknownOnes)
+{
+    LoadWith("; unattended\r\n"
+                "SERVICE=mailhub\r\n"
+                "path=\"D:\\Servers\\Mail Hub\"\r\n"
+                "admin_name=Ivan\r\n"
+                "admin_surname=Petrov\r\n"
+                "admin_login=ivan.petrov\r\n"
+                "language=Russian\r\n"
+                "colour=blue\r\n"
+                "force_auto=true\r\n");
+    EXPECT_STREQ(L"mailhub", g_settings.service_name);
+    EXPECT_STREQ(L"D:\\Servers\\Mail Hub", g_settings.install_dir);
+    EXPECT_STREQ(L"Ivan", g_settings.admin_name);
+    EXPECT_STREQ(L"Petrov", g_settings.admin_surname);
+    EXPECT_STREQ(L"ivan.petrov", g_settings.admin_login);
+    EXPECT_STREQ(L"Russian", g_settings.language);
+    EXPECT_TRUE(g_settings.force_auto);
+    EXPECT_FALSE(g_settings.saas_mode);
+}
+
+TEST_F(LoadSettingsTest, SwitchesAreOnOnlyForTrueInAnyCase)
+{
+    LoadWith("saas_mode=TRUE\r\nforce_auto=yes\r\ndomain=mail.example.com\r\n");
+    EXPECT_TRUE(g_settings.saas_mode);
+    EXPECT_FALSE(g_settings.force_auto);
+
+    LoadWith("saas_mode=yes\r\nforce_auto=TrUe\r\n");
+    EXPECT_FALSE(g_settings.saas_mode);
+    EXPECT_TRUE(g_settings.force_auto);
+}
+
+TEST_F(LoadSettingsTest, TheServiceNameComesFromTheFoldersLastComponent)
+{
+    struct Case
+    {
+        const char* path;
+        const wchar_t* service;
+    } cases[] = {
+        {"C:\\Servers\\mail.example", L"mail"},
+        {"C:\\Servers\\a.b.c", L"a.b"},
+        {"C:/Servers/web.site", L"web"},
+        {"C:\\Servers\\Velmora", L"velmora"},
+        {"C:\\Servers.d\\plain", L"velmora"},
+        {"nofolder.name", L"velmora"},
+        {"C:\\Servers\\", L"velmora"},
+        {"C:\\Servers\\.hidden", L""},
+        // 63 characters before the dot are too many for a service name.
+        {"C:\\x\\123456789012345678901234567890123456789012345678901234567890123.d", L"velmora"},
+        {"C:\\x\\12345678901234567890123456789012345678901234567890123456789012.d",
+         L"12345678901234567890123456789012345678901234567890123456789012"},
+    };
+    for (const Case& c : cases) {
+        LoadWith(std::string("path=") + c.path + "\r\n");
+        EXPECT_STREQ(c.service, g_settings.service_name) << c.path;
+    }
+}
+
+TEST_F(LoadSettingsTest, HostedModeNamesFolderAndServiceAfterTheDomain)
+{
+    LoadWith("saas_mode=true\r\npath=C:\\Hosted\r\ndomain=mail.example.com\r\n");
+    EXPECT_STREQ(L"C:\\Hosted\\mail.example.com", g_settings.install_dir);
+    EXPECT_STREQ(L"mail.example.com", g_settings.service_name);
+    EXPECT_STREQ(L"mail.example.com", g_settings.domain_name);
+    EXPECT_STREQ("mail.example.com", g_settings.domain_name_ansi);
+}
+
+TEST_F(LoadSettingsTest, HostedModeKeepsAGivenServiceNameAndCutsLongDomains)
+{
+    LoadWith("saas_mode=true\r\nservice=hosting\r\ndomain=mail.example.com\r\n");
+    EXPECT_STREQ(L"hosting", g_settings.service_name);
+    EXPECT_EQ(ProgramFilesVelmora() + L"\\mail.example.com", g_settings.install_dir);
+
+    std::string longDomain(70, 'd');
+    LoadWith("saas_mode=true\r\ndomain=" + longDomain + ".example\r\n");
+    EXPECT_EQ(std::wstring(63, L'd'), g_settings.service_name);
+}
+
+TEST_F(LoadSettingsTest, TheDomainNameHasItsAnsiForm)
+{
+    // ANSI code page 1252 under the test's locale.
+    LoadWith("domain=m\xfcnchen.example\r\n");
+    EXPECT_STREQ(L"m\u00fcnchen.example", g_settings.domain_name);
+    EXPECT_STREQ("m\xfcnchen.example", g_settings.domain_name_ansi);
+}
+
+TEST_F(LoadSettingsTest, TheAdminPasswordSetsItsDigest)
+{
+    LoadWith("admin_password=\"pass word;1\"\r\n");
+    EXPECT_STREQ(L"pass word;1", g_settings.admin_password);
+    BYTE expected[20];
+    ASSERT_TRUE(Digest160Text(L"pass word;1", expected, 20));
+    EXPECT_EQ(0, memcmp(expected, g_settings.admin_password_digest, 20));
+    EXPECT_FALSE(IsZero(g_settings.admin_password_digest, 20));
+}
+
+TEST_F(LoadSettingsTest, OverlongValuesAreCutAndAnOverlongPasswordGetsNoDigest)
+{
+    LoadWith("service=" + std::string(70, 's') + "\r\n" +
+                "admin_login=" + std::string(63, 'l') + "\r\n" +
+                "language=" + std::string(200, 'g') + "\r\n" +
+                "admin_password=" + std::string(259, 'p') + "\r\n");
+    EXPECT_EQ(std::wstring(62, L's'), g_settings.service_name);
+    EXPECT_EQ(std::wstring(62, L'l'), g_settings.admin_login);
+    EXPECT_EQ(std::wstring(126, L'g'), g_settings.language);
+    EXPECT_EQ(std::wstring(258, L'p'), g_settings.admin_password);
+    EXPECT_TRUE(IsZero(g_settings.admin_password_digest, 20));
+}
+
+TEST_F(LoadSettingsTest, AnInstalledServiceGivesItsFolder)
+{
+    wchar_t serviceName[64];
+    wsprintfW(serviceName, L"VelmoraSettingsTest%lu", GetCurrentProcessId());
+    UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    ASSERT_TRUE(manager.IsValid());
+    UniqueServiceHandle service(CreateServiceW(
+        manager.Get(), serviceName, serviceName, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+        SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, L"\"C:\\Mail Server\\Velmora.exe\" /start", nullptr,
+        nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(service.IsValid());
+    struct Removal
+    {
+        SC_HANDLE service;
+        ~Removal() { DeleteService(service); }
+    } removal{service.Get()};
+
+    char line[128];
+    wsprintfA(line, "service=%ls\r\n", serviceName);
+    LoadWith(line);
+    EXPECT_STREQ(L"C:\\Mail Server", g_settings.install_dir);
+}
+
+TEST_F(LoadSettingsTest, TheDefaultCertificateIsTheEmbeddedPfx)
+{
+    LoadWith(nullptr);
+    ASSERT_NE(nullptr, g_settings.default_certificate);
+    CRYPT_DATA_BLOB blob = {g_settings.default_certificate_size, const_cast<BYTE*>(g_settings.default_certificate)};
+    EXPECT_TRUE(PFXIsPFXBlob(&blob));
+}
+
+TEST(LoadSettings, TakesTheRunningProgramsFolder)
+{
+    g_settings = {};
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    *wcsrchr(path, L'\\') = 0;
+    EXPECT_TRUE(LoadSettings());
+    EXPECT_STREQ(path, g_settings.setup_dir);
+    g_settings = {};
+}

@@ -1,0 +1,140 @@
+#include "certificates/certificate_fixtures.h"
+
+#include <stdio.h>
+
+std::wstring CertificateFilePath(const wchar_t* name)
+{
+    return std::wstring(VELMORA_CERTIFICATES_DIR) + L"/" + name;
+}
+
+std::vector<BYTE> ReadCertificateFile(const wchar_t* name)
+{
+    std::vector<BYTE> bytes;
+    FILE* file = _wfopen(CertificateFilePath(name).c_str(), L"rb");
+    if (file == nullptr)
+        return bytes;
+    BYTE chunk[4096];
+    size_t read;
+    while ((read = fread(chunk, 1, sizeof(chunk), file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + read);
+    fclose(file);
+    return bytes;
+}
+
+std::vector<BYTE> CertificateHash(PCCERT_CONTEXT certificate)
+{
+    std::vector<BYTE> hash(20);
+    DWORD size = 20;
+    if (!CryptHashCertificate(0, CALG_SHA1, 0, certificate->pbCertEncoded, certificate->cbCertEncoded,
+                              hash.data(), &size))
+        hash.clear();
+    return hash;
+}
+
+namespace {
+
+HCERTSTORE OpenStore(const wchar_t* storeName)
+{
+    return CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, storeName);
+}
+
+void DeleteKeyContainer(PCCERT_CONTEXT certificate)
+{
+    DWORD size = 0;
+    if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size))
+        return;
+    std::vector<BYTE> buffer(size);
+    if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, buffer.data(), &size))
+        return;
+    const auto* info = reinterpret_cast<const CRYPT_KEY_PROV_INFO*>(buffer.data());
+    HCRYPTPROV provider = 0;
+    CryptAcquireContextW(&provider, info->pwszContainerName, info->pwszProvName, info->dwProvType,
+                         (info->dwFlags & CRYPT_MACHINE_KEYSET) | CRYPT_DELETEKEYSET);
+}
+
+}  // namespace
+
+int CountInMachineStore(const wchar_t* storeName, const std::vector<BYTE>& hash)
+{
+    HCERTSTORE store = OpenStore(storeName);
+    if (store == nullptr)
+        return -1;
+    CRYPT_HASH_BLOB blob = {static_cast<DWORD>(hash.size()), const_cast<BYTE*>(hash.data())};
+    int count = 0;
+    PCCERT_CONTEXT found = nullptr;
+    while ((found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH, &blob, found)))
+        ++count;
+    CertCloseStore(store, 0);
+    return count;
+}
+
+int CountAllInMachineStore(const wchar_t* storeName)
+{
+    HCERTSTORE store = OpenStore(storeName);
+    if (store == nullptr)
+        return -1;
+    int count = 0;
+    PCCERT_CONTEXT found = nullptr;
+    while ((found = CertEnumCertificatesInStore(store, found)))
+        ++count;
+    CertCloseStore(store, 0);
+    return count;
+}
+
+void RemoveFromMachineStore(const wchar_t* storeName, const std::vector<BYTE>& hash)
+{
+    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, storeName);
+    if (store == nullptr)
+        return;
+    CRYPT_HASH_BLOB blob = {static_cast<DWORD>(hash.size()), const_cast<BYTE*>(hash.data())};
+    PCCERT_CONTEXT found;
+    while ((found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH, &blob, nullptr))) {
+        DeleteKeyContainer(found);
+        CertDeleteCertificateFromStore(found);  // also frees the context
+    }
+    CertCloseStore(store, 0);
+}
+
+PCCERT_CONTEXT LoadRootCertificate()
+{
+    std::vector<BYTE> der = ReadCertificateFile(L"BrindlewayRootCA.cer");
+    return CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
+}
+
+bool PfxImportTakesImagesWithoutKey()
+{
+    ImportedImage image(L"test_no_key.pfx");
+    return image.Store() != nullptr;
+}
+
+ImportedImage::ImportedImage(const wchar_t* fileName, const wchar_t* password)
+    : bytes_(ReadCertificateFile(fileName)), store_(nullptr)
+{
+    CRYPT_DATA_BLOB blob = {static_cast<DWORD>(bytes_.size()), bytes_.data()};
+    store_ = PFXImportCertStore(&blob, password, CRYPT_MACHINE_KEYSET);
+}
+
+ImportedImage::~ImportedImage()
+{
+    if (store_ != nullptr)
+        CertCloseStore(store_, 0);
+}
+
+PCCERT_CONTEXT ImportedImage::WithCommonName(const wchar_t* commonName) const
+{
+    PCCERT_CONTEXT certificate = nullptr;
+    while ((certificate = CertEnumCertificatesInStore(store_, certificate)) != nullptr) {
+        if (CommonName(certificate) == commonName) {
+            CertFreeCertificateContext(certificate);  // the store keeps it
+            return certificate;
+        }
+    }
+    return nullptr;
+}
+
+std::wstring CommonName(PCCERT_CONTEXT certificate)
+{
+    wchar_t name[256] = {};
+    CertGetNameStringW(certificate, CERT_NAME_ATTR_TYPE, 0, const_cast<char*>(szOID_COMMON_NAME), name, 256);
+    return name;
+}

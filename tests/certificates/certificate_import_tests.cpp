@@ -1,0 +1,151 @@
+// Importing the server certificate into the machine's "MY" store through Wine's CryptoAPI.
+#include <gtest/gtest.h>
+#include "certificates/certificate_fixtures.h"
+#include "system/certificate_import.h"
+#include "system/certificate_search.h"
+
+namespace {
+
+// Imports into "MY" and removes every copy of what it added when the test ends.
+class ServerCertificateImport : public ::testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        for (const auto& hash : added_)
+            RemoveFromMachineStore(L"MY", hash);
+    }
+
+    // The hash of the certificate named `commonName` in the image `file`.
+    std::vector<BYTE> HashOf(const wchar_t* file, const wchar_t* commonName, const wchar_t* password = L"")
+    {
+        ImportedImage image(file, password);
+        PCCERT_CONTEXT certificate = image.WithCommonName(commonName);
+        EXPECT_NE(nullptr, certificate) << file;
+        std::vector<BYTE> hash = certificate ? CertificateHash(certificate) : std::vector<BYTE>();
+        RemoveFromMachineStore(L"MY", hash);  // left by an interrupted run
+        added_.push_back(hash);
+        return hash;
+    }
+
+    DWORD Import(const wchar_t* file, const wchar_t* password, BYTE* hash, DWORD* hashLength)
+    {
+        std::vector<BYTE> image = ReadCertificateFile(file);
+        EXPECT_FALSE(image.empty()) << file;
+        return ImportServerCertificate(image.data(), static_cast<DWORD>(image.size()), password, hash,
+                                       hashLength, L"MY");
+    }
+
+    std::vector<std::vector<BYTE>> added_;
+};
+
+}  // namespace
+
+TEST_F(ServerCertificateImport, SameImageTwiceIsAddedBothTimesWithTheSameHash)
+{
+    std::vector<BYTE> expected = HashOf(L"default_server.pfx", L"localhost");
+    ASSERT_EQ(0, CountInMachineStore(L"MY", expected));
+
+    BYTE first[20] = {}, second[20] = {};
+    DWORD firstLength = sizeof(first), secondLength = sizeof(second);
+    ASSERT_EQ(0u, Import(L"default_server.pfx", L"", first, &firstLength));
+    EXPECT_EQ(0u, GetLastError());
+    ASSERT_EQ(0u, Import(L"default_server.pfx", L"", second, &secondLength));
+    EXPECT_EQ(20u, firstLength);
+    EXPECT_EQ(20u, secondLength);
+    EXPECT_EQ(expected, std::vector<BYTE>(first, first + 20));
+    EXPECT_EQ(expected, std::vector<BYTE>(second, second + 20));
+    // Each import adds a copy; the machine's registry store keeps certificates by their
+    // hash, so reopened it may show the two copies as one.
+    EXPECT_GE(CountInMachineStore(L"MY", expected), 1);
+}
+
+TEST_F(ServerCertificateImport, OnlyTheServerCertificateGoesIntoTheStoreWithItsKey)
+{
+    std::vector<BYTE> server = HashOf(L"test_two_units.pfx", L"two-units.test");
+    PCCERT_CONTEXT rootCertificate = LoadRootCertificate();
+    ASSERT_NE(nullptr, rootCertificate);
+    std::vector<BYTE> root = CertificateHash(rootCertificate);
+    CertFreeCertificateContext(rootCertificate);
+    int before = CountAllInMachineStore(L"MY");
+
+    ASSERT_EQ(0u, Import(L"test_two_units.pfx", L"", nullptr, nullptr));
+    EXPECT_EQ(before + 1, CountAllInMachineStore(L"MY"));
+    EXPECT_EQ(1, CountInMachineStore(L"MY", server));
+    EXPECT_EQ(0, CountInMachineStore(L"MY", root));  // the image carries the root too
+
+    // The copy in the store names its private key.
+    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"MY");
+    ASSERT_NE(nullptr, store);
+    CRYPT_HASH_BLOB blob = {20, server.data()};
+    PCCERT_CONTEXT copy = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH, &blob, nullptr);
+    ASSERT_NE(nullptr, copy);
+    DWORD size = 0;
+    EXPECT_TRUE(CertGetCertificateContextProperty(copy, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size));
+    EXPECT_NE(0u, size);
+    CertFreeCertificateContext(copy);
+    CertCloseStore(store, 0);
+}
+
+TEST_F(ServerCertificateImport, PasswordIsNeededAndAWrongOneChangesNothing)
+{
+    std::vector<BYTE> expected = HashOf(L"test_password.pfx", L"password.test", kPasswordOfTestPfx);
+    int before = CountAllInMachineStore(L"MY");
+    BYTE hash[20] = {};
+    DWORD length = sizeof(hash);
+    DWORD code = Import(L"test_password.pfx", L"wrong", hash, &length);
+    EXPECT_NE(0u, code);
+    EXPECT_EQ(code, GetLastError());
+    EXPECT_EQ(20u, length);
+    EXPECT_EQ(before, CountAllInMachineStore(L"MY"));
+
+    ASSERT_EQ(0u, Import(L"test_password.pfx", kPasswordOfTestPfx, hash, &length));
+    EXPECT_EQ(expected, std::vector<BYTE>(hash, hash + 20));
+}
+
+TEST_F(ServerCertificateImport, ImageWithoutServerUsageIsNotFound)
+{
+    int before = CountAllInMachineStore(L"MY");
+    BYTE hash[20] = {};
+    DWORD length = sizeof(hash);
+    SetLastError(0);
+    EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), Import(L"test_client_only.pfx", L"", hash, &length));
+    EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), GetLastError());
+    EXPECT_EQ(20u, length);
+    EXPECT_EQ(before, CountAllInMachineStore(L"MY"));
+}
+
+TEST_F(ServerCertificateImport, ImageWithoutPrivateKeyIsAnError)
+{
+    int before = CountAllInMachineStore(L"MY");
+    BYTE hash[20] = {};
+    DWORD length = sizeof(hash);
+    SetLastError(0);
+    DWORD code = Import(L"test_no_key.pfx", L"", hash, &length);
+    EXPECT_EQ(code, GetLastError());
+    // Windows opens the image and finds no server certificate; Wine's import refuses it.
+    if (PfxImportTakesImagesWithoutKey())
+        EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), code);
+    else
+        EXPECT_NE(0u, code);
+    EXPECT_EQ(20u, length);
+    EXPECT_EQ(before, CountAllInMachineStore(L"MY"));
+}
+
+TEST_F(ServerCertificateImport, HashBufferTooSmallIsReported)
+{
+    HashOf(L"default_server.pfx", L"localhost");
+    BYTE hash[10] = {};
+    DWORD length = sizeof(hash);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_MORE_DATA), Import(L"default_server.pfx", L"", hash, &length));
+}
+
+TEST_F(ServerCertificateImport, MissingArgumentsAreInvalid)
+{
+    std::vector<BYTE> image = ReadCertificateFile(L"default_server.pfx");
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER),
+              ImportServerCertificate(nullptr, 10, L"", nullptr, nullptr, L"MY"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER),
+              ImportServerCertificate(image.data(), static_cast<DWORD>(image.size()), L"", nullptr, nullptr, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+}

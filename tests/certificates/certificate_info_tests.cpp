@@ -1,0 +1,130 @@
+// Reading whose certificate a PFX image holds, through Wine's real PFX import.
+#include <gtest/gtest.h>
+#include "certificates/certificate_fixtures.h"
+#include "app/default_certificate.h"
+#include "app/install_settings.h"
+#include "system/certificate_info.h"
+
+#include <string.h>
+
+namespace {
+
+DWORD Read(const wchar_t* file, const wchar_t* password, CertificateInfo* info)
+{
+    std::vector<BYTE> image = ReadCertificateFile(file);
+    EXPECT_FALSE(image.empty()) << file;
+    return ReadCertificateInfo(image.data(), static_cast<DWORD>(image.size()), password, info);
+}
+
+bool IsCleared(const CertificateInfo& info)
+{
+    static const CertificateInfo cleared = {};
+    return memcmp(&info, &cleared, sizeof(info)) == 0;
+}
+
+}  // namespace
+
+TEST(ReadCertificateInfo, FillsSubjectFieldsOfTheCertificateWithKey)
+{
+    // The image also holds the root CA (without a key): its name must not be read.
+    CertificateInfo info = {};
+    ASSERT_EQ(0u, Read(L"test_two_units.pfx", L"", &info));
+    EXPECT_EQ(0u, GetLastError());
+    // Which attribute fills which field is shown by the SubjectFields tests; here, that the
+    // platform's rendering of a real subject reaches them.
+    EXPECT_STREQ(L"two-units.test", info.common_name);
+    EXPECT_STREQ(L"Sales,Support", info.organizational_unit);
+    EXPECT_STREQ(L"anna@two-units.test", info.email);
+    EXPECT_STREQ(L"12 Alder Street", info.street);
+    EXPECT_STREQ(L"Brown", info.surname);
+    EXPECT_STREQ(L"test", info.domain_component);
+    // Valid from a day before it was made until twenty years after.
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    EXPECT_LE(info.valid_from.wYear, now.wYear);
+    EXPECT_EQ(info.valid_from.wYear + 20, info.valid_to.wYear);
+    EXPECT_NE(0, info.valid_to.wMonth);
+}
+
+TEST(ReadCertificateInfo, WithoutEmailOrSurnameThoseFieldsStayEmpty)
+{
+    CertificateInfo info = {};
+    ASSERT_EQ(0u, Read(L"test_no_email.pfx", L"", &info));
+    EXPECT_STREQ(L"no-email.test", info.common_name);
+    EXPECT_STREQ(L"Boris", info.given_name);
+    EXPECT_STREQ(L"", info.email);
+    EXPECT_STREQ(L"", info.surname);
+    EXPECT_STREQ(L"", info.organizational_unit);
+}
+
+TEST(ReadCertificateInfo, DatesComeFromNotBeforeAndNotAfterInUtc)
+{
+    CertificateInfo info = {};
+    ASSERT_EQ(0u, Read(L"test_expired.pfx", L"", &info));
+    EXPECT_EQ(2020, info.valid_from.wYear);
+    EXPECT_EQ(1, info.valid_from.wMonth);
+    EXPECT_EQ(1, info.valid_from.wDay);
+    EXPECT_EQ(0, info.valid_from.wHour);
+    EXPECT_EQ(2021, info.valid_to.wYear);
+    EXPECT_EQ(1, info.valid_to.wMonth);
+    EXPECT_EQ(1, info.valid_to.wDay);
+    EXPECT_EQ(0, info.valid_to.wHour + info.valid_to.wMinute + info.valid_to.wSecond);
+}
+
+TEST(ReadCertificateInfo, ImageWithoutPrivateKeyIsSuccessWithRecordUntouched)
+{
+    if (!PfxImportTakesImagesWithoutKey())
+        GTEST_SKIP() << "this platform's PFX import refuses images without a private key";
+    CertificateInfo info = {};
+    EXPECT_EQ(0u, Read(L"test_no_key.pfx", L"", &info));
+    EXPECT_EQ(0u, GetLastError());
+    EXPECT_TRUE(IsCleared(info));
+}
+
+TEST(ReadCertificateInfo, PasswordOpensTheImageAndAWrongOneFails)
+{
+    CertificateInfo info = {};
+    ASSERT_EQ(0u, Read(L"test_password.pfx", kPasswordOfTestPfx, &info));
+    EXPECT_STREQ(L"password.test", info.common_name);
+
+    CertificateInfo wrong = {};
+    DWORD code = Read(L"test_password.pfx", L"wrong", &wrong);
+    EXPECT_NE(0u, code);
+    EXPECT_EQ(code, GetLastError());
+    EXPECT_TRUE(IsCleared(wrong));
+
+    EXPECT_NE(0u, Read(L"test_password.pfx", nullptr, &wrong));
+    EXPECT_TRUE(IsCleared(wrong));
+}
+
+TEST(ReadCertificateInfo, BadInputGivesNonZeroCodes)
+{
+    CertificateInfo info = {};
+    const BYTE garbage[] = {0x30, 0x03, 0x02, 0x01, 0x05, 0x00, 0x11};
+    DWORD code = ReadCertificateInfo(garbage, sizeof(garbage), L"", &info);
+    EXPECT_NE(0u, code);
+    EXPECT_EQ(code, GetLastError());
+    EXPECT_TRUE(IsCleared(info));
+
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), ReadCertificateInfo(nullptr, 10, L"", &info));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), ReadCertificateInfo(garbage, sizeof(garbage), L"", nullptr));
+}
+
+TEST(DefaultCertificate, IsEmbeddedAndNamesTheMakerForLocalhost)
+{
+    LoadDefaultCertificate();
+    const BYTE* image = g_settings.default_certificate;
+    DWORD size = g_settings.default_certificate_size;
+    ASSERT_NE(nullptr, image);
+    EXPECT_EQ(ReadCertificateFile(L"default_server.pfx"), std::vector<BYTE>(image, image + size));
+
+    CertificateInfo info = {};
+    ASSERT_EQ(0u, ReadCertificateInfo(image, size, L"", &info));
+    EXPECT_STREQ(L"localhost", info.common_name);
+    EXPECT_STREQ(L"Brindleway Software Corp.", info.organization);
+
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    EXPECT_GT(info.valid_to.wYear, now.wYear + 10);
+}

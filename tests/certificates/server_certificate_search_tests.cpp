@@ -1,0 +1,153 @@
+// Finding the server certificate of an imported image: the chain search first, our own
+// search by key and usage when that finds nothing.
+#include <gtest/gtest.h>
+#include "certificates/certificate_fixtures.h"
+#include "system/certificate_search.h"
+
+#include <string>
+
+TEST(ServerCertificateByUsage, TakesTheCertificateWithKeyAndServerUsage)
+{
+    ImportedImage image(L"test_two_units.pfx");
+    ASSERT_NE(nullptr, image.Store());
+    PCCERT_CONTEXT found = FindServerCertificateByUsage(image.Store());
+    ASSERT_NE(nullptr, found);
+    EXPECT_EQ(L"two-units.test", CommonName(found));
+    CertFreeCertificateContext(found);
+}
+
+TEST(ServerCertificateByUsage, FindsNothingWithoutServerUsage)
+{
+    ImportedImage image(L"test_client_only.pfx");
+    ASSERT_NE(nullptr, image.Store());
+    SetLastError(0);
+    EXPECT_EQ(nullptr, FindServerCertificateByUsage(image.Store()));
+    EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), GetLastError());
+}
+
+TEST(ServerCertificateByUsage, FindsNothingWithoutPrivateKey)
+{
+    // The root CA has neither key nor usage restriction: only the missing key rules it out.
+    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
+    PCCERT_CONTEXT root = LoadRootCertificate();
+    ASSERT_NE(nullptr, root);
+    ASSERT_TRUE(CertAddCertificateContextToStore(store, root, CERT_STORE_ADD_ALWAYS, nullptr));
+    SetLastError(0);
+    EXPECT_EQ(nullptr, FindServerCertificateByUsage(store));
+    EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), GetLastError());
+    CertFreeCertificateContext(root);
+    CertCloseStore(store, 0);
+}
+
+TEST(ServerCertificateByUsage, UsageWithoutRestrictionAllowsServerAuthentication)
+{
+    PCCERT_CONTEXT root = LoadRootCertificate();  // no usage extension
+    ASSERT_NE(nullptr, root);
+    EXPECT_TRUE(AllowsServerAuthentication(root));
+    CertFreeCertificateContext(root);
+
+    ImportedImage client(L"test_client_only.pfx");
+    PCCERT_CONTEXT clientOnly = client.WithCommonName(L"client-only.test");
+    ASSERT_NE(nullptr, clientOnly);
+    EXPECT_FALSE(AllowsServerAuthentication(clientOnly));
+}
+
+namespace {
+
+// Records what the chain search was asked and answers with nothing, or with a real chain
+// for the test root CA when `answerCommonName` names it.
+struct ChainSearchRecord
+{
+    int calls = 0;
+    HCERTSTORE store = nullptr;
+    DWORD encoding = 0, flags = 0, type = 0;
+    CERT_CHAIN_FIND_BY_ISSUER_PARA para = {};
+    std::string usage;
+    const void* previous = nullptr;
+    const wchar_t* answerCommonName = nullptr;
+};
+ChainSearchRecord g_chainSearch;
+
+PCCERT_CHAIN_CONTEXT WINAPI RecordingFindChain(HCERTSTORE store, DWORD encoding, DWORD flags, DWORD type,
+                                               const void* para, PCCERT_CHAIN_CONTEXT previous)
+{
+    ChainSearchRecord& r = g_chainSearch;
+    ++r.calls;
+    r.store = store;
+    r.encoding = encoding;
+    r.flags = flags;
+    r.type = type;
+    r.para = *static_cast<const CERT_CHAIN_FIND_BY_ISSUER_PARA*>(para);
+    r.usage = r.para.pszUsageIdentifier ? r.para.pszUsageIdentifier : "";
+    r.previous = previous;
+    if (r.answerCommonName == nullptr) {
+        SetLastError(static_cast<DWORD>(CRYPT_E_NOT_FOUND));
+        return nullptr;
+    }
+    PCCERT_CONTEXT certificate = LoadRootCertificate();
+    if (certificate == nullptr || CommonName(certificate) != r.answerCommonName)
+        return nullptr;
+    CERT_CHAIN_PARA chainPara = {};
+    chainPara.cbSize = sizeof(chainPara);
+    PCCERT_CHAIN_CONTEXT chain = nullptr;
+    CertGetCertificateChain(nullptr, certificate, nullptr, store, &chainPara, 0, nullptr, &chain);
+    CertFreeCertificateContext(certificate);
+    return chain;
+}
+
+class ChainSearchSeam : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        g_chainSearch = ChainSearchRecord();
+        g_certFindChainInStore = RecordingFindChain;
+    }
+    void TearDown() override { g_certFindChainInStore = CertFindChainInStore; }
+};
+
+}  // namespace
+
+TEST_F(ChainSearchSeam, AsksForServerAuthenticationChainsByIssuer)
+{
+    ImportedImage image(L"test_two_units.pfx");
+    PCCERT_CONTEXT found = FindServerCertificate(image.Store());
+    ASSERT_EQ(1, g_chainSearch.calls);
+    EXPECT_EQ(image.Store(), g_chainSearch.store);
+    EXPECT_EQ(0x10001u, g_chainSearch.encoding);
+    EXPECT_EQ(0u, g_chainSearch.flags);
+    EXPECT_EQ(static_cast<DWORD>(CERT_CHAIN_FIND_BY_ISSUER), g_chainSearch.type);
+    EXPECT_EQ(sizeof(CERT_CHAIN_FIND_BY_ISSUER_PARA), g_chainSearch.para.cbSize);
+    EXPECT_EQ(sizeof(void*) == 4 ? 32u : 56u, g_chainSearch.para.cbSize);
+    EXPECT_EQ("1.3.6.1.5.5.7.3.1", g_chainSearch.usage);
+    EXPECT_EQ(0u, g_chainSearch.para.dwKeySpec);
+    EXPECT_EQ(0u, g_chainSearch.para.dwAcquirePrivateKeyFlags);
+    EXPECT_EQ(0u, g_chainSearch.para.cIssuer);
+    EXPECT_EQ(nullptr, g_chainSearch.para.rgIssuer);
+    EXPECT_EQ(nullptr, g_chainSearch.para.pfnFindCallback);
+    EXPECT_EQ(nullptr, g_chainSearch.para.pvFindArg);
+    EXPECT_EQ(nullptr, g_chainSearch.previous);
+    // Nothing from the chain search: our own search answers.
+    ASSERT_NE(nullptr, found);
+    EXPECT_EQ(L"two-units.test", CommonName(found));
+    CertFreeCertificateContext(found);
+}
+
+TEST_F(ChainSearchSeam, ChainFoundIsTakenAsItIs)
+{
+    // The root is not even in the image, so only the chain can have named it.
+    g_chainSearch.answerCommonName = L"Brindleway Root CA";
+    ImportedImage image(L"test_two_units.pfx");
+    PCCERT_CONTEXT found = FindServerCertificate(image.Store());
+    ASSERT_NE(nullptr, found);
+    EXPECT_EQ(L"Brindleway Root CA", CommonName(found));
+    CertFreeCertificateContext(found);
+}
+
+TEST_F(ChainSearchSeam, NothingAnywhereGivesNotFound)
+{
+    ImportedImage image(L"test_client_only.pfx");
+    SetLastError(0);
+    EXPECT_EQ(nullptr, FindServerCertificate(image.Store()));
+    EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), GetLastError());
+}

@@ -1,0 +1,261 @@
+// The server's trust list in the machine's "CA" store.
+#include <gtest/gtest.h>
+#include "system/trust_list.h"
+
+#include <string.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+HCERTSTORE OpenMachineCa()
+{
+    return CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"CA");
+}
+
+// Every list in the store whose identifier is the server's.
+std::vector<PCCTL_CONTEXT> ServerLists(HCERTSTORE store)
+{
+    std::vector<PCCTL_CONTEXT> lists;
+    PCCTL_CONTEXT list = nullptr;
+    while ((list = CertEnumCTLsInStore(store, list)) != nullptr) {
+        const CRYPT_DATA_BLOB& id = list->pCtlInfo->ListIdentifier;
+        if (id.cbData == 78 && memcmp(id.pbData, kServerTrustListIdentifier, 78) == 0)
+            lists.push_back(CertDuplicateCTLContext(list));
+    }
+    return lists;
+}
+
+// Deleting a list through the "CA" system store crashes Wine's crypt32 (the system store is
+// a collection); through the registry store under it, it works.
+void RemoveServerLists()
+{
+    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"CA");
+    for (PCCTL_CONTEXT list : ServerLists(store))
+        CertDeleteCTLFromStore(list);
+    CertCloseStore(store, 0);
+}
+
+ULONGLONG Ticks(const FILETIME& time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+std::wstring TextProperty(PCCTL_CONTEXT list, DWORD property, DWORD* size)
+{
+    *size = 0;
+    if (!CertGetCTLContextProperty(list, property, nullptr, size))
+        return L"<missing>";
+    std::vector<BYTE> bytes(*size);
+    CertGetCTLContextProperty(list, property, bytes.data(), size);
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()));
+}
+
+DWORD MessageCount(PCCTL_CONTEXT list, DWORD parameter)
+{
+    HCRYPTMSG message = CryptMsgOpenToDecode(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0, 0, 0, nullptr, nullptr);
+    DWORD count = 0xFFFFFFFF, size = sizeof(count);
+    if (CryptMsgUpdate(message, list->pbCtlEncoded, list->cbCtlEncoded, TRUE))
+        CryptMsgGetParam(message, parameter, 0, &count, &size);
+    CryptMsgClose(message);
+    return count;
+}
+
+// An unsigned list with the identifier `id` in a memory store.
+PCCTL_CONTEXT AddList(HCERTSTORE store, const std::vector<BYTE>& id)
+{
+    LPSTR usage = const_cast<LPSTR>("1.3.6.1.5.5.7.3.2");
+    CTL_INFO info = {};
+    info.SubjectUsage.cUsageIdentifier = 1;
+    info.SubjectUsage.rgpszUsageIdentifier = &usage;
+    info.ListIdentifier.cbData = static_cast<DWORD>(id.size());
+    info.ListIdentifier.pbData = const_cast<BYTE*>(id.data());
+    info.SubjectAlgorithm.pszObjId = const_cast<LPSTR>("1.3.14.3.2.26");
+    GetSystemTimeAsFileTime(&info.ThisUpdate);
+    CMSG_SIGNED_ENCODE_INFO signing = {};
+    signing.cbSize = sizeof(signing);
+    BYTE encoded[1024];
+    DWORD size = sizeof(encoded);
+    PCCTL_CONTEXT added = nullptr;
+    if (CryptMsgEncodeAndSignCTL(X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, &info, &signing, 0, encoded, &size))
+        CertAddEncodedCTLToStore(store, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, encoded, size,
+                                 CERT_STORE_ADD_ALWAYS, &added);
+    return added;
+}
+
+std::vector<BYTE> ServerIdentifierBytes()
+{
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(kServerTrustListIdentifier);
+    return std::vector<BYTE>(bytes, bytes + sizeof(kServerTrustListIdentifier));
+}
+
+class ServerTrustList : public ::testing::Test
+{
+protected:
+    void SetUp() override { RemoveServerLists(); }
+    void TearDown() override
+    {
+        g_certFindCtlInStore = CertFindCTLInStore;
+        RemoveServerLists();
+    }
+};
+
+}  // namespace
+
+TEST_F(ServerTrustList, IsCreatedAsTheBindingExpectsIt)
+{
+    FILETIME before, after;
+    GetSystemTimeAsFileTime(&before);
+    SetLastError(ERROR_ACCESS_DENIED);
+    ASSERT_TRUE(EnsureServerTrustList()) << "error " << std::hex << GetLastError();
+    EXPECT_EQ(0u, GetLastError());
+    GetSystemTimeAsFileTime(&after);
+
+    HCERTSTORE store = OpenMachineCa();
+    std::vector<PCCTL_CONTEXT> lists = ServerLists(store);
+    ASSERT_EQ(1u, lists.size());
+    const CTL_INFO& info = *lists[0]->pCtlInfo;
+    EXPECT_EQ(static_cast<DWORD>(CTL_V1), info.dwVersion);
+    ASSERT_EQ(2u, info.SubjectUsage.cUsageIdentifier);
+    EXPECT_STREQ("1.3.6.1.5.5.7.3.2", info.SubjectUsage.rgpszUsageIdentifier[0]);
+    EXPECT_STREQ("1.3.6.1.4.1.311.30.1", info.SubjectUsage.rgpszUsageIdentifier[1]);
+    EXPECT_EQ(78u, info.ListIdentifier.cbData);
+    EXPECT_STREQ(L"{9C30DF97-C0B3-40a2-903E-A790DFF0A87C}", reinterpret_cast<const wchar_t*>(info.ListIdentifier.pbData));
+    EXPECT_EQ(0u, info.SequenceNumber.cbData);
+    EXPECT_GE(Ticks(info.ThisUpdate), Ticks(before) / 10000000 * 10000000);  // encoded to the second
+    EXPECT_LE(Ticks(info.ThisUpdate), Ticks(after));
+    EXPECT_EQ(0u, Ticks(info.NextUpdate));
+    EXPECT_STREQ("1.3.14.3.2.26", info.SubjectAlgorithm.pszObjId);
+    // No parameters: nothing, or the ASN.1 NULL that the encoder may write for them.
+    const CRYPT_OBJID_BLOB& parameters = info.SubjectAlgorithm.Parameters;
+    EXPECT_TRUE(parameters.cbData == 0
+                || (parameters.cbData == 2 && parameters.pbData[0] == 0x05 && parameters.pbData[1] == 0x00));
+    EXPECT_EQ(0u, info.cCTLEntry);
+    EXPECT_EQ(0u, info.cExtension);
+
+    EXPECT_EQ(0u, MessageCount(lists[0], CMSG_SIGNER_COUNT_PARAM));
+    EXPECT_EQ(0u, MessageCount(lists[0], CMSG_CERT_COUNT_PARAM));
+    EXPECT_EQ(0u, MessageCount(lists[0], CMSG_CRL_COUNT_PARAM));
+
+    DWORD size = 0;
+    EXPECT_EQ(L"Velmora Server CTL", TextProperty(lists[0], CERT_FRIENDLY_NAME_PROP_ID, &size));
+    EXPECT_EQ((18u + 1) * 2, size);
+    EXPECT_EQ(L"This CTL is to be used as the list of trusted roots for Velmora Server",
+              TextProperty(lists[0], CERT_DESCRIPTION_PROP_ID, &size));
+    EXPECT_EQ((70u + 1) * 2, size);
+
+    for (PCCTL_CONTEXT list : lists)
+        CertFreeCTLContext(list);
+    CertCloseStore(store, 0);
+}
+
+TEST_F(ServerTrustList, SecondRunFindsItAndChangesNothing)
+{
+    ASSERT_TRUE(EnsureServerTrustList()) << "error " << std::hex << GetLastError();
+    HCERTSTORE store = OpenMachineCa();
+    std::vector<PCCTL_CONTEXT> first = ServerLists(store);
+    ASSERT_EQ(1u, first.size());
+    FILETIME thisUpdate = first[0]->pCtlInfo->ThisUpdate;
+    std::vector<BYTE> encoded(first[0]->pbCtlEncoded, first[0]->pbCtlEncoded + first[0]->cbCtlEncoded);
+    CertFreeCTLContext(first[0]);
+    CertCloseStore(store, 0);
+
+    Sleep(1100);  // a new list would carry a later this-update time
+    SetLastError(ERROR_ACCESS_DENIED);
+    ASSERT_TRUE(EnsureServerTrustList()) << "error " << std::hex << GetLastError();
+    EXPECT_EQ(0u, GetLastError());
+
+    store = OpenMachineCa();
+    std::vector<PCCTL_CONTEXT> second = ServerLists(store);
+    ASSERT_EQ(1u, second.size());
+    EXPECT_EQ(Ticks(thisUpdate), Ticks(second[0]->pCtlInfo->ThisUpdate));
+    EXPECT_EQ(encoded, std::vector<BYTE>(second[0]->pbCtlEncoded, second[0]->pbCtlEncoded + second[0]->cbCtlEncoded));
+    CertFreeCTLContext(second[0]);
+    CertCloseStore(store, 0);
+}
+
+TEST(ServerTrustListById, FindsTheListWithTheServerIdentifierOnly)
+{
+    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
+    ASSERT_NE(nullptr, store);
+    std::vector<BYTE> other = ServerIdentifierBytes();
+    other[2] ^= 1;  // same length, one byte apart
+    CertFreeCTLContext(AddList(store, other));
+    SetLastError(0);
+    EXPECT_EQ(nullptr, FindServerTrustListById(store));
+    EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), GetLastError());
+
+    std::vector<BYTE> shorter = ServerIdentifierBytes();
+    shorter.resize(76);  // without the terminator
+    CertFreeCTLContext(AddList(store, shorter));
+    EXPECT_EQ(nullptr, FindServerTrustListById(store));
+
+    PCCTL_CONTEXT ours = AddList(store, ServerIdentifierBytes());
+    ASSERT_NE(nullptr, ours);
+    PCCTL_CONTEXT found = FindServerTrustListById(store);
+    ASSERT_NE(nullptr, found);
+    EXPECT_EQ(ours->cbCtlEncoded, found->cbCtlEncoded);
+    EXPECT_EQ(0, memcmp(ours->pbCtlEncoded, found->pbCtlEncoded, ours->cbCtlEncoded));
+    CertFreeCTLContext(found);
+    CertFreeCTLContext(ours);
+    CertCloseStore(store, 0);
+}
+
+namespace {
+
+// Records what the list search by usage was asked; answers with `answer` (duplicated).
+struct CtlSearchRecord
+{
+    int calls = 0;
+    DWORD encoding = 0, flags = 0, type = 0;
+    CTL_FIND_USAGE_PARA para = {};
+    std::vector<BYTE> identifier;
+    const void* previous = nullptr;
+    PCCTL_CONTEXT answer = nullptr;
+};
+CtlSearchRecord g_ctlSearch;
+
+PCCTL_CONTEXT WINAPI RecordingFindCtl(HCERTSTORE, DWORD encoding, DWORD flags, DWORD type, const void* para,
+                                      PCCTL_CONTEXT previous)
+{
+    CtlSearchRecord& r = g_ctlSearch;
+    ++r.calls;
+    r.encoding = encoding;
+    r.flags = flags;
+    r.type = type;
+    r.para = *static_cast<const CTL_FIND_USAGE_PARA*>(para);
+    r.identifier.assign(r.para.ListIdentifier.pbData, r.para.ListIdentifier.pbData + r.para.ListIdentifier.cbData);
+    r.previous = previous;
+    return r.answer ? CertDuplicateCTLContext(r.answer) : nullptr;
+}
+
+}  // namespace
+
+TEST_F(ServerTrustList, SearchByUsageComesFirstAndItsAnswerIsTrusted)
+{
+    HCERTSTORE memory = CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
+    g_ctlSearch = CtlSearchRecord();
+    g_ctlSearch.answer = AddList(memory, ServerIdentifierBytes());
+    ASSERT_NE(nullptr, g_ctlSearch.answer);
+    g_certFindCtlInStore = RecordingFindCtl;
+
+    EXPECT_TRUE(EnsureServerTrustList()) << "error " << std::hex << GetLastError();
+    ASSERT_EQ(1, g_ctlSearch.calls);
+    EXPECT_EQ(0x10001u, g_ctlSearch.encoding);
+    EXPECT_EQ(0u, g_ctlSearch.flags);
+    EXPECT_EQ(static_cast<DWORD>(CTL_FIND_USAGE), g_ctlSearch.type);
+    EXPECT_EQ(sizeof(CTL_FIND_USAGE_PARA), g_ctlSearch.para.cbSize);
+    EXPECT_EQ(sizeof(void*) == 4 ? 24u : 48u, g_ctlSearch.para.cbSize);
+    EXPECT_EQ(0u, g_ctlSearch.para.SubjectUsage.cUsageIdentifier);
+    EXPECT_EQ(nullptr, g_ctlSearch.para.SubjectUsage.rgpszUsageIdentifier);
+    EXPECT_EQ(ServerIdentifierBytes(), g_ctlSearch.identifier);
+    EXPECT_EQ(nullptr, g_ctlSearch.para.pSigner);
+    EXPECT_EQ(nullptr, g_ctlSearch.previous);
+
+    // The list it named was taken as the existing one: nothing was created.
+    HCERTSTORE store = OpenMachineCa();
+    EXPECT_TRUE(ServerLists(store).empty());
+    CertCloseStore(store, 0);
+    CertFreeCTLContext(g_ctlSearch.answer);
+    CertCloseStore(memory, 0);
+}

@@ -1,0 +1,251 @@
+// Shell links and the Start-menu program group, read back through the shell under Wine.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "app/setup_tools.h"
+#include "engine/program_shortcuts.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+struct LinkContents
+{
+    bool loaded = false;
+    std::wstring target, arguments, workingDir, description, iconFile;
+    int iconIndex = -1;
+};
+
+LinkContents ReadLink(const std::wstring& path)
+{
+    LinkContents contents;
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link))))
+        return contents;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+            contents.loaded = true;
+            wchar_t text[1024];
+            text[0] = 0;
+            link->GetPath(text, 1024, nullptr, SLGP_RAWPATH);
+            contents.target = text;
+            text[0] = 0;
+            link->GetArguments(text, 1024);
+            contents.arguments = text;
+            text[0] = 0;
+            link->GetWorkingDirectory(text, 1024);
+            contents.workingDir = text;
+            text[0] = 0;
+            link->GetDescription(text, 1024);
+            contents.description = text;
+            text[0] = 0;
+            link->GetIconLocation(text, 1024, &contents.iconIndex);
+            contents.iconFile = text;
+        }
+        file->Release();
+    }
+    link->Release();
+    return contents;
+}
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring CommonPrograms()
+{
+    wchar_t path[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, path, CSIDL_COMMON_PROGRAMS, FALSE);
+    return path;
+}
+
+class ShortcutTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
+    void TearDown() override { CoUninitialize(); }
+
+    TempFolder folder_{ L"links" };
+};
+
+} // namespace
+
+TEST_F(ShortcutTest, WritesEveryPropertyOfTheLink)
+{
+    std::wstring target = folder_.File(L"tool.exe");
+    ASSERT_TRUE(WriteWholeFile(target, "MZ"));
+    std::wstring link = folder_.File(L"Tool.lnk");
+    EXPECT_TRUE(g_setupTools.CreateShortcut(folder_.Path().c_str(), target.c_str(), link.c_str(), L"Runs the tool",
+                                            L"/start now", folder_.File(L"icons.exe").c_str(), 3));
+    LinkContents read = ReadLink(link);
+    ASSERT_TRUE(read.loaded);
+    EXPECT_EQ(0, lstrcmpiW(target.c_str(), read.target.c_str())) << read.target;
+    EXPECT_EQ(L"/start now", read.arguments);
+    EXPECT_EQ(folder_.Path(), read.workingDir);
+    EXPECT_EQ(L"Runs the tool", read.description);
+    EXPECT_EQ(folder_.File(L"icons.exe"), read.iconFile);
+    EXPECT_EQ(3, read.iconIndex);
+}
+
+TEST_F(ShortcutTest, RefusesMissingTextsAndWritesNothing)
+{
+    std::wstring link = folder_.File(L"Refused.lnk");
+    const wchar_t* dir = folder_.Path().c_str();
+    EXPECT_FALSE(g_setupTools.CreateShortcut(dir, nullptr, link.c_str(), L"", L"", nullptr, 0));
+    EXPECT_FALSE(g_setupTools.CreateShortcut(dir, L"C:\\x.exe", nullptr, L"", L"", nullptr, 0));
+    EXPECT_FALSE(g_setupTools.CreateShortcut(dir, L"C:\\x.exe", link.c_str(), nullptr, L"", nullptr, 0));
+    EXPECT_FALSE(g_setupTools.CreateShortcut(dir, L"C:\\x.exe", link.c_str(), L"", nullptr, nullptr, 0));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_FALSE(Exists(link));
+    // Working folder and icon are optional.
+    EXPECT_TRUE(g_setupTools.CreateShortcut(nullptr, L"C:\\x.exe", link.c_str(), L"", L"", nullptr, 0));
+    EXPECT_TRUE(Exists(link));
+}
+
+TEST_F(ShortcutTest, ALinkThatCannotBeSavedIsReported)
+{
+    std::wstring link = folder_.File(L"no such folder\\Tool.lnk");
+    EXPECT_FALSE(g_setupTools.CreateShortcut(folder_.Path().c_str(), L"C:\\x.exe", link.c_str(), L"", L"",
+                                             nullptr, 0));
+    EXPECT_NE(0u, GetLastError());
+    EXPECT_FALSE(Exists(link));
+}
+
+TEST_F(ShortcutTest, ProgramGroupLivesInTheAllUsersProgramsFolder)
+{
+    std::wstring name = L"Velmora Test Group " + std::to_wstring(GetCurrentProcessId());
+    std::wstring expected = CommonPrograms() + L"\\" + name;
+    ASSERT_FALSE(Exists(expected));
+    wchar_t group[256];
+    ASSERT_TRUE(g_setupTools.GetProgramGroup(name.c_str(), group));
+    EXPECT_EQ(expected, group);
+    EXPECT_TRUE(Exists(expected));
+    // An existing group is found again without error.
+    wchar_t again[256] = {};
+    EXPECT_TRUE(g_setupTools.GetProgramGroup(name.c_str(), again));
+    EXPECT_EQ(expected, again);
+    EXPECT_TRUE(RemoveDirectoryW(expected.c_str()));
+}
+
+TEST_F(ShortcutTest, ProgramGroupRefusesWhatItCannotMake)
+{
+    wchar_t group[256] = L"untouched";
+    EXPECT_FALSE(g_setupTools.GetProgramGroup(nullptr, group));
+    EXPECT_FALSE(g_setupTools.GetProgramGroup(L"x", nullptr));
+    // A name that would not fit is refused rather than cut into some other folder's name.
+    std::wstring longName(256 - CommonPrograms().size() - 1, L'n');
+    EXPECT_FALSE(g_setupTools.GetProgramGroup(longName.c_str(), group));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE), GetLastError());
+    EXPECT_STREQ(L"untouched", group);
+    longName.pop_back();  // exactly 255 characters with the separator
+    ASSERT_TRUE(g_setupTools.GetProgramGroup(longName.c_str(), group));
+    EXPECT_EQ(255u, wcslen(group));
+    EXPECT_TRUE(RemoveDirectoryW(group));
+    EXPECT_FALSE(g_setupTools.GetProgramGroup(L"bad|name", group));
+}
+
+namespace {
+
+class ProgramShortcutsTest : public ShortcutTest
+{
+protected:
+    void SetUp() override
+    {
+        ShortcutTest::SetUp();
+        group_ = CommonPrograms() + L"\\" + kProgramGroupName;
+        ASSERT_FALSE(Exists(group_)) << "a program group is left from an earlier run";
+    }
+    void TearDown() override
+    {
+        for (const wchar_t* name : { L"Velmora.lnk", L"Brindleway Software Corp.lnk", L"Uninstall....lnk" })
+            DeleteFileW((group_ + L"\\" + name).c_str());
+        RemoveDirectoryW(group_.c_str());
+        ShortcutTest::TearDown();
+    }
+    std::wstring Link(const wchar_t* name) const { return group_ + L"\\" + name; }
+
+    std::wstring group_;
+};
+
+// What every link of the group shares: the installation folder to work in, no arguments,
+// no description, an icon from the installation folder.
+void ExpectGroupLink(const LinkContents& link, const std::wstring& dir, const wchar_t* iconFile, int iconIndex)
+{
+    EXPECT_EQ(dir, link.workingDir);
+    EXPECT_EQ(L"", link.arguments);
+    EXPECT_EQ(L"", link.description);
+    EXPECT_EQ(dir + L"\\" + iconFile, link.iconFile);
+    EXPECT_EQ(iconIndex, link.iconIndex);
+}
+
+struct CancelAfter
+{
+    int allowed;
+    int calls = 0;
+    static bool Check(void* self)
+    {
+        CancelAfter* me = static_cast<CancelAfter*>(self);
+        return ++me->calls > me->allowed;
+    }
+};
+
+} // namespace
+
+TEST_F(ProgramShortcutsTest, CreatesTheGroupsThreeLinks)
+{
+    const std::wstring& dir = folder_.Path();
+    CancelAfter never{ 100 };
+    EXPECT_EQ(ProgramShortcutsResult::Created,
+              CreateProgramShortcuts(dir.c_str(), L"http://127.0.0.1", &CancelAfter::Check, &never));
+    EXPECT_EQ(2, never.calls);
+
+    LinkContents server = ReadLink(Link(L"Velmora.lnk"));
+    ASSERT_TRUE(server.loaded);
+    // Wine's shell takes a web address for a file name relative to the current folder,
+    // so only the address's presence in the target is common to every shell.
+    EXPECT_NE(std::wstring::npos, server.target.find(L"127.0.0.1")) << server.target;
+    ExpectGroupLink(server, dir, L"velmora.exe", 0);
+
+    LinkContents maker = ReadLink(Link(L"Brindleway Software Corp.lnk"));
+    ASSERT_TRUE(maker.loaded);
+    EXPECT_EQ(0, lstrcmpiW((dir + L"\\links\\brindleway.url").c_str(), maker.target.c_str())) << maker.target;
+    ExpectGroupLink(maker, dir, L"velmora.exe", 3);
+
+    LinkContents uninstall = ReadLink(Link(L"Uninstall....lnk"));
+    ASSERT_TRUE(uninstall.loaded);
+    EXPECT_EQ(0, lstrcmpiW((dir + L"\\uninstall.exe").c_str(), uninstall.target.c_str())) << uninstall.target;
+    ExpectGroupLink(uninstall, dir, L"uninstall.exe", 0);
+}
+
+TEST_F(ProgramShortcutsTest, CancelStopsBeforeTheNextTableLink)
+{
+    CancelAfter once{ 1 };
+    EXPECT_EQ(ProgramShortcutsResult::Cancelled,
+              CreateProgramShortcuts(folder_.Path().c_str(), L"https://localhost", &CancelAfter::Check, &once));
+    EXPECT_EQ(2, once.calls);
+    EXPECT_TRUE(Exists(Link(L"Velmora.lnk")));
+    EXPECT_TRUE(Exists(Link(L"Brindleway Software Corp.lnk")));
+    EXPECT_FALSE(Exists(Link(L"Uninstall....lnk")));
+
+    CancelAfter atOnce{ 0 };
+    DeleteFileW(Link(L"Velmora.lnk").c_str());
+    DeleteFileW(Link(L"Brindleway Software Corp.lnk").c_str());
+    EXPECT_EQ(ProgramShortcutsResult::Cancelled,
+              CreateProgramShortcuts(folder_.Path().c_str(), L"https://localhost", &CancelAfter::Check, &atOnce));
+    EXPECT_TRUE(Exists(Link(L"Velmora.lnk")));  // made before the first check
+    EXPECT_FALSE(Exists(Link(L"Brindleway Software Corp.lnk")));
+}
+
+TEST_F(ProgramShortcutsTest, MissingTextsMakeNoGroup)
+{
+    EXPECT_EQ(ProgramShortcutsResult::NoGroup, CreateProgramShortcuts(nullptr, L"https://x", nullptr, nullptr));
+    EXPECT_EQ(ProgramShortcutsResult::NoGroup, CreateProgramShortcuts(L"C:\\v", nullptr, nullptr, nullptr));
+    EXPECT_FALSE(Exists(group_));
+}

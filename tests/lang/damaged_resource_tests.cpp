@@ -1,0 +1,157 @@
+// Thousands of damaged copies of the Russian resource through the loader: truncated at
+// every length and randomly mutated (fixed seed). The input always ends at an
+// inaccessible page, so a read past its end faults; texts are fetched into buffers with
+// guard bytes; English must stay in force for every message the copy did not give.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <wchar.h>
+
+#include "guarded_memory.h"
+#include "lang/language.h"
+#include "lang/language_reader.h"
+#include "message_ids.h"
+#include "resource_bytes.h"
+#include "test_dialog.h"
+
+namespace {
+
+const DWORD kWizardDialogIds[] = {107, 4, 7, 106, 8, 3};
+
+class DamagedResource : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        original_ = LanguageResourceBytes(13);
+        ASSERT_GT(original_.size(), kLanguageHeaderSize);
+        CLanguage russian;
+        ASSERT_TRUE(russian.LoadLanguageData(original_.data(), original_.size()));
+        for (UINT id : kMessageIds) {
+            wchar_t text[kLangTextCapacity];
+            ASSERT_TRUE(russian.GetString(id, text, kLangTextCapacity));
+            russian_[id] = text;
+            english_[id] = BuiltInText(id);
+        }
+    }
+
+    // Every record within its array, every text terminated inside its field.
+    static void ExpectTablesInBounds(const CLanguageTables& tables, size_t trial)
+    {
+        ASSERT_LE(tables.StringCount(), tables.StringCapacity()) << trial;
+        ASSERT_LE(tables.DialogCount(), tables.DialogCapacity()) << trial;
+        ASSERT_LE(tables.ListCount(), tables.ListCapacity()) << trial;
+        for (DWORD i = 0; i < tables.StringCount(); ++i)
+            ASSERT_LT(wcsnlen(tables.Strings()[i].text, kLangTextCapacity), kLangTextCapacity) << trial;
+        for (DWORD i = 0; i < tables.DialogCount(); ++i) {
+            const LangDialog& dialog = tables.Dialogs()[i];
+            ASSERT_LT(wcsnlen(dialog.title, kLangTitleCapacity), kLangTitleCapacity) << trial;
+            for (DWORD c = 0; c < dialog.control_count; ++c)
+                ASSERT_LT(wcsnlen(dialog.controls[c].text, kLangTextCapacity), kLangTextCapacity) << trial;
+        }
+        for (DWORD i = 0; i < tables.ListCount(); ++i)
+            for (DWORD c = 0; c < tables.Lists()[i].item_count; ++c)
+                ASSERT_LT(wcsnlen(tables.Lists()[i].items[c].text, kLangItemCapacity), kLangItemCapacity) << trial;
+    }
+
+    // True when `shown` is the start of the full Russian text; a cut right after an
+    // escape's backslash leaves that backslash as it stands.
+    static bool IsStartOf(const std::wstring& shown, const std::wstring& full)
+    {
+        if (full.compare(0, shown.size(), shown) == 0)
+            return true;
+        return !shown.empty() && shown.back() == L'\\' &&
+               full.compare(0, shown.size() - 1, shown, 0, shown.size() - 1) == 0;
+    }
+
+    void CheckDamaged(const std::vector<BYTE>& damaged, bool truncatedOnly, size_t trial)
+    {
+        const BYTE* data = guarded_.Place(damaged.data(), damaged.size());
+        ASSERT_TRUE(data || damaged.empty());
+
+        CLanguageTables tables;
+        ReadLanguageResource(data, damaged.size(), tables);
+        ExpectTablesInBounds(tables, trial);
+
+        CLanguage language;
+        language.LoadLanguageData(data, damaged.size());
+        for (UINT id : kMessageIds) {
+            GuardedText text(kLangTextCapacity);
+            bool fromResource = language.GetString(id, text.Buffer(), text.Capacity());
+            ASSERT_TRUE(text.GuardsIntact()) << trial << " message " << id;
+            std::wstring shown = text.Buffer();
+            if (!fromResource) {
+                ASSERT_EQ(english_[id], shown) << trial << " message " << id;
+            } else if (truncatedOnly) {
+                ASSERT_TRUE(IsStartOf(shown, russian_[id])) << trial << " message " << id;
+            }
+        }
+
+        if (trial % 3 == 0) {  // window texts are slow under Wine; every third copy
+            CLanguage russian;
+            ASSERT_TRUE(russian.SelectLanguage(kRussianLocale));
+            russian.LoadLanguageData(data, damaged.size());
+            for (DWORD id : kWizardDialogIds)
+                russian.TranslateDialog(dialog_.Handle(), id);
+            for (int child = 1; child <= 13; ++child)
+                ASSERT_LT(dialog_.ChildText(child).size(), kLangTextCapacity) << trial;
+        }
+
+        if (trial % 500 == 0) {
+            ASSERT_TRUE(HeapValidate(GetProcessHeap(), 0, nullptr)) << trial;
+        }
+    }
+
+    std::vector<BYTE> original_;
+    std::map<UINT, std::wstring> russian_;
+    std::map<UINT, std::wstring> english_;
+    GuardedBytes guarded_{64 * 1024};
+    TestDialog dialog_{13, L"Velmora Server Setup"};
+};
+
+} // namespace
+
+TEST_F(DamagedResource, TruncatedAtEveryLengthLoadsOnlyWhatIsThere)
+{
+    for (size_t length = 0; length <= original_.size(); ++length) {
+        CheckDamaged(std::vector<BYTE>(original_.begin(), original_.begin() + length), true, length);
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+TEST_F(DamagedResource, RandomlyMutatedStaysInBoundsAndKeepsEnglishForTheRest)
+{
+    // Values that make counts and lengths lie.
+    const DWORD lies[] = {0xFFFFFFFF, 0x7FFFFFFF, 0x80000000, 0x10000, 0, 1, 3,
+                          static_cast<DWORD>(original_.size()), static_cast<DWORD>(original_.size() + 1)};
+    std::mt19937 random(20261206);
+    for (size_t trial = 0; trial < 4000; ++trial) {
+        std::vector<BYTE> damaged = original_;
+        int changes = 1 + random() % 8;
+        for (int i = 0; i < changes; ++i) {
+            size_t at = random() % damaged.size();
+            switch (random() % 8) {
+            case 0:
+            case 1: {
+                DWORD lie = lies[random() % (sizeof lies / sizeof lies[0])];
+                for (size_t b = 0; b < 4 && at + b < damaged.size(); ++b)
+                    damaged[at + b] = static_cast<BYTE>(lie >> (8 * b));
+                break;
+            }
+            case 2:  // a control character or escape into a text
+                damaged[at & ~static_cast<size_t>(1)] = static_cast<BYTE>("\x00\x01\x0A\x0D\x1F\x7F\\|^"[random() % 9]);
+                break;
+            default:
+                damaged[at] = static_cast<BYTE>(random());
+                break;
+            }
+        }
+        if (random() % 4 == 0)
+            damaged.resize(random() % (damaged.size() + 1));
+        CheckDamaged(damaged, false, trial);
+        if (HasFatalFailure())
+            return;
+    }
+}

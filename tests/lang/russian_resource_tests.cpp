@@ -1,0 +1,220 @@
+// The Russian language resource and the agreement texts as compiled into this program.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <iterator>
+#include <map>
+#include <set>
+
+#include "lang/language.h"
+#include "lang/language_reader.h"
+#include "message_ids.h"
+#include "resource_bytes.h"
+#include "test_dialog.h"
+
+namespace {
+
+const DWORD kWizardDialogIds[] = {107, 4, 7, 106, 8, 3};
+
+struct Child
+{
+    int id;
+    std::wstring window_class;
+    std::wstring text;
+    LONG style;
+};
+
+// Whether a child of a wizard dialog shows a text of the template that a language
+// must translate: statics (not icons) and buttons with a text. Empty statics get their
+// text at run time; edits and lists hold the user's data.
+bool HasTranslatableText(const Child& child)
+{
+    if (child.text.empty())
+        return false;
+    if (lstrcmpiW(child.window_class.c_str(), L"Button") == 0)
+        return true;
+    return lstrcmpiW(child.window_class.c_str(), L"Static") == 0 && (child.style & SS_TYPEMASK) != SS_ICON;
+}
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+// The wizard page `id` as the program's dialog template makes it, inside a parent.
+class WizardPage
+{
+public:
+    explicit WizardPage(DWORD id) : parent_(0, L"Velmora Server Setup")
+    {
+        INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+        InitCommonControlsEx(&controls);
+        window_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), parent_.Handle(),
+                                     PlainDialogProc, 0);
+    }
+    ~WizardPage()
+    {
+        if (window_)
+            DestroyWindow(window_);
+    }
+    HWND Handle() const { return window_; }
+
+    std::vector<Child> Children() const
+    {
+        std::vector<Child> children;
+        for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t name[64] = {}, text[1024] = {};
+            GetClassNameW(child, name, 64);
+            GetWindowTextW(child, text, 1024);
+            children.push_back({GetDlgCtrlID(child), name, text, GetWindowLongW(child, GWL_STYLE)});
+        }
+        return children;
+    }
+
+private:
+    TestDialog parent_;
+    HWND window_ = nullptr;
+};
+
+// The printf fields of a text, in order ("%s", "%d", ...).
+std::vector<std::wstring> FormatFields(const std::wstring& text)
+{
+    std::vector<std::wstring> fields;
+    for (size_t pos = text.find(L'%'); pos != std::wstring::npos && pos + 1 < text.size();
+         pos = text.find(L'%', pos + 2))
+        fields.push_back(text.substr(pos, 2));
+    return fields;
+}
+
+std::wstring Fetch(const CLanguage& language, UINT id)
+{
+    wchar_t text[kLangTextCapacity] = {};
+    language.GetString(id, text, kLangTextCapacity);
+    return text;
+}
+
+class RussianResource : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        bytes_ = LanguageResourceBytes(13);
+        ASSERT_GE(bytes_.size(), kLanguageHeaderSize);
+        ASSERT_TRUE(ReadLanguageResource(bytes_.data(), bytes_.size(), tables_));
+    }
+
+    std::vector<BYTE> bytes_;
+    CLanguageTables tables_;
+};
+
+} // namespace
+
+TEST_F(RussianResource, HeaderNamesItsCodePageAndLanguage)
+{
+    EXPECT_EQ(1251u, bytes_[0] | (bytes_[1] << 8) | (bytes_[2] << 16) | (bytes_[3] << 24));
+    std::wstring description(reinterpret_cast<const wchar_t*>(&bytes_[16]), (bytes_[12] | (bytes_[13] << 8)) / 2);
+    EXPECT_EQ(L"language=Russian,1049", description);
+    EXPECT_EQ(0u, tables_.ListCount());
+}
+
+TEST_F(RussianResource, TranslatesEveryMessageKeepingItsFormatFieldsAndBlanks)
+{
+    CLanguage russian;
+    ASSERT_TRUE(russian.SelectLanguage(kRussianLocale));
+    for (UINT id : kMessageIds) {
+        const LangString* record = tables_.FindString(id);
+        ASSERT_NE(nullptr, record) << "message " << id;
+        std::wstring text = Fetch(russian, id);
+        EXPECT_FALSE(text.empty()) << "message " << id;
+        EXPECT_EQ(FormatFields(BuiltInText(id)), FormatFields(text)) << "message " << id;
+        bool indented = BuiltInText(id).compare(0, 2, L"  ") == 0;
+        EXPECT_EQ(indented, text.compare(0, 2, L"  ") == 0) << "message " << id;
+        if (id != 38) {
+            EXPECT_NE(BuiltInText(id), text) << "message " << id << " is not translated";
+        }
+    }
+    EXPECT_EQ(L"Velmora Server Setup", Fetch(russian, 38));
+    EXPECT_NE(std::wstring::npos, Fetch(russian, 48).find(L".\r\n"));
+}
+
+TEST_F(RussianResource, HoldsOneRecordForEachWizardDialogNamingExactlyItsTexts)
+{
+    std::set<DWORD> ids;
+    for (DWORD i = 0; i < tables_.DialogCount(); ++i)
+        ids.insert(tables_.Dialogs()[i].id);
+    EXPECT_EQ(std::set<DWORD>(std::begin(kWizardDialogIds), std::end(kWizardDialogIds)), ids);
+    EXPECT_EQ(6u, tables_.DialogCount());
+
+    for (DWORD id : kWizardDialogIds) {
+        const LangDialog* record = tables_.FindDialog(id);
+        ASSERT_NE(nullptr, record) << "dialog " << id;
+        EXPECT_STREQ(L"", record->title) << "dialog " << id;
+        WizardPage page(id);
+        ASSERT_NE(nullptr, page.Handle()) << "dialog " << id;
+        std::vector<Child> children = page.Children();
+
+        std::set<DWORD> named;
+        DWORD previous = 0;
+        for (DWORD i = 0; i < record->control_count; ++i) {
+            const LangControl& control = record->controls[i];
+            EXPECT_GT(control.ordinal, previous) << "dialog " << id << ": ordinals must ascend";
+            previous = control.ordinal;
+            named.insert(control.ordinal);
+            ASSERT_LE(control.ordinal, children.size()) << "dialog " << id;
+            EXPECT_TRUE(HasTranslatableText(children[control.ordinal - 1]))
+                << "dialog " << id << " names control " << control.ordinal;
+            EXPECT_NE(L'\0', control.text[0]) << "dialog " << id;
+        }
+        for (DWORD ordinal = 1; ordinal <= children.size(); ++ordinal) {
+            const Child& child = children[ordinal - 1];
+            bool makerLine = id == 107 && child.id == 265;  // the maker's name and address
+            if (HasTranslatableText(child) && !makerLine) {
+                EXPECT_EQ(1u, named.count(ordinal)) << "dialog " << id << " lacks control " << ordinal;
+            }
+        }
+    }
+}
+
+TEST_F(RussianResource, TranslatesEveryWizardPageInItsControlOrder)
+{
+    CLanguage russian;
+    ASSERT_TRUE(russian.SelectLanguage(kRussianLocale));
+    EXPECT_EQ(kRussianLocale, russian.CurrentLocale());
+    for (DWORD id : kWizardDialogIds) {
+        WizardPage page(id);
+        std::vector<Child> english = page.Children();
+        ASSERT_TRUE(russian.TranslateDialog(page.Handle(), id)) << "dialog " << id;
+        std::vector<Child> translated = page.Children();
+        const LangDialog* record = tables_.FindDialog(id);
+        std::map<DWORD, std::wstring> expected;
+        for (DWORD i = 0; i < record->control_count; ++i)
+            expected[record->controls[i].ordinal] = record->controls[i].text;
+        for (DWORD ordinal = 1; ordinal <= translated.size(); ++ordinal) {
+            auto found = expected.find(ordinal);
+            const std::wstring& want = found != expected.end() ? found->second : english[ordinal - 1].text;
+            EXPECT_EQ(want, translated[ordinal - 1].text) << "dialog " << id << " child " << ordinal;
+        }
+    }
+}
+
+TEST(AgreementTexts, AreUtf16WithByteOrderMarkAndCrLfLines)
+{
+    for (DWORD id : {11u, 12u}) {
+        std::vector<BYTE> bytes = LanguageResourceBytes(id);
+        ASSERT_GT(bytes.size(), 50u) << "agreement " << id;
+        ASSERT_EQ(0u, bytes.size() % 2) << "agreement " << id;
+        EXPECT_EQ(0xFF, bytes[0]);
+        EXPECT_EQ(0xFE, bytes[1]);
+        std::wstring text;
+        for (size_t i = 2; i < bytes.size(); i += 2)
+            text += static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8));
+        EXPECT_EQ(std::wstring::npos, text.find(L'\0')) << "agreement " << id;
+        for (size_t pos = text.find(L'\n'); pos != std::wstring::npos; pos = text.find(L'\n', pos + 1))
+            ASSERT_TRUE(pos > 0 && text[pos - 1] == L'\r') << "agreement " << id << " has a bare LF";
+        EXPECT_NE(std::wstring::npos, text.find(L"Velmora Server")) << "agreement " << id;
+        EXPECT_NE(std::wstring::npos, text.find(L"Brindleway Software Corp.")) << "agreement " << id;
+        bool cyrillic = text.find_first_of(L"АБВГДЕЖЗИКЛМНОПРСТУФХЦЧШЩЭЮЯабвгдежзиклмнопрстуфхцчшщэюя") != std::wstring::npos;
+        EXPECT_EQ(id == 12, cyrillic) << "agreement " << id;
+    }
+}

@@ -1,0 +1,76 @@
+// The language follows the system's default locale. ctest runs these tests twice: in
+// the default environment, and with the Russian Unix locale, under which Wine reports
+// locale 1049; VELMORA_EXPECTED_LOCALE tells the test which one to expect.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include "lang/language.h"
+#include "message_ids.h"
+#include "test_dialog.h"
+
+namespace {
+
+LCID ExpectedSystemLocale()
+{
+    wchar_t value[16] = {};
+    if (!GetEnvironmentVariableW(L"VELMORA_EXPECTED_LOCALE", value, 16))
+        return 0;
+    return static_cast<LCID>(wcstoul(value, nullptr, 10));
+}
+
+} // namespace
+
+TEST(SystemLocale, SelectsRussianOnlyOnARussianSystem)
+{
+    LCID system = GetSystemDefaultLCID();
+    LCID expected = ExpectedSystemLocale();
+    if (expected != 0) {
+        ASSERT_EQ(expected, system);
+    }
+
+    CLanguage language;
+    bool selected = language.SelectLanguage(system);
+    TestDialog dialog(4, L"Velmora Server Setup");
+    wchar_t text[kLangTextCapacity];
+    if (system == kRussianLocale) {
+        EXPECT_TRUE(selected);
+        EXPECT_EQ(kRussianLocale, language.CurrentLocale());
+        EXPECT_TRUE(language.GetString(37, text, kLangTextCapacity));
+        EXPECT_NE(BuiltInText(37), text);
+        EXPECT_TRUE(language.TranslateDialog(dialog.Handle(), 3));
+        EXPECT_NE(L"child 1", dialog.ChildText(1));
+    } else {
+        // No language resource is read: English texts, dialogs untouched.
+        EXPECT_FALSE(selected);
+        EXPECT_EQ(kEnglishLocale, language.CurrentLocale());
+        for (UINT id : kMessageIds) {
+            EXPECT_FALSE(language.GetString(id, text, kLangTextCapacity)) << id;
+            EXPECT_EQ(BuiltInText(id), text) << id;
+        }
+        EXPECT_FALSE(language.TranslateDialog(dialog.Handle(), 3));
+        EXPECT_EQ(L"child 1", dialog.ChildText(1));
+    }
+}
+
+TEST(SystemLocale, EnglishLoadsNothingEvenWhenAskedTo)
+{
+    CLanguage language;
+    EXPECT_FALSE(language.SelectLanguage(kEnglishLocale));
+    EXPECT_FALSE(language.SelectLanguage(1031));
+    EXPECT_TRUE(language.LoadLanguage(13));
+    wchar_t text[kLangTextCapacity];
+    EXPECT_FALSE(language.GetString(37, text, kLangTextCapacity));
+    EXPECT_EQ(kEnglishLocale, language.CurrentLocale());
+}
+
+TEST(SystemLocale, AMissingResourceFailsAndLeavesWhatWasLoaded)
+{
+    CLanguage language;
+    ASSERT_TRUE(language.SelectLanguage(kRussianLocale));
+    EXPECT_FALSE(language.LoadLanguage(77));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND), GetLastError());
+    wchar_t text[kLangTextCapacity];
+    EXPECT_TRUE(language.GetString(37, text, kLangTextCapacity));
+    EXPECT_EQ(kRussianLocale, language.CurrentLocale());
+}

@@ -1,0 +1,249 @@
+#include "payload/payload_fixture.h"
+
+#include <algorithm>
+#include <string.h>
+
+#include "app/scoped_handle.h"
+#include "engine/data_key.h"
+#include "tools/payload-builder/folder_packer.h"
+#include "tools/payload-builder/payload_sinks.h"
+#include "tools/payload-builder/payload_writer.h"
+
+Bytes MakeContent(size_t size, unsigned seed, bool compressible)
+{
+    static const char* const kWords[] = {"server ", "mail ", "calendar ", "\r\n", "contact ", "<div>", "0123 "};
+    Bytes bytes;
+    bytes.reserve(size);
+    unsigned state = seed * 2654435761u + 1;
+    while (bytes.size() < size) {
+        state = state * 1103515245u + 12345u;
+        if (compressible) {
+            const char* word = kWords[(state >> 16) % 7];
+            for (; *word && bytes.size() < size; ++word)
+                bytes.push_back(static_cast<BYTE>(*word));
+        } else {
+            bytes.push_back(static_cast<BYTE>(state >> 23));
+        }
+    }
+    return bytes;
+}
+
+bool WriteBytes(const std::wstring& path, const Bytes& bytes, DWORD attributes)
+{
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
+    if (!file)
+        return false;
+    DWORD written = 0;
+    return bytes.empty() ||
+           (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size());
+}
+
+Bytes ReadBytes(const std::wstring& path)
+{
+    Bytes bytes;
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file)
+        return bytes;
+    BYTE chunk[65536];
+    DWORD got = 0;
+    while (ReadFile(file.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    return bytes;
+}
+
+FILETIME MakeTime(int year, int month, int day, int hour)
+{
+    SYSTEMTIME system = {};
+    system.wYear = static_cast<WORD>(year);
+    system.wMonth = static_cast<WORD>(month);
+    system.wDay = static_cast<WORD>(day);
+    system.wHour = static_cast<WORD>(hour);
+    FILETIME time = {};
+    SystemTimeToFileTime(&system, &time);
+    return time;
+}
+
+bool SetTimes(const std::wstring& path, const FILETIME& creation, const FILETIME& access, const FILETIME& write)
+{
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file && SetFileTime(file.Get(), &creation, &access, &write);
+}
+
+void RemoveTree(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileW(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0)
+                RemoveTree(path + L"\\" + data.cFileName);
+        } while (FindNextFileW(search, &data));
+        FindClose(search);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+namespace {
+
+void ListInto(const std::wstring& folder, const std::wstring& prefix, std::vector<std::wstring>& names)
+{
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0)
+            continue;
+        std::wstring name = prefix + data.cFileName;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            names.push_back(name + L"\\");
+            ListInto(folder + L"\\" + data.cFileName, name + L"\\", names);
+        } else {
+            names.push_back(name);
+        }
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+}
+
+}  // namespace
+
+std::vector<std::wstring> ListTree(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    ListInto(folder, std::wstring(), names);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+PayloadEntry MakeEntry(const wchar_t* name, INT32 size, DWORD attributes, BYTE replace)
+{
+    PayloadEntry entry;
+    memset(&entry, 0, sizeof(entry));
+    wcsncpy(entry.name, name, 259);
+    entry.size = size;
+    entry.creationTime = MakeTime(2019, 3, 4, 5);
+    entry.lastAccessTime = MakeTime(2020, 6, 7, 8);
+    entry.lastWriteTime = MakeTime(2021, 9, 10, 11);
+    entry.attributes = attributes;
+    entry.replace = replace;
+    return entry;
+}
+
+ArchiveBuilder::ArchiveBuilder(const BYTE* key, int level) : key_(key ? key : DataKey), level_(level) {}
+
+ArchiveBuilder& ArchiveBuilder::File(const wchar_t* name, const Bytes& content, BYTE replace, DWORD attributes)
+{
+    return Entry(MakeEntry(name, static_cast<INT32>(content.size()), attributes, replace), content);
+}
+
+ArchiveBuilder& ArchiveBuilder::Folder(const wchar_t* name, BYTE replace)
+{
+    return Entry(MakeEntry(name, kPayloadDirectorySize, FILE_ATTRIBUTE_DIRECTORY, replace));
+}
+
+ArchiveBuilder& ArchiveBuilder::Entry(const PayloadEntry& entry, const Bytes& content)
+{
+    members_.push_back({entry, content});
+    return *this;
+}
+
+Bytes ArchiveBuilder::Finish()
+{
+    CMemorySink sink;
+    CPayloadWriter writer(sink, key_, 128, level_);
+    EXPECT_TRUE(writer.Begin());
+    for (const Member& member : members_) {
+        EXPECT_TRUE(writer.AddEntry(member.entry));
+        if (!member.content.empty()) {
+            EXPECT_TRUE(writer.AddContent(member.content.data(), static_cast<DWORD>(member.content.size())));
+        }
+    }
+    EXPECT_TRUE(writer.Finish());
+    deflated_ = writer.DeflatedBytes();
+    return sink.bytes;
+}
+
+Bytes PackFolderToArchive(const std::wstring& folder, const CKeepList& keep)
+{
+    CMemorySink sink;
+    CPayloadWriter writer(sink, DataKey, kDataKeyBits);
+    PackResult result;
+    EXPECT_TRUE(writer.Begin());
+    EXPECT_TRUE(PackFolder(folder.c_str(), keep, writer, result)) << "at " << std::string(result.failedPath.begin(), result.failedPath.end());
+    EXPECT_TRUE(writer.Finish());
+    return sink.bytes;
+}
+
+void PayloadTest::SetUp()
+{
+    static LONG counter = 0;
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    wchar_t name[MAX_PATH] = {};
+    wsprintfW(name, L"%svelmora-payload-%lu-%lu-%ld", temp, GetCurrentProcessId(), GetTickCount(),
+              InterlockedIncrement(&counter));
+    root_ = name;
+    ASSERT_TRUE(CreateDirectoryW(root_.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Source().c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Install().c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Backup().c_str(), nullptr));
+    input_.assign(kPayloadBufferSize, 0);
+    window_.assign(kPayloadBufferSize, 0);
+    saved_ = g_settings;
+    memset(&g_settings, 0, sizeof(g_settings));
+    wcsncpy(g_settings.install_dir, Install().c_str(), MAX_PATH - 1);
+    g_settings.force_auto = true;
+}
+
+void PayloadTest::TearDown()
+{
+    g_settings = saved_;
+    RemoveTree(root_);
+}
+
+std::wstring PayloadTest::Under(const wchar_t* folder, const wchar_t* name) const
+{
+    std::wstring path = root_ + L"\\" + folder;
+    if (name)
+        path += std::wstring(L"\\") + name;
+    return path;
+}
+
+PayloadJob PayloadTest::Job(HWND owner)
+{
+    PayloadJob job;
+    job.owner = owner;
+    job.input = input_.data();
+    job.window = window_.data();
+    return job;
+}
+
+bool PayloadTest::Extract(const Bytes& archive, const std::wstring& backupDir)
+{
+    return ExtractPayloadArchive(Job(), archive.data(), static_cast<DWORD>(archive.size()), backupDir.c_str());
+}
+
+void PayloadTest::ExpectNothingOutsideTheFolders() const
+{
+    std::vector<std::wstring> top;
+    for (const std::wstring& name : ListTree(root_)) {
+        if (name.find(L'\\') == name.size() - 1 || name.find(L'\\') == std::wstring::npos)
+            top.push_back(name);
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"backup\\", L"install\\", L"source\\"}), top);
+}

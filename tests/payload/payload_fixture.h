@@ -1,0 +1,79 @@
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/install_settings.h"
+#include "engine/payload_entry.h"
+#include "engine/payload_extractor.h"
+#include "tools/payload-builder/keep_list.h"
+
+using Bytes = std::vector<BYTE>;
+
+// Test data: `size` bytes, compressible text-like or incompressible noise.
+Bytes MakeContent(size_t size, unsigned seed, bool compressible);
+bool WriteBytes(const std::wstring& path, const Bytes& bytes, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
+Bytes ReadBytes(const std::wstring& path);
+FILETIME MakeTime(int year, int month, int day, int hour);
+bool SetTimes(const std::wstring& path, const FILETIME& creation, const FILETIME& access, const FILETIME& write);
+// Deletes a tree, read-only and hidden members included.
+void RemoveTree(const std::wstring& path);
+bool Exists(const std::wstring& path);
+// Every name below `folder`, relative, sorted, folders marked with a trailing '\'.
+std::vector<std::wstring> ListTree(const std::wstring& folder);
+
+// An entry as the builder makes it.
+PayloadEntry MakeEntry(const wchar_t* name, INT32 size, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE, BYTE replace = 1);
+
+// Builds archives in memory, from entries or from a folder.
+class ArchiveBuilder
+{
+public:
+    explicit ArchiveBuilder(const BYTE* key = nullptr, int level = 6);
+    ArchiveBuilder& File(const wchar_t* name, const Bytes& content, BYTE replace = 1,
+                         DWORD attributes = FILE_ATTRIBUTE_ARCHIVE);
+    ArchiveBuilder& Folder(const wchar_t* name, BYTE replace = 1);
+    ArchiveBuilder& Entry(const PayloadEntry& entry, const Bytes& content = Bytes());
+    Bytes Finish();
+    // Length of the deflate stream of the last Finish, before padding.
+    ULONGLONG DeflatedBytes() const { return deflated_; }
+
+private:
+    struct Member
+    {
+        PayloadEntry entry;
+        Bytes content;
+    };
+    std::vector<Member> members_;
+    const BYTE* key_;
+    int level_;
+    ULONGLONG deflated_ = 0;
+};
+
+Bytes PackFolderToArchive(const std::wstring& folder, const CKeepList& keep);
+
+// A scratch root holding "source", "install" and "backup", the two 64 KiB buffers, and
+// g_settings pointed at "install" (saved and restored around each test).
+class PayloadTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::wstring Source(const wchar_t* name = nullptr) const { return Under(L"source", name); }
+    std::wstring Install(const wchar_t* name = nullptr) const { return Under(L"install", name); }
+    std::wstring Backup(const wchar_t* name = nullptr) const { return Under(L"backup", name); }
+    std::wstring Under(const wchar_t* folder, const wchar_t* name) const;
+
+    PayloadJob Job(HWND owner = nullptr);
+    bool Extract(const Bytes& archive, const std::wstring& backupDir = std::wstring());
+    // Nothing but source, install and backup is in the scratch root.
+    void ExpectNothingOutsideTheFolders() const;
+
+    std::wstring root_;
+    Bytes input_;
+    Bytes window_;
+    InstallSettings saved_;
+};

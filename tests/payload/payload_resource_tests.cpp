@@ -1,0 +1,89 @@
+// The archive as the build embeds it: packed from tests/payload/sample by the payload
+// builder at build time and linked into this program as resource "EXT" 10.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "payload/payload_fixture.h"
+#include "support/message_box_watcher.h"
+
+namespace {
+
+const std::wstring kSample = L"" VELMORA_SAMPLE_PAYLOAD_DIR;
+
+std::wstring SampleFile(const wchar_t* name)
+{
+    std::wstring path = *name ? kSample + L"\\" + name : kSample;
+    for (wchar_t& c : path) {
+        if (c == L'/')
+            c = L'\\';
+    }
+    return path;
+}
+
+}  // namespace
+
+class PayloadResource : public PayloadTest
+{
+};
+
+TEST_F(PayloadResource, TheEmbeddedArchiveUnpacksToTheSampleTree)
+{
+    ASSERT_TRUE(ExtractPayload(Job(), L""));
+    EXPECT_EQ(ListTree(SampleFile(L"")), ListTree(Install()));
+    for (const wchar_t* name : {L"Velmora.txt", L"config\\settings.cfg", L"web\\index.html", L"web\\img\\logo.svg",
+                                L"web\\empty.txt"})
+        EXPECT_EQ(ReadBytes(SampleFile(name)), ReadBytes(Install(name))) << std::string(name, name + wcslen(name));
+}
+
+TEST_F(PayloadResource, TheKeepListMarksTheSamplesConfigurationToStay)
+{
+    ASSERT_TRUE(CreateDirectoryW(Install(L"config").c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(Install(L"config\\settings.cfg"), Bytes(7, 'k')));
+    ASSERT_TRUE(WriteBytes(Install(L"Velmora.txt"), Bytes(7, 'v')));
+    g_settings.upgrade = true;
+    ASSERT_TRUE(ExtractPayload(Job(), Backup().c_str()));
+    EXPECT_EQ(Bytes(7, 'k'), ReadBytes(Install(L"config\\settings.cfg")));
+    EXPECT_EQ(ReadBytes(SampleFile(L"Velmora.txt")), ReadBytes(Install(L"Velmora.txt")));
+    EXPECT_EQ(Bytes(7, 'v'), ReadBytes(Backup(L"Velmora.txt")));
+}
+
+TEST_F(PayloadResource, AModuleWithoutTheArchiveFailsWithoutAMessage)
+{
+    g_settings.force_auto = false;
+    MessageBoxWatcher watcher;
+    PayloadJob job = Job();
+    job.module = GetModuleHandleW(L"kernel32.dll");
+    EXPECT_FALSE(ExtractPayload(job, L""));
+    Sleep(300);
+    EXPECT_TRUE(watcher.Seen().empty());
+    EXPECT_TRUE(ListTree(Install()).empty());
+}
+
+TEST(KeepList, ReadsPathsCommentsAndFolders)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    wchar_t path[MAX_PATH];
+    wsprintfW(path, L"%svelmora-keep-%lu.txt", temp, GetCurrentProcessId());
+    const char text[] = "# kept on upgrades\r\n"
+                        "config/velmora.cfg\r\n"
+                        "  .\\data\\users   # a folder: everything below it\r\n"
+                        "\r\n"
+                        "/web/custom.css\n";
+    ASSERT_TRUE(WriteBytes(path, Bytes(text, text + sizeof(text) - 1)));
+    CKeepList keep;
+    ASSERT_TRUE(keep.Load(path));
+    DeleteFileW(path);
+
+    EXPECT_EQ(3u, keep.Count());
+    EXPECT_TRUE(keep.Keeps(L"config\\velmora.cfg"));
+    EXPECT_TRUE(keep.Keeps(L"CONFIG\\Velmora.CFG"));
+    EXPECT_TRUE(keep.Keeps(L"data\\users"));
+    EXPECT_TRUE(keep.Keeps(L"data\\users\\alice\\inbox.db"));
+    EXPECT_TRUE(keep.Keeps(L"web\\custom.css"));
+    EXPECT_FALSE(keep.Keeps(L"config"));
+    EXPECT_FALSE(keep.Keeps(L"config\\velmora.cfg.bak"));
+    EXPECT_FALSE(keep.Keeps(L"data\\users2"));
+    EXPECT_FALSE(keep.Keeps(L"data"));
+    EXPECT_FALSE(CKeepList().Load(path));
+}

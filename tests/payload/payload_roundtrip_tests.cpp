@@ -1,0 +1,179 @@
+// Archives built by the payload builder come out of the extractor as they went in.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "payload/payload_fixture.h"
+
+namespace {
+
+struct Expected
+{
+    std::wstring name;
+    Bytes content;
+    DWORD attributes;
+};
+
+FILETIME TimeOf(const std::wstring& path, int which)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return which == 0 ? data.ftCreationTime : which == 1 ? data.ftLastAccessTime : data.ftLastWriteTime;
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b)
+{
+    return CompareFileTime(&a, &b) == 0;
+}
+
+const DWORD kCheckedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+
+}  // namespace
+
+class PayloadRoundTrip : public PayloadTest
+{
+protected:
+    // Writes a file into the source tree and remembers what it must come out as.
+    void Put(const wchar_t* name, const Bytes& content, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE)
+    {
+        ASSERT_TRUE(WriteBytes(Source(name), content)) << "source file " << name;
+        expected_.push_back({name, content, attributes});
+    }
+    void Stamp(const wchar_t* name, int year)
+    {
+        ASSERT_TRUE(SetTimes(Source(name), MakeTime(year, 1, 2, 3), MakeTime(year, 4, 5, 6), MakeTime(year, 7, 8, 9)));
+    }
+
+    std::vector<Expected> expected_;
+};
+
+TEST_F(PayloadRoundTrip, ManyFilesLargeAndEmptyInNestedFolders)
+{
+    ASSERT_TRUE(CreateDirectoryW(Source(L"bin").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Source(L"web").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Source(L"web\\static").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Source(L"web\\static\\img").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Source(L"web\\static\\img\\deep").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Source(L"empty folder").c_str(), nullptr));
+    Put(L"zero.txt", Bytes());
+    Put(L"one.bin", Bytes(1, 0x5A));
+    Put(L"bin\\window-less-one.dat", MakeContent(65535, 1, false));
+    Put(L"bin\\window.dat", MakeContent(65536, 2, false));
+    Put(L"bin\\window-plus-one.dat", MakeContent(65537, 3, false));
+    Put(L"bin\\noise.dat", MakeContent(700000, 4, false));
+    Put(L"web\\big-text.html", MakeContent(1500000, 5, true));
+    Put(L"web\\static\\img\\deep\\empty.css", Bytes());
+    for (int i = 0; i < 150; ++i) {
+        wchar_t name[64];
+        wsprintfW(name, L"web\\static\\%s\\file%03d.txt", i % 3 == 0 ? L"img" : i % 3 == 1 ? L"img\\deep" : L".", i);
+        Put(name, MakeContent(static_cast<size_t>(i * 97 % 5000), 100 + i, i % 2 == 0));
+    }
+
+    Bytes archive = PackFolderToArchive(Source(), CKeepList());
+    ASSERT_TRUE(Extract(archive));
+
+    EXPECT_EQ(ListTree(Source()), ListTree(Install()));
+    for (const Expected& file : expected_)
+        EXPECT_EQ(file.content, ReadBytes(Install(file.name.c_str()))) << "content of " << std::string(file.name.begin(), file.name.end());
+    ExpectNothingOutsideTheFolders();
+}
+
+TEST_F(PayloadRoundTrip, FilesAndFoldersKeepTheirTimesAndAttributes)
+{
+    ASSERT_TRUE(CreateDirectoryW(Source(L"docs").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Source(L"empty").c_str(), nullptr));
+    Put(L"docs\\readme.txt", MakeContent(300000, 7, false));
+    Put(L"docs\\empty.txt", Bytes());
+    Put(L"locked.txt", MakeContent(100, 8, true));
+    Put(L"hidden.txt", MakeContent(100, 9, true));
+    const wchar_t* const kStamped[] = {L"docs\\readme.txt", L"docs\\empty.txt", L"locked.txt", L"hidden.txt", L"empty"};
+    int year = 2011;
+    for (const wchar_t* name : kStamped)
+        Stamp(name, year++);
+    ASSERT_TRUE(SetFileAttributesW(Source(L"locked.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesW(Source(L"hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
+
+    Bytes archive = PackFolderToArchive(Source(), CKeepList());
+    ASSERT_TRUE(Extract(archive));
+
+    year = 2011;
+    for (const wchar_t* name : kStamped) {
+        std::string printable(name, name + wcslen(name));
+        EXPECT_TRUE(SameTime(MakeTime(year, 7, 8, 9), TimeOf(Install(name), 2))) << "last write of " << printable;
+        EXPECT_TRUE(SameTime(MakeTime(year, 4, 5, 6), TimeOf(Install(name), 1))) << "last access of " << printable;
+        ++year;
+    }
+    EXPECT_EQ(FILE_ATTRIBUTE_READONLY, GetFileAttributesW(Install(L"locked.txt").c_str()) & kCheckedAttributes);
+    EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN, GetFileAttributesW(Install(L"hidden.txt").c_str()) & kCheckedAttributes);
+    EXPECT_EQ(0u, GetFileAttributesW(Install(L"docs\\readme.txt").c_str()) & kCheckedAttributes);
+    EXPECT_EQ(ReadBytes(Source(L"locked.txt")), ReadBytes(Install(L"locked.txt")));
+}
+
+// The entry after a window-filling file begins k bytes before the window's end, for
+// every k that splits its 560 bytes (and the two that do not).
+TEST_F(PayloadRoundTrip, EntryStraddlingTheWindowEndAtEveryOffset)
+{
+    const DWORD kEntry = sizeof(PayloadEntry);
+    Bytes tail = MakeContent(1000, 11, true);
+    for (DWORD k = 0; k <= kEntry; ++k) {
+        Bytes filler = MakeContent(kPayloadBufferSize - kEntry - k, k, true);
+        Bytes second = MakeContent(k * 3 + 1, 1000 + k, false);
+        Bytes archive = ArchiveBuilder(nullptr, 1)
+                            .File(L"filler.txt", filler)
+                            .File(L"second.bin", second)
+                            .File(L"third.txt", tail)
+                            .Finish();
+        ASSERT_TRUE(Extract(archive)) << "entry " << k << " bytes before the window's end";
+        ASSERT_EQ(second, ReadBytes(Install(L"second.bin"))) << "k = " << k;
+        ASSERT_EQ(tail, ReadBytes(Install(L"third.txt"))) << "k = " << k;
+        ASSERT_EQ(filler.size(), ReadBytes(Install(L"filler.txt")).size()) << "k = " << k;
+    }
+}
+
+TEST_F(PayloadRoundTrip, EmptyFileGetsTheEntrysTimesAndAttributes)
+{
+    PayloadEntry entry = MakeEntry(L"empty.log", 0, FILE_ATTRIBUTE_READONLY);
+    Bytes archive = ArchiveBuilder().Entry(entry).File(L"after.txt", Bytes(10, 'x')).Finish();
+    ASSERT_TRUE(Extract(archive));
+    std::wstring path = Install(L"empty.log");
+    EXPECT_TRUE(ReadBytes(path).empty());
+    EXPECT_TRUE(Exists(path));
+    EXPECT_TRUE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(SameTime(entry.lastWriteTime, TimeOf(path, 2)));
+    EXPECT_EQ(Bytes(10, 'x'), ReadBytes(Install(L"after.txt")));
+}
+
+TEST_F(PayloadRoundTrip, BytesAfterTheEndOfTheStreamAreIgnored)
+{
+    Bytes archive = ArchiveBuilder().File(L"a.txt", MakeContent(5000, 12, true)).Finish();
+    Bytes noise = MakeContent(16 * 300, 13, false);
+    archive.insert(archive.end(), noise.begin(), noise.end());
+    ASSERT_TRUE(Extract(archive));
+    EXPECT_EQ(MakeContent(5000, 12, true), ReadBytes(Install(L"a.txt")));
+    EXPECT_EQ((std::vector<std::wstring>{L"a.txt"}), ListTree(Install()));
+}
+
+// When the deflate stream fills the last cipher block exactly, no padding follows it, and
+// the inflater may take the last input byte while a long match it codes has not yet been
+// written because the window filled up. That output must still reach the file. A few
+// noise bytes before the zeros vary the stream's length over every remainder of 16.
+TEST_F(PayloadRoundTrip, OutputLeftInTheInflaterAfterTheLastInputIsWritten)
+{
+    int unpadded = 0;
+    for (DWORD over : {1u, 100u, 300u, 700u}) {
+        for (DWORD noise = 0; noise < 48; ++noise) {
+            Bytes content = MakeContent(noise, noise, false);
+            content.resize(2 * kPayloadBufferSize - sizeof(PayloadEntry) + over, 0);
+            ArchiveBuilder builder;
+            builder.File(L"zeros.bin", content);
+            Bytes archive = builder.Finish();
+            if (builder.DeflatedBytes() % 16 != 0)
+                continue;
+            ++unpadded;
+            ASSERT_TRUE(Extract(archive));
+            Bytes written = ReadBytes(Install(L"zeros.bin"));
+            ASSERT_EQ(content.size(), written.size()) << over << " bytes into the third window";
+            ASSERT_TRUE(content == written) << over << " bytes into the third window";
+        }
+    }
+    EXPECT_GT(unpadded, 4);
+}

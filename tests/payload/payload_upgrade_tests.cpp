@@ -1,0 +1,147 @@
+// Extraction over an existing installation: backups, kept files, replace flags.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "payload/payload_fixture.h"
+#include "support/message_box_watcher.h"
+
+namespace {
+
+FILETIME WriteTimeOf(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b)
+{
+    return CompareFileTime(&a, &b) == 0;
+}
+
+}  // namespace
+
+class PayloadUpgrade : public PayloadTest
+{
+protected:
+    void SetUp() override
+    {
+        PayloadTest::SetUp();
+        // The installed server as an earlier version left it.
+        ASSERT_TRUE(CreateDirectoryW(Install(L"config").c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryW(Install(L"web").c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryW(Install(L"cache").c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryW(Install(L"empty-kept").c_str(), nullptr));
+        ASSERT_TRUE(WriteBytes(Install(L"Velmora.exe"), Bytes(300, 'o')));
+        ASSERT_TRUE(WriteBytes(Install(L"config\\velmora.cfg"), Bytes(40, 'c')));
+        ASSERT_TRUE(WriteBytes(Install(L"web\\index.html"), Bytes(50, 'w')));
+        ASSERT_TRUE(WriteBytes(Install(L"config\\mime.types"), Bytes(60, 'm')));
+        oldTime_ = MakeTime(2005, 5, 5, 5);
+        ASSERT_TRUE(SetTimes(Install(L"config\\velmora.cfg"), oldTime_, oldTime_, oldTime_));
+        ASSERT_TRUE(SetTimes(Install(L"web"), oldTime_, oldTime_, oldTime_));
+        ASSERT_TRUE(SetTimes(Install(L"cache"), oldTime_, oldTime_, oldTime_));
+        ASSERT_TRUE(SetTimes(Install(L"empty-kept"), oldTime_, oldTime_, oldTime_));
+        SetFileAttributesW(Install(L"config\\velmora.cfg").c_str(), FILE_ATTRIBUTE_READONLY);
+
+        archive_ = ArchiveBuilder()
+                       .File(L"Velmora.exe", newExe_)
+                       .Folder(L"config", 1)
+                       .File(L"config\\velmora.cfg", newConfig_, 0)
+                       .File(L"config\\defaults.cfg", Bytes(20, 'd'), 0)
+                       .File(L"config\\mime.types", newTypes_)
+                       .Folder(L"web", 0)
+                       .File(L"web\\index.html", newIndex_, 0)
+                       .Folder(L"cache")
+                       .Folder(L"empty-kept", 0)
+                       .Folder(L"logs")
+                       .File(L"logs\\readme.txt", Bytes(5, 'r'))
+                       .Finish();
+    }
+
+    Bytes newExe_ = MakeContent(90000, 21, false);
+    Bytes newConfig_ = MakeContent(70000, 22, true);
+    Bytes newIndex_ = MakeContent(1000, 23, true);
+    Bytes newTypes_ = MakeContent(2000, 24, true);
+    Bytes archive_;
+    FILETIME oldTime_;
+};
+
+TEST_F(PayloadUpgrade, KeptFilesStayAndReplacedFilesGoToTheBackup)
+{
+    g_settings.upgrade = true;
+    ASSERT_TRUE(Extract(archive_, Backup()));
+
+    // Replace flag 0: untouched, content, times and attributes; the next member is fine.
+    EXPECT_EQ(Bytes(40, 'c'), ReadBytes(Install(L"config\\velmora.cfg")));
+    EXPECT_TRUE(SameTime(oldTime_, WriteTimeOf(Install(L"config\\velmora.cfg"))));
+    EXPECT_TRUE(GetFileAttributesW(Install(L"config\\velmora.cfg").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(Exists(Backup(L"config\\velmora.cfg")));
+    // Replace flag 0 but nothing there yet: extracted.
+    EXPECT_EQ(Bytes(20, 'd'), ReadBytes(Install(L"config\\defaults.cfg")));
+    // Replaced: the old copy in the backup under the same relative path.
+    EXPECT_EQ(newExe_, ReadBytes(Install(L"Velmora.exe")));
+    EXPECT_EQ(Bytes(300, 'o'), ReadBytes(Backup(L"Velmora.exe")));
+    EXPECT_EQ(newTypes_, ReadBytes(Install(L"config\\mime.types")));
+    EXPECT_EQ(Bytes(60, 'm'), ReadBytes(Backup(L"config\\mime.types")));
+    // A kept folder and what it keeps stay as they were, with no twin in the backup.
+    EXPECT_TRUE(SameTime(oldTime_, WriteTimeOf(Install(L"web"))));
+    EXPECT_EQ(Bytes(50, 'w'), ReadBytes(Install(L"web\\index.html")));
+    EXPECT_FALSE(Exists(Backup(L"web")));
+    EXPECT_TRUE(SameTime(oldTime_, WriteTimeOf(Install(L"empty-kept"))));
+    // A replaced folder is made again in the backup tree and gets the entry's times.
+    EXPECT_TRUE(Exists(Backup(L"config")));
+    EXPECT_TRUE(Exists(Backup(L"cache")));
+    EXPECT_TRUE(SameTime(MakeTime(2021, 9, 10, 11), WriteTimeOf(Install(L"cache"))));
+    // New members are simply created.
+    EXPECT_EQ(Bytes(5, 'r'), ReadBytes(Install(L"logs\\readme.txt")));
+    EXPECT_FALSE(Exists(Backup(L"logs")));
+    ExpectNothingOutsideTheFolders();
+}
+
+TEST_F(PayloadUpgrade, OutsideAnUpgradeEvenKeptFilesAreBackedUpAndReplaced)
+{
+    g_settings.upgrade = false;
+    SetFileAttributesW(Install(L"config\\velmora.cfg").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(Extract(archive_, Backup()));
+    EXPECT_EQ(newConfig_, ReadBytes(Install(L"config\\velmora.cfg")));
+    EXPECT_EQ(Bytes(40, 'c'), ReadBytes(Backup(L"config\\velmora.cfg")));
+    EXPECT_EQ(Bytes(50, 'w'), ReadBytes(Backup(L"web\\index.html")));
+    EXPECT_EQ(newIndex_, ReadBytes(Install(L"web\\index.html")));
+    // The folders' times are set again.
+    EXPECT_TRUE(SameTime(MakeTime(2021, 9, 10, 11), WriteTimeOf(Install(L"cache"))));
+    EXPECT_TRUE(SameTime(MakeTime(2021, 9, 10, 11), WriteTimeOf(Install(L"empty-kept"))));
+}
+
+TEST_F(PayloadUpgrade, WithoutABackupFolderFilesAreOverwrittenInPlace)
+{
+    g_settings.upgrade = true;
+    SetFileAttributesW(Install(L"config\\velmora.cfg").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(Extract(archive_, L""));
+    EXPECT_EQ(newConfig_, ReadBytes(Install(L"config\\velmora.cfg")));
+    EXPECT_EQ(newExe_, ReadBytes(Install(L"Velmora.exe")));
+    EXPECT_TRUE(ListTree(Backup()).empty());
+}
+
+TEST_F(PayloadUpgrade, AFailedMoveToTheBackupStopsWithTheSystemsMessageUnlessUnattended)
+{
+    g_settings.upgrade = true;
+    MessageBoxWatcher watcher;
+    // The backup folder does not exist, so the first move fails.
+    g_settings.force_auto = true;
+    EXPECT_FALSE(Extract(archive_, Backup(L"missing")));
+    Sleep(300);
+    EXPECT_TRUE(watcher.Seen().empty());
+
+    g_settings.force_auto = false;
+    SetLastError(0);
+    EXPECT_FALSE(Extract(archive_, Backup(L"missing")));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
+    ASSERT_TRUE(watcher.WaitFor(1));
+    std::vector<SeenMessageBox> seen = watcher.Seen();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(L"Velmora Server Setup", seen[0].title);
+    EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), seen[0].icon);
+    EXPECT_EQ(nullptr, seen[0].owner);
+    // Nothing was replaced.
+    EXPECT_EQ(Bytes(300, 'o'), ReadBytes(Install(L"Velmora.exe")));
+}

@@ -1,0 +1,85 @@
+// The start-up check that a required system service runs and starts with the system,
+// tried on services of our own; and what it finds of "HTTPFilter" under this system.
+#include <gtest/gtest.h>
+
+#include "app/required_services.h"
+#include "app/setup_tools.h"
+#include "services/service_test_support.h"
+#include "support/message_box_watcher.h"
+
+namespace {
+
+const wchar_t kServiceMissingText[] =
+    L"Service \"HTTP SSL (HTTPFilter)\" necessary for Velmora Server operation is not currently installed on "
+    L"your PC. Please install the service and restart the server setup.";
+const wchar_t kServiceNotStartedText[] =
+    L"Failed launching service \"HTTP SSL (HTTPFilter)\" necessary for Velmora Server operation. Please "
+    L"launch the service manually and restart the server setup.";
+
+void ExpectStartupBox(const SeenMessageBox& box, const wchar_t* text)
+{
+    EXPECT_EQ(text, box.text);
+    EXPECT_EQ(L"Velmora Server Setup", box.title);
+    EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), box.icon);
+    EXPECT_EQ(nullptr, box.owner);
+}
+
+} // namespace
+
+TEST(RequiredService, RunningServiceIsAcceptedAsItIs)
+{
+    TestService service(FixtureCommandLine(L""));
+    ASSERT_TRUE(service.Created());
+    ASSERT_TRUE(service.StartAndWaitRunning());
+
+    MessageBoxWatcher watcher;
+    EXPECT_TRUE(EnsureServiceRunsAutomatically(service.Name()));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), ReadServiceConfig(service.NameText()).startType);
+    EXPECT_TRUE(watcher.Seen().empty());
+}
+
+TEST(RequiredService, StoppedServiceIsStartedAndSetToStartAutomatically)
+{
+    TestService service(FixtureCommandLine(L"start-pending=300 hint=50"));
+    ASSERT_TRUE(service.Created());
+
+    MessageBoxWatcher watcher;
+    EXPECT_TRUE(EnsureServiceRunsAutomatically(service.Name()));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ReadServiceState(service.NameText()));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), ReadServiceConfig(service.NameText()).startType);
+    EXPECT_TRUE(watcher.Seen().empty());
+}
+
+TEST(RequiredService, MissingServiceIsReported)
+{
+    std::wstring missing = UniqueServiceName();
+    MessageBoxWatcher watcher;
+    EXPECT_FALSE(EnsureServiceRunsAutomatically(missing.c_str()));
+    auto seen = watcher.Seen();
+    ASSERT_EQ(1u, seen.size());
+    ExpectStartupBox(seen[0], kServiceMissingText);
+}
+
+TEST(RequiredService, ServiceThatWillNotStartIsReportedAndKeepsItsStartType)
+{
+    TestService service(FixtureCommandLine(L"refuse"));
+    ASSERT_TRUE(service.Created());
+
+    MessageBoxWatcher watcher;
+    EXPECT_FALSE(EnsureServiceRunsAutomatically(service.Name()));
+    auto seen = watcher.Seen();
+    ASSERT_EQ(1u, seen.size());
+    ExpectStartupBox(seen[0], kServiceNotStartedText);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), ReadServiceConfig(service.NameText()).startType);
+}
+
+TEST(RequiredService, HttpFilterIsNotInstalledUnderWine)
+{
+    // Wine has no "HTTPFilter" service, so the check of the real name reports it missing.
+    ASSERT_FALSE(g_setupTools.ServiceExists(L"HTTPFilter"));
+    MessageBoxWatcher watcher;
+    EXPECT_FALSE(CheckRequiredServices());
+    auto seen = watcher.Seen();
+    ASSERT_EQ(1u, seen.size());
+    ExpectStartupBox(seen[0], kServiceMissingText);
+}

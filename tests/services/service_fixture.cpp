@@ -1,0 +1,135 @@
+// A real own-process service for the service tests. Its behaviour is chosen by words on
+// its command line (the service's binary path):
+//   start-pending=MS  stay in START_PENDING for MS milliseconds before running
+//   stop-pending=MS   stay in STOP_PENDING for MS milliseconds before stopping
+//   hint=MS           the wait hint reported while pending (default 50)
+//   refuse            report STOPPED with an error instead of ever running
+//   exit-at-once      end the process before talking to the service manager
+//   idle              not a service: sleep for a minute (a plain child process)
+#include <windows.h>
+#include <shellapi.h>
+#include <wchar.h>
+#include <stdlib.h>
+
+namespace {
+
+struct Options
+{
+    DWORD startPendingMs = 0;
+    DWORD stopPendingMs = 0;
+    DWORD waitHintMs = 50;
+    bool refuse = false;
+    bool exitAtOnce = false;
+    bool idle = false;
+};
+
+Options g_options;
+SERVICE_STATUS_HANDLE g_statusHandle = nullptr;
+HANDLE g_stopRequested = nullptr;
+CRITICAL_SECTION g_reportLock;
+DWORD g_checkPoint = 0;
+
+// How often a lingering service repeats its pending status.
+const DWORD kReportIntervalMs = 50;
+
+bool ReadNumber(const wchar_t* arg, const wchar_t* prefix, DWORD* value)
+{
+    size_t length = wcslen(prefix);
+    if (wcsncmp(arg, prefix, length) != 0)
+        return false;
+    *value = static_cast<DWORD>(wcstoul(arg + length, nullptr, 10));
+    return true;
+}
+
+void ReadOptions()
+{
+    int count = 0;
+    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; args && i < count; ++i) {
+        const wchar_t* arg = args[i];
+        if (ReadNumber(arg, L"start-pending=", &g_options.startPendingMs) ||
+            ReadNumber(arg, L"stop-pending=", &g_options.stopPendingMs) ||
+            ReadNumber(arg, L"hint=", &g_options.waitHintMs))
+            continue;
+        if (wcscmp(arg, L"refuse") == 0)
+            g_options.refuse = true;
+        else if (wcscmp(arg, L"exit-at-once") == 0)
+            g_options.exitAtOnce = true;
+        else if (wcscmp(arg, L"idle") == 0)
+            g_options.idle = true;
+    }
+    LocalFree(args);
+}
+
+void Report(DWORD state, DWORD waitHint, DWORD exitCode = NO_ERROR)
+{
+    EnterCriticalSection(&g_reportLock);
+    SERVICE_STATUS status = {};
+    status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    status.dwCurrentState = state;
+    status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP : 0;
+    status.dwWin32ExitCode = exitCode == NO_ERROR ? NO_ERROR : ERROR_SERVICE_SPECIFIC_ERROR;
+    status.dwServiceSpecificExitCode = exitCode;
+    bool pending = state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING;
+    status.dwCheckPoint = pending ? ++g_checkPoint : 0;
+    status.dwWaitHint = pending ? waitHint : 0;
+    SetServiceStatus(g_statusHandle, &status);
+    LeaveCriticalSection(&g_reportLock);
+}
+
+void Linger(DWORD state, DWORD durationMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        Report(state, g_options.waitHintMs);
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= durationMs)
+            return;
+        DWORD remaining = durationMs - elapsed;
+        Sleep(remaining < kReportIntervalMs ? remaining : kReportIntervalMs);
+    }
+}
+
+DWORD WINAPI Handler(DWORD control, DWORD, void*, void*)
+{
+    if (control == SERVICE_CONTROL_STOP) {
+        Report(SERVICE_STOP_PENDING, g_options.waitHintMs);
+        SetEvent(g_stopRequested);
+    }
+    return NO_ERROR;
+}
+
+void WINAPI ServiceMain(DWORD, wchar_t**)
+{
+    g_statusHandle = RegisterServiceCtrlHandlerExW(L"", Handler, nullptr);
+    if (!g_statusHandle)
+        return;
+    if (g_options.refuse) {
+        Report(SERVICE_START_PENDING, g_options.waitHintMs);
+        Report(SERVICE_STOPPED, 0, 3);
+        return;
+    }
+    Linger(SERVICE_START_PENDING, g_options.startPendingMs);
+    Report(SERVICE_RUNNING, 0);
+    WaitForSingleObject(g_stopRequested, INFINITE);
+    Linger(SERVICE_STOP_PENDING, g_options.stopPendingMs);
+    Report(SERVICE_STOPPED, 0);
+}
+
+} // namespace
+
+int wmain()
+{
+    ReadOptions();
+    if (g_options.exitAtOnce)
+        return 2;
+    if (g_options.idle) {
+        Sleep(60000);
+        return 0;
+    }
+    InitializeCriticalSection(&g_reportLock);
+    g_stopRequested = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    wchar_t name[] = L"";
+    SERVICE_TABLE_ENTRYW table[] = {{name, ServiceMain}, {nullptr, nullptr}};
+    return StartServiceCtrlDispatcherW(table) ? 0 : 1;
+}

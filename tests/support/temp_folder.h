@@ -1,0 +1,85 @@
+#pragma once
+#include <windows.h>
+#include <string>
+
+// A uniquely named folder under the temporary folder, deleted with its contents at the end
+// of the test.
+class TempFolder
+{
+public:
+    explicit TempFolder(const wchar_t* tag)
+    {
+        static LONG counter = 0;
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        wchar_t name[MAX_PATH] = {};
+        wsprintfW(name, L"%svelmora-%s-%lu-%lu-%ld", temp, tag, GetCurrentProcessId(), GetTickCount(),
+                  InterlockedIncrement(&counter));
+        path_ = name;
+        created_ = CreateDirectoryW(path_.c_str(), nullptr) != FALSE;
+    }
+    // Deleted entry by entry with long-path names: Wine's shell delete, given a tree deeper
+    // than MAX_PATH, empties the current folder instead.
+    ~TempFolder()
+    {
+        if (created_)
+            DeleteTree(L"\\\\?\\" + path_);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+    std::wstring File(const wchar_t* name) const { return path_ + L"\\" + name; }
+
+private:
+    static void DeleteTree(const std::wstring& folder)
+    {
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..")
+                    continue;
+                std::wstring child = folder + L"\\" + name;
+                if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                    !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                    DeleteTree(child);
+                } else {
+                    SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                    DeleteFileW(child.c_str());
+                }
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryW(folder.c_str());
+    }
+
+    std::wstring path_;
+    bool created_;
+};
+
+inline bool WriteWholeFile(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+inline std::string ReadWholeFile(const std::wstring& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
+        bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
+}

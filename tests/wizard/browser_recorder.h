@@ -1,0 +1,24 @@
+#pragma once
+#include <windows.h>
+#include <string>
+
+// While it lives, web addresses opened through the shell go to url_recorder.exe (beside
+// the test program) instead of a browser; the previous handler comes back afterwards.
+class BrowserRecorder
+{
+public:
+    BrowserRecorder();
+    ~BrowserRecorder();
+    BrowserRecorder(const BrowserRecorder&) = delete;
+    BrowserRecorder& operator=(const BrowserRecorder&) = delete;
+
+    bool Ready() const { return ready_; }
+    // The address the last opening was given; empty when none came in time.
+    std::wstring WaitForAddress(DWORD timeoutMs = 15000) const;
+
+private:
+    bool ready_ = false;
+    bool hadCommand_ = false;
+    std::wstring previous_;
+    std::wstring output_;
+};

@@ -1,0 +1,131 @@
+#include "wizard/screen_pixels.h"
+
+#include <stdlib.h>
+
+namespace {
+
+bool Near(COLORREF a, COLORREF b, int tolerance)
+{
+    return abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
+           abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+BITMAPINFO TopDownInfo(int width, int height, WORD bits)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = bits;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+RECT ScreenRect(HWND window, bool clientOnly)
+{
+    RECT rect = {};
+    if (clientOnly) {
+        GetClientRect(window, &rect);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    } else {
+        GetWindowRect(window, &rect);
+    }
+    return rect;
+}
+
+} // namespace
+
+size_t ScreenImage::Count(COLORREF colour, int tolerance) const
+{
+    size_t count = 0;
+    for (COLORREF pixel : pixels)
+        count += Near(pixel, colour, tolerance) ? 1 : 0;
+    return count;
+}
+
+RECT ScreenImage::Bounds(COLORREF colour, int tolerance) const
+{
+    RECT box = {width, height, 0, 0};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (Near(At(x, y), colour, tolerance)) {
+                box.left = x < box.left ? x : box.left;
+                box.top = y < box.top ? y : box.top;
+                box.right = x + 1 > box.right ? x + 1 : box.right;
+                box.bottom = y + 1 > box.bottom ? y + 1 : box.bottom;
+            }
+    if (box.right == 0)
+        SetRectEmpty(&box);
+    return box;
+}
+
+ScreenImage ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height)
+{
+    ScreenImage image;
+    image.width = width;
+    image.height = height;
+    std::vector<DWORD> raw(static_cast<size_t>(width) * height);
+    BITMAPINFO info = TopDownInfo(width, height, 32);
+    GetDIBits(dc, bitmap, 0, height, raw.data(), &info, DIB_RGB_COLORS);
+    image.pixels.reserve(raw.size());
+    for (DWORD bgra : raw)
+        image.pixels.push_back(RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF));
+    return image;
+}
+
+ScreenImage CaptureWindow(HWND window, bool clientOnly)
+{
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // The window's thread paints on its own time; give it a moment.
+    for (int i = 0; i < 3; ++i) {
+        SendMessageW(window, WM_NULL, 0, 0);
+        Sleep(60);
+    }
+    RECT rect = ScreenRect(window, clientOnly);
+    int width = rect.right - rect.left;
+    int height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, previous);
+    ScreenImage image = ReadBitmap(memory, bitmap, width, height);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return image;
+}
+
+bool SaveWindowBitmap(HWND window, const std::wstring& path)
+{
+    ScreenImage image = CaptureWindow(window);
+    int stride = (image.width * 3 + 3) & ~3;
+    std::vector<BYTE> rows(static_cast<size_t>(stride) * image.height);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            BYTE* p = &rows[static_cast<size_t>(image.height - 1 - y) * stride + x * 3];
+            COLORREF c = image.At(x, y);
+            p[0] = GetBValue(c);
+            p[1] = GetGValue(c);
+            p[2] = GetRValue(c);
+        }
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = TopDownInfo(image.width, image.height, 24).bmiHeader;
+    info.biHeight = image.height;  // bottom-up, as most viewers expect
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(rows.size());
+    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(out, &file, sizeof(file), &written, nullptr) &&
+              WriteFile(out, &info, sizeof(info), &written, nullptr) &&
+              WriteFile(out, rows.data(), static_cast<DWORD>(rows.size()), &written, nullptr);
+    CloseHandle(out);
+    return ok;
+}

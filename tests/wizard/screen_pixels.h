@@ -1,0 +1,25 @@
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+// What the screen shows of a window, read back as a person would see it.
+struct ScreenImage
+{
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> pixels;  // row by row from the top
+
+    COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    // Pixels within `tolerance` of `colour` in each channel.
+    size_t Count(COLORREF colour, int tolerance = 0) const;
+    // Bounding box of those pixels (empty when none).
+    RECT Bounds(COLORREF colour, int tolerance = 0) const;
+};
+
+// Repaints the window (and its children) and copies its screen rectangle.
+ScreenImage CaptureWindow(HWND window, bool clientOnly = false);
+// Copies the rectangle of the given memory bitmap.
+ScreenImage ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height);
+// Writes the window as it is shown into a 24-bit .bmp file.
+bool SaveWindowBitmap(HWND window, const std::wstring& path);

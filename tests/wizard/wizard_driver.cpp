@@ -1,0 +1,135 @@
+#include "wizard/wizard_driver.h"
+
+#include <commctrl.h>
+#include <thread>
+
+#include "app/bounded_text.h"
+#include "app/install_settings.h"
+#include "wizard/install_wizard.h"
+
+namespace {
+
+BOOL CALLBACK FindSheetWindow(HWND window, LPARAM found)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != GetCurrentProcessId() || !IsWindowVisible(window))
+        return TRUE;
+    wchar_t cls[32] = {};
+    GetClassNameW(window, cls, 32);
+    if (lstrcmpW(cls, L"#32770") != 0)
+        return TRUE;
+    if (SendMessageW(window, PSM_GETCURRENTPAGEHWND, 0, 0)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(20);
+    }
+}
+
+HWND WizardDriver::Page() const
+{
+    return reinterpret_cast<HWND>(SendMessageW(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+int WizardDriver::PageId() const
+{
+    HWND page = Page();
+    if (!page)
+        return 0;
+    LRESULT index = SendMessageW(sheet_, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0);
+    return static_cast<int>(SendMessageW(sheet_, PSM_INDEXTOID, static_cast<WPARAM>(index), 0));
+}
+
+bool WizardDriver::ButtonEnabled(int id) const
+{
+    HWND button = GetDlgItem(sheet_, id);
+    return button && IsWindowVisible(button) && IsWindowEnabled(button);
+}
+
+void WizardDriver::Settle() const
+{
+    // A sent message is handled only when the wizard thread takes its next message, and
+    // messages it posted to itself before (button states) come first; a short pause
+    // then lets their effects show.
+    for (int i = 0; i < 3; ++i) {
+        SendMessageW(sheet_, WM_NULL, 0, 0);
+        Sleep(50);
+    }
+}
+
+void WizardDriver::Press(int button)
+{
+    SendMessageW(sheet_, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
+    // The sheet's modal loop notices that it has ended only when it takes its next posted
+    // message; a person's click brings one, a sent message does not.
+    PostMessageW(sheet_, WM_NULL, 0, 0);
+    Settle();
+}
+
+bool WizardDriver::WaitForPage(int id, DWORD timeoutMs) const
+{
+    bool shown = WaitUntil([&] { return PageId() == id; }, timeoutMs);
+    Settle();
+    return shown;
+}
+
+void WizardDriver::Click(int id)
+{
+    SendMessageW(Item(id), BM_CLICK, 0, 0);
+    Settle();
+}
+
+bool WizardDriver::WaitForSheet(DWORD timeoutMs)
+{
+    return WaitUntil([&] {
+        sheet_ = nullptr;
+        EnumWindows(FindSheetWindow, reinterpret_cast<LPARAM>(&sheet_));
+        return sheet_ != nullptr;
+    }, timeoutMs);
+}
+
+WizardRun RunWizardWith(const std::function<void(WizardDriver&)>& script,
+                        MessageBoxWatcher::Answer answer)
+{
+    WizardRun run;
+    MessageBoxWatcher watcher(answer ? answer : [](const SeenMessageBox&) { return IDYES; });
+    std::thread driver([&] {
+        WizardDriver wizard;
+        if (!wizard.WaitForSheet())
+            return;
+        wizard.Settle();
+        script(wizard);
+        run.scriptFinished = true;
+        // Whatever is still open ends with Cancel; should the script's answer refuse
+        // that, the sheet is closed outright so that the test cannot hang.
+        for (int attempt = 0; attempt < 3 && IsWindow(wizard.Sheet()); ++attempt)
+            PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0), Sleep(500);
+        if (IsWindow(wizard.Sheet()))
+            PostMessageW(wizard.Sheet(), WM_COMMAND, IDCANCEL, 0);
+    });
+    run.result = RunWizard(nullptr);
+    driver.join();
+    run.boxes = watcher.Seen();
+    return run;
+}
+
+void ResetSettings()
+{
+    ZeroMemory(&g_settings, sizeof(g_settings));
+    CopyText(g_settings.install_dir, L"C:\\Program Files\\Velmora");
+    CopyText(g_settings.service_name, L"Velmora");
+}

@@ -1,0 +1,61 @@
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/message_box_watcher.h"
+
+// Drives the real wizard from a second thread, as a person would: finds the sheet,
+// presses its buttons, reads the current page. The wizard itself runs modally on the
+// test's main thread inside RunWizard.
+class WizardDriver
+{
+public:
+    static const int kBackButton = 0x3023;
+    static const int kNextButton = 0x3024;
+    static const int kFinishButton = 0x3025;
+
+    HWND Sheet() const { return sheet_; }
+    HWND Page() const;
+    // Dialog template id of the current page (0 when there is none).
+    int PageId() const;
+    HWND Item(int id) const { return GetDlgItem(Page(), id); }
+    bool ButtonEnabled(int id) const;
+
+    // Presses a wizard button (PSBTN_NEXT, PSBTN_BACK, PSBTN_CANCEL...) and waits until
+    // the sheet has handled it.
+    void Press(int button);
+    // Presses Next or Back and waits until page `expected` is shown; false on time-out.
+    bool Next(int expected) { Press(PSBTN_NEXT); return WaitForPage(expected); }
+    bool Back(int expected) { Press(PSBTN_BACK); return WaitForPage(expected); }
+    bool WaitForPage(int id, DWORD timeoutMs = 5000) const;
+    // Clicks a control of the current page (BM_CLICK).
+    void Click(int id);
+    // Lets the wizard thread handle what it has posted to itself so far.
+    void Settle() const;
+
+    bool WaitForSheet(DWORD timeoutMs = 10000);
+
+private:
+    HWND sheet_ = nullptr;
+};
+
+// Polls `condition` every 20 ms until it holds or the time runs out.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+
+// Runs the wizard on this thread and `script` on a driver thread. Boxes are answered by
+// `answer` (default: Yes, so that a final Cancel closes the wizard). Whatever the script
+// leaves open is cancelled. Returns RunWizard's result.
+struct WizardRun
+{
+    int result = -2;
+    bool scriptFinished = false;
+    std::vector<SeenMessageBox> boxes;
+};
+WizardRun RunWizardWith(const std::function<void(WizardDriver&)>& script,
+                        MessageBoxWatcher::Answer answer = nullptr);
+
+// Starts every test from a known record: zero-filled, with a folder and service name.
+void ResetSettings();

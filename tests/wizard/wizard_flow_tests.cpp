@@ -1,0 +1,164 @@
+// The wizard's page flow, driven through the real property sheet.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/install_settings.h"
+#include "resources/wizard_ids.h"
+#include "wizard/wizard_driver.h"
+
+namespace {
+
+class WizardFlow : public ::testing::Test
+{
+protected:
+    void SetUp() override { ResetSettings(); }
+    void TearDown() override { ResetSettings(); }
+};
+
+// Welcome -> agreement (ticked) -> settings, the way every attended run starts.
+bool ToSettings(WizardDriver& wizard)
+{
+    if (!wizard.Next(IDD_WIZ_LICENSE))
+        return false;
+    wizard.Click(IDC_AGREEMENT_ACCEPT);
+    return wizard.Next(IDD_WIZ_SETCONF);
+}
+
+// Welcome -> settings and back, then on to the administrator page.
+bool SkipsTheAgreementBothWays(WizardDriver& wizard)
+{
+    return wizard.Next(IDD_WIZ_SETCONF) && wizard.Back(IDD_WIZ_WELCOME) &&
+           wizard.Next(IDD_WIZ_SETCONF) && wizard.Next(IDD_WIZ_USERS);
+}
+
+// Runs an attended wizard to the settings page and presses Next there.
+bool NextFromSettingsShows(int expected)
+{
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        ASSERT_TRUE(ToSettings(wizard));
+        ASSERT_TRUE(wizard.Next(expected));
+    });
+    return run.scriptFinished;
+}
+
+} // namespace
+
+TEST_F(WizardFlow, FreshInstallationGoesThroughEveryPageButTheDomainPage)
+{
+    std::vector<int> pages;
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        pages.push_back(wizard.PageId());
+        ASSERT_TRUE(ToSettings(wizard));
+        pages.push_back(wizard.PageId());
+        ASSERT_TRUE(wizard.Back(IDD_WIZ_LICENSE));
+        pages.push_back(wizard.PageId());
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_SETCONF));
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
+        pages.push_back(wizard.PageId());
+        ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
+        pages.push_back(wizard.PageId());
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_INSTALL));
+        pages.push_back(wizard.PageId());
+        // The progress page offers no Back, Next or Finish.
+        EXPECT_FALSE(wizard.ButtonEnabled(WizardDriver::kBackButton));
+        EXPECT_FALSE(wizard.ButtonEnabled(WizardDriver::kNextButton));
+    });
+    EXPECT_TRUE(run.scriptFinished);
+    EXPECT_EQ((std::vector<int>{IDD_WIZ_WELCOME, IDD_WIZ_SETCONF, IDD_WIZ_LICENSE, IDD_WIZ_USERS,
+                                IDD_WIZ_SETCONF, IDD_WIZ_INSTALL}),
+              pages);
+    EXPECT_EQ(0, run.result);
+}
+
+TEST_F(WizardFlow, UnresolvedDomainInsertsTheDomainPageBothWays)
+{
+    g_settings.domain_unresolved = true;
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        ASSERT_TRUE(ToSettings(wizard));
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_SETHOST));
+        EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kBackButton));
+        EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kNextButton));
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
+        ASSERT_TRUE(wizard.Back(IDD_WIZ_SETHOST));
+        ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
+    });
+    EXPECT_TRUE(run.scriptFinished);
+}
+
+TEST_F(WizardFlow, InteractiveUpgradeGoesFromSettingsStraightToProgress)
+{
+    g_settings.upgrade = true;
+    EXPECT_TRUE(NextFromSettingsShows(IDD_WIZ_INSTALL));
+}
+
+TEST_F(WizardFlow, UnresolvedDomainComesBeforeTheUpgradeJump)
+{
+    g_settings.upgrade = true;
+    g_settings.domain_unresolved = true;
+    EXPECT_TRUE(NextFromSettingsShows(IDD_WIZ_SETHOST));
+}
+
+TEST_F(WizardFlow, HostedModeNeverShowsTheAgreement)
+{
+    g_settings.saas_mode = true;
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        EXPECT_TRUE(SkipsTheAgreementBothWays(wizard));
+    });
+    EXPECT_TRUE(run.scriptFinished);
+}
+
+TEST_F(WizardFlow, UnattendedRunWaitsOnTheWelcomePageThenSkipsTheAgreement)
+{
+    g_settings.force_auto = true;
+    g_settings.upgrade = true;  // unattended: the upgrade does not jump past the administrator
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        Sleep(700);
+        EXPECT_EQ(IDD_WIZ_WELCOME, wizard.PageId());
+        EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kNextButton));
+        EXPECT_FALSE(wizard.ButtonEnabled(WizardDriver::kBackButton));
+        EXPECT_TRUE(SkipsTheAgreementBothWays(wizard));
+    });
+    EXPECT_TRUE(run.scriptFinished);
+}
+
+TEST_F(WizardFlow, CancelAnsweredNoKeepsThePageAndItsFields)
+{
+    int answers = 0;
+    WizardRun run = RunWizardWith(
+        [&](WizardDriver& wizard) {
+            ASSERT_TRUE(wizard.Next(IDD_WIZ_LICENSE));
+            wizard.Click(IDC_AGREEMENT_ACCEPT);
+            ASSERT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(WizardDriver::kNextButton); }));
+            wizard.Press(PSBTN_CANCEL);
+            ASSERT_TRUE(IsWindow(wizard.Sheet()));
+            EXPECT_EQ(IDD_WIZ_LICENSE, wizard.PageId());
+            EXPECT_EQ(BST_CHECKED, SendMessageW(wizard.Item(IDC_AGREEMENT_ACCEPT), BM_GETCHECK, 0, 0));
+            EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kNextButton));
+        },
+        [&](const SeenMessageBox&) { return ++answers == 1 ? IDNO : IDYES; });
+    EXPECT_TRUE(run.scriptFinished);
+    ASSERT_EQ(2u, run.boxes.size());
+    EXPECT_EQ(0, run.result);
+}
+
+TEST_F(WizardFlow, CancelAnsweredYesEndsTheWizardWithZeroAfterAskingOnce)
+{
+    HWND sheet = nullptr;
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        sheet = wizard.Sheet();
+        wizard.Press(PSBTN_CANCEL);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(wizard.Sheet()); }));
+    });
+    EXPECT_EQ(0, run.result);
+    ASSERT_EQ(1u, run.boxes.size());
+    const SeenMessageBox& box = run.boxes[0];
+    EXPECT_EQ(L"Velmora Server Setup", box.title);
+    EXPECT_EQ(L"Do you really want to cancel installation?", box.text);
+    EXPECT_EQ(LoadIconW(nullptr, IDI_QUESTION), box.icon);
+    EXPECT_TRUE(box.hasButton[IDYES]);
+    EXPECT_TRUE(box.hasButton[IDNO]);
+    EXPECT_FALSE(box.hasButton[IDCANCEL]);
+    EXPECT_EQ(sheet, box.owner);
+}

@@ -1,0 +1,43 @@
+// payload-builder <folder> <keep-list> <archive>
+// Packs <folder> into the setup program's payload archive. Paths are Windows paths
+// (under Wine, Linux paths on drive Z:).
+#include <stdio.h>
+#include <windows.h>
+
+#include "app/scoped_handle.h"
+#include "engine/data_key.h"
+#include "tools/payload-builder/folder_packer.h"
+#include "tools/payload-builder/payload_sinks.h"
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc != 4) {
+        fwprintf(stderr, L"usage: payload-builder <folder> <keep-list> <archive>\n");
+        return 2;
+    }
+    CKeepList keep;
+    if (!keep.Load(argv[2])) {
+        fwprintf(stderr, L"payload-builder: cannot read %ls (error %lu)\n", argv[2], GetLastError());
+        return 1;
+    }
+    UniqueHandle file(CreateFileW(argv[3], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!file) {
+        fwprintf(stderr, L"payload-builder: cannot create %ls (error %lu)\n", argv[3], GetLastError());
+        return 1;
+    }
+    CFileSink sink(file.Get());
+    CPayloadWriter writer(sink, DataKey, kDataKeyBits, Z_BEST_COMPRESSION);
+    PackResult result;
+    bool packed = writer.Begin() && PackFolder(argv[1], keep, writer, result) && writer.Finish();
+    DWORD error = GetLastError();
+    file.Reset();
+    if (!packed) {
+        fwprintf(stderr, L"payload-builder: cannot pack %ls (error %lu)\n",
+                 result.failedPath.empty() ? argv[1] : result.failedPath.c_str(), error);
+        DeleteFileW(argv[3]);
+        return 1;
+    }
+    wprintf(L"payload-builder: %lu folders, %lu files, %llu bytes\n", result.folders, result.files,
+            result.contentBytes);
+    return 0;
+}

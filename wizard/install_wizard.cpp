@@ -1,0 +1,69 @@
+#include "wizard/install_wizard.h"
+
+#include "resources/wizard_ids.h"
+
+CInstallWizard::CInstallWizard()
+    // PSH_HEADER only makes every comctl32 keep the header band above the pages free for
+    // the banner; no header bitmap is given and the sheet's own header drawing is
+    // suppressed in WM_PAINT.
+    : CPropertySheetImpl(PSH_WIZARD97 | PSH_HEADER),
+      banner_(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP,
+                         0, 0, LR_DEFAULTCOLOR))
+{
+    AddPage(welcome_);
+    AddPage(license_);
+    AddPage(settings_);
+    AddPage(domain_);
+    AddPage(administrator_);
+    AddPage(progress_);
+}
+
+INT_PTR CInstallWizard::RunWizard(HWND owner)
+{
+    return DoModal(owner);
+}
+
+bool CInstallWizard::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM,
+                                          LRESULT& result)
+{
+    switch (message) {
+    case WM_ERASEBKGND:
+        PaintBackground(reinterpret_cast<HDC>(wParam));
+        result = 1;
+        return true;
+    case WM_PAINT: {
+        // Everything the sheet shows is its background (banner) and its children.
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        result = 0;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void CInstallWizard::PaintBackground(HDC dc) const
+{
+    RECT client = {};
+    GetClientRect(Window(), &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    if (!banner_)
+        return;
+    BITMAP size = {};
+    GetObjectW(banner_.Get(), sizeof(size), &size);
+    HDC source = CreateCompatibleDC(dc);
+    if (!source)
+        return;
+    HGDIOBJ previous = SelectObject(source, banner_.Get());
+    BitBlt(dc, 0, 0, size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
+    SelectObject(source, previous);
+    DeleteDC(source);
+}
+
+int RunWizard(HWND owner)
+{
+    CInstallWizard wizard;
+    return static_cast<int>(wizard.RunWizard(owner));
+}

@@ -1,0 +1,37 @@
+#pragma once
+#include "app/scoped_handle.h"
+#include "wizard/framework/property_sheet.h"
+#include "wizard/wiz_install.h"
+#include "wizard/wiz_license.h"
+#include "wizard/wiz_set_conf.h"
+#include "wizard/wiz_set_host.h"
+#include "wizard/wiz_users.h"
+#include "wizard/wiz_welcome.h"
+
+// The setup wizard: a Wizard 97 property sheet of six pages under a painted banner.
+class CInstallWizard : public CPropertySheetImpl
+{
+public:
+    CInstallWizard();
+
+    // Runs the wizard modally over `owner`; returns the property sheet's result:
+    // positive after Finish, 0 after Cancel, -1 when it could not be shown.
+    INT_PTR RunWizard(HWND owner);
+
+    bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                              LRESULT& result) override;
+
+private:
+    void PaintBackground(HDC dc) const;
+
+    CWizWelcome welcome_;
+    CWizLicense license_;
+    CWizSetConf settings_;
+    CWizSetHost domain_;
+    CWizUsers administrator_;
+    CWizInstall progress_;
+    UniqueGdiObject banner_;
+};
+
+// Creates the wizard, runs it over `owner` and destroys it: the setup's exit code.
+int RunWizard(HWND owner);

@@ -1,0 +1,26 @@
+#include "wizard/wizard_page.h"
+
+#include "app/message_title.h"
+#include "lang/language.h"
+#include "resources/wizard_ids.h"
+
+namespace {
+const UINT kCancelQuestion = 37;
+}
+
+CWizardPage::CWizardPage(UINT dialogId) : CPropertyPageImpl(dialogId, IDS_WIZARD_TITLE)
+{
+}
+
+bool CWizardPage::OnQueryCancel()
+{
+    return ConfirmWizardCancel();
+}
+
+bool ConfirmWizardCancel()
+{
+    wchar_t question[512] = {};
+    g_language.GetString(kCancelQuestion, question, 512);
+    return MessageBoxW(GetActiveWindow(), question, kMessageBoxTitle,
+                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
