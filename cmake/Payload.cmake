@@ -15,10 +15,21 @@ function(velmora_add_payload target folder keep_list)
     file(GLOB_RECURSE inputs CONFIGURE_DEPENDS LIST_DIRECTORIES false "${folder}/*")
   endif()
   # The builder is a Windows program run by the emulator: it sees this machine's
-  # files on drive Z:.
+  # files on drive Z:. The emulator runs 64-bit programs only, so a 32-bit build uses
+  # the builder of a 64-bit build.
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    set(builder payload-builder)
+    set(builder_file payload-builder)
+  elseif(VELMORA_HOST_PAYLOAD_BUILDER)
+    set(builder ${CMAKE_CROSSCOMPILING_EMULATOR} ${VELMORA_HOST_PAYLOAD_BUILDER})
+    set(builder_file ${VELMORA_HOST_PAYLOAD_BUILDER})
+  else()
+    message(FATAL_ERROR "A 32-bit build packs its payload with the 64-bit build's payload-builder.exe: "
+                        "set VELMORA_HOST_PAYLOAD_BUILDER (tools/build i686 does)")
+  endif()
   add_custom_command(OUTPUT "${archive}"
-    COMMAND payload-builder "Z:${folder}" "Z:${keep_list}" "Z:${archive}"
-    DEPENDS payload-builder ${inputs} "${keep_list}" ${P_DEPENDS}
+    COMMAND ${builder} "Z:${folder}" "Z:${keep_list}" "Z:${archive}"
+    DEPENDS ${builder_file} ${inputs} "${keep_list}" ${P_DEPENDS}
     COMMENT "Packing the payload ${target}"
     VERBATIM)
   file(CONFIGURE OUTPUT "${rc}" CONTENT "LANGUAGE 0, 0\n10 EXT \"${archive}\"\n")

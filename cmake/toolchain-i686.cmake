@@ -1,10 +1,11 @@
-# Cross build for 32-bit Windows with Debian's mingw-w64 (posix threading model,
-# which GoogleTest needs for std::mutex).
+# Cross build for 32-bit Windows with Debian's mingw-w64. The win32 threading model:
+# the posix one links winpthread, which imports GetTickCount64 and so cannot start on
+# XP. The tests (which need the posix model's std::mutex) run on the 64-bit build.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(VELMORA_TRIPLET i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${VELMORA_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VELMORA_TRIPLET}-g++-posix)
+set(CMAKE_C_COMPILER   ${VELMORA_TRIPLET}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${VELMORA_TRIPLET}-g++-win32)
 set(CMAKE_RC_COMPILER  ${VELMORA_TRIPLET}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${VELMORA_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

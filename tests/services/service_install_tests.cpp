@@ -83,6 +83,8 @@ TEST_F(ServiceInstall, CreatesOwnProcessAutoStartServiceUnderLocalSystem)
     EXPECT_EQ(0u, config.tagId);
     EXPECT_EQ(L"Brindleway Velmora Server", ReadServiceDescription(name_));
     EXPECT_TRUE(watcher.Seen().empty());
+    // And it runs as created.
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.ControlServiceAndWait(name_.c_str(), false));
 }
 
 TEST_F(ServiceInstall, SetsDescriptionAndOneImmediateRestartOnFailure)
