@@ -1,6 +1,7 @@
 #include "app/setup_tools.h"
 
 #include "app/bounded_text.h"
+#include "app/install_settings.h"
 #include "app/message_title.h"
 #include "app/scoped_handle.h"
 
@@ -32,6 +33,10 @@ int CSetupTools::FormatSystemError(DWORD code, wchar_t* buffer, size_t capacity)
 
 void CSetupTools::ShowSystemError(DWORD code) const
 {
+    // An unattended run must never stop on a box that nobody is there to answer; the
+    // caller's result and the progress page's list tell the failure instead.
+    if (g_settings.force_auto)
+        return;
     wchar_t* systemText = nullptr;
     FormatMessageW(kSystemLookup | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, code, kNeutralLanguage,
                    reinterpret_cast<wchar_t*>(&systemText), 0, nullptr);

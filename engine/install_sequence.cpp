@@ -79,11 +79,6 @@ private:
         g_language.GetString(id, text, 512);
         Warn(text);
     }
-    void ShowError(DWORD code) const
-    {
-        if (!g_settings.force_auto)
-            g_setupTools.ShowSystemError(code);
-    }
 
     static bool CancelCheck(void* self) { return static_cast<InstallRun*>(self)->CancelRequested(); }
 
@@ -182,7 +177,7 @@ bool InstallRun::Prepare()
         wchar_t backup[260];
         FormatText(backup, 260, L"%s\\backups\\%s", g_settings.install_dir, stamp);
         if (!g_setupTools.CreateDirectoryTree(backup)) {
-            ShowError(GetLastError());
+            g_setupTools.ShowSystemError(GetLastError());
             return Fail(kStepPrepare);
         }
         CopyText(g_settings.backup_dir, backup);
@@ -203,7 +198,7 @@ bool InstallRun::Extract()
     if (!ExtractPayload(job, g_settings.backup_dir) || CancelRequested()) {
         DWORD error = GetLastError();
         if (!CancelRequested() && error != 0)
-            ShowError(error);
+            g_setupTools.ShowSystemError(error);
         return Fail(kStepExtract);
     }
     if (!g_settings.upgrade && !WriteStartFile())

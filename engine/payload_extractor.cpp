@@ -34,8 +34,7 @@ void ShowCorruptArchive(HWND owner)
 bool FailWithSystemError()
 {
     DWORD error = GetLastError();
-    if (!g_settings.force_auto)
-        g_setupTools.ShowSystemError(error);
+    g_setupTools.ShowSystemError(error);
     SetLastError(error);
     return false;
 }
