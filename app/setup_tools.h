@@ -29,7 +29,7 @@ public:
                         const wchar_t* iconFile, int iconIndex) const;
 
     // --- Services and processes -------------------------------------------------------
-    static const DWORD kUnknownServiceState = 0xFFFFFFFF;
+    static constexpr DWORD kUnknownServiceState = 0xFFFFFFFF;
     bool ServiceExists(const wchar_t* serviceName) const;
     DWORD GetServiceState(const wchar_t* serviceName) const;
     DWORD ControlServiceAndWait(const wchar_t* serviceName, bool stop) const;
