@@ -7,12 +7,7 @@
 #include "app/install_settings.h"
 #include "app/load_settings.h"
 #include "wizard/install_wizard.h"
-
-namespace {
-
-const int kExitFailure = -1;
-
-} // namespace
+#include "wizard/setup_exit_code.h"
 
 int RunSetup(HINSTANCE instance)
 {

@@ -1,14 +1,19 @@
-// extract [--quick] [--keep-going]
+// extract [--quick] [--repeat N] | extract --aes
 // Measures payload extraction: builds archives of growing size from a synthetic server
 // tree, then, each in a fresh process so that the peak counters belong to it alone,
-// extracts the archive, inflates it without writing, and writes the same files raw.
+// extracts the archive, inflates its decrypted stream without writing, and writes the
+// same files raw; each N times (3 unless told), reporting medians. Then AES-128
+// decryption of 64 KiB chunks with the AES instructions and with the tables.
 #include <windows.h>
 #include <psapi.h>
 #include <stdio.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/install_settings.h"
+#include "bench/aes_speed.h"
+#include "bench/bench_clock.h"
 #include "bench/payload_recipe.h"
 #include "engine/aes_cipher.h"
 #include "engine/data_key.h"
@@ -20,15 +25,7 @@
 
 namespace {
 
-const double kMegabyte = 1024.0 * 1024.0;
 
-double Now()
-{
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 void RemoveTree(const std::wstring& path)
 {
@@ -134,23 +131,20 @@ bool RunExtract(const wchar_t* archive, const wchar_t* folder)
     return done;
 }
 
-// Decrypts and inflates through the same two buffers, dropping the output.
-bool RunInflate(const wchar_t* archive)
+// Inflates the decrypted stream through the same two buffers, dropping the output: the
+// cost of inflate alone, which extraction adds decryption and files to.
+bool RunInflate(const wchar_t* plainStream)
 {
-    MappedFile mapped(archive);
-    if (!mapped.view || mapped.size < 8)
+    MappedFile mapped(plainStream);
+    if (!mapped.view)
         return false;
     static BYTE input[65536], window[65536];
-    CAesCipher cipher;
-    cipher.SetKey(DataKey, kDataKeyBits);
     z_stream stream = {};
     inflateInit2(&stream, -MAX_WBITS);
     int result = Z_OK;
-    for (DWORD at = 4; at < mapped.size && result != Z_STREAM_END;) {
+    for (DWORD at = 0; at < mapped.size && result != Z_STREAM_END;) {
         DWORD n = mapped.size - at < sizeof(input) ? mapped.size - at : sizeof(input);
         memcpy(input, mapped.view + at, n);
-        for (DWORD offset = 0; offset < n; offset += 16)
-            cipher.DecryptBlock(input + offset, input + offset);
         at += n;
         stream.next_in = input;
         stream.avail_in = n;
@@ -164,6 +158,30 @@ bool RunInflate(const wchar_t* archive)
     }
     inflateEnd(&stream);
     return result == Z_STREAM_END;
+}
+
+// The archive's deflate stream in the clear, for RunInflate.
+bool WritePlainStream(const wchar_t* archive, const wchar_t* plainStream)
+{
+    MappedFile mapped(archive);
+    if (!mapped.view || mapped.size < 8)
+        return false;
+    HANDLE file = CreateFileW(plainStream, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CAesCipher cipher;
+    cipher.SetKey(DataKey, kDataKeyBits);
+    static BYTE chunk[65536];
+    bool written = true;
+    for (DWORD at = 4; at < mapped.size && written;) {
+        DWORD n = mapped.size - at < sizeof(chunk) ? mapped.size - at : sizeof(chunk);
+        cipher.DecryptBlocks(mapped.view + at, chunk, n / CAesCipher::kBlockSize);
+        DWORD done = 0;
+        written = WriteFile(file, chunk, n, &done, nullptr) && done == n;
+        at += n;
+    }
+    CloseHandle(file);
+    return written;
 }
 
 // Creates the same folders and files with plain writes of the same sizes.
@@ -197,6 +215,7 @@ struct Measured
 {
     bool ok = false;
     double seconds = 0;
+    double processorSeconds = 0;
     double peakWorkingSet = 0;
     double peakPrivate = 0;
 };
@@ -232,10 +251,40 @@ Measured RunChild(const std::wstring& arguments)
     }
     CloseHandle(readEnd);
     int ok = 0;
-    if (sscanf(output.c_str(), "RESULT %d %lf %lf %lf", &ok, &measured.seconds, &measured.peakWorkingSet,
-               &measured.peakPrivate) == 4)
+    if (sscanf(output.c_str(), "RESULT %d %lf %lf %lf %lf", &ok, &measured.seconds, &measured.processorSeconds,
+               &measured.peakWorkingSet, &measured.peakPrivate) == 5)
         measured.ok = ok != 0;
     return measured;
+}
+
+// The run of median time; a failed run counts as the slowest.
+Measured Median(std::vector<Measured> runs)
+{
+    std::sort(runs.begin(), runs.end(), [](const Measured& a, const Measured& b) {
+        return (a.ok ? a.seconds : 1e30) < (b.ok ? b.seconds : 1e30);
+    });
+    return runs[runs.size() / 2];
+}
+
+double Percent(double part, double whole)
+{
+    return whole > 0 ? 100.0 * part / whole : 0.0;
+}
+
+double Rate(double megabytes, double seconds)
+{
+    return seconds > 0 ? megabytes / seconds : 0.0;
+}
+
+void PrintAesSpeed()
+{
+    const int kAesRuns = 5;
+    double tables = MeasureAesDecryption(CAesCipher::Rounds::kTables, kAesRuns);
+    printf("AES-128 decryption of 64 KiB chunks (median of %d): tables %.0f MB/s", kAesRuns, tables);
+    if (AesInstructionsAvailable())
+        printf(", AES instructions %.0f MB/s\n", MeasureAesDecryption(CAesCipher::Rounds::kFastest, kAesRuns));
+    else
+        printf(", no AES instructions on this processor\n");
 }
 
 int ReportChild(bool ok, double seconds)
@@ -243,8 +292,9 @@ int ReportChild(bool ok, double seconds)
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof(counters);
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
-    printf("RESULT %d %.3f %.1f %.1f\n", ok ? 1 : 0, seconds, counters.PeakWorkingSetSize / kMegabyte,
-           counters.PeakPagefileUsage / kMegabyte);
+    printf("RESULT %d %.3f %.3f %.1f %.1f\n", ok ? 1 : 0, seconds, BenchProcessSeconds(),
+           counters.PeakWorkingSetSize / kBenchMegabyte,
+           counters.PeakPagefileUsage / kBenchMegabyte);
     return ok ? 0 : 1;
 }
 
@@ -253,59 +303,86 @@ int ReportChild(bool ok, double seconds)
 int wmain(int argc, wchar_t** argv)
 {
     if (argc == 4 && wcscmp(argv[1], L"--extract") == 0) {
-        double start = Now();
+        double start = BenchNow();
         bool ok = RunExtract(argv[2], argv[3]);
-        return ReportChild(ok, Now() - start);
+        return ReportChild(ok, BenchNow() - start);
     }
     if (argc == 3 && wcscmp(argv[1], L"--inflate") == 0) {
-        double start = Now();
+        double start = BenchNow();
         bool ok = RunInflate(argv[2]);
-        return ReportChild(ok, Now() - start);
+        return ReportChild(ok, BenchNow() - start);
     }
     if (argc == 4 && wcscmp(argv[1], L"--write") == 0) {
-        double start = Now();
+        double start = BenchNow();
         bool ok = RunWrite(_wcstoui64(argv[2], nullptr, 10), argv[3]);
-        return ReportChild(ok, Now() - start);
+        return ReportChild(ok, BenchNow() - start);
     }
 
-    bool quick = argc == 2 && wcscmp(argv[1], L"--quick") == 0;
+    if (argc == 2 && wcscmp(argv[1], L"--aes") == 0) {
+        PrintAesSpeed();
+        return 0;
+    }
+    bool quick = false;
+    int repeats = 3;
+    for (int i = 1; i < argc; ++i) {
+        if (wcscmp(argv[i], L"--quick") == 0)
+            quick = true;
+        else if (wcscmp(argv[i], L"--repeat") == 0 && i + 1 < argc)
+            repeats = std::max(1, _wtoi(argv[++i]));
+    }
     std::vector<ULONGLONG> sizes = quick ? std::vector<ULONGLONG>{4, 16} : std::vector<ULONGLONG>{10, 100, 400};
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     std::wstring scratch = std::wstring(temp) + L"velmora-bench-" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(scratch.c_str(), nullptr);
 
-    printf("%8s %9s %7s | %9s %8s %9s %9s | %10s %9s | %11s\n", "payload", "archive", "files", "extract",
-           "MB/s", "inflate", "raw write", "peak WS", "peak priv", "build");
-    printf("%8s %9s %7s | %9s %8s %9s %9s | %10s %9s | %11s\n", "MB", "MB", "", "s", "", "s", "s", "MB", "MB", "s");
+    printf("medians of %d runs\n", repeats);
+    printf("%7s %7s %5s | %7s %6s %6s | %7s %6s %6s | %5s %5s | %6s %7s | %7s %7s | %5s\n", "payload", "archive",
+           "files", "extract", "cpu", "MB/s", "inflate", "cpu", "MB/s", "ratio", "cpu", "raw wr", "inf+wr",
+           "peak WS", "pk priv", "build");
+    printf("%7s %7s %5s | %7s %6s %6s | %7s %6s %6s | %5s %5s | %6s %7s | %7s %7s | %5s\n", "MB", "MB", "", "s",
+           "s", "", "s", "s", "", "%", "%", "s", "s", "MB", "MB", "s");
     for (ULONGLONG megabytes : sizes) {
         ULONGLONG total = megabytes * 1024 * 1024;
         std::vector<RecipeMember> recipe = MakeRecipe(total);
         size_t files = 0;
         for (const RecipeMember& member : recipe)
             files += member.size >= 0 ? 1 : 0;
-        std::wstring archive = scratch + L"\\payload.bin";
-        double start = Now();
+        std::wstring archive = scratch + L"\\payload.bin", plain = scratch + L"\\payload.deflate";
+        double start = BenchNow();
         ULONGLONG content = BuildArchive(recipe, archive);
-        double built = Now() - start;
+        double built = BenchNow() - start;
         WIN32_FILE_ATTRIBUTE_DATA info = {};
         GetFileAttributesExW(archive.c_str(), GetFileExInfoStandard, &info);
+        bool plainWritten = WritePlainStream(archive.c_str(), plain.c_str());
 
         std::wstring extracted = scratch + L"\\extracted", written = scratch + L"\\written";
-        Measured extract = RunChild(L"--extract \"" + archive + L"\" \"" + extracted + L"\"");
-        RemoveTree(extracted);
-        Measured inflate = RunChild(L"--inflate \"" + archive + L"\"");
-        Measured write = RunChild(L"--write " + std::to_wstring(total) + L" \"" + written + L"\"");
-        RemoveTree(written);
+        std::vector<Measured> extracts, inflates, writes;
+        for (int run = 0; run < repeats; ++run) {
+            extracts.push_back(RunChild(L"--extract \"" + archive + L"\" \"" + extracted + L"\""));
+            RemoveTree(extracted);
+            inflates.push_back(RunChild(L"--inflate \"" + plain + L"\""));
+            writes.push_back(RunChild(L"--write " + std::to_wstring(total) + L" \"" + written + L"\""));
+            RemoveTree(written);
+        }
         DeleteFileW(archive.c_str());
+        DeleteFileW(plain.c_str());
+        Measured extract = Median(extracts), inflate = Median(inflates), write = Median(writes);
 
-        printf("%8.1f %9.1f %7u | %9.2f %8.1f %9.2f %9.2f | %10.1f %9.1f | %11.1f%s\n", content / kMegabyte,
-               info.nFileSizeLow / kMegabyte, static_cast<unsigned>(files), extract.seconds,
-               extract.seconds > 0 ? content / kMegabyte / extract.seconds : 0.0, inflate.seconds, write.seconds,
-               extract.peakWorkingSet, extract.peakPrivate, built,
-               !extract.ok ? "  (extract FAILED)" : !inflate.ok ? "  (inflate FAILED)" : !write.ok ? "  (write FAILED)" : "");
+        double megabytesOut = content / kBenchMegabyte;
+        printf("%7.1f %7.1f %5u | %7.2f %6.2f %6.1f | %7.2f %6.2f %6.1f | %5.0f %5.0f | %6.2f %7.2f | %7.1f %7.1f | "
+               "%5.1f%s\n",
+               megabytesOut, info.nFileSizeLow / kBenchMegabyte, static_cast<unsigned>(files), extract.seconds,
+               extract.processorSeconds, Rate(megabytesOut, extract.seconds), inflate.seconds,
+               inflate.processorSeconds, Rate(megabytesOut, inflate.seconds),
+               Percent(inflate.seconds, extract.seconds), Percent(inflate.processorSeconds, extract.processorSeconds),
+               write.seconds, inflate.seconds + write.seconds, extract.peakWorkingSet, extract.peakPrivate, built,
+               !extract.ok ? "  (extract FAILED)" : !inflate.ok || !plainWritten ? "  (inflate FAILED)"
+               : !write.ok ? "  (write FAILED)" : "");
         fflush(stdout);
     }
     RemoveDirectoryW(scratch.c_str());
+
+    PrintAesSpeed();
     return 0;
 }

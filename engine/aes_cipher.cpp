@@ -1,5 +1,8 @@
 #include "engine/aes_cipher.h"
 
+#include "engine/aes_hardware.h"
+
+#include <cpuid.h>
 #include <string.h>
 
 namespace {
@@ -135,9 +138,61 @@ inline DWORD InverseMixWord(DWORD word)
            g_tables.decrypt[2][s[(word >> 8) & 0xFF]] ^ g_tables.decrypt[3][s[word & 0xFF]];
 }
 
+// The rounds of either direction over `blocks` blocks. The inverse cipher's ShiftRows
+// takes each column's bytes from the columns to its left instead of its right; the tables
+// do the rest. The direction is a template argument so that every index is a constant
+// and the state stays in registers.
+template <bool kInverse>
+void TableRounds(const DWORD* roundKeys, int rounds, const BYTE* in, BYTE* out, size_t blocks)
+{
+    const DWORD(&table)[4][256] = kInverse ? g_tables.decrypt : g_tables.encrypt;
+    const BYTE* box = kInverse ? g_tables.inverseSbox : g_tables.sbox;
+    const int right = kInverse ? 3 : 1;
+    const int left = kInverse ? 1 : 3;
+    for (size_t block = 0; block < blocks; ++block, in += 16, out += 16) {
+        const DWORD* keys = roundKeys;
+        DWORD s[4], t[4];
+#pragma GCC unroll 4
+        for (int c = 0; c < 4; ++c)
+            s[c] = LoadWord(in + 4 * c) ^ keys[c];
+        for (int round = 1; round < rounds; ++round) {
+            keys += 4;
+#pragma GCC unroll 4
+            for (int c = 0; c < 4; ++c) {
+                t[c] = table[0][s[c] >> 24] ^ table[1][(s[(c + right) & 3] >> 16) & 0xFF] ^
+                       table[2][(s[(c + 2) & 3] >> 8) & 0xFF] ^ table[3][s[(c + left) & 3] & 0xFF] ^ keys[c];
+            }
+            memcpy(s, t, sizeof(s));
+        }
+        keys += 4;
+#pragma GCC unroll 4
+        for (int c = 0; c < 4; ++c) {
+            DWORD word = Pack(box[s[c] >> 24], box[(s[(c + right) & 3] >> 16) & 0xFF],
+                              box[(s[(c + 2) & 3] >> 8) & 0xFF], box[s[(c + left) & 3] & 0xFF]);
+            StoreWord(word ^ keys[c], out + 4 * c);
+        }
+    }
+}
+
+bool ProcessorHasAesInstructions()
+{
+    unsigned int eax = 0, ebx = 0, ecx = 0, edx = 0;
+    // __get_cpuid also copes with 32-bit processors that have no cpuid at all.
+    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx))
+        return false;
+    return (ecx & bit_AES) != 0 && (ecx & bit_SSE4_1) != 0;
+}
+
 }  // namespace
 
-CAesCipher::CAesCipher() : rounds_(0)
+bool AesInstructionsAvailable()
+{
+    // Every thread computes the same answer, so a race only repeats the question.
+    static const bool available = ProcessorHasAesInstructions();
+    return available;
+}
+
+CAesCipher::CAesCipher() : rounds_(0), instructions_(false)
 {
     Clear();
 }
@@ -152,9 +207,10 @@ void CAesCipher::Clear()
     SecureZeroMemory(encryptKeys_, sizeof(encryptKeys_));
     SecureZeroMemory(decryptKeys_, sizeof(decryptKeys_));
     rounds_ = 0;
+    instructions_ = false;
 }
 
-bool CAesCipher::SetKey(const BYTE* key, int bits)
+bool CAesCipher::SetKey(const BYTE* key, int bits, Rounds which)
 {
     Clear();
     if (key == nullptr || (bits != 128 && bits != 192 && bits != 256)) {
@@ -164,8 +220,8 @@ bool CAesCipher::SetKey(const BYTE* key, int bits)
     EnsureTables();
 
     const int keyWords = bits / 32;
-    const int rounds = keyWords + 6;
-    const int totalWords = 4 * (rounds + 1);
+    const int roundCount = keyWords + 6;
+    const int totalWords = 4 * (roundCount + 1);
     DWORD* w = encryptKeys_;
     for (int i = 0; i < keyWords; ++i)
         w[i] = LoadWord(key + 4 * i);
@@ -180,51 +236,48 @@ bool CAesCipher::SetKey(const BYTE* key, int bits)
 
     // Decryption keys: the encryption keys in reverse round order, the inner rounds
     // passed through InvMixColumns.
-    for (int round = 0; round <= rounds; ++round) {
+    for (int round = 0; round <= roundCount; ++round) {
         for (int c = 0; c < 4; ++c) {
-            DWORD word = w[4 * (rounds - round) + c];
-            decryptKeys_[4 * round + c] = (round == 0 || round == rounds) ? word : InverseMixWord(word);
+            DWORD word = w[4 * (roundCount - round) + c];
+            decryptKeys_[4 * round + c] = (round == 0 || round == roundCount) ? word : InverseMixWord(word);
         }
     }
-    rounds_ = rounds;
+    rounds_ = roundCount;
+    instructions_ = which == Rounds::kFastest && AesInstructionsAvailable();
     return true;
-}
-
-// The rounds of either direction. The inverse cipher's ShiftRows takes each column's
-// bytes from the columns to its left instead of its right; the tables do the rest.
-void CAesCipher::Transform(const DWORD* keys, bool inverse, const BYTE* in, BYTE* out) const
-{
-    const DWORD(&table)[4][256] = inverse ? g_tables.decrypt : g_tables.encrypt;
-    const BYTE* box = inverse ? g_tables.inverseSbox : g_tables.sbox;
-    const int right = inverse ? 3 : 1;
-    const int left = inverse ? 1 : 3;
-    DWORD s[4], t[4];
-    for (int c = 0; c < 4; ++c)
-        s[c] = LoadWord(in + 4 * c) ^ keys[c];
-    for (int round = 1; round < rounds_; ++round) {
-        keys += 4;
-        for (int c = 0; c < 4; ++c) {
-            t[c] = table[0][s[c] >> 24] ^ table[1][(s[(c + right) & 3] >> 16) & 0xFF] ^
-                   table[2][(s[(c + 2) & 3] >> 8) & 0xFF] ^ table[3][s[(c + left) & 3] & 0xFF] ^ keys[c];
-        }
-        memcpy(s, t, sizeof(s));
-    }
-    keys += 4;
-    for (int c = 0; c < 4; ++c) {
-        DWORD word = Pack(box[s[c] >> 24], box[(s[(c + right) & 3] >> 16) & 0xFF],
-                          box[(s[(c + 2) & 3] >> 8) & 0xFF], box[s[(c + left) & 3] & 0xFF]);
-        StoreWord(word ^ keys[c], out + 4 * c);
-    }
 }
 
 void CAesCipher::EncryptBlock(const BYTE* in, BYTE* out) const
 {
-    if (in != nullptr && out != nullptr && rounds_ != 0)
-        Transform(encryptKeys_, false, in, out);
+    EncryptBlocks(in, out, 1);
 }
 
 void CAesCipher::DecryptBlock(const BYTE* in, BYTE* out) const
 {
-    if (in != nullptr && out != nullptr && rounds_ != 0)
-        Transform(decryptKeys_, true, in, out);
+    DecryptBlocks(in, out, 1);
+}
+
+void CAesCipher::EncryptBlocks(const BYTE* in, BYTE* out, size_t blocks) const
+{
+    TransformBlocks(false, in, out, blocks);
+}
+
+void CAesCipher::DecryptBlocks(const BYTE* in, BYTE* out, size_t blocks) const
+{
+    TransformBlocks(true, in, out, blocks);
+}
+
+void CAesCipher::TransformBlocks(bool inverse, const BYTE* in, BYTE* out, size_t blocks) const
+{
+    if (in == nullptr || out == nullptr || rounds_ == 0)
+        return;
+    const DWORD* keys = inverse ? decryptKeys_ : encryptKeys_;
+    if (instructions_) {
+        const BYTE* keyBytes = reinterpret_cast<const BYTE*>(keys);
+        (inverse ? AesHardwareDecrypt : AesHardwareEncrypt)(keyBytes, rounds_, in, out, blocks);
+    } else if (inverse) {
+        TableRounds<true>(keys, rounds_, in, out, blocks);
+    } else {
+        TableRounds<false>(keys, rounds_, in, out, blocks);
+    }
 }

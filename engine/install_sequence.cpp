@@ -10,14 +10,17 @@
 
 #include "app/bounded_text.h"
 #include "app/install_settings.h"
+#include "app/last_error.h"
 #include "app/message_title.h"
 #include "app/scoped_handle.h"
 #include "app/setup_tools.h"
 #include "datafiles/config_file.h"
 #include "datafiles/start_file.h"
+#include "engine/installed_size.h"
 #include "engine/payload_extractor.h"
 #include "engine/program_shortcuts.h"
 #include "engine/server_address.h"
+#include "engine/uninstall_entry.h"
 #include "lang/language.h"
 #include "server/ready_event_name.h"
 #include "system/certificate_import.h"
@@ -112,6 +115,8 @@ void InstallRun::Run()
         return;
     Finish(kStepCertificate);
     Configure();
+    // Being listed is a convenience, not part of a working server: its failure stops nothing.
+    WriteUninstallEntry(g_settings.service_name, g_settings.install_dir, InstalledSizeKiB(g_settings.install_dir));
     Finish(kStepConfigure);
     if (!CreateService())
         return;
@@ -177,7 +182,7 @@ bool InstallRun::Prepare()
         wchar_t backup[260];
         FormatText(backup, 260, L"%s\\backups\\%s", g_settings.install_dir, stamp);
         if (!g_setupTools.CreateDirectoryTree(backup)) {
-            g_setupTools.ShowSystemError(GetLastError());
+            g_setupTools.ShowSystemError(LastErrorOr(ERROR_CANNOT_MAKE));
             return Fail(kStepPrepare);
         }
         CopyText(g_settings.backup_dir, backup);
@@ -215,18 +220,15 @@ bool InstallRun::InstallCertificate()
     InstallRootCertificate(rootPath, L"Root");
 
     DWORD error = 0;
-    if (!EnsureServerTrustList()) {
-        // The list is needed by the binding; a failure must never read as success.
-        error = GetLastError();
-        if (error == 0)
-            error = static_cast<DWORD>(CRYPT_E_NOT_FOUND);
-    }
+    if (!EnsureServerTrustList())
+        error = LastErrorOr(static_cast<DWORD>(CRYPT_E_NOT_FOUND));
     if (error == 0) {
         wchar_t address[32];
         FormatAddress(g_settings.server_address, L"%u.%u.%u.%u", address, 32);
         SetLastError(0);
+        // A refused binding without a code must not pass for success either.
         if (!SetSslBinding(address, g_settings.cert_thumbprint, 20))
-            error = GetLastError();
+            error = LastErrorOr(ERROR_GEN_FAILURE);
     }
     if (error == 0)
         return true;
@@ -317,8 +319,10 @@ void RemoveFailedInstallation(HWND owner)
         operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
         SHFileOperationW(&operation);
     };
-    if (g_settings.install_dir[0])
+    if (g_settings.install_dir[0]) {
+        RemoveUninstallEntriesOfFolder(g_settings.install_dir);
         deleteTree(g_settings.install_dir);
+    }
     wchar_t group[256] = {};
     if (g_setupTools.GetProgramGroup(kProgramGroupName, group))
         deleteTree(group);

@@ -106,10 +106,15 @@ bool CPayloadExtractor::Run(const BYTE* archive, DWORD size)
     DWORD remaining = size - kArchivePrefixSize;
     while (remaining > 0 && !ended_) {
         DWORD n = remaining < kPayloadBufferSize ? remaining : kPayloadBufferSize;
-        memcpy(job_.input, read, n);
-        // A damaged size leaves a partial last block; its tail still lies in the buffer.
-        for (DWORD offset = 0; offset < n; offset += CAesCipher::kBlockSize)
-            cipher_.DecryptBlock(job_.input + offset, job_.input + offset);
+        // Whole blocks go from the image straight into the buffer, many at a time. A
+        // damaged size leaves a partial last block: it is copied and decrypted in the
+        // buffer, its tail being whatever the buffer held.
+        DWORD whole = n / CAesCipher::kBlockSize * CAesCipher::kBlockSize;
+        cipher_.DecryptBlocks(read, job_.input, whole / CAesCipher::kBlockSize);
+        if (whole < n) {
+            memcpy(job_.input + whole, read + whole, n - whole);
+            cipher_.DecryptBlock(job_.input + whole, job_.input + whole);
+        }
         read += n;
         remaining -= n;
         stream_.next_in = job_.input;

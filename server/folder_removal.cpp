@@ -4,6 +4,7 @@
 
 #include "app/bounded_text.h"
 #include "app/scoped_handle.h"
+#include "engine/uninstall_entry.h"
 #include "server/folder_tree.h"
 #include "server/whole_format.h"
 #include "server/uninstall_messages.h"
@@ -41,7 +42,7 @@ bool HoldsUninstaller(const wchar_t* folder)
 
 }  // namespace
 
-bool HandOffFolderRemoval(const wchar_t* folder)
+bool HandOffFolderRemoval(const wchar_t* folder, bool quiet)
 {
     wchar_t self[MAX_PATH];
     DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -65,8 +66,8 @@ bool HandOffFolderRemoval(const wchar_t* folder)
     }
     UniqueHandle originalHolder(original);
     wchar_t commandLine[3 * MAX_PATH];
-    if (!FormatWhole(commandLine, 3 * MAX_PATH, L"\"%s\" %s %lu \"%s\"", copy, kFinishSwitch,
-                     HandleToULong(original), folder)) {
+    if (!FormatWhole(commandLine, 3 * MAX_PATH, L"\"%s\" %s %lu \"%s\"%s%s", copy, kFinishSwitch,
+                     HandleToULong(original), folder, quiet ? L" " : L"", quiet ? kQuietUninstallSwitch : L"")) {
         DeleteFileW(copy);
         return false;
     }

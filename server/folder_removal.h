@@ -5,13 +5,14 @@
 // waits for the original to end, deletes the folder, and has its own file deleted at the
 // next restart.
 
-// The switch with which the copy is started: uninstall.exe /finish <handle> "<folder>".
+// The switch with which the copy is started: uninstall.exe /finish <handle> "<folder>",
+// followed by the quiet switch when the removal shows no boxes.
 inline constexpr wchar_t kFinishSwitch[] = L"/finish";
 
 // Copies this program to the temporary folder and starts the copy for `folder`, handing it
 // an inheritable handle of this process to wait on. The name of the copy is
-// "velmora-uninstall-<this process id>.exe".
-bool HandOffFolderRemoval(const wchar_t* folder);
+// "velmora-uninstall-<this process id>.exe". A `quiet` copy shows no box either.
+bool HandOffFolderRemoval(const wchar_t* folder, bool quiet);
 
 // The copy's work: waits for the process `processHandleText` (a handle value in decimal),
 // then deletes `folder`, which must hold uninstall.exe (so that a wrong argument deletes

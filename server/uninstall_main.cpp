@@ -1,10 +1,13 @@
 // uninstall.exe: removes the Velmora Server installation that it belongs to, after
-// asking. Exit codes: 0 removed, 1 the user said no, otherwise the error that stopped it.
+// asking; with /quiet without asking and without any box, for deployment tools.
+// Exit codes: 0 removed, 1 the user said no, otherwise the first error that it met.
 #include <windows.h>
 #include <shellapi.h>
 
 #include "app/bounded_text.h"
+#include "app/install_settings.h"
 #include "app/scoped_handle.h"
+#include "engine/uninstall_entry.h"
 #include "server/folder_removal.h"
 #include "server/folder_services.h"
 #include "server/module_folder.h"
@@ -15,34 +18,55 @@ namespace {
 
 const int kUserDeclined = 1;
 
-int Uninstall()
+// A failure must never read as success, even when the system left no reason.
+int FailureExitCode(DWORD error)
 {
-    wchar_t folder[MAX_PATH];
-    if (!GetModuleFolder(folder, MAX_PATH)) {
-        DWORD error = GetLastError();
-        ShowUninstallError(L"The installation folder could not be determined.", error);
-        return static_cast<int>(error);
-    }
+    return static_cast<int>(error != NO_ERROR ? error : ERROR_GEN_FAILURE);
+}
+
+bool UserAgrees(const wchar_t* folder)
+{
     wchar_t question[512];
     FormatText(question,
                L"Velmora Server will be removed from this computer: its service is stopped and deleted, "
                L"its Start menu group is deleted, and the folder \"%s\" is deleted with all its files, "
                L"including the server's data.\n\nDo you want to continue?",
                folder);
-    if (MessageBoxW(nullptr, question, kUninstallTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    return MessageBoxW(nullptr, question, kUninstallTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+int Uninstall(bool quiet)
+{
+    wchar_t folder[MAX_PATH];
+    if (!GetModuleFolder(folder, MAX_PATH)) {
+        DWORD error = GetLastError();
+        ShowUninstallError(L"The installation folder could not be determined.", error);
+        return FailureExitCode(error);
+    }
+    if (!quiet && !UserAgrees(folder))
         return kUserDeclined;
 
     // The service first: while it runs, its files cannot be deleted.
     if (!RemoveServicesOfFolder(folder))
         return ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
+    // What cannot be removed is reported and the rest still goes.
+    int exitCode = 0;
+    auto report = [&exitCode](const wchar_t* what) {
+        DWORD error = GetLastError();
+        ShowUninstallError(what, error);
+        if (exitCode == 0)
+            exitCode = FailureExitCode(error);
+    };
+    if (!RemoveUninstallEntriesOfFolder(folder))
+        report(L"The entry of Velmora Server in the list of installed programs could not be removed.");
     if (!RemoveProgramGroup(L"Velmora Server"))
-        ShowUninstallError(L"The Start menu group \"Velmora Server\" could not be removed.", GetLastError());
-    if (!HandOffFolderRemoval(folder)) {
+        report(L"The Start menu group \"Velmora Server\" could not be removed.");
+    if (!HandOffFolderRemoval(folder, quiet)) {
         DWORD error = GetLastError();
         ShowUninstallError(L"The installation folder could not be removed.", error);
-        return static_cast<int>(error);
+        return FailureExitCode(error);
     }
-    return 0;
+    return exitCode;
 }
 
 }  // namespace
@@ -52,7 +76,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int)
     int argc = 0;
     UniqueLocalMemory arguments(CommandLineToArgvW(GetCommandLineW(), &argc));
     auto** argv = static_cast<wchar_t**>(arguments.Get());
-    if (argv != nullptr && argc == 4 && lstrcmpiW(argv[1], kFinishSwitch) == 0)
+    auto isSwitch = [argv, argc](int index, const wchar_t* name) {
+        return argv != nullptr && index < argc && lstrcmpiW(argv[index], name) == 0;
+    };
+    bool finishing = isSwitch(1, kFinishSwitch) && (argc == 4 || (argc == 5 && isSwitch(4, kQuietUninstallSwitch)));
+    bool quiet = finishing ? argc == 5 : argc == 2 && isSwitch(1, kQuietUninstallSwitch);
+    // The same flag that keeps the setup's own helpers from showing boxes.
+    g_settings.force_auto = quiet;
+    if (finishing)
         return FinishFolderRemoval(argv[2], argv[3]);
-    return Uninstall();
+    return Uninstall(quiet);
 }

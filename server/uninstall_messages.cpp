@@ -1,10 +1,14 @@
 #include "server/uninstall_messages.h"
 
 #include "app/bounded_text.h"
+#include "app/install_settings.h"
 #include "app/setup_tools.h"
 
 void ShowUninstallError(const wchar_t* what, DWORD error)
 {
+    // A quiet removal has nobody to answer a box; its exit code tells the failure.
+    if (g_settings.force_auto)
+        return;
     wchar_t reason[260];
     g_setupTools.FormatSystemError(error, reason, 260);
     wchar_t text[1024];

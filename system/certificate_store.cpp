@@ -4,15 +4,3 @@ HCERTSTORE OpenMachineStore(const wchar_t* name)
 {
     return CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, name);
 }
-
-DWORD LastErrorOr(DWORD fallback)
-{
-    DWORD error = GetLastError();
-    return error != 0 ? error : fallback;
-}
-
-DWORD SetResult(DWORD code)
-{
-    SetLastError(code);
-    return code;
-}

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/last_error.h"
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -10,10 +11,3 @@ static const DWORD kCertEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
 // Opens the local machine's system store `name` ("MY", "Root", "CA"); null on failure,
 // the reason in the last error.
 HCERTSTORE OpenMachineStore(const wchar_t* name);
-
-// The thread's last error, or `fallback` when a failed call left it at 0: a caller that
-// tests the code against 0 must never take a failure for success.
-DWORD LastErrorOr(DWORD fallback);
-
-// Leaves `code` as the thread's last error and returns it.
-DWORD SetResult(DWORD code);

@@ -18,9 +18,14 @@ CInstallWizard::CInstallWizard()
     AddPage(progress_);
 }
 
-INT_PTR CInstallWizard::RunWizard(HWND owner)
+int CInstallWizard::RunWizard(HWND owner)
 {
-    return DoModal(owner);
+    INT_PTR sheetResult = DoModal(owner);
+    // The progress page posts the quit message that ends the sheet's loop when it goes
+    // first; it must not end a later loop of this thread.
+    MSG quit;
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    return SetupExitCode(sheetResult, progress_.Outcome());
 }
 
 bool CInstallWizard::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM,
@@ -65,5 +70,5 @@ void CInstallWizard::PaintBackground(HDC dc) const
 int RunWizard(HWND owner)
 {
     CInstallWizard wizard;
-    return static_cast<int>(wizard.RunWizard(owner));
+    return wizard.RunWizard(owner);
 }

@@ -14,9 +14,9 @@ class CInstallWizard : public CPropertySheetImpl
 public:
     CInstallWizard();
 
-    // Runs the wizard modally over `owner`; returns the property sheet's result:
-    // positive after Finish, 0 after Cancel, -1 when it could not be shown.
-    INT_PTR RunWizard(HWND owner);
+    // Runs the wizard modally over `owner`; returns the setup's exit code (1 installed,
+    // 2 the installation failed or was cancelled, 0 cancelled before it, -1 no wizard).
+    int RunWizard(HWND owner);
 
     bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result) override;

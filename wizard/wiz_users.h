@@ -2,10 +2,9 @@
 #include "wizard/controls/small_smart_edit.h"
 #include "wizard/wizard_page.h"
 
-// The administrator account page.
-// TO BE COMPLETED (administrator-page issue): trimming, the login filled from name and
-// surname, the Next check with its messages and the unattended check on activation; the
-// page now takes part in the flow only.
+// The administrator account page: the first administrator's name, surname, login and
+// password. The login follows name and surname until the user edits it; the password is
+// kept only as its digest.
 class CWizUsers : public CWizardPage
 {
 public:
@@ -14,12 +13,26 @@ public:
 protected:
     BOOL OnInitDialog() override;
     int OnSetActive() override;
+    int OnWizardNext() override;
     int OnWizardBack() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
 
 private:
+    void FillLogin();
+    // Reads a box into `field`, trims it and shows the trimmed text; an empty result
+    // marks the box. True when the field is not empty.
+    bool TakeField(CSmallSmartEdit& box, wchar_t* field, int capacity);
+    // Stores the fields and the password's digest: true when they are valid. Shows why
+    // not, unless the run is unattended.
+    bool CheckFields();
+    void Warn(UINT messageId) const;
+
     CSmallSmartEdit name_;
     CSmallSmartEdit surname_;
     CSmallSmartEdit login_;
     CSmallSmartEdit password_;
     CSmallSmartEdit confirmation_;
+    bool login_edited_ = false;
+    // While the page itself writes the boxes, their changes are not the user's.
+    bool writing_boxes_ = false;
 };

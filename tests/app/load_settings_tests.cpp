@@ -21,13 +21,10 @@ std::wstring ProgramFilesVelmora()
     return std::wstring(folder) + L"\\Velmora";
 }
 
-std::wstring MachineDomain()
+bool NoPasswordDigest()
 {
-    wchar_t name[260] = {};
-    DWORD size = 260;
-    if (!GetComputerNameExW(ComputerNameDnsFullyQualified, name, &size) || !name[0])
-        return L"localhost";
-    return name;
+    static const BYTE kZero[sizeof g_settings.admin_password_digest] = {};
+    return memcmp(kZero, g_settings.admin_password_digest, sizeof kZero) == 0;
 }
 
 // Loads the settings of a program lying in a fresh folder with `config` as its
@@ -38,32 +35,24 @@ class LoadSettingsTest : public ::testing::Test
 protected:
     void TearDown() override { g_settings = {}; }
 
-    void LoadWith(const char* config)
+    void LoadWith(const std::string* config)
     {
         g_settings = {};
         TempFolder folder(L"settings");
         folder_ = folder.Path();
         if (config) {
-            ASSERT_TRUE(WriteWholeFile(folder.File(L"velmorasetup.cfg"), config));
+            ASSERT_TRUE(WriteWholeFile(folder.File(L"velmorasetup.cfg"), *config));
         }
         ASSERT_TRUE(LoadSettingsFromFolder(folder.Path().c_str()));
     }
-    void LoadWith(const std::string& config) { LoadWith(config.c_str()); }
+    void LoadWith(const std::string& config) { LoadWith(&config); }
 
     std::wstring folder_;
 };
 
-bool IsZero(const BYTE* bytes, size_t size)
-{
-    for (size_t i = 0; i < size; ++i)
-        if (bytes[i])
-            return false;
-    return true;
-}
-
 } // namespace
 
-TEST_F(LoadSettingsTest, WithoutAFileTakesTheDefaults)
+TEST_F(LoadSettingsTest, WithoutAFileTakesTheDefaultsAndTheEmbeddedCertificate)
 {
     LoadWith(nullptr);
     EXPECT_EQ(folder_, g_settings.setup_dir);
@@ -71,24 +60,25 @@ TEST_F(LoadSettingsTest, WithoutAFileTakesTheDefaults)
     EXPECT_EQ(ProgramFilesVelmora(), g_settings.install_dir);
     EXPECT_FALSE(g_settings.saas_mode);
     EXPECT_FALSE(g_settings.force_auto);
-    EXPECT_TRUE(IsZero(g_settings.admin_password_digest, 20));
+    EXPECT_TRUE(NoPasswordDigest());
     TIME_ZONE_INFORMATION zone;
     GetTimeZoneInformation(&zone);
     EXPECT_EQ(zone.Bias, g_settings.timezone_bias);
-    EXPECT_EQ(MachineDomain(), g_settings.domain_name);
+    wchar_t domain[260] = {};
+    DWORD size = 260;
+    if (!GetComputerNameExW(ComputerNameDnsFullyQualified, domain, &size) || !domain[0])
+        wcscpy(domain, L"localhost");
+    EXPECT_STREQ(domain, g_settings.domain_name);
+    ASSERT_NE(nullptr, g_settings.default_certificate);
+    CRYPT_DATA_BLOB blob = {g_settings.default_certificate_size, const_cast<BYTE*>(g_settings.default_certificate)};
+    EXPECT_TRUE(PFXIsPFXBlob(&blob));
 }
 
 TEST_F(LoadSettingsTest, TakesTheKeysOfTheFileAndIgnoresUnknownOnes)
 {
-    LoadWith("; unattended\r\n"
-                "SERVICE=mailhub\r\n"
-                "path=\"D:\\Servers\\Mail Hub\"\r\n"
-                "admin_name=Ivan\r\n"
-                "admin_surname=Petrov\r\n"
-                "admin_login=ivan.petrov\r\n"
-                "language=Russian\r\n"
-                "colour=blue\r\n"
-                "force_auto=true\r\n");
+    LoadWith("; unattended\r\nSERVICE=mailhub\r\npath=\"D:\\Servers\\Mail Hub\"\r\nadmin_name=Ivan\r\n"
+             "admin_surname=Petrov\r\nadmin_login=ivan.petrov\r\nlanguage=Russian\r\ncolour=blue\r\n"
+             "force_auto=true\r\nadmin_password=\"pass word;1\"\r\ndomain=m\xfcnchen.example\r\n");
     EXPECT_STREQ(L"mailhub", g_settings.service_name);
     EXPECT_STREQ(L"D:\\Servers\\Mail Hub", g_settings.install_dir);
     EXPECT_STREQ(L"Ivan", g_settings.admin_name);
@@ -97,6 +87,14 @@ TEST_F(LoadSettingsTest, TakesTheKeysOfTheFileAndIgnoresUnknownOnes)
     EXPECT_STREQ(L"Russian", g_settings.language);
     EXPECT_TRUE(g_settings.force_auto);
     EXPECT_FALSE(g_settings.saas_mode);
+    // The password sets its digest.
+    EXPECT_STREQ(L"pass word;1", g_settings.admin_password);
+    BYTE expected[20];
+    ASSERT_TRUE(Digest160Text(L"pass word;1", expected, 20));
+    EXPECT_EQ(0, memcmp(expected, g_settings.admin_password_digest, 20));
+    // The domain has its ANSI form too (code page 1252 under the test's locale).
+    EXPECT_STREQ(L"m\u00fcnchen.example", g_settings.domain_name);
+    EXPECT_STREQ("m\xfcnchen.example", g_settings.domain_name_ansi);
 }
 
 TEST_F(LoadSettingsTest, SwitchesAreOnOnlyForTrueInAnyCase)
@@ -112,7 +110,7 @@ TEST_F(LoadSettingsTest, SwitchesAreOnOnlyForTrueInAnyCase)
 
 TEST_F(LoadSettingsTest, TheServiceNameComesFromTheFoldersLastComponent)
 {
-    struct Case
+    const struct
     {
         const char* path;
         const wchar_t* service;
@@ -130,92 +128,52 @@ TEST_F(LoadSettingsTest, TheServiceNameComesFromTheFoldersLastComponent)
         {"C:\\x\\12345678901234567890123456789012345678901234567890123456789012.d",
          L"12345678901234567890123456789012345678901234567890123456789012"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         LoadWith(std::string("path=") + c.path + "\r\n");
         EXPECT_STREQ(c.service, g_settings.service_name) << c.path;
     }
 }
 
-TEST_F(LoadSettingsTest, HostedModeNamesFolderAndServiceAfterTheDomain)
+TEST_F(LoadSettingsTest, HostedModeNamesFolderAndServiceAfterTheDomainUnlessGiven)
 {
     LoadWith("saas_mode=true\r\npath=C:\\Hosted\r\ndomain=mail.example.com\r\n");
     EXPECT_STREQ(L"C:\\Hosted\\mail.example.com", g_settings.install_dir);
     EXPECT_STREQ(L"mail.example.com", g_settings.service_name);
     EXPECT_STREQ(L"mail.example.com", g_settings.domain_name);
     EXPECT_STREQ("mail.example.com", g_settings.domain_name_ansi);
-}
 
-TEST_F(LoadSettingsTest, HostedModeKeepsAGivenServiceNameAndCutsLongDomains)
-{
     LoadWith("saas_mode=true\r\nservice=hosting\r\ndomain=mail.example.com\r\n");
     EXPECT_STREQ(L"hosting", g_settings.service_name);
     EXPECT_EQ(ProgramFilesVelmora() + L"\\mail.example.com", g_settings.install_dir);
 
-    std::string longDomain(70, 'd');
-    LoadWith("saas_mode=true\r\ndomain=" + longDomain + ".example\r\n");
+    // A long domain is cut to a service name's length.
+    LoadWith("saas_mode=true\r\ndomain=" + std::string(70, 'd') + ".example\r\n");
     EXPECT_EQ(std::wstring(63, L'd'), g_settings.service_name);
-}
-
-TEST_F(LoadSettingsTest, TheDomainNameHasItsAnsiForm)
-{
-    // ANSI code page 1252 under the test's locale.
-    LoadWith("domain=m\xfcnchen.example\r\n");
-    EXPECT_STREQ(L"m\u00fcnchen.example", g_settings.domain_name);
-    EXPECT_STREQ("m\xfcnchen.example", g_settings.domain_name_ansi);
-}
-
-TEST_F(LoadSettingsTest, TheAdminPasswordSetsItsDigest)
-{
-    LoadWith("admin_password=\"pass word;1\"\r\n");
-    EXPECT_STREQ(L"pass word;1", g_settings.admin_password);
-    BYTE expected[20];
-    ASSERT_TRUE(Digest160Text(L"pass word;1", expected, 20));
-    EXPECT_EQ(0, memcmp(expected, g_settings.admin_password_digest, 20));
-    EXPECT_FALSE(IsZero(g_settings.admin_password_digest, 20));
 }
 
 TEST_F(LoadSettingsTest, OverlongValuesAreCutAndAnOverlongPasswordGetsNoDigest)
 {
-    LoadWith("service=" + std::string(70, 's') + "\r\n" +
-                "admin_login=" + std::string(63, 'l') + "\r\n" +
-                "language=" + std::string(200, 'g') + "\r\n" +
-                "admin_password=" + std::string(259, 'p') + "\r\n");
+    LoadWith("service=" + std::string(70, 's') + "\r\nadmin_login=" + std::string(63, 'l') + "\r\nlanguage=" +
+             std::string(200, 'g') + "\r\nadmin_password=" + std::string(259, 'p') + "\r\n");
     EXPECT_EQ(std::wstring(62, L's'), g_settings.service_name);
     EXPECT_EQ(std::wstring(62, L'l'), g_settings.admin_login);
     EXPECT_EQ(std::wstring(126, L'g'), g_settings.language);
     EXPECT_EQ(std::wstring(258, L'p'), g_settings.admin_password);
-    EXPECT_TRUE(IsZero(g_settings.admin_password_digest, 20));
+    EXPECT_TRUE(NoPasswordDigest());
 }
 
 TEST_F(LoadSettingsTest, AnInstalledServiceGivesItsFolder)
 {
-    wchar_t serviceName[64];
-    wsprintfW(serviceName, L"VelmoraSettingsTest%lu", GetCurrentProcessId());
+    std::wstring name = L"VelmoraSettingsTest" + std::to_wstring(GetCurrentProcessId());
     UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    ASSERT_TRUE(manager.IsValid());
-    UniqueServiceHandle service(CreateServiceW(
-        manager.Get(), serviceName, serviceName, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
-        SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, L"\"C:\\Mail Server\\Velmora.exe\" /start", nullptr,
-        nullptr, nullptr, nullptr, nullptr));
+    UniqueServiceHandle service(CreateServiceW(manager.Get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
+                                               SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                               L"\"C:\\Mail Server\\Velmora.exe\" /start", nullptr, nullptr,
+                                               nullptr, nullptr, nullptr));
     ASSERT_TRUE(service.IsValid());
-    struct Removal
-    {
-        SC_HANDLE service;
-        ~Removal() { DeleteService(service); }
-    } removal{service.Get()};
-
-    char line[128];
-    wsprintfA(line, "service=%ls\r\n", serviceName);
-    LoadWith(line);
+    LoadWith("service=" + std::string(name.begin(), name.end()) + "\r\n");
+    DeleteService(service.Get());
     EXPECT_STREQ(L"C:\\Mail Server", g_settings.install_dir);
-}
-
-TEST_F(LoadSettingsTest, TheDefaultCertificateIsTheEmbeddedPfx)
-{
-    LoadWith(nullptr);
-    ASSERT_NE(nullptr, g_settings.default_certificate);
-    CRYPT_DATA_BLOB blob = {g_settings.default_certificate_size, const_cast<BYTE*>(g_settings.default_certificate)};
-    EXPECT_TRUE(PFXIsPFXBlob(&blob));
 }
 
 TEST(LoadSettings, TakesTheRunningProgramsFolder)

@@ -8,9 +8,7 @@
 
 namespace {
 
-// A code for which the system has no text.
-const DWORD kCodeWithoutText = 0xDEAD;
-const wchar_t kGuard = L'#';
+const DWORD kCodeWithoutText = 0xDEAD;  // the system has no text for it
 
 std::wstring Trimmed(std::wstring text)
 {
@@ -21,78 +19,61 @@ std::wstring Trimmed(std::wstring text)
 
 } // namespace
 
-TEST(FormatSystemError, GivesTheSystemTextForAKnownCode)
+TEST(FormatSystemError, FallsBackToTheCodeCutToTheCapacityAndNeverWritesPastIt)
 {
-    wchar_t buffer[260];
-    int written = g_setupTools.FormatSystemError(ERROR_ACCESS_DENIED, buffer, 260);
-    ASSERT_GT(written, 0);
-    EXPECT_EQ(static_cast<size_t>(written), wcslen(buffer));
-    EXPECT_EQ(nullptr, wcsstr(buffer, L"System error code"));
-    EXPECT_NE(nullptr, wcsstr(buffer, L"denied")) << buffer;
-}
-
-TEST(FormatSystemError, FallsBackToTheCodeWhenTheSystemHasNoText)
-{
-    wchar_t buffer[260];
-    int written = g_setupTools.FormatSystemError(kCodeWithoutText, buffer, 260);
-    EXPECT_STREQ(L"System error code [57005]", buffer);
-    EXPECT_EQ(25, written);
-}
-
-TEST(FormatSystemError, CutsTheFallbackToTheCapacityAndTerminates)
-{
-    wchar_t buffer[16];
-    wmemset(buffer, kGuard, 16);
-    int written = g_setupTools.FormatSystemError(kCodeWithoutText, buffer, 10);
-    EXPECT_STREQ(L"System er", buffer);
-    EXPECT_EQ(9, written);
-    for (int i = 10; i < 16; ++i)
-        EXPECT_EQ(kGuard, buffer[i]) << "written past the capacity at " << i;
-}
-
-TEST(FormatSystemError, NeverWritesPastASmallCapacityEvenForASystemText)
-{
-    wchar_t buffer[16];
-    wmemset(buffer, kGuard, 16);
-    int written = g_setupTools.FormatSystemError(ERROR_ACCESS_DENIED, buffer, 6);
-    EXPECT_EQ(5, written);
-    EXPECT_EQ(5u, wcslen(buffer));
-    for (int i = 6; i < 16; ++i)
-        EXPECT_EQ(kGuard, buffer[i]) << "written past the capacity at " << i;
-}
-
-TEST(FormatSystemError, HandlesTheSmallestCapacities)
-{
-    wchar_t buffer[2] = {kGuard, kGuard};
-    EXPECT_EQ(0, g_setupTools.FormatSystemError(kCodeWithoutText, buffer, 0));
-    EXPECT_EQ(kGuard, buffer[0]);
-    EXPECT_EQ(0, g_setupTools.FormatSystemError(kCodeWithoutText, buffer, 1));
-    EXPECT_EQ(L'\0', buffer[0]);
-    EXPECT_EQ(kGuard, buffer[1]);
+    struct Case
+    {
+        DWORD code;
+        size_t capacity;
+        const wchar_t* text;  // null: any text of that length
+        int written;
+    } cases[] = {
+        {kCodeWithoutText, 260, L"System error code [57005]", 25},
+        {kCodeWithoutText, 10, L"System er", 9},
+        {ERROR_ACCESS_DENIED, 6, nullptr, 5},  // a system text does not fit either
+        {kCodeWithoutText, 1, L"", 0},
+        {kCodeWithoutText, 0, nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "code " << c.code << ", capacity " << c.capacity);
+        wchar_t buffer[300];
+        wmemset(buffer, L'#', 300);
+        EXPECT_EQ(c.written, g_setupTools.FormatSystemError(c.code, buffer, c.capacity));
+        if (c.capacity > 0) {
+            EXPECT_EQ(static_cast<size_t>(c.written), wcslen(buffer));
+        }
+        if (c.text) {
+            EXPECT_STREQ(c.text, buffer);
+        }
+        for (size_t i = c.capacity; i < 300; ++i)
+            ASSERT_EQ(L'#', buffer[i]) << "written past the capacity at " << i;
+    }
     EXPECT_EQ(0, g_setupTools.FormatSystemError(kCodeWithoutText, nullptr, 10));
 }
 
-TEST(ShowSystemError, ShowsTheSystemTextInAnOwnerlessErrorBox)
+TEST(ShowSystemError, ShowsTheTextOrItsFallbackInAnOwnerlessErrorBox)
 {
-    wchar_t expected[260];
-    g_setupTools.FormatSystemError(ERROR_ACCESS_DENIED, expected, 260);
-    MessageBoxWatcher watcher;
-    g_setupTools.ShowSystemError(ERROR_ACCESS_DENIED);
-    auto seen = watcher.Seen();
-    ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ(L"Velmora Server Setup", seen[0].title);
-    EXPECT_EQ(Trimmed(expected), Trimmed(seen[0].text));
-    EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), seen[0].icon);
-    EXPECT_EQ(nullptr, seen[0].owner);
-    EXPECT_TRUE(seen[0].hasButton[IDOK]);
-}
+    wchar_t denied[260];
+    int written = g_setupTools.FormatSystemError(ERROR_ACCESS_DENIED, denied, 260);
+    EXPECT_EQ(static_cast<size_t>(written), wcslen(denied));
+    EXPECT_EQ(nullptr, wcsstr(denied, L"System error code"));
+    EXPECT_NE(nullptr, wcsstr(denied, L"denied")) << denied;
 
-TEST(ShowSystemError, ShowsTheFallbackForACodeWithoutText)
-{
-    MessageBoxWatcher watcher;
-    g_setupTools.ShowSystemError(kCodeWithoutText);
-    auto seen = watcher.Seen();
-    ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ(L"System error code [57005]", seen[0].text);
-    EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), seen[0].icon);
+    for (DWORD code : {static_cast<DWORD>(ERROR_ACCESS_DENIED), kCodeWithoutText}) {
+        SCOPED_TRACE(code);
+        wchar_t expected[260];
+        g_setupTools.FormatSystemError(code, expected, 260);
+        MessageBoxWatcher watcher;
+        g_setupTools.ShowSystemError(code);
+        auto seen = watcher.Seen();
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ(L"Velmora Server Setup", seen[0].title);
+        EXPECT_EQ(Trimmed(expected), Trimmed(seen[0].text));
+        if (code == kCodeWithoutText) {
+            EXPECT_EQ(L"System error code [57005]", seen[0].text);
+        }
+        EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), seen[0].icon);
+        EXPECT_EQ(nullptr, seen[0].owner);
+        EXPECT_TRUE(seen[0].hasButton[IDOK]);
+    }
 }

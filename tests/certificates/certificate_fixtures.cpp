@@ -1,6 +1,6 @@
 #include "certificates/certificate_fixtures.h"
 
-#include <stdio.h>
+#include "support/temp_folder.h"
 
 std::wstring CertificateFilePath(const wchar_t* name)
 {
@@ -9,16 +9,8 @@ std::wstring CertificateFilePath(const wchar_t* name)
 
 std::vector<BYTE> ReadCertificateFile(const wchar_t* name)
 {
-    std::vector<BYTE> bytes;
-    FILE* file = _wfopen(CertificateFilePath(name).c_str(), L"rb");
-    if (file == nullptr)
-        return bytes;
-    BYTE chunk[4096];
-    size_t read;
-    while ((read = fread(chunk, 1, sizeof(chunk), file)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + read);
-    fclose(file);
-    return bytes;
+    std::string bytes = ReadWholeFile(CertificateFilePath(name));
+    return std::vector<BYTE>(bytes.begin(), bytes.end());
 }
 
 std::vector<BYTE> CertificateHash(PCCERT_CONTEXT certificate)
@@ -31,51 +23,16 @@ std::vector<BYTE> CertificateHash(PCCERT_CONTEXT certificate)
     return hash;
 }
 
-namespace {
-
-HCERTSTORE OpenStore(const wchar_t* storeName)
-{
-    return CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, storeName);
-}
-
-void DeleteKeyContainer(PCCERT_CONTEXT certificate)
-{
-    DWORD size = 0;
-    if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size))
-        return;
-    std::vector<BYTE> buffer(size);
-    if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, buffer.data(), &size))
-        return;
-    const auto* info = reinterpret_cast<const CRYPT_KEY_PROV_INFO*>(buffer.data());
-    HCRYPTPROV provider = 0;
-    CryptAcquireContextW(&provider, info->pwszContainerName, info->pwszProvName, info->dwProvType,
-                         (info->dwFlags & CRYPT_MACHINE_KEYSET) | CRYPT_DELETEKEYSET);
-}
-
-}  // namespace
-
 int CountInMachineStore(const wchar_t* storeName, const std::vector<BYTE>& hash)
 {
-    HCERTSTORE store = OpenStore(storeName);
+    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, storeName);
     if (store == nullptr)
         return -1;
     CRYPT_HASH_BLOB blob = {static_cast<DWORD>(hash.size()), const_cast<BYTE*>(hash.data())};
+    DWORD type = hash.empty() ? CERT_FIND_ANY : CERT_FIND_SHA1_HASH;
     int count = 0;
     PCCERT_CONTEXT found = nullptr;
-    while ((found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH, &blob, found)))
-        ++count;
-    CertCloseStore(store, 0);
-    return count;
-}
-
-int CountAllInMachineStore(const wchar_t* storeName)
-{
-    HCERTSTORE store = OpenStore(storeName);
-    if (store == nullptr)
-        return -1;
-    int count = 0;
-    PCCERT_CONTEXT found = nullptr;
-    while ((found = CertEnumCertificatesInStore(store, found)))
+    while ((found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, type, &blob, found)))
         ++count;
     CertCloseStore(store, 0);
     return count;
@@ -89,7 +46,18 @@ void RemoveFromMachineStore(const wchar_t* storeName, const std::vector<BYTE>& h
     CRYPT_HASH_BLOB blob = {static_cast<DWORD>(hash.size()), const_cast<BYTE*>(hash.data())};
     PCCERT_CONTEXT found;
     while ((found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH, &blob, nullptr))) {
-        DeleteKeyContainer(found);
+        // Its private key goes too.
+        DWORD size = 0;
+        std::vector<BYTE> buffer;
+        if (CertGetCertificateContextProperty(found, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size)) {
+            buffer.resize(size);
+            if (CertGetCertificateContextProperty(found, CERT_KEY_PROV_INFO_PROP_ID, buffer.data(), &size)) {
+                const auto* info = reinterpret_cast<const CRYPT_KEY_PROV_INFO*>(buffer.data());
+                HCRYPTPROV provider = 0;
+                CryptAcquireContextW(&provider, info->pwszContainerName, info->pwszProvName, info->dwProvType,
+                                     (info->dwFlags & CRYPT_MACHINE_KEYSET) | CRYPT_DELETEKEYSET);
+            }
+        }
         CertDeleteCertificateFromStore(found);  // also frees the context
     }
     CertCloseStore(store, 0);
@@ -101,10 +69,18 @@ PCCERT_CONTEXT LoadRootCertificate()
     return CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
 }
 
+std::vector<BYTE> RootCertificateHash()
+{
+    PCCERT_CONTEXT root = LoadRootCertificate();
+    std::vector<BYTE> hash = root ? CertificateHash(root) : std::vector<BYTE>();
+    CertFreeCertificateContext(root);
+    return hash;
+}
+
 bool PfxImportTakesImagesWithoutKey()
 {
-    ImportedImage image(L"test_no_key.pfx");
-    return image.Store() != nullptr;
+    static const bool takes = ImportedImage(L"test_no_key.pfx").Store() != nullptr;
+    return takes;
 }
 
 ImportedImage::ImportedImage(const wchar_t* fileName, const wchar_t* password)

@@ -14,10 +14,9 @@ static const wchar_t kPasswordOfTestPfx[] = L"Velmora-Test-7";
 // SHA-1 of a certificate's encoded bytes, as a 20-byte vector.
 std::vector<BYTE> CertificateHash(PCCERT_CONTEXT certificate);
 
-// How many certificates with this SHA-1 hash the machine's store holds.
-int CountInMachineStore(const wchar_t* storeName, const std::vector<BYTE>& hash);
-// Every certificate in the machine's store, counted.
-int CountAllInMachineStore(const wchar_t* storeName);
+// How many certificates with this SHA-1 hash (every certificate, for no hash) the machine's
+// store holds.
+int CountInMachineStore(const wchar_t* storeName, const std::vector<BYTE>& hash = {});
 // Removes every certificate with this hash from the machine's store, with its private key.
 // Works on the registry store beneath the system store: deleting through the system
 // store (a collection) does not last under Wine.
@@ -25,6 +24,7 @@ void RemoveFromMachineStore(const wchar_t* storeName, const std::vector<BYTE>& h
 
 // The test root CA, made from BrindlewayRootCA.cer; the caller frees it.
 PCCERT_CONTEXT LoadRootCertificate();
+std::vector<BYTE> RootCertificateHash();
 
 // True when this platform's PFX import opens an image without a private key (Windows
 // does; Wine's import requires a key).

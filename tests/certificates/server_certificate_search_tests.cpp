@@ -4,53 +4,8 @@
 #include "certificates/certificate_fixtures.h"
 #include "system/certificate_search.h"
 
+#include <memory>
 #include <string>
-
-TEST(ServerCertificateByUsage, TakesTheCertificateWithKeyAndServerUsage)
-{
-    ImportedImage image(L"test_two_units.pfx");
-    ASSERT_NE(nullptr, image.Store());
-    PCCERT_CONTEXT found = FindServerCertificateByUsage(image.Store());
-    ASSERT_NE(nullptr, found);
-    EXPECT_EQ(L"two-units.test", CommonName(found));
-    CertFreeCertificateContext(found);
-}
-
-TEST(ServerCertificateByUsage, FindsNothingWithoutServerUsage)
-{
-    ImportedImage image(L"test_client_only.pfx");
-    ASSERT_NE(nullptr, image.Store());
-    SetLastError(0);
-    EXPECT_EQ(nullptr, FindServerCertificateByUsage(image.Store()));
-    EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), GetLastError());
-}
-
-TEST(ServerCertificateByUsage, FindsNothingWithoutPrivateKey)
-{
-    // The root CA has neither key nor usage restriction: only the missing key rules it out.
-    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
-    PCCERT_CONTEXT root = LoadRootCertificate();
-    ASSERT_NE(nullptr, root);
-    ASSERT_TRUE(CertAddCertificateContextToStore(store, root, CERT_STORE_ADD_ALWAYS, nullptr));
-    SetLastError(0);
-    EXPECT_EQ(nullptr, FindServerCertificateByUsage(store));
-    EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), GetLastError());
-    CertFreeCertificateContext(root);
-    CertCloseStore(store, 0);
-}
-
-TEST(ServerCertificateByUsage, UsageWithoutRestrictionAllowsServerAuthentication)
-{
-    PCCERT_CONTEXT root = LoadRootCertificate();  // no usage extension
-    ASSERT_NE(nullptr, root);
-    EXPECT_TRUE(AllowsServerAuthentication(root));
-    CertFreeCertificateContext(root);
-
-    ImportedImage client(L"test_client_only.pfx");
-    PCCERT_CONTEXT clientOnly = client.WithCommonName(L"client-only.test");
-    ASSERT_NE(nullptr, clientOnly);
-    EXPECT_FALSE(AllowsServerAuthentication(clientOnly));
-}
 
 namespace {
 
@@ -73,13 +28,9 @@ PCCERT_CHAIN_CONTEXT WINAPI RecordingFindChain(HCERTSTORE store, DWORD encoding,
 {
     ChainSearchRecord& r = g_chainSearch;
     ++r.calls;
-    r.store = store;
-    r.encoding = encoding;
-    r.flags = flags;
-    r.type = type;
+    r.store = store, r.encoding = encoding, r.flags = flags, r.type = type, r.previous = previous;
     r.para = *static_cast<const CERT_CHAIN_FIND_BY_ISSUER_PARA*>(para);
     r.usage = r.para.pszUsageIdentifier ? r.para.pszUsageIdentifier : "";
-    r.previous = previous;
     if (r.answerCommonName == nullptr) {
         SetLastError(static_cast<DWORD>(CRYPT_E_NOT_FOUND));
         return nullptr;
@@ -95,25 +46,66 @@ PCCERT_CHAIN_CONTEXT WINAPI RecordingFindChain(HCERTSTORE store, DWORD encoding,
     return chain;
 }
 
-class ChainSearchSeam : public ::testing::Test
+// The two images, imported once for all the tests; the chain search replaced by the
+// recorder (the search by usage does not use it).
+class ServerCertificateSearch : public ::testing::Test
 {
 protected:
+    static void SetUpTestSuite()
+    {
+        twoUnits_.reset(new ImportedImage(L"test_two_units.pfx"));
+        clientOnly_.reset(new ImportedImage(L"test_client_only.pfx"));
+    }
+    static void TearDownTestSuite() { twoUnits_.reset(), clientOnly_.reset(); }
     void SetUp() override
     {
+        ASSERT_NE(nullptr, twoUnits_->Store());
+        ASSERT_NE(nullptr, clientOnly_->Store());
         g_chainSearch = ChainSearchRecord();
         g_certFindChainInStore = RecordingFindChain;
     }
     void TearDown() override { g_certFindChainInStore = CertFindChainInStore; }
+    static std::unique_ptr<ImportedImage> twoUnits_, clientOnly_;
 };
+std::unique_ptr<ImportedImage> ServerCertificateSearch::twoUnits_, ServerCertificateSearch::clientOnly_;
 
 }  // namespace
 
-TEST_F(ChainSearchSeam, AsksForServerAuthenticationChainsByIssuer)
+TEST_F(ServerCertificateSearch, ByUsageTakesTheCertificateWithKeyAndServerUsage)
 {
-    ImportedImage image(L"test_two_units.pfx");
-    PCCERT_CONTEXT found = FindServerCertificate(image.Store());
+    PCCERT_CONTEXT found = FindServerCertificateByUsage(twoUnits_->Store());
+    ASSERT_NE(nullptr, found);
+    EXPECT_EQ(L"two-units.test", CommonName(found));
+    CertFreeCertificateContext(found);
+}
+
+TEST_F(ServerCertificateSearch, ByUsageFindsNothingWithoutServerUsageOrPrivateKey)
+{
+    // The root CA has neither key nor usage restriction: only the missing key rules it out.
+    HCERTSTORE rootOnly = CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
+    PCCERT_CONTEXT root = LoadRootCertificate();
+    ASSERT_NE(nullptr, root);
+    ASSERT_TRUE(CertAddCertificateContextToStore(rootOnly, root, CERT_STORE_ADD_ALWAYS, nullptr));
+    for (HCERTSTORE store : {clientOnly_->Store(), rootOnly}) {
+        SCOPED_TRACE(store == rootOnly ? "root CA without key" : "client certificate only");
+        SetLastError(0);
+        EXPECT_EQ(nullptr, FindServerCertificateByUsage(store));
+        EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), GetLastError());
+    }
+    // Without a usage extension any usage is allowed.
+    EXPECT_TRUE(AllowsServerAuthentication(root));
+    PCCERT_CONTEXT clientOnly = clientOnly_->WithCommonName(L"client-only.test");
+    ASSERT_NE(nullptr, clientOnly);
+    EXPECT_FALSE(AllowsServerAuthentication(clientOnly));
+    CertFreeCertificateContext(root);
+    CertCloseStore(rootOnly, 0);
+}
+
+TEST_F(ServerCertificateSearch, AsksForServerAuthenticationChainsByIssuer)
+{
+    PCCERT_CONTEXT found = FindServerCertificate(twoUnits_->Store());
     ASSERT_EQ(1, g_chainSearch.calls);
-    EXPECT_EQ(image.Store(), g_chainSearch.store);
+    EXPECT_EQ(twoUnits_->Store(), g_chainSearch.store);
     EXPECT_EQ(0x10001u, g_chainSearch.encoding);
     EXPECT_EQ(0u, g_chainSearch.flags);
     EXPECT_EQ(static_cast<DWORD>(CERT_CHAIN_FIND_BY_ISSUER), g_chainSearch.type);
@@ -133,21 +125,19 @@ TEST_F(ChainSearchSeam, AsksForServerAuthenticationChainsByIssuer)
     CertFreeCertificateContext(found);
 }
 
-TEST_F(ChainSearchSeam, ChainFoundIsTakenAsItIs)
+TEST_F(ServerCertificateSearch, ChainFoundIsTakenAsItIs)
 {
     // The root is not even in the image, so only the chain can have named it.
     g_chainSearch.answerCommonName = L"Brindleway Root CA";
-    ImportedImage image(L"test_two_units.pfx");
-    PCCERT_CONTEXT found = FindServerCertificate(image.Store());
+    PCCERT_CONTEXT found = FindServerCertificate(twoUnits_->Store());
     ASSERT_NE(nullptr, found);
     EXPECT_EQ(L"Brindleway Root CA", CommonName(found));
     CertFreeCertificateContext(found);
 }
 
-TEST_F(ChainSearchSeam, NothingAnywhereGivesNotFound)
+TEST_F(ServerCertificateSearch, NothingAnywhereGivesNotFound)
 {
-    ImportedImage image(L"test_client_only.pfx");
     SetLastError(0);
-    EXPECT_EQ(nullptr, FindServerCertificate(image.Store()));
+    EXPECT_EQ(nullptr, FindServerCertificate(clientOnly_->Store()));
     EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), GetLastError());
 }

@@ -1,5 +1,5 @@
-// The HTTP.sys SSL binding through a recording fake of the HTTP Server API configuration
-// calls (Wine's are stubs), and once through Wine's own httpapi.
+// The HTTP.sys SSL binding and its endpoint: through a recording fake of the HTTP Server API
+// configuration calls (Wine's are stubs), and once through Wine's own httpapi.
 #include <gtest/gtest.h>
 #include "system/ssl_binding.h"
 #include "system/ssl_binding_calls.h"
@@ -11,76 +11,39 @@
 
 namespace {
 
-// A binding record as passed, copied out of the caller's memory.
-struct SeenRecord
+// "a.b.c.d:port" from the address bytes in memory (network) order and the port.
+std::string Address(const sockaddr_in& endpoint)
 {
-    bool hasEndpoint = false;
-    sockaddr_in endpoint = {};
-    ULONG hashLength = 0;
-    std::vector<BYTE> hash;
-    GUID appId = {};
-    bool hasCertStoreName = false;
-    DWORD certCheckMode = 0xFFFFFFFF, revocationFreshness = 0xFFFFFFFF, revocationTimeout = 0xFFFFFFFF;
-    std::wstring ctlIdentifier, ctlStoreName;
-    DWORD flags = 0xFFFFFFFF;
-};
-
-SeenRecord Copy(const HTTP_SERVICE_CONFIG_SSL_SET& set)
-{
-    SeenRecord r;
-    if (set.KeyDesc.pIpPort != nullptr) {
-        r.hasEndpoint = true;
-        memcpy(&r.endpoint, set.KeyDesc.pIpPort, sizeof(r.endpoint));
-    }
-    const HTTP_SERVICE_CONFIG_SSL_PARAM& p = set.ParamDesc;
-    r.hashLength = p.SslHashLength;
-    if (p.pSslHash != nullptr)
-        r.hash.assign(static_cast<BYTE*>(p.pSslHash), static_cast<BYTE*>(p.pSslHash) + p.SslHashLength);
-    r.appId = p.AppId;
-    r.hasCertStoreName = p.pSslCertStoreName != nullptr;
-    r.certCheckMode = p.DefaultCertCheckMode;
-    r.revocationFreshness = p.DefaultRevocationFreshnessTime;
-    r.revocationTimeout = p.DefaultRevocationUrlRetrievalTimeout;
-    r.ctlIdentifier = p.pDefaultSslCtlIdentifier ? p.pDefaultSslCtlIdentifier : L"<none>";
-    r.ctlStoreName = p.pDefaultSslCtlStoreName ? p.pDefaultSslCtlStoreName : L"<none>";
-    r.flags = p.DefaultFlags;
-    return r;
+    const BYTE* b = reinterpret_cast<const BYTE*>(&endpoint.sin_addr);
+    return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "."
+         + std::to_string(b[3]) + ":" + std::to_string(ntohs(endpoint.sin_port));
 }
 
+// One configuration call, with what it was given copied out of the caller's memory.
 struct Call
 {
-    std::string name;               // "initialize", "set", "query", "delete"
+    std::string name;  // "initialize", "set", "query", "delete"
     HTTP_SERVICE_CONFIG_ID configId = HttpServiceConfigMax;
-    ULONG length = 0;               // input length
-    SeenRecord record;              // set, delete
-    HTTP_SERVICE_CONFIG_QUERY_TYPE queryType = HttpServiceConfigQueryMax;
-    sockaddr_in queryEndpoint = {};
-    DWORD token = 0xFFFFFFFF;
-    bool hasOutput = false;
-    ULONG outputLength = 0;
-    void* output = nullptr;
-    bool handleAndOverlappedNull = false;
+    ULONG length = 0, outputLength = 0, initializeFlags = 0;
+    bool nullHandleAndOverlapped = false;
     HTTPAPI_VERSION version = {};
-    ULONG initializeFlags = 0;
+    HTTP_SERVICE_CONFIG_SSL_QUERY query = {};  // of a query
+    HTTP_SERVICE_CONFIG_SSL_PARAM param = {};  // of a set or delete; its pointers are not followed later
+    bool hasEndpoint = false;
+    sockaddr_in endpoint = {};
+    std::vector<BYTE> hash;
+    std::wstring ctlIdentifier, ctlStoreName;
+    void* buffer = nullptr;  // the query's output, the deletion's record
 };
-
-std::string Key(const sockaddr_in& endpoint)
-{
-    return std::string(reinterpret_cast<const char*>(&endpoint.sin_addr), 4)
-         + std::string(reinterpret_cast<const char*>(&endpoint.sin_port), 2);
-}
 
 // HTTP.sys's SSL configuration in miniature: one binding per endpoint, queried the two-call
 // way, plus every call recorded in order and each call's result adjustable.
 struct FakeHttpConfiguration
 {
     std::vector<Call> calls;
-    std::map<std::string, SeenRecord> bindings;
-    ULONG initializeResult = NO_ERROR;
-    ULONG setResult = NO_ERROR;        // when the endpoint is free
-    ULONG deleteResult = NO_ERROR;
-    ULONG secondQueryResult = NO_ERROR;
-    ULONG reportedSize = 0;            // 0: the size the record really needs
+    std::map<std::string, Call> bindings;  // by address
+    ULONG initializeResult = NO_ERROR, setResult = NO_ERROR, deleteResult = NO_ERROR, secondQueryResult = NO_ERROR;
+    ULONG reportedSize = 0;  // 0: the size the record really needs
     bool secondQueryReturnsNothing = false;
 
     // What the second query writes: a record whose pointers lead into the same buffer.
@@ -89,20 +52,45 @@ struct FakeHttpConfiguration
         HTTP_SERVICE_CONFIG_SSL_SET set;
         sockaddr_in endpoint;
         BYTE hash[20];
-        wchar_t identifier[64];
-        wchar_t store[8];
+        wchar_t identifier[64], store[8];
     };
 };
 FakeHttpConfiguration* g_fake = nullptr;
 
+Call& Record(const char* name, HANDLE handle, HTTP_SERVICE_CONFIG_ID id, ULONG length, LPOVERLAPPED overlapped)
+{
+    g_fake->calls.emplace_back();
+    Call& call = g_fake->calls.back();
+    call.name = name;
+    call.configId = id;
+    call.length = length;
+    call.nullHandleAndOverlapped = handle == nullptr && overlapped == nullptr;
+    return call;
+}
+
+Call& RecordBinding(const char* name, HANDLE handle, HTTP_SERVICE_CONFIG_ID id, PVOID information, ULONG length,
+                    LPOVERLAPPED overlapped)
+{
+    Call& call = Record(name, handle, id, length, overlapped);
+    const auto& set = *static_cast<const HTTP_SERVICE_CONFIG_SSL_SET*>(information);
+    const HTTP_SERVICE_CONFIG_SSL_PARAM& p = set.ParamDesc;
+    call.param = p;
+    call.hasEndpoint = set.KeyDesc.pIpPort != nullptr;
+    if (call.hasEndpoint)
+        memcpy(&call.endpoint, set.KeyDesc.pIpPort, sizeof(call.endpoint));
+    if (p.pSslHash != nullptr)
+        call.hash.assign(static_cast<BYTE*>(p.pSslHash), static_cast<BYTE*>(p.pSslHash) + p.SslHashLength);
+    call.ctlIdentifier = p.pDefaultSslCtlIdentifier ? p.pDefaultSslCtlIdentifier : L"<none>";
+    call.ctlStoreName = p.pDefaultSslCtlStoreName ? p.pDefaultSslCtlStoreName : L"<none>";
+    call.buffer = information;
+    return call;
+}
+
 ULONG WINAPI FakeInitialize(HTTPAPI_VERSION version, ULONG flags, PVOID reserved)
 {
-    Call call;
-    call.name = "initialize";
+    Call& call = Record("initialize", nullptr, HttpServiceConfigMax, 0, static_cast<LPOVERLAPPED>(reserved));
     call.version = version;
     call.initializeFlags = flags;
-    call.handleAndOverlappedNull = reserved == nullptr;
-    g_fake->calls.push_back(call);
     if (g_fake->initializeResult != NO_ERROR)
         return g_fake->initializeResult;
     return HttpInitialize(version, flags, reserved);  // paired with the real HttpTerminate
@@ -110,40 +98,22 @@ ULONG WINAPI FakeInitialize(HTTPAPI_VERSION version, ULONG flags, PVOID reserved
 
 ULONG WINAPI FakeSet(HANDLE handle, HTTP_SERVICE_CONFIG_ID id, PVOID information, ULONG length, LPOVERLAPPED overlapped)
 {
-    Call call;
-    call.name = "set";
-    call.configId = id;
-    call.length = length;
-    call.handleAndOverlappedNull = handle == nullptr && overlapped == nullptr;
-    call.record = Copy(*static_cast<HTTP_SERVICE_CONFIG_SSL_SET*>(information));
-    g_fake->calls.push_back(call);
+    const Call& call = RecordBinding("set", handle, id, information, length, overlapped);
     if (g_fake->setResult != NO_ERROR)
         return g_fake->setResult;
-    std::string key = Key(call.record.endpoint);
-    if (g_fake->bindings.count(key))
-        return ERROR_ALREADY_EXISTS;
-    g_fake->bindings[key] = call.record;
-    return NO_ERROR;
+    return g_fake->bindings.emplace(Address(call.endpoint), call).second ? NO_ERROR : ERROR_ALREADY_EXISTS;
 }
 
 ULONG WINAPI FakeQuery(HANDLE handle, HTTP_SERVICE_CONFIG_ID id, PVOID input, ULONG inputLength, PVOID output,
                        ULONG outputLength, PULONG returnLength, LPOVERLAPPED overlapped)
 {
-    const auto* query = static_cast<HTTP_SERVICE_CONFIG_SSL_QUERY*>(input);
-    Call call;
-    call.name = "query";
-    call.configId = id;
-    call.length = inputLength;
-    call.handleAndOverlappedNull = handle == nullptr && overlapped == nullptr;
-    call.queryType = query->QueryDesc;
-    memcpy(&call.queryEndpoint, query->KeyDesc.pIpPort, sizeof(call.queryEndpoint));
-    call.token = query->dwToken;
-    call.hasOutput = output != nullptr;
+    Call& call = Record("query", handle, id, inputLength, overlapped);
+    call.query = *static_cast<HTTP_SERVICE_CONFIG_SSL_QUERY*>(input);
+    memcpy(&call.endpoint, call.query.KeyDesc.pIpPort, sizeof(call.endpoint));
     call.outputLength = outputLength;
-    call.output = output;
-    g_fake->calls.push_back(call);
+    call.buffer = output;
 
-    auto found = g_fake->bindings.find(Key(call.queryEndpoint));
+    auto found = g_fake->bindings.find(Address(call.endpoint));
     if (found == g_fake->bindings.end())
         return ERROR_FILE_NOT_FOUND;
     using Answer = FakeHttpConfiguration::Answer;
@@ -153,23 +123,22 @@ ULONG WINAPI FakeQuery(HANDLE handle, HTTP_SERVICE_CONFIG_ID id, PVOID input, UL
     }
     if (g_fake->secondQueryResult != NO_ERROR)
         return g_fake->secondQueryResult;
-    if (g_fake->secondQueryReturnsNothing) {
-        *returnLength = 0;
+    *returnLength = 0;
+    if (g_fake->secondQueryReturnsNothing)
         return NO_ERROR;
-    }
     if (outputLength < sizeof(Answer))
         return ERROR_INSUFFICIENT_BUFFER;
     auto* answer = static_cast<Answer*>(output);
-    const SeenRecord& r = found->second;
+    const Call& r = found->second;
     answer->endpoint = r.endpoint;
     memcpy(answer->hash, r.hash.data(), r.hash.size() < 20 ? r.hash.size() : 20);
     wcscpy(answer->identifier, r.ctlIdentifier.c_str());
     wcscpy(answer->store, r.ctlStoreName.c_str());
     answer->set = HTTP_SERVICE_CONFIG_SSL_SET();
     answer->set.KeyDesc.pIpPort = reinterpret_cast<PSOCKADDR>(&answer->endpoint);
-    answer->set.ParamDesc.SslHashLength = r.hashLength;
+    answer->set.ParamDesc.SslHashLength = r.param.SslHashLength;
     answer->set.ParamDesc.pSslHash = answer->hash;
-    answer->set.ParamDesc.AppId = r.appId;
+    answer->set.ParamDesc.AppId = r.param.AppId;
     answer->set.ParamDesc.pDefaultSslCtlIdentifier = answer->identifier;
     answer->set.ParamDesc.pDefaultSslCtlStoreName = answer->store;
     *returnLength = sizeof(Answer);
@@ -179,23 +148,17 @@ ULONG WINAPI FakeQuery(HANDLE handle, HTTP_SERVICE_CONFIG_ID id, PVOID input, UL
 ULONG WINAPI FakeDelete(HANDLE handle, HTTP_SERVICE_CONFIG_ID id, PVOID information, ULONG length,
                         LPOVERLAPPED overlapped)
 {
-    Call call;
-    call.name = "delete";
-    call.configId = id;
-    call.length = length;
-    call.handleAndOverlappedNull = handle == nullptr && overlapped == nullptr;
-    call.output = information;
-    call.record = Copy(*static_cast<HTTP_SERVICE_CONFIG_SSL_SET*>(information));
-    g_fake->calls.push_back(call);
+    const Call& call = RecordBinding("delete", handle, id, information, length, overlapped);
     if (g_fake->deleteResult != NO_ERROR)
         return g_fake->deleteResult;
-    return g_fake->bindings.erase(Key(call.record.endpoint)) ? NO_ERROR : ERROR_FILE_NOT_FOUND;
+    return g_fake->bindings.erase(Address(call.endpoint)) ? NO_ERROR : ERROR_FILE_NOT_FOUND;
 }
 
 const BYTE kHash[20] = {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF, 0xFE, 0xDC,
                         0xBA, 0x98, 0x76, 0x54, 0x32, 0x10, 0x0F, 0x1E, 0x2D, 0x3C};
 const BYTE kOtherHash[20] = {0xAA, 0xBB};
 const GUID kExpectedAppId = {0x940BA4EE, 0x9896, 0x4711, {0x98, 0x4E, 0x63, 0x4B, 0x6D, 0x9E, 0x4B, 0xE8}};
+using Strings = std::vector<std::string>;
 
 class SslBinding : public ::testing::Test
 {
@@ -217,9 +180,9 @@ protected:
         g_fake = nullptr;
     }
 
-    std::vector<std::string> Sequence() const
+    Strings Sequence() const
     {
-        std::vector<std::string> names;
+        Strings names;
         for (const Call& call : fake_.calls)
             names.push_back(call.name);
         return names;
@@ -233,19 +196,44 @@ protected:
         ADD_FAILURE() << "no call " << name;
         return none;
     }
-    static std::string Address(const sockaddr_in& endpoint)
-    {
-        const BYTE* b = reinterpret_cast<const BYTE*>(&endpoint.sin_addr);
-        return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "."
-             + std::to_string(b[3]) + ":" + std::to_string(ntohs(endpoint.sin_port));
-    }
 
     FakeHttpConfiguration fake_;
 };
 
-using Strings = std::vector<std::string>;
-
 }  // namespace
+
+TEST(SslBindingEndpoint, IsIPv4OnPort443InNetworkOrderForEachAddressText)
+{
+    sockaddr_in endpoint = SslBindingEndpoint(L"10.1.2.3");
+    EXPECT_EQ(AF_INET, endpoint.sin_family);
+    const BYTE* port = reinterpret_cast<const BYTE*>(&endpoint.sin_port);
+    EXPECT_EQ(0x01, port[0]);
+    EXPECT_EQ(0xBB, port[1]);
+    for (char zero : endpoint.sin_zero)
+        EXPECT_EQ(0, zero);
+    EXPECT_EQ(0u, SslBindingEndpoint(L"0.0.0.0").sin_addr.s_addr);
+
+    const struct { const wchar_t* text; const char* address; } cases[] = {
+        {L"10.1.2.3", "10.1.2.3:443"},
+        {L"0.0.0.0", "0.0.0.0:443"},
+        {L"192.168.200.254", "192.168.200.254:443"},
+        // Fewer than three dots: the broadcast address.
+        {L"10.1.2", "255.255.255.255:443"},
+        {L"", "255.255.255.255:443"},
+        {L"localhost", "255.255.255.255:443"},
+        // Each number read like _wtoi: leading blanks and a sign, up to the first non-digit.
+        {L" 10.\t+1. 2 .3x", "10.1.2.3:443"},
+        {L"a.b.c.d", "0.0.0.0:443"},
+        {L"1.2.3.4.5", "1.2.3.4:443"},
+        // Not range-checked: numbers add into the following bytes.
+        {L"300.1.3.4", "44.2.3.4:443"},
+        {L"-1.0.0.0", "255.255.255.255:443"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "address text \"" << c.text << "\"");
+        EXPECT_EQ(c.address, Address(SslBindingEndpoint(c.text)));
+    }
+}
 
 TEST_F(SslBinding, RecordNamesCertificateTrustListAndEndpoint)
 {
@@ -259,26 +247,26 @@ TEST_F(SslBinding, RecordNamesCertificateTrustListAndEndpoint)
     EXPECT_EQ(1, init.version.HttpApiMajorVersion);
     EXPECT_EQ(0, init.version.HttpApiMinorVersion);
     EXPECT_EQ(static_cast<ULONG>(HTTP_INITIALIZE_CONFIG), init.initializeFlags);
-    EXPECT_TRUE(init.handleAndOverlappedNull);
+    EXPECT_TRUE(init.nullHandleAndOverlapped);
 
     const Call& set = Last("set");
     EXPECT_EQ(HttpServiceConfigSSLCertInfo, set.configId);
     EXPECT_EQ(sizeof(HTTP_SERVICE_CONFIG_SSL_SET), set.length);
-    EXPECT_TRUE(set.handleAndOverlappedNull);
-    const SeenRecord& r = set.record;
-    ASSERT_TRUE(r.hasEndpoint);
-    EXPECT_EQ(AF_INET, r.endpoint.sin_family);
-    EXPECT_EQ("0.0.0.0:443", Address(r.endpoint));
-    EXPECT_EQ(20u, r.hashLength);
-    EXPECT_EQ(std::vector<BYTE>(kHash, kHash + 20), r.hash);
-    EXPECT_TRUE(IsEqualGUID(kExpectedAppId, r.appId));
-    EXPECT_FALSE(r.hasCertStoreName);
-    EXPECT_EQ(0u, r.certCheckMode);
-    EXPECT_EQ(0u, r.revocationFreshness);
-    EXPECT_EQ(0u, r.revocationTimeout);
-    EXPECT_EQ(L"{9C30DF97-C0B3-40a2-903E-A790DFF0A87C}", r.ctlIdentifier);
-    EXPECT_EQ(L"CA", r.ctlStoreName);
-    EXPECT_EQ(0u, r.flags);
+    EXPECT_TRUE(set.nullHandleAndOverlapped);
+    ASSERT_TRUE(set.hasEndpoint);
+    EXPECT_EQ(AF_INET, set.endpoint.sin_family);
+    EXPECT_EQ("0.0.0.0:443", Address(set.endpoint));
+    const HTTP_SERVICE_CONFIG_SSL_PARAM& p = set.param;
+    EXPECT_EQ(20u, p.SslHashLength);
+    EXPECT_EQ(std::vector<BYTE>(kHash, kHash + 20), set.hash);
+    EXPECT_TRUE(IsEqualGUID(kExpectedAppId, p.AppId));
+    EXPECT_EQ(nullptr, p.pSslCertStoreName);
+    EXPECT_EQ(0u, p.DefaultCertCheckMode);
+    EXPECT_EQ(0u, p.DefaultRevocationFreshnessTime);
+    EXPECT_EQ(0u, p.DefaultRevocationUrlRetrievalTimeout);
+    EXPECT_EQ(L"{9C30DF97-C0B3-40a2-903E-A790DFF0A87C}", set.ctlIdentifier);
+    EXPECT_EQ(L"CA", set.ctlStoreName);
+    EXPECT_EQ(0u, p.DefaultFlags);
 }
 
 TEST_F(SslBinding, QueryAsksExactlyForTheEndpointWithoutBuffer)
@@ -291,12 +279,12 @@ TEST_F(SslBinding, QueryAsksExactlyForTheEndpointWithoutBuffer)
     const Call& query = Last("query");
     EXPECT_EQ(HttpServiceConfigSSLCertInfo, query.configId);
     EXPECT_EQ(sizeof(HTTP_SERVICE_CONFIG_SSL_QUERY), query.length);
-    EXPECT_EQ(HttpServiceConfigQueryExact, query.queryType);
-    EXPECT_EQ("10.1.2.3:443", Address(query.queryEndpoint));
-    EXPECT_EQ(0u, query.token);
-    EXPECT_FALSE(query.hasOutput);
+    EXPECT_EQ(HttpServiceConfigQueryExact, query.query.QueryDesc);
+    EXPECT_EQ("10.1.2.3:443", Address(query.endpoint));
+    EXPECT_EQ(0u, query.query.dwToken);
+    EXPECT_EQ(nullptr, query.buffer);
     EXPECT_EQ(0u, query.outputLength);
-    EXPECT_TRUE(query.handleAndOverlappedNull);
+    EXPECT_TRUE(query.nullHandleAndOverlapped);
     ASSERT_EQ(1u, fake_.bindings.size());
     EXPECT_EQ("10.1.2.4:443", Address(fake_.bindings.begin()->second.endpoint));
 }
@@ -310,25 +298,19 @@ TEST_F(SslBinding, SecondSetReplacesTheFirstBinding)
     EXPECT_EQ((Strings{"initialize", "query", "query", "delete", "initialize", "set"}), Sequence());
 
     const Call& second = fake_.calls[2];
-    EXPECT_TRUE(second.hasOutput);
+    EXPECT_NE(nullptr, second.buffer);
     EXPECT_GE(second.outputLength, sizeof(FakeHttpConfiguration::Answer));
-    EXPECT_EQ("10.1.2.3:443", Address(second.queryEndpoint));
+    EXPECT_EQ("10.1.2.3:443", Address(second.endpoint));
 
     const Call& removal = Last("delete");
     EXPECT_EQ(HttpServiceConfigSSLCertInfo, removal.configId);
     EXPECT_EQ(sizeof(HTTP_SERVICE_CONFIG_SSL_SET), removal.length);
-    EXPECT_EQ(second.output, removal.output);  // the returned record as it is
-    EXPECT_EQ(std::vector<BYTE>(kOtherHash, kOtherHash + 20), removal.record.hash);
-    EXPECT_EQ("10.1.2.3:443", Address(removal.record.endpoint));
+    EXPECT_EQ(second.buffer, removal.buffer);  // the returned record as it is
+    EXPECT_EQ(std::vector<BYTE>(kOtherHash, kOtherHash + 20), removal.hash);
+    EXPECT_EQ("10.1.2.3:443", Address(removal.endpoint));
 
     ASSERT_EQ(1u, fake_.bindings.size());
     EXPECT_EQ(std::vector<BYTE>(kHash, kHash + 20), fake_.bindings.begin()->second.hash);
-}
-
-TEST_F(SslBinding, AddressWithTwoDotsBindsTheBroadcastAddress)
-{
-    ASSERT_TRUE(SetSslBinding(L"10.1.2", kHash, 20));
-    EXPECT_EQ("255.255.255.255:443", Address(Last("set").record.endpoint));
 }
 
 TEST_F(SslBinding, FailuresOfTheRemovalAreItsResult)
@@ -367,8 +349,10 @@ TEST_F(SslBinding, BufferNeverSmallerThanTheRecordTheDeletionReads)
 TEST_F(SslBinding, RefusedRecordIsFalseWithTheCode)
 {
     fake_.setResult = ERROR_INVALID_PARAMETER;
-    EXPECT_FALSE(SetSslBinding(L"10.1.2.3", kHash, 20));
+    EXPECT_FALSE(SetSslBinding(L"10.1.2", kHash, 20));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    // An address with two dots binds the broadcast address.
+    EXPECT_EQ("255.255.255.255:443", Address(Last("set").endpoint));
 }
 
 TEST_F(SslBinding, FailedRemovalStillTriesTheNewBinding)

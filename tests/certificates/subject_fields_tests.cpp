@@ -4,76 +4,53 @@
 
 #include <string>
 
-namespace {
-
-CertificateInfo Fill(const wchar_t* name)
+TEST(SubjectFields, EachAttributeFillsItsFieldOnly)
 {
-    CertificateInfo info = {};
-    FillSubjectFields(name, &info);
-    return info;
-}
-
-}  // namespace
-
-TEST(SubjectFields, EveryAttributeGoesToItsField)
-{
-    CertificateInfo info = Fill(
+    using Field = wchar_t (CertificateInfo::*)[260];
+    const std::wstring all =
         L"0.9.2342.19200300.100.1.25=test, 2.5.4.6=US, 2.5.4.8=Oregon, 2.5.4.7=Portland, "
         L"2.5.4.9=12 Alder Street, 2.5.4.10=Brindleway Software Corp., 2.5.4.11=Sales, "
         L"2.5.4.12=Engineer, 2.5.4.42=Anna, 2.5.4.43=AB, 2.5.4.4=Brown, 2.5.4.3=two-units.test, "
-        L"1.2.840.113549.1.9.1=anna@two-units.test");
-    EXPECT_STREQ(L"two-units.test", info.common_name);
-    EXPECT_STREQ(L"Portland", info.locality);
-    EXPECT_STREQ(L"Brindleway Software Corp.", info.organization);
-    EXPECT_STREQ(L"Sales", info.organizational_unit);
-    EXPECT_STREQ(L"anna@two-units.test", info.email);
-    EXPECT_STREQ(L"US", info.country);
-    EXPECT_STREQ(L"Oregon", info.state);
-    EXPECT_STREQ(L"12 Alder Street", info.street);
-    EXPECT_STREQ(L"Engineer", info.title);
-    EXPECT_STREQ(L"Anna", info.given_name);
-    EXPECT_STREQ(L"AB", info.initials);
-    EXPECT_STREQ(L"Brown", info.surname);
-    EXPECT_STREQ(L"test", info.domain_component);
-}
-
-TEST(SubjectFields, RepeatedAttributeIsJoinedByCommaWithoutBlank)
-{
-    CertificateInfo info = Fill(L"2.5.4.11=Sales, 2.5.4.11=Support, 2.5.4.11=Field");
-    EXPECT_STREQ(L"Sales,Support,Field", info.organizational_unit);
-}
-
-TEST(SubjectFields, SurnameIsNotFoundInGivenName)
-{
-    CertificateInfo info = Fill(L"2.5.4.42=Boris, 2.5.4.3=no-email.test");
-    EXPECT_STREQ(L"Boris", info.given_name);
-    EXPECT_STREQ(L"", info.surname);
-    EXPECT_STREQ(L"", info.email);
-}
-
-TEST(SubjectFields, QuotedValueIsCutAtItsCommaAndHidesWhatItHolds)
-{
-    // A value's text that looks like another attribute must not fill that attribute.
-    CertificateInfo info = Fill(L"2.5.4.10=\"Spoof, 2.5.4.3=fake\", 2.5.4.3=real.test");
-    EXPECT_STREQ(L"\"Spoof", info.organization);
-    EXPECT_STREQ(L"real.test", info.common_name);
-}
-
-TEST(SubjectFields, IdentifierInsideLongerIdentifierIsNoMatch)
-{
-    CertificateInfo info = Fill(L"1.2.5.4.3=other, 2.5.4.3=name");
-    EXPECT_STREQ(L"name", info.common_name);
-}
-
-TEST(SubjectFields, LongValueKeeps259Characters)
-{
-    std::wstring name = L"2.5.4.3=" + std::wstring(400, L'x');
-    CertificateInfo info = Fill(name.c_str());
-    EXPECT_EQ(std::wstring(259, L'x'), info.common_name);
-
-    std::wstring units = L"2.5.4.11=" + std::wstring(200, L'a') + L", 2.5.4.11=" + std::wstring(200, L'b');
-    info = Fill(units.c_str());
-    EXPECT_EQ(std::wstring(200, L'a') + L"," + std::wstring(58, L'b'), info.organizational_unit);
+        L"1.2.840.113549.1.9.1=anna@two-units.test";
+    const std::wstring givenNameOnly = L"2.5.4.42=Boris, 2.5.4.3=no-email.test";
+    // A quoted value is cut at its comma, and what looks like another attribute in it
+    // must not fill that attribute.
+    const std::wstring quoted = L"2.5.4.10=\"Spoof, 2.5.4.3=fake\", 2.5.4.3=real.test";
+    const std::wstring twoLongUnits = L"2.5.4.11=" + std::wstring(200, L'a') + L", 2.5.4.11=" + std::wstring(200, L'b');
+    const struct { const char* what; std::wstring name; Field field; std::wstring expected; } cases[] = {
+        {"common name", all, &CertificateInfo::common_name, L"two-units.test"},
+        {"locality", all, &CertificateInfo::locality, L"Portland"},
+        {"organization", all, &CertificateInfo::organization, L"Brindleway Software Corp."},
+        {"unit", all, &CertificateInfo::organizational_unit, L"Sales"},
+        {"email", all, &CertificateInfo::email, L"anna@two-units.test"},
+        {"country", all, &CertificateInfo::country, L"US"},
+        {"state", all, &CertificateInfo::state, L"Oregon"},
+        {"street", all, &CertificateInfo::street, L"12 Alder Street"},
+        {"title", all, &CertificateInfo::title, L"Engineer"},
+        {"given name", all, &CertificateInfo::given_name, L"Anna"},
+        {"initials", all, &CertificateInfo::initials, L"AB"},
+        {"surname", all, &CertificateInfo::surname, L"Brown"},
+        {"domain component", all, &CertificateInfo::domain_component, L"test"},
+        {"repeated attribute joined by comma without blank", L"2.5.4.11=Sales, 2.5.4.11=Support, 2.5.4.11=Field",
+         &CertificateInfo::organizational_unit, L"Sales,Support,Field"},
+        {"given name alone", givenNameOnly, &CertificateInfo::given_name, L"Boris"},
+        {"surname is not found in given name", givenNameOnly, &CertificateInfo::surname, L""},
+        {"no email", givenNameOnly, &CertificateInfo::email, L""},
+        {"quoted value cut at its comma", quoted, &CertificateInfo::organization, L"\"Spoof"},
+        {"quoted value hides what it holds", quoted, &CertificateInfo::common_name, L"real.test"},
+        {"identifier inside a longer one is no match", L"1.2.5.4.3=other, 2.5.4.3=name",
+         &CertificateInfo::common_name, L"name"},
+        {"long value keeps 259 characters", L"2.5.4.3=" + std::wstring(400, L'x'), &CertificateInfo::common_name,
+         std::wstring(259, L'x')},
+        {"long joined value keeps 259 characters", twoLongUnits, &CertificateInfo::organizational_unit,
+         std::wstring(200, L'a') + L"," + std::wstring(58, L'b')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CertificateInfo info = {};
+        FillSubjectFields(c.name.c_str(), &info);
+        EXPECT_EQ(c.expected, info.*c.field);
+    }
 }
 
 TEST(SubjectFields, FieldsWithoutValueStayAsTheCallerLeftThem)

@@ -1,6 +1,9 @@
 // Reading configuration files: every rule of the line format, through real files.
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "config/config_test_support.h"
 
 namespace {
@@ -8,153 +11,99 @@ namespace {
 class ConfigFormat : public ::testing::Test
 {
 protected:
-    // The value that a file of the single `line` gives `name`.
-    std::wstring ValueFromLine(const std::string& line, const wchar_t* name)
-    {
-        CConfigFile config;
-        EXPECT_TRUE(LoadBytes(config, folder_, line));
-        return ValueOf(config, name);
-    }
-
     TempFolder folder_{ L"cfgformat" };
 };
 
 } // namespace
 
-TEST_F(ConfigFormat, EmptyFileLoadsWithNothingInIt)
+TEST_F(ConfigFormat, EachFileGivesTheValuesOfTheLineRules)
 {
-    CConfigFile config;
-    EXPECT_TRUE(LoadBytes(config, folder_, ""));
-    EXPECT_EQ(L"<absent>", ValueOf(config, L"server_ip"));
-    EXPECT_EQ(L"<absent>", ValueOf(config, L""));
+    const std::wstring absent = L"<absent>";
+    const std::string tooLong = "long=v" + std::string(16643 - 6, ' ');
+    const struct
+    {
+        std::string file;
+        std::vector<std::pair<std::wstring, std::wstring>> values;  // name, value
+    } cases[] = {
+        { "", { { L"server_ip", absent }, { L"", absent } } },
+        // Blanks around names and values are ignored.
+        { " \t name \t = \t \"a b;c=d\" \t ", { { L"name", L"a b;c=d" } } },
+        { "name=value   \t", { { L"name", L"value" } } },
+        { "k =1", { { L"k", L"1" } } },  // a one-letter name with a blank
+        { "\tkey\t=\tv", { { L"key", L"v" } } },
+        // Unquoted values end at a blank or semicolon.
+        { "key=value ; a remark", { { L"key", L"value" } } },
+        { "key=value;remark", { { L"key", L"value" } } },
+        { "key=value\tremark", { { L"key", L"value" } } },
+        { "key=a=b", { { L"key", L"a=b" } } },
+        { "key=a\"b", { { L"key", L"a\"b" } } },
+        // Quoted values end at the next quote; there are no escapes.
+        { "key=\"quoted\"ignored text", { { L"key", L"quoted" } } },
+        { "key=\" lead\"", { { L"key", L" lead" } } },
+        { "key=\"a\"b\"", { { L"key", L"a" } } },
+        { "key=\"not closed", { { L"key", absent } } },
+        // Lines without a usable pair are ignored.
+        { "empty=\r\nblanks=   \r\nquotes=\"\"\r\n=value\r\n  =value\r\nk=1\r\n[heading]\r\n"
+          "no equals sign\r\n\r\nafter=all",
+          { { L"empty", absent }, { L"blanks", absent }, { L"quotes", absent }, { L"", absent }, { L"k", absent },
+            { L"[heading]", absent }, { L"after", L"all" } } },
+        // Semicolon lines are comments, also when indented.
+        { ";one=1\r\n   ;two=2\r\n\t;three=3\r\nfour=4 ;five=5",
+          { { L"one", absent }, { L"two", absent }, { L"three", absent }, { L"five", absent }, { L"four", L"4" } } },
+        // Names ignore case; the last line wins.
+        { "SERVER_IP=10.0.0.1\r\nserver_ip=10.0.0.2\r\n", { { L"Server_Ip", L"10.0.0.2" } } },
+        // Only CR LF ends a line.
+        { "first=x\nsecond=y\nthird=z\n", { { L"first", L"x\nsecond=y\nthird=z\n" }, { L"second", absent } } },
+        { "first=x\rsecond=y\r\r\nthird=z", { { L"first", L"x\rsecond=y\r" }, { L"third", L"z" } } },
+        // 16642 bytes are a line; one more and the whole line is skipped, the next one read.
+        { "fits=v" + std::string(16642 - 6, ' ') + "\r\n" + tooLong + "\r\nnext=n\r\n" + tooLong,
+          { { L"fits", L"v" }, { L"long", absent }, { L"next", L"n" } } },
+        { std::string(63, 'n') + "=a\r\n" + std::string(64, 'm') + "=b\r\n",
+          { { std::wstring(63, L'n'), L"a" }, { std::wstring(64, L'm'), absent },
+            { std::wstring(63, L'm'), absent } } },
+        { "v8191=" + std::string(8191, 'a') + "\r\nv8192=" + std::string(8192, 'b') + "\r\nv9000=" +
+              std::string(9000, 'c') + "\r\nv16383=" + std::string(16383, 'd') +
+              "\r\nv16384=" + std::string(16384, 'e') + "\r\n",
+          { { L"v8191", std::wstring(8191, L'a') }, { L"v8192", absent }, { L"v9000", absent }, { L"v16383", absent },
+            { L"v16384", absent } } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.file.substr(0, 80)));
+        CConfigFile config;
+        EXPECT_TRUE(LoadBytes(config, folder_, c.file));
+        for (const auto& value : c.values)
+            EXPECT_EQ(value.second, ValueOf(config, value.first.c_str())) << testing::PrintToString(value.first);
+    }
 }
 
-TEST_F(ConfigFormat, BlanksAroundNamesAndValuesAreIgnored)
-{
-    EXPECT_EQ(L"a b;c=d", ValueFromLine(" \t name \t = \t \"a b;c=d\" \t ", L"name"));
-    EXPECT_EQ(L"value", ValueFromLine("name=value   \t", L"name"));
-    EXPECT_EQ(L"1", ValueFromLine("k =1", L"k"));  // a one-letter name with a blank
-    EXPECT_EQ(L"v", ValueFromLine("\tkey\t=\tv", L"key"));
-}
-
-TEST_F(ConfigFormat, UnquotedValuesEndAtABlankOrSemicolon)
-{
-    EXPECT_EQ(L"value", ValueFromLine("key=value ; a remark", L"key"));
-    EXPECT_EQ(L"value", ValueFromLine("key=value;remark", L"key"));
-    EXPECT_EQ(L"value", ValueFromLine("key=value\tremark", L"key"));
-    EXPECT_EQ(L"a=b", ValueFromLine("key=a=b", L"key"));
-    EXPECT_EQ(L"a\"b", ValueFromLine("key=a\"b", L"key"));
-}
-
-TEST_F(ConfigFormat, QuotedValuesEndAtTheNextQuote)
-{
-    EXPECT_EQ(L"quoted", ValueFromLine("key=\"quoted\"ignored text", L"key"));
-    EXPECT_EQ(L" lead", ValueFromLine("key=\" lead\"", L"key"));
-    EXPECT_EQ(L"a", ValueFromLine("key=\"a\"b\"", L"key"));  // no escapes
-    EXPECT_EQ(L"<absent>", ValueFromLine("key=\"not closed", L"key"));
-}
-
-TEST_F(ConfigFormat, LinesWithoutAUsablePairAreIgnored)
-{
-    CConfigFile config;
-    EXPECT_TRUE(LoadBytes(config, folder_,
-                          "empty=\r\n"
-                          "blanks=   \r\n"
-                          "quotes=\"\"\r\n"
-                          "=value\r\n"
-                          "  =value\r\n"
-                          "k=1\r\n"
-                          "[heading]\r\n"
-                          "no equals sign\r\n"
-                          "\r\n"
-                          "after=all"));
-    for (const wchar_t* name : { L"empty", L"blanks", L"quotes", L"", L"k", L"[heading]" })
-        EXPECT_EQ(L"<absent>", ValueOf(config, name)) << name;
-    EXPECT_EQ(L"all", ValueOf(config, L"after"));
-}
-
-TEST_F(ConfigFormat, SemicolonLinesAreCommentsAlsoWhenIndented)
-{
-    CConfigFile config;
-    EXPECT_TRUE(LoadBytes(config, folder_, ";one=1\r\n   ;two=2\r\n\t;three=3\r\nfour=4 ;five=5"));
-    EXPECT_EQ(L"<absent>", ValueOf(config, L"one"));
-    EXPECT_EQ(L"<absent>", ValueOf(config, L"two"));
-    EXPECT_EQ(L"<absent>", ValueOf(config, L"three"));
-    EXPECT_EQ(L"<absent>", ValueOf(config, L"five"));
-    EXPECT_EQ(L"4", ValueOf(config, L"four"));
-}
-
-TEST_F(ConfigFormat, NamesIgnoreCaseAndTheLastLineWins)
+TEST_F(ConfigFormat, TheSpellingOfTheLastLineIsSaved)
 {
     CConfigFile config;
     EXPECT_TRUE(LoadBytes(config, folder_, "SERVER_IP=10.0.0.1\r\nserver_ip=10.0.0.2\r\n"));
-    EXPECT_EQ(L"10.0.0.2", ValueOf(config, L"Server_Ip"));
     std::string saved = SavedBytes(config, folder_);
     EXPECT_NE(std::string::npos, saved.find("\r\nserver_ip=10.0.0.2\r\n"));
     EXPECT_EQ(std::string::npos, saved.find("SERVER_IP"));
 }
 
-TEST_F(ConfigFormat, OnlyCarriageReturnLineFeedEndsALine)
-{
-    CConfigFile lf;
-    EXPECT_TRUE(LoadBytes(lf, folder_, "first=x\nsecond=y\nthird=z\n"));
-    EXPECT_EQ(L"x\nsecond=y\nthird=z\n", ValueOf(lf, L"first"));
-    EXPECT_EQ(L"<absent>", ValueOf(lf, L"second"));
-
-    CConfigFile cr;
-    EXPECT_TRUE(LoadBytes(cr, folder_, "first=x\rsecond=y\r\r\nthird=z"));
-    EXPECT_EQ(L"x\rsecond=y\r", ValueOf(cr, L"first"));
-    EXPECT_EQ(L"z", ValueOf(cr, L"third"));
-}
-
-TEST_F(ConfigFormat, LineLengthLimit)
-{
-    // 16642 bytes are a line; one more and the whole line is skipped, the next one read.
-    std::string fits = "fits=v" + std::string(16642 - 6, ' ');
-    std::string tooLong = "long=v" + std::string(16643 - 6, ' ');
-    CConfigFile config;
-    EXPECT_TRUE(LoadBytes(config, folder_, fits + "\r\n" + tooLong + "\r\nnext=n\r\n" + tooLong));
-    EXPECT_EQ(L"v", ValueOf(config, L"fits"));
-    EXPECT_EQ(L"<absent>", ValueOf(config, L"long"));
-    EXPECT_EQ(L"n", ValueOf(config, L"next"));
-}
-
-TEST_F(ConfigFormat, NameLengthLimit)
-{
-    std::string name63(63, 'n');
-    std::string name64(64, 'm');
-    CConfigFile config;
-    EXPECT_TRUE(LoadBytes(config, folder_, name63 + "=a\r\n" + name64 + "=b\r\n"));
-    EXPECT_EQ(L"a", ValueOf(config, std::wstring(63, L'n').c_str()));
-    EXPECT_EQ(L"<absent>", ValueOf(config, std::wstring(64, L'm').c_str()));
-    EXPECT_EQ(L"<absent>", ValueOf(config, std::wstring(63, L'm').c_str()));
-}
-
-TEST_F(ConfigFormat, ValueLengthLimits)
-{
-    CConfigFile config;
-    EXPECT_TRUE(LoadBytes(config, folder_,
-                          "v8191=" + std::string(8191, 'a') + "\r\n" +
-                          "v8192=" + std::string(8192, 'b') + "\r\n" +
-                          "v9000=" + std::string(9000, 'c') + "\r\n" +
-                          "v16383=" + std::string(16383, 'd') + "\r\n" +
-                          "v16384=" + std::string(16384, 'e') + "\r\n"));
-    EXPECT_EQ(std::wstring(8191, L'a'), ValueOf(config, L"v8191"));
-    EXPECT_EQ(L"<absent>", ValueOf(config, L"v8192"));
-    EXPECT_EQ(L"<absent>", ValueOf(config, L"v9000"));
-    EXPECT_EQ(L"<absent>", ValueOf(config, L"v16383"));
-    EXPECT_EQ(L"<absent>", ValueOf(config, L"v16384"));
-}
-
-TEST_F(ConfigFormat, AnUnreadableValueKeepsTheValueHeldBefore)
+TEST_F(ConfigFormat, LoadMergesIntoWhatIsHeldAndUnreadableValuesKeepIt)
 {
     CConfigFile config;
     ASSERT_TRUE(config.Set(L"sql_user", L"kept"));
     ASSERT_TRUE(config.Set(L"server_ip", L"10.1.1.1"));
-    EXPECT_TRUE(LoadBytes(config, folder_,
-                          "sql_user=" + std::string(9000, 'x') + "\r\nserver_ip=\"\"\r\nserver_ip=\r\n"));
+    ASSERT_TRUE(config.Set(L"sql_address", L"old"));
+    EXPECT_TRUE(LoadBytes(config, folder_, "sql_user=" + std::string(9000, 'x') +
+                                               "\r\nserver_ip=\"\"\r\nserver_ip=\r\nsql_address=new\r\nextra=1\r\n"));
     EXPECT_EQ(L"kept", ValueOf(config, L"sql_user"));
     EXPECT_EQ(L"10.1.1.1", ValueOf(config, L"server_ip"));
+    EXPECT_EQ(L"new", ValueOf(config, L"sql_address"));
+    EXPECT_EQ(L"1", ValueOf(config, L"extra"));
+
+    // A missing file leaves the store as it was.
+    EXPECT_FALSE(config.Load(folder_.File(L"missing.cfg").c_str()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_FALSE(config.Load(nullptr));
+    EXPECT_EQ(L"10.1.1.1", ValueOf(config, L"server_ip"));
+    EXPECT_EQ(L"new", ValueOf(config, L"sql_address"));
 }
 
 TEST_F(ConfigFormat, BytesOutsideAsciiFollowTheAnsiCodePage)
@@ -171,27 +120,5 @@ TEST_F(ConfigFormat, BytesOutsideAsciiFollowTheAnsiCodePage)
     EXPECT_EQ(expected, ValueOf(config, L"sql_user"));
     EXPECT_EQ(L"x", ValueOf(config, highName));
     // What was read is written back as the same bytes.
-    std::string saved = SavedBytes(config, folder_);
-    EXPECT_NE(std::string::npos, saved.find("\r\nsql_user=\"" + high + "\"\r\n"));
-}
-
-TEST_F(ConfigFormat, MissingFileLeavesTheStoreAsItWas)
-{
-    CConfigFile config;
-    ASSERT_TRUE(config.Set(L"server_ip", L"10.9.9.9"));
-    EXPECT_FALSE(config.Load(folder_.File(L"missing.cfg").c_str()));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
-    EXPECT_FALSE(config.Load(nullptr));
-    EXPECT_EQ(L"10.9.9.9", ValueOf(config, L"server_ip"));
-}
-
-TEST_F(ConfigFormat, LoadMergesIntoWhatIsHeld)
-{
-    CConfigFile config;
-    ASSERT_TRUE(config.Set(L"sql_user", L"admin"));
-    ASSERT_TRUE(config.Set(L"server_ip", L"10.0.0.1"));
-    EXPECT_TRUE(LoadBytes(config, folder_, "server_ip=10.0.0.2\r\nextra=1\r\n"));
-    EXPECT_EQ(L"admin", ValueOf(config, L"sql_user"));
-    EXPECT_EQ(L"10.0.0.2", ValueOf(config, L"server_ip"));
-    EXPECT_EQ(L"1", ValueOf(config, L"extra"));
+    EXPECT_NE(std::string::npos, SavedBytes(config, folder_).find("\r\nsql_user=\"" + high + "\"\r\n"));
 }

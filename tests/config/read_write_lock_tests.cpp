@@ -7,25 +7,41 @@
 #include <vector>
 
 #include "config/config_test_support.h"
-#include "datafiles/read_write_lock.h"
 #include "config/worker_thread.h"
+#include "datafiles/read_write_lock.h"
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD ms = 10000)
+bool WaitUntil(const std::function<bool()>& condition)
 {
-    for (DWORD waited = 0; waited < ms; waited += 5) {
-        if (condition())
-            return true;
+    for (int waited = 0; waited < 10000 && !condition(); waited += 5)
         Sleep(5);
-    }
     return condition();
 }
 
-// Time for a started thread to reach its wait inside the lock.
-void LetItBlock()
+// Starts `body` on a thread and gives it time to reach its wait inside the lock.
+std::unique_ptr<Worker> StartAndLetItBlock(std::function<void()> body)
 {
+    volatile LONG started = 0;
+    std::unique_ptr<Worker> worker(new Worker([&started, body] {
+        InterlockedExchange(&started, 1);
+        body();
+    }));
+    EXPECT_TRUE(WaitUntil([&] { return started != 0; }));
     Sleep(300);
+    return worker;
+}
+
+// Runs `body(t)` on `count` threads at once; false when one of them does not end.
+bool RunThreads(int count, const std::function<void(int)>& body)
+{
+    std::vector<std::unique_ptr<Worker>> threads;
+    for (int t = 0; t < count; ++t)
+        threads.emplace_back(new Worker([&body, t] { body(t); }));
+    bool ended = true;
+    for (auto& thread : threads)
+        ended = thread->Join(120000) && ended;
+    return ended;
 }
 
 } // namespace
@@ -33,117 +49,71 @@ void LetItBlock()
 TEST(ReadWriteLock, ManyReadersHoldItAtOnce)
 {
     CReadWriteLock lock;
-    const LONG kReaders = 8;
-    volatile LONG inside = 0;
-    HANDLE leave = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::vector<std::unique_ptr<Worker>> readers;
-    for (LONG i = 0; i < kReaders; ++i)
-        readers.emplace_back(new Worker([&] {
-            SharedLock hold(lock);
-            InterlockedIncrement(&inside);
-            WaitForSingleObject(leave, 30000);
-        }));
-    EXPECT_TRUE(WaitUntil([&] { return inside == kReaders; }));
-    SetEvent(leave);
-    for (auto& reader : readers)
-        EXPECT_TRUE(reader->Join());
-    CloseHandle(leave);
+    volatile LONG inside = 0, sawAll = 0;
+    EXPECT_TRUE(RunThreads(8, [&](int) {
+        SharedLock hold(lock);
+        InterlockedIncrement(&inside);
+        if (WaitUntil([&] { return inside == 8; }))
+            InterlockedIncrement(&sawAll);
+    }));
+    EXPECT_EQ(8, sawAll) << "readers held it one after another";
 }
 
-TEST(ReadWriteLock, AWriterWaitsForReadersAndHoldsItAlone)
+TEST(ReadWriteLock, AWaitingWriterGoesBeforeNewReadersAndHoldsItAlone)
 {
     CReadWriteLock lock;
-    volatile LONG writerIn = 0, readerIn = 0, otherWriterIn = 0;
+    volatile LONG writerIn = 0, lateReaderSaw = 0, readerSaw = 0, otherWriterSaw = 0;
     lock.AcquireShared();
-    HANDLE writerStarts = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    Worker writer([&] {
-        SetEvent(writerStarts);
-        lock.AcquireExclusive();
+    auto writer = StartAndLetItBlock([&] {
+        ExclusiveLock hold(lock);
         InterlockedExchange(&writerIn, 1);
         Sleep(300);
         InterlockedExchange(&writerIn, 2);
-        lock.Release();
     });
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(writerStarts, 10000));
-    CloseHandle(writerStarts);
-    LetItBlock();
     EXPECT_EQ(0, writerIn) << "the writer got in beside a reader";
+    auto lateReader = StartAndLetItBlock([&] {
+        SharedLock hold(lock);
+        InterlockedExchange(&lateReaderSaw, writerIn + 10);
+    });
+    EXPECT_EQ(0, lateReaderSaw) << "a new reader passed a waiting writer";
     lock.Release();
-    ASSERT_TRUE(WaitUntil([&] { return writerIn == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return writerIn != 0; }));
 
     // While the writer holds it, neither a reader nor another writer gets in.
     Worker reader([&] {
         SharedLock hold(lock);
-        InterlockedExchange(&readerIn, writerIn == 2 ? 1 : -1);
+        InterlockedExchange(&readerSaw, writerIn + 10);
     });
     Worker otherWriter([&] {
         ExclusiveLock hold(lock);
-        InterlockedExchange(&otherWriterIn, writerIn == 2 ? 1 : -1);
+        InterlockedExchange(&otherWriterSaw, writerIn + 10);
     });
-    EXPECT_TRUE(reader.Join());
-    EXPECT_TRUE(otherWriter.Join());
-    EXPECT_EQ(1, readerIn);
-    EXPECT_EQ(1, otherWriterIn);
-}
-
-TEST(ReadWriteLock, AWaitingWriterGoesBeforeNewReaders)
-{
-    CReadWriteLock lock;
-    volatile LONG order = 0, writerAt = 0, lateReaderAt = 0;
-    HANDLE writerStarts = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE readerStarts = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    lock.AcquireShared();
-    Worker writer([&] {
-        SetEvent(writerStarts);
-        ExclusiveLock hold(lock);
-        writerAt = InterlockedIncrement(&order);
-    });
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(writerStarts, 10000));
-    LetItBlock();
-    Worker lateReader([&] {
-        SetEvent(readerStarts);
-        SharedLock hold(lock);
-        lateReaderAt = InterlockedIncrement(&order);
-    });
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(readerStarts, 10000));
-    LetItBlock();
-    EXPECT_EQ(0, lateReaderAt) << "a new reader passed a waiting writer";
-    lock.Release();
-    EXPECT_TRUE(writer.Join());
-    EXPECT_TRUE(lateReader.Join());
-    EXPECT_EQ(1, writerAt);
-    EXPECT_EQ(2, lateReaderAt);
-    CloseHandle(writerStarts);
-    CloseHandle(readerStarts);
+    EXPECT_TRUE(writer->Join() && lateReader->Join() && reader.Join() && otherWriter.Join());
+    EXPECT_EQ(12, lateReaderSaw) << "the waiting reader went before or beside the writer";
+    EXPECT_EQ(12, readerSaw);
+    EXPECT_EQ(12, otherWriterSaw);
 }
 
 TEST(ReadWriteLock, StressKeepsWritersAloneWithoutDeadlock)
 {
     CReadWriteLock lock;
     volatile LONG readers = 0, writers = 0, violations = 0, rounds = 0;
-    std::vector<std::unique_ptr<Worker>> threads;
-    for (int t = 0; t < 8; ++t) {
-        bool writes = t % 3 == 0;
-        threads.emplace_back(new Worker([&, writes] {
-            for (int i = 0; i < 3000; ++i) {
-                if (writes) {
-                    ExclusiveLock hold(lock);
-                    if (InterlockedIncrement(&writers) != 1 || readers != 0)
-                        InterlockedIncrement(&violations);
-                    InterlockedDecrement(&writers);
-                } else {
-                    SharedLock hold(lock);
-                    InterlockedIncrement(&readers);
-                    if (writers != 0)
-                        InterlockedIncrement(&violations);
-                    InterlockedDecrement(&readers);
-                }
-                InterlockedIncrement(&rounds);
+    ASSERT_TRUE(RunThreads(8, [&](int t) {
+        for (int i = 0; i < 3000; ++i, InterlockedIncrement(&rounds)) {
+            if (t % 3 == 0) {
+                ExclusiveLock hold(lock);
+                if (InterlockedIncrement(&writers) != 1 || readers != 0)
+                    InterlockedIncrement(&violations);
+                InterlockedDecrement(&writers);
+            } else {
+                SharedLock hold(lock);
+                InterlockedIncrement(&readers);
+                if (writers != 0)
+                    InterlockedIncrement(&violations);
+                InterlockedDecrement(&readers);
             }
-        }));
-    }
-    for (auto& thread : threads)
-        ASSERT_TRUE(thread->Join(120000)) << "deadlock";
+        }
+    })) << "deadlock";
     EXPECT_EQ(0, violations);
     EXPECT_EQ(8 * 3000, rounds);
 }
@@ -165,21 +135,15 @@ TEST(ReadWriteLock, ReadersOfTheStoreNeverSeeAHalfLoadedFile)
     CConfigFile config;
     ASSERT_TRUE(config.Load(pathA.c_str()));
     volatile LONG mixed = 0, saves = 0, failures = 0;
-    std::vector<std::unique_ptr<Worker>> threads;
-    for (int t = 0; t < 6; ++t) {
+    ASSERT_TRUE(RunThreads(6, [&](int t) {
         std::wstring own = folder.File((L"saved" + std::to_wstring(t) + L".cfg").c_str());
-        bool writes = t % 2 == 0;
-        threads.emplace_back(new Worker([&, own, writes] {
-            for (int i = 0; i < 40; ++i) {
-                if (writes) {
-                    if (!config.Load(i % 2 ? pathA.c_str() : pathB.c_str()))
-                        InterlockedIncrement(&failures);
-                    continue;
-                }
-                if (!config.Save(own.c_str())) {
+        for (int i = 0; i < 40; ++i) {
+            if (t % 2 == 0) {
+                if (!config.Load(i % 2 ? pathA.c_str() : pathB.c_str()))
                     InterlockedIncrement(&failures);
-                    continue;
-                }
+            } else if (!config.Save(own.c_str())) {
+                InterlockedIncrement(&failures);
+            } else {
                 std::string saved = ReadWholeFile(own);
                 bool hasA = saved.find("=\"A\"") != std::string::npos || saved.find("=A\r") != std::string::npos;
                 bool hasB = saved.find("=\"B\"") != std::string::npos || saved.find("=B\r") != std::string::npos;
@@ -187,10 +151,8 @@ TEST(ReadWriteLock, ReadersOfTheStoreNeverSeeAHalfLoadedFile)
                     InterlockedIncrement(&mixed);
                 InterlockedIncrement(&saves);
             }
-        }));
-    }
-    for (auto& thread : threads)
-        ASSERT_TRUE(thread->Join(120000)) << "deadlock";
+        }
+    })) << "deadlock";
     EXPECT_EQ(0, failures);
     EXPECT_EQ(0, mixed);
     EXPECT_EQ(3 * 40, saves);

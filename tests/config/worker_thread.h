@@ -19,21 +19,16 @@ public:
     // True when the thread ended within `ms`.
     bool Join(DWORD ms = 60000)
     {
-        if (!thread_)
-            return true;
-        if (WaitForSingleObject(thread_, ms) != WAIT_OBJECT_0)
+        if (thread_ && WaitForSingleObject(thread_, ms) != WAIT_OBJECT_0)
             return false;
-        CloseHandle(thread_);
+        if (thread_)
+            CloseHandle(thread_);
         thread_ = nullptr;
         return true;
     }
 
 private:
-    static DWORD WINAPI Run(void* self)
-    {
-        static_cast<Worker*>(self)->body_();
-        return 0;
-    }
+    static DWORD WINAPI Run(void* self) { return static_cast<Worker*>(self)->body_(), 0; }
     std::function<void()> body_;
     HANDLE thread_;
 };

@@ -19,6 +19,8 @@ public:
     SetupCopy& operator=(const SetupCopy&) = delete;
 
     bool IsValid() const { return !exePath_.empty(); }
+    // The copy's own folder, where a velmorasetup.cfg for it goes.
+    const std::wstring& Folder() const { return folder_.Path(); }
 
     // Makes Wine report this Windows version ("win2k", "winxp64", "win7"...) to the copy.
     bool SetWindowsVersion(const wchar_t* version);

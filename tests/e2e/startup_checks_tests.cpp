@@ -10,20 +10,16 @@
 
 namespace {
 
-const DWORD kExitFailure = static_cast<DWORD>(-1);
-
-// Runs a copy of setup.exe that sees the Windows version `version`.
-void RunSetupOn(const wchar_t* version, SetupCopy::Run* run)
+// Runs a copy of setup.exe that sees the Windows version `version` and expects it to end
+// with -1 after one box showing `text`.
+void ExpectRefusal(const wchar_t* version, const std::wstring& text)
 {
     SetupCopy setup;
+    SetupCopy::Run run;
     ASSERT_TRUE(setup.IsValid());
     ASSERT_TRUE(setup.SetWindowsVersion(version));
-    ASSERT_TRUE(setup.Start(run));
-}
-
-void ExpectOneStartupBox(const SetupCopy::Run& run, const std::wstring& text)
-{
-    EXPECT_EQ(kExitFailure, run.exitCode);
+    ASSERT_TRUE(setup.Start(&run));
+    EXPECT_EQ(static_cast<DWORD>(-1), run.exitCode);
     ASSERT_EQ(1u, run.boxes.size());
     EXPECT_EQ(text, run.boxes[0].text);
     // The title is the fixed English one in every language.
@@ -36,19 +32,15 @@ void ExpectOneStartupBox(const SetupCopy::Run& run, const std::wstring& text)
 TEST(SetupStart, Windows2000IsRefusedWithMessage55AndExitCodeMinus1)
 {
     ASSERT_NE(kRussianLocale, GetSystemDefaultLCID());
-    SetupCopy::Run run;
-    RunSetupOn(L"win2k", &run);
-    ExpectOneStartupBox(run, L"For server installation Windows XP SP2 or higher is required");
+    ExpectRefusal(L"win2k", L"For server installation Windows XP SP2 or higher is required");
 }
 
 TEST(SetupStart, Windows2003WithoutTheHttpSslServiceIsRefusedWithMessage40)
 {
     // Wine has no "HTTPFilter" service.
-    SetupCopy::Run run;
-    RunSetupOn(L"win2003", &run);
-    ExpectOneStartupBox(run, L"Service \"HTTP SSL (HTTPFilter)\" necessary for Velmora Server operation is "
-                             L"not currently installed on your PC. Please install the service and restart "
-                             L"the server setup.");
+    ExpectRefusal(L"win2003", L"Service \"HTTP SSL (HTTPFilter)\" necessary for Velmora Server operation is not "
+                              L"currently installed on your PC. Please install the service and restart the server "
+                              L"setup.");
 }
 
 TEST(RussianSetupStart, ARussianSystemShowsMessage55InRussian)
@@ -60,9 +52,7 @@ TEST(RussianSetupStart, ARussianSystemShowsMessage55InRussian)
     ASSERT_TRUE(russian.GetString(55, expected, 512));
     ASSERT_NE(std::wstring(L"For server installation Windows XP SP2 or higher is required"), expected);
 
-    SetupCopy::Run run;
-    RunSetupOn(L"win2k", &run);
-    ExpectOneStartupBox(run, expected);
+    ExpectRefusal(L"win2k", expected);
 }
 
 TEST(SetupStart, ASupportedSystemPassesTheChecksAndRunsTheWizard)

@@ -19,44 +19,37 @@ int CountEntries(const std::wstring& folder)
 {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
     int count = 0;
-    do {
-        if (lstrcmpW(found.cFileName, L".") && lstrcmpW(found.cFileName, L".."))
-            ++count;
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            count += lstrcmpW(found.cFileName, L".") && lstrcmpW(found.cFileName, L"..");
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
     return count;
 }
 
 } // namespace
 
-TEST(CreateDirectoryTree, MakesEveryMissingLevel)
-{
-    TempFolder root(L"tree");
-    std::wstring deepest = root.File(L"one\\two\\three");
-    ASSERT_FALSE(IsFolder(root.File(L"one")));
-    EXPECT_TRUE(g_setupTools.CreateDirectoryTree(deepest.c_str()));
-    EXPECT_TRUE(IsFolder(root.File(L"one")));
-    EXPECT_TRUE(IsFolder(root.File(L"one\\two")));
-    EXPECT_TRUE(IsFolder(deepest));
-}
-
-TEST(CreateDirectoryTree, AcceptsExistingFoldersAndATrailingBackslash)
+TEST(CreateDirectoryTree, MakesEveryMissingLevelAndAcceptsExistingOnes)
 {
     TempFolder root(L"tree");
     EXPECT_TRUE(g_setupTools.CreateDirectoryTree(root.Path().c_str()));
     EXPECT_TRUE(g_setupTools.CreateDirectoryTree((root.Path() + L"\\").c_str()));
     EXPECT_EQ(0, CountEntries(root.Path()));
+    EXPECT_TRUE(g_setupTools.CreateDirectoryTree(L"C:\\"));
 
+    EXPECT_TRUE(g_setupTools.CreateDirectoryTree(root.File(L"one\\two\\three").c_str()));
+    EXPECT_TRUE(IsFolder(root.File(L"one")));
+    EXPECT_TRUE(IsFolder(root.File(L"one\\two")));
+    EXPECT_TRUE(IsFolder(root.File(L"one\\two\\three")));
+    // A trailing backslash makes no empty level.
     EXPECT_TRUE(g_setupTools.CreateDirectoryTree(root.File(L"a\\b\\").c_str()));
     EXPECT_TRUE(IsFolder(root.File(L"a\\b")));
     EXPECT_EQ(1, CountEntries(root.File(L"a")));
-    EXPECT_TRUE(g_setupTools.CreateDirectoryTree(L"C:\\"));
 }
 
-TEST(CreateDirectoryTree, AFileInTheWayIsNoFolder)
+TEST(CreateDirectoryTree, FailsAtAFileInTheWayOrABadNameKeepingWhatWasMade)
 {
     TempFolder root(L"tree");
     ASSERT_TRUE(WriteWholeFile(root.File(L"taken"), "x"));
@@ -65,11 +58,7 @@ TEST(CreateDirectoryTree, AFileInTheWayIsNoFolder)
     EXPECT_FALSE(g_setupTools.CreateDirectoryTree(root.File(L"taken\\below").c_str()));
     EXPECT_NE(0u, GetLastError());
     EXPECT_EQ("x", ReadWholeFile(root.File(L"taken")));
-}
 
-TEST(CreateDirectoryTree, KeepsTheLevelsMadeBeforeAFailure)
-{
-    TempFolder root(L"tree");
     EXPECT_FALSE(g_setupTools.CreateDirectoryTree(root.File(L"made1\\made2\\bad|name\\leaf").c_str()));
     EXPECT_NE(0u, GetLastError());
     EXPECT_TRUE(IsFolder(root.File(L"made1\\made2")));

@@ -13,6 +13,7 @@
 #include "app/install_settings.h"
 #include "app/setup_tools.h"
 #include "datafiles/config_file.h"
+#include "engine/uninstall_entry.h"
 #include "install/install_harness.h"
 #include "support/message_box_watcher.h"
 #include "support/temp_folder.h"
@@ -69,6 +70,7 @@ protected:
         for (int i = 0; i < 50 && g_setupTools.FindProcessByPath((installDir_ + L"\\Velmora.exe").c_str()); ++i)
             Sleep(100);
         RemoveProgramGroup();
+        RemoveUninstallEntriesOfFolder(installDir_.c_str());
         g_settings = InstallSettings();
         g_serverConfig.Clear();
         WSACleanup();

@@ -1,6 +1,8 @@
 // TranslateDialog on real dialog windows under Wine.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "lang/language.h"
 #include "language_block.h"
 #include "test_dialog.h"
@@ -8,6 +10,7 @@
 namespace {
 
 const DWORD kTemplateId = 4242;
+using Texts = std::vector<std::wstring>;
 
 // A language in the Russian locale whose dialog records are the given ones.
 void LoadDialog(CLanguage& language, const std::wstring& title, const LanguageBlock::Entries& controls)
@@ -15,7 +18,16 @@ void LoadDialog(CLanguage& language, const std::wstring& title, const LanguageBl
     ASSERT_TRUE(language.SelectLanguage(kRussianLocale));
     LanguageBlock block;
     block.Header(1, 0).Dialog(kTemplateId, title, controls);
-    ASSERT_TRUE(language.LoadLanguageData(block.Bytes().data(), block.Bytes().size()));
+    ASSERT_TRUE(language.LoadLanguageData(block.Data(), block.Size()));
+}
+
+// The title and every child's text.
+Texts AllTexts(const TestDialog& dialog, int children)
+{
+    Texts texts{ dialog.Title() };
+    for (int ordinal = 1; ordinal <= children; ++ordinal)
+        texts.push_back(dialog.ChildText(ordinal));
+    return texts;
 }
 
 } // namespace
@@ -26,15 +38,10 @@ TEST(TranslateDialog, SetsExactlyTheChildrenAtTheRecordsOrdinals)
     LoadDialog(language, L"", {{1, L"первый"}, {2, L"второй"}, {5, L"пятый"}});
     TestDialog dialog(6, L"English title");
     ASSERT_NE(nullptr, dialog.Handle());
-
     EXPECT_TRUE(language.TranslateDialog(dialog.Handle(), kTemplateId));
-    EXPECT_EQ(L"первый", dialog.ChildText(1));
-    EXPECT_EQ(L"второй", dialog.ChildText(2));
-    EXPECT_EQ(L"child 3", dialog.ChildText(3));
-    EXPECT_EQ(L"child 4", dialog.ChildText(4));
-    EXPECT_EQ(L"пятый", dialog.ChildText(5));
-    EXPECT_EQ(L"child 6", dialog.ChildText(6));
-    EXPECT_EQ(L"English title", dialog.Title());  // an empty title keeps the window's
+    // An empty title keeps the window's.
+    EXPECT_EQ((Texts{L"English title", L"первый", L"второй", L"child 3", L"child 4", L"пятый", L"child 6"}),
+              AllTexts(dialog, 6));
 
     LoadDialog(language, L"Установка", {{6, L"шестой"}});
     EXPECT_TRUE(language.TranslateDialog(dialog.Handle(), kTemplateId));
@@ -48,15 +55,12 @@ TEST(TranslateDialog, StopsAtAnOrdinalBehindTheWalkOrBeyondTheChildren)
     LoadDialog(language, L"", {{3, L"третий"}, {2, L"второй"}, {4, L"четвёртый"}});
     TestDialog descending(4, L"t");
     EXPECT_TRUE(language.TranslateDialog(descending.Handle(), kTemplateId));
-    EXPECT_EQ(L"child 2", descending.ChildText(2));
-    EXPECT_EQ(L"третий", descending.ChildText(3));
-    EXPECT_EQ(L"child 4", descending.ChildText(4));
+    EXPECT_EQ((Texts{L"t", L"child 1", L"child 2", L"третий", L"child 4"}), AllTexts(descending, 4));
 
     LoadDialog(language, L"", {{2, L"второй"}, {9, L"девятый"}, {0xFFFFFFFF, L"last"}});
     TestDialog few(3, L"t");
     EXPECT_TRUE(language.TranslateDialog(few.Handle(), kTemplateId));
-    EXPECT_EQ(L"второй", few.ChildText(2));
-    EXPECT_EQ(L"child 3", few.ChildText(3));
+    EXPECT_EQ((Texts{L"t", L"child 1", L"второй", L"child 3"}), AllTexts(few, 3));
 }
 
 TEST(TranslateDialog, ChangesNothingInEnglishWithoutRecordOrWithoutChildren)
@@ -64,18 +68,17 @@ TEST(TranslateDialog, ChangesNothingInEnglishWithoutRecordOrWithoutChildren)
     LanguageBlock block;
     block.Header(1, 0).Dialog(kTemplateId, L"Установка", {{1, L"первый"}});
     CLanguage english;
-    ASSERT_TRUE(english.LoadLanguageData(block.Bytes().data(), block.Bytes().size()));
+    ASSERT_TRUE(english.LoadLanguageData(block.Data(), block.Size()));
     TestDialog dialog(2, L"English title");
+    const Texts untouched = AllTexts(dialog, 2);
     EXPECT_FALSE(english.TranslateDialog(dialog.Handle(), kTemplateId));
-    EXPECT_EQ(L"child 1", dialog.ChildText(1));
-    EXPECT_EQ(L"English title", dialog.Title());
 
     CLanguage russian;
     LoadDialog(russian, L"Установка", {{1, L"первый"}});
     EXPECT_FALSE(russian.TranslateDialog(dialog.Handle(), kTemplateId + 1));
     EXPECT_FALSE(russian.TranslateDialog(nullptr, kTemplateId));
+    EXPECT_EQ(untouched, AllTexts(dialog, 2));
     TestDialog empty(0, L"English title");
     EXPECT_FALSE(russian.TranslateDialog(empty.Handle(), kTemplateId));
     EXPECT_EQ(L"English title", empty.Title());
-    EXPECT_EQ(L"child 1", dialog.ChildText(1));
 }

@@ -16,7 +16,7 @@ void LoadStrings(CLanguage& language, const LanguageBlock::Entries& strings)
 {
     LanguageBlock block;
     block.Header(0, 0).Strings(strings);
-    ASSERT_TRUE(language.LoadLanguageData(block.Bytes().data(), block.Bytes().size()));
+    ASSERT_TRUE(language.LoadLanguageData(block.Data(), block.Size()));
 }
 
 std::wstring Fetch(const CLanguage& language, UINT id, bool& fromResource)
@@ -47,38 +47,39 @@ TEST(BuiltInMessages, KeepBlanksQuotesBackslashesAndLineBreakExactly)
         EXPECT_FALSE(BuiltInText(id).empty()) << "message " << id;
 }
 
-TEST(MessageText, SecondPassTurnsBarCaretAndEscapesIntoControlCharacters)
+TEST(MessageText, BarCaretAndEscapesBecomeControlCharacters)
 {
-    struct Case { const wchar_t* stored; const wchar_t* shown; };
+    // `fetched`: what a resource holding the stored text gives, after both passes.
+    struct Case { const wchar_t* stored; const wchar_t* shown; const wchar_t* fetched; };
     const Case cases[] = {
-        {L"A|\\nB", L"A\r\nB"},
-        {L"a\\xb", L"a\\xb"},        // unknown escape keeps its backslash
-        {L"a^b", L"a\tb"},
-        {L"a\\tb", L"a\tb"},
-        {L"a\\\\nb", L"a\\nb"},      // \\ is one backslash; the n is plain
-        {L"ab\\0cd", L"ab"},         // \0 ends the text
-        {L"end\\", L"end\\"},        // a backslash at the end stays
-        {L"", L""},
+        {L"A|\\nB", L"A\r\nB", L"A\r\nB"},
+        {L"a\\xb", L"a\\xb", nullptr},        // unknown escape keeps its backslash
+        {L"C:\\Velmora", L"C:\\Velmora", L"C:\\Velmora"},
+        {L"a^b", L"a\tb", L"a\tb"},
+        {L"a\\tb", L"a\tb", nullptr},
+        {L"x\\ry", L"x\\ry", L"x\ry"},
+        {L"a\\\\nb", L"a\\nb", nullptr},      // \\ is one backslash; the n is plain
+        {L"ab\\0cd", L"ab", nullptr},         // \0 ends the text
+        {L"end\\", L"end\\", nullptr},        // a backslash at the end stays
+        {L"", L"", L""},
     };
-    for (const Case& c : cases) {
+    LanguageBlock::Entries strings;
+    for (const Case& c : cases)
+        strings.push_back({static_cast<DWORD>(strings.size() + 1), c.stored});
+    CLanguage language;
+    LoadStrings(language, strings);
+    for (UINT id = 1; id <= strings.size(); ++id) {
+        const Case& c = cases[id - 1];
+        SCOPED_TRACE("stored: " + testing::PrintToString(std::wstring(c.stored)));
         wchar_t shown[64];
         ExpandMessageText(c.stored, shown, 64);
-        EXPECT_EQ(std::wstring(c.shown), shown) << "stored: " << testing::PrintToString(std::wstring(c.stored));
+        EXPECT_EQ(std::wstring(c.shown), shown);
+        if (c.fetched) {
+            bool fromResource = false;
+            EXPECT_EQ(std::wstring(c.fetched), Fetch(language, id, fromResource));
+            EXPECT_TRUE(fromResource);
+        }
     }
-}
-
-TEST(MessageText, BothPassesApplyToTextsFromTheResource)
-{
-    CLanguage language;
-    LoadStrings(language, {{1, L"A|\\nB"}, {2, L"x\\ry"}, {3, L"C:\\Velmora"}, {4, L"a^b"}, {5, L""}});
-    bool fromResource = false;
-    EXPECT_EQ(L"A\r\nB", Fetch(language, 1, fromResource));
-    EXPECT_TRUE(fromResource);
-    EXPECT_EQ(L"x\ry", Fetch(language, 2, fromResource));
-    EXPECT_EQ(L"C:\\Velmora", Fetch(language, 3, fromResource));
-    EXPECT_EQ(L"a\tb", Fetch(language, 4, fromResource));
-    EXPECT_EQ(L"", Fetch(language, 5, fromResource));
-    EXPECT_TRUE(fromResource);
 }
 
 TEST(MessageText, FallsBackToEnglishForIdsTheResourceLacks)
@@ -99,34 +100,32 @@ TEST(MessageText, CutsAtCapacityAndNeverWritesPastIt)
 {
     CLanguage language;
     LoadStrings(language, {{1, L"abcdefghijklmnopqrstuvwxyz0123"}, {2, L"abcdefgh|tail"}, {3, L"abcdefgh\\\\\\\\"}});
-
-    GuardedText text(10);
-    EXPECT_TRUE(language.GetString(1, text.Buffer(), text.Capacity()));
-    EXPECT_EQ(L"abcdefghi", std::wstring(text.Buffer()));
-    EXPECT_TRUE(text.GuardsIntact());
-
-    // An escape counts as the one character it gives.
-    EXPECT_TRUE(language.GetString(2, text.Buffer(), text.Capacity()));
-    EXPECT_EQ(L"abcdefgh\r", std::wstring(text.Buffer()));
-    EXPECT_TRUE(language.GetString(3, text.Buffer(), text.Capacity()));
-    EXPECT_EQ(L"abcdefgh\\", std::wstring(text.Buffer()));
-    EXPECT_TRUE(text.GuardsIntact());
-
-    // Built-in texts are cut the same way.
-    EXPECT_FALSE(language.GetString(37, text.Buffer(), text.Capacity()));
-    EXPECT_EQ(BuiltInText(37).substr(0, 9), std::wstring(text.Buffer()));
-    EXPECT_TRUE(text.GuardsIntact());
-
-    GuardedText one(1);
-    EXPECT_TRUE(language.GetString(1, one.Buffer(), 1));
-    EXPECT_EQ(L'\0', one.Buffer()[0]);
-    EXPECT_FALSE(language.GetString(37, one.Buffer(), 1));
-    EXPECT_EQ(L'\0', one.Buffer()[0]);
-    EXPECT_TRUE(one.GuardsIntact());
-
-    // No room at all: nothing is written, not even a terminator.
-    GuardedText none(0);
-    EXPECT_FALSE(language.GetString(1, none.Buffer(), 0));
-    EXPECT_FALSE(language.GetString(37, none.Buffer(), 0));
-    EXPECT_TRUE(none.GuardsIntact());
+    const struct
+    {
+        UINT id;
+        size_t capacity;
+        std::wstring text;
+        bool fromResource;
+    } cases[] = {
+        {1, 10, L"abcdefghi", true},
+        // An escape counts as the one character it gives.
+        {2, 10, L"abcdefgh\r", true},
+        {3, 10, L"abcdefgh\\", true},
+        // Built-in texts are cut the same way.
+        {37, 10, BuiltInText(37).substr(0, 9), false},
+        {1, 1, L"", true},
+        {37, 1, L"", false},
+        // No room at all: nothing is written, not even a terminator.
+        {1, 0, L"", false},
+        {37, 0, L"", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("message " + std::to_string(c.id) + ", capacity " + std::to_string(c.capacity));
+        GuardedText text(c.capacity);
+        EXPECT_EQ(c.fromResource, language.GetString(c.id, text.Buffer(), c.capacity));
+        if (c.capacity > 0) {
+            EXPECT_EQ(c.text, std::wstring(text.Buffer()));
+        }
+        EXPECT_TRUE(text.GuardsIntact());
+    }
 }

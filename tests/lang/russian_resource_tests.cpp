@@ -17,30 +17,15 @@ namespace {
 
 const DWORD kWizardDialogIds[] = {107, 4, 7, 106, 8, 3};
 
+// A child of a wizard page, and whether it shows a text of the template that a language
+// must translate: statics (not icons) and buttons with a text. Empty statics get their
+// text at run time; edits and lists hold the user's data.
 struct Child
 {
     int id;
-    std::wstring window_class;
     std::wstring text;
-    LONG style;
+    bool translatable;
 };
-
-// Whether a child of a wizard dialog shows a text of the template that a language
-// must translate: statics (not icons) and buttons with a text. Empty statics get their
-// text at run time; edits and lists hold the user's data.
-bool HasTranslatableText(const Child& child)
-{
-    if (child.text.empty())
-        return false;
-    if (lstrcmpiW(child.window_class.c_str(), L"Button") == 0)
-        return true;
-    return lstrcmpiW(child.window_class.c_str(), L"Static") == 0 && (child.style & SS_TYPEMASK) != SS_ICON;
-}
-
-INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
-{
-    return message == WM_INITDIALOG;
-}
 
 // The wizard page `id` as the program's dialog template makes it, inside a parent.
 class WizardPage
@@ -64,10 +49,13 @@ public:
     {
         std::vector<Child> children;
         for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            wchar_t name[64] = {}, text[1024] = {};
+            wchar_t name[64] = {};
             GetClassNameW(child, name, 64);
-            GetWindowTextW(child, text, 1024);
-            children.push_back({GetDlgCtrlID(child), name, text, GetWindowLongW(child, GWL_STYLE)});
+            bool icon = (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+            std::wstring text = TextOf(child);
+            bool translatable =
+                !text.empty() && (lstrcmpiW(name, L"Button") == 0 || (lstrcmpiW(name, L"Static") == 0 && !icon));
+            children.push_back({GetDlgCtrlID(child), text, translatable});
         }
         return children;
     }
@@ -138,7 +126,7 @@ TEST_F(RussianResource, TranslatesEveryMessageKeepingItsFormatFieldsAndBlanks)
     EXPECT_NE(std::wstring::npos, Fetch(russian, 48).find(L".\r\n"));
 }
 
-TEST_F(RussianResource, HoldsOneRecordForEachWizardDialogNamingExactlyItsTexts)
+TEST_F(RussianResource, HoldsOneRecordForEachWizardDialogAndTranslatesItsTextsInControlOrder)
 {
     std::set<DWORD> ids;
     for (DWORD i = 0; i < tables_.DialogCount(); ++i)
@@ -146,54 +134,43 @@ TEST_F(RussianResource, HoldsOneRecordForEachWizardDialogNamingExactlyItsTexts)
     EXPECT_EQ(std::set<DWORD>(std::begin(kWizardDialogIds), std::end(kWizardDialogIds)), ids);
     EXPECT_EQ(6u, tables_.DialogCount());
 
-    for (DWORD id : kWizardDialogIds) {
-        const LangDialog* record = tables_.FindDialog(id);
-        ASSERT_NE(nullptr, record) << "dialog " << id;
-        EXPECT_STREQ(L"", record->title) << "dialog " << id;
-        WizardPage page(id);
-        ASSERT_NE(nullptr, page.Handle()) << "dialog " << id;
-        std::vector<Child> children = page.Children();
-
-        std::set<DWORD> named;
-        DWORD previous = 0;
-        for (DWORD i = 0; i < record->control_count; ++i) {
-            const LangControl& control = record->controls[i];
-            EXPECT_GT(control.ordinal, previous) << "dialog " << id << ": ordinals must ascend";
-            previous = control.ordinal;
-            named.insert(control.ordinal);
-            ASSERT_LE(control.ordinal, children.size()) << "dialog " << id;
-            EXPECT_TRUE(HasTranslatableText(children[control.ordinal - 1]))
-                << "dialog " << id << " names control " << control.ordinal;
-            EXPECT_NE(L'\0', control.text[0]) << "dialog " << id;
-        }
-        for (DWORD ordinal = 1; ordinal <= children.size(); ++ordinal) {
-            const Child& child = children[ordinal - 1];
-            bool makerLine = id == 107 && child.id == 265;  // the maker's name and address
-            if (HasTranslatableText(child) && !makerLine) {
-                EXPECT_EQ(1u, named.count(ordinal)) << "dialog " << id << " lacks control " << ordinal;
-            }
-        }
-    }
-}
-
-TEST_F(RussianResource, TranslatesEveryWizardPageInItsControlOrder)
-{
     CLanguage russian;
     ASSERT_TRUE(russian.SelectLanguage(kRussianLocale));
     EXPECT_EQ(kRussianLocale, russian.CurrentLocale());
     for (DWORD id : kWizardDialogIds) {
-        WizardPage page(id);
-        std::vector<Child> english = page.Children();
-        ASSERT_TRUE(russian.TranslateDialog(page.Handle(), id)) << "dialog " << id;
-        std::vector<Child> translated = page.Children();
+        SCOPED_TRACE("dialog " + std::to_string(id));
         const LangDialog* record = tables_.FindDialog(id);
-        std::map<DWORD, std::wstring> expected;
-        for (DWORD i = 0; i < record->control_count; ++i)
-            expected[record->controls[i].ordinal] = record->controls[i].text;
+        ASSERT_NE(nullptr, record);
+        EXPECT_STREQ(L"", record->title);
+        WizardPage page(id);
+        ASSERT_NE(nullptr, page.Handle());
+        std::vector<Child> children = page.Children();
+
+        // The record names exactly the controls with a text to translate, in ascending order.
+        std::map<DWORD, std::wstring> named;
+        DWORD previous = 0;
+        for (DWORD i = 0; i < record->control_count; ++i) {
+            const LangControl& control = record->controls[i];
+            EXPECT_GT(control.ordinal, previous) << "ordinals must ascend";
+            previous = control.ordinal;
+            named[control.ordinal] = control.text;
+            ASSERT_LE(control.ordinal, children.size());
+            EXPECT_TRUE(children[control.ordinal - 1].translatable) << "names control " << control.ordinal;
+            EXPECT_NE(L'\0', control.text[0]);
+        }
+        for (DWORD ordinal = 1; ordinal <= children.size(); ++ordinal) {
+            bool makerLine = id == 107 && children[ordinal - 1].id == 265;  // the maker's name and address
+            if (children[ordinal - 1].translatable && !makerLine) {
+                EXPECT_EQ(1u, named.count(ordinal)) << "lacks control " << ordinal;
+            }
+        }
+
+        ASSERT_TRUE(russian.TranslateDialog(page.Handle(), id));
+        std::vector<Child> translated = page.Children();
         for (DWORD ordinal = 1; ordinal <= translated.size(); ++ordinal) {
-            auto found = expected.find(ordinal);
-            const std::wstring& want = found != expected.end() ? found->second : english[ordinal - 1].text;
-            EXPECT_EQ(want, translated[ordinal - 1].text) << "dialog " << id << " child " << ordinal;
+            auto found = named.find(ordinal);
+            const std::wstring& want = found != named.end() ? found->second : children[ordinal - 1].text;
+            EXPECT_EQ(want, translated[ordinal - 1].text) << "child " << ordinal;
         }
     }
 }

@@ -9,24 +9,12 @@
 #include "message_ids.h"
 #include "test_dialog.h"
 
-namespace {
-
-LCID ExpectedSystemLocale()
-{
-    wchar_t value[16] = {};
-    if (!GetEnvironmentVariableW(L"VELMORA_EXPECTED_LOCALE", value, 16))
-        return 0;
-    return static_cast<LCID>(wcstoul(value, nullptr, 10));
-}
-
-} // namespace
-
 TEST(SystemLocale, SelectsRussianOnlyOnARussianSystem)
 {
     LCID system = GetSystemDefaultLCID();
-    LCID expected = ExpectedSystemLocale();
-    if (expected != 0) {
-        ASSERT_EQ(expected, system);
+    wchar_t expected[16] = {};
+    if (GetEnvironmentVariableW(L"VELMORA_EXPECTED_LOCALE", expected, 16)) {
+        ASSERT_EQ(static_cast<LCID>(wcstoul(expected, nullptr, 10)), system);
     }
 
     CLanguage language;
@@ -53,24 +41,19 @@ TEST(SystemLocale, SelectsRussianOnlyOnARussianSystem)
     }
 }
 
-TEST(SystemLocale, EnglishLoadsNothingEvenWhenAskedTo)
+TEST(SystemLocale, EnglishLoadsNothingAndAMissingResourceLeavesWhatWasLoaded)
 {
     CLanguage language;
+    wchar_t text[kLangTextCapacity];
     EXPECT_FALSE(language.SelectLanguage(kEnglishLocale));
     EXPECT_FALSE(language.SelectLanguage(1031));
-    EXPECT_TRUE(language.LoadLanguage(13));
-    wchar_t text[kLangTextCapacity];
+    EXPECT_TRUE(language.LoadLanguage(13));  // even when asked to
     EXPECT_FALSE(language.GetString(37, text, kLangTextCapacity));
     EXPECT_EQ(kEnglishLocale, language.CurrentLocale());
-}
 
-TEST(SystemLocale, AMissingResourceFailsAndLeavesWhatWasLoaded)
-{
-    CLanguage language;
     ASSERT_TRUE(language.SelectLanguage(kRussianLocale));
     EXPECT_FALSE(language.LoadLanguage(77));
     EXPECT_EQ(static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND), GetLastError());
-    wchar_t text[kLangTextCapacity];
     EXPECT_TRUE(language.GetString(37, text, kLangTextCapacity));
     EXPECT_EQ(kRussianLocale, language.CurrentLocale());
 }

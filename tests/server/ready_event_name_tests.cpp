@@ -12,9 +12,7 @@ namespace {
 std::wstring NameOf(const std::wstring& folder)
 {
     wchar_t name[kServerReadyEventNameLength + 1] = {};
-    if (!ServerReadyEventName(folder.c_str(), name, kServerReadyEventNameLength + 1))
-        return L"";
-    return name;
+    return ServerReadyEventName(folder.c_str(), name, kServerReadyEventNameLength + 1) ? name : L"";
 }
 
 }  // namespace
@@ -28,7 +26,7 @@ TEST(ReadyEventName, IsGlobalAndFortyLowerCaseHexDigits)
         EXPECT_TRUE((name[i] >= L'0' && name[i] <= L'9') || (name[i] >= L'a' && name[i] <= L'f')) << i;
 }
 
-TEST(ReadyEventName, FoldsOnlyAsciiLettersAndIgnoresTrailingBackslash)
+TEST(ReadyEventName, FoldsOnlyAsciiLettersIgnoresTrailingBackslashAndCountsAtMost259Characters)
 {
     std::wstring name = NameOf(L"C:\\Program Files\\Velmora");
     EXPECT_EQ(name, NameOf(L"c:\\PROGRAM FILES\\velmora"));
@@ -38,10 +36,7 @@ TEST(ReadyEventName, FoldsOnlyAsciiLettersAndIgnoresTrailingBackslash)
     // Letters beyond ASCII stay as they are: the two accounts may fold them differently.
     EXPECT_NE(NameOf(L"C:\\\x00E4rger"), NameOf(L"C:\\\x00C4rger"));
     EXPECT_NE(NameOf(L"C:\\\x0434\x0430\x043D\x043D\x044B\x0435"), NameOf(L"C:\\\x0414\x0410\x041D\x041D\x042B\x0415"));
-}
-
-TEST(ReadyEventName, CountsAtMost259Characters)
-{
+    // Only the first 259 characters count.
     std::wstring longFolder = L"C:\\" + std::wstring(256, L'x');  // 259 characters
     EXPECT_EQ(NameOf(longFolder), NameOf(longFolder + L"\\more"));
     EXPECT_NE(NameOf(longFolder), NameOf(longFolder.substr(0, 258)));

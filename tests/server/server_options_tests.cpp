@@ -4,73 +4,67 @@
 
 #include <string>
 
-#include "app/scoped_handle.h"
 #include "server/server_options.h"
-#include "server/test_installation.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 class ServerOptionsFile : public ::testing::Test
 {
 protected:
-    ServerOptionsFile() : folder_(MakeTempFolder(L"Velmora Test Options"))
-    {
-        CreateDirectoryW((folder_ + L"\\config").c_str(), nullptr);
-    }
-    ~ServerOptionsFile() override { RemoveTree(folder_); }
+    ServerOptionsFile() { CreateDirectoryW(folder_.File(L"config").c_str(), nullptr); }
 
-    // Loads options from a configuration file of exactly `text`; `loaded` tells the result.
-    ServerOptions Load(const std::string& text, bool* loaded)
+    // Loads options from a configuration file of exactly `text` (none when null); `loaded`
+    // tells the result.
+    ServerOptions Load(const char* text, bool* loaded)
     {
-        UniqueHandle file(CreateFileW((folder_ + L"\\config\\velmora.cfg").c_str(), GENERIC_WRITE, 0, nullptr,
-                                      CREATE_ALWAYS, 0, nullptr));
-        DWORD written = 0;
-        WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        file.Reset();
+        if (text) {
+            EXPECT_TRUE(WriteWholeFile(folder_.File(L"config\\velmora.cfg"), text));
+        }
         ServerOptions options = {};
-        *loaded = LoadServerOptions(folder_.c_str(), &options);
+        *loaded = LoadServerOptions(folder_.Path().c_str(), &options);
         return options;
     }
 
-    std::wstring folder_;
+    TempFolder folder_{L"Test Options"};
 };
 
 }  // namespace
 
-TEST_F(ServerOptionsFile, WithoutFileServesHttpsOnPort443AtAnyAddress)
+TEST_F(ServerOptionsFile, ReadsSchemePortAndAddressWithDefaults)
 {
-    ServerOptions options = {};
-    ASSERT_TRUE(LoadServerOptions(folder_.c_str(), &options));
-    EXPECT_TRUE(options.secure);
-    EXPECT_EQ(443, options.port);
-    EXPECT_STREQ(L"0.0.0.0", options.address);
-}
-
-TEST_F(ServerOptionsFile, OnlySslModeOtherThanTrueTurnsHttpsOff)
-{
-    bool loaded = false;
-    EXPECT_TRUE(Load("server_ssl_mode=TRUE\r\n", &loaded).secure);
-    EXPECT_TRUE(loaded);
-    EXPECT_FALSE(Load("server_ssl_mode=false\r\n", &loaded).secure);
-    EXPECT_FALSE(Load("server_ssl_mode=\"no\"\r\n", &loaded).secure);
-    EXPECT_FALSE(Load("server_ssl_mode=" + std::string(100, 'x') + "\r\n", &loaded).secure);
-    EXPECT_TRUE(Load("server_ip=10.0.0.1\r\n", &loaded).secure);
-}
-
-TEST_F(ServerOptionsFile, ReadsAddressAndPort)
-{
-    bool loaded = false;
-    ServerOptions options = Load("server_ip=192.168.1.20\r\nserver_port=65535\r\n", &loaded);
-    ASSERT_TRUE(loaded);
-    EXPECT_STREQ(L"192.168.1.20", options.address);
-    EXPECT_EQ(65535, options.port);
+    const std::string longMode = "server_ssl_mode=" + std::string(100, 'x') + "\r\n";
+    const struct
+    {
+        const char* text;
+        bool secure;
+        int port;
+        const wchar_t* address;
+    } cases[] = {
+        {nullptr, true, 443, L"0.0.0.0"},  // no file: HTTPS on port 443 at any address
+        {"server_ip=192.168.1.20\r\nserver_port=65535\r\n", true, 65535, L"192.168.1.20"},
+        // Only an SSL mode other than "true" in any case turns HTTPS off.
+        {"server_ssl_mode=TRUE\r\n", true, 443, L"0.0.0.0"},
+        {"server_ssl_mode=false\r\n", false, 443, L"0.0.0.0"},
+        {"server_ssl_mode=\"no\"\r\n", false, 443, L"0.0.0.0"},
+        {longMode.c_str(), false, 443, L"0.0.0.0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text ? c.text : "no file");
+        bool loaded = false;
+        ServerOptions options = Load(c.text, &loaded);
+        ASSERT_TRUE(loaded);
+        EXPECT_EQ(c.secure, options.secure);
+        EXPECT_EQ(c.port, options.port);
+        EXPECT_STREQ(c.address, options.address);
+    }
 }
 
 TEST_F(ServerOptionsFile, RefusesPortThatIsNoPortNumber)
 {
     for (const char* port : {"0", "65536", "99999999999", "-1", "443x", "4 43"}) {
         bool loaded = true;
-        Load(std::string("server_port=\"") + port + "\"\r\n", &loaded);
+        Load((std::string("server_port=\"") + port + "\"\r\n").c_str(), &loaded);
         EXPECT_FALSE(loaded) << port;
         EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), GetLastError()) << port;
     }

@@ -8,14 +8,57 @@
 #include <shellapi.h>
 #include <wincrypt.h>
 
+#include <stdlib.h>
+#include <memory>
 #include <string>
 
-#include "app/scoped_handle.h"
 #include "app/setup_tools.h"
-#include "server/http_probe.h"
 #include "server/test_installation.h"
 
 namespace {
+
+// Sends `request` to 127.0.0.1:`port` and returns the answer; empty when no connection
+// could be made. Wine's HTTP service keeps the connection open even after "Connection:
+// close", so the answer ends where its Content-Length says (or, for HEAD, after the
+// headers), not where the connection does.
+std::string SendHttpRequest(unsigned short port, const std::string& request)
+{
+    std::string response;
+    SOCKET connection = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    DWORD timeoutMs = 10000;
+    setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof(timeoutMs));
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    auto complete = [&response, &request] {
+        size_t body = response.find("\r\n\r\n");
+        if (body == std::string::npos || request.compare(0, 5, "HEAD ") == 0)
+            return body != std::string::npos;
+        std::string headers = response.substr(0, body += 4);
+        for (char& c : headers)
+            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        size_t field = headers.find("\r\ncontent-length:");
+        return field != std::string::npos && response.size() >= body + strtoul(&headers[field + 17], nullptr, 10);
+    };
+    if (connection != INVALID_SOCKET &&
+        connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+        send(connection, request.data(), static_cast<int>(request.size()), 0) == static_cast<int>(request.size())) {
+        char chunk[4096];
+        int got = 0;
+        while (!complete() && (got = recv(connection, chunk, sizeof(chunk), 0)) > 0)
+            response.append(chunk, static_cast<size_t>(got));
+    }
+    closesocket(connection);
+    return response;
+}
+
+// The status code of an HTTP response ("HTTP/1.x NNN Reason"), or 0 when it has none.
+int StatusCodeOf(const std::string& response)
+{
+    size_t blank = response.find(' ');
+    return response.compare(0, 5, "HTTP/") == 0 && blank != std::string::npos ? atoi(&response[blank + 1]) : 0;
+}
 
 class ServerService : public ::testing::Test
 {
@@ -27,121 +70,93 @@ protected:
     }
     static void TearDownTestSuite() { WSACleanup(); }
 
-    static std::string PlainConfig(unsigned short port)
+    // Installs the server with `config` and a free port, and starts it.
+    void Start(const wchar_t* tag, const std::string& config)
     {
-        return "server_ip=0.0.0.0\r\nserver_ssl_mode=false\r\nserver_port=" + std::to_string(port) + "\r\n";
+        port_ = FreeLoopbackPort();
+        ASSERT_NE(0, port_);
+        installation_.reset(new TestInstallation(tag, config + "server_port=" + std::to_string(port_) + "\r\n"));
+        ASSERT_TRUE(installation_->Ready());
+        ASSERT_TRUE(installation_->StartAndWaitReady());
     }
 
-    static std::string HostOf(unsigned short port) { return "127.0.0.1:" + std::to_string(port); }
-
-    static std::string Get(unsigned short port, const std::string& method, const std::string& path)
+    // Sends a request with the given further header lines and body to the server's port.
+    std::string Request(const std::string& method, const std::string& path, const std::string& headers = "",
+                        const std::string& body = "")
     {
-        return SendHttpRequest(port, method + " " + path + " HTTP/1.1\r\nHost: " + HostOf(port) +
-                                         "\r\nConnection: close\r\n\r\n");
+        return SendHttpRequest(port_, method + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port_) +
+                                          "\r\n" + headers + "Connection: close\r\n\r\n" + body);
     }
+
+    unsigned short port_ = 0;
+    std::unique_ptr<TestInstallation> installation_;
 };
-
-std::string ReadWholeFile(const std::wstring& path)
-{
-    std::string bytes;
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    char chunk[4096];
-    DWORD got = 0;
-    while (file && ReadFile(file.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0)
-        bytes.append(chunk, got);
-    return bytes;
-}
-
-std::wstring MainModuleOf(DWORD processId)
-{
-    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
-    wchar_t path[MAX_PATH] = {};
-    if (!process || !GetModuleFileNameExW(process.Get(), nullptr, path, MAX_PATH))
-        return L"";
-    return path;
-}
 
 }  // namespace
 
-TEST_F(ServerService, StartsReportsReadyServesAndStops)
+TEST_F(ServerService, StartsReportsReadyServesOnlyItsPageToGetAndHeadAndStops)
 {
-    unsigned short port = FreeLoopbackPort();
-    ASSERT_NE(0, port);
-    TestInstallation installation(L"Run", PlainConfig(port));
-    ASSERT_TRUE(installation.Ready());
-
-    ASSERT_TRUE(installation.StartAndWaitReady());
-    SERVICE_STATUS_PROCESS status = installation.Status();
+    ASSERT_NO_FATAL_FAILURE(Start(L"Run", "server_ip=0.0.0.0\r\nserver_ssl_mode=false\r\n"));
+    SERVICE_STATUS_PROCESS status = installation_->Status();
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), status.dwCurrentState);
     EXPECT_TRUE(status.dwControlsAccepted & SERVICE_ACCEPT_STOP);
     // What the setup watches while it waits: a process whose main module is the server.
     ASSERT_NE(0u, status.dwProcessId);
-    EXPECT_EQ(0, lstrcmpiW(installation.ServerPath().c_str(), MainModuleOf(status.dwProcessId).c_str()))
-        << MainModuleOf(status.dwProcessId).c_str();
-    EXPECT_EQ(status.dwProcessId, g_setupTools.FindProcessByPath(installation.ServerPath().c_str()));
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE,
+                                     status.dwProcessId));
+    wchar_t mainModule[MAX_PATH] = {};
+    GetModuleFileNameExW(process.Get(), nullptr, mainModule, MAX_PATH);
+    EXPECT_EQ(0, lstrcmpiW(installation_->ServerPath().c_str(), mainModule)) << mainModule;
+    EXPECT_EQ(status.dwProcessId, g_setupTools.FindProcessByPath(installation_->ServerPath().c_str()));
 
-    std::string page = Get(port, "GET", "/");
+    std::string page = Request("GET", "/");
     EXPECT_EQ(200, StatusCodeOf(page)) << page;
-    EXPECT_NE(std::string::npos, page.find("text/html"));
-    EXPECT_NE(std::string::npos, page.find("Velmora Server"));
-    EXPECT_NE(std::string::npos, page.find("1.0.0.368"));
-    EXPECT_NE(std::string::npos, page.find("Address 0.0.0.0, HTTP on port " + std::to_string(port)));
+    for (const std::string& part : {std::string("text/html"), std::string("Velmora Server"), std::string("1.0.0.368"),
+                                    "Address 0.0.0.0, HTTP on port " + std::to_string(port_)})
+        EXPECT_NE(std::string::npos, page.find(part)) << part;
 
-    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId));
-    ASSERT_TRUE(installation.StopAndWait());
-    EXPECT_EQ(0u, installation.Status().dwWin32ExitCode);
-    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(process.Get(), 10000));
-    // The request queue went with the service: nothing answers on the port any more.
-    EXPECT_TRUE(Get(port, "GET", "/").empty());
-}
-
-TEST_F(ServerService, AnswersOnlyItsPageAndOnlyToGetAndHead)
-{
-    unsigned short port = FreeLoopbackPort();
-    TestInstallation installation(L"Verbs", PlainConfig(port));
-    ASSERT_TRUE(installation.Ready());
-    ASSERT_TRUE(installation.StartAndWaitReady());
-
-    std::string missing = Get(port, "GET", "/elsewhere");
+    std::string missing = Request("GET", "/elsewhere");
     EXPECT_EQ(404, StatusCodeOf(missing)) << missing;
-    std::string posted = SendHttpRequest(
-        port, "POST / HTTP/1.1\r\nHost: " + HostOf(port) + "\r\nContent-Length: 2\r\nConnection: close\r\n\r\nhi");
+    std::string posted = Request("POST", "/", "Content-Length: 2\r\n", "hi");
     EXPECT_EQ(405, StatusCodeOf(posted)) << posted;
     EXPECT_NE(std::string::npos, posted.find("Allow: GET, HEAD"));
-    std::string head = Get(port, "HEAD", "/");
+    std::string head = Request("HEAD", "/");
     EXPECT_EQ(200, StatusCodeOf(head)) << head;
     EXPECT_EQ(std::string::npos, head.find("<html>"));
-    std::string oversized = SendHttpRequest(port, "GET / HTTP/1.1\r\nHost: " + HostOf(port) + "\r\nX-Filler: " +
-                                                      std::string(20000, 'x') + "\r\nConnection: close\r\n\r\n");
+    std::string oversized = Request("GET", "/", "X-Filler: " + std::string(20000, 'x') + "\r\n");
     EXPECT_EQ(431, StatusCodeOf(oversized)) << oversized.substr(0, 200);
     // The server keeps serving after all of these.
-    EXPECT_EQ(200, StatusCodeOf(Get(port, "GET", "/")));
+    EXPECT_EQ(200, StatusCodeOf(Request("GET", "/")));
+
+    ASSERT_TRUE(installation_->StopAndWait());
+    EXPECT_EQ(0u, installation_->Status().dwWin32ExitCode);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(process.Get(), 10000));
+    // The request queue went with the service: nothing answers on the port any more.
+    EXPECT_TRUE(Request("GET", "/").empty());
 }
 
-// Wine's HTTP Server API has no HTTPS: the server then serves plain HTTP on the same
-// port, so that it still reports ready (on Windows it serves HTTPS as configured).
-TEST_F(ServerService, WithoutHttpsServesPlainHttpOnTheSamePort)
+TEST_F(ServerService, PageShowsTheConfiguredAddressWithoutMarkup)
 {
-    unsigned short port = FreeLoopbackPort();
-    TestInstallation installation(L"Tls", "server_ip=127.0.0.1\r\nserver_port=" + std::to_string(port) + "\r\n");
-    ASSERT_TRUE(installation.Ready());
-    ASSERT_TRUE(installation.StartAndWaitReady());
-    std::string page = Get(port, "GET", "/");
-    EXPECT_EQ(200, StatusCodeOf(page)) << page;
-    EXPECT_NE(std::string::npos, page.find("Address 127.0.0.1, HTTP on port"));
-}
-
-TEST_F(ServerService, DamagedAddressCannotPutMarkupIntoThePage)
-{
-    unsigned short port = FreeLoopbackPort();
-    TestInstallation installation(
-        L"Markup", "server_ip=\"<script>x</script>\"\r\nserver_ssl_mode=false\r\nserver_port=" + std::to_string(port) + "\r\n");
-    ASSERT_TRUE(installation.Ready());
-    ASSERT_TRUE(installation.StartAndWaitReady());
-    std::string page = Get(port, "GET", "/");
-    EXPECT_EQ(200, StatusCodeOf(page)) << page;
-    EXPECT_EQ(std::string::npos, page.find("<script>"));
-    EXPECT_NE(std::string::npos, page.find("Address ?script?x??script?,"));
+    const struct
+    {
+        const wchar_t* tag;
+        const char* config;
+        const char* shown;
+    } cases[] = {
+        // Wine's HTTP Server API has no HTTPS: the server then serves plain HTTP on the
+        // same port, so that it still reports ready (on Windows it serves HTTPS).
+        {L"Tls", "server_ip=127.0.0.1\r\n", "Address 127.0.0.1, HTTP on port"},
+        {L"Markup", "server_ip=\"<script>x</script>\"\r\nserver_ssl_mode=false\r\n", "Address ?script?x??script?,"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.config);
+        ASSERT_NO_FATAL_FAILURE(Start(c.tag, c.config));
+        std::string page = Request("GET", "/");
+        EXPECT_EQ(200, StatusCodeOf(page)) << page;
+        EXPECT_NE(std::string::npos, page.find(c.shown));
+        EXPECT_EQ(std::string::npos, page.find("<script>"));
+        installation_.reset();
+    }
 }
 
 TEST_F(ServerService, BadPortStopsWithErrorAndNeverReportsReady)
@@ -151,39 +166,32 @@ TEST_F(ServerService, BadPortStopsWithErrorAndNeverReportsReady)
     EXPECT_FALSE(installation.StartAndWaitReady(3000));
     ASSERT_TRUE(installation.WaitForState(SERVICE_STOPPED, 10000));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), installation.Status().dwWin32ExitCode);
-}
-
-TEST_F(ServerService, FromTheCommandLineOnlyExplainsItself)
-{
+    // From the command line, not as a service, it only explains itself.
     EXPECT_EQ(2, RunAndWait(L"\"" + PayloadFolder() + L"\\Velmora.exe\""));
 }
 
-TEST(ServerFiles, CarryVersion1_0_0_368)
+TEST(ServerFiles, CarryVersion1_0_0_368AndTheIconsThatTheShortcutsName)
 {
     for (const wchar_t* name : {L"\\Velmora.exe", L"\\uninstall.exe"}) {
         std::wstring path = PayloadFolder() + name;
         DWORD ignored = 0;
-        DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-        ASSERT_NE(0u, size) << name;
-        std::string data(size, '\0');
-        ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, &data[0]));
+        std::string data(GetFileVersionInfoSizeW(path.c_str(), &ignored), '\0');
+        ASSERT_FALSE(data.empty()) << name;
+        ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(data.size()), &data[0]));
         VS_FIXEDFILEINFO* info = nullptr;
         UINT length = 0;
         ASSERT_TRUE(VerQueryValueW(&data[0], L"\\", reinterpret_cast<void**>(&info), &length));
-        EXPECT_EQ(MAKELONG(0, 1), info->dwFileVersionMS) << name;
-        EXPECT_EQ(MAKELONG(368, 0), info->dwFileVersionLS) << name;
-        EXPECT_EQ(MAKELONG(0, 1), info->dwProductVersionMS) << name;
-        EXPECT_EQ(MAKELONG(368, 0), info->dwProductVersionLS) << name;
+        const DWORD kVersion1_0 = MAKELONG(0, 1), kVersion0_368 = MAKELONG(368, 0);
+        EXPECT_EQ(kVersion1_0, info->dwFileVersionMS) << name;
+        EXPECT_EQ(kVersion0_368, info->dwFileVersionLS) << name;
+        EXPECT_EQ(kVersion1_0, info->dwProductVersionMS) << name;
+        EXPECT_EQ(kVersion0_368, info->dwProductVersionLS) << name;
     }
-}
 
-// The Start-menu shortcuts take Velmora.exe's icons 0 and 3 and uninstall.exe's icon 0.
-TEST(ServerFiles, CarryTheIconsThatTheShortcutsName)
-{
+    // The Start-menu shortcuts take Velmora.exe's icons 0 and 3 and uninstall.exe's icon 0.
     std::wstring server = PayloadFolder() + L"\\Velmora.exe";
-    std::wstring uninstaller = PayloadFolder() + L"\\uninstall.exe";
     EXPECT_EQ(4u, ExtractIconExW(server.c_str(), -1, nullptr, nullptr, 0));
-    EXPECT_EQ(1u, ExtractIconExW(uninstaller.c_str(), -1, nullptr, nullptr, 0));
+    EXPECT_EQ(1u, ExtractIconExW((PayloadFolder() + L"\\uninstall.exe").c_str(), -1, nullptr, nullptr, 0));
     for (int index : {0, 3}) {
         HICON large = nullptr;
         ASSERT_EQ(1u, ExtractIconExW(server.c_str(), index, &large, nullptr, 1)) << index;

@@ -2,30 +2,30 @@
 #include <windows.h>
 #include <string>
 
-// A server installation made for one test: a unique folder under the temporary folder
-// holding the staged Velmora.exe and uninstall.exe and a config\velmora.cfg, and a
-// service of a unique name that runs that Velmora.exe as the setup would create it.
-// The destructor stops and deletes the service and deletes what is left of the folder.
+#include "app/scoped_handle.h"
+#include "support/temp_folder.h"
+
+// A server installation made for one test: a unique folder (with a space in its name)
+// under the temporary folder holding the staged Velmora.exe and uninstall.exe and a
+// config\velmora.cfg, and a service of a unique name that runs that Velmora.exe as the
+// setup would create it. The destructor stops and deletes the service and deletes what
+// is left of the folder.
 class TestInstallation
 {
 public:
     // `tag` makes the folder name differ between installations of one test.
     TestInstallation(const wchar_t* tag, const std::string& config);
     ~TestInstallation();
-    TestInstallation(const TestInstallation&) = delete;
-    TestInstallation& operator=(const TestInstallation&) = delete;
 
     bool Ready() const { return ready_; }
-    const std::wstring& Folder() const { return folder_; }
+    const std::wstring& Folder() const { return folder_.Path(); }
     const std::wstring& ServiceName() const { return serviceName_; }
-    std::wstring ServerPath() const { return folder_ + L"\\Velmora.exe"; }
-    std::wstring UninstallerPath() const { return folder_ + L"\\uninstall.exe"; }
+    std::wstring ServerPath() const { return folder_.File(L"Velmora.exe"); }
+    std::wstring UninstallerPath() const { return folder_.File(L"uninstall.exe"); }
 
-    // Creates the readiness event as the setup does, starts the service and waits for
-    // the event. True when it was set within `timeoutMs`.
+    // Creates the readiness event as the setup does (full access for everyone), starts the
+    // service and waits for the event. True when it was set within `timeoutMs`.
     bool StartAndWaitReady(DWORD timeoutMs = 30000);
-    // Creates the readiness event as the setup does (full access for everyone).
-    HANDLE CreateReadyEvent() const;
     // The service's current status, or a zero-filled one when it cannot be read.
     SERVICE_STATUS_PROCESS Status() const;
     // Sends the stop control and waits until the service reports stopped.
@@ -34,15 +34,12 @@ public:
     bool WaitForState(DWORD state, DWORD timeoutMs) const;
 
 private:
-    std::wstring folder_;
-    std::wstring serviceName_;
-    bool ready_;
-};
+    UniqueServiceHandle OpenOwnService() const;
 
-// A new folder "<prefix>-<unique>" under the temporary folder; empty when it cannot be made.
-std::wstring MakeTempFolder(const std::wstring& prefix);
-// Deletes a folder with everything in it; true when it is gone.
-bool RemoveTree(const std::wstring& folder);
+    TempFolder folder_;
+    std::wstring serviceName_;
+    bool ready_ = false;
+};
 
 // The folder that velmora_payload_tree staged, as Windows programs see it.
 std::wstring PayloadFolder();

@@ -16,38 +16,25 @@ const wchar_t kServiceNotStartedText[] =
     L"Failed launching service \"HTTP SSL (HTTPFilter)\" necessary for Velmora Server operation. Please "
     L"launch the service manually and restart the server setup.";
 
-void ExpectStartupBox(const SeenMessageBox& box, const wchar_t* text)
-{
-    EXPECT_EQ(text, box.text);
-    EXPECT_EQ(L"Velmora Server Setup", box.title);
-    EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), box.icon);
-    EXPECT_EQ(nullptr, box.owner);
-}
-
 } // namespace
 
-TEST(RequiredService, RunningServiceIsAcceptedAsItIs)
+TEST(RequiredService, RunningServiceIsAcceptedAsItIsAndStoppedOneIsStartedAndSetToStartAutomatically)
 {
-    TestService service(FixtureCommandLine(L""));
-    ASSERT_TRUE(service.Created());
-    ASSERT_TRUE(service.StartAndWaitRunning());
+    for (bool running : {true, false}) {
+        SCOPED_TRACE(running ? "running" : "stopped");
+        TestService service(FixtureCommandLine(L"start-pending=300 hint=50"));
+        ASSERT_TRUE(service.Created());
+        if (running) {
+            ASSERT_TRUE(service.StartAndWaitRunning());
+        }
 
-    MessageBoxWatcher watcher;
-    EXPECT_TRUE(EnsureServiceRunsAutomatically(service.Name()));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), ReadServiceConfig(service.NameText()).startType);
-    EXPECT_TRUE(watcher.Seen().empty());
-}
-
-TEST(RequiredService, StoppedServiceIsStartedAndSetToStartAutomatically)
-{
-    TestService service(FixtureCommandLine(L"start-pending=300 hint=50"));
-    ASSERT_TRUE(service.Created());
-
-    MessageBoxWatcher watcher;
-    EXPECT_TRUE(EnsureServiceRunsAutomatically(service.Name()));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ReadServiceState(service.NameText()));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), ReadServiceConfig(service.NameText()).startType);
-    EXPECT_TRUE(watcher.Seen().empty());
+        MessageBoxWatcher watcher;
+        EXPECT_TRUE(EnsureServiceRunsAutomatically(service.Name()));
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ReadServiceState(service.NameText()));
+        EXPECT_EQ(static_cast<DWORD>(running ? SERVICE_DEMAND_START : SERVICE_AUTO_START),
+                  ReadServiceConfig(service.NameText()).startType);
+        EXPECT_TRUE(watcher.Seen().empty());
+    }
 }
 
 TEST(RequiredService, MissingServiceIsReported)
@@ -55,21 +42,16 @@ TEST(RequiredService, MissingServiceIsReported)
     std::wstring missing = UniqueServiceName();
     MessageBoxWatcher watcher;
     EXPECT_FALSE(EnsureServiceRunsAutomatically(missing.c_str()));
-    auto seen = watcher.Seen();
-    ASSERT_EQ(1u, seen.size());
-    ExpectStartupBox(seen[0], kServiceMissingText);
+    ExpectOneErrorBox(watcher, kServiceMissingText);
 }
 
 TEST(RequiredService, ServiceThatWillNotStartIsReportedAndKeepsItsStartType)
 {
     TestService service(FixtureCommandLine(L"refuse"));
     ASSERT_TRUE(service.Created());
-
     MessageBoxWatcher watcher;
     EXPECT_FALSE(EnsureServiceRunsAutomatically(service.Name()));
-    auto seen = watcher.Seen();
-    ASSERT_EQ(1u, seen.size());
-    ExpectStartupBox(seen[0], kServiceNotStartedText);
+    ExpectOneErrorBox(watcher, kServiceNotStartedText);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), ReadServiceConfig(service.NameText()).startType);
 }
 
@@ -79,7 +61,5 @@ TEST(RequiredService, HttpFilterIsNotInstalledUnderWine)
     ASSERT_FALSE(g_setupTools.ServiceExists(L"HTTPFilter"));
     MessageBoxWatcher watcher;
     EXPECT_FALSE(CheckRequiredServices());
-    auto seen = watcher.Seen();
-    ASSERT_EQ(1u, seen.size());
-    ExpectStartupBox(seen[0], kServiceMissingText);
+    ExpectOneErrorBox(watcher, kServiceMissingText);
 }

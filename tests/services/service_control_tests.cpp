@@ -4,114 +4,91 @@
 
 #include "app/setup_tools.h"
 #include "services/service_test_support.h"
+#include "support/message_box_watcher.h"
 #include "system/service_wait.h"
 
-namespace {
+static const DWORD kUnknown = CSetupTools::kUnknownServiceState;
 
-const DWORD kUnknown = CSetupTools::kUnknownServiceState;
-
-DWORD MillisecondsSince(DWORD start)
-{
-    return GetTickCount() - start;
-}
-
-struct StartOutcome
-{
-    DWORD state = 0;
-    DWORD elapsedMs = 0;
-};
-
-// Starts a fixture service made with `options` and waits for it; the service is removed
-// again afterwards.
-StartOutcome StartFixture(const wchar_t* options)
-{
-    StartOutcome outcome;
-    TestService service(FixtureCommandLine(options));
-    EXPECT_TRUE(service.Created());
-    DWORD start = GetTickCount();
-    outcome.state = g_setupTools.ControlServiceAndWait(service.Name(), false);
-    outcome.elapsedMs = MillisecondsSince(start);
-    return outcome;
-}
-
-} // namespace
-
-TEST(ServicePresence, InstalledServiceExistsAndReportsItsState)
+TEST(ServiceControl, StartsAndStopsServiceAndReportsItsState)
 {
     TestService service(FixtureCommandLine(L""));
     ASSERT_TRUE(service.Created());
     EXPECT_TRUE(g_setupTools.ServiceExists(service.Name()));
     EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), g_setupTools.GetServiceState(service.Name()));
+    // Stopping a stopped service reports it stopped.
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), g_setupTools.ControlServiceAndWait(service.Name(), true));
 
-    ASSERT_TRUE(service.StartAndWaitRunning());
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.GetServiceState(service.Name()));
-}
-
-TEST(ServicePresence, MissingServiceIsAbsentWithUnknownState)
-{
-    std::wstring missing = UniqueServiceName();
-    EXPECT_FALSE(g_setupTools.ServiceExists(missing.c_str()));
-    EXPECT_EQ(kUnknown, g_setupTools.GetServiceState(missing.c_str()));
-}
-
-TEST(ServiceControl, StartsAndStopsService)
-{
-    TestService service(FixtureCommandLine(L""));
-    ASSERT_TRUE(service.Created());
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.ControlServiceAndWait(service.Name(), false));
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ReadServiceState(service.NameText()));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.GetServiceState(service.Name()));
     // Starting a running service fails, which only shows in the state it stays in.
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.ControlServiceAndWait(service.Name(), false));
     EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), g_setupTools.ControlServiceAndWait(service.Name(), true));
     EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), ReadServiceState(service.NameText()));
 }
 
-TEST(ServiceControl, StoppingStoppedServiceReportsStopped)
-{
-    TestService service(FixtureCommandLine(L""));
-    ASSERT_TRUE(service.Created());
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), g_setupTools.ControlServiceAndWait(service.Name(), true));
-}
-
-TEST(ServiceControl, MissingServiceGivesUnknownState)
+TEST(ServiceControl, MissingOrNoNameIsUnknownAndShowsNoBox)
 {
     std::wstring missing = UniqueServiceName();
-    EXPECT_EQ(kUnknown, g_setupTools.ControlServiceAndWait(missing.c_str(), false));
-    EXPECT_EQ(kUnknown, g_setupTools.ControlServiceAndWait(missing.c_str(), true));
+    for (const wchar_t* name : {missing.c_str(), static_cast<const wchar_t*>(nullptr), L""}) {
+        SCOPED_TRACE(name ? (*name ? "missing service" : "empty name") : "no name");
+        bool named = name && *name;
+        MessageBoxWatcher watcher;
+        EXPECT_FALSE(g_setupTools.ServiceExists(name));
+        EXPECT_EQ(kUnknown, g_setupTools.GetServiceState(name));
+        EXPECT_EQ(kUnknown, g_setupTools.ControlServiceAndWait(name, false));
+        EXPECT_EQ(kUnknown, g_setupTools.ControlServiceAndWait(name, true));
+        // A missing service counts as removed.
+        EXPECT_EQ(named, g_setupTools.RemoveService(name));
+        wchar_t folder[260] = L"unchanged";
+        g_setupTools.GetServiceFolder(name, folder, 260);
+        EXPECT_STREQ(L"unchanged", folder);
+        EXPECT_TRUE(watcher.Seen().empty());
+        // Switching a missing service to automatic start shows the system's error.
+        EXPECT_FALSE(g_setupTools.SetServiceAutoStart(name));
+        if (named) {
+            EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), GetLastError());
+            ExpectOneErrorBox(watcher, SystemErrorText(ERROR_SERVICE_DOES_NOT_EXIST), true);
+        } else {
+            EXPECT_TRUE(watcher.Seen().empty());
+        }
+    }
 }
 
-TEST(ServiceControl, WaitsWhileStartIsPendingSleepingForEachHint)
+TEST(ServiceControl, WaitsWhilePendingSleepingForEachHint)
 {
-    StartOutcome pending = StartFixture(L"start-pending=700 hint=100");
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), pending.state);
-    EXPECT_GE(pending.elapsedMs, 700u);
-
-    // Pending for a moment only, but the hint asks for a long pause before the next read.
-    StartOutcome longHint = StartFixture(L"start-pending=200 hint=1500");
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), longHint.state);
-    EXPECT_GE(longHint.elapsedMs, 1500u);
-
-    // A zero hint is polled again at once rather than taken as the end of the wait.
-    StartOutcome zeroHint = StartFixture(L"start-pending=600 hint=0");
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), zeroHint.state);
-    EXPECT_GE(zeroHint.elapsedMs, 600u);
-    EXPECT_LT(zeroHint.elapsedMs, 5000u);
-}
-
-TEST(ServiceControl, WaitsWhileStopIsPending)
-{
-    TestService service(FixtureCommandLine(L"stop-pending=700 hint=100"));
-    ASSERT_TRUE(service.Created());
-    ASSERT_TRUE(service.StartAndWaitRunning());
-    DWORD start = GetTickCount();
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), g_setupTools.ControlServiceAndWait(service.Name(), true));
-    EXPECT_GE(MillisecondsSince(start), 700u);
+    const struct { const wchar_t* options; DWORD atLeastMs; } cases[] = {
+        {L"start-pending=700 hint=100", 700},
+        // Pending for a moment only, but the hint asks for a long pause before the next read.
+        {L"start-pending=200 hint=1500", 1500},
+        // A zero hint is polled again at once rather than taken as the end of the wait.
+        {L"start-pending=600 hint=0", 600},
+        {L"stop-pending=700 hint=100", 700},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "fixture options: " << c.options);
+        TestService service(FixtureCommandLine(c.options));
+        ASSERT_TRUE(service.Created());
+        bool stop = wcsncmp(c.options, L"stop", 4) == 0;
+        if (stop) {
+            ASSERT_TRUE(service.StartAndWaitRunning());
+        }
+        DWORD start = GetTickCount();
+        EXPECT_EQ(static_cast<DWORD>(stop ? SERVICE_STOPPED : SERVICE_RUNNING),
+                  g_setupTools.ControlServiceAndWait(service.Name(), stop));
+        EXPECT_GE(GetTickCount() - start, c.atLeastMs);
+        EXPECT_LT(GetTickCount() - start, 5000u);
+    }
 }
 
 TEST(ServiceControl, ServiceThatNeverRunsEndsStopped)
 {
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), StartFixture(L"refuse").state);
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), StartFixture(L"exit-at-once").state);
+    for (const wchar_t* options : {L"refuse", L"exit-at-once"}) {
+        SCOPED_TRACE(testing::Message() << "fixture options: " << options);
+        TestService service(FixtureCommandLine(options));
+        ASSERT_TRUE(service.Created());
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), g_setupTools.ControlServiceAndWait(service.Name(), false));
+    }
 }
 
 TEST(ServiceControl, GivesUpAtTheWaitLimitWithTheLastState)
@@ -123,7 +100,7 @@ TEST(ServiceControl, GivesUpAtTheWaitLimitWithTheLastState)
         ASSERT_TRUE(service.Created());
         DWORD start = GetTickCount();
         EXPECT_EQ(static_cast<DWORD>(SERVICE_START_PENDING), ControlServiceAndWaitWithin(service.Name(), false, 400));
-        EXPECT_GE(MillisecondsSince(start), 400u);
-        EXPECT_LT(MillisecondsSince(start), 5000u);
+        EXPECT_GE(GetTickCount() - start, 400u);
+        EXPECT_LT(GetTickCount() - start, 5000u);
     }
 }

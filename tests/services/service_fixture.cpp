@@ -13,17 +13,8 @@
 
 namespace {
 
-struct Options
-{
-    DWORD startPendingMs = 0;
-    DWORD stopPendingMs = 0;
-    DWORD waitHintMs = 50;
-    bool refuse = false;
-    bool exitAtOnce = false;
-    bool idle = false;
-};
-
-Options g_options;
+DWORD g_startPendingMs = 0, g_stopPendingMs = 0, g_waitHintMs = 50;
+bool g_refuse = false, g_exitAtOnce = false, g_idle = false;
 SERVICE_STATUS_HANDLE g_statusHandle = nullptr;
 HANDLE g_stopRequested = nullptr;
 CRITICAL_SECTION g_reportLock;
@@ -32,31 +23,21 @@ DWORD g_checkPoint = 0;
 // How often a lingering service repeats its pending status.
 const DWORD kReportIntervalMs = 50;
 
-bool ReadNumber(const wchar_t* arg, const wchar_t* prefix, DWORD* value)
-{
-    size_t length = wcslen(prefix);
-    if (wcsncmp(arg, prefix, length) != 0)
-        return false;
-    *value = static_cast<DWORD>(wcstoul(arg + length, nullptr, 10));
-    return true;
-}
-
 void ReadOptions()
 {
+    const struct { const wchar_t* prefix; DWORD* value; } numbers[] = {
+        {L"start-pending=", &g_startPendingMs}, {L"stop-pending=", &g_stopPendingMs}, {L"hint=", &g_waitHintMs}};
+    const struct { const wchar_t* word; bool* flag; } words[] = {
+        {L"refuse", &g_refuse}, {L"exit-at-once", &g_exitAtOnce}, {L"idle", &g_idle}};
     int count = 0;
     wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
     for (int i = 1; args && i < count; ++i) {
-        const wchar_t* arg = args[i];
-        if (ReadNumber(arg, L"start-pending=", &g_options.startPendingMs) ||
-            ReadNumber(arg, L"stop-pending=", &g_options.stopPendingMs) ||
-            ReadNumber(arg, L"hint=", &g_options.waitHintMs))
-            continue;
-        if (wcscmp(arg, L"refuse") == 0)
-            g_options.refuse = true;
-        else if (wcscmp(arg, L"exit-at-once") == 0)
-            g_options.exitAtOnce = true;
-        else if (wcscmp(arg, L"idle") == 0)
-            g_options.idle = true;
+        for (const auto& number : numbers)
+            if (wcsncmp(args[i], number.prefix, wcslen(number.prefix)) == 0)
+                *number.value = static_cast<DWORD>(wcstoul(args[i] + wcslen(number.prefix), nullptr, 10));
+        for (const auto& word : words)
+            if (wcscmp(args[i], word.word) == 0)
+                *word.flag = true;
     }
     LocalFree(args);
 }
@@ -79,21 +60,19 @@ void Report(DWORD state, DWORD waitHint, DWORD exitCode = NO_ERROR)
 
 void Linger(DWORD state, DWORD durationMs)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        Report(state, g_options.waitHintMs);
+    for (DWORD start = GetTickCount();;) {
+        Report(state, g_waitHintMs);
         DWORD elapsed = GetTickCount() - start;
         if (elapsed >= durationMs)
             return;
-        DWORD remaining = durationMs - elapsed;
-        Sleep(remaining < kReportIntervalMs ? remaining : kReportIntervalMs);
+        Sleep(durationMs - elapsed < kReportIntervalMs ? durationMs - elapsed : kReportIntervalMs);
     }
 }
 
 DWORD WINAPI Handler(DWORD control, DWORD, void*, void*)
 {
     if (control == SERVICE_CONTROL_STOP) {
-        Report(SERVICE_STOP_PENDING, g_options.waitHintMs);
+        Report(SERVICE_STOP_PENDING, g_waitHintMs);
         SetEvent(g_stopRequested);
     }
     return NO_ERROR;
@@ -104,15 +83,15 @@ void WINAPI ServiceMain(DWORD, wchar_t**)
     g_statusHandle = RegisterServiceCtrlHandlerExW(L"", Handler, nullptr);
     if (!g_statusHandle)
         return;
-    if (g_options.refuse) {
-        Report(SERVICE_START_PENDING, g_options.waitHintMs);
+    if (g_refuse) {
+        Report(SERVICE_START_PENDING, g_waitHintMs);
         Report(SERVICE_STOPPED, 0, 3);
         return;
     }
-    Linger(SERVICE_START_PENDING, g_options.startPendingMs);
+    Linger(SERVICE_START_PENDING, g_startPendingMs);
     Report(SERVICE_RUNNING, 0);
     WaitForSingleObject(g_stopRequested, INFINITE);
-    Linger(SERVICE_STOP_PENDING, g_options.stopPendingMs);
+    Linger(SERVICE_STOP_PENDING, g_stopPendingMs);
     Report(SERVICE_STOPPED, 0);
 }
 
@@ -121,9 +100,9 @@ void WINAPI ServiceMain(DWORD, wchar_t**)
 int wmain()
 {
     ReadOptions();
-    if (g_options.exitAtOnce)
+    if (g_exitAtOnce)
         return 2;
-    if (g_options.idle) {
+    if (g_idle) {
         Sleep(60000);
         return 0;
     }

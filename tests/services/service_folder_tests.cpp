@@ -8,62 +8,29 @@
 #include "services/service_test_support.h"
 #include "support/message_box_watcher.h"
 
-namespace {
-
-// Asks for the folder of a service made with `binaryPath`, into a buffer of `capacity`
-// characters prefilled with 'x' so that untouched characters show.
-std::wstring FolderOf(const wchar_t* binaryPath, size_t capacity)
+TEST(ServiceFolder, IsReadFromTheBinaryPath)
 {
-    TestService service(binaryPath);
-    EXPECT_TRUE(service.Created());
-    wchar_t folder[300];
-    wmemset(folder, L'x', 300);
-    folder[299] = L'\0';
-    MessageBoxWatcher watcher;
-    g_setupTools.GetServiceFolder(service.Name(), folder, capacity);
-    EXPECT_TRUE(watcher.Seen().empty());
-    return folder;
-}
-
-} // namespace
-
-TEST(ServiceFolder, QuotedPathWithArgumentsGivesFolderWithoutQuoteOrBackslash)
-{
-    EXPECT_EQ(L"C:\\Program Files\\Velmora Server",
-              FolderOf(L"\"C:\\Program Files\\Velmora Server\\Velmora.exe\" /start", 260));
-}
-
-TEST(ServiceFolder, UnquotedPathEndsAtTheFirstBlank)
-{
-    EXPECT_EQ(L"C:\\Velmora", FolderOf(L"C:\\Velmora\\Velmora.exe /start", 260));
-    // The blank inside the folder name ends it early: the path was not quoted.
-    EXPECT_EQ(L"C:", FolderOf(L"C:\\Program Files\\Velmora.exe /start", 260));
-}
-
-TEST(ServiceFolder, BareFileNameIsCopiedWhole)
-{
-    EXPECT_EQ(L"Velmora.exe /start", FolderOf(L"Velmora.exe /start", 260));
-}
-
-TEST(ServiceFolder, FolderIsCutToTheCapacity)
-{
-    EXPECT_EQ(L"C:\\P", FolderOf(L"\"C:\\Program Files\\Velmora\\Velmora.exe\" /start", 5));
-    EXPECT_EQ(L"Ve", FolderOf(L"Velmora.exe", 3));
-}
-
-TEST(ServiceFolder, CapacityBelowThreeChangesNothing)
-{
-    std::wstring untouched(299, L'x');
-    EXPECT_EQ(untouched, FolderOf(L"\"C:\\Velmora\\Velmora.exe\" /start", 2));
-}
-
-TEST(ServiceFolder, MissingServiceChangesNothingAndShowsNothing)
-{
-    std::wstring missing = UniqueServiceName();
-    wchar_t folder[260] = L"unchanged";
-    MessageBoxWatcher watcher;
-    g_setupTools.GetServiceFolder(missing.c_str(), folder, 260);
-    g_setupTools.GetServiceFolder(nullptr, folder, 260);
-    EXPECT_STREQ(L"unchanged", folder);
-    EXPECT_TRUE(watcher.Seen().empty());
+    const struct { const char* what; const wchar_t* binaryPath; size_t capacity; std::wstring folder; } cases[] = {
+        {"quoted path with arguments: without quote or backslash",
+         L"\"C:\\Program Files\\Velmora Server\\Velmora.exe\" /start", 260, L"C:\\Program Files\\Velmora Server"},
+        {"unquoted path ends at the first blank", L"C:\\Velmora\\Velmora.exe /start", 260, L"C:\\Velmora"},
+        {"unquoted blank inside the folder name ends it early", L"C:\\Program Files\\Velmora.exe /start", 260, L"C:"},
+        {"bare file name is copied whole", L"Velmora.exe /start", 260, L"Velmora.exe /start"},
+        {"folder cut to the capacity", L"\"C:\\Program Files\\Velmora\\Velmora.exe\" /start", 5, L"C:\\P"},
+        {"file name cut to the capacity", L"Velmora.exe", 3, L"Ve"},
+        {"capacity below three changes nothing", L"\"C:\\Velmora\\Velmora.exe\" /start", 2, std::wstring(299, L'x')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestService service(c.binaryPath);
+        ASSERT_TRUE(service.Created());
+        // Prefilled with 'x' so that untouched characters show.
+        wchar_t folder[300];
+        wmemset(folder, L'x', 300);
+        folder[299] = L'\0';
+        MessageBoxWatcher watcher;
+        g_setupTools.GetServiceFolder(service.Name(), folder, c.capacity);
+        EXPECT_EQ(c.folder, folder);
+        EXPECT_TRUE(watcher.Seen().empty());
+    }
 }

@@ -15,11 +15,9 @@ namespace {
 // What one ChangeServiceConfig2W call was given, copied out of the caller's records.
 struct ConfigChange
 {
-    DWORD level = 0;
+    DWORD level = 0, resetPeriod = 0xFFFFFFFF;
     std::wstring description;
-    DWORD resetPeriod = 0xFFFFFFFF;
-    bool hasRebootMessage = true;
-    bool hasCommand = true;
+    bool hasRebootMessage = true, hasCommand = true;
     std::vector<SC_ACTION> actions;
 };
 
@@ -69,7 +67,6 @@ TEST_F(ServiceInstall, CreatesOwnProcessAutoStartServiceUnderLocalSystem)
     MessageBoxWatcher watcher;
     ASSERT_TRUE(g_setupTools.InstallService(binaryPath.c_str(), name_.c_str(), L"Velmora Server (test)",
                                             L"Brindleway Velmora Server"));
-
     ServiceConfig config = ReadServiceConfig(name_);
     ASSERT_TRUE(config.read);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS), config.serviceType);
@@ -81,18 +78,10 @@ TEST_F(ServiceInstall, CreatesOwnProcessAutoStartServiceUnderLocalSystem)
     EXPECT_EQ(L"", config.loadOrderGroup);
     EXPECT_EQ(L"", config.dependencies);
     EXPECT_EQ(0u, config.tagId);
-    EXPECT_EQ(L"Brindleway Velmora Server", ReadServiceDescription(name_));
+    EXPECT_EQ(L"Brindleway Velmora Server", config.description);
     EXPECT_TRUE(watcher.Seen().empty());
-    // And it runs as created.
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.ControlServiceAndWait(name_.c_str(), false));
-}
 
-TEST_F(ServiceInstall, SetsDescriptionAndOneImmediateRestartOnFailure)
-{
-    std::wstring binaryPath = FixtureCommandLine(L"");
-    ASSERT_TRUE(g_setupTools.InstallService(binaryPath.c_str(), name_.c_str(), L"Velmora Server (test)",
-                                            L"Brindleway Velmora Server"));
-
+    // The description, then one immediate restart on failure.
     ASSERT_EQ(2u, g_changes.size());
     EXPECT_EQ(static_cast<DWORD>(SERVICE_CONFIG_DESCRIPTION), g_changes[0].level);
     EXPECT_EQ(L"Brindleway Velmora Server", g_changes[0].description);
@@ -104,6 +93,8 @@ TEST_F(ServiceInstall, SetsDescriptionAndOneImmediateRestartOnFailure)
     ASSERT_EQ(1u, failure.actions.size());
     EXPECT_EQ(SC_ACTION_RESTART, failure.actions[0].Type);
     EXPECT_EQ(0u, failure.actions[0].Delay);
+    // And it runs as created.
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.ControlServiceAndWait(name_.c_str(), false));
 }
 
 TEST_F(ServiceInstall, ReplacesStoppedOrRunningServiceOfTheSameName)
@@ -135,17 +126,14 @@ TEST_F(ServiceInstall, DisplayNameOfAnotherServiceEndsAfterTheTriesWithoutTouchi
     // Removing our own name cannot clear a display name that another service holds, so
     // only the bound ends the retries.
     std::wstring taken = L"Taken display " + UniqueServiceName();
-    TestService other(FixtureCommandLine(L""), SERVICE_DEMAND_START, taken.c_str());
+    TestService other(FixtureCommandLine(L""), taken.c_str());
     ASSERT_TRUE(other.Created());
 
     MessageBoxWatcher watcher;
     std::wstring binaryPath = FixtureCommandLine(L"");
     EXPECT_FALSE(InstallServiceWithin(binaryPath.c_str(), name_.c_str(), taken.c_str(), L"Test", 4, 10));
     EXPECT_EQ(static_cast<DWORD>(ERROR_DUPLICATE_SERVICE_NAME), GetLastError());
-
-    auto seen = watcher.Seen();
-    ASSERT_EQ(1u, seen.size());
-    ExpectSystemErrorBox(seen[0], ERROR_DUPLICATE_SERVICE_NAME);
+    ExpectOneErrorBox(watcher, SystemErrorText(ERROR_DUPLICATE_SERVICE_NAME), true);
     EXPECT_FALSE(g_setupTools.ServiceExists(name_.c_str()));
     EXPECT_EQ(taken, ReadServiceConfig(other.NameText()).displayName);
 }
@@ -159,10 +147,7 @@ TEST_F(ServiceInstall, OtherCreationErrorIsRetriedWithPausesThenShown)
     EXPECT_FALSE(InstallServiceWithin(binaryPath.c_str(), badName.c_str(), L"Bad", L"Bad", 3, 150));
     EXPECT_GE(GetTickCount() - start, 300u);
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_NAME), GetLastError());
-
-    auto seen = watcher.Seen();
-    ASSERT_EQ(1u, seen.size());
-    ExpectSystemErrorBox(seen[0], ERROR_INVALID_NAME);
+    ExpectOneErrorBox(watcher, SystemErrorText(ERROR_INVALID_NAME), true);
 }
 
 TEST_F(ServiceInstall, MissingTextCreatesNothingAndShowsNothing)

@@ -9,26 +9,15 @@
 
 namespace {
 
-UniqueServiceHandle OpenManager()
+UniqueServiceHandle OpenTestService(const std::wstring& name, DWORD access)
 {
-    return UniqueServiceHandle(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    return UniqueServiceHandle(OpenServiceW(manager.Get(), name.c_str(), access));
 }
 
 std::wstring TextOrEmpty(const wchar_t* text)
 {
     return text ? std::wstring(text) : std::wstring();
-}
-
-// Dependencies are a list of strings, each terminated, ending with an empty one.
-std::wstring JoinedList(const wchar_t* list)
-{
-    std::wstring joined;
-    for (const wchar_t* item = list; item && *item; item += wcslen(item) + 1) {
-        if (!joined.empty())
-            joined += L'|';
-        joined += item;
-    }
-    return joined;
 }
 
 } // namespace
@@ -38,16 +27,13 @@ std::wstring PathBesideTests(const wchar_t* fileName)
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder(path);
-    folder.resize(folder.find_last_of(L'\\') + 1);
-    return folder + fileName;
+    return folder.substr(0, folder.find_last_of(L'\\') + 1) + fileName;
 }
 
 std::wstring FixtureCommandLine(const wchar_t* options)
 {
     std::wstring line = L"\"" + PathBesideTests(L"service_fixture.exe") + L"\"";
-    if (options && *options)
-        line += std::wstring(L" ") + options;
-    return line;
+    return *options ? line + L" " + options : line;
 }
 
 std::wstring UniqueServiceName()
@@ -60,30 +46,15 @@ std::wstring UniqueServiceName()
 
 DWORD ReadServiceState(const std::wstring& name)
 {
-    UniqueServiceHandle manager = OpenManager();
-    UniqueServiceHandle service(OpenServiceW(manager.Get(), name.c_str(), SERVICE_QUERY_STATUS));
+    UniqueServiceHandle service = OpenTestService(name, SERVICE_QUERY_STATUS);
     SERVICE_STATUS status = {};
-    if (!service || !QueryServiceStatus(service.Get(), &status))
-        return 0;
-    return status.dwCurrentState;
-}
-
-bool WaitForServiceState(const std::wstring& name, DWORD state, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    while (ReadServiceState(name) != state) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return service && QueryServiceStatus(service.Get(), &status) ? status.dwCurrentState : 0;
 }
 
 void RemoveTestService(const std::wstring& name)
 {
     {
-        UniqueServiceHandle manager = OpenManager();
-        UniqueServiceHandle service(OpenServiceW(manager.Get(), name.c_str(), SERVICE_ALL_ACCESS));
+        UniqueServiceHandle service = OpenTestService(name, SERVICE_ALL_ACCESS);
         if (!service)
             return;
         // Whatever state a test left it in, it should come to a stop within seconds.
@@ -98,27 +69,19 @@ void RemoveTestService(const std::wstring& name)
         DeleteService(service.Get());
     }
     DWORD start = GetTickCount();
-    for (;;) {
-        UniqueServiceHandle manager = OpenManager();
-        UniqueServiceHandle service(OpenServiceW(manager.Get(), name.c_str(), SERVICE_QUERY_STATUS));
-        if (!service || GetTickCount() - start > 10000)
-            return;
+    while (OpenTestService(name, SERVICE_QUERY_STATUS) && GetTickCount() - start <= 10000)
         Sleep(50);
-    }
 }
 
 ServiceConfig ReadServiceConfig(const std::wstring& name)
 {
     ServiceConfig result;
-    UniqueServiceHandle manager = OpenManager();
-    UniqueServiceHandle service(OpenServiceW(manager.Get(), name.c_str(), SERVICE_QUERY_CONFIG));
-    if (!service)
-        return result;
+    UniqueServiceHandle service = OpenTestService(name, SERVICE_QUERY_CONFIG);
     DWORD needed = 0;
     QueryServiceConfigW(service.Get(), nullptr, 0, &needed);
     std::vector<DWORD> buffer(needed / sizeof(DWORD) + 1);
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-    if (!QueryServiceConfigW(service.Get(), config, static_cast<DWORD>(buffer.size() * sizeof(DWORD)), &needed))
+    if (!service || !QueryServiceConfigW(service.Get(), config, static_cast<DWORD>(buffer.size() * sizeof(DWORD)), &needed))
         return result;
     result.read = true;
     result.serviceType = config->dwServiceType;
@@ -127,71 +90,49 @@ ServiceConfig ReadServiceConfig(const std::wstring& name)
     result.tagId = config->dwTagId;
     result.binaryPath = TextOrEmpty(config->lpBinaryPathName);
     result.loadOrderGroup = TextOrEmpty(config->lpLoadOrderGroup);
-    result.dependencies = JoinedList(config->lpDependencies);
+    // Dependencies are a list of terminated strings ending with an empty one; joined by '|'.
+    for (const wchar_t* item = config->lpDependencies; item && *item; item += wcslen(item) + 1)
+        result.dependencies += (result.dependencies.empty() ? L"" : L"|") + std::wstring(item);
     result.account = TextOrEmpty(config->lpServiceStartName);
     result.displayName = TextOrEmpty(config->lpDisplayName);
+
+    std::vector<DWORD> text(1024);
+    auto* description = reinterpret_cast<SERVICE_DESCRIPTIONW*>(text.data());
+    result.description = QueryServiceConfig2W(service.Get(), SERVICE_CONFIG_DESCRIPTION, reinterpret_cast<BYTE*>(description),
+                                              static_cast<DWORD>(text.size() * sizeof(DWORD)), &needed)
+                             ? TextOrEmpty(description->lpDescription) : L"(unreadable)";
     return result;
 }
 
-std::wstring ReadServiceDescription(const std::wstring& name)
+TestService::TestService(const std::wstring& binaryPath, const wchar_t* displayName) : name_(UniqueServiceName())
 {
-    UniqueServiceHandle manager = OpenManager();
-    UniqueServiceHandle service(OpenServiceW(manager.Get(), name.c_str(), SERVICE_QUERY_CONFIG));
-    std::vector<DWORD> buffer(1024);
-    auto* description = reinterpret_cast<SERVICE_DESCRIPTIONW*>(buffer.data());
-    DWORD needed = 0;
-    if (!service || !QueryServiceConfig2W(service.Get(), SERVICE_CONFIG_DESCRIPTION,
-                                          reinterpret_cast<BYTE*>(description),
-                                          static_cast<DWORD>(buffer.size() * sizeof(DWORD)), &needed))
-        return L"(unreadable)";
-    return TextOrEmpty(description->lpDescription);
-}
-
-TestService::TestService(const std::wstring& binaryPath, DWORD startType, const wchar_t* displayName)
-    : name_(UniqueServiceName())
-{
-    UniqueServiceHandle manager = OpenManager();
-    UniqueServiceHandle service(CreateServiceW(manager.Get(), name_.c_str(),
-                                               displayName ? displayName : name_.c_str(), SERVICE_ALL_ACCESS,
-                                               SERVICE_WIN32_OWN_PROCESS, startType, SERVICE_ERROR_IGNORE,
-                                               binaryPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+    UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    UniqueServiceHandle service(CreateServiceW(manager.Get(), name_.c_str(), displayName ? displayName : name_.c_str(),
+                                               SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
+                                               SERVICE_ERROR_IGNORE, binaryPath.c_str(), nullptr, nullptr, nullptr,
+                                               nullptr, nullptr));
     created_ = service.IsValid();
-}
-
-TestService::~TestService()
-{
-    RemoveTestService(name_);
 }
 
 bool TestService::StartAndWaitRunning()
 {
-    {
-        UniqueServiceHandle manager = OpenManager();
-        UniqueServiceHandle service(OpenServiceW(manager.Get(), name_.c_str(), SERVICE_START));
-        if (!service || !StartServiceW(service.Get(), 0, nullptr))
+    if (!StartServiceW(OpenTestService(name_, SERVICE_START).Get(), 0, nullptr))
+        return false;
+    DWORD start = GetTickCount();
+    while (ReadServiceState(name_) != SERVICE_RUNNING) {
+        if (GetTickCount() - start > 15000)
             return false;
+        Sleep(20);
     }
-    return WaitForServiceState(name_, SERVICE_RUNNING, 15000);
+    return true;
 }
 
-std::wstring Trimmed(const std::wstring& text)
+void ExpectOneErrorBox(const MessageBoxWatcher& watcher, const std::wstring& text, bool trimmed)
 {
-    size_t end = text.find_last_not_of(L" \r\n\t");
-    return end == std::wstring::npos ? std::wstring() : text.substr(0, end + 1);
-}
-
-std::wstring SystemErrorText(DWORD error)
-{
-    wchar_t text[512] = {};
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, 512, nullptr);
-    return Trimmed(text);
-}
-
-void ExpectSystemErrorBox(const SeenMessageBox& box, DWORD error)
-{
-    EXPECT_EQ(SystemErrorText(error), Trimmed(box.text));
-    EXPECT_EQ(L"Velmora Server Setup", box.title);
-    EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), box.icon);
-    EXPECT_EQ(nullptr, box.owner);
+    auto seen = watcher.Seen();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(text, trimmed ? TrimmedText(seen[0].text) : seen[0].text);
+    EXPECT_EQ(L"Velmora Server Setup", seen[0].title);
+    EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), seen[0].icon);
+    EXPECT_EQ(nullptr, seen[0].owner);
 }

@@ -2,6 +2,10 @@
 #include <windows.h>
 #include <string>
 
+#include "support/system_error_text.h"
+
+class MessageBoxWatcher;
+
 // Helpers of the service tests. They use the Service Control Manager directly, so that
 // what they set up and check does not depend on the code under test.
 
@@ -17,34 +21,23 @@ std::wstring UniqueServiceName();
 void RemoveTestService(const std::wstring& name);
 // The current state, or 0 when the service cannot be read.
 DWORD ReadServiceState(const std::wstring& name);
-// Waits until the service is in `state` (true) or `timeoutMs` has passed (false).
-bool WaitForServiceState(const std::wstring& name, DWORD state, DWORD timeoutMs);
 
 struct ServiceConfig
 {
     bool read = false;
-    DWORD serviceType = 0;
-    DWORD startType = 0;
-    DWORD errorControl = 0;
-    DWORD tagId = 0;
-    std::wstring binaryPath;
-    std::wstring loadOrderGroup;
-    std::wstring dependencies;
-    std::wstring account;
-    std::wstring displayName;
+    DWORD serviceType = 0, startType = 0, errorControl = 0, tagId = 0;
+    std::wstring binaryPath, loadOrderGroup, dependencies, account, displayName, description;
 };
+// The configuration and description as the manager holds them.
 ServiceConfig ReadServiceConfig(const std::wstring& name);
-// The description, or "(unreadable)".
-std::wstring ReadServiceDescription(const std::wstring& name);
 
 // A service made for one test, demand-start unless told otherwise, and removed when the
 // test ends.
 class TestService
 {
 public:
-    explicit TestService(const std::wstring& binaryPath, DWORD startType = SERVICE_DEMAND_START,
-                         const wchar_t* displayName = nullptr);
-    ~TestService();
+    explicit TestService(const std::wstring& binaryPath, const wchar_t* displayName = nullptr);
+    ~TestService() { RemoveTestService(name_); }
     TestService(const TestService&) = delete;
     TestService& operator=(const TestService&) = delete;
 
@@ -59,11 +52,6 @@ private:
     bool created_ = false;
 };
 
-// The system's text for a Win32 error as the error box shows it, without the line end.
-std::wstring SystemErrorText(DWORD error);
-// `text` without trailing blanks and line ends.
-std::wstring Trimmed(const std::wstring& text);
-
-struct SeenMessageBox;
-// Checks that `box` is the ownerless error box of the system's text for `error`.
-void ExpectSystemErrorBox(const SeenMessageBox& box, DWORD error);
+// Checks that the watcher saw exactly one box: the setup's ownerless error box with `text`,
+// compared without trailing blanks and line ends when `trimmed`.
+void ExpectOneErrorBox(const MessageBoxWatcher& watcher, const std::wstring& text, bool trimmed = false);

@@ -5,7 +5,6 @@
 #include "wizard/wizard_driver.h"
 
 namespace {
-const wchar_t kCommandKey[] = L"http\\shell\\open\\command";
 
 std::wstring ModuleFolder()
 {
@@ -16,7 +15,8 @@ std::wstring ModuleFolder()
 }
 } // namespace
 
-BrowserRecorder::BrowserRecorder()
+BrowserRecorder::BrowserRecorder(const wchar_t* scheme)
+    : commandKey_(std::wstring(scheme) + L"\\shell\\open\\command")
 {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
@@ -24,7 +24,7 @@ BrowserRecorder::BrowserRecorder()
     DeleteFileW(output_.c_str());
 
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, kCommandKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, commandKey_.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
                         nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
     DWORD size = 0;
@@ -43,7 +43,7 @@ BrowserRecorder::BrowserRecorder()
 BrowserRecorder::~BrowserRecorder()
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kCommandKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, commandKey_.c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
         if (hadCommand_)
             RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(previous_.c_str()),
                            static_cast<DWORD>((previous_.size() + 1) * sizeof(wchar_t)));

@@ -2,12 +2,12 @@
 #include <windows.h>
 #include <string>
 
-// While it lives, web addresses opened through the shell go to url_recorder.exe (beside
-// the test program) instead of a browser; the previous handler comes back afterwards.
+// While it lives, web addresses of `scheme` opened through the shell go to url_recorder.exe
+// (beside the test program) instead of a browser; the previous handler comes back afterwards.
 class BrowserRecorder
 {
 public:
-    BrowserRecorder();
+    explicit BrowserRecorder(const wchar_t* scheme = L"http");
     ~BrowserRecorder();
     BrowserRecorder(const BrowserRecorder&) = delete;
     BrowserRecorder& operator=(const BrowserRecorder&) = delete;
@@ -19,6 +19,7 @@ public:
 private:
     bool ready_ = false;
     bool hadCommand_ = false;
+    std::wstring commandKey_;
     std::wstring previous_;
     std::wstring output_;
 };

@@ -4,7 +4,10 @@
 #include <thread>
 
 #include "app/bounded_text.h"
+#include "app/default_certificate.h"
+#include "app/domain_name.h"
 #include "app/install_settings.h"
+#include "support/temp_folder.h"
 #include "wizard/install_wizard.h"
 
 namespace {
@@ -118,10 +121,20 @@ WizardRun RunWizardWith(const std::function<void(WizardDriver&)>& script,
         // that, the sheet is closed outright so that the test cannot hang.
         for (int attempt = 0; attempt < 3 && IsWindow(wizard.Sheet()); ++attempt)
             PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0), Sleep(500);
+        // A cancelled installation on the progress page ends with Finish once it stopped.
+        if (WaitUntil([&] { return !IsWindow(wizard.Sheet()) ||
+                                   wizard.ButtonEnabled(WizardDriver::kFinishButton); }, 60000)
+            && IsWindow(wizard.Sheet()))
+            PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_FINISH, 0), Sleep(500);
         if (IsWindow(wizard.Sheet()))
             PostMessageW(wizard.Sheet(), WM_COMMAND, IDCANCEL, 0);
     });
+    // As the entry does: the settings page resolves names and tests the server's port.
+    WSADATA winsock;
+    bool winsockStarted = WSAStartup(MAKEWORD(2, 2), &winsock) == 0;
     run.result = RunWizard(nullptr);
+    if (winsockStarted)
+        WSACleanup();
     driver.join();
     run.boxes = watcher.Seen();
     return run;
@@ -130,6 +143,16 @@ WizardRun RunWizardWith(const std::function<void(WizardDriver&)>& script,
 void ResetSettings()
 {
     ZeroMemory(&g_settings, sizeof(g_settings));
-    CopyText(g_settings.install_dir, L"C:\\Program Files\\Velmora");
+    // A folder of its own that does not exist yet, so that the settings page neither asks
+    // about it nor finds an earlier test's installation there.
+    static TempFolder runs(L"wizard-runs");
+    static LONG run = 0;
+    wchar_t folder[32] = {};
+    wsprintfW(folder, L"server-%ld", InterlockedIncrement(&run));
+    CopyText(g_settings.install_dir, runs.File(folder).c_str());
     CopyText(g_settings.service_name, L"Velmora");
+    // As start-up leaves it: the built-in certificate (when the test program carries it)
+    // and a domain name that resolves.
+    LoadDefaultCertificate();
+    SetDomainName(L"localhost");
 }

@@ -57,5 +57,6 @@ struct WizardRun
 WizardRun RunWizardWith(const std::function<void(WizardDriver&)>& script,
                         MessageBoxWatcher::Answer answer = nullptr);
 
-// Starts every test from a known record: zero-filled, with a folder and service name.
+// Starts every test from a known record: zero-filled, with a folder, a service name, the
+// built-in certificate and the domain "localhost".
 void ResetSettings();

@@ -13,6 +13,7 @@
 #include "wizard/browser_recorder.h"
 #include "wizard/maker_site.h"
 #include "wizard/screen_pixels.h"
+#include "wizard/imported_certificate.h"
 #include "wizard/wizard_driver.h"
 
 namespace {
@@ -23,7 +24,11 @@ class WizardPages : public ::testing::Test
 {
 protected:
     void SetUp() override { ResetSettings(); }
-    void TearDown() override { ResetSettings(); }
+    void TearDown() override
+    {
+        RemoveImportedServerCertificate();
+        ResetSettings();
+    }
 };
 
 LOGFONTW FontOf(HWND control)

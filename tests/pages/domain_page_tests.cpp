@@ -1,0 +1,149 @@
+// The domain-name page in the running wizard: its explanation, its two choices and the
+// hosts file of this system that Next writes.
+#include <gtest/gtest.h>
+#include <winsock2.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/bounded_text.h"
+#include "app/install_settings.h"
+#include "pages/page_driving.h"
+#include "resources/wizard_ids.h"
+#include "support/temp_folder.h"
+#include "wizard/hosts_file.h"
+
+namespace {
+
+// Keeps the system's hosts file as it was before the test.
+class DomainPage : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ResetSettings();
+        wchar_t folder[MAX_PATH] = {};
+        ASSERT_TRUE(GetHostsFolder(folder, MAX_PATH));
+        path_ = std::wstring(folder) + L"\\hosts";
+        existed_ = GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
+        before_ = ReadWholeFile(path_);
+        domain_ = "velmora-domain-" + std::to_string(GetCurrentProcessId()) + ".test";
+        CopyText(g_settings.domain_name_ansi, domain_.c_str());
+        MultiByteToWideChar(CP_ACP, 0, domain_.c_str(), -1, g_settings.domain_name, 260);
+        g_settings.domain_unresolved = true;
+    }
+    void TearDown() override
+    {
+        SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (existed_)
+            WriteWholeFile(path_, before_);
+        else
+            DeleteFileW(path_.c_str());
+        ResetSettings();
+    }
+
+    std::wstring path_;
+    bool existed_ = false;
+    std::string before_;
+    std::string domain_;
+};
+
+} // namespace
+
+TEST_F(DomainPage, ExplainsTheNameAndOffersTheHostsEntryFirst)
+{
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        ASSERT_TRUE(ShowPage(wizard, IDD_WIZ_SETHOST));
+        std::wstring expected = L"The installer couldn't find the domain name of \"" +
+                                std::wstring(domain_.begin(), domain_.end()) +
+                                L"\". Probably, it is not registered with DNS.";
+        EXPECT_EQ(expected, WindowText(wizard.Item(IDC_DOMAIN_UNRESOLVED)));
+        EXPECT_EQ(BST_CHECKED, SendMessageW(wizard.Item(IDC_ADD_HOSTS_ENTRY), BM_GETCHECK, 0, 0));
+        EXPECT_EQ(BST_UNCHECKED, SendMessageW(wizard.Item(IDC_SKIP_HOSTS_ENTRY), BM_GETCHECK, 0, 0));
+        EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(WizardDriver::kNextButton); }));
+        EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kBackButton));
+    });
+    EXPECT_TRUE(run.scriptFinished);
+}
+
+TEST_F(DomainPage, LongNameIsShownCutTo128Characters)
+{
+    std::string longName(200, 'd');
+    CopyText(g_settings.domain_name_ansi, longName.c_str());
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        ASSERT_TRUE(ShowPage(wizard, IDD_WIZ_SETHOST));
+        std::wstring shown = WindowText(wizard.Item(IDC_DOMAIN_UNRESOLVED));
+        EXPECT_NE(std::wstring::npos, shown.find(L"\"" + std::wstring(128, L'd') + L"\"")) << "cut, closing quote kept";
+    });
+    EXPECT_TRUE(run.scriptFinished);
+}
+
+TEST_F(DomainPage, NextAddsTheBlockToTheSystemsHostsFile)
+{
+    g_settings.server_address.sin_family = AF_INET;
+    g_settings.server_address.sin_addr.S_un.S_un_b = { 10, 20, 30, 40 };
+    std::string after;
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        ASSERT_TRUE(ShowPage(wizard, IDD_WIZ_SETHOST));
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
+        after = ReadWholeFile(path_);
+    });
+    EXPECT_TRUE(run.scriptFinished);
+    std::string block = "\r\n\r\n# Added by Velmora Setup\r\n10.20.30.40 " + domain_ + "\r\n\r\n";
+    ASSERT_GE(after.size(), block.size());
+    EXPECT_EQ(block, after.substr(after.size() - block.size()));
+    EXPECT_EQ(1u, run.boxes.size()) << "only the final cancel question";
+}
+
+TEST_F(DomainPage, ContinueWithoutAddingLeavesTheFileUntouched)
+{
+    std::string after;
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        ASSERT_TRUE(ShowPage(wizard, IDD_WIZ_SETHOST));
+        wizard.Click(IDC_SKIP_HOSTS_ENTRY);
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
+        after = ReadWholeFile(path_);
+    });
+    EXPECT_TRUE(run.scriptFinished);
+    EXPECT_EQ(before_, after);
+}
+
+TEST_F(DomainPage, HostsFileHeldElsewhereShowsTheReasonAndKeepsThePage)
+{
+    g_settings.force_auto = true;  // the page waits for the user in every run, and tells him
+    if (!existed_) {
+        ASSERT_TRUE(WriteWholeFile(path_, "127.0.0.1 localhost\r\n"));
+    }
+    std::string unchanged = ReadWholeFile(path_);
+    // Another program has the file open without sharing it for writing.
+    HANDLE held = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    std::string after;
+    int pageAfterFailure = 0, pageAfterSkip = 0;
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        ASSERT_TRUE(ShowPage(wizard, IDD_WIZ_SETHOST));
+        wizard.Press(PSBTN_NEXT);
+        pageAfterFailure = wizard.PageId();
+        after = ReadWholeFile(path_);
+        wizard.Click(IDC_SKIP_HOSTS_ENTRY);
+        wizard.Next(IDD_WIZ_USERS);
+        pageAfterSkip = wizard.PageId();
+    }, AcceptBox);
+    CloseHandle(held);
+    EXPECT_TRUE(run.scriptFinished);
+    EXPECT_EQ(IDD_WIZ_SETHOST, pageAfterFailure);
+    EXPECT_EQ(IDD_WIZ_USERS, pageAfterSkip) << "the user can go on without adding";
+    EXPECT_EQ(unchanged, after);
+    ASSERT_EQ(2u, run.boxes.size());
+    wchar_t reason[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_SHARING_VIOLATION, 0,
+                   reason, 512, nullptr);
+    std::wstring expected = reason;
+    while (!expected.empty() && (expected.back() == L'\n' || expected.back() == L'\r'))
+        expected.pop_back();
+    EXPECT_EQ(0u, run.boxes[0].text.find(expected)) << "the system's reason";
+    EXPECT_EQ(L"Velmora Server Setup", run.boxes[0].title);
+    EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), run.boxes[0].icon);
+    EXPECT_NE(nullptr, run.boxes[0].owner) << "owned by the page";
+}

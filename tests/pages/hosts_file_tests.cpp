@@ -1,0 +1,250 @@
+// The hosts entry: which lines name the domain, and the exact bytes that the rewrite and
+// the appended block leave in the file.
+#include <gtest/gtest.h>
+#include <winsock2.h>
+#include <windows.h>
+
+#include <string>
+
+#include "support/temp_folder.h"
+#include "wizard/hosts_file.h"
+
+namespace {
+
+const char kDomain[] = "intranet.example";
+
+sockaddr_in Address(BYTE a, BYTE b, BYTE c, BYTE d)
+{
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(443);
+    address.sin_addr.S_un.S_un_b = { a, b, c, d };
+    return address;
+}
+
+std::string Block(const std::string& addressText, const std::string& domain)
+{
+    return "\r\n\r\n# Added by Velmora Setup\r\n" + addressText + domain + "\r\n\r\n";
+}
+
+bool Names(const std::string& line)
+{
+    return HostsLineNamesDomain(line.data(), line.size(), kDomain);
+}
+
+// Runs RemoveHostsEntries over a file holding `before`; the file's bytes afterwards.
+struct Removal
+{
+    bool result = false;
+    LONGLONG position = -1;
+    std::string after;
+};
+
+Removal RemoveFrom(const std::string& before)
+{
+    TempFolder folder(L"hosts");
+    std::wstring path = folder.File(L"hosts");
+    Removal removal;
+    if (!WriteWholeFile(path, before))
+        return removal;
+    {
+        CBinFile file(65536);
+        if (!file.OpenBuffered(path.c_str(), GENERIC_ALL, FILE_SHARE_READ, OPEN_EXISTING))
+            return removal;
+        removal.result = RemoveHostsEntries(file, kDomain);
+        removal.position = file.Seek(0, FILE_CURRENT);
+    }
+    removal.after = ReadWholeFile(path);
+    return removal;
+}
+
+} // namespace
+
+TEST(HostsLine, DomainCountsOnlyAsAWholeActiveHostName)
+{
+    EXPECT_TRUE(Names("10.0.0.1 intranet.example"));
+    EXPECT_TRUE(Names("10.0.0.1\tintranet.example\t# old server"));
+    EXPECT_TRUE(Names("10.0.0.1 intranet.example# note"));
+    EXPECT_TRUE(Names("10.0.0.1 wiki intranet.example mail"));
+    EXPECT_TRUE(Names("intranet.example"));
+
+    EXPECT_FALSE(Names("10.0.0.1 www.intranet.example")) << "a longer name ending with the domain";
+    EXPECT_FALSE(Names("10.0.0.1 intranet.example.org")) << "a longer name starting with it";
+    EXPECT_FALSE(Names("10.0.0.1 myintranet.example"));
+    EXPECT_FALSE(Names("# 10.0.0.1 intranet.example"));
+    EXPECT_FALSE(Names("10.0.0.1 wiki # intranet.example"));
+    EXPECT_FALSE(Names("10.0.0.1 Intranet.Example")) << "compared byte for byte";
+    EXPECT_FALSE(Names(""));
+    EXPECT_FALSE(HostsLineNamesDomain("10.0.0.1 x", 10, "")) << "an empty domain names nothing";
+    // The length given counts, not a terminator: a NUL inside the line is content.
+    std::string withNul("10.0.0.1 a\0 intranet.example", 28);
+    EXPECT_TRUE(Names(withNul));
+    EXPECT_FALSE(HostsLineNamesDomain(withNul.data(), 12, kDomain));
+}
+
+TEST(HostsAddress, DottedWithOneBlankAndLoopbackForAnyAddress)
+{
+    char text[32] = {};
+    FormatHostsAddress(Address(0, 0, 0, 0), text, sizeof text);
+    EXPECT_STREQ("127.0.0.1 ", text);
+    FormatHostsAddress(Address(192, 168, 5, 20), text, sizeof text);
+    EXPECT_STREQ("192.168.5.20 ", text);
+    FormatHostsAddress(Address(255, 255, 255, 255), text, sizeof text);
+    EXPECT_STREQ("255.255.255.255 ", text);
+    FormatHostsAddress(Address(10, 0, 0, 1), text, 6);
+    EXPECT_STREQ("10.0.", text) << "cut to the capacity";
+}
+
+TEST(HostsRemoval, KeepsEveryOtherLineWithCrLfAndDropsTheDomainsLines)
+{
+    Removal crlf = RemoveFrom("127.0.0.1 localhost\r\n10.0.0.9 intranet.example\r\n# 10.0.0.8 intranet.example\r\n"
+                              "10.0.0.7 www.intranet.example\r\n");
+    ASSERT_TRUE(crlf.result);
+    const std::string kept = "127.0.0.1 localhost\r\n# 10.0.0.8 intranet.example\r\n10.0.0.7 www.intranet.example\r\n";
+    EXPECT_EQ(kept, crlf.after);
+    EXPECT_EQ(static_cast<LONGLONG>(kept.size()), crlf.position) << "the block follows the kept text";
+
+    Removal lfOnly = RemoveFrom("127.0.0.1 localhost\n10.0.0.9 intranet.example\n10.0.0.5 mail\n");
+    ASSERT_TRUE(lfOnly.result);
+    EXPECT_EQ("127.0.0.1 localhost\r\n10.0.0.5 mail\r\n", lfOnly.after);
+
+    Removal mixed = RemoveFrom("a host\r\nb host\n\nintranet.example\r\n\r\nc host");
+    ASSERT_TRUE(mixed.result);
+    EXPECT_EQ("a host\r\nb host\r\n\r\n\r\nc host\r\n", mixed.after) << "blank lines stay, the last gets its end";
+
+    Removal noFinalEnd = RemoveFrom("127.0.0.1 localhost\r\n10.0.0.9 intranet.example");
+    ASSERT_TRUE(noFinalEnd.result);
+    EXPECT_EQ("127.0.0.1 localhost\r\n", noFinalEnd.after);
+}
+
+TEST(HostsRemoval, EmptyAndAllDroppedFilesEndEmpty)
+{
+    Removal empty = RemoveFrom("");
+    EXPECT_TRUE(empty.result);
+    EXPECT_EQ("", empty.after);
+    EXPECT_EQ(0, empty.position);
+
+    Removal allDropped = RemoveFrom("10.0.0.9 intranet.example\r\n10.0.0.8 intranet.example\n");
+    EXPECT_TRUE(allDropped.result);
+    EXPECT_EQ("", allDropped.after);
+    EXPECT_EQ(0, allDropped.position);
+}
+
+TEST(HostsRemoval, FileLargerThanTheReadBufferIsReadWhole)
+{
+    std::string before, expected;
+    for (int i = 0; i < 12000; ++i) {
+        std::string line = "10.1." + std::to_string(i / 250 % 250) + "." + std::to_string(i % 250) + " host" +
+                           std::to_string(i);
+        before += line + (i % 2 ? "\n" : "\r\n");
+        expected += line + "\r\n";
+        if (i == 4321)
+            before += "10.9.9.9 intranet.example\r\n";
+    }
+    ASSERT_GT(before.size(), 65536u * 2);
+    Removal removal = RemoveFrom(before);
+    ASSERT_TRUE(removal.result);
+    EXPECT_EQ(expected, removal.after);
+}
+
+TEST(HostsRemoval, FileThatCannotBeReadIsLeftAsItIs)
+{
+    TempFolder folder(L"hosts");
+    std::wstring path = folder.File(L"hosts");
+    const std::string before = "127.0.0.1 localhost\r\n10.0.0.9 intranet.example\r\n";
+    ASSERT_TRUE(WriteWholeFile(path, before));
+    {
+        CBinFile file(65536);
+        ASSERT_TRUE(file.OpenBuffered(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
+        EXPECT_FALSE(RemoveHostsEntries(file, kDomain));
+        EXPECT_NE(static_cast<DWORD>(ERROR_SUCCESS), GetLastError());
+    }
+    EXPECT_EQ(before, ReadWholeFile(path));
+}
+
+TEST(HostsEntry, MissingFileAndFolderAreCreatedHoldingOnlyTheBlock)
+{
+    TempFolder root(L"hosts");
+    std::wstring folder = root.File(L"drivers\\etc");
+    ASSERT_TRUE(AddHostsEntry(folder.c_str(), Address(0, 0, 0, 0), kDomain));
+    EXPECT_EQ(Block("127.0.0.1 ", kDomain), ReadWholeFile(folder + L"\\hosts"));
+}
+
+TEST(HostsEntry, ReplacesTheActiveLineAndTwoRunsLeaveOnlyTheNewestActive)
+{
+    TempFolder folder(L"hosts");
+    std::wstring path = folder.File(L"hosts");
+    ASSERT_TRUE(WriteWholeFile(path, "10.0.0.5 mail\r\n10.0.0.9 intranet.example\r\n"));
+
+    ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(192, 168, 1, 20), kDomain));
+    const std::string once = "10.0.0.5 mail\r\n" + Block("192.168.1.20 ", kDomain);
+    EXPECT_EQ(once, ReadWholeFile(path));
+
+    ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(192, 168, 1, 21), kDomain));
+    EXPECT_EQ("10.0.0.5 mail\r\n\r\n\r\n# Added by Velmora Setup\r\n\r\n" + Block("192.168.1.21 ", kDomain),
+              ReadWholeFile(path));
+}
+
+TEST(HostsEntry, CommentedDomainAndLfOnlyEntriesSurvive)
+{
+    TempFolder folder(L"hosts");
+    std::wstring path = folder.File(L"hosts");
+    ASSERT_TRUE(WriteWholeFile(path, "#10.0.0.9 intranet.example\n10.0.0.5 mail"));
+    ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain));
+    EXPECT_EQ("#10.0.0.9 intranet.example\r\n10.0.0.5 mail\r\n" + Block("10.0.0.1 ", kDomain), ReadWholeFile(path));
+}
+
+TEST(HostsEntry, FailuresLeaveTheFileAndGiveTheReason)
+{
+    TempFolder folder(L"hosts");
+    std::wstring path = folder.File(L"hosts");
+    const std::string before = "10.0.0.9 intranet.example\r\n";
+    ASSERT_TRUE(WriteWholeFile(path, before));
+    {
+        // Another program holds the file: it cannot be opened for the rewrite.
+        HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        EXPECT_FALSE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain));
+        EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
+        CloseHandle(held);
+    }
+    EXPECT_EQ(before, ReadWholeFile(path));
+
+    EXPECT_FALSE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), ""));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_EQ(before, ReadWholeFile(path));
+
+    // A file where the folder should be.
+    std::wstring notAFolder = folder.File(L"etc");
+    ASSERT_TRUE(WriteWholeFile(notAFolder, "x"));
+    EXPECT_FALSE(AddHostsEntry(notAFolder.c_str(), Address(10, 0, 0, 1), kDomain));
+    EXPECT_EQ("x", ReadWholeFile(notAFolder));
+}
+
+TEST(HostsEntry, SystemHostsFileGetsTheBlockAndIsRestored)
+{
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_TRUE(GetHostsFolder(folder, MAX_PATH));
+    std::wstring hostsFolder = folder;
+    ASSERT_GT(hostsFolder.size(), 21u);
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    EXPECT_EQ(0, lstrcmpiW((std::wstring(system) + L"\\drivers\\etc").c_str(), folder));
+
+    std::wstring path = hostsFolder + L"\\hosts";
+    bool existed = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    std::string before = ReadWholeFile(path);
+    std::string domain = "velmora-pages-" + std::to_string(GetCurrentProcessId()) + ".test";
+    bool added = AddHostsEntry(folder, Address(127, 0, 0, 2), domain.c_str());
+    std::string after = ReadWholeFile(path);
+    if (existed)
+        WriteWholeFile(path, before);
+    else
+        DeleteFileW(path.c_str());
+
+    ASSERT_TRUE(added);
+    std::string block = Block("127.0.0.2 ", domain);
+    ASSERT_GE(after.size(), block.size());
+    EXPECT_EQ(block, after.substr(after.size() - block.size()));
+    EXPECT_GE(after.size() - block.size(), before.size()) << "no entry of the system's file is lost";
+}

@@ -1,0 +1,26 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "wizard/wizard_driver.h"
+
+// Shows page `dialogId` of the running wizard at once, without the checks of the pages
+// before it.
+bool ShowPage(WizardDriver& wizard, int dialogId);
+
+// Sends the current page a sheet notification (PSN_WIZNEXT, PSN_SETACTIVE...) as the sheet
+// would and returns the page's answer, without letting the sheet act on it: the page's
+// own decision, seen without moving on to the progress page (which would install).
+LONG_PTR AskPage(WizardDriver& wizard, UINT code);
+
+// Types `text` into a box of the current page as a person's edit would arrive.
+void TypeInto(WizardDriver& wizard, int id, const wchar_t* text);
+// Gives the input focus to a box of the current page.
+void FocusOn(WizardDriver& wizard, int id);
+
+// The text colour that a box of the current page asks for when it is painted.
+COLORREF TextColourOf(WizardDriver& wizard, int id);
+
+// Presses OK on plain boxes and Yes on questions.
+int AcceptBox(const SeenMessageBox& box);

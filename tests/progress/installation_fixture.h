@@ -1,0 +1,33 @@
+#pragma once
+#include <windows.h>
+#include <string>
+
+#include "support/temp_folder.h"
+
+// A new installation of the real server into a unique folder under a unique service
+// name; whatever the run left (service, server process, program group) goes afterwards.
+class InstallationFixture
+{
+public:
+    explicit InstallationFixture(const wchar_t* tag);
+    ~InstallationFixture();
+    InstallationFixture(const InstallationFixture&) = delete;
+    InstallationFixture& operator=(const InstallationFixture&) = delete;
+
+    // Fills g_settings for an attended new installation into InstallDir().
+    void PrepareSettings() const;
+
+    const std::wstring& InstallDir() const { return installDir_; }
+    const std::wstring& ServiceName() const { return serviceName_; }
+    const TempFolder& Root() const { return root_; }
+    bool InstallDirExists() const;
+    bool ServiceExists() const;
+
+private:
+    TempFolder root_;
+    std::wstring installDir_;
+    std::wstring serviceName_;
+};
+
+// The all-users program group that an installation makes.
+std::wstring ProgramGroupPath();

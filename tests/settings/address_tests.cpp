@@ -1,0 +1,118 @@
+// Offered addresses, the domain comparison and the port test.
+#include <gtest/gtest.h>
+#include <winsock2.h>
+#include <windows.h>
+
+#include "wizard/host_addresses.h"
+#include "wizard/port_test.h"
+
+namespace {
+
+ULONG Ip(const char* dotted) { return inet_addr(dotted); }
+
+AddressList List(std::initializer_list<const char*> dotted)
+{
+    AddressList list = {};
+    for (const char* address : dotted)
+        list.entries[list.count++] = Ip(address);
+    return list;
+}
+
+class Addresses : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+    static void TearDownTestSuite() { WSACleanup(); }
+};
+
+// Holds 443 on an address the way another server would.
+class PortHolder
+{
+public:
+    explicit PortHolder(ULONG address) : socket_(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP))
+    {
+        sockaddr_in target = {};
+        target.sin_family = AF_INET;
+        target.sin_port = htons(443);
+        target.sin_addr.s_addr = address;
+        bound_ = bind(socket_, reinterpret_cast<sockaddr*>(&target), sizeof(target)) == 0 &&
+                 listen(socket_, 1) == 0;
+    }
+    ~PortHolder() { closesocket(socket_); }
+    bool Bound() const { return bound_; }
+
+private:
+    SOCKET socket_;
+    bool bound_ = false;
+};
+
+} // namespace
+
+TEST_F(Addresses, TheListStartsWithAnyAddressThenThisMachinesOwn)
+{
+    AddressList list;
+    ListHostAddresses(list);
+    ASSERT_GE(list.count, 1u);
+    EXPECT_EQ(0u, list.entries[0]);
+    char name[260] = {};
+    ASSERT_EQ(0, gethostname(name, sizeof(name)));
+    AddressList resolved;
+    ASSERT_TRUE(ResolveHostAddresses(name, resolved));
+    ASSERT_EQ(resolved.count + 1, list.count);
+    for (size_t i = 0; i < resolved.count; ++i)
+        EXPECT_EQ(resolved.entries[i], list.entries[i + 1]);
+}
+
+TEST_F(Addresses, NamesThatDoNotResolveGiveNothing)
+{
+    AddressList resolved = List({"10.0.0.1"});
+    EXPECT_FALSE(ResolveHostAddresses("velmora-nowhere.invalid", resolved));
+    EXPECT_EQ(0u, resolved.count);
+    EXPECT_FALSE(ResolveHostAddresses("", resolved));
+    EXPECT_TRUE(ResolveHostAddresses("192.0.2.7", resolved));
+    ASSERT_EQ(1u, resolved.count);
+    EXPECT_EQ(Ip("192.0.2.7"), resolved.entries[0]);
+}
+
+TEST_F(Addresses, AChosenAddressMatchesOnlyItself)
+{
+    AddressList offered = List({"0.0.0.0", "192.168.1.5", "10.1.1.1"});
+    EXPECT_TRUE(AddressesMatch(offered, 2, List({"10.1.1.1"})));
+    EXPECT_FALSE(AddressesMatch(offered, 1, List({"10.1.1.1"})));
+    EXPECT_FALSE(AddressesMatch(offered, 1, List({"127.0.0.1"}))) << "a chosen address does not answer on loopback";
+    EXPECT_FALSE(AddressesMatch(offered, 7, List({"10.1.1.1"}))) << "an index past the list";
+}
+
+TEST_F(Addresses, AnyAddressMatchesEveryOfferedAddressAndLoopback)
+{
+    AddressList offered = List({"0.0.0.0", "192.168.1.5", "10.1.1.1"});
+    EXPECT_TRUE(AddressesMatch(offered, 0, List({"8.8.8.8", "10.1.1.1"})));
+    EXPECT_TRUE(AddressesMatch(offered, 0, List({"127.0.0.1"})));
+    EXPECT_TRUE(AddressesMatch(offered, 0, List({"127.0.1.1"})));
+    EXPECT_FALSE(AddressesMatch(offered, 0, List({"192.0.2.1"})));
+    EXPECT_FALSE(AddressesMatch(offered, 0, List({})));
+}
+
+TEST_F(Addresses, APortHeldByAnotherServerIsInUseAndFreeAgainAfterwards)
+{
+    {
+        PortHolder holder(Ip("127.0.0.1"));
+        ASSERT_TRUE(holder.Bound()) << "another program holds 443 on this machine";
+        int error = 0;
+        EXPECT_EQ(PortVerdict::kInUse, TestServerPort(Ip("127.0.0.1"), &error));
+        EXPECT_EQ(PortVerdict::kInUse, TestServerPort(0, &error)) << "any address includes it";
+    }
+    int error = 0;
+    EXPECT_EQ(PortVerdict::kFree, TestServerPort(Ip("127.0.0.1"), &error));
+    EXPECT_EQ(PortVerdict::kFree, TestServerPort(0, &error));
+}
+
+TEST_F(Addresses, AnAddressOfAnotherMachineCannotBeBound)
+{
+    int error = 0;
+    EXPECT_EQ(PortVerdict::kInUse, TestServerPort(Ip("192.0.2.1"), &error));
+}

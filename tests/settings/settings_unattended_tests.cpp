@@ -1,0 +1,122 @@
+// The settings page in an unattended run: it checks itself on activation and moves on,
+// or stays silently for the user when its check fails.
+#include "settings/settings_page_fixture.h"
+
+#include "app/bounded_text.h"
+#include "app/domain_name.h"
+#include "app/install_settings.h"
+#include "certificates/certificate_fixtures.h"
+#include "resources/wizard_ids.h"
+
+namespace {
+
+class SettingsUnattended : public SettingsPage
+{
+protected:
+    void SetUp() override
+    {
+        SettingsPage::SetUp();
+        g_settings.force_auto = true;
+    }
+};
+
+// Holds port 443 on every address the way another server would.
+struct PortHolder
+{
+    PortHolder() : socket_(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP))
+    {
+        sockaddr_in target = {};
+        target.sin_family = AF_INET;
+        target.sin_port = htons(443);
+        bound = bind(socket_, reinterpret_cast<sockaddr*>(&target), sizeof(target)) == 0;
+    }
+    ~PortHolder() { closesocket(socket_); }
+    SOCKET socket_;
+    bool bound = false;
+};
+
+} // namespace
+
+TEST_F(SettingsUnattended, MovesOnToTheAdministratorByItselfWithoutABox)
+{
+    std::wstring folder = NewFolder(L"auto");
+    CopyText(g_settings.install_dir, (folder + L"\\").c_str());
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        wizard.Press(PSBTN_NEXT);
+        EXPECT_TRUE(wizard.WaitForPage(IDD_WIZ_USERS));
+    });
+    EXPECT_TRUE(run.scriptFinished);
+    EXPECT_EQ(1u, run.boxes.size()) << "only the closing cancel question";
+    EXPECT_EQ(folder, g_settings.install_dir);
+    EXPECT_TRUE(g_settings.folder_created);
+    EXPECT_EQ(1, CountInMachineStore(L"MY", std::vector<BYTE>(g_settings.cert_thumbprint, g_settings.cert_thumbprint + 20)));
+}
+
+TEST_F(SettingsUnattended, ExistingFolderOtherAddressAndBusyPortAskNothing)
+{
+    PortHolder holder;
+    ASSERT_TRUE(holder.bound);
+    SetDomainName(L"192.0.2.1");
+    CopyText(g_settings.install_dir, ExistingFolder().c_str());
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        wizard.Press(PSBTN_NEXT);
+        EXPECT_TRUE(wizard.WaitForPage(IDD_WIZ_USERS));
+    });
+    EXPECT_TRUE(run.scriptFinished);
+    EXPECT_EQ(1u, run.boxes.size());
+    EXPECT_TRUE(g_settings.folder_confirmed);
+    EXPECT_FALSE(g_settings.folder_created);
+}
+
+TEST_F(SettingsUnattended, UnresolvedDomainStopsOnTheDomainPage)
+{
+    SetDomainName(L"velmora-nowhere.invalid");
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        wizard.Press(PSBTN_NEXT);
+        EXPECT_TRUE(wizard.WaitForPage(IDD_WIZ_SETHOST));
+    });
+    EXPECT_TRUE(run.scriptFinished);
+    EXPECT_TRUE(g_settings.domain_unresolved);
+}
+
+TEST_F(SettingsUnattended, UpgradeGoesOnToTheProgressPage)
+{
+    std::wstring folder = NewFolder(L"installed");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CopyFileW(VELMORA_SERVER_EXE, (folder + L"\\Velmora.exe").c_str(), FALSE);
+    CopyText(g_settings.install_dir, folder.c_str());
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        wizard.Press(PSBTN_NEXT);
+        EXPECT_TRUE(wizard.WaitForPage(IDD_WIZ_INSTALL));
+    });
+    EXPECT_TRUE(run.scriptFinished);
+    EXPECT_TRUE(g_settings.upgrade);
+}
+
+TEST_F(SettingsUnattended, QuietFailureStaysSilentlyAndStoresNothingUntilTheUserFixesIt)
+{
+    std::wstring folder = NewFolder(L"auto");
+    CopyText(g_settings.install_dir, (folder + L"\\").c_str());
+    CopyText(g_settings.service_name, L"Velmora/Mail");
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        wizard.Press(PSBTN_NEXT);
+        ASSERT_TRUE(wizard.WaitForPage(IDD_WIZ_SETCONF));
+        Sleep(500);
+        EXPECT_EQ(IDD_WIZ_SETCONF, wizard.PageId()) << "the page waits for the user";
+        EXPECT_EQ(folder + L"\\", std::wstring(g_settings.install_dir)) << "the folder was not stored";
+        EXPECT_EQ(std::vector<BYTE>(20, 0),
+                  std::vector<BYTE>(g_settings.cert_thumbprint, g_settings.cert_thumbprint + 20));
+        EXPECT_FALSE(GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES);
+        EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kNextButton));
+
+        SetItemText(wizard, IDC_SERVICE_NAME, L"Velmora Mail");
+        EXPECT_TRUE(NextTo(wizard, IDD_WIZ_USERS));
+        // Back on the page, the user may stay on it: the check runs by itself only once.
+        ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
+        Sleep(300);
+        EXPECT_EQ(IDD_WIZ_SETCONF, wizard.PageId());
+    });
+    EXPECT_TRUE(run.scriptFinished);
+    EXPECT_EQ(1u, run.boxes.size()) << "no box but the closing cancel question";
+    EXPECT_EQ(folder, g_settings.install_dir);
+}

@@ -1,0 +1,65 @@
+#pragma once
+#include <windows.h>
+#include <string>
+
+#include "app/scoped_handle.h"
+
+// Reads a server's entry in the list of installed programs from the registry, where the
+// system's list and deployment tools find it; the key path is spelled out here on purpose.
+class UninstallEntryReader
+{
+public:
+    explicit UninstallEntryReader(const std::wstring& serviceName)
+        : path_(L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelmoraServer_" + serviceName)
+    {
+    }
+
+    bool Exists() const { return Open(KEY_QUERY_VALUE).IsValid(); }
+
+    // The REG_SZ value `name`; empty when the entry or the value is missing or of another type.
+    std::wstring Text(const wchar_t* name) const
+    {
+        UniqueRegKey key = Open(KEY_QUERY_VALUE);
+        wchar_t text[1024] = {};
+        DWORD type = 0;
+        DWORD bytes = sizeof(text) - sizeof(wchar_t);
+        if (!key || RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes) !=
+                        ERROR_SUCCESS || type != REG_SZ)
+            return std::wstring();
+        return text;
+    }
+
+    // The REG_DWORD value `name`, or `missing`.
+    DWORD Number(const wchar_t* name, DWORD missing = 0xFFFFFFFF) const
+    {
+        UniqueRegKey key = Open(KEY_QUERY_VALUE);
+        DWORD value = 0;
+        DWORD type = 0;
+        DWORD bytes = sizeof(value);
+        if (!key || RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) !=
+                        ERROR_SUCCESS || type != REG_DWORD)
+            return missing;
+        return value;
+    }
+
+    bool SetText(const wchar_t* name, const std::wstring& text) const
+    {
+        UniqueRegKey key = Open(KEY_SET_VALUE);
+        return key && RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    }
+
+    // Cleanup of a test: the entry goes, whatever the program under test did.
+    void Delete() const { RegDeleteKeyW(HKEY_LOCAL_MACHINE, path_.c_str()); }
+
+private:
+    UniqueRegKey Open(REGSAM access) const
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, access, &key) != ERROR_SUCCESS)
+            key = nullptr;
+        return UniqueRegKey(key);
+    }
+
+    std::wstring path_;
+};

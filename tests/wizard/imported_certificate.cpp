@@ -1,0 +1,13 @@
+#include "wizard/imported_certificate.h"
+
+#include <vector>
+
+#include "app/install_settings.h"
+#include "certificates/certificate_fixtures.h"
+
+void RemoveImportedServerCertificate()
+{
+    std::vector<BYTE> hash(g_settings.cert_thumbprint, g_settings.cert_thumbprint + 20);
+    if (hash != std::vector<BYTE>(20, 0))
+        RemoveFromMachineStore(L"MY", hash);
+}

@@ -1,0 +1,22 @@
+#include "wizard/volume_check.h"
+
+#include <wchar.h>
+
+VolumeInformationCall g_volumeInformationCall = GetVolumeInformationW;
+DiskFreeSpaceCall g_diskFreeSpaceCall = GetDiskFreeSpaceExW;
+
+VolumeVerdict CheckInstallVolume(const wchar_t* root)
+{
+    wchar_t fileSystem[MAX_PATH + 1] = {};
+    // Case-sensitive on purpose: FAT, FAT32 and exFAT volumes all report it in capitals.
+    if (g_volumeInformationCall(root, nullptr, 0, nullptr, nullptr, nullptr, fileSystem,
+                                MAX_PATH + 1) &&
+        wcsstr(fileSystem, L"FAT"))
+        return VolumeVerdict::kFatVolume;
+    ULARGE_INTEGER freeToCaller = {}, total = {}, totalFree = {};
+    if (!g_diskFreeSpaceCall(root, &freeToCaller, &total, &totalFree))
+        return VolumeVerdict::kFreeSpaceUnknown;
+    if (totalFree.QuadPart < kMinimumFreeBytes)
+        return VolumeVerdict::kTooLittleSpace;
+    return VolumeVerdict::kUsable;
+}
