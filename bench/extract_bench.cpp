@@ -148,11 +148,13 @@ bool RunInflate(const wchar_t* plainStream)
         at += n;
         stream.next_in = input;
         stream.avail_in = n;
+        // Until inflate wants more input: the call after the last block's end, which
+        // reports the stream's end, may need none.
         do {
             stream.next_out = window;
             stream.avail_out = sizeof(window);
             result = inflate(&stream, Z_BLOCK);
-        } while ((result == Z_OK && (stream.avail_in > 0 || stream.avail_out == 0)));
+        } while (result == Z_OK);
         if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR)
             break;
     }

@@ -57,6 +57,13 @@ int RowWith(const std::vector<int>& images, int image)
     return -1;
 }
 
+// The state image of one row; -2 when the page or the row is not there (any more).
+int RowImage(const WizardDriver& wizard, size_t row)
+{
+    std::vector<int> images = ReadProgress(wizard).images;
+    return row < images.size() ? images[row] : -2;
+}
+
 std::wstring StatusLine(const WizardDriver& wizard)
 {
     wchar_t text[512] = {};
@@ -143,7 +150,7 @@ TEST_F(ProgressPage, CancelAnsweredYesStopsTheRunningStepWithACross)
     std::vector<ProgressView> views;
     bool finishOnly = false;
     ProgressRun run = RunProgressPage([&](WizardDriver& wizard) {
-        ASSERT_TRUE(WaitUntil([&] { return ReadProgress(wizard).images[1] == kArrow; }, 60000));
+        ASSERT_TRUE(WaitUntil([&] { return RowImage(wizard, 1) == kArrow; }, 60000));
         wizard.Press(PSBTN_CANCEL);  // Yes: the page waits for the worker, the wizard stays
         openAfterYes = IsWindow(wizard.Sheet()) != FALSE;
         views = WatchUntilFinished(wizard);
@@ -181,7 +188,7 @@ TEST_F(ProgressPage, CancelAnsweredNoGoesOnAndCancelAfterTheRunClosesAtOnce)
     std::vector<ProgressView> views;
     ProgressRun run = RunProgressPage(
         [&](WizardDriver& wizard) {
-            ASSERT_TRUE(WaitUntil([&] { return ReadProgress(wizard).images[1] == kArrow; }, 60000));
+            ASSERT_TRUE(WaitUntil([&] { return RowImage(wizard, 1) == kArrow; }, 60000));
             wizard.Press(PSBTN_CANCEL);  // No
             openAfterNo = IsWindow(wizard.Sheet()) != FALSE;
             views = WatchUntilFinished(wizard);
@@ -205,6 +212,7 @@ TEST_F(ProgressPage, AFailedRunOffersFinishWhichOpensNothing)
     BrowserRecorder browser(L"https");
     ProgressRun run = RunProgressPage([&](WizardDriver& wizard) {
         std::vector<ProgressView> views = WatchUntilFinished(wizard);
+        ASSERT_EQ(static_cast<size_t>(kRows), views.back().images.size());
         EXPECT_EQ(kCross, views.back().images[4]);
         EXPECT_EQ(100, views.back().bar);
         wizard.Press(PSBTN_FINISH);

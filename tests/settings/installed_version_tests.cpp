@@ -65,30 +65,6 @@ TEST_F(InstalledVersion, TheSameReleaseKeepsItsConfigurationWithoutAsking)
     EXPECT_EQ(L"kept-value", KeptValue());
 }
 
-TEST_F(InstalledVersion, NewerReleaseAsksAndNoFailsTheCheck)
-{
-    Installation installed(VELMORA_NEWER_SERVER_EXE);
-    MessageBoxWatcher watcher([](const SeenMessageBox&) { return IDNO; });
-    EXPECT_FALSE(CheckInstalledVersion(nullptr, installed.exe.c_str(), installed.folder.Path().c_str()));
-    ASSERT_EQ(1u, watcher.Seen().size());
-    const SeenMessageBox& box = watcher.Seen()[0];
-    EXPECT_EQ(L"The installed server version is newer than the version offered for installation. "
-              L"Continue anyway?", box.text);
-    EXPECT_EQ(L"Velmora Server Setup", box.title);
-    EXPECT_EQ(LoadIconW(nullptr, IDI_QUESTION), box.icon);
-    EXPECT_TRUE(box.hasButton[IDYES] && box.hasButton[IDNO]);
-    EXPECT_EQ(L"", KeptValue()) << "a declined upgrade loads nothing";
-}
-
-TEST_F(InstalledVersion, NewerReleaseAcceptedKeepsItsConfiguration)
-{
-    Installation installed(VELMORA_NEWER_SERVER_EXE);
-    MessageBoxWatcher watcher([](const SeenMessageBox&) { return IDYES; });
-    EXPECT_TRUE(CheckInstalledVersion(nullptr, installed.exe.c_str(), installed.folder.Path().c_str()));
-    EXPECT_EQ(1u, watcher.Seen().size());
-    EXPECT_EQ(L"kept-value", KeptValue());
-}
-
 TEST_F(InstalledVersion, FileWithoutVersionPassesAndLoadsNothing)
 {
     TempFolder folder(L"unversioned");
