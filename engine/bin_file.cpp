@@ -64,6 +64,10 @@ DWORD CBinFile::Write(const void* buffer, DWORD count)
     DWORD done = 0;
     if (!WriteFile(handle_, buffer, count, &done, nullptr))
         return 0;
+    // A write that took less than asked (a pipe that does not wait) succeeds without a
+    // reason, yet every caller fails on it.
+    if (done < count)
+        SetLastError(ERROR_WRITE_FAULT);
     return done;
 }
 

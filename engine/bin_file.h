@@ -22,6 +22,7 @@ public:
     HANDLE Handle() const { return handle_; }
 
     // Bytes transferred; 0 when closed, without a buffer, for a count of 0, or on failure.
+    // A short write that the system reports as done leaves ERROR_WRITE_FAULT.
     DWORD Read(void* buffer, DWORD count);
     DWORD Write(const void* buffer, DWORD count);
     bool SetTime(const FILETIME* creation, const FILETIME* lastAccess, const FILETIME* lastWrite);

@@ -19,6 +19,7 @@
 #include "engine/installed_size.h"
 #include "engine/payload_extractor.h"
 #include "engine/program_shortcuts.h"
+#include "engine/same_folder.h"
 #include "engine/server_address.h"
 #include "engine/uninstall_entry.h"
 #include "lang/language.h"
@@ -305,7 +306,27 @@ bool InstallRun::WaitUntilReady(const UniqueHandle& readyEvent)
     return Fail(kStepInitialize);
 }
 
-// A failed new installation leaves nothing behind: its folder and its program group go.
+// The service of a failed new installation, when this run registered it: a service that
+// runs the server out of the folder that is about to go. Another server's service stays.
+void RemoveServiceOfFolder(const wchar_t* serviceName, const wchar_t* folder)
+{
+    if (!g_setupTools.ServiceExists(serviceName))
+        return;
+    wchar_t serviceFolder[260] = {};
+    g_setupTools.GetServiceFolder(serviceName, serviceFolder, 260);
+    if (!SameFolder(serviceFolder, folder))
+        return;
+    g_setupTools.ControlServiceAndWait(serviceName, true);
+    g_setupTools.RemoveService(serviceName);
+    // The stopped server may hold its files for a moment, and they go next.
+    wchar_t server[260];
+    FormatText(server, 260, L"%s\\Velmora.exe", folder);
+    for (int i = 0; i < 50 && g_setupTools.FindProcessByPath(server); ++i)
+        Sleep(100);
+}
+
+// A failed new installation leaves nothing behind: its service, its folder and its
+// program group go.
 void RemoveFailedInstallation(HWND owner)
 {
     auto deleteTree = [owner](const wchar_t* folder) {
@@ -320,6 +341,7 @@ void RemoveFailedInstallation(HWND owner)
         SHFileOperationW(&operation);
     };
     if (g_settings.install_dir[0]) {
+        RemoveServiceOfFolder(g_settings.service_name, g_settings.install_dir);
         RemoveUninstallEntriesOfFolder(g_settings.install_dir);
         deleteTree(g_settings.install_dir);
     }

@@ -14,7 +14,8 @@ bool CSetupTools::GetProgramGroup(const wchar_t* groupName, wchar_t* groupPath) 
     LPITEMIDLIST programs = nullptr;
     HRESULT result = SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_PROGRAMS, &programs);
     if (FAILED(result) || !programs) {
-        SetLastError(static_cast<DWORD>(result));
+        // A success without a folder has no code of its own.
+        SetLastError(FAILED(result) ? static_cast<DWORD>(result) : ERROR_PATH_NOT_FOUND);
         return false;
     }
     wchar_t path[MAX_PATH] = {};

@@ -2,6 +2,7 @@
 
 #include "app/bounded_text.h"
 #include "app/scoped_handle.h"
+#include "engine/same_folder.h"
 #include "server/server_version.h"
 #include "server/whole_format.h"
 
@@ -27,21 +28,6 @@ LONG SetText(HKEY key, const wchar_t* name, const wchar_t* text)
 LONG SetNumber(HKEY key, const wchar_t* name, DWORD value)
 {
     return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-}
-
-size_t LengthWithoutTrailingSeparator(const wchar_t* path)
-{
-    size_t length = static_cast<size_t>(lstrlenW(path));
-    return length > 0 && path[length - 1] == L'\\' ? length - 1 : length;
-}
-
-bool SameFolder(const wchar_t* a, const wchar_t* b)
-{
-    size_t length = LengthWithoutTrailingSeparator(a);
-    if (length != LengthWithoutTrailingSeparator(b))
-        return false;
-    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a, static_cast<int>(length), b,
-                          static_cast<int>(length)) == CSTR_EQUAL;
 }
 
 // The installation folder that the entry `keyName` names; false when it names none.

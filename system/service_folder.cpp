@@ -1,8 +1,13 @@
 // The folder of an installed service's executable, read from its binary path.
+#include "system/service_folder.h"
+
 #include "app/bounded_text.h"
+#include "app/last_error.h"
 #include "app/setup_tools.h"
 #include "system/service_failure.h"
 #include "system/service_open.h"
+
+QueryServiceConfigCall g_queryServiceConfig = QueryServiceConfigW;
 
 namespace {
 
@@ -42,12 +47,13 @@ void CSetupTools::GetServiceFolder(const wchar_t* serviceName, wchar_t* folder, 
     alignas(QUERY_SERVICE_CONFIGW) BYTE buffer[4096] = {};
     QUERY_SERVICE_CONFIGW* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer);
     DWORD needed = 0;
-    if (!QueryServiceConfigW(opened.service.Get(), config, sizeof(buffer), &needed)) {
-        ReportServiceFailure(GetLastError());
+    if (!g_queryServiceConfig(opened.service.Get(), config, sizeof(buffer), &needed)) {
+        ReportServiceFailure(LastErrorOr(ERROR_GEN_FAILURE));
         return;
     }
+    // The query succeeded, so the system gave no reason for what is missing.
     if (IsMissingText(config->lpBinaryPathName)) {
-        ReportServiceFailure(GetLastError());
+        ReportServiceFailure(ERROR_INVALID_DATA);
         return;
     }
     CopyFolderOfBinaryPath(config->lpBinaryPathName, folder, capacity);

@@ -2,6 +2,8 @@
 
 #include <wchar.h>
 
+#include "app/last_error.h"
+
 VolumeInformationCall g_volumeInformationCall = GetVolumeInformationW;
 DiskFreeSpaceCall g_diskFreeSpaceCall = GetDiskFreeSpaceExW;
 
@@ -14,8 +16,11 @@ VolumeVerdict CheckInstallVolume(const wchar_t* root)
         wcsstr(fileSystem, L"FAT"))
         return VolumeVerdict::kFatVolume;
     ULARGE_INTEGER freeToCaller = {}, total = {}, totalFree = {};
-    if (!g_diskFreeSpaceCall(root, &freeToCaller, &total, &totalFree))
+    if (!g_diskFreeSpaceCall(root, &freeToCaller, &total, &totalFree)) {
+        // The page shows this reason; a refusal without one must not read as "done".
+        SetLastError(LastErrorOr(ERROR_NOT_READY));
         return VolumeVerdict::kFreeSpaceUnknown;
+    }
     if (totalFree.QuadPart < kMinimumFreeBytes)
         return VolumeVerdict::kTooLittleSpace;
     return VolumeVerdict::kUsable;

@@ -8,11 +8,7 @@
 
 namespace {
 
-class ConfigFormat : public ::testing::Test
-{
-protected:
-    TempFolder folder_{ L"cfgformat" };
-};
+using ConfigFormat = ConfigFileTest;
 
 } // namespace
 

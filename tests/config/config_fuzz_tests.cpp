@@ -38,11 +38,7 @@ std::string Mutate(std::mt19937& random, std::string data)
     return data;
 }
 
-class ConfigFuzz : public ::testing::Test
-{
-protected:
-    TempFolder folder_{ L"cfgfuzz" };
-};
+using ConfigFuzz = ConfigFileTest;
 
 } // namespace
 

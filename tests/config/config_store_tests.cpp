@@ -4,6 +4,9 @@
 #include "config/config_test_support.h"
 #include "config/worker_thread.h"
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 const char kHeader[] =
@@ -16,55 +19,36 @@ const char kHeader[] =
     "; SQL database settings\r\n"
     "\r\n";
 
-class ConfigStore : public ::testing::Test
-{
-protected:
-    TempFolder folder_{ L"cfgstore" };
-};
+using ConfigStore = ConfigFileTest;
 
 } // namespace
 
-TEST_F(ConfigStore, SaveOfAnEmptyStoreWritesEveryDefault)
-{
-    CConfigFile config;
-    EXPECT_EQ(std::string(kHeader) +
-                  ";sql_user=\"sysdba\"\r\n"
-                  ";sql_password=\"qwil\"\r\n"
-                  ";sql_address=\"\"\r\n"
-                  "\r\n"
-                  ";\r\n"
-                  "server_ip=0.0.0.0\r\n"
-                  "\r\n"
-                  ";\r\n"
-                  ";google_api_key=\r\n",
-              SavedBytes(config, folder_));
-}
-
+// An empty store writes every default, commented out where it has none; a full one writes
+// every template key in the template's order, and nothing else.
 TEST_F(ConfigStore, SaveWritesEveryTemplateKeyAndNothingElse)
 {
-    CConfigFile config;
-    ASSERT_TRUE(config.Set(L"google_api_key", L"AIza key"));
-    ASSERT_TRUE(config.Set(L"SQL_USER", L"sysdba"));
-    ASSERT_TRUE(config.Set(L"sql_password", L"pass word;x"));
-    ASSERT_TRUE(config.Set(L"sql_address", L"db.local:3050"));
-    ASSERT_TRUE(config.Set(L"server_mode", L"saas"));
-    ASSERT_TRUE(config.Set(L"server_ip", L"192.168.1.10"));
-    ASSERT_TRUE(config.Set(L"server_ip_public", L"203.0.113.7"));
-    ASSERT_TRUE(config.Set(L"server_ssl_mode", L"false"));
-    ASSERT_TRUE(config.Set(L"unknown_key", L"dropped"));
-    EXPECT_EQ(std::string(kHeader) +
-                  "sql_user=\"sysdba\"\r\n"
-                  "sql_password=\"pass word;x\"\r\n"
-                  "sql_address=\"db.local:3050\"\r\n"
-                  "\r\n"
-                  ";\r\n"
-                  "server_mode=\"saas\"\r\n"
-                  "server_ip=192.168.1.10\r\n"
-                  "server_ip_public=203.0.113.7\r\n"
-                  "\r\n"
-                  ";\r\n"
-                  "google_api_key=\"AIza key\"\r\n",
-              SavedBytes(config, folder_));
+    const struct
+    {
+        std::vector<std::pair<const wchar_t*, const wchar_t*>> values;  // name, value
+        std::string body;
+    } cases[] = {
+        { {},
+          ";sql_user=\"sysdba\"\r\n;sql_password=\"qwil\"\r\n;sql_address=\"\"\r\n\r\n;\r\nserver_ip=0.0.0.0\r\n"
+          "\r\n;\r\n;google_api_key=\r\n" },
+        { { { L"google_api_key", L"AIza key" }, { L"SQL_USER", L"sysdba" }, { L"sql_password", L"pass word;x" },
+            { L"sql_address", L"db.local:3050" }, { L"server_mode", L"saas" }, { L"server_ip", L"192.168.1.10" },
+            { L"server_ip_public", L"203.0.113.7" }, { L"server_ssl_mode", L"false" },
+            { L"unknown_key", L"dropped" } },
+          "sql_user=\"sysdba\"\r\nsql_password=\"pass word;x\"\r\nsql_address=\"db.local:3050\"\r\n\r\n;\r\n"
+          "server_mode=\"saas\"\r\nserver_ip=192.168.1.10\r\nserver_ip_public=203.0.113.7\r\n\r\n;\r\n"
+          "google_api_key=\"AIza key\"\r\n" },
+    };
+    for (const auto& c : cases) {
+        CConfigFile config;
+        for (const auto& value : c.values)
+            ASSERT_TRUE(config.Set(value.first, value.second)) << testing::PrintToString(value.first);
+        EXPECT_EQ(std::string(kHeader) + c.body, SavedBytes(config, folder_));
+    }
 }
 
 TEST_F(ConfigStore, EmptyValuesAreStoredAndSaved)

@@ -1,4 +1,5 @@
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
@@ -33,3 +34,10 @@ inline std::string SavedBytes(CConfigFile& config, const TempFolder& folder)
         return "<failed>";
     return ReadWholeFile(path);
 }
+
+// A folder for the files one test loads and saves.
+class ConfigFileTest : public ::testing::Test
+{
+protected:
+    TempFolder folder_{ L"cfg" };
+};

@@ -61,16 +61,28 @@ std::string Pattern(size_t size, int seed)
     return bytes;
 }
 
+// The file holds `data` padded to whole blocks, and its length field says how much.
+void ExpectHolds(const std::wstring& path, const std::string& data)
+{
+    std::string bytes = ReadWholeFile(path);
+    EXPECT_EQ(kHeader + (data.size() + 15) / 16 * 16, bytes.size()) << data.size();
+    EXPECT_EQ(data.size(), LengthField(bytes));
+    EXPECT_EQ(data, DecryptData(bytes).substr(0, data.size()));
+}
+
 class CryptoFileTest : public ::testing::Test
 {
 protected:
+    bool OpenWithKey(CCryptoFile& file, DWORD share = 0)
+    {
+        return file.Open(path_.c_str(), share, CREATE_ALWAYS) && file.SetKey(DataKey, kDataKeyBits);
+    }
     // Writes `data` into a new file through one CCryptoFile; without `close` the object
     // is destroyed with the data still buffered.
     void WriteData(const std::string& data, DWORD bufferSize, bool close = true)
     {
         CCryptoFile file(false, bufferSize);
-        ASSERT_TRUE(file.Open(path_.c_str(), 0, CREATE_ALWAYS));
-        ASSERT_TRUE(file.SetKey(DataKey, kDataKeyBits));
+        ASSERT_TRUE(OpenWithKey(file));
         EXPECT_EQ(data.size(), file.Write(data.data(), static_cast<DWORD>(data.size())));
         if (close)
             file.Close();
@@ -111,10 +123,7 @@ TEST_F(CryptoFileTest, PadsTheLastBlockAndRecordsTheUnpaddedLength)
     for (DWORD size : {1u, 15u, 16u, 17u, 704u}) {
         std::string data = Pattern(size, static_cast<int>(size));
         WriteData(data, 1024);
-        std::string bytes = ReadWholeFile(path_);
-        EXPECT_EQ(kHeader + (size + 15) / 16 * 16, bytes.size()) << size;
-        EXPECT_EQ(size, LengthField(bytes));
-        EXPECT_EQ(data, DecryptData(bytes).substr(0, size));
+        ExpectHolds(path_, data);
     }
 }
 
@@ -123,8 +132,7 @@ TEST_F(CryptoFileTest, SmallBufferFlushesWholeBuffersAndKeepsTheRunningLength)
     // 20 rounds up to 32: every full buffer goes out on its own.
     CCryptoFile file(false, 20);
     EXPECT_EQ(32u, file.BufferCapacity());
-    ASSERT_TRUE(file.Open(path_.c_str(), FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS));
-    ASSERT_TRUE(file.SetKey(DataKey, kDataKeyBits));
+    ASSERT_TRUE(OpenWithKey(file, FILE_SHARE_READ | FILE_SHARE_WRITE));
     std::string first = Pattern(70, 2), second = Pattern(45, 3);
     EXPECT_EQ(70u, file.Write(first.data(), 70));
     // Two full buffers are on disk; the length written with them is that of the calls
@@ -137,27 +145,20 @@ TEST_F(CryptoFileTest, SmallBufferFlushesWholeBuffersAndKeepsTheRunningLength)
     std::string afterSecond = ReadOpenFile(path_);
     EXPECT_EQ(70u, LengthField(afterSecond));
     file.Close();
-
-    std::string bytes = ReadWholeFile(path_);
-    EXPECT_EQ(115u, LengthField(bytes));
-    EXPECT_EQ(kHeader + 128, bytes.size());
-    EXPECT_EQ(first + second, DecryptData(bytes).substr(0, 115));
+    ExpectHolds(path_, first + second);
 }
 
 TEST_F(CryptoFileTest, FlushWithNothingBufferedFailsAndLeavesTheLength)
 {
     CCryptoFile file(false, 64);
-    ASSERT_TRUE(file.Open(path_.c_str(), 0, CREATE_ALWAYS));
-    ASSERT_TRUE(file.SetKey(DataKey, kDataKeyBits));
+    ASSERT_TRUE(OpenWithKey(file));
     EXPECT_FALSE(file.Flush());
     std::string data = Pattern(10, 4);
     ASSERT_EQ(10u, file.Write(data.data(), 10));
     ASSERT_TRUE(file.Flush());
     EXPECT_FALSE(file.Flush());
     file.Close();
-    std::string bytes = ReadWholeFile(path_);
-    EXPECT_EQ(10u, LengthField(bytes));
-    EXPECT_EQ(kHeader + 16, bytes.size());
+    ExpectHolds(path_, data);
 }
 
 TEST_F(CryptoFileTest, WriteIsRefusedWithoutKeyOpenFileBufferOrWriteAccess)
@@ -208,14 +209,9 @@ TEST_F(CryptoFileTest, OpeningAnotherFileFlushesTheFirstAndStartsAfresh)
     ASSERT_EQ(24u, file.Write(b.data(), 24));
     file.Close();
 
-    std::string first = ReadWholeFile(path_);
-    EXPECT_EQ(40u, LengthField(first));
-    EXPECT_EQ(a, DecryptData(first).substr(0, 40));
-    std::string other = ReadWholeFile(second);
-    EXPECT_EQ("VLCF", other.substr(0, 4));
-    EXPECT_EQ(24u, LengthField(other));
-    EXPECT_EQ(kHeader + 32, other.size());
-    EXPECT_EQ(b, DecryptData(other).substr(0, 24));
+    ExpectHolds(path_, a);
+    EXPECT_EQ("VLCF", ReadWholeFile(second).substr(0, 4));
+    ExpectHolds(second, b);
 }
 
 // A full disk, which Wine cannot produce: the data write fails on demand. The fake
@@ -247,8 +243,7 @@ TEST_F(CryptoFileTest, AFailedFlushNeitherCountsNorRepeatsNorDoubleEncrypts)
     DataWrites::failuresLeft = 2;
     g_cryptoFileWriteCall = DataWrites::Call;
     CCryptoFile file(false, 32);
-    ASSERT_TRUE(file.Open(path_.c_str(), 0, CREATE_ALWAYS));
-    ASSERT_TRUE(file.SetKey(DataKey, kDataKeyBits));
+    ASSERT_TRUE(OpenWithKey(file));
 
     std::string a = Pattern(20, 11), b = Pattern(40, 12);
     EXPECT_EQ(20u, file.Write(a.data(), 20));   // buffered
@@ -267,10 +262,45 @@ TEST_F(CryptoFileTest, AFailedFlushNeitherCountsNorRepeatsNorDoubleEncrypts)
     ASSERT_EQ(4u, DataWrites::seen.size());
     EXPECT_EQ(32u, DataWrites::seen[0].size());
     EXPECT_EQ(DataWrites::seen[0].substr(0, 16), DataWrites::seen[2].substr(0, 16));
-    std::string bytes = ReadWholeFile(path_);
-    EXPECT_EQ(60u, LengthField(bytes));
-    EXPECT_EQ(kHeader + 64, bytes.size());
-    EXPECT_EQ(a + b, DecryptData(bytes).substr(0, 60));
+    ExpectHolds(path_, a + b);
+}
+
+// Data writes that the system refuses, or cuts short, without giving a reason.
+struct SilentWrites
+{
+    static BOOL result;
+    static BOOL WINAPI Call(HANDLE, LPCVOID, DWORD count, LPDWORD written, LPOVERLAPPED)
+    {
+        *written = result ? count / 2 : 0;
+        SetLastError(ERROR_SUCCESS);
+        return result;
+    }
+};
+BOOL SilentWrites::result = FALSE;
+
+TEST_F(CryptoFileTest, AFlushThatFailsWithoutAReasonReportsAWriteFault)
+{
+    const struct { const char* what; BOOL result; } cases[] = {
+        {"refused", FALSE},
+        {"cut short", TRUE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CCryptoFile file(false, 32);
+        ASSERT_TRUE(OpenWithKey(file));
+        std::string a = Pattern(20, 13);
+        ASSERT_EQ(20u, file.Write(a.data(), 20));
+        SilentWrites::result = c.result;
+        g_cryptoFileWriteCall = SilentWrites::Call;
+        EXPECT_FALSE(file.Flush());
+        EXPECT_EQ(static_cast<DWORD>(ERROR_WRITE_FAULT), GetLastError());
+        // A full buffer whose flush fails that way is not accepted either.
+        EXPECT_EQ(0u, file.Write(a.data(), 12));
+        EXPECT_EQ(static_cast<DWORD>(ERROR_WRITE_FAULT), GetLastError());
+        g_cryptoFileWriteCall = WriteFile;
+        EXPECT_EQ(20u, file.DataLength());
+        file.Close();
+    }
 }
 
 class StartFileTest : public ::testing::Test

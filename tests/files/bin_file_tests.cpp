@@ -246,6 +246,40 @@ TEST_F(BinFileTest, WriteLineRefusalsShortWritesAndEmptyText)
     EXPECT_EQ("abc", ReadWholeFile(path));
 }
 
+TEST_F(BinFileTest, ShortWritesTheSystemReportsAsDoneStillCarryAReason)
+{
+    // The client end of a pipe that does not wait takes what fits in the pipe (under Wine:
+    // nothing of a larger write) and reports success without a reason.
+    const std::string big(100000, 'b');
+    const struct { const char* what; bool line; const char* text; const std::string& delimiter; } cases[] = {
+        {"plain write", false, big.c_str(), big},
+        {"line text", true, big.c_str(), std::string()},
+        {"line delimiter after a text that fits", true, "a", big},
+    };
+    int round = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        wchar_t name[96];
+        wsprintfW(name, L"\\\\.\\pipe\\velmora-short-%lu-%d", GetCurrentProcessId(), ++round);
+        HANDLE server = CreateNamedPipeW(name, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_NOWAIT, 1, 64, 64, 0,
+                                         nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, server);
+        CBinFile file(16);
+        ASSERT_TRUE(file.OpenBuffered(name, GENERIC_WRITE, 0, OPEN_EXISTING));
+        DWORD mode = PIPE_NOWAIT;
+        ASSERT_TRUE(SetNamedPipeHandleState(file.Handle(), &mode, nullptr, nullptr));
+        SetLastError(ERROR_SUCCESS);
+        if (c.line) {
+            EXPECT_EQ(0, file.WriteLine(c.text, c.delimiter.data(), c.delimiter.size()));
+        } else {
+            EXPECT_GT(big.size(), file.Write(c.text, static_cast<DWORD>(big.size())));
+        }
+        EXPECT_EQ(static_cast<DWORD>(ERROR_WRITE_FAULT), GetLastError());
+        file.Close();
+        CloseHandle(server);
+    }
+}
+
 // --- Plain operations -------------------------------------------------------------------
 
 TEST_F(BinFileTest, ReadWriteSeekSizeAndTimeOnlyWhenOpen)

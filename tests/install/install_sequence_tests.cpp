@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <winsock2.h>
 #include <windows.h>
-#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -13,30 +12,16 @@
 #include "app/install_settings.h"
 #include "app/setup_tools.h"
 #include "datafiles/config_file.h"
-#include "engine/uninstall_entry.h"
 #include "install/install_harness.h"
+#include "support/installation_fixture.h"
 #include "support/message_box_watcher.h"
-#include "support/temp_folder.h"
-#include "system/certificate_import.h"
+#include "support/socket_helpers.h"
 
 namespace {
-
-std::vector<BYTE> ReadFileBytes(const std::wstring& path)
-{
-    std::string bytes = ReadWholeFile(path);
-    return std::vector<BYTE>(bytes.begin(), bytes.end());
-}
 
 bool Exists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::wstring ProgramGroupPath()
-{
-    wchar_t programs[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, programs, CSIDL_COMMON_PROGRAMS, FALSE);
-    return std::wstring(programs) + L"\\Velmora Server";
 }
 
 class InstallSequenceTest : public ::testing::Test
@@ -44,56 +29,13 @@ class InstallSequenceTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        WSADATA wsa;
-        WSAStartup(MAKEWORD(2, 2), &wsa);
-        g_settings = InstallSettings();
-        g_serverConfig.Clear();
-        FormatText(serviceName_, L"VelmoraSeq%lu", GetCurrentProcessId());
-        CopyText(g_settings.service_name, serviceName_);
-        installDir_ = root_.Path() + L"\\Velmora";
-        CopyText(g_settings.install_dir, installDir_.c_str());
-        CopyText(g_settings.domain_name, L"localhost");
-        CopyText(g_settings.domain_name_ansi, "localhost");
-        g_settings.server_address.sin_family = AF_INET;
-        g_settings.server_address.sin_port = htons(443);
-        CopyText(g_settings.admin_name, L"Ann");
-        CopyText(g_settings.admin_surname, L"Lee");
-        CopyText(g_settings.admin_login, L"Ann Lee");
-        ImportDefaultCertificate();
+        installation_.PrepareSettings();
+        ASSERT_NE(std::vector<BYTE>(20, 0),
+                  std::vector<BYTE>(g_settings.cert_thumbprint, g_settings.cert_thumbprint + 20))
+            << "the default certificate was imported";
     }
 
-    void TearDown() override
-    {
-        g_setupTools.ControlServiceAndWait(serviceName_, true);
-        g_setupTools.RemoveService(serviceName_);
-        // The stopped server may hold its files for a moment.
-        for (int i = 0; i < 50 && g_setupTools.FindProcessByPath((installDir_ + L"\\Velmora.exe").c_str()); ++i)
-            Sleep(100);
-        RemoveProgramGroup();
-        RemoveUninstallEntriesOfFolder(installDir_.c_str());
-        g_settings = InstallSettings();
-        g_serverConfig.Clear();
-        WSACleanup();
-    }
-
-    void ImportDefaultCertificate()
-    {
-        std::vector<BYTE> pfx = ReadFileBytes(L"Z:" VELMORA_CERTIFICATES_DIR L"/default_server.pfx");
-        ASSERT_FALSE(pfx.empty());
-        DWORD length = 20;
-        ASSERT_EQ(0u, ImportServerCertificate(pfx.data(), static_cast<DWORD>(pfx.size()), L"",
-                                              g_settings.cert_thumbprint, &length, L"MY"));
-    }
-
-    static void RemoveProgramGroup()
-    {
-        std::wstring group = ProgramGroupPath();
-        for (const wchar_t* link : {L"Velmora.lnk", L"Brindleway Software Corp.lnk", L"Uninstall....lnk"})
-            DeleteFileW((group + L"\\" + link).c_str());
-        RemoveDirectoryW(group.c_str());
-    }
-
-    std::wstring File(const wchar_t* relative) const { return installDir_ + L"\\" + relative; }
+    std::wstring File(const wchar_t* relative) const { return installation_.InstallDir() + L"\\" + relative; }
 
     static void ExpectSuccessfulRun(const InstallHarness& harness)
     {
@@ -111,9 +53,9 @@ protected:
         EXPECT_EQ(kInstallStepCount, step);
     }
 
-    TempFolder root_{L"install"};
-    std::wstring installDir_;
-    wchar_t serviceName_[64] = {};
+    InstallationFixture installation_{L"install"};
+    const std::wstring& installDir_ = installation_.InstallDir();
+    const wchar_t* serviceName_ = installation_.ServiceName().c_str();
 };
 
 TEST_F(InstallSequenceTest, NewInstallationRunsEveryStepAndTheServerReportsReady)
@@ -195,8 +137,8 @@ TEST_F(InstallSequenceTest, CancelBeforeTheFirstCheckRemovesTheNewInstallation)
     EXPECT_EQ(100, harness.Last().position);
     EXPECT_TRUE(harness.Page().failed);
     EXPECT_TRUE(harness.Page().finished);
-    EXPECT_FALSE(Exists(installDir_));
-    EXPECT_FALSE(g_setupTools.ServiceExists(serviceName_));
+    EXPECT_FALSE(installation_.InstallDirExists());
+    EXPECT_FALSE(installation_.ServiceExists());
 }
 
 TEST_F(InstallSequenceTest, ServerThatNeverStartsFailsTheStartStepQuietlyWhenUnattended)
@@ -213,9 +155,26 @@ TEST_F(InstallSequenceTest, ServerThatNeverStartsFailsTheStartStepQuietlyWhenUna
     EXPECT_EQ(kStepStart, harness.Last().step);
     EXPECT_EQ(kStepFailed, harness.Last().state);
     EXPECT_TRUE(boxes.Seen().empty());
-    // A new installation that failed leaves nothing of itself behind.
+    // A new installation that failed leaves nothing of itself behind, and the service that
+    // was there before it, which runs a program elsewhere, stays.
     EXPECT_FALSE(Exists(installDir_));
+    EXPECT_TRUE(installation_.ServiceExists());
     EXPECT_FALSE(harness.CloseRequested());
+}
+
+TEST_F(InstallSequenceTest, AServerThatEndsBeforeItIsReadyTakesItsNewServiceAlong)
+{
+    // The port is taken: the server ends after its service was registered and started.
+    PortHolder holder(INADDR_ANY);
+    ASSERT_TRUE(holder.Bound());
+    g_settings.force_auto = true;
+    InstallHarness harness;
+    harness.RunWorker();
+
+    EXPECT_EQ(kStepFailed, harness.Last().state);
+    EXPECT_LE(kStepStart, harness.Last().step);
+    EXPECT_FALSE(Exists(installDir_));
+    EXPECT_FALSE(installation_.ServiceExists());
 }
 
 TEST_F(InstallSequenceTest, UnattendedSuccessAsksThePageToClose)

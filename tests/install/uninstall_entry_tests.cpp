@@ -15,7 +15,7 @@
 #include "datafiles/config_file.h"
 #include "engine/uninstall_entry.h"
 #include "install/install_harness.h"
-#include "support/temp_folder.h"
+#include "support/installation_fixture.h"
 #include "support/uninstall_entry_reader.h"
 
 namespace {
@@ -36,42 +36,15 @@ bool Succeeded(const InstallHarness& harness)
 class UninstallEntryTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        WSADATA wsa;
-        WSAStartup(MAKEWORD(2, 2), &wsa);
-        Prepare(L"One");
-    }
-
-    void TearDown() override
-    {
-        for (const std::wstring& name : services_) {
-            g_setupTools.ControlServiceAndWait(name.c_str(), true);
-            g_setupTools.RemoveService(name.c_str());
-            UninstallEntryReader(name).Delete();
-        }
-        // The stopped servers may hold their files for a moment.
-        for (const std::wstring& folder : folders_) {
-            std::wstring server = folder + L"\\Velmora.exe";
-            for (int i = 0; i < 50 && g_setupTools.FindProcessByPath(server.c_str()); ++i)
-                Sleep(100);
-        }
-        g_settings = InstallSettings();
-        g_serverConfig.Clear();
-        WSACleanup();
-    }
+    void SetUp() override { Prepare(first_); }
 
     // Settings of a new hosted installation of its own service and folder.
-    void Prepare(const wchar_t* tag)
+    void Prepare(const InstallationFixture& installation)
     {
         g_settings = InstallSettings();
         g_serverConfig.Clear();
-        wchar_t name[64];
-        FormatText(name, L"VelmoraEntry%s%lu", tag, GetCurrentProcessId());
-        services_.push_back(name);
-        CopyText(g_settings.service_name, name);
-        installDir_ = root_.Path() + L"\\" + tag;
-        folders_.push_back(installDir_);
+        CopyText(g_settings.service_name, installation.ServiceName().c_str());
+        installDir_ = installation.InstallDir();
         CopyText(g_settings.install_dir, installDir_.c_str());
         CopyText(g_settings.domain_name, L"localhost");
         CopyText(g_settings.domain_name_ansi, "localhost");
@@ -92,10 +65,9 @@ protected:
         EXPECT_LE(size, programs + 32);
     }
 
-    TempFolder root_{L"entry"};
+    InstallationFixture first_{L"entry"};
+    InstallationFixture second_{L"entry"};
     std::wstring installDir_;
-    std::vector<std::wstring> services_;
-    std::vector<std::wstring> folders_;
 };
 
 TEST_F(UninstallEntryTest, InstallationWritesTheEntryAndAnUpgradeUpdatesIt)
@@ -107,7 +79,7 @@ TEST_F(UninstallEntryTest, InstallationWritesTheEntryAndAnUpgradeUpdatesIt)
         ASSERT_TRUE(Succeeded(harness));
     }
     ASSERT_TRUE(entry.Exists());
-    EXPECT_EQ(L"Velmora Server (" + services_[0] + L")", entry.Text(L"DisplayName"));
+    EXPECT_EQ(L"Velmora Server (" + first_.ServiceName() + L")", entry.Text(L"DisplayName"));
     EXPECT_EQ(L"1.0.0.368", entry.Text(L"DisplayVersion"));
     EXPECT_EQ(L"Brindleway Software Corp.", entry.Text(L"Publisher"));
     EXPECT_EQ(installDir_, entry.Text(L"InstallLocation"));
@@ -131,18 +103,18 @@ TEST_F(UninstallEntryTest, InstallationWritesTheEntryAndAnUpgradeUpdatesIt)
     }
     ASSERT_NE(0, g_settings.backup_dir[0]);
     EXPECT_EQ(L"1.0.0.368", entry.Text(L"DisplayVersion"));
-    EXPECT_EQ(L"Velmora Server (" + services_[0] + L")", entry.Text(L"DisplayName"));
+    EXPECT_EQ(L"Velmora Server (" + first_.ServiceName() + L")", entry.Text(L"DisplayName"));
     ExpectSizeOfTheServer(entry);
 }
 
 TEST_F(UninstallEntryTest, FailedNewInstallationRemovesOnlyItsOwnEntry)
 {
     // Another hosted server, listed in a folder of its own whose name starts alike.
-    const std::wstring otherFolder = root_.Path() + L"\\Two-2";
-    UninstallEntryReader other(services_[0]);
-    ASSERT_TRUE(WriteUninstallEntry(services_[0].c_str(), otherFolder.c_str(), 1));
+    const std::wstring otherFolder = second_.InstallDir() + L"-2";
+    UninstallEntryReader other(first_.ServiceName());
+    ASSERT_TRUE(WriteUninstallEntry(first_.ServiceName().c_str(), otherFolder.c_str(), 1));
 
-    Prepare(L"Two");
+    Prepare(second_);
     UninstallEntryReader entry(g_settings.service_name);
     // A service of the new name that cannot start fails the run after the entry is written.
     ASSERT_TRUE(g_setupTools.InstallService(L"\"C:\\no-such-folder\\Velmora.exe\" /start", g_settings.service_name,

@@ -11,41 +11,26 @@
 #include "app/install_settings.h"
 #include "pages/page_driving.h"
 #include "resources/wizard_ids.h"
+#include "support/hosts_file_keeper.h"
+#include "support/system_error_text.h"
 #include "support/temp_folder.h"
-#include "wizard/hosts_file.h"
 
 namespace {
 
-// Keeps the system's hosts file as it was before the test.
 class DomainPage : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         ResetSettings();
-        wchar_t folder[MAX_PATH] = {};
-        ASSERT_TRUE(GetHostsFolder(folder, MAX_PATH));
-        path_ = std::wstring(folder) + L"\\hosts";
-        existed_ = GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
-        before_ = ReadWholeFile(path_);
         domain_ = "velmora-domain-" + std::to_string(GetCurrentProcessId()) + ".test";
         CopyText(g_settings.domain_name_ansi, domain_.c_str());
         MultiByteToWideChar(CP_ACP, 0, domain_.c_str(), -1, g_settings.domain_name, 260);
         g_settings.domain_unresolved = true;
     }
-    void TearDown() override
-    {
-        SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (existed_)
-            WriteWholeFile(path_, before_);
-        else
-            DeleteFileW(path_.c_str());
-        ResetSettings();
-    }
+    void TearDown() override { ResetSettings(); }
 
-    std::wstring path_;
-    bool existed_ = false;
-    std::string before_;
+    HostsFileKeeper hosts_;
     std::string domain_;
 };
 
@@ -53,8 +38,7 @@ protected:
 
 TEST_F(DomainPage, ExplainsTheNameAndOffersTheHostsEntryFirst)
 {
-    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        ASSERT_TRUE(ShowPage(wizard, IDD_WIZ_SETHOST));
+    WizardRun run = RunOnPage(IDD_WIZ_SETHOST, [&](WizardDriver& wizard) {
         std::wstring expected = L"The installer couldn't find the domain name of \"" +
                                 std::wstring(domain_.begin(), domain_.end()) +
                                 L"\". Probably, it is not registered with DNS.";
@@ -71,8 +55,7 @@ TEST_F(DomainPage, LongNameIsShownCutTo128Characters)
 {
     std::string longName(200, 'd');
     CopyText(g_settings.domain_name_ansi, longName.c_str());
-    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        ASSERT_TRUE(ShowPage(wizard, IDD_WIZ_SETHOST));
+    WizardRun run = RunOnPage(IDD_WIZ_SETHOST, [&](WizardDriver& wizard) {
         std::wstring shown = WindowText(wizard.Item(IDC_DOMAIN_UNRESOLVED));
         EXPECT_NE(std::wstring::npos, shown.find(L"\"" + std::wstring(128, L'd') + L"\"")) << "cut, closing quote kept";
     });
@@ -84,10 +67,9 @@ TEST_F(DomainPage, NextAddsTheBlockToTheSystemsHostsFile)
     g_settings.server_address.sin_family = AF_INET;
     g_settings.server_address.sin_addr.S_un.S_un_b = { 10, 20, 30, 40 };
     std::string after;
-    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        ASSERT_TRUE(ShowPage(wizard, IDD_WIZ_SETHOST));
+    WizardRun run = RunOnPage(IDD_WIZ_SETHOST, [&](WizardDriver& wizard) {
         ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
-        after = ReadWholeFile(path_);
+        after = hosts_.Text();
     });
     EXPECT_TRUE(run.scriptFinished);
     std::string block = "\r\n\r\n# Added by Velmora Setup\r\n10.20.30.40 " + domain_ + "\r\n\r\n";
@@ -99,33 +81,31 @@ TEST_F(DomainPage, NextAddsTheBlockToTheSystemsHostsFile)
 TEST_F(DomainPage, ContinueWithoutAddingLeavesTheFileUntouched)
 {
     std::string after;
-    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        ASSERT_TRUE(ShowPage(wizard, IDD_WIZ_SETHOST));
+    WizardRun run = RunOnPage(IDD_WIZ_SETHOST, [&](WizardDriver& wizard) {
         wizard.Click(IDC_SKIP_HOSTS_ENTRY);
         ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
-        after = ReadWholeFile(path_);
+        after = hosts_.Text();
     });
     EXPECT_TRUE(run.scriptFinished);
-    EXPECT_EQ(before_, after);
+    EXPECT_EQ(hosts_.Kept(), after);
 }
 
 TEST_F(DomainPage, HostsFileHeldElsewhereShowsTheReasonAndKeepsThePage)
 {
     g_settings.force_auto = true;  // the page waits for the user in every run, and tells him
-    if (!existed_) {
-        ASSERT_TRUE(WriteWholeFile(path_, "127.0.0.1 localhost\r\n"));
+    if (!hosts_.Existed()) {
+        ASSERT_TRUE(WriteWholeFile(hosts_.Path(), "127.0.0.1 localhost\r\n"));
     }
-    std::string unchanged = ReadWholeFile(path_);
+    std::string unchanged = hosts_.Text();
     // Another program has the file open without sharing it for writing.
-    HANDLE held = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileW(hosts_.Path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     std::string after;
     int pageAfterFailure = 0, pageAfterSkip = 0;
-    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        ASSERT_TRUE(ShowPage(wizard, IDD_WIZ_SETHOST));
+    WizardRun run = RunOnPage(IDD_WIZ_SETHOST, [&](WizardDriver& wizard) {
         wizard.Press(PSBTN_NEXT);
         pageAfterFailure = wizard.PageId();
-        after = ReadWholeFile(path_);
+        after = hosts_.Text();
         wizard.Click(IDC_SKIP_HOSTS_ENTRY);
         wizard.Next(IDD_WIZ_USERS);
         pageAfterSkip = wizard.PageId();
@@ -136,13 +116,7 @@ TEST_F(DomainPage, HostsFileHeldElsewhereShowsTheReasonAndKeepsThePage)
     EXPECT_EQ(IDD_WIZ_USERS, pageAfterSkip) << "the user can go on without adding";
     EXPECT_EQ(unchanged, after);
     ASSERT_EQ(2u, run.boxes.size());
-    wchar_t reason[512] = {};
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_SHARING_VIOLATION, 0,
-                   reason, 512, nullptr);
-    std::wstring expected = reason;
-    while (!expected.empty() && (expected.back() == L'\n' || expected.back() == L'\r'))
-        expected.pop_back();
-    EXPECT_EQ(0u, run.boxes[0].text.find(expected)) << "the system's reason";
+    EXPECT_EQ(0u, run.boxes[0].text.find(SystemErrorText(ERROR_SHARING_VIOLATION))) << "the system's reason";
     EXPECT_EQ(L"Velmora Server Setup", run.boxes[0].title);
     EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), run.boxes[0].icon);
     EXPECT_NE(nullptr, run.boxes[0].owner) << "owned by the page";

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "support/temp_folder.h"
+#include "support/hosts_file_keeper.h"
 #include "wizard/hosts_file.h"
 
 namespace {
@@ -95,39 +95,39 @@ TEST(HostsAddress, DottedWithOneBlankAndLoopbackForAnyAddress)
     EXPECT_STREQ("10.0.", text) << "cut to the capacity";
 }
 
+// What a removal leaves: every other line, each ended with CR LF, and the file position
+// where the block is to follow (-1: not looked at).
+struct KeptLines
+{
+    const char* what;
+    std::string before;
+    std::string after;
+    LONGLONG position;
+};
+
 TEST(HostsRemoval, KeepsEveryOtherLineWithCrLfAndDropsTheDomainsLines)
 {
-    Removal crlf = RemoveFrom("127.0.0.1 localhost\r\n10.0.0.9 intranet.example\r\n# 10.0.0.8 intranet.example\r\n"
-                              "10.0.0.7 www.intranet.example\r\n");
-    ASSERT_TRUE(crlf.result);
     const std::string kept = "127.0.0.1 localhost\r\n# 10.0.0.8 intranet.example\r\n10.0.0.7 www.intranet.example\r\n";
-    EXPECT_EQ(kept, crlf.after);
-    EXPECT_EQ(static_cast<LONGLONG>(kept.size()), crlf.position) << "the block follows the kept text";
-
-    Removal lfOnly = RemoveFrom("127.0.0.1 localhost\n10.0.0.9 intranet.example\n10.0.0.5 mail\n");
-    ASSERT_TRUE(lfOnly.result);
-    EXPECT_EQ("127.0.0.1 localhost\r\n10.0.0.5 mail\r\n", lfOnly.after);
-
-    Removal mixed = RemoveFrom("a host\r\nb host\n\nintranet.example\r\n\r\nc host");
-    ASSERT_TRUE(mixed.result);
-    EXPECT_EQ("a host\r\nb host\r\n\r\n\r\nc host\r\n", mixed.after) << "blank lines stay, the last gets its end";
-
-    Removal noFinalEnd = RemoveFrom("127.0.0.1 localhost\r\n10.0.0.9 intranet.example");
-    ASSERT_TRUE(noFinalEnd.result);
-    EXPECT_EQ("127.0.0.1 localhost\r\n", noFinalEnd.after);
-}
-
-TEST(HostsRemoval, EmptyAndAllDroppedFilesEndEmpty)
-{
-    Removal empty = RemoveFrom("");
-    EXPECT_TRUE(empty.result);
-    EXPECT_EQ("", empty.after);
-    EXPECT_EQ(0, empty.position);
-
-    Removal allDropped = RemoveFrom("10.0.0.9 intranet.example\r\n10.0.0.8 intranet.example\n");
-    EXPECT_TRUE(allDropped.result);
-    EXPECT_EQ("", allDropped.after);
-    EXPECT_EQ(0, allDropped.position);
+    const KeptLines cases[] = {
+        {"CR LF", "127.0.0.1 localhost\r\n10.0.0.9 intranet.example\r\n# 10.0.0.8 intranet.example\r\n"
+                  "10.0.0.7 www.intranet.example\r\n", kept, static_cast<LONGLONG>(kept.size())},
+        {"LF only", "127.0.0.1 localhost\n10.0.0.9 intranet.example\n10.0.0.5 mail\n",
+         "127.0.0.1 localhost\r\n10.0.0.5 mail\r\n", -1},
+        {"blank lines stay, the last gets its end", "a host\r\nb host\n\nintranet.example\r\n\r\nc host",
+         "a host\r\nb host\r\n\r\n\r\nc host\r\n", -1},
+        {"no final line end", "127.0.0.1 localhost\r\n10.0.0.9 intranet.example", "127.0.0.1 localhost\r\n", -1},
+        {"empty file", "", "", 0},
+        {"every line dropped", "10.0.0.9 intranet.example\r\n10.0.0.8 intranet.example\n", "", 0},
+    };
+    for (const KeptLines& c : cases) {
+        SCOPED_TRACE(c.what);
+        Removal removal = RemoveFrom(c.before);
+        ASSERT_TRUE(removal.result);
+        EXPECT_EQ(c.after, removal.after);
+        if (c.position >= 0) {
+            EXPECT_EQ(c.position, removal.position) << "the block follows the kept text";
+        }
+    }
 }
 
 TEST(HostsRemoval, FileLargerThanTheReadBufferIsReadWhole)
@@ -162,18 +162,23 @@ TEST(HostsRemoval, FileThatCannotBeReadIsLeftAsItIs)
     EXPECT_EQ(before, ReadWholeFile(path));
 }
 
-TEST(HostsEntry, MissingFileAndFolderAreCreatedHoldingOnlyTheBlock)
+// A hosts file of the test's own.
+class HostsEntry : public ::testing::Test
 {
-    TempFolder root(L"hosts");
-    std::wstring folder = root.File(L"drivers\\etc");
-    ASSERT_TRUE(AddHostsEntry(folder.c_str(), Address(0, 0, 0, 0), kDomain));
-    EXPECT_EQ(Block("127.0.0.1 ", kDomain), ReadWholeFile(folder + L"\\hosts"));
+protected:
+    TempFolder folder{L"hosts"};
+    std::wstring path = folder.File(L"hosts");
+};
+
+TEST_F(HostsEntry, MissingFileAndFolderAreCreatedHoldingOnlyTheBlock)
+{
+    std::wstring etc = folder.File(L"drivers\\etc");
+    ASSERT_TRUE(AddHostsEntry(etc.c_str(), Address(0, 0, 0, 0), kDomain));
+    EXPECT_EQ(Block("127.0.0.1 ", kDomain), ReadWholeFile(etc + L"\\hosts"));
 }
 
-TEST(HostsEntry, ReplacesTheActiveLineAndTwoRunsLeaveOnlyTheNewestActive)
+TEST_F(HostsEntry, ReplacesTheActiveLineAndTwoRunsLeaveOnlyTheNewestActive)
 {
-    TempFolder folder(L"hosts");
-    std::wstring path = folder.File(L"hosts");
     ASSERT_TRUE(WriteWholeFile(path, "10.0.0.5 mail\r\n10.0.0.9 intranet.example\r\n"));
 
     ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(192, 168, 1, 20), kDomain));
@@ -185,19 +190,15 @@ TEST(HostsEntry, ReplacesTheActiveLineAndTwoRunsLeaveOnlyTheNewestActive)
               ReadWholeFile(path));
 }
 
-TEST(HostsEntry, CommentedDomainAndLfOnlyEntriesSurvive)
+TEST_F(HostsEntry, CommentedDomainAndLfOnlyEntriesSurvive)
 {
-    TempFolder folder(L"hosts");
-    std::wstring path = folder.File(L"hosts");
     ASSERT_TRUE(WriteWholeFile(path, "#10.0.0.9 intranet.example\n10.0.0.5 mail"));
     ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain));
     EXPECT_EQ("#10.0.0.9 intranet.example\r\n10.0.0.5 mail\r\n" + Block("10.0.0.1 ", kDomain), ReadWholeFile(path));
 }
 
-TEST(HostsEntry, FailuresLeaveTheFileAndGiveTheReason)
+TEST_F(HostsEntry, FailuresLeaveTheFileAndGiveTheReason)
 {
-    TempFolder folder(L"hosts");
-    std::wstring path = folder.File(L"hosts");
     const std::string before = "10.0.0.9 intranet.example\r\n";
     ASSERT_TRUE(WriteWholeFile(path, before));
     {
@@ -221,27 +222,25 @@ TEST(HostsEntry, FailuresLeaveTheFileAndGiveTheReason)
     EXPECT_EQ("x", ReadWholeFile(notAFolder));
 }
 
-TEST(HostsEntry, SystemHostsFileGetsTheBlockAndIsRestored)
+TEST_F(HostsEntry, SystemHostsFileGetsTheBlockAndIsRestored)
 {
-    wchar_t folder[MAX_PATH] = {};
-    ASSERT_TRUE(GetHostsFolder(folder, MAX_PATH));
-    std::wstring hostsFolder = folder;
+    wchar_t etc[MAX_PATH] = {};
+    ASSERT_TRUE(GetHostsFolder(etc, MAX_PATH));
+    std::wstring hostsFolder = etc;
     ASSERT_GT(hostsFolder.size(), 21u);
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
-    EXPECT_EQ(0, lstrcmpiW((std::wstring(system) + L"\\drivers\\etc").c_str(), folder));
+    EXPECT_EQ(0, lstrcmpiW((std::wstring(system) + L"\\drivers\\etc").c_str(), etc));
 
-    std::wstring path = hostsFolder + L"\\hosts";
-    bool existed = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    std::string before = ReadWholeFile(path);
     std::string domain = "velmora-pages-" + std::to_string(GetCurrentProcessId()) + ".test";
-    bool added = AddHostsEntry(folder, Address(127, 0, 0, 2), domain.c_str());
-    std::string after = ReadWholeFile(path);
-    if (existed)
-        WriteWholeFile(path, before);
-    else
-        DeleteFileW(path.c_str());
-
+    std::string before, after;
+    bool added = false;
+    {
+        HostsFileKeeper hosts;
+        before = hosts.Kept();
+        added = AddHostsEntry(etc, Address(127, 0, 0, 2), domain.c_str());
+        after = hosts.Text();
+    }
     ASSERT_TRUE(added);
     std::string block = Block("127.0.0.2 ", domain);
     ASSERT_GE(after.size(), block.size());

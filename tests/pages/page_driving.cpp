@@ -1,11 +1,21 @@
 #include "pages/page_driving.h"
 
+#include <gtest/gtest.h>
 #include <commctrl.h>
 
 bool ShowPage(WizardDriver& wizard, int dialogId)
 {
     SendMessageW(wizard.Sheet(), PSM_SETCURSELID, 0, dialogId);
     return wizard.WaitForPage(dialogId);
+}
+
+WizardRun RunOnPage(int dialogId, const std::function<void(WizardDriver&)>& script,
+                    MessageBoxWatcher::Answer answer)
+{
+    return RunWizardWith([&](WizardDriver& wizard) {
+        ASSERT_TRUE(ShowPage(wizard, dialogId));
+        script(wizard);
+    }, answer);
 }
 
 namespace {

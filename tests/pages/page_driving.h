@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "wizard/wizard_driver.h"
@@ -8,6 +9,9 @@
 // Shows page `dialogId` of the running wizard at once, without the checks of the pages
 // before it.
 bool ShowPage(WizardDriver& wizard, int dialogId);
+// Runs the wizard with page `dialogId` shown at once and `script` acting on it there.
+WizardRun RunOnPage(int dialogId, const std::function<void(WizardDriver&)>& script,
+                    MessageBoxWatcher::Answer answer = nullptr);
 
 // Sends the current page a sheet notification (PSN_WIZNEXT, PSN_SETACTIVE...) as the sheet
 // would and returns the page's answer, without letting the sheet act on it: the page's

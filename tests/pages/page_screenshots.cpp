@@ -1,9 +1,7 @@
-// Pictures of the domain-name and administrator pages for people to look at: written only
-// when VELMORA_SCREENSHOTS names a folder (as tests/wizard/screenshots.sh sets it).
+// Pictures of the domain-name and administrator pages for people to look at (as
+// tests/wizard/screenshots.sh takes them).
 #include <gtest/gtest.h>
 #include <windows.h>
-
-#include <string>
 
 #include "app/bounded_text.h"
 #include "app/install_settings.h"
@@ -14,18 +12,14 @@
 
 TEST(Screenshots, DomainAndAdministratorPages)
 {
-    wchar_t folder[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"VELMORA_SCREENSHOTS", folder, MAX_PATH))
+    if (ScreenshotPath(L"").empty())
         GTEST_SKIP() << "VELMORA_SCREENSHOTS is not set";
-    std::wstring prefix = std::wstring(folder) + L"\\";
-    wchar_t language[16] = L"en";
-    GetEnvironmentVariableW(L"VELMORA_SCREENSHOT_LANGUAGE", language, 16);
     g_language.SelectLanguage(GetSystemDefaultLCID());
     ResetSettings();
     CopyText(g_settings.domain_name_ansi, "groupware.example.local");
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
         auto save = [&](const wchar_t* name) {
-            EXPECT_TRUE(SaveWindowBitmap(wizard.Sheet(), prefix + name + L"-" + language + L".bmp")) << name;
+            EXPECT_TRUE(SaveWindowBitmap(wizard.Sheet(), ScreenshotPath(name))) << name;
         };
         ASSERT_TRUE(ShowPage(wizard, IDD_WIZ_SETHOST));
         save(L"4-domain");

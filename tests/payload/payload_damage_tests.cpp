@@ -28,9 +28,7 @@ HWND MakeOwnerWindow()
 
 }  // namespace
 
-class PayloadDamage : public PayloadTest
-{
-};
+using PayloadDamage = PayloadTest;
 
 TEST_F(PayloadDamage, TooShortArchivesFailWithoutAMessage)
 {
@@ -149,32 +147,27 @@ TEST_F(PayloadDamage, HostileNamesAreRefusedAndStopTheExtraction)
     ExpectNothingOutsideTheFolders();
 }
 
-TEST_F(PayloadDamage, UnterminatedNamesAndImpossibleSizesAreRefused)
+// A cut path would name another file, so a name too long for the folder stops the
+// extraction rather than being cut.
+TEST_F(PayloadDamage, UnterminatedOrTooLongNamesAndImpossibleSizesAreRefused)
 {
     PayloadEntry unterminated = MakeEntry(L"x", 3);
     for (wchar_t& c : unterminated.name)
         c = L'n';
-    PayloadEntry negative = MakeEntry(L"negative.txt", -2);
-    for (const PayloadEntry& entry : {unterminated, negative}) {
-        Bytes archive = ArchiveBuilder().Entry(entry, Bytes(3, 'z')).Finish();
+    const std::wstring tooLong = std::wstring(259 - 4, L'n') + L".txt";
+    const struct { const char* what; PayloadEntry entry; DWORD error; } cases[] = {
+        {"unterminated name", unterminated, ERROR_INVALID_DATA},
+        {"negative size", MakeEntry(L"negative.txt", -2), ERROR_INVALID_DATA},
+        {"name too long for the folder", MakeEntry(tooLong.c_str(), 3), ERROR_FILENAME_EXCED_RANGE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes archive = ArchiveBuilder().Entry(c.entry, Bytes(3, 'z')).Finish();
         SetLastError(0);
         EXPECT_FALSE(Extract(archive));
-        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), GetLastError());
+        EXPECT_EQ(c.error, GetLastError());
+        EXPECT_TRUE(ListTree(Install()).empty());
     }
-    EXPECT_TRUE(ListTree(Install()).empty());
-}
-
-// A cut path would name another file, so a name too long for the folder stops the
-// extraction instead.
-TEST_F(PayloadDamage, ANameTooLongForTheFolderIsRefusedRatherThanCut)
-{
-    std::wstring name(259 - 4, L'n');
-    name += L".txt";
-    Bytes archive = ArchiveBuilder().File(name.c_str(), Bytes(5, 'l')).Finish();
-    SetLastError(0);
-    EXPECT_FALSE(Extract(archive));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE), GetLastError());
-    EXPECT_TRUE(ListTree(Install()).empty());
 }
 
 TEST_F(PayloadDamage, AForgedNameShowsTheCorruptArchiveWarningOwnedByThePage)

@@ -53,7 +53,10 @@ TEST_F(PayloadResource, AModuleWithoutTheArchiveFailsWithoutAMessage)
     MessageBoxWatcher watcher;
     PayloadJob job = Job();
     job.module = GetModuleHandleW(L"kernel32.dll");
+    SetLastError(ERROR_SUCCESS);
     EXPECT_FALSE(ExtractPayload(job, L""));
+    // The installation shows this reason after a failed extraction.
+    EXPECT_EQ(static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND), GetLastError());
     Sleep(300);
     EXPECT_TRUE(watcher.Seen().empty());
     EXPECT_TRUE(ListTree(Install()).empty());

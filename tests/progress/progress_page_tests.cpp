@@ -2,12 +2,11 @@
 // rows, bar and status line as the engine reports, Cancel during and after the run,
 // Finish with and without the browser.
 #include <gtest/gtest.h>
-#include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
 
 #include "app/install_settings.h"
-#include "progress/installation_fixture.h"
+#include "support/installation_fixture.h"
 #include "progress/progress_sheet.h"
 #include "resources/wizard_ids.h"
 #include "wizard/browser_recorder.h"
@@ -23,13 +22,7 @@ const int kRows = 7;
 class ProgressPage : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        WSADATA wsa;
-        WSAStartup(MAKEWORD(2, 2), &wsa);
-        installation_.PrepareSettings();
-    }
-    void TearDown() override { WSACleanup(); }
+    void SetUp() override { installation_.PrepareSettings(); }
 
     InstallationFixture installation_{L"progress"};
 };
@@ -69,6 +62,13 @@ std::wstring StatusLine(const WizardDriver& wizard)
     wchar_t text[512] = {};
     GetWindowTextW(wizard.Item(IDC_PROGRESS_STATUS), text, 512);
     return text;
+}
+
+// Unpacking has begun once the first row is checked; its arrow alone may come and go
+// between two looks at a fast machine.
+bool WaitForUnpacking(const WizardDriver& wizard)
+{
+    return WaitUntil([&] { return RowImage(wizard, 0) == kCheck; }, 60000);
 }
 
 bool CancelEnabled(const WizardDriver& wizard)
@@ -150,9 +150,7 @@ TEST_F(ProgressPage, CancelAnsweredYesStopsTheRunningStepWithACross)
     std::vector<ProgressView> views;
     bool finishOnly = false;
     ProgressRun run = RunProgressPage([&](WizardDriver& wizard) {
-        // Unpacking has begun once the first row is checked; its arrow alone may come and go
-        // between two looks at a fast machine.
-        ASSERT_TRUE(WaitUntil([&] { return RowImage(wizard, 0) == kCheck; }, 60000));
+        ASSERT_TRUE(WaitForUnpacking(wizard));
         wizard.Press(PSBTN_CANCEL);  // Yes: the page waits for the worker, the wizard stays
         openAfterYes = IsWindow(wizard.Sheet()) != FALSE;
         views = WatchUntilFinished(wizard);
@@ -190,9 +188,7 @@ TEST_F(ProgressPage, CancelAnsweredNoGoesOnAndCancelAfterTheRunClosesAtOnce)
     std::vector<ProgressView> views;
     ProgressRun run = RunProgressPage(
         [&](WizardDriver& wizard) {
-            // Unpacking has begun once the first row is checked; its arrow alone may come and go
-        // between two looks at a fast machine.
-        ASSERT_TRUE(WaitUntil([&] { return RowImage(wizard, 0) == kCheck; }, 60000));
+            ASSERT_TRUE(WaitForUnpacking(wizard));
             wizard.Press(PSBTN_CANCEL);  // No
             openAfterNo = IsWindow(wizard.Sheet()) != FALSE;
             views = WatchUntilFinished(wizard);

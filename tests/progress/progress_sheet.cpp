@@ -1,7 +1,6 @@
 #include "progress/progress_sheet.h"
 
 #include <commctrl.h>
-#include <thread>
 
 #include "resources/wizard_ids.h"
 #include "wizard/framework/property_sheet.h"
@@ -47,19 +46,7 @@ ProgressRun RunProgressPage(const std::function<void(WizardDriver&)>& script,
                             MessageBoxWatcher::Answer answer)
 {
     ProgressRun run;
-    MessageBoxWatcher watcher(answer ? answer : [](const SeenMessageBox&) { return IDYES; });
-    std::thread driver([&] {
-        WizardDriver wizard;
-        if (!wizard.WaitForSheet())
-            return;
-        script(wizard);
-        run.scriptFinished = true;
-        CloseWhatIsOpen(wizard);
-    });
-    ProgressSheet sheet;
-    run.exitCode = sheet.Run();
-    driver.join();
-    run.boxes = watcher.Seen();
+    DriveSheet(run, [&] { run.exitCode = ProgressSheet().Run(); }, script, CloseWhatIsOpen, answer);
     return run;
 }
 

@@ -9,11 +9,9 @@
 // first activation starts the installation that g_settings describes. The sheet runs on
 // the test's thread; `script` drives it from another, and boxes are answered by
 // `answer`. Returns the exit code that the setup would end with.
-struct ProgressRun
+struct ProgressRun : SheetRun
 {
     int exitCode = -100;
-    bool scriptFinished = false;
-    std::vector<SeenMessageBox> boxes;
 };
 ProgressRun RunProgressPage(const std::function<void(WizardDriver&)>& script,
                             MessageBoxWatcher::Answer answer = nullptr);

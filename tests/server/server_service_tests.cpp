@@ -14,62 +14,14 @@
 
 #include "app/setup_tools.h"
 #include "server/test_installation.h"
+#include "support/http_request.h"
+#include "support/socket_helpers.h"
 
 namespace {
 
-// Sends `request` to 127.0.0.1:`port` and returns the answer; empty when no connection
-// could be made. Wine's HTTP service keeps the connection open even after "Connection:
-// close", so the answer ends where its Content-Length says (or, for HEAD, after the
-// headers), not where the connection does.
-std::string SendHttpRequest(unsigned short port, const std::string& request)
-{
-    std::string response;
-    SOCKET connection = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    DWORD timeoutMs = 10000;
-    setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof(timeoutMs));
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    auto complete = [&response, &request] {
-        size_t body = response.find("\r\n\r\n");
-        if (body == std::string::npos || request.compare(0, 5, "HEAD ") == 0)
-            return body != std::string::npos;
-        std::string headers = response.substr(0, body += 4);
-        for (char& c : headers)
-            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-        size_t field = headers.find("\r\ncontent-length:");
-        return field != std::string::npos && response.size() >= body + strtoul(&headers[field + 17], nullptr, 10);
-    };
-    if (connection != INVALID_SOCKET &&
-        connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
-        send(connection, request.data(), static_cast<int>(request.size()), 0) == static_cast<int>(request.size())) {
-        char chunk[4096];
-        int got = 0;
-        while (!complete() && (got = recv(connection, chunk, sizeof(chunk), 0)) > 0)
-            response.append(chunk, static_cast<size_t>(got));
-    }
-    closesocket(connection);
-    return response;
-}
-
-// The status code of an HTTP response ("HTTP/1.x NNN Reason"), or 0 when it has none.
-int StatusCodeOf(const std::string& response)
-{
-    size_t blank = response.find(' ');
-    return response.compare(0, 5, "HTTP/") == 0 && blank != std::string::npos ? atoi(&response[blank + 1]) : 0;
-}
-
-class ServerService : public ::testing::Test
+class ServerService : public WinsockTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-    }
-    static void TearDownTestSuite() { WSACleanup(); }
-
     // Installs the server with `config` and a free port, and starts it.
     void Start(const wchar_t* tag, const std::string& config)
     {

@@ -24,9 +24,7 @@ TEST(RequiredService, RunningServiceIsAcceptedAsItIsAndStoppedOneIsStartedAndSet
         SCOPED_TRACE(running ? "running" : "stopped");
         TestService service(FixtureCommandLine(L"start-pending=300 hint=50"));
         ASSERT_TRUE(service.Created());
-        if (running) {
-            ASSERT_TRUE(service.StartAndWaitRunning());
-        }
+        ASSERT_TRUE(!running || service.StartAndWaitRunning());
 
         MessageBoxWatcher watcher;
         EXPECT_TRUE(EnsureServiceRunsAutomatically(service.Name()));

@@ -32,9 +32,7 @@ TEST(ServiceRemoval, RemovesStoppedOrRunningService)
         SCOPED_TRACE(running ? "running" : "stopped");
         TestService service(FixtureCommandLine(L"hint=300"));
         ASSERT_TRUE(service.Created());
-        if (running) {
-            ASSERT_TRUE(service.StartAndWaitRunning());
-        }
+        ASSERT_TRUE(!running || service.StartAndWaitRunning());
 
         MessageBoxWatcher watcher;
         DWORD start = GetTickCount();

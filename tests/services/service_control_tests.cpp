@@ -70,9 +70,7 @@ TEST(ServiceControl, WaitsWhilePendingSleepingForEachHint)
         TestService service(FixtureCommandLine(c.options));
         ASSERT_TRUE(service.Created());
         bool stop = wcsncmp(c.options, L"stop", 4) == 0;
-        if (stop) {
-            ASSERT_TRUE(service.StartAndWaitRunning());
-        }
+        ASSERT_TRUE(!stop || service.StartAndWaitRunning());
         DWORD start = GetTickCount();
         EXPECT_EQ(static_cast<DWORD>(stop ? SERVICE_STOPPED : SERVICE_RUNNING),
                   g_setupTools.ControlServiceAndWait(service.Name(), stop));

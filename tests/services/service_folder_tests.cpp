@@ -7,6 +7,8 @@
 #include "app/setup_tools.h"
 #include "services/service_test_support.h"
 #include "support/message_box_watcher.h"
+#include "support/system_error_text.h"
+#include "system/service_folder.h"
 
 TEST(ServiceFolder, IsReadFromTheBinaryPath)
 {
@@ -32,5 +34,51 @@ TEST(ServiceFolder, IsReadFromTheBinaryPath)
         g_setupTools.GetServiceFolder(service.Name(), folder, c.capacity);
         EXPECT_EQ(c.folder, folder);
         EXPECT_TRUE(watcher.Seen().empty());
+    }
+}
+
+namespace {
+
+// What the replaced configuration query answers.
+struct FakeQuery
+{
+    BOOL result = TRUE;
+    DWORD error = ERROR_SUCCESS;  // left as the last error, also after a success
+    const wchar_t* binaryPath = nullptr;
+};
+FakeQuery g_fakeQuery;
+
+BOOL WINAPI FakeQueryServiceConfig(SC_HANDLE, QUERY_SERVICE_CONFIGW* config, DWORD, DWORD*)
+{
+    config->lpBinaryPathName = const_cast<wchar_t*>(g_fakeQuery.binaryPath);
+    SetLastError(g_fakeQuery.error);
+    return g_fakeQuery.result;
+}
+
+} // namespace
+
+TEST(ServiceFolder, AnUnreadableConfigurationIsShownWithANonZeroReason)
+{
+    const struct { const char* what; FakeQuery query; DWORD shown; } cases[] = {
+        {"query refused with its own reason", {FALSE, ERROR_ACCESS_DENIED, nullptr}, ERROR_ACCESS_DENIED},
+        {"query refused without a reason", {FALSE, ERROR_SUCCESS, nullptr}, ERROR_GEN_FAILURE},
+        {"no binary path", {TRUE, ERROR_SUCCESS, nullptr}, ERROR_INVALID_DATA},
+        {"empty binary path", {TRUE, ERROR_SUCCESS, L""}, ERROR_INVALID_DATA},
+    };
+    TestService service(L"\"C:\\Velmora\\Velmora.exe\" /start");
+    ASSERT_TRUE(service.Created());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_fakeQuery = c.query;
+        g_queryServiceConfig = FakeQueryServiceConfig;
+        wchar_t folder[8] = L"before";
+        MessageBoxWatcher watcher;
+        g_setupTools.GetServiceFolder(service.Name(), folder, 8);
+        DWORD left = GetLastError();
+        g_queryServiceConfig = QueryServiceConfigW;
+        EXPECT_EQ(c.shown, left);
+        EXPECT_STREQ(L"before", folder);
+        ASSERT_TRUE(watcher.WaitFor(1));
+        ExpectOneErrorBox(watcher, SystemErrorText(c.shown), true);
     }
 }

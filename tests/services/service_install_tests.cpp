@@ -105,9 +105,7 @@ TEST_F(ServiceInstall, ReplacesStoppedOrRunningServiceOfTheSameName)
         // to stop, and stays marked for deletion until it has.
         TestService old(FixtureCommandLine(L"stop-pending=300 hint=100"));
         ASSERT_TRUE(old.Created());
-        if (running) {
-            ASSERT_TRUE(old.StartAndWaitRunning());
-        }
+        ASSERT_TRUE(!running || old.StartAndWaitRunning());
 
         std::wstring binaryPath = FixtureCommandLine(L"hint=20");
         MessageBoxWatcher watcher;

@@ -1,7 +1,5 @@
 // Offered addresses, the domain comparison and the port test.
-#include <gtest/gtest.h>
-#include <winsock2.h>
-#include <windows.h>
+#include "support/socket_helpers.h"
 
 #include "wizard/host_addresses.h"
 #include "wizard/port_test.h"
@@ -18,37 +16,7 @@ AddressList List(std::initializer_list<const char*> dotted)
     return list;
 }
 
-class Addresses : public ::testing::Test
-{
-protected:
-    static void SetUpTestSuite()
-    {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-    }
-    static void TearDownTestSuite() { WSACleanup(); }
-};
-
-// Holds 443 on an address the way another server would.
-class PortHolder
-{
-public:
-    explicit PortHolder(ULONG address) : socket_(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP))
-    {
-        sockaddr_in target = {};
-        target.sin_family = AF_INET;
-        target.sin_port = htons(443);
-        target.sin_addr.s_addr = address;
-        bound_ = bind(socket_, reinterpret_cast<sockaddr*>(&target), sizeof(target)) == 0 &&
-                 listen(socket_, 1) == 0;
-    }
-    ~PortHolder() { closesocket(socket_); }
-    bool Bound() const { return bound_; }
-
-private:
-    SOCKET socket_;
-    bool bound_ = false;
-};
+using Addresses = WinsockTest;
 
 } // namespace
 

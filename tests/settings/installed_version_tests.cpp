@@ -3,35 +3,13 @@
 #include <windows.h>
 
 #include "datafiles/config_file.h"
-#include "support/message_box_watcher.h"
-#include "support/temp_folder.h"
+#include "settings/settings_page_fixture.h"
 #include "wizard/installed_version.h"
 
 namespace {
 
 DWORD Ms(WORD major, WORD minor) { return MAKELONG(minor, major); }
 DWORD Ls(WORD build, WORD revision) { return MAKELONG(revision, build); }
-
-// An installation folder holding `executable` as Velmora.exe and a configuration file.
-struct Installation
-{
-    explicit Installation(const wchar_t* executable) : folder(L"installed-version")
-    {
-        exe = folder.File(L"Velmora.exe");
-        CopyFileW(executable, exe.c_str(), FALSE);
-        CreateDirectoryW(folder.File(L"config").c_str(), nullptr);
-        WriteWholeFile(folder.File(L"config\\velmora.cfg"), "kept_key=kept-value\r\n");
-    }
-    TempFolder folder;
-    std::wstring exe;
-};
-
-std::wstring KeptValue()
-{
-    wchar_t value[64] = {};
-    g_serverConfig.Get(L"kept_key", value, 64);
-    return value;
-}
 
 class InstalledVersion : public ::testing::Test
 {
@@ -58,9 +36,10 @@ TEST_F(InstalledVersion, OnlyLaterReleasesThanTheOfferedOneAreNewer)
 
 TEST_F(InstalledVersion, TheSameReleaseKeepsItsConfigurationWithoutAsking)
 {
-    Installation installed(VELMORA_SERVER_EXE);
+    TempFolder folder(L"installed-version");
+    PlaceInstalledServer(folder.Path(), VELMORA_SERVER_EXE);
     MessageBoxWatcher watcher;
-    EXPECT_TRUE(CheckInstalledVersion(nullptr, installed.exe.c_str(), installed.folder.Path().c_str()));
+    EXPECT_TRUE(CheckInstalledVersion(nullptr, folder.File(L"Velmora.exe").c_str(), folder.Path().c_str()));
     EXPECT_TRUE(watcher.Seen().empty());
     EXPECT_EQ(L"kept-value", KeptValue());
 }
@@ -68,9 +47,8 @@ TEST_F(InstalledVersion, TheSameReleaseKeepsItsConfigurationWithoutAsking)
 TEST_F(InstalledVersion, FileWithoutVersionPassesAndLoadsNothing)
 {
     TempFolder folder(L"unversioned");
-    WriteWholeFile(folder.File(L"Velmora.exe"), "not a program");
-    CreateDirectoryW(folder.File(L"config").c_str(), nullptr);
-    WriteWholeFile(folder.File(L"config\\velmora.cfg"), "kept_key=kept-value\r\n");
+    PlaceInstalledServer(folder.Path(), VELMORA_SERVER_EXE);
+    ASSERT_TRUE(WriteWholeFile(folder.File(L"Velmora.exe"), "not a program"));
     MessageBoxWatcher watcher;
     EXPECT_TRUE(CheckInstalledVersion(nullptr, folder.File(L"Velmora.exe").c_str(), folder.Path().c_str()));
     EXPECT_TRUE(watcher.Seen().empty());

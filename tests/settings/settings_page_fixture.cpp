@@ -11,17 +11,6 @@
 #include "lang/language.h"
 #include "resources/wizard_ids.h"
 
-void SettingsPage::SetUpTestSuite()
-{
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-}
-
-void SettingsPage::TearDownTestSuite()
-{
-    WSACleanup();
-}
-
 void SettingsPage::SetUp()
 {
     ResetSettings();
@@ -45,17 +34,63 @@ void SettingsPage::TearDown()
 
 void SettingsPage::RememberImported()
 {
-    std::vector<BYTE> hash(g_settings.cert_thumbprint, g_settings.cert_thumbprint + 20);
+    std::vector<BYTE> hash = StoredThumbprint();
     if (hash != std::vector<BYTE>(20, 0))
         imported_.push_back(hash);
 }
 
-bool OpenSettingsPage(WizardDriver& wizard)
+WizardRun SettingsPage::PassSettings(const std::wstring& folder, int expected, MessageBoxWatcher::Answer answer)
 {
-    if (!wizard.Next(IDD_WIZ_LICENSE))
-        return false;
-    wizard.Click(IDC_AGREEMENT_ACCEPT);
-    return wizard.Next(IDD_WIZ_SETCONF);
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        ASSERT_TRUE(OpenSettingsPage(wizard));
+        if (!folder.empty())
+            SetItemText(wizard, IDC_INSTALL_DIR, folder);
+        if (expected != IDD_WIZ_SETCONF) {
+            EXPECT_TRUE(wizard.Next(expected));
+            return;
+        }
+        NextAndSettle(wizard);
+        EXPECT_EQ(IDD_WIZ_SETCONF, wizard.PageId());
+    }, answer);
+    EXPECT_TRUE(run.scriptFinished);
+    return run;
+}
+
+WizardRun SettingsPage::UnattendedRunTo(int expected)
+{
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        wizard.Press(PSBTN_NEXT);
+        EXPECT_TRUE(wizard.WaitForPage(expected));
+    });
+    EXPECT_TRUE(run.scriptFinished);
+    return run;
+}
+
+::testing::AssertionResult FirstBoxIs(const std::vector<SeenMessageBox>& boxes, const std::wstring& text,
+                                      LPCWSTR icon)
+{
+    if (boxes.empty())
+        return ::testing::AssertionFailure() << "no box";
+    if (boxes[0].text != text)
+        return ::testing::AssertionFailure() << "the box says " << boxes[0].text;
+    if (boxes[0].icon != LoadIconW(nullptr, icon))
+        return ::testing::AssertionFailure() << "the box shows another icon";
+    return ::testing::AssertionSuccess();
+}
+
+void PlaceInstalledServer(const std::wstring& folder, const wchar_t* executable)
+{
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CreateDirectoryW((folder + L"\\config").c_str(), nullptr);
+    CopyFileW(executable, (folder + L"\\Velmora.exe").c_str(), FALSE);
+    WriteWholeFile(folder + L"\\config\\velmora.cfg", "kept_key=kept-value\r\n");
+}
+
+std::wstring KeptValue()
+{
+    wchar_t value[64] = {};
+    g_serverConfig.Get(L"kept_key", value, 64);
+    return value;
 }
 
 void SetItemText(WizardDriver& wizard, int id, const std::wstring& text)
@@ -67,11 +102,6 @@ void SetItemText(WizardDriver& wizard, int id, const std::wstring& text)
 std::wstring ItemText(WizardDriver& wizard, int id)
 {
     return WindowText(wizard.Item(id));
-}
-
-bool NextTo(WizardDriver& wizard, int expected)
-{
-    return wizard.Next(expected);
 }
 
 void NextAndSettle(WizardDriver& wizard)

@@ -1,10 +1,8 @@
 #pragma once
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
+#include "support/socket_helpers.h"
 #include "support/message_box_watcher.h"
 #include "support/temp_folder.h"
 #include "wizard/wizard_driver.h"
@@ -12,11 +10,9 @@
 // The settings page inside the running wizard, from a record as start-up leaves it: the
 // built-in certificate, the domain "localhost", a folder of its own and a service name of
 // its own. Certificates that the page imported are taken out of the machine's store again.
-class SettingsPage : public ::testing::Test
+class SettingsPage : public WinsockTest
 {
 protected:
-    static void SetUpTestSuite();
-    static void TearDownTestSuite();
     void SetUp() override;
     void TearDown() override;
 
@@ -26,18 +22,30 @@ protected:
     std::wstring NewFolder(const wchar_t* name) const { return folder_.File(name); }
     const std::wstring& ExistingFolder() const { return folder_.Path(); }
 
+    // One pass over the settings page: opens it, enters `folder` (unless empty), presses
+    // Next and expects page `expected`, or IDD_WIZ_SETCONF for a page that refuses.
+    WizardRun PassSettings(const std::wstring& folder, int expected, MessageBoxWatcher::Answer answer = nullptr);
+    // An unattended run: Next on the welcome page, and the pages that check themselves
+    // move on up to page `expected`.
+    WizardRun UnattendedRunTo(int expected);
+
     TempFolder folder_{L"settings-page"};
     std::vector<std::vector<BYTE>> imported_;
 };
 
-// Attended: welcome, agreement ticked, settings page.
-bool OpenSettingsPage(WizardDriver& wizard);
 void SetItemText(WizardDriver& wizard, int id, const std::wstring& text);
 std::wstring ItemText(WizardDriver& wizard, int id);
-// Presses Next on the settings page and waits until page `expected` shows.
-bool NextTo(WizardDriver& wizard, int expected);
 // Presses Next and waits until the page's checks are over (boxes answered).
 void NextAndSettle(WizardDriver& wizard);
+
+// The first box that `boxes` holds shows `text` with the icon `icon` (IDI_WARNING...).
+::testing::AssertionResult FirstBoxIs(const std::vector<SeenMessageBox>& boxes, const std::wstring& text,
+                                      LPCWSTR icon);
+
+// An installed server in `folder`: `executable` as its Velmora.exe, and a configuration
+// holding kept_key, which KeptValue() reads from the loaded configuration.
+void PlaceInstalledServer(const std::wstring& folder, const wchar_t* executable);
+std::wstring KeptValue();
 
 // Boxes that were not the port question: another program may hold port 443 on this
 // machine while a test runs, and the default answer Yes lets the test go on.

@@ -23,6 +23,15 @@ bool NextEnabled(WizardDriver& wizard)
     return wizard.ButtonEnabled(WizardDriver::kNextButton);
 }
 
+// How many of the own certificate's path, browse button and password are enabled.
+int OwnCertificateBoxesEnabled(WizardDriver& wizard)
+{
+    int enabled = 0;
+    for (int id : {IDC_CERT_PATH, IDC_BROWSE_CERT, IDC_CERT_PASSWORD})
+        enabled += IsWindowEnabled(wizard.Item(id)) ? 1 : 0;
+    return enabled;
+}
+
 // The labels as the page should fill them for a certificate file.
 std::wstring CompanyLabelOf(const wchar_t* file, const wchar_t* password)
 {
@@ -40,12 +49,7 @@ std::wstring CompanyLabelOf(const wchar_t* file, const wchar_t* password)
 TEST_F(SettingsPage, ShowsTheRecordTheAddressesAndTheBuiltInCertificate)
 {
     AddressList offered;
-    {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        ListHostAddresses(offered);
-        WSACleanup();
-    }
+    ListHostAddresses(offered);  // Winsock runs for the whole suite
     CertificateInfo info;
     ASSERT_TRUE(ReadShownCertificate(g_settings.default_certificate, g_settings.default_certificate_size, L"", info));
     wchar_t company[520] = {};
@@ -68,9 +72,7 @@ TEST_F(SettingsPage, ShowsTheRecordTheAddressesAndTheBuiltInCertificate)
         EXPECT_EQ(std::wstring(company), ItemText(wizard, IDC_CERT_COMPANY));
         EXPECT_EQ(std::wstring(info.common_name), ItemText(wizard, IDC_CERT_DOMAIN));
         EXPECT_EQ(BST_UNCHECKED, SendMessageW(wizard.Item(IDC_OWN_CERT), BM_GETCHECK, 0, 0));
-        EXPECT_FALSE(IsWindowEnabled(wizard.Item(IDC_CERT_PATH)));
-        EXPECT_FALSE(IsWindowEnabled(wizard.Item(IDC_BROWSE_CERT)));
-        EXPECT_FALSE(IsWindowEnabled(wizard.Item(IDC_CERT_PASSWORD)));
+        EXPECT_EQ(0, OwnCertificateBoxesEnabled(wizard));
         EXPECT_TRUE(NextEnabled(wizard));
         EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kBackButton));
     });
@@ -82,9 +84,7 @@ TEST_F(SettingsPage, OwnCertificateLetsNextThroughOnlyWhenReadableAndUnexpired)
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
         ASSERT_TRUE(OpenSettingsPage(wizard));
         wizard.Click(IDC_OWN_CERT);
-        EXPECT_TRUE(IsWindowEnabled(wizard.Item(IDC_CERT_PATH)));
-        EXPECT_TRUE(IsWindowEnabled(wizard.Item(IDC_BROWSE_CERT)));
-        EXPECT_TRUE(IsWindowEnabled(wizard.Item(IDC_CERT_PASSWORD)));
+        EXPECT_EQ(3, OwnCertificateBoxesEnabled(wizard));
         EXPECT_FALSE(NextEnabled(wizard)) << "no file chosen yet";
         EXPECT_EQ(L"", ItemText(wizard, IDC_CERT_COMPANY));
 
@@ -114,8 +114,7 @@ TEST_F(SettingsPage, OwnCertificateLetsNextThroughOnlyWhenReadableAndUnexpired)
         EXPECT_FALSE(NextEnabled(wizard));
 
         wizard.Click(IDC_OWN_CERT);
-        EXPECT_FALSE(IsWindowEnabled(wizard.Item(IDC_CERT_PATH)));
-        EXPECT_FALSE(IsWindowEnabled(wizard.Item(IDC_CERT_PASSWORD)));
+        EXPECT_EQ(0, OwnCertificateBoxesEnabled(wizard));
         EXPECT_TRUE(NextEnabled(wizard)) << "the built-in certificate again";
         EXPECT_NE(L"", ItemText(wizard, IDC_CERT_COMPANY));
     });
@@ -131,10 +130,10 @@ TEST_F(SettingsPage, OwnCertificateIsImportedWithItsPassword)
         wizard.Click(IDC_OWN_CERT);
         SetItemText(wizard, IDC_CERT_PATH, CertificateFilePath(L"test_password.pfx"));
         SetItemText(wizard, IDC_CERT_PASSWORD, kPasswordOfTestPfx);
-        ASSERT_TRUE(NextTo(wizard, IDD_WIZ_USERS));
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
     });
     EXPECT_TRUE(run.scriptFinished);
-    std::vector<BYTE> thumbprint(g_settings.cert_thumbprint, g_settings.cert_thumbprint + 20);
+    std::vector<BYTE> thumbprint = StoredThumbprint();
     EXPECT_EQ(1, CountInMachineStore(L"MY", thumbprint));
     // The imported one is the image's certificate with the key.
     bool found = false;
@@ -153,9 +152,9 @@ TEST_F(SettingsPage, HostedModeNeedsNoCertificate)
         ASSERT_TRUE(wizard.Next(IDD_WIZ_SETCONF));
         EXPECT_FALSE(IsWindowEnabled(wizard.Item(IDC_OWN_CERT)));
         EXPECT_TRUE(NextEnabled(wizard));
-        EXPECT_TRUE(NextTo(wizard, IDD_WIZ_USERS));
+        EXPECT_TRUE(wizard.Next(IDD_WIZ_USERS));
     });
     EXPECT_TRUE(run.scriptFinished);
-    EXPECT_EQ(std::vector<BYTE>(20, 0), std::vector<BYTE>(g_settings.cert_thumbprint, g_settings.cert_thumbprint + 20))
+    EXPECT_EQ(std::vector<BYTE>(20, 0), StoredThumbprint())
         << "nothing imported";
 }

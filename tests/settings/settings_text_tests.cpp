@@ -7,21 +7,17 @@
 
 namespace {
 
-std::wstring Trimmed(const wchar_t* text)
+// What `rule` leaves of `text` in a buffer of its own.
+std::wstring Applied(void (*rule)(wchar_t*), const wchar_t* text)
 {
     wchar_t buffer[64] = {};
     wcsncpy(buffer, text, 63);
-    TrimBlanks(buffer);
+    rule(buffer);
     return buffer;
 }
 
-std::wstring WithoutSeparators(const wchar_t* text)
-{
-    wchar_t buffer[64] = {};
-    wcsncpy(buffer, text, 63);
-    RemoveTrailingSeparators(buffer);
-    return buffer;
-}
+std::wstring Trimmed(const wchar_t* text) { return Applied(TrimBlanks, text); }
+std::wstring WithoutSeparators(const wchar_t* text) { return Applied(RemoveTrailingSeparators, text); }
 
 std::wstring RootOf(const wchar_t* folder, size_t capacity = 260)
 {

@@ -20,50 +20,27 @@ protected:
     }
 };
 
-// Holds port 443 on every address the way another server would.
-struct PortHolder
-{
-    PortHolder() : socket_(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP))
-    {
-        sockaddr_in target = {};
-        target.sin_family = AF_INET;
-        target.sin_port = htons(443);
-        bound = bind(socket_, reinterpret_cast<sockaddr*>(&target), sizeof(target)) == 0;
-    }
-    ~PortHolder() { closesocket(socket_); }
-    SOCKET socket_;
-    bool bound = false;
-};
-
 } // namespace
 
 TEST_F(SettingsUnattended, MovesOnToTheAdministratorByItselfWithoutABox)
 {
     std::wstring folder = NewFolder(L"auto");
     CopyText(g_settings.install_dir, (folder + L"\\").c_str());
-    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        wizard.Press(PSBTN_NEXT);
-        EXPECT_TRUE(wizard.WaitForPage(IDD_WIZ_USERS));
-    });
-    EXPECT_TRUE(run.scriptFinished);
+    WizardRun run = UnattendedRunTo(IDD_WIZ_USERS);
     EXPECT_EQ(1u, run.boxes.size()) << "only the closing cancel question";
     EXPECT_EQ(folder, g_settings.install_dir);
     EXPECT_TRUE(g_settings.folder_created);
-    EXPECT_EQ(1, CountInMachineStore(L"MY", std::vector<BYTE>(g_settings.cert_thumbprint, g_settings.cert_thumbprint + 20)));
+    EXPECT_EQ(1, CountInMachineStore(L"MY", StoredThumbprint()));
 }
 
 TEST_F(SettingsUnattended, ExistingFolderOtherAddressAndBusyPortAskNothing)
 {
-    PortHolder holder;
+    PortHolder holder(0);
     // Held by this test, or already by another program: busy either way.
-    ASSERT_TRUE(holder.bound || WSAGetLastError() == WSAEADDRINUSE);
+    ASSERT_TRUE(holder.Bound() || WSAGetLastError() == WSAEADDRINUSE);
     SetDomainName(L"192.0.2.1");
     CopyText(g_settings.install_dir, ExistingFolder().c_str());
-    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        wizard.Press(PSBTN_NEXT);
-        EXPECT_TRUE(wizard.WaitForPage(IDD_WIZ_USERS));
-    });
-    EXPECT_TRUE(run.scriptFinished);
+    WizardRun run = UnattendedRunTo(IDD_WIZ_USERS);
     EXPECT_EQ(1u, run.boxes.size());
     EXPECT_TRUE(g_settings.folder_confirmed);
     EXPECT_FALSE(g_settings.folder_created);
@@ -72,26 +49,18 @@ TEST_F(SettingsUnattended, ExistingFolderOtherAddressAndBusyPortAskNothing)
 TEST_F(SettingsUnattended, UnresolvedDomainStopsOnTheDomainPage)
 {
     SetDomainName(L"velmora-nowhere.invalid");
-    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        wizard.Press(PSBTN_NEXT);
-        EXPECT_TRUE(wizard.WaitForPage(IDD_WIZ_SETHOST));
-    });
-    EXPECT_TRUE(run.scriptFinished);
+    UnattendedRunTo(IDD_WIZ_SETHOST);
     EXPECT_TRUE(g_settings.domain_unresolved);
 }
 
 TEST_F(SettingsUnattended, UpgradeGoesOnToTheProgressPage)
 {
     std::wstring folder = NewFolder(L"installed");
-    CreateDirectoryW(folder.c_str(), nullptr);
-    CopyFileW(VELMORA_SERVER_EXE, (folder + L"\\Velmora.exe").c_str(), FALSE);
+    PlaceInstalledServer(folder, VELMORA_SERVER_EXE);
     CopyText(g_settings.install_dir, folder.c_str());
-    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        wizard.Press(PSBTN_NEXT);
-        EXPECT_TRUE(wizard.WaitForPage(IDD_WIZ_INSTALL));
-    });
-    EXPECT_TRUE(run.scriptFinished);
+    UnattendedRunTo(IDD_WIZ_INSTALL);
     EXPECT_TRUE(g_settings.upgrade);
+    EXPECT_EQ(L"kept-value", KeptValue());
 }
 
 TEST_F(SettingsUnattended, QuietFailureStaysSilentlyAndStoresNothingUntilTheUserFixesIt)
@@ -105,13 +74,12 @@ TEST_F(SettingsUnattended, QuietFailureStaysSilentlyAndStoresNothingUntilTheUser
         Sleep(500);
         EXPECT_EQ(IDD_WIZ_SETCONF, wizard.PageId()) << "the page waits for the user";
         EXPECT_EQ(folder + L"\\", std::wstring(g_settings.install_dir)) << "the folder was not stored";
-        EXPECT_EQ(std::vector<BYTE>(20, 0),
-                  std::vector<BYTE>(g_settings.cert_thumbprint, g_settings.cert_thumbprint + 20));
+        EXPECT_EQ(std::vector<BYTE>(20, 0), StoredThumbprint());
         EXPECT_FALSE(GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES);
         EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kNextButton));
 
         SetItemText(wizard, IDC_SERVICE_NAME, L"Velmora Mail");
-        EXPECT_TRUE(NextTo(wizard, IDD_WIZ_USERS));
+        EXPECT_TRUE(wizard.Next(IDD_WIZ_USERS));
         // Back on the page, the user may stay on it: the check runs by itself only once.
         ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
         Sleep(300);

@@ -1,67 +1,15 @@
-// The volume rules, through the two replaceable volume calls: Wine has neither FAT
-// volumes nor full disks.
+// The volume rules, through the two replaceable volume calls.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "wizard/volume_check.h"
+#include "settings/fake_volume.h"
 
 namespace {
-
-struct FakeVolume
-{
-    BOOL informationResult = TRUE;
-    const wchar_t* fileSystem = L"NTFS";
-    BOOL freeSpaceResult = TRUE;
-    ULONGLONG totalFree = 10ull << 30;
-    ULONGLONG freeToCaller = 10ull << 30;
-    DWORD freeSpaceError = 0;
-    std::wstring informationRoot;
-    std::wstring freeSpaceRoot;
-    int freeSpaceCalls = 0;
-};
-FakeVolume* g_fake = nullptr;
-
-BOOL WINAPI FakeInformation(LPCWSTR root, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD,
-                            LPWSTR fileSystem, DWORD fileSystemSize)
-{
-    g_fake->informationRoot = root;
-    if (!g_fake->informationResult)
-        return FALSE;
-    lstrcpynW(fileSystem, g_fake->fileSystem, static_cast<int>(fileSystemSize));
-    return TRUE;
-}
-
-BOOL WINAPI FakeFreeSpace(LPCWSTR root, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER total,
-                          PULARGE_INTEGER totalFree)
-{
-    g_fake->freeSpaceRoot = root;
-    ++g_fake->freeSpaceCalls;
-    if (!g_fake->freeSpaceResult) {
-        SetLastError(g_fake->freeSpaceError);
-        return FALSE;
-    }
-    freeToCaller->QuadPart = g_fake->freeToCaller;
-    total->QuadPart = 100ull << 30;
-    totalFree->QuadPart = g_fake->totalFree;
-    return TRUE;
-}
 
 class VolumeCheck : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        g_fake = &fake;
-        g_volumeInformationCall = FakeInformation;
-        g_diskFreeSpaceCall = FakeFreeSpace;
-    }
-    void TearDown() override
-    {
-        g_volumeInformationCall = GetVolumeInformationW;
-        g_diskFreeSpaceCall = GetDiskFreeSpaceExW;
-        g_fake = nullptr;
-    }
     FakeVolume fake;
 };
 
@@ -102,12 +50,19 @@ TEST_F(VolumeCheck, TheVolumesTotalFreeSpaceMustReachFiftyMebibytes)
     EXPECT_EQ(L"C:\\", fake.freeSpaceRoot);
 }
 
-TEST_F(VolumeCheck, FailedFreeSpaceQueryLeavesItsReason)
+TEST_F(VolumeCheck, FailedFreeSpaceQueryLeavesItsReasonAndNeverNone)
 {
+    // The page shows the reason; a query that failed without one would read as success.
+    const struct { DWORD given, left; } cases[] = {
+        {ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED},
+        {0, ERROR_NOT_READY},
+    };
     fake.freeSpaceResult = FALSE;
-    fake.freeSpaceError = ERROR_NOT_READY;
-    EXPECT_EQ(VolumeVerdict::kFreeSpaceUnknown, CheckInstallVolume(L"A:\\"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_READY), GetLastError());
+    for (const auto& c : cases) {
+        fake.freeSpaceError = c.given;
+        EXPECT_EQ(VolumeVerdict::kFreeSpaceUnknown, CheckInstallVolume(L"A:\\"));
+        EXPECT_EQ(c.left, GetLastError()) << c.given;
+    }
 }
 
 TEST(VolumeCheckReal, ThisMachinesDriveIsUsable)

@@ -7,7 +7,7 @@
 
 void RemoveImportedServerCertificate()
 {
-    std::vector<BYTE> hash(g_settings.cert_thumbprint, g_settings.cert_thumbprint + 20);
+    std::vector<BYTE> hash = StoredThumbprint();
     if (hash != std::vector<BYTE>(20, 0))
         RemoveFromMachineStore(L"MY", hash);
 }

@@ -129,3 +129,13 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path)
     CloseHandle(out);
     return ok;
 }
+
+std::wstring ScreenshotPath(const wchar_t* name)
+{
+    wchar_t folder[MAX_PATH] = {};
+    wchar_t language[16] = L"en";
+    if (!GetEnvironmentVariableW(L"VELMORA_SCREENSHOTS", folder, MAX_PATH))
+        return std::wstring();
+    GetEnvironmentVariableW(L"VELMORA_SCREENSHOT_LANGUAGE", language, 16);
+    return std::wstring(folder) + L"\\" + name + L"-" + language + L".bmp";
+}

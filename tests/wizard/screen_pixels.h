@@ -23,3 +23,8 @@ ScreenImage CaptureWindow(HWND window, bool clientOnly = false);
 ScreenImage ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height);
 // Writes the window as it is shown into a 24-bit .bmp file.
 bool SaveWindowBitmap(HWND window, const std::wstring& path);
+
+// Where the picture `name` for people to look at goes: <folder>\<name>-<language>.bmp in the
+// folder that VELMORA_SCREENSHOTS names (tests/wizard/screenshots.sh sets it); empty when
+// no pictures are wanted.
+std::wstring ScreenshotPath(const wchar_t* name);

@@ -7,6 +7,7 @@
 #include "app/default_certificate.h"
 #include "app/domain_name.h"
 #include "app/install_settings.h"
+#include "resources/wizard_ids.h"
 #include "support/temp_folder.h"
 #include "wizard/install_wizard.h"
 
@@ -105,18 +106,34 @@ bool WizardDriver::WaitForSheet(DWORD timeoutMs)
     }, timeoutMs);
 }
 
-WizardRun RunWizardWith(const std::function<void(WizardDriver&)>& script,
-                        MessageBoxWatcher::Answer answer)
+void DriveSheet(SheetRun& run, const std::function<void()>& runSheet,
+                const std::function<void(WizardDriver&)>& script,
+                const std::function<void(WizardDriver&)>& close, MessageBoxWatcher::Answer answer)
 {
-    WizardRun run;
     MessageBoxWatcher watcher(answer ? answer : [](const SeenMessageBox&) { return IDYES; });
     std::thread driver([&] {
         WizardDriver wizard;
         if (!wizard.WaitForSheet())
             return;
-        wizard.Settle();
+        run.sheet = wizard.Sheet();
         script(wizard);
         run.scriptFinished = true;
+        close(wizard);
+    });
+    runSheet();
+    driver.join();
+    run.boxes = watcher.Seen();
+}
+
+WizardRun RunWizardWith(const std::function<void(WizardDriver&)>& script,
+                        MessageBoxWatcher::Answer answer)
+{
+    WizardRun run;
+    auto settledScript = [&](WizardDriver& wizard) {
+        wizard.Settle();
+        script(wizard);
+    };
+    auto close = [](WizardDriver& wizard) {
         // Whatever is still open ends with Cancel; should the script's answer refuse
         // that, the sheet is closed outright so that the test cannot hang.
         for (int attempt = 0; attempt < 3 && IsWindow(wizard.Sheet()); ++attempt)
@@ -128,16 +145,30 @@ WizardRun RunWizardWith(const std::function<void(WizardDriver&)>& script,
             PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_FINISH, 0), Sleep(500);
         if (IsWindow(wizard.Sheet()))
             PostMessageW(wizard.Sheet(), WM_COMMAND, IDCANCEL, 0);
-    });
-    // As the entry does: the settings page resolves names and tests the server's port.
-    WSADATA winsock;
-    bool winsockStarted = WSAStartup(MAKEWORD(2, 2), &winsock) == 0;
-    run.result = RunWizard(nullptr);
-    if (winsockStarted)
-        WSACleanup();
-    driver.join();
-    run.boxes = watcher.Seen();
+    };
+    auto wizard = [&] {
+        // As the entry does: the settings page resolves names and tests the server's port.
+        WSADATA winsock;
+        bool winsockStarted = WSAStartup(MAKEWORD(2, 2), &winsock) == 0;
+        run.result = RunWizard(nullptr);
+        if (winsockStarted)
+            WSACleanup();
+    };
+    DriveSheet(run, wizard, settledScript, close, answer);
     return run;
+}
+
+bool OpenSettingsPage(WizardDriver& wizard)
+{
+    if (!wizard.Next(IDD_WIZ_LICENSE))
+        return false;
+    wizard.Click(IDC_AGREEMENT_ACCEPT);
+    return wizard.Next(IDD_WIZ_SETCONF);
+}
+
+std::vector<BYTE> StoredThumbprint()
+{
+    return std::vector<BYTE>(g_settings.cert_thumbprint, g_settings.cert_thumbprint + 20);
 }
 
 void ResetSettings()

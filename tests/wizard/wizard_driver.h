@@ -45,17 +45,35 @@ private:
 // Polls `condition` every 20 ms until it holds or the time runs out.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
-// Runs the wizard on this thread and `script` on a driver thread. Boxes are answered by
-// `answer` (default: Yes, so that a final Cancel closes the wizard). Whatever the script
-// leaves open is cancelled. Returns RunWizard's result.
-struct WizardRun
+// What a driven sheet left: the sheet's window as it was, whether the script ran to its
+// end, and the boxes it showed.
+struct SheetRun
 {
-    int result = -2;
+    HWND sheet = nullptr;
     bool scriptFinished = false;
     std::vector<SeenMessageBox> boxes;
 };
+
+// Runs the modal sheet that `runSheet` shows on this thread and `script` on a driver thread
+// once the sheet is there; `close` then ends whatever the script left open. Boxes are
+// answered by `answer` (default: Yes, so that a final Cancel closes the sheet).
+void DriveSheet(SheetRun& run, const std::function<void()>& runSheet,
+                const std::function<void(WizardDriver&)>& script,
+                const std::function<void(WizardDriver&)>& close, MessageBoxWatcher::Answer answer);
+
+// Runs the wizard with `script` driving it; whatever the script leaves open is cancelled.
+struct WizardRun : SheetRun
+{
+    int result = -2;  // RunWizard's result
+};
 WizardRun RunWizardWith(const std::function<void(WizardDriver&)>& script,
                         MessageBoxWatcher::Answer answer = nullptr);
+
+// Welcome -> agreement (ticked) -> settings, the way every attended run starts.
+bool OpenSettingsPage(WizardDriver& wizard);
+
+// The thumbprint of the server certificate in g_settings (all zero: none imported).
+std::vector<BYTE> StoredThumbprint();
 
 // Starts every test from a known record: zero-filled, with a folder, a service name, the
 // built-in certificate and the domain "localhost".

@@ -13,16 +13,7 @@
 
 namespace {
 
-class WizardFlow : public ::testing::Test
-{
-protected:
-    void SetUp() override { ResetSettings(); }
-    void TearDown() override
-    {
-        RemoveImportedServerCertificate();
-        ResetSettings();
-    }
-};
+using WizardFlow = WizardTest;
 
 // The settings page finds an installed server by its executable in the chosen folder.
 void InstallServerInto(const TempFolder& folder)
@@ -31,28 +22,32 @@ void InstallServerInto(const TempFolder& folder)
     CopyText(g_settings.install_dir, folder.Path().c_str());
 }
 
-// Welcome -> agreement (ticked) -> settings, the way every attended run starts.
-bool ToSettings(WizardDriver& wizard)
+// One press of Next or Back and the page that it must lead to and stay on.
+struct Move
 {
-    if (!wizard.Next(IDD_WIZ_LICENSE))
-        return false;
-    wizard.Click(IDC_AGREEMENT_ACCEPT);
-    return wizard.Next(IDD_WIZ_SETCONF);
-}
+    int button;
+    int page;
+};
+const int kNext = PSBTN_NEXT;
+const int kBack = PSBTN_BACK;
 
-// Welcome -> settings and back, then on to the administrator page.
-bool SkipsTheAgreementBothWays(WizardDriver& wizard)
+// Presses along `moves`; false at the first page that does not show.
+bool Walk(WizardDriver& wizard, std::initializer_list<Move> moves)
 {
-    return wizard.Next(IDD_WIZ_SETCONF) && wizard.Back(IDD_WIZ_WELCOME) &&
-           wizard.Next(IDD_WIZ_SETCONF) && wizard.Next(IDD_WIZ_USERS);
+    for (const Move& move : moves) {
+        bool shown = move.button == kNext ? wizard.Next(move.page) : wizard.Back(move.page);
+        if (!shown || wizard.PageId() != move.page)
+            return false;
+    }
+    return true;
 }
 
 // Runs an attended wizard to the settings page and presses Next there.
 bool NextFromSettingsShows(int expected)
 {
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        ASSERT_TRUE(ToSettings(wizard));
-        ASSERT_TRUE(wizard.Next(expected));
+        ASSERT_TRUE(OpenSettingsPage(wizard));
+        ASSERT_TRUE(Walk(wizard, {{kNext, expected}}));
     });
     return run.scriptFinished;
 }
@@ -66,29 +61,16 @@ TEST_F(WizardFlow, FreshInstallationGoesThroughEveryPageButTheDomainPage)
     CopyText(g_settings.admin_surname, L"Lee");
     CopyText(g_settings.admin_login, L"Ann Lee");
     CopyText(g_settings.admin_password, L"Secret1");
-    std::vector<int> pages;
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        pages.push_back(wizard.PageId());
-        ASSERT_TRUE(ToSettings(wizard));
-        pages.push_back(wizard.PageId());
-        ASSERT_TRUE(wizard.Back(IDD_WIZ_LICENSE));
-        pages.push_back(wizard.PageId());
-        ASSERT_TRUE(wizard.Next(IDD_WIZ_SETCONF));
-        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
-        pages.push_back(wizard.PageId());
-        ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
-        pages.push_back(wizard.PageId());
-        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
-        ASSERT_TRUE(wizard.Next(IDD_WIZ_INSTALL));
-        pages.push_back(wizard.PageId());
+        EXPECT_EQ(IDD_WIZ_WELCOME, wizard.PageId());
+        ASSERT_TRUE(OpenSettingsPage(wizard));
+        ASSERT_TRUE(Walk(wizard, {{kBack, IDD_WIZ_LICENSE}, {kNext, IDD_WIZ_SETCONF}, {kNext, IDD_WIZ_USERS},
+                                  {kBack, IDD_WIZ_SETCONF}, {kNext, IDD_WIZ_USERS}, {kNext, IDD_WIZ_INSTALL}}));
         // The progress page offers no Back, Next or Finish.
         EXPECT_FALSE(wizard.ButtonEnabled(WizardDriver::kBackButton));
         EXPECT_FALSE(wizard.ButtonEnabled(WizardDriver::kNextButton));
     });
     EXPECT_TRUE(run.scriptFinished);
-    EXPECT_EQ((std::vector<int>{IDD_WIZ_WELCOME, IDD_WIZ_SETCONF, IDD_WIZ_LICENSE, IDD_WIZ_USERS,
-                                IDD_WIZ_SETCONF, IDD_WIZ_INSTALL}),
-              pages);
     // The progress page started the installation, which the closing Cancel stopped.
     EXPECT_EQ(2, run.result);
 }
@@ -97,13 +79,11 @@ TEST_F(WizardFlow, UnresolvedDomainInsertsTheDomainPageBothWays)
 {
     SetDomainName(L"velmora-nowhere.invalid");
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        ASSERT_TRUE(ToSettings(wizard));
-        ASSERT_TRUE(wizard.Next(IDD_WIZ_SETHOST));
+        ASSERT_TRUE(OpenSettingsPage(wizard));
+        ASSERT_TRUE(Walk(wizard, {{kNext, IDD_WIZ_SETHOST}}));
         EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kBackButton));
         EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kNextButton));
-        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
-        ASSERT_TRUE(wizard.Back(IDD_WIZ_SETHOST));
-        ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
+        ASSERT_TRUE(Walk(wizard, {{kNext, IDD_WIZ_USERS}, {kBack, IDD_WIZ_SETHOST}, {kBack, IDD_WIZ_SETCONF}}));
     });
     EXPECT_TRUE(run.scriptFinished);
 }
@@ -127,7 +107,8 @@ TEST_F(WizardFlow, HostedModeNeverShowsTheAgreement)
 {
     g_settings.saas_mode = true;
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        EXPECT_TRUE(SkipsTheAgreementBothWays(wizard));
+        EXPECT_TRUE(Walk(wizard, {{kNext, IDD_WIZ_SETCONF}, {kBack, IDD_WIZ_WELCOME}, {kNext, IDD_WIZ_SETCONF},
+                                  {kNext, IDD_WIZ_USERS}}));
     });
     EXPECT_TRUE(run.scriptFinished);
 }
@@ -142,9 +123,7 @@ TEST_F(WizardFlow, UnattendedRunWaitsOnTheWelcomePageThenSkipsTheAgreement)
         EXPECT_FALSE(wizard.ButtonEnabled(WizardDriver::kBackButton));
         // The settings page checks itself and moves on; the administrator page, given no
         // account, waits. Back passes the agreement again.
-        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
-        ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
-        EXPECT_TRUE(wizard.Back(IDD_WIZ_WELCOME));
+        EXPECT_TRUE(Walk(wizard, {{kNext, IDD_WIZ_USERS}, {kBack, IDD_WIZ_SETCONF}, {kBack, IDD_WIZ_WELCOME}}));
     });
     EXPECT_TRUE(run.scriptFinished);
 }
@@ -171,9 +150,7 @@ TEST_F(WizardFlow, CancelAnsweredNoKeepsThePageAndItsFields)
 
 TEST_F(WizardFlow, CancelAnsweredYesEndsTheWizardWithZeroAfterAskingOnce)
 {
-    HWND sheet = nullptr;
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        sheet = wizard.Sheet();
         wizard.Press(PSBTN_CANCEL);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(wizard.Sheet()); }));
     });
@@ -186,5 +163,5 @@ TEST_F(WizardFlow, CancelAnsweredYesEndsTheWizardWithZeroAfterAskingOnce)
     EXPECT_TRUE(box.hasButton[IDYES]);
     EXPECT_TRUE(box.hasButton[IDNO]);
     EXPECT_FALSE(box.hasButton[IDCANCEL]);
-    EXPECT_EQ(sheet, box.owner);
+    EXPECT_EQ(run.sheet, box.owner);
 }

@@ -20,16 +20,7 @@ namespace {
 
 const COLORREF kHint = RGB(215, 45, 40);
 
-class WizardPages : public ::testing::Test
-{
-protected:
-    void SetUp() override { ResetSettings(); }
-    void TearDown() override
-    {
-        RemoveImportedServerCertificate();
-        ResetSettings();
-    }
-};
+using WizardPages = WizardTest;
 
 LOGFONTW FontOf(HWND control)
 {
@@ -224,9 +215,7 @@ TEST_F(WizardPages, BannerIsPaintedAcrossTheTopOfTheSheet)
 TEST_F(WizardPages, AdministratorFieldsShowTheirHintsLikeAPersonSeesThem)
 {
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        ASSERT_TRUE(wizard.Next(IDD_WIZ_LICENSE));
-        wizard.Click(IDC_AGREEMENT_ACCEPT);
-        ASSERT_TRUE(wizard.Next(IDD_WIZ_SETCONF));
+        ASSERT_TRUE(OpenSettingsPage(wizard));
         ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
         HWND name = wizard.Item(IDC_ADMIN_NAME);
         HWND surname = wizard.Item(IDC_ADMIN_SURNAME);

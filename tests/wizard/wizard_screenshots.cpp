@@ -1,11 +1,9 @@
-// Pictures of every page for people to look at: written only when VELMORA_SCREENSHOTS
-// names a folder (tests/wizard/screenshots.sh sets it and turns them into PNG files).
+// Pictures of every page for people to look at (tests/wizard/screenshots.sh turns them into
+// PNG files).
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <commctrl.h>
 
-#include <string>
-
+#include "app/bounded_text.h"
 #include "app/domain_name.h"
 #include "app/install_settings.h"
 #include "lang/language.h"
@@ -16,19 +14,20 @@
 
 TEST(Screenshots, EveryPage)
 {
-    wchar_t folder[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"VELMORA_SCREENSHOTS", folder, MAX_PATH))
+    if (ScreenshotPath(L"").empty())
         GTEST_SKIP() << "VELMORA_SCREENSHOTS is not set";
-    std::wstring prefix = std::wstring(folder) + L"\\";
-    wchar_t language[16] = L"en";
-    GetEnvironmentVariableW(L"VELMORA_SCREENSHOT_LANGUAGE", language, 16);
     // As start-up does: the interface follows the system's default locale.
     g_language.SelectLanguage(GetSystemDefaultLCID());
     ResetSettings();
     SetDomainName(L"velmora-nowhere.invalid");  // so that the domain page shows too
+    // An account the administrator page accepts, so that its Next leads to the progress page.
+    CopyText(g_settings.admin_name, L"Ann");
+    CopyText(g_settings.admin_surname, L"Lee");
+    CopyText(g_settings.admin_login, L"Ann Lee");
+    CopyText(g_settings.admin_password, L"Secret1");
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
         auto save = [&](const wchar_t* name) {
-            EXPECT_TRUE(SaveWindowBitmap(wizard.Sheet(), prefix + name + L"-" + language + L".bmp")) << name;
+            EXPECT_TRUE(SaveWindowBitmap(wizard.Sheet(), ScreenshotPath(name))) << name;
         };
         save(L"1-welcome");
         ASSERT_TRUE(wizard.Next(IDD_WIZ_LICENSE));

@@ -1,4 +1,4 @@
-#include "progress/installation_fixture.h"
+#include "support/installation_fixture.h"
 
 #include <winsock2.h>
 #include <shlobj.h>
@@ -8,6 +8,7 @@
 #include "app/install_settings.h"
 #include "app/setup_tools.h"
 #include "datafiles/config_file.h"
+#include "support/uninstall_entry_reader.h"
 #include "system/certificate_import.h"
 
 namespace {
@@ -29,6 +30,17 @@ std::wstring ProgramGroupPath()
     return std::wstring(programs) + L"\\Velmora Server";
 }
 
+InstallationFixture::Winsock::Winsock()
+{
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+}
+
+InstallationFixture::Winsock::~Winsock()
+{
+    WSACleanup();
+}
+
 InstallationFixture::InstallationFixture(const wchar_t* tag) : root_(tag)
 {
     installDir_ = root_.Path() + L"\\Velmora";
@@ -46,6 +58,7 @@ InstallationFixture::~InstallationFixture()
     for (int i = 0; i < 50 && g_setupTools.FindProcessByPath(server.c_str()); ++i)
         Sleep(100);
     RemoveProgramGroup();
+    UninstallEntryReader(serviceName_).Delete();
     g_settings = InstallSettings();
     g_serverConfig.Clear();
 }
@@ -54,8 +67,6 @@ void InstallationFixture::PrepareSettings() const
 {
     g_settings = InstallSettings();
     g_serverConfig.Clear();
-    // A port of its own: the server of another test run (another prefix) may hold 443.
-    g_serverConfig.Set(L"server_port", std::to_wstring(20000 + GetCurrentProcessId() % 20000).c_str());
     CopyText(g_settings.service_name, serviceName_.c_str());
     CopyText(g_settings.install_dir, installDir_.c_str());
     CopyText(g_settings.domain_name, L"localhost");

@@ -5,7 +5,8 @@
 #include "support/temp_folder.h"
 
 // A new installation of the real server into a unique folder under a unique service
-// name; whatever the run left (service, server process, program group) goes afterwards.
+// name; whatever the run left (service, server process, program group, entry among the
+// installed programs) goes afterwards. Winsock runs while it lives, as in the setup.
 class InstallationFixture
 {
 public:
@@ -24,6 +25,11 @@ public:
     bool ServiceExists() const;
 
 private:
+    struct Winsock
+    {
+        Winsock();
+        ~Winsock();
+    } winsock_;
     TempFolder root_;
     std::wstring installDir_;
     std::wstring serviceName_;

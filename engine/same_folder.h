@@ -1,0 +1,6 @@
+#pragma once
+#include <windows.h>
+
+// True when two folder paths name the same folder: compared without regard to case or a
+// trailing backslash.
+bool SameFolder(const wchar_t* a, const wchar_t* b);
