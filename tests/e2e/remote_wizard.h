@@ -6,11 +6,7 @@
 // buttons, typing into the current page and waiting for the page that follows. Messages
 // that carry text are marshalled between processes by the system.
 
-// The dialog id of the sheet's current page; 0 when there is none.
-int RemotePageId(HWND sheet);
-HWND RemotePage(HWND sheet);
-
-bool RemoteButtonEnabled(HWND sheet, int buttonId);
+// Reading the sheet: CurrentPage, CurrentPageId and WizardButtonEnabled of wizard_driver.h.
 
 // Presses a wizard button (PSBTN_*) and waits for the page with dialog id `expected`.
 bool PressAndWaitFor(HWND sheet, int button, int expected);

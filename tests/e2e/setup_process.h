@@ -6,6 +6,7 @@
 
 #include "support/temp_folder.h"
 #include "support/message_box_watcher.h"
+#include "wizard/wizard_driver.h"
 
 // A copy of setup.exe under a name of its own in a fresh temporary folder, so that the
 // Windows version set for it in Wine's per-program settings and the files beside it
@@ -45,7 +46,3 @@ private:
     std::wstring exePath_;
     bool versionSet_ = false;
 };
-
-// The first visible wizard (a property sheet showing a page) of the process, waiting for it to
-// appear for up to `timeoutMs`; null when none appears.
-HWND FindWizardWindow(DWORD processId, DWORD timeoutMs = 20000);

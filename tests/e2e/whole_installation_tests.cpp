@@ -190,10 +190,10 @@ TEST_F(WholeInstallation, UnattendedWithoutAPasswordStopsOnTheAdministratorPage)
     bool stopped = false;
     SetupCopy::Run run = RunSetup([&](HWND sheet) {
         PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
-        stopped = WaitUntil([&] { return RemotePageId(sheet) == IDD_WIZ_USERS; }, 30000);
+        stopped = WaitUntil([&] { return CurrentPageId(sheet) == IDD_WIZ_USERS; }, 30000);
         // It waits there for the user rather than moving on.
         Sleep(2000);
-        stopped = stopped && RemotePageId(sheet) == IDD_WIZ_USERS;
+        stopped = stopped && CurrentPageId(sheet) == IDD_WIZ_USERS;
         PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     });
     EXPECT_TRUE(stopped);

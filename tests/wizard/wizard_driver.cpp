@@ -13,21 +13,25 @@
 
 namespace {
 
-BOOL CALLBACK FindSheetWindow(HWND window, LPARAM found)
+struct WizardSearch
 {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK VisitTopWindow(HWND window, LPARAM parameter)
+{
+    auto* search = reinterpret_cast<WizardSearch*>(parameter);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid != GetCurrentProcessId() || !IsWindowVisible(window))
+    if (pid != search->processId || !IsWindowVisible(window))
         return TRUE;
-    wchar_t cls[32] = {};
-    GetClassNameW(window, cls, 32);
-    if (lstrcmpW(cls, L"#32770") != 0)
+    // Only a property sheet answers with its current page.
+    DWORD_PTR page = 0;
+    if (!SendMessageTimeoutW(window, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG, 2000, &page) || !page)
         return TRUE;
-    if (SendMessageW(window, PSM_GETCURRENTPAGEHWND, 0, 0)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
+    search->found = window;
+    return FALSE;
 }
 
 } // namespace
@@ -44,24 +48,41 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
     }
 }
 
+HWND CurrentPage(HWND sheet)
+{
+    DWORD_PTR page = 0;
+    SendMessageTimeoutW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG, 5000, &page);
+    return reinterpret_cast<HWND>(page);
+}
+
+int CurrentPageId(HWND sheet)
+{
+    HWND page = CurrentPage(sheet);
+    if (!page)
+        return 0;
+    LRESULT index = SendMessageW(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0);
+    return static_cast<int>(SendMessageW(sheet, PSM_INDEXTOID, static_cast<WPARAM>(index), 0));
+}
+
+bool WizardButtonEnabled(HWND sheet, int buttonId)
+{
+    HWND button = GetDlgItem(sheet, buttonId);
+    return button && IsWindowVisible(button) && IsWindowEnabled(button);
+}
+
 HWND WizardDriver::Page() const
 {
-    return reinterpret_cast<HWND>(SendMessageW(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0));
+    return CurrentPage(sheet_);
 }
 
 int WizardDriver::PageId() const
 {
-    HWND page = Page();
-    if (!page)
-        return 0;
-    LRESULT index = SendMessageW(sheet_, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0);
-    return static_cast<int>(SendMessageW(sheet_, PSM_INDEXTOID, static_cast<WPARAM>(index), 0));
+    return CurrentPageId(sheet_);
 }
 
 bool WizardDriver::ButtonEnabled(int id) const
 {
-    HWND button = GetDlgItem(sheet_, id);
-    return button && IsWindowVisible(button) && IsWindowEnabled(button);
+    return WizardButtonEnabled(sheet_, id);
 }
 
 void WizardDriver::Settle() const
@@ -97,13 +118,20 @@ void WizardDriver::Click(int id)
     Settle();
 }
 
+HWND FindWizardWindow(DWORD processId, DWORD timeoutMs)
+{
+    WizardSearch search = {processId, nullptr};
+    WaitUntil([&] {
+        EnumWindows(VisitTopWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    }, timeoutMs);
+    return search.found;
+}
+
 bool WizardDriver::WaitForSheet(DWORD timeoutMs)
 {
-    return WaitUntil([&] {
-        sheet_ = nullptr;
-        EnumWindows(FindSheetWindow, reinterpret_cast<LPARAM>(&sheet_));
-        return sheet_ != nullptr;
-    }, timeoutMs);
+    sheet_ = FindWizardWindow(GetCurrentProcessId(), timeoutMs);
+    return sheet_ != nullptr;
 }
 
 void DriveSheet(SheetRun& run, const std::function<void()>& runSheet,

@@ -45,6 +45,16 @@ private:
 // Polls `condition` every 20 ms until it holds or the time runs out.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
+// The first visible wizard (a property sheet showing a page) of the process, waiting for it
+// to appear for up to `timeoutMs`; null when none appears.
+HWND FindWizardWindow(DWORD processId, DWORD timeoutMs = 20000);
+
+// A sheet's current page, that page's dialog id (0 when there is none), and whether one
+// of its wizard buttons can be pressed; the sheet may belong to another thread or process.
+HWND CurrentPage(HWND sheet);
+int CurrentPageId(HWND sheet);
+bool WizardButtonEnabled(HWND sheet, int buttonId);
+
 // What a driven sheet left: the sheet's window as it was, whether the script ran to its
 // end, and the boxes it showed.
 struct SheetRun
