@@ -87,6 +87,15 @@ struct GdiObjectTraits
 };
 using UniqueGdiObject = ScopedHandle<GdiObjectTraits>;
 
+struct MemoryDcTraits
+{
+    using Handle = HDC;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { DeleteDC(h); }
+};
+using UniqueMemoryDc = ScopedHandle<MemoryDcTraits>;
+
 struct LocalMemoryTraits
 {
     using Handle = HLOCAL;

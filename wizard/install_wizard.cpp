@@ -1,6 +1,7 @@
 #include "wizard/install_wizard.h"
 
 #include "resources/wizard_ids.h"
+#include "wizard/banner.h"
 
 CInstallWizard::CInstallWizard()
     // PSH_HEADER only makes every comctl32 keep the header band above the pages free for
@@ -54,17 +55,22 @@ void CInstallWizard::PaintBackground(HDC dc) const
     RECT client = {};
     GetClientRect(Window(), &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-    if (!banner_)
-        return;
-    BITMAP size = {};
-    GetObjectW(banner_.Get(), sizeof(size), &size);
-    HDC source = CreateCompatibleDC(dc);
-    if (!source)
-        return;
-    HGDIOBJ previous = SelectObject(source, banner_.Get());
-    BitBlt(dc, 0, 0, size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
-    SelectObject(source, previous);
-    DeleteDC(source);
+    PaintBanner(dc, static_cast<HBITMAP>(banner_.Get()), client.right, HeaderBandHeight());
+}
+
+int CInstallWizard::HeaderBandHeight() const
+{
+    // The sheet keeps the band above its pages; how high it is follows the dialog font
+    // and the DPI.
+    HWND page = PropSheet_GetCurrentPageHwnd(Window());
+    if (!page) {
+        BITMAP size = {};
+        return banner_ && GetObjectW(banner_.Get(), sizeof(size), &size) ? size.bmHeight : 0;
+    }
+    RECT shown = {};
+    GetWindowRect(page, &shown);
+    MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&shown), 2);
+    return shown.top;
 }
 
 int RunWizard(HWND owner)

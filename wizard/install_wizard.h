@@ -23,6 +23,7 @@ public:
 
 private:
     void PaintBackground(HDC dc) const;
+    int HeaderBandHeight() const;
 
     CWizWelcome welcome_;
     CWizLicense license_;

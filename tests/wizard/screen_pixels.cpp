@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+#include "wizard/wizard_driver.h"
+
 namespace {
 
 bool Near(COLORREF a, COLORREF b, int tolerance)
@@ -45,12 +47,14 @@ size_t ScreenImage::Count(COLORREF colour, int tolerance) const
     return count;
 }
 
-RECT ScreenImage::Bounds(COLORREF colour, int tolerance) const
+namespace {
+
+RECT BoundsWhere(const ScreenImage& image, const std::function<bool(COLORREF)>& counts)
 {
-    RECT box = {width, height, 0, 0};
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (Near(At(x, y), colour, tolerance)) {
+    RECT box = {image.width, image.height, 0, 0};
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            if (counts(image.At(x, y))) {
                 box.left = x < box.left ? x : box.left;
                 box.top = y < box.top ? y : box.top;
                 box.right = x + 1 > box.right ? x + 1 : box.right;
@@ -59,6 +63,18 @@ RECT ScreenImage::Bounds(COLORREF colour, int tolerance) const
     if (box.right == 0)
         SetRectEmpty(&box);
     return box;
+}
+
+} // namespace
+
+RECT ScreenImage::Bounds(COLORREF colour, int tolerance) const
+{
+    return BoundsWhere(*this, [&](COLORREF pixel) { return Near(pixel, colour, tolerance); });
+}
+
+RECT ScreenImage::InkBounds(COLORREF background) const
+{
+    return BoundsWhere(*this, [&](COLORREF pixel) { return pixel != background; });
 }
 
 ScreenImage ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height)
@@ -97,6 +113,17 @@ ScreenImage CaptureWindow(HWND window, bool clientOnly)
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    return image;
+}
+
+ScreenImage CaptureWhen(HWND window, bool clientOnly, const std::function<bool(const ScreenImage&)>& shows,
+                        DWORD timeoutMs)
+{
+    ScreenImage image;
+    WaitUntil([&] {
+        image = CaptureWindow(window, clientOnly);
+        return shows(image);
+    }, timeoutMs);
     return image;
 }
 

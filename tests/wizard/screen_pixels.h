@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,16 @@ struct ScreenImage
     size_t Count(COLORREF colour, int tolerance = 0) const;
     // Bounding box of those pixels (empty when none).
     RECT Bounds(COLORREF colour, int tolerance = 0) const;
+    // Bounding box of every pixel that is not `background`: what was drawn on it.
+    RECT InkBounds(COLORREF background) const;
 };
 
 // Repaints the window (and its children) and copies its screen rectangle.
 ScreenImage CaptureWindow(HWND window, bool clientOnly = false);
+// Captures the window until what the screen shows satisfies `shows`, or the time runs out:
+// the screen follows the window's painting some time later. Returns the last capture.
+ScreenImage CaptureWhen(HWND window, bool clientOnly, const std::function<bool(const ScreenImage&)>& shows,
+                        DWORD timeoutMs = 5000);
 // Copies the rectangle of the given memory bitmap.
 ScreenImage ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height);
 // Writes the window as it is shown into a 24-bit .bmp file.

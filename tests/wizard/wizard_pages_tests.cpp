@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/install_settings.h"
 #include "lang/language.h"
@@ -42,6 +44,17 @@ bool MenuIsOpen()
         return TRUE;
     }, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// 0, step, 2 step... and the last one before `limit`.
+std::vector<int> GridLines(int limit, int step)
+{
+    std::vector<int> lines;
+    for (int at = 0; at < limit; at += step)
+        lines.push_back(at);
+    if (limit > 0 && lines.back() != limit - 1)
+        lines.push_back(limit - 1);
+    return lines;
 }
 
 void PostRightClick(HWND window)
@@ -149,12 +162,14 @@ TEST_F(WizardPages, AgreementTextIsWholeWhiteReadOnlyAndWithoutMenu)
         EXPECT_EQ(agreement, WindowText(text)) << "typing changes nothing";
 
         // The margin right of the text, left of the scroll bar, shows the box's own brush.
-        ScreenImage shown = CaptureWindow(text, true);
-        int margin = shown.width - GetSystemMetrics(SM_CXVSCROLL) - 2;
-        int white = 0;
-        for (int y = 0; y < shown.height; ++y)
-            white += shown.At(margin, y) == RGB(255, 255, 255) ? 1 : 0;
-        EXPECT_GT(white, shown.height * 9 / 10) << "white although read-only";
+        auto whiteMargin = [](const ScreenImage& shown) {
+            int margin = shown.width - GetSystemMetrics(SM_CXVSCROLL) - 2;
+            int white = 0;
+            for (int y = 0; y < shown.height; ++y)
+                white += shown.At(margin, y) == RGB(255, 255, 255) ? 1 : 0;
+            return white > shown.height * 9 / 10;
+        };
+        EXPECT_TRUE(whiteMargin(CaptureWhen(text, true, whiteMargin))) << "white although read-only";
 
         PostRightClick(text);
         Sleep(600);
@@ -166,47 +181,92 @@ TEST_F(WizardPages, AgreementTextIsWholeWhiteReadOnlyAndWithoutMenu)
     EXPECT_TRUE(run.scriptFinished);
 }
 
-TEST_F(WizardPages, BannerIsPaintedAcrossTheTopOfTheSheet)
+// The banner at its own size, its right column and bottom row carried on to the edges of
+// the band above the pages, whatever size the font and the DPI give the sheet. Run again
+// at 144 DPI by its own ctest entry.
+TEST_F(WizardPages, BannerCoversTheWholeHeaderBand)
 {
     HBITMAP banner = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_BANNER),
                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     ASSERT_NE(nullptr, banner);
+    BITMAP size = {};
+    GetObjectW(banner, sizeof(size), &size);
     HDC screen = GetDC(nullptr);
-    ScreenImage expected = ReadBitmap(screen, banner, 560, 60);
+    ScreenImage picture = ReadBitmap(screen, banner, size.bmWidth, size.bmHeight);
     DeleteObject(banner);
-    // The banner's pixels on a grid over the part of it that the sheet shows.
-    auto matches = [&](const ScreenImage& image, int width, int height) {
-        int same = 0, tried = 0;
-        for (int y = 2; y < height; y += 7)
-            for (int x = 2; x < width; x += 13, ++tried)
-                same += image.At(x, y) == expected.At(x, y) ? 1 : 0;
-        return tried > 0 && same == tried;
+    auto expected = [&](int x, int y) {
+        return picture.At(x < picture.width ? x : picture.width - 1, y < picture.height ? y : picture.height - 1);
     };
+    // Every point of a grid over the band, the last column and row of the band included;
+    // `shows` leaves out points that something else covers.
+    auto mismatches = [&](const ScreenImage& image, int width, int band, const std::function<bool(int, int)>& shows) {
+        int wrong = 0, tried = 0;
+        for (int y : GridLines(band, 5))
+            for (int x : GridLines(width, 11))
+                if (shows(x, y)) {
+                    ++tried;
+                    wrong += image.At(x, y) == expected(x, y) ? 0 : 1;
+                }
+        return tried > 20 ? wrong : -1;
+    };
+    auto everywhere = [](int, int) { return true; };
 
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        RECT client = {};
-        GetClientRect(wizard.Sheet(), &client);
-        ASSERT_GT(client.right, 500);
-        HDC canvas = CreateCompatibleDC(screen);
-        HBITMAP target = CreateCompatibleBitmap(screen, client.right, client.bottom);
-        HGDIOBJ old = SelectObject(canvas, target);
-        EXPECT_EQ(1, SendMessageW(wizard.Sheet(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas), 0));
-        SelectObject(canvas, old);
-        ScreenImage painted = ReadBitmap(canvas, target, client.right, client.bottom);
-        DeleteObject(target);
-        DeleteDC(canvas);
-        int width = client.right < 560 ? client.right : 560;
-        EXPECT_TRUE(matches(painted, width, 60)) << "banner at the top left, at its own size";
-        EXPECT_EQ(GetSysColor(COLOR_BTNFACE), painted.At(client.right - 1, client.bottom - 1));
-        EXPECT_EQ(GetSysColor(COLOR_BTNFACE), painted.At(10, 61));
+        ASSERT_TRUE(OpenSettingsPage(wizard));
+        auto bandHeight = [&] {
+            RECT page = {};
+            GetWindowRect(wizard.Page(), &page);
+            MapWindowPoints(nullptr, wizard.Sheet(), reinterpret_cast<POINT*>(&page), 2);
+            return static_cast<int>(page.top);
+        };
+        auto paintedBackground = [&](RECT& client) {
+            GetClientRect(wizard.Sheet(), &client);
+            HDC canvas = CreateCompatibleDC(screen);
+            HBITMAP target = CreateCompatibleBitmap(screen, client.right, client.bottom);
+            HGDIOBJ old = SelectObject(canvas, target);
+            EXPECT_EQ(1, SendMessageW(wizard.Sheet(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas), 0));
+            SelectObject(canvas, old);
+            ScreenImage painted = ReadBitmap(canvas, target, client.right, client.bottom);
+            DeleteObject(target);
+            DeleteDC(canvas);
+            return painted;
+        };
 
-        // On the screen the banner shows above the page, which starts below it.
+        int band = bandHeight();
+        ASSERT_GE(band, size.bmHeight * 3 / 4) << "the pages start below the banner";
+        RECT client = {};
+        ScreenImage painted = paintedBackground(client);
+        EXPECT_EQ(0, mismatches(painted, client.right, band, everywhere));
+        EXPECT_EQ(GetSysColor(COLOR_BTNFACE), painted.At(client.right - 1, client.bottom - 1));
+        EXPECT_EQ(GetSysColor(COLOR_BTNFACE), painted.At(10, band));
+
+        // What a person sees: the band wherever no control of the sheet lies over it.
+        auto uncovered = [&](int x, int y) {
+            POINT point = {x, y};
+            return ChildWindowFromPointEx(wizard.Sheet(), point, CWP_SKIPINVISIBLE) == wizard.Sheet();
+        };
+        auto bandShown = [&](const ScreenImage& shown) { return mismatches(shown, client.right, band, uncovered) == 0; };
+        EXPECT_TRUE(bandShown(CaptureWhen(wizard.Sheet(), true, bandShown)));
+
+        // A sheet wider and taller than the picture: nothing of the band is left empty.
+        RECT frame = {};
+        GetWindowRect(wizard.Sheet(), &frame);
+        int wider = size.bmWidth + 150 - client.right;
+        SetWindowPos(wizard.Sheet(), nullptr, 0, 0, frame.right - frame.left + (wider > 0 ? wider : 0) + 40,
+                     frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        wizard.Settle();
+        painted = paintedBackground(client);
+        ASSERT_GT(client.right, size.bmWidth + 100);
+        EXPECT_EQ(0, mismatches(painted, client.right, band, everywhere));
         RECT page = {};
         GetWindowRect(wizard.Page(), &page);
         MapWindowPoints(nullptr, wizard.Sheet(), reinterpret_cast<POINT*>(&page), 2);
-        int visible = page.top < 60 ? page.top : 60;
-        EXPECT_GE(visible, 50);
-        EXPECT_TRUE(matches(CaptureWindow(wizard.Sheet(), true), width, visible));
+        SetWindowPos(wizard.Page(), nullptr, page.left, size.bmHeight + 30, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        wizard.Settle();
+        painted = paintedBackground(client);
+        EXPECT_EQ(0, mismatches(painted, client.right, size.bmHeight + 30, everywhere));
+        SetWindowPos(wizard.Page(), nullptr, page.left, page.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     });
     ReleaseDC(nullptr, screen);
     EXPECT_TRUE(run.scriptFinished);
@@ -223,27 +283,34 @@ TEST_F(WizardPages, AdministratorFieldsShowTheirHintsLikeAPersonSeesThem)
             PostMessageW(wizard.Page(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
             wizard.Settle();
         };
-        auto hintPixels = [&](HWND control) { return CaptureWindow(control, true).Count(kHint); };
+        // Whether the field comes to show its hint (or comes to show none of it, not even
+        // blended into the background).
+        auto hint = [&](HWND control, bool shown) {
+            auto matches = [&](const ScreenImage& image) {
+                return shown ? image.Count(kHint) > 10u : image.Count(kHint, 40) == 0u;
+            };
+            return matches(CaptureWhen(control, true, matches));
+        };
 
         focus(name);
-        EXPECT_GT(hintPixels(surname), 10u) << "empty and unfocused";
-        EXPECT_EQ(0u, hintPixels(name)) << "focused";
+        EXPECT_TRUE(hint(surname, true)) << "empty and unfocused";
+        EXPECT_TRUE(hint(name, false)) << "focused";
 
         focus(surname);
-        EXPECT_EQ(0u, hintPixels(surname));
-        EXPECT_GT(hintPixels(name), 10u) << "back after losing the focus empty";
+        EXPECT_TRUE(hint(surname, false));
+        EXPECT_TRUE(hint(name, true)) << "back after losing the focus empty";
 
         SetWindowTextW(surname, L"Lee");
         wizard.Settle();
-        EXPECT_EQ(0u, hintPixels(surname));
+        EXPECT_TRUE(hint(surname, false));
         SetWindowTextW(surname, L"");
         wizard.Settle();
-        EXPECT_GT(hintPixels(surname), 10u) << "cleared while focused";
+        EXPECT_TRUE(hint(surname, true)) << "cleared while focused";
 
         focus(name);
         EnableWindow(surname, FALSE);
         wizard.Settle();
-        EXPECT_EQ(0u, CaptureWindow(surname, true).Count(kHint, 40)) << "disabled";
+        EXPECT_TRUE(hint(surname, false)) << "disabled";
         EnableWindow(surname, TRUE);
     });
     EXPECT_TRUE(run.scriptFinished);
