@@ -3,6 +3,7 @@
 //   start-pending=MS  stay in START_PENDING for MS milliseconds before running
 //   stop-pending=MS   stay in STOP_PENDING for MS milliseconds before stopping
 //   hint=MS           the wait hint reported while pending (default 50)
+//   stop-held=NAME    stay in STOP_PENDING until the named event NAME is set
 //   refuse            report STOPPED with an error instead of ever running
 //   exit-at-once      end the process before talking to the service manager
 //   idle              not a service: sleep for a minute (a plain child process)
@@ -15,6 +16,7 @@ namespace {
 
 DWORD g_startPendingMs = 0, g_stopPendingMs = 0, g_waitHintMs = 50;
 bool g_refuse = false, g_exitAtOnce = false, g_idle = false;
+const wchar_t* g_stopHeldBy = nullptr;
 SERVICE_STATUS_HANDLE g_statusHandle = nullptr;
 HANDLE g_stopRequested = nullptr;
 CRITICAL_SECTION g_reportLock;
@@ -38,6 +40,8 @@ void ReadOptions()
         for (const auto& word : words)
             if (wcscmp(args[i], word.word) == 0)
                 *word.flag = true;
+        if (wcsncmp(args[i], L"stop-held=", 10) == 0)
+            g_stopHeldBy = _wcsdup(args[i] + 10);
     }
     LocalFree(args);
 }
@@ -92,6 +96,11 @@ void WINAPI ServiceMain(DWORD, wchar_t**)
     Report(SERVICE_RUNNING, 0);
     WaitForSingleObject(g_stopRequested, INFINITE);
     Linger(SERVICE_STOP_PENDING, g_stopPendingMs);
+    if (HANDLE release = g_stopHeldBy ? OpenEventW(SYNCHRONIZE, FALSE, g_stopHeldBy) : nullptr) {
+        while (WaitForSingleObject(release, kReportIntervalMs) == WAIT_TIMEOUT)
+            Report(SERVICE_STOP_PENDING, g_waitHintMs);
+        CloseHandle(release);
+    }
     Report(SERVICE_STOPPED, 0);
 }
 
