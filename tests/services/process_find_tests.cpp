@@ -16,9 +16,10 @@ TEST(ProcessSearch, FindsTheChildByItsWholePathInAnyCase)
     PROCESS_INFORMATION child = {};
     ASSERT_TRUE(CreateProcessW(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &child));
-    // Its modules are listed once it has been initialised.
-    WaitForInputIdle(child.hProcess, 2000);
-    Sleep(200);
+    // Its modules are listed once it has been initialised; wait for that, not for a time.
+    for (DWORD start = GetTickCount();
+         g_setupTools.FindProcessByPath(executable.c_str()) != child.dwProcessId && GetTickCount() - start < 10000;)
+        Sleep(20);
 
     std::wstring otherCase = executable;
     for (wchar_t& c : otherCase)
