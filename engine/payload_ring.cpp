@@ -1,6 +1,19 @@
 #include "engine/payload_ring.h"
 
-CPayloadRing::CPayloadRing() : slots_(), allocated_(nullptr), fillAt_(0), emptyAt_(0) {}
+namespace {
+
+// A read with a full barrier: what the other side wrote before its count is seen.
+LONG Load(volatile LONG& value)
+{
+    return InterlockedCompareExchange(&value, 0, 0);
+}
+
+}  // namespace
+
+CPayloadRing::CPayloadRing()
+    : slots_(), allocated_(nullptr), filled_(0), emptied_(0), stopped_(0), inflaterSleeps_(0), writerSleeps_(0)
+{
+}
 
 CPayloadRing::~CPayloadRing()
 {
@@ -17,18 +30,29 @@ bool CPayloadRing::Create(BYTE* first)
     }
     for (DWORD i = 0; i < kSlots; ++i)
         slots_[i].data = i == 0 ? first : allocated_ + (i - 1) * kSlotSize;
-    emptySlots_.Reset(CreateSemaphoreW(nullptr, kSlots, kSlots, nullptr));
-    filledSlots_.Reset(CreateSemaphoreW(nullptr, 0, kSlots, nullptr));
-    stopped_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    return emptySlots_ && filledSlots_ && stopped_;
+    room_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    data_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    return room_ && data_;
+}
+
+LONG CPayloadRing::Filled() const
+{
+    return Load(const_cast<volatile LONG&>(filled_)) - Load(const_cast<volatile LONG&>(emptied_));
 }
 
 CPayloadRing::Slot* CPayloadRing::NextEmpty()
 {
-    HANDLE waits[2] = {stopped_.Get(), emptySlots_.Get()};
-    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
+    // Each side announces that it sleeps before it looks once more, and the other side
+    // looks for that announcement after it has counted: one of them always sees the other.
+    while (!Load(stopped_) && Filled() >= static_cast<LONG>(kSlots)) {
+        InterlockedExchange(&inflaterSleeps_, 1);
+        if (!Load(stopped_) && Filled() >= static_cast<LONG>(kSlots))
+            WaitForSingleObject(room_.Get(), INFINITE);
+        InterlockedExchange(&inflaterSleeps_, 0);
+    }
+    if (Load(stopped_))
         return nullptr;
-    Slot& slot = slots_[fillAt_];
+    Slot& slot = slots_[static_cast<DWORD>(filled_) % kSlots];
     slot.length = 0;
     slot.error = ERROR_SUCCESS;
     slot.last = false;
@@ -37,24 +61,32 @@ CPayloadRing::Slot* CPayloadRing::NextEmpty()
 
 void CPayloadRing::Fill()
 {
-    fillAt_ = (fillAt_ + 1) % kSlots;
-    ReleaseSemaphore(filledSlots_.Get(), 1, nullptr);
+    InterlockedIncrement(&filled_);
+    if (Load(writerSleeps_) && InterlockedExchange(&writerSleeps_, 0))
+        SetEvent(data_.Get());
 }
 
 CPayloadRing::Slot& CPayloadRing::NextFilled()
 {
     // The inflater always ends with a slot marked last, unless the writer stops it first.
-    WaitForSingleObject(filledSlots_.Get(), INFINITE);
-    return slots_[emptyAt_];
+    while (Filled() == 0) {
+        InterlockedExchange(&writerSleeps_, 1);
+        if (Filled() == 0)
+            WaitForSingleObject(data_.Get(), INFINITE);
+        InterlockedExchange(&writerSleeps_, 0);
+    }
+    return slots_[static_cast<DWORD>(emptied_) % kSlots];
 }
 
 void CPayloadRing::Empty()
 {
-    emptyAt_ = (emptyAt_ + 1) % kSlots;
-    ReleaseSemaphore(emptySlots_.Get(), 1, nullptr);
+    InterlockedIncrement(&emptied_);
+    if (Load(inflaterSleeps_) && Filled() <= static_cast<LONG>(kSlots / 2) && InterlockedExchange(&inflaterSleeps_, 0))
+        SetEvent(room_.Get());
 }
 
 void CPayloadRing::Stop()
 {
-    SetEvent(stopped_.Get());
+    InterlockedExchange(&stopped_, 1);
+    SetEvent(room_.Get());
 }

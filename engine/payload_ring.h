@@ -6,6 +6,10 @@
 // A fixed ring of 64 KiB buffers between the thread that inflates the payload, which
 // fills them in order, and the writer, which empties them in the same order. Its size
 // never changes, so memory stays the same for any payload.
+// Under Wine every wait and every signal of a kernel object is a call to its server
+// process, as costly as a file call, so the two sides count slots with interlocked
+// operations and touch an event only when one of them has to sleep; the inflater,
+// which is the faster, sleeps until half of the ring is free again.
 class CPayloadRing
 {
 public:
@@ -43,11 +47,15 @@ public:
     void Stop();
 
 private:
+    LONG Filled() const;
+
     Slot slots_[kSlots];
     BYTE* allocated_;
-    UniqueHandle emptySlots_;   // semaphore: slots the inflater may fill
-    UniqueHandle filledSlots_;  // semaphore: slots the writer may empty
-    UniqueHandle stopped_;      // manual-reset event
-    DWORD fillAt_;
-    DWORD emptyAt_;
+    volatile LONG filled_;         // slots handed to the writer so far
+    volatile LONG emptied_;        // slots given back so far
+    volatile LONG stopped_;
+    volatile LONG inflaterSleeps_;  // set by the inflater before it waits for room
+    volatile LONG writerSleeps_;    // set by the writer before it waits for a slot
+    UniqueHandle room_;             // auto-reset: half of the ring is free, or the ring stopped
+    UniqueHandle data_;             // auto-reset: a slot was filled
 };
