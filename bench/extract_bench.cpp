@@ -1,4 +1,4 @@
-// extract [--quick] [--repeat N] [--makensis UNIXPATH] | extract --aes
+// extract [--quick | --size MB ...] [--repeat N] [--makensis UNIXPATH] | extract --aes
 // Measures payload extraction: builds archives of growing size from a synthetic server
 // tree, and NSIS installers of the same tree when makensis is installed; then, round by
 // round, each in a fresh process so that the peak counters belong to it alone, extracts
@@ -200,14 +200,15 @@ struct Measured
 {
     bool ok = false;
     double seconds = 0;           // wall clock from the parent: start of the process to its end
-    double processorSeconds = 0;  // the child's own user and kernel time
+    double processorSeconds = 0;  // the child's user and kernel time, as it reports it
     double ownSeconds = 0;        // the measured work alone, as the child reports it
     double peakWorkingSet = 0;
     double peakPrivate = 0;
 };
 
 // Runs a program straight from here (no wrapper adds its latency) and times it; a
-// child of this benchmark reports its own figures on its output.
+// child of this benchmark reports its own figures on its output (Wine's
+// GetProcessTimes of another process does not give that process's time).
 Measured RunProcess(const std::wstring& program, std::wstring commandLine, bool reports)
 {
     Measured measured;
@@ -235,9 +236,6 @@ Measured RunProcess(const std::wstring& program, std::wstring commandLine, bool 
             output.append(buffer, got);
         WaitForSingleObject(child.hProcess, INFINITE);
         measured.seconds = BenchNow() - start;
-        FILETIME created, exited, kernel, user;
-        if (GetProcessTimes(child.hProcess, &created, &exited, &kernel, &user))
-            measured.processorSeconds = FileTimeSeconds(kernel) + FileTimeSeconds(user);
         GetExitCodeProcess(child.hProcess, &exitCode);
         CloseHandle(child.hThread);
         CloseHandle(child.hProcess);
@@ -248,8 +246,8 @@ Measured RunProcess(const std::wstring& program, std::wstring commandLine, bool 
         return measured;
     }
     int ok = 0;
-    if (sscanf(output.c_str(), "RESULT %d %lf %lf %lf", &ok, &measured.ownSeconds, &measured.peakWorkingSet,
-               &measured.peakPrivate) == 4)
+    if (sscanf(output.c_str(), "RESULT %d %lf %lf %lf %lf", &ok, &measured.ownSeconds, &measured.processorSeconds,
+               &measured.peakWorkingSet, &measured.peakPrivate) == 5)
         measured.ok = ok != 0;
     return measured;
 }
@@ -299,8 +297,8 @@ int ReportChild(bool ok, double seconds)
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof(counters);
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
-    printf("RESULT %d %.3f %.1f %.1f\n", ok ? 1 : 0, seconds, counters.PeakWorkingSetSize / kBenchMegabyte,
-           counters.PeakPagefileUsage / kBenchMegabyte);
+    printf("RESULT %d %.3f %.3f %.1f %.1f\n", ok ? 1 : 0, seconds, BenchProcessSeconds(),
+           counters.PeakWorkingSetSize / kBenchMegabyte, counters.PeakPagefileUsage / kBenchMegabyte);
     return ok ? 0 : 1;
 }
 
@@ -330,18 +328,22 @@ int wmain(int argc, wchar_t** argv)
     }
     bool quick = false;
     int repeats = 3;
+    std::vector<ULONGLONG> chosen;
     std::string makensisPath = "/usr/bin/makensis";
     for (int i = 1; i < argc; ++i) {
         if (wcscmp(argv[i], L"--quick") == 0)
             quick = true;
         else if (wcscmp(argv[i], L"--repeat") == 0 && i + 1 < argc)
             repeats = std::max(1, _wtoi(argv[++i]));
+        else if (wcscmp(argv[i], L"--size") == 0 && i + 1 < argc)
+            chosen.push_back(std::max(1, _wtoi(argv[++i])));
         else if (wcscmp(argv[i], L"--makensis") == 0 && i + 1 < argc) {
             std::wstring path = argv[++i];
             makensisPath.assign(path.begin(), path.end());
         }
     }
-    std::vector<ULONGLONG> sizes = quick ? std::vector<ULONGLONG>{4, 16} : std::vector<ULONGLONG>{10, 100, 400};
+    std::vector<ULONGLONG> sizes = !chosen.empty() ? chosen : quick ? std::vector<ULONGLONG>{4, 16}
+                                                                    : std::vector<ULONGLONG>{10, 100, 400};
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     std::wstring scratch = std::wstring(temp) + L"velmora-bench-" + std::to_wstring(GetCurrentProcessId());
