@@ -1,9 +1,11 @@
-// extract [--quick] [--repeat N] | extract --aes
+// extract [--quick | --size MB ...] [--repeat N] [--makensis UNIXPATH] | extract --aes
 // Measures payload extraction: builds archives of growing size from a synthetic server
-// tree, then, each in a fresh process so that the peak counters belong to it alone,
-// extracts the archive, inflates its decrypted stream without writing, and writes the
-// same files raw; each N times (3 unless told), reporting medians. Then AES-128
-// decryption of 64 KiB chunks with the AES instructions and with the tables.
+// tree, and NSIS installers of the same tree when makensis is installed; then, round by
+// round, each in a fresh process so that the peak counters belong to it alone, extracts
+// the archive, runs both installers silently, inflates the decrypted stream without
+// writing, and writes the same files raw; N rounds (3 unless told), reporting medians.
+// Every unpacked tree is compared with the recipe. Then AES-128 decryption of 64 KiB
+// chunks with the AES instructions and with the tables.
 #include <windows.h>
 #include <psapi.h>
 #include <stdio.h>
@@ -14,6 +16,8 @@
 #include "app/install_settings.h"
 #include "bench/aes_speed.h"
 #include "bench/bench_clock.h"
+#include "bench/bench_tree.h"
+#include "bench/nsis_peer.h"
 #include "bench/payload_recipe.h"
 #include "engine/aes_cipher.h"
 #include "engine/data_key.h"
@@ -24,28 +28,6 @@
 #include <zlib.h>
 
 namespace {
-
-
-
-void RemoveTree(const std::wstring& path)
-{
-    WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring child = path + L"\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(search, &data));
-        FindClose(search);
-    }
-    RemoveDirectoryW(path.c_str());
-}
 
 // Packs the recipe; returns the bytes of content.
 ULONGLONG BuildArchive(const std::vector<RecipeMember>& recipe, const std::wstring& path)
@@ -58,11 +40,12 @@ ULONGLONG BuildArchive(const std::vector<RecipeMember>& recipe, const std::wstri
     writer.Begin();
     static BYTE chunk[65536];
     ULONGLONG content = 0;
-    for (const RecipeMember& member : recipe) {
+    for (size_t i = 0; i < recipe.size(); ++i) {
+        const RecipeMember& member = recipe[i];
         PayloadEntry entry = {};
         wcsncpy(entry.name, member.name.c_str(), 259);
         entry.size = member.size;
-        GetSystemTimeAsFileTime(&entry.lastWriteTime);
+        entry.lastWriteTime = RecipeTime(i);
         entry.creationTime = entry.lastAccessTime = entry.lastWriteTime;
         entry.attributes = member.size < 0 ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
         entry.replace = 1;
@@ -216,18 +199,19 @@ bool RunWrite(ULONGLONG totalBytes, const wchar_t* folder)
 struct Measured
 {
     bool ok = false;
-    double seconds = 0;
-    double processorSeconds = 0;
+    double seconds = 0;           // wall clock from the parent: start of the process to its end
+    double processorSeconds = 0;  // the child's user and kernel time, as it reports it
+    double ownSeconds = 0;        // the measured work alone, as the child reports it
     double peakWorkingSet = 0;
     double peakPrivate = 0;
 };
 
-Measured RunChild(const std::wstring& arguments)
+// Runs a program straight from here (no wrapper adds its latency) and times it; a
+// child of this benchmark reports its own figures on its output (Wine's
+// GetProcessTimes of another process does not give that process's time).
+Measured RunProcess(const std::wstring& program, std::wstring commandLine, bool reports)
 {
     Measured measured;
-    wchar_t program[MAX_PATH];
-    GetModuleFileNameW(nullptr, program, MAX_PATH);
-    std::wstring commandLine = L"\"" + std::wstring(program) + L"\" " + arguments;
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
@@ -239,24 +223,40 @@ Measured RunChild(const std::wstring& arguments)
     startup.hStdOutput = writeEnd;
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION child = {};
-    BOOL started = CreateProcessW(program, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child);
+    double start = BenchNow();
+    BOOL started = CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                  &startup, &child);
     CloseHandle(writeEnd);
     std::string output;
+    DWORD exitCode = 1;
     if (started) {
         char buffer[256];
         DWORD got = 0;
         while (ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got > 0)
             output.append(buffer, got);
         WaitForSingleObject(child.hProcess, INFINITE);
+        measured.seconds = BenchNow() - start;
+        GetExitCodeProcess(child.hProcess, &exitCode);
         CloseHandle(child.hThread);
         CloseHandle(child.hProcess);
     }
     CloseHandle(readEnd);
+    if (!reports) {
+        measured.ok = started && exitCode == 0;
+        return measured;
+    }
     int ok = 0;
-    if (sscanf(output.c_str(), "RESULT %d %lf %lf %lf %lf", &ok, &measured.seconds, &measured.processorSeconds,
+    if (sscanf(output.c_str(), "RESULT %d %lf %lf %lf %lf", &ok, &measured.ownSeconds, &measured.processorSeconds,
                &measured.peakWorkingSet, &measured.peakPrivate) == 5)
         measured.ok = ok != 0;
     return measured;
+}
+
+Measured RunChild(const std::wstring& arguments)
+{
+    wchar_t program[MAX_PATH];
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    return RunProcess(program, L"\"" + std::wstring(program) + L"\" " + arguments, true);
 }
 
 // The run of median time; a failed run counts as the slowest.
@@ -268,14 +268,17 @@ Measured Median(std::vector<Measured> runs)
     return runs[runs.size() / 2];
 }
 
-double Percent(double part, double whole)
+double Ratio(double part, double whole)
 {
-    return whole > 0 ? 100.0 * part / whole : 0.0;
+    return whole > 0 ? part / whole : 0.0;
 }
 
-double Rate(double megabytes, double seconds)
+double FileMegabytes(const std::wstring& path)
 {
-    return seconds > 0 ? megabytes / seconds : 0.0;
+    WIN32_FILE_ATTRIBUTE_DATA info = {};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info))
+        return 0;
+    return (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32 | info.nFileSizeLow) / kBenchMegabyte;
 }
 
 void PrintAesSpeed()
@@ -295,8 +298,7 @@ int ReportChild(bool ok, double seconds)
     counters.cb = sizeof(counters);
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
     printf("RESULT %d %.3f %.3f %.1f %.1f\n", ok ? 1 : 0, seconds, BenchProcessSeconds(),
-           counters.PeakWorkingSetSize / kBenchMegabyte,
-           counters.PeakPagefileUsage / kBenchMegabyte);
+           counters.PeakWorkingSetSize / kBenchMegabyte, counters.PeakPagefileUsage / kBenchMegabyte);
     return ok ? 0 : 1;
 }
 
@@ -326,24 +328,39 @@ int wmain(int argc, wchar_t** argv)
     }
     bool quick = false;
     int repeats = 3;
+    std::vector<ULONGLONG> chosen;
+    std::string makensisPath = "/usr/bin/makensis";
     for (int i = 1; i < argc; ++i) {
         if (wcscmp(argv[i], L"--quick") == 0)
             quick = true;
         else if (wcscmp(argv[i], L"--repeat") == 0 && i + 1 < argc)
             repeats = std::max(1, _wtoi(argv[++i]));
+        else if (wcscmp(argv[i], L"--size") == 0 && i + 1 < argc)
+            chosen.push_back(std::max(1, _wtoi(argv[++i])));
+        else if (wcscmp(argv[i], L"--makensis") == 0 && i + 1 < argc) {
+            std::wstring path = argv[++i];
+            makensisPath.assign(path.begin(), path.end());
+        }
     }
-    std::vector<ULONGLONG> sizes = quick ? std::vector<ULONGLONG>{4, 16} : std::vector<ULONGLONG>{10, 100, 400};
+    std::vector<ULONGLONG> sizes = !chosen.empty() ? chosen : quick ? std::vector<ULONGLONG>{4, 16}
+                                                                    : std::vector<ULONGLONG>{10, 100, 400};
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     std::wstring scratch = std::wstring(temp) + L"velmora-bench-" + std::to_wstring(GetCurrentProcessId());
+    // The installers depend on the recipe alone, so they are kept for the next run.
+    std::wstring peerStore = std::wstring(temp) + L"velmora-bench-nsis";
     CreateDirectoryW(scratch.c_str(), nullptr);
+    CreateDirectoryW(peerStore.c_str(), nullptr);
+    std::wstring makensis = FindMakensis(makensisPath.c_str());
+    if (makensis.empty())
+        printf("no makensis at %s: the NSIS columns stay empty\n", makensisPath.c_str());
 
-    printf("medians of %d runs\n", repeats);
-    printf("%7s %7s %5s | %7s %6s %6s | %7s %6s %6s | %5s %5s | %6s %7s | %7s %7s | %5s\n", "payload", "archive",
-           "files", "extract", "cpu", "MB/s", "inflate", "cpu", "MB/s", "ratio", "cpu", "raw wr", "inf+wr",
-           "peak WS", "pk priv", "build");
-    printf("%7s %7s %5s | %7s %6s %6s | %7s %6s %6s | %5s %5s | %6s %7s | %7s %7s | %5s\n", "MB", "MB", "", "s",
-           "s", "", "s", "s", "", "%", "%", "s", "s", "MB", "MB", "s");
+    printf("medians of %d interleaved rounds; times in seconds from process start to end\n", repeats);
+    printf("%7s %5s | %7s %6s %6s | %7s %6s %6s | %6s %6s | %7s %6s | %6s %6s %6s %6s | %7s\n", "payload", "files",
+           "archive", "zlib", "LZMA", "extract", "own", "cpu", "zlib", "LZMA", "inflate", "raw wr", "x/zlib",
+           "x/LZMA", "x/raw", "own/rw", "pk priv");
+    printf("%7s %5s | %7s %6s %6s | %7s %6s %6s | %6s %6s | %7s %6s | %6s %6s %6s %6s | %7s\n", "MB", "", "MB",
+           "MB", "MB", "s", "s", "s", "s", "s", "s", "s", "", "", "", "", "MB");
     for (ULONGLONG megabytes : sizes) {
         ULONGLONG total = megabytes * 1024 * 1024;
         std::vector<RecipeMember> recipe = MakeRecipe(total);
@@ -351,37 +368,70 @@ int wmain(int argc, wchar_t** argv)
         for (const RecipeMember& member : recipe)
             files += member.size >= 0 ? 1 : 0;
         std::wstring archive = scratch + L"\\payload.bin", plain = scratch + L"\\payload.deflate";
-        double start = BenchNow();
         ULONGLONG content = BuildArchive(recipe, archive);
-        double built = BenchNow() - start;
-        WIN32_FILE_ATTRIBUTE_DATA info = {};
-        GetFileAttributesExW(archive.c_str(), GetFileExInfoStandard, &info);
         bool plainWritten = WritePlainStream(archive.c_str(), plain.c_str());
 
-        std::wstring extracted = scratch + L"\\extracted", written = scratch + L"\\written";
-        std::vector<Measured> extracts, inflates, writes;
-        for (int run = 0; run < repeats; ++run) {
-            extracts.push_back(RunChild(L"--extract \"" + archive + L"\" \"" + extracted + L"\""));
-            RemoveTree(extracted);
-            inflates.push_back(RunChild(L"--inflate \"" + plain + L"\""));
-            writes.push_back(RunChild(L"--write " + std::to_wstring(total) + L" \"" + written + L"\""));
-            RemoveTree(written);
+        std::wstring tag = std::to_wstring(megabytes);
+        std::wstring zlibInstaller = peerStore + L"\\" + tag + L"-zlib.exe";
+        std::wstring lzmaInstaller = peerStore + L"\\" + tag + L"-lzma.exe";
+        bool peers = FileMegabytes(zlibInstaller) > 0 && FileMegabytes(lzmaInstaller) > 0;
+        if (!peers && !makensis.empty()) {
+            std::wstring tree = scratch + L"\\tree";
+            peers = WriteRecipeTree(recipe, tree) && BuildNsisInstaller(makensis, tree, "zlib", zlibInstaller) &&
+                    BuildNsisInstaller(makensis, tree, "lzma", lzmaInstaller);
+            RemoveTree(tree);
         }
+
+        // Every run unpacks into a folder never used before; all are deleted after the
+        // batch (deleting a tree and writing the next one in its place slows the next run).
+        std::vector<Measured> extracts, zlibs, lzmas, inflates, writes;
+        std::vector<std::wstring> extracted, byZlib, byLzma, written;
+        for (int run = 0; run < repeats; ++run) {
+            std::wstring suffix = tag + L"-" + std::to_wstring(run);
+            extracted.push_back(scratch + L"\\x" + suffix);
+            extracts.push_back(RunChild(L"--extract \"" + archive + L"\" \"" + extracted.back() + L"\""));
+            if (peers) {
+                byZlib.push_back(scratch + L"\\z" + suffix);
+                zlibs.push_back(RunProcess(zlibInstaller, NsisCommandLine(zlibInstaller, byZlib.back()), false));
+                byLzma.push_back(scratch + L"\\l" + suffix);
+                lzmas.push_back(RunProcess(lzmaInstaller, NsisCommandLine(lzmaInstaller, byLzma.back()), false));
+            }
+            inflates.push_back(RunChild(L"--inflate \"" + plain + L"\""));
+            written.push_back(scratch + L"\\w" + suffix);
+            writes.push_back(RunChild(L"--write " + std::to_wstring(total) + L" \"" + written.back() + L"\""));
+        }
+        std::string checks;
+        const struct { const char* who; const std::vector<std::wstring>* trees; bool folderTimes; } kinds[] = {
+            {"extract", &extracted, true}, {"NSIS zlib", &byZlib, false}, {"NSIS LZMA", &byLzma, false}};
+        for (const auto& kind : kinds) {
+            for (const std::wstring& tree : *kind.trees) {
+                std::string difference = CheckRecipeTree(recipe, tree, kind.folderTimes);
+                if (!difference.empty()) {
+                    checks += std::string("  ") + kind.who + ": " + difference;
+                    break;
+                }
+            }
+        }
+        for (const auto* trees : {&extracted, &byZlib, &byLzma, &written})
+            for (const std::wstring& tree : *trees)
+                RemoveTree(tree);
+
+        Measured extract = Median(extracts), inflate = Median(inflates), write = Median(writes);
+        Measured zlib = peers ? Median(zlibs) : Measured(), lzma = peers ? Median(lzmas) : Measured();
+        printf("%7.1f %5u | %7.1f %6.1f %6.1f | %7.2f %6.2f %6.2f | %6.2f %6.2f | %7.2f %6.2f | %6.2f %6.2f %6.2f "
+               "%6.2f | %7.1f%s%s\n",
+               content / kBenchMegabyte, static_cast<unsigned>(files), FileMegabytes(archive),
+               FileMegabytes(zlibInstaller), FileMegabytes(lzmaInstaller), extract.seconds, extract.ownSeconds,
+               extract.processorSeconds, zlib.seconds, lzma.seconds, inflate.seconds, write.seconds,
+               Ratio(extract.seconds, zlib.seconds), Ratio(extract.seconds, lzma.seconds),
+               Ratio(extract.seconds, write.seconds), Ratio(extract.ownSeconds, write.ownSeconds),
+               extract.peakPrivate,
+               !extract.ok ? "  (extract FAILED)" : !inflate.ok || !plainWritten ? "  (inflate FAILED)"
+               : !write.ok ? "  (write FAILED)" : peers && (!zlib.ok || !lzma.ok) ? "  (NSIS FAILED)" : "",
+               checks.empty() ? "" : ("  CHECK" + checks).c_str());
+        fflush(stdout);
         DeleteFileW(archive.c_str());
         DeleteFileW(plain.c_str());
-        Measured extract = Median(extracts), inflate = Median(inflates), write = Median(writes);
-
-        double megabytesOut = content / kBenchMegabyte;
-        printf("%7.1f %7.1f %5u | %7.2f %6.2f %6.1f | %7.2f %6.2f %6.1f | %5.0f %5.0f | %6.2f %7.2f | %7.1f %7.1f | "
-               "%5.1f%s\n",
-               megabytesOut, info.nFileSizeLow / kBenchMegabyte, static_cast<unsigned>(files), extract.seconds,
-               extract.processorSeconds, Rate(megabytesOut, extract.seconds), inflate.seconds,
-               inflate.processorSeconds, Rate(megabytesOut, inflate.seconds),
-               Percent(inflate.seconds, extract.seconds), Percent(inflate.processorSeconds, extract.processorSeconds),
-               write.seconds, inflate.seconds + write.seconds, extract.peakWorkingSet, extract.peakPrivate, built,
-               !extract.ok ? "  (extract FAILED)" : !inflate.ok || !plainWritten ? "  (inflate FAILED)"
-               : !write.ok ? "  (write FAILED)" : "");
-        fflush(stdout);
     }
     RemoveDirectoryW(scratch.c_str());
 

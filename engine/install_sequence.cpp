@@ -200,6 +200,7 @@ bool InstallRun::Extract()
     job.owner = page_.window;
     job.input = page_.buffers[0];
     job.window = page_.buffers[1];
+    job.cancel = &page_.cancel_requested;
     SetLastError(0);
     if (!ExtractPayload(job, g_settings.backup_dir) || CancelRequested()) {
         DWORD error = GetLastError();

@@ -2,24 +2,24 @@
 
 #include "app/install_settings.h"
 #include "app/message_title.h"
-#include "app/scoped_handle.h"
 #include "app/setup_tools.h"
-#include "engine/aes_cipher.h"
 #include "engine/bin_file.h"
-#include "engine/data_key.h"
+#include "engine/folder_times.h"
 #include "engine/path_join.h"
 #include "engine/payload_entry.h"
+#include "engine/payload_inflater.h"
+#include "engine/payload_ring.h"
 #include "lang/language.h"
 
 #include <string.h>
-#include <zlib.h>
 
 namespace {
 
 const UINT kArchiveCorruptedMessage = 53;
 const WORD kPayloadResourceId = 10;
-const DWORD kArchivePrefixSize = 4;
 const DWORD kMinimumArchiveSize = 8;
+
+static_assert(kPayloadBufferSize == CPayloadRing::kSlotSize, "the lent buffers are ring-sized");
 
 void ShowCorruptArchive(HWND owner)
 {
@@ -39,47 +39,37 @@ bool FailWithSystemError()
     return false;
 }
 
-// One extraction's working state: the inflater, the member being unpacked and where the
-// output window stands. Nothing of it outlives the call.
+// One extraction: the writer's side, on the calling thread. A second thread decrypts
+// and inflates ahead of it into a small ring of buffers, so that inflating overlaps
+// creating and writing the files; folders get their times when everything is written.
 class CPayloadExtractor
 {
 public:
     CPayloadExtractor(const PayloadJob& job, const wchar_t* backupDir)
-        : job_(job), backupDir_(backupDir), stream_(), streamStarted_(false), ended_(false), entry_(),
-          toCome_(0), skip_(false), carry_(false), next_(0), free_(kPayloadBufferSize)
+        : job_(job), backupDir_(backupDir), entry_(), entryBytes_(0), toCome_(0), skip_(false)
     {
-    }
-
-    ~CPayloadExtractor()
-    {
-        if (streamStarted_)
-            inflateEnd(&stream_);
-        output_.Close();
     }
 
     bool Run(const BYTE* archive, DWORD size);
 
 private:
-    bool InflateChunk();
-    bool Consume(DWORD position);
+    bool Write();
+    bool Consume(const BYTE* data, DWORD length);
     bool StartMember();
     bool MakeDirectory(const wchar_t* target, DWORD attributes);
     void FinishMember();
     bool Corrupt();
+    bool Cancelled() const { return job_.cancel != nullptr && *job_.cancel != 0; }
 
     const PayloadJob& job_;
     const wchar_t* backupDir_;
-    z_stream stream_;
-    bool streamStarted_;
-    bool ended_;         // the deflate stream's last block was inflated
-    CAesCipher cipher_;
+    CPayloadRing ring_;
     PayloadEntry entry_;
+    DWORD entryBytes_;   // bytes of the next entry gathered so far
     DWORD toCome_;       // content bytes of the current file still to come
     bool skip_;          // the current member is read past
-    bool carry_;         // a partial entry waits at the start of the window
-    DWORD next_;         // where the inflater writes next in the window
-    DWORD free_;         // bytes free after next_
     CBinFile output_;
+    CFolderTimes folders_;
 };
 
 bool CPayloadExtractor::Corrupt()
@@ -91,98 +81,69 @@ bool CPayloadExtractor::Corrupt()
 
 bool CPayloadExtractor::Run(const BYTE* archive, DWORD size)
 {
-    if (inflateInit2(&stream_, -MAX_WBITS) != Z_OK) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return false;
-    }
-    streamStarted_ = true;
-    cipher_.SetKey(DataKey, kDataKeyBits);
     if (size < kMinimumArchiveSize) {
         SetLastError(ERROR_INVALID_DATA);
         return false;
     }
-
-    const BYTE* read = archive + kArchivePrefixSize;
-    DWORD remaining = size - kArchivePrefixSize;
-    while (remaining > 0 && !ended_) {
-        DWORD n = remaining < kPayloadBufferSize ? remaining : kPayloadBufferSize;
-        // Whole blocks go from the image straight into the buffer, many at a time. A
-        // damaged size leaves a partial last block: it is copied and decrypted in the
-        // buffer, its tail being whatever the buffer held.
-        DWORD whole = n / CAesCipher::kBlockSize * CAesCipher::kBlockSize;
-        cipher_.DecryptBlocks(read, job_.input, whole / CAesCipher::kBlockSize);
-        if (whole < n) {
-            memcpy(job_.input + whole, read + whole, n - whole);
-            cipher_.DecryptBlock(job_.input + whole, job_.input + whole);
-        }
-        read += n;
-        remaining -= n;
-        stream_.next_in = job_.input;
-        stream_.avail_in = n;
-        if (!InflateChunk())
-            return false;
-    }
-    // What follows the end of the deflate stream is the cipher's padding: not read.
-    SetLastError(ERROR_SUCCESS);
-    return true;
+    if (!ring_.Create(job_.window))
+        return false;
+    CPayloadInflater inflater(ring_, job_.input, archive, size);
+    if (!inflater.Start())
+        return false;
+    bool written = Write();
+    DWORD error = GetLastError();
+    if (!written)
+        ring_.Stop();
+    inflater.Join();
+    output_.Close();
+    folders_.Apply();
+    SetLastError(written ? ERROR_SUCCESS : error);
+    return written;
 }
 
-bool CPayloadExtractor::InflateChunk()
+bool CPayloadExtractor::Write()
 {
-    // A call that filled the window may have left output inside the inflater even when
-    // it took all of the input, so such a call is always followed by another one.
-    while (stream_.avail_in > 0 || free_ == 0) {
-        if (free_ == 0) {
-            next_ = 0;
-            free_ = kPayloadBufferSize;
-        }
-        DWORD consumer = carry_ ? 0 : next_;
-        stream_.next_out = job_.window + next_;
-        stream_.avail_out = free_;
-        int result = inflate(&stream_, Z_BLOCK);
-        DWORD produced = free_ - stream_.avail_out;
-        next_ += produced;
-        free_ = stream_.avail_out;
-        if (result == Z_BUF_ERROR && produced == 0 && stream_.avail_in == 0)
-            return true;  // nothing was left inside
-        if (result != Z_OK && result != Z_STREAM_END) {
-            SetLastError(ERROR_INVALID_DATA);
+    for (;;) {
+        // Checked once per 64 KiB of output, so a cancel ends the extraction at once.
+        if (Cancelled()) {
+            SetLastError(ERROR_CANCELLED);
             return false;
         }
-        if (!Consume(consumer))
+        CPayloadRing::Slot& slot = ring_.NextFilled();
+        bool consumed = Consume(slot.data, slot.length);
+        bool last = slot.last;
+        DWORD error = slot.error;
+        ring_.Empty();
+        if (!consumed)
             return false;
-        if (result == Z_STREAM_END) {
-            output_.Close();
-            ended_ = true;
-            return true;
+        if (last) {
+            SetLastError(error);
+            return error == ERROR_SUCCESS;
         }
     }
-    return true;
 }
 
-bool CPayloadExtractor::Consume(DWORD position)
+bool CPayloadExtractor::Consume(const BYTE* data, DWORD length)
 {
-    while (position < next_) {
-        if (!output_.IsOpen() && !skip_) {
-            DWORD left = next_ - position;
-            if (left < sizeof(PayloadEntry)) {
-                // The entry is completed by the next inflate call.
-                memmove(job_.window, job_.window + position, left);
-                next_ = left;
-                free_ = kPayloadBufferSize - left;
-                carry_ = true;
+    DWORD position = 0;
+    while (position < length) {
+        if (toCome_ == 0) {
+            // An entry may be split between two buffers.
+            DWORD wanted = sizeof(PayloadEntry) - entryBytes_, left = length - position;
+            DWORD take = wanted < left ? wanted : left;
+            memcpy(reinterpret_cast<BYTE*>(&entry_) + entryBytes_, data + position, take);
+            entryBytes_ += take;
+            position += take;
+            if (entryBytes_ < sizeof(PayloadEntry))
                 return true;
-            }
-            memcpy(&entry_, job_.window + position, sizeof(PayloadEntry));
-            carry_ = false;
-            position += sizeof(PayloadEntry);
+            entryBytes_ = 0;
             if (!StartMember())
                 return false;
             continue;
         }
-        DWORD available = next_ - position;
+        DWORD available = length - position;
         DWORD m = toCome_ < available ? toCome_ : available;
-        if (!skip_ && output_.Write(job_.window + position, m) != m)
+        if (!skip_ && output_.Write(data + position, m) != m)
             return FailWithSystemError();
         position += m;
         toCome_ -= m;
@@ -191,7 +152,6 @@ bool CPayloadExtractor::Consume(DWORD position)
     }
     return true;
 }
-
 bool CPayloadExtractor::StartMember()
 {
     // A name that could leave the installation folder, or a size no builder writes,
@@ -232,7 +192,6 @@ bool CPayloadExtractor::StartMember()
     if (!skip_) {
         if (!output_.Open(target, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes))
             return FailWithSystemError();
-        output_.SetTime(&entry_.creationTime, &entry_.lastAccessTime, &entry_.lastWriteTime);
     }
     if (toCome_ == 0)
         FinishMember();
@@ -243,19 +202,15 @@ bool CPayloadExtractor::MakeDirectory(const wchar_t* target, DWORD attributes)
 {
     if (!g_setupTools.CreateDirectoryTree(target))
         return FailWithSystemError();
-    UniqueHandle folder(CreateFileW(target, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (folder)
-        SetFileTime(folder.Get(), &entry_.creationTime, &entry_.lastAccessTime, &entry_.lastWriteTime);
-    folder.Reset();
-    SetFileAttributesW(target, attributes);
+    if (!folders_.Remember(target, entry_, attributes))
+        return FailWithSystemError();
     return true;
 }
 
 void CPayloadExtractor::FinishMember()
 {
-    // Set once more at the end: file systems that stamp every write (FAT, and Wine's
-    // Unix ones) would otherwise keep the time of the last write.
+    // Set when the content is written: file systems that stamp every write (FAT, and
+    // Wine's Unix ones) would otherwise keep the time of the last write.
     if (output_.IsOpen())
         output_.SetTime(&entry_.creationTime, &entry_.lastAccessTime, &entry_.lastWriteTime);
     output_.Close();

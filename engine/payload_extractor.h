@@ -5,9 +5,10 @@
 struct PayloadJob
 {
     HWND owner = nullptr;       // owner of the "Archive file is corrupted" box
-    BYTE* input = nullptr;      // kPayloadBufferSize bytes: ciphertext, decrypted in place
-    BYTE* window = nullptr;     // kPayloadBufferSize bytes: the inflate output window
+    BYTE* input = nullptr;      // kPayloadBufferSize bytes: the decrypted ciphertext
+    BYTE* window = nullptr;     // kPayloadBufferSize bytes: one of the inflated stream's buffers
     HMODULE module = nullptr;   // module carrying the archive; nullptr for the program itself
+    const volatile BYTE* cancel = nullptr;  // non-zero: stop; may be null
 };
 
 static const DWORD kPayloadBufferSize = 65536;
@@ -17,7 +18,8 @@ static const DWORD kPayloadBufferSize = 65536;
 // `backupDir` under the same relative path first, and existing files whose entry is
 // marked to stay are left alone; an empty `backupDir` overwrites in place. Reports
 // failures as message boxes unless g_settings.force_auto is set; false on failure, the
-// reason in the thread's last error.
+// reason in the thread's last error (ERROR_CANCELLED after a cancel). A second thread
+// inflates ahead of the calling one, which creates and writes the files.
 bool ExtractPayload(const PayloadJob& job, const wchar_t* backupDir);
 
 // The same for an archive image already in memory (4-byte prefix, then the ciphertext).

@@ -7,8 +7,11 @@
 
 namespace {
 
-const DWORD kStartWaitHintMs = 10000;
-const DWORD kStopWaitHintMs = 5000;
+// How long until the next status report. Opening the listener and closing it take well
+// under these, and a controller (the setup among them) sleeps for the hint before it
+// looks again, so a longer hint only makes it wait for nothing.
+const DWORD kStartWaitHintMs = 250;
+const DWORD kStopWaitHintMs = 500;
 
 CServerService* g_service = nullptr;
 

@@ -1,6 +1,7 @@
 // Archives built by the payload builder come out of the extractor as they went in.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
 
 #include "payload/payload_fixture.h"
 
@@ -176,4 +177,71 @@ TEST_F(PayloadRoundTrip, OutputLeftInTheInflaterAfterTheLastInputIsWritten)
         }
     }
     EXPECT_GT(unpadded, 4);
+}
+
+// Creating a member changes its folder's last-write time, so each folder's own time must
+// be set after everything inside it, the folders inside it included.
+TEST_F(PayloadRoundTrip, EveryFolderCarriesItsArchivedTimeAfterItsContents)
+{
+    const struct { const wchar_t* name; DWORD attributes; } kFolders[] = {
+        {L"a", FILE_ATTRIBUTE_DIRECTORY},
+        {L"a\\b", FILE_ATTRIBUTE_DIRECTORY},
+        {L"a\\b\\c", FILE_ATTRIBUTE_DIRECTORY},
+        {L"hidden", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN},
+    };
+    ArchiveBuilder builder;
+    std::vector<PayloadEntry> folders;
+    for (const auto& folder : kFolders) {
+        PayloadEntry entry = MakeEntry(folder.name, kPayloadDirectorySize, folder.attributes);
+        int hour = static_cast<int>(folders.size()) + 1;
+        entry.creationTime = MakeTime(2007, 1, 2, hour);
+        entry.lastAccessTime = MakeTime(2008, 3, 4, hour);
+        entry.lastWriteTime = MakeTime(2009, 5, 6, hour);
+        builder.Entry(entry);
+        folders.push_back(entry);
+    }
+    builder.File(L"a\\b\\c\\deepest.txt", MakeContent(3000, 20, true))
+        .Folder(L"a\\b\\later")
+        .File(L"a\\b\\later\\noise.bin", MakeContent(200000, 21, false))
+        .File(L"a\\top.txt", Bytes(5, 't'))
+        .File(L"hidden\\inside.txt", Bytes(7, 'h'));
+    ASSERT_TRUE(Extract(builder.Finish()));
+
+    // Times first: listing a folder's contents is a read, which may move its access time.
+    folders.push_back(MakeEntry(L"a\\b\\later", kPayloadDirectorySize, FILE_ATTRIBUTE_DIRECTORY));
+    std::vector<std::wstring> expectedFolders;
+    for (const PayloadEntry& entry : folders) {
+        std::wstring path = Install(entry.name);
+        std::string printable(entry.name, entry.name + wcslen(entry.name));
+        EXPECT_TRUE(SameTime(entry.lastWriteTime, TimeOf(path, 2))) << "last write of " << printable;
+        EXPECT_TRUE(SameTime(entry.lastAccessTime, TimeOf(path, 1))) << "last access of " << printable;
+        EXPECT_EQ(entry.attributes & FILE_ATTRIBUTE_HIDDEN, GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN)
+            << printable;
+        expectedFolders.push_back(std::wstring(entry.name) + L"\\");
+    }
+    // Those are every folder of the tree.
+    std::vector<std::wstring> foldersFound;
+    for (const std::wstring& name : ListTree(Install()))
+        if (name.back() == L'\\')
+            foldersFound.push_back(name);
+    std::sort(expectedFolders.begin(), expectedFolders.end());
+    EXPECT_EQ(expectedFolders, foldersFound);
+}
+
+// A cancel stops the writer, and the inflater thread with it while it waits for room.
+TEST_F(PayloadRoundTrip, ACancelStopsTheExtractionWithItsOwnError)
+{
+    ArchiveBuilder builder;
+    for (int i = 0; i < 40; ++i)
+        builder.File((L"f" + std::to_wstring(i) + L".bin").c_str(), MakeContent(100000, 60 + i, false));
+    Bytes archive = builder.Finish();
+    volatile BYTE cancel = 1;
+    PayloadJob job = Job();
+    job.cancel = &cancel;
+    SetLastError(0);
+    DWORD start = GetTickCount();
+    EXPECT_FALSE(ExtractPayloadArchive(job, archive.data(), static_cast<DWORD>(archive.size()), L""));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_CANCELLED), GetLastError());
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_TRUE(ListTree(Install()).empty());
 }
