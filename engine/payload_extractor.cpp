@@ -1,15 +1,15 @@
 #include "engine/payload_extractor.h"
 
-#include "app/install_settings.h"
-#include "app/message_title.h"
-#include "app/scoped_handle.h"
-#include "app/setup_tools.h"
-#include "engine/aes_cipher.h"
-#include "engine/bin_file.h"
-#include "engine/data_key.h"
-#include "engine/path_join.h"
-#include "engine/payload_entry.h"
-#include "lang/language.h"
+#include "base/bin_file.h"
+#include "base/install_settings.h"
+#include "base/message_title.h"
+#include "base/path_join.h"
+#include "base/scoped_handle.h"
+#include "base/setup_tools.h"
+#include "formats/crypto/aes_cipher.h"
+#include "formats/crypto/data_key.h"
+#include "formats/language/language.h"
+#include "formats/payload/payload_entry.h"
 
 #include <string.h>
 #include <zlib.h>

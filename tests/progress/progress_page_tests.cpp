@@ -5,10 +5,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/install_settings.h"
-#include "support/installation_fixture.h"
+#include "base/install_settings.h"
 #include "progress/progress_sheet.h"
 #include "resources/wizard_ids.h"
+#include "support/installation_fixture.h"
 #include "wizard/browser_recorder.h"
 
 namespace {
