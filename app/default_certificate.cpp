@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/install_settings.h"
+#include "base/install_settings.h"
 #include "resources/certificate_ids.h"
 
 void LoadDefaultCertificate()

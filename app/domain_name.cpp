@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <wchar.h>
 
-#include "app/bounded_text.h"
-#include "app/install_settings.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <objbase.h>
 
 #include "app/environment_check.h"
-#include "app/install_settings.h"
 #include "app/load_settings.h"
-#include "wizard/install_wizard.h"
+#include "base/install_settings.h"
+#include "wizard/frame/install_wizard.h"
 #include "wizard/setup_exit_code.h"
 
 int RunSetup(HINSTANCE instance)

@@ -4,14 +4,14 @@
 #include <shlobj.h>
 #include <wchar.h>
 
-#include "app/bounded_text.h"
 #include "app/default_certificate.h"
 #include "app/domain_name.h"
-#include "app/install_settings.h"
-#include "app/setup_tools.h"
-#include "datafiles/config_file.h"
-#include "datafiles/digest160.h"
-#include "lang/language.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
+#include "base/setup_tools.h"
+#include "formats/config/config_file.h"
+#include "formats/digest/digest160.h"
+#include "formats/language/language.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <stddef.h>
 
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "app/required_services.h"
 
-#include "app/setup_tools.h"
 #include "app/startup_message.h"
+#include "base/setup_tools.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "app/startup_message.h"
 
-#include "app/message_title.h"
-#include "lang/language.h"
+#include "base/message_title.h"
+#include "formats/language/language.h"
 
 void ShowStartupMessage(UINT id)
 {

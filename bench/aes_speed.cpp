@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
-#include "engine/data_key.h"
+#include "formats/crypto/data_key.h"
 
 namespace {
 

@@ -13,15 +13,15 @@
 #include <string>
 #include <vector>
 
-#include "app/install_settings.h"
+#include "base/install_settings.h"
 #include "bench/aes_speed.h"
 #include "bench/bench_clock.h"
 #include "bench/bench_tree.h"
 #include "bench/nsis_peer.h"
 #include "bench/payload_recipe.h"
-#include "engine/aes_cipher.h"
-#include "engine/data_key.h"
 #include "engine/payload_extractor.h"
+#include "formats/crypto/aes_cipher.h"
+#include "formats/crypto/data_key.h"
 #include "tools/payload-builder/payload_sinks.h"
 #include "tools/payload-builder/payload_writer.h"
 

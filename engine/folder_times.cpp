@@ -3,7 +3,7 @@
 #include <new>
 #include <wchar.h>
 
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 
 CFolderTimes::~CFolderTimes()
 {

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "engine/payload_entry.h"
+#include "formats/payload/payload_entry.h"
 
 // Folders whose times and attributes are set only after everything inside them has
 // been written: creating a member changes its folder's last-write time. The archive

@@ -8,25 +8,25 @@
 #include <sddl.h>
 #include <time.h>
 
-#include "app/bounded_text.h"
-#include "app/install_settings.h"
-#include "app/last_error.h"
-#include "app/message_title.h"
-#include "app/scoped_handle.h"
-#include "app/setup_tools.h"
-#include "datafiles/config_file.h"
-#include "datafiles/start_file.h"
-#include "engine/installed_size.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
+#include "base/last_error.h"
+#include "base/message_title.h"
+#include "base/scoped_handle.h"
+#include "base/setup_tools.h"
 #include "engine/payload_extractor.h"
 #include "engine/program_shortcuts.h"
-#include "engine/same_folder.h"
 #include "engine/server_address.h"
-#include "engine/uninstall_entry.h"
-#include "lang/language.h"
-#include "server/ready_event_name.h"
-#include "system/certificate_import.h"
-#include "system/ssl_binding.h"
-#include "system/trust_list.h"
+#include "formats/config/config_file.h"
+#include "formats/crypto/start_file.h"
+#include "formats/digest/ready_event_name.h"
+#include "formats/language/language.h"
+#include "system/certificates/certificate_import.h"
+#include "system/certificates/trust_list.h"
+#include "system/http/ssl_binding.h"
+#include "system/uninstall/installed_size.h"
+#include "system/uninstall/same_folder.h"
+#include "system/uninstall/uninstall_entry.h"
 
 namespace {
 
@@ -208,7 +208,9 @@ bool InstallRun::Extract()
             g_setupTools.ShowSystemError(error);
         return Fail(kStepExtract);
     }
-    if (!g_settings.upgrade && !WriteStartFile())
+    if (!g_settings.upgrade
+        && !WriteStartFile(g_settings.install_dir, AdminAccountRecord(g_settings), kAdminAccountRecordSize,
+                           ServerLocaleRecord(g_settings), kServerLocaleRecordSize))
         return Fail(kStepExtract);
     return true;
 }

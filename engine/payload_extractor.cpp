@@ -1,15 +1,16 @@
 #include "engine/payload_extractor.h"
 
-#include "app/install_settings.h"
-#include "app/message_title.h"
-#include "app/setup_tools.h"
-#include "engine/bin_file.h"
+#include "base/bin_file.h"
+#include "base/install_settings.h"
+#include "base/message_title.h"
+#include "base/path_join.h"
+#include "base/scoped_handle.h"
+#include "base/setup_tools.h"
+#include "formats/language/language.h"
+#include "formats/payload/payload_entry.h"
 #include "engine/folder_times.h"
-#include "engine/path_join.h"
-#include "engine/payload_entry.h"
 #include "engine/payload_inflater.h"
 #include "engine/payload_ring.h"
-#include "lang/language.h"
 
 #include <string.h>
 

@@ -3,8 +3,8 @@
 #include <string.h>
 #include <zlib.h>
 
-#include "engine/aes_cipher.h"
-#include "engine/data_key.h"
+#include "formats/crypto/aes_cipher.h"
+#include "formats/crypto/data_key.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 #include "engine/payload_ring.h"
 
 // Decrypts and inflates the payload archive on a thread of its own, ahead of the writer,

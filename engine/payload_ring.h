@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 
 // A fixed ring of 64 KiB buffers between the thread that inflates the payload, which
 // fills them in order, and the writer, which empties them in the same order. Its size

@@ -1,7 +1,7 @@
 #include "engine/program_shortcuts.h"
-#include "app/bounded_text.h"
-#include "app/setup_tools.h"
-#include "engine/path_join.h"
+#include "base/bounded_text.h"
+#include "base/path_join.h"
+#include "base/setup_tools.h"
 
 const wchar_t kProgramGroupName[] = L"Velmora Server";
 

@@ -4,9 +4,9 @@
 #include <windows.h>
 #include <stdlib.h>
 
-#include "app/bounded_text.h"
-#include "app/install_settings.h"
-#include "datafiles/config_file.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
+#include "formats/config/config_file.h"
 
 bool HostNameResolves(const char* host)
 {

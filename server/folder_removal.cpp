@@ -2,12 +2,12 @@
 
 #include <windows.h>
 
-#include "app/bounded_text.h"
-#include "app/scoped_handle.h"
-#include "engine/uninstall_entry.h"
+#include "base/bounded_text.h"
+#include "base/scoped_handle.h"
+#include "base/whole_format.h"
 #include "server/folder_tree.h"
-#include "server/whole_format.h"
 #include "server/uninstall_messages.h"
+#include "system/uninstall/uninstall_entry.h"
 
 namespace {
 

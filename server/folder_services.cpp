@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "app/bounded_text.h"
-#include "app/scoped_handle.h"
-#include "app/setup_tools.h"
+#include "base/bounded_text.h"
+#include "base/scoped_handle.h"
+#include "base/setup_tools.h"
 #include "server/uninstall_messages.h"
 
 namespace {

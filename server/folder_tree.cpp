@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/bounded_text.h"
+#include "base/bounded_text.h"
 
 bool DeleteFolderTree(const wchar_t* folder)
 {

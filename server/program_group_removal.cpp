@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "base/whole_format.h"
 #include "server/folder_tree.h"
-#include "server/whole_format.h"
 
 bool RemoveProgramGroup(const wchar_t* groupName)
 {

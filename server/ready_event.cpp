@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "app/scoped_handle.h"
-#include "server/ready_event_name.h"
+#include "base/scoped_handle.h"
+#include "formats/digest/ready_event_name.h"
 
 bool SignalServerReady(const wchar_t* folder)
 {

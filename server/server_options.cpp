@@ -1,7 +1,7 @@
 #include "server/server_options.h"
 
-#include "app/bounded_text.h"
-#include "datafiles/config_file.h"
+#include "base/bounded_text.h"
+#include "formats/config/config_file.h"
 
 namespace {
 

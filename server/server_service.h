@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 
 // The server as a service of its own process: reports its states to the Service Control
 // Manager, serves until the stop control, and tells the setup through the readiness

@@ -1,7 +1,7 @@
 #include "server/status_server.h"
 
-#include "app/bounded_text.h"
-#include "server/server_version.h"
+#include "base/bounded_text.h"
+#include "base/server_version.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <http.h>
 
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 #include "server/server_options.h"
 
 // The server's HTTP side: one request queue of the HTTP Server API on

@@ -4,15 +4,15 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/bounded_text.h"
-#include "app/install_settings.h"
-#include "app/scoped_handle.h"
-#include "engine/uninstall_entry.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
+#include "base/scoped_handle.h"
 #include "server/folder_removal.h"
 #include "server/folder_services.h"
 #include "server/module_folder.h"
 #include "server/program_group_removal.h"
 #include "server/uninstall_messages.h"
+#include "system/uninstall/uninstall_entry.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "server/uninstall_messages.h"
 
-#include "app/bounded_text.h"
-#include "app/install_settings.h"
-#include "app/setup_tools.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
+#include "base/setup_tools.h"
 
 void ShowUninstallError(const wchar_t* what, DWORD error)
 {

@@ -2,10 +2,10 @@
 
 #include <stdarg.h>
 
-#include "app/bounded_text.h"
-#include "app/message_title.h"
-#include "app/setup_tools.h"
-#include "lang/language.h"
+#include "base/bounded_text.h"
+#include "base/message_title.h"
+#include "base/setup_tools.h"
+#include "formats/language/language.h"
 
 int ShowPageMessage(HWND page, UINT style, UINT textId, ...)
 {

@@ -2,7 +2,7 @@
 
 #include <wchar.h>
 
-#include "app/bounded_text.h"
+#include "base/bounded_text.h"
 
 namespace {
 

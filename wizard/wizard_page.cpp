@@ -1,7 +1,7 @@
 #include "wizard/wizard_page.h"
 
-#include "app/message_title.h"
-#include "lang/language.h"
+#include "base/message_title.h"
+#include "formats/language/language.h"
 #include "resources/wizard_ids.h"
 
 namespace {

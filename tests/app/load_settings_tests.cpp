@@ -6,11 +6,11 @@
 #include <wincrypt.h>
 #include <string>
 
-#include "app/install_settings.h"
 #include "app/load_settings.h"
-#include "app/scoped_handle.h"
+#include "base/install_settings.h"
+#include "base/scoped_handle.h"
+#include "formats/digest/digest160.h"
 #include "support/temp_folder.h"
-#include "datafiles/digest160.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/message_pump.h"
-#include "app/scoped_handle.h"
+#include "base/message_pump.h"
+#include "base/scoped_handle.h"
 
 namespace {
 

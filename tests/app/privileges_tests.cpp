@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/privileges.h"
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 
 namespace {
 

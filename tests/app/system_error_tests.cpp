@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <string>
 
-#include "app/setup_tools.h"
+#include "base/setup_tools.h"
 #include "support/message_box_watcher.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Importing the server certificate into the machine's "MY" store through Wine's CryptoAPI.
 #include <gtest/gtest.h>
 #include "certificates/certificate_fixtures.h"
-#include "system/certificate_import.h"
-#include "system/certificate_search.h"
+#include "system/certificates/certificate_import.h"
+#include "system/certificates/certificate_search.h"
 
 namespace {
 

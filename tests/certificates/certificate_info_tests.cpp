@@ -1,9 +1,9 @@
 // Reading whose certificate a PFX image holds, through Wine's real PFX import.
 #include <gtest/gtest.h>
-#include "certificates/certificate_fixtures.h"
 #include "app/default_certificate.h"
-#include "app/install_settings.h"
-#include "system/certificate_info.h"
+#include "base/install_settings.h"
+#include "certificates/certificate_fixtures.h"
+#include "system/certificates/certificate_info.h"
 
 #include <stdio.h>
 #include <string.h>

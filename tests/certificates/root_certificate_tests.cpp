@@ -1,7 +1,7 @@
 // Installing the root certificate file into the machine's "Root" store.
 #include <gtest/gtest.h>
 #include "certificates/certificate_fixtures.h"
-#include "system/certificate_import.h"
+#include "system/certificates/certificate_import.h"
 
 TEST(RootCertificate, FileIsAddedOnceAndOnlyWhenItIsACertificate)
 {

@@ -2,7 +2,7 @@
 // search by key and usage when that finds nothing.
 #include <gtest/gtest.h>
 #include "certificates/certificate_fixtures.h"
-#include "system/certificate_search.h"
+#include "system/certificates/certificate_search.h"
 
 #include <memory>
 #include <string>

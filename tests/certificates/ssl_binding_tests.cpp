@@ -1,8 +1,8 @@
 // The HTTP.sys SSL binding and its endpoint: through a recording fake of the HTTP Server API
 // configuration calls (Wine's are stubs), and once through Wine's own httpapi.
 #include <gtest/gtest.h>
-#include "system/ssl_binding.h"
-#include "system/ssl_binding_calls.h"
+#include "system/http/ssl_binding.h"
+#include "system/http/ssl_binding_calls.h"
 
 #include <string.h>
 #include <map>

@@ -1,6 +1,6 @@
 // Subject fields taken from the rendered name, without any certificate.
 #include <gtest/gtest.h>
-#include "system/certificate_info.h"
+#include "system/certificates/certificate_info.h"
 
 #include <string>
 

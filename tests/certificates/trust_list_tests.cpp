@@ -1,6 +1,6 @@
 // The server's trust list in the machine's "CA" store.
 #include <gtest/gtest.h>
-#include "system/trust_list.h"
+#include "system/certificates/trust_list.h"
 
 #include <string.h>
 #include <string>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "datafiles/config_file.h"
+#include "formats/config/config_file.h"
 #include "support/temp_folder.h"
 
 // The value of `name`, or "<absent>" when Get finds none.

@@ -8,7 +8,7 @@
 
 #include "config/config_test_support.h"
 #include "config/worker_thread.h"
-#include "datafiles/read_write_lock.h"
+#include "formats/config/read_write_lock.h"
 
 namespace {
 

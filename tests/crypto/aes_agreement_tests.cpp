@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/aes_cipher.h"
+#include "formats/crypto/aes_cipher.h"
 
 namespace {
 

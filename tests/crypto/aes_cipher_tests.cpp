@@ -6,7 +6,7 @@
 #include <string.h>
 #include <vector>
 
-#include "engine/aes_cipher.h"
+#include "formats/crypto/aes_cipher.h"
 
 namespace {
 

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "app/install_settings.h"
-#include "app/scoped_handle.h"
-#include "datafiles/crypto_file.h"
-#include "datafiles/crypto_file_seams.h"
-#include "datafiles/digest160.h"
-#include "datafiles/start_file.h"
-#include "engine/aes_cipher.h"
-#include "engine/data_key.h"
+#include "base/install_settings.h"
+#include "base/scoped_handle.h"
+#include "formats/crypto/aes_cipher.h"
+#include "formats/crypto/crypto_file.h"
+#include "formats/crypto/crypto_file_seams.h"
+#include "formats/crypto/data_key.h"
+#include "formats/crypto/start_file.h"
+#include "formats/digest/digest160.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -319,6 +319,13 @@ protected:
     {
         wcsncpy(dest, text, N - 1);
         dest[N - 1] = 0;
+    }
+
+    // The engine's call: the settings record's folder and its two records.
+    static bool WriteStartFile()
+    {
+        return ::WriteStartFile(g_settings.install_dir, AdminAccountRecord(g_settings), kAdminAccountRecordSize,
+                                ServerLocaleRecord(g_settings), kServerLocaleRecordSize);
     }
 
     TempFolder folder_{L"startfile"};

@@ -6,7 +6,7 @@
 #include <string.h>
 #include <vector>
 
-#include "datafiles/digest160.h"
+#include "formats/digest/digest160.h"
 
 namespace {
 

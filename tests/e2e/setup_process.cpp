@@ -2,7 +2,7 @@
 
 #include <prsht.h>
 
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 #include "setup_path.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "e2e/setup_runs.h"
 
-#include "app/setup_tools.h"
+#include "base/setup_tools.h"
 #include "support/http_request.h"
 
 void SetupRunTest::SetUp()

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <prsht.h>
 
-#include "lang/language.h"
+#include "formats/language/language.h"
 #include "setup_process.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <prsht.h>
 
-#include "app/setup_tools.h"
+#include "base/setup_tools.h"
 #include "e2e/remote_wizard.h"
 #include "e2e/setup_runs.h"
 #include "resources/wizard_ids.h"

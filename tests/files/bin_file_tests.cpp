@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/bin_file.h"
+#include "base/bin_file.h"
 #include "support/temp_folder.h"
 
 namespace {

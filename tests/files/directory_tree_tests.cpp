@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/setup_tools.h"
+#include "base/setup_tools.h"
 #include "support/temp_folder.h"
 
 namespace {

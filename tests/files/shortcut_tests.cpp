@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/setup_tools.h"
+#include "base/setup_tools.h"
 #include "engine/program_shortcuts.h"
 #include "support/temp_folder.h"
 

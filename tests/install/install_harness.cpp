@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/message_pump.h"
+#include "base/message_pump.h"
 #include "engine/install_sequence.h"
 #include "engine/payload_extractor.h"
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/bounded_text.h"
-#include "app/install_settings.h"
-#include "app/setup_tools.h"
-#include "datafiles/config_file.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
+#include "base/setup_tools.h"
+#include "formats/config/config_file.h"
 #include "install/install_harness.h"
 #include "support/installation_fixture.h"
 #include "support/message_box_watcher.h"

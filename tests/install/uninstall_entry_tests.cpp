@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "app/bounded_text.h"
-#include "app/install_settings.h"
-#include "app/scoped_handle.h"
-#include "app/setup_tools.h"
-#include "datafiles/config_file.h"
-#include "engine/uninstall_entry.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
+#include "base/scoped_handle.h"
+#include "base/setup_tools.h"
+#include "formats/config/config_file.h"
 #include "install/install_harness.h"
 #include "support/installation_fixture.h"
 #include "support/uninstall_entry_reader.h"
+#include "system/uninstall/uninstall_entry.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <wchar.h>
 
 #include "guarded_memory.h"
-#include "lang/language.h"
-#include "lang/language_reader.h"
+#include "formats/language/language.h"
+#include "formats/language/language_reader.h"
 #include "message_ids.h"
 #include "resource_bytes.h"
 #include "test_dialog.h"

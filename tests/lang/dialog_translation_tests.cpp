@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "lang/language.h"
+#include "formats/language/language.h"
 #include "language_block.h"
 #include "test_dialog.h"
 

@@ -4,8 +4,8 @@
 #include <wchar.h>
 
 #include "guarded_memory.h"
-#include "lang/language.h"
-#include "lang/text_escapes.h"
+#include "formats/language/language.h"
+#include "formats/language/text_escapes.h"
 #include "language_block.h"
 #include "message_ids.h"
 

@@ -1,7 +1,7 @@
 // The language resource reader on well-formed and malformed blocks.
 #include <gtest/gtest.h>
 
-#include "lang/language_reader.h"
+#include "formats/language/language_reader.h"
 #include "language_block.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <map>
 #include <set>
 
-#include "lang/language.h"
-#include "lang/language_reader.h"
+#include "formats/language/language.h"
+#include "formats/language/language_reader.h"
 #include "message_ids.h"
 #include "resource_bytes.h"
 #include "test_dialog.h"

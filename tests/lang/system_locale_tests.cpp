@@ -5,7 +5,7 @@
 
 #include <stdlib.h>
 
-#include "lang/language.h"
+#include "formats/language/language.h"
 #include "message_ids.h"
 #include "test_dialog.h"
 

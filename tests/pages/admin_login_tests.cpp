@@ -1,7 +1,7 @@
 // The login proposed from name and surname, and the logins that are refused.
 #include <gtest/gtest.h>
 
-#include "wizard/admin_login.h"
+#include "wizard/administrator_page/admin_login.h"
 
 TEST(AdminLogin, ComposedFromNameAndSurname)
 {

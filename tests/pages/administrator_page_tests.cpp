@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/bounded_text.h"
-#include "app/install_settings.h"
-#include "datafiles/digest160.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
+#include "formats/digest/digest160.h"
 #include "pages/page_driving.h"
 #include "resources/wizard_ids.h"
 

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "app/bounded_text.h"
-#include "app/install_settings.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
 #include "pages/page_driving.h"
 #include "resources/wizard_ids.h"
 #include "support/hosts_file_keeper.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "support/hosts_file_keeper.h"
-#include "wizard/hosts_file.h"
+#include "system/hosts/hosts_file.h"
 
 namespace {
 

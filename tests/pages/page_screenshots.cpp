@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/bounded_text.h"
-#include "app/install_settings.h"
-#include "lang/language.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
+#include "formats/language/language.h"
 #include "pages/page_driving.h"
 #include "resources/wizard_ids.h"
 #include "wizard/screen_pixels.h"

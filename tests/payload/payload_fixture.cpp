@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string.h>
 
-#include "app/scoped_handle.h"
-#include "engine/data_key.h"
+#include "base/scoped_handle.h"
+#include "formats/crypto/data_key.h"
 #include "tools/payload-builder/folder_packer.h"
 #include "tools/payload-builder/payload_sinks.h"
 #include "tools/payload-builder/payload_writer.h"

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/install_settings.h"
-#include "engine/payload_entry.h"
+#include "base/install_settings.h"
 #include "engine/payload_extractor.h"
+#include "formats/payload/payload_entry.h"
 #include "tools/payload-builder/keep_list.h"
 
 using Bytes = std::vector<BYTE>;

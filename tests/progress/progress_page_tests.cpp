@@ -8,11 +8,11 @@
 #include <atomic>
 #include <string>
 
-#include "app/install_settings.h"
-#include "app/scoped_handle.h"
-#include "support/installation_fixture.h"
+#include "base/install_settings.h"
+#include "base/scoped_handle.h"
 #include "progress/progress_sheet.h"
 #include "resources/wizard_ids.h"
+#include "support/installation_fixture.h"
 #include "wizard/browser_recorder.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include "resources/wizard_ids.h"
 #include "wizard/framework/property_sheet.h"
+#include "wizard/progress_page/wiz_install.h"
 #include "wizard/setup_exit_code.h"
-#include "wizard/wiz_install.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "server/ready_event_name.h"
+#include "formats/digest/ready_event_name.h"
 
 namespace {
 

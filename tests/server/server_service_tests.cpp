@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "app/setup_tools.h"
+#include "base/setup_tools.h"
 #include "server/test_installation.h"
 #include "support/http_request.h"
 #include "support/socket_helpers.h"

@@ -3,7 +3,7 @@
 #include <winsock2.h>
 #include <sddl.h>
 
-#include "server/ready_event_name.h"
+#include "formats/digest/ready_event_name.h"
 
 std::wstring PayloadFolder()
 {

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <string>
 
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 #include "support/temp_folder.h"
 
 // A server installation made for one test: a unique folder (with a space in its name)

@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "app/setup_tools.h"
-#include "engine/uninstall_entry.h"
+#include "base/setup_tools.h"
 #include "server/test_installation.h"
 #include "server/uninstaller_run.h"
 #include "support/uninstall_entry_reader.h"
+#include "system/uninstall/uninstall_entry.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/setup_tools.h"
+#include "base/setup_tools.h"
 #include "server/test_installation.h"
 #include "server/uninstaller_run.h"
 

@@ -1,6 +1,6 @@
 #include "server/uninstaller_run.h"
 
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 
 UninstallRun RunUninstaller(const std::wstring& path, int answer, const std::wstring& arguments,
                             const std::function<void(DWORD)>& whileSuspended)

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/setup_tools.h"
+#include "base/setup_tools.h"
 #include "services/service_test_support.h"
 
 TEST(ProcessSearch, FindsTheChildByItsWholePathInAnyCase)

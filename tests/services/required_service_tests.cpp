@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/required_services.h"
-#include "app/setup_tools.h"
+#include "base/setup_tools.h"
 #include "services/service_test_support.h"
 #include "support/message_box_watcher.h"
 

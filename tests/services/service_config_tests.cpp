@@ -2,7 +2,7 @@
 // missing service or no name is shown with the other calls in ServiceControl.
 #include <gtest/gtest.h>
 
-#include "app/setup_tools.h"
+#include "base/setup_tools.h"
 #include "services/service_test_support.h"
 #include "support/message_box_watcher.h"
 

@@ -2,10 +2,10 @@
 // Wine's Service Control Manager and the fixture service.
 #include <gtest/gtest.h>
 
-#include "app/setup_tools.h"
+#include "base/setup_tools.h"
 #include "services/service_test_support.h"
 #include "support/message_box_watcher.h"
-#include "system/service_wait.h"
+#include "system/services/service_wait.h"
 
 static const DWORD kUnknown = CSetupTools::kUnknownServiceState;
 

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "app/setup_tools.h"
+#include "base/setup_tools.h"
 #include "services/service_test_support.h"
 #include "support/message_box_watcher.h"
 #include "support/system_error_text.h"
-#include "system/service_folder.h"
+#include "system/services/service_folder.h"
 
 TEST(ServiceFolder, IsReadFromTheBinaryPath)
 {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/setup_tools.h"
+#include "base/setup_tools.h"
 #include "services/service_test_support.h"
 #include "support/message_box_watcher.h"
-#include "system/service_install.h"
+#include "system/services/service_install.h"
 
 namespace {
 

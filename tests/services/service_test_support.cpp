@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 #include "support/message_box_watcher.h"
 
 namespace {

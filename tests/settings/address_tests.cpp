@@ -1,8 +1,8 @@
 // Offered addresses, the domain comparison and the port test.
 #include "support/socket_helpers.h"
 
-#include "wizard/host_addresses.h"
-#include "wizard/port_test.h"
+#include "wizard/settings_page/host_addresses.h"
+#include "wizard/settings_page/port_test.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "app/default_certificate.h"
-#include "app/install_settings.h"
+#include "base/install_settings.h"
 #include "certificates/certificate_fixtures.h"
 #include "support/temp_folder.h"
-#include "wizard/certificate_display.h"
-#include "wizard/certificate_image.h"
+#include "wizard/settings_page/certificate_display.h"
+#include "wizard/settings_page/certificate_image.h"
 
 namespace {
 

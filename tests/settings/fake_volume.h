@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <string>
 
-#include "wizard/volume_check.h"
+#include "wizard/settings_page/volume_check.h"
 
 // Stands behind the two replaceable volume calls while it lives (Wine has neither FAT
 // volumes nor full disks): answers with the chosen file system and free space, and records

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "datafiles/config_file.h"
+#include "formats/config/config_file.h"
 #include "settings/settings_page_fixture.h"
-#include "wizard/installed_version.h"
+#include "wizard/settings_page/installed_version.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // folder named in Cyrillic and the page's texts in the interface language.
 #include "settings/settings_page_fixture.h"
 
-#include "app/install_settings.h"
-#include "lang/language.h"
+#include "base/install_settings.h"
+#include "formats/language/language.h"
 #include "resources/wizard_ids.h"
 
 namespace {

@@ -1,11 +1,11 @@
 // The settings page's Next check in an attended run: what it stores, asks and refuses.
 #include "settings/settings_page_fixture.h"
 
-#include "app/bounded_text.h"
 #include "app/domain_name.h"
-#include "app/install_settings.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
 #include "certificates/certificate_fixtures.h"
-#include "datafiles/config_file.h"
+#include "formats/config/config_file.h"
 #include "resources/wizard_ids.h"
 #include "settings/fake_volume.h"
 

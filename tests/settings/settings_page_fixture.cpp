@@ -2,13 +2,13 @@
 
 #include <stdarg.h>
 
-#include "app/bounded_text.h"
 #include "app/default_certificate.h"
 #include "app/domain_name.h"
-#include "app/install_settings.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
 #include "certificates/certificate_fixtures.h"
-#include "datafiles/config_file.h"
-#include "lang/language.h"
+#include "formats/config/config_file.h"
+#include "formats/language/language.h"
 #include "resources/wizard_ids.h"
 
 void SettingsPage::SetUp()

@@ -1,12 +1,12 @@
 // What the settings page shows and which certificate lets Next through.
 #include "settings/settings_page_fixture.h"
 
-#include "app/install_settings.h"
+#include "base/install_settings.h"
 #include "certificates/certificate_fixtures.h"
-#include "lang/language.h"
+#include "formats/language/language.h"
 #include "resources/wizard_ids.h"
-#include "wizard/certificate_display.h"
-#include "wizard/host_addresses.h"
+#include "wizard/settings_page/certificate_display.h"
+#include "wizard/settings_page/host_addresses.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // or stays silently for the user when its check fails.
 #include "settings/settings_page_fixture.h"
 
-#include "app/bounded_text.h"
 #include "app/domain_name.h"
-#include "app/install_settings.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
 #include "certificates/certificate_fixtures.h"
 #include "resources/wizard_ids.h"
 

@@ -4,12 +4,12 @@
 #include <shlobj.h>
 #include <vector>
 
-#include "app/bounded_text.h"
-#include "app/install_settings.h"
-#include "app/setup_tools.h"
-#include "datafiles/config_file.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
+#include "base/setup_tools.h"
+#include "formats/config/config_file.h"
 #include "support/uninstall_entry_reader.h"
-#include "system/certificate_import.h"
+#include "system/certificates/certificate_import.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <string>
 
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 
 // Reads a server's entry in the list of installed programs from the registry, where the
 // system's list and deployment tools find it; the key path is spelled out here on purpose.

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/install_settings.h"
+#include "base/install_settings.h"
 #include "certificates/certificate_fixtures.h"
 
 void RemoveImportedServerCertificate()

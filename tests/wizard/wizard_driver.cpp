@@ -3,13 +3,13 @@
 #include <commctrl.h>
 #include <thread>
 
-#include "app/bounded_text.h"
 #include "app/default_certificate.h"
 #include "app/domain_name.h"
-#include "app/install_settings.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
 #include "resources/wizard_ids.h"
 #include "support/temp_folder.h"
-#include "wizard/install_wizard.h"
+#include "wizard/frame/install_wizard.h"
 
 namespace {
 

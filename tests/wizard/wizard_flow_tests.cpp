@@ -3,9 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/bounded_text.h"
 #include "app/domain_name.h"
-#include "app/install_settings.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
 #include "resources/wizard_ids.h"
 #include "support/temp_folder.h"
 #include "wizard/imported_certificate.h"

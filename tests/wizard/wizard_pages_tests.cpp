@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "app/install_settings.h"
-#include "lang/language.h"
+#include "base/install_settings.h"
+#include "formats/language/language.h"
 #include "resources/wizard_ids.h"
-#include "wizard/agreement_text.h"
+#include "wizard/agreement_page/agreement_text.h"
 #include "wizard/browser_recorder.h"
-#include "wizard/maker_site.h"
-#include "wizard/screen_pixels.h"
 #include "wizard/imported_certificate.h"
+#include "wizard/screen_pixels.h"
+#include "wizard/welcome_page/maker_site.h"
 #include "wizard/wizard_driver.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "wizard/agreement_text.h"
-#include "wizard/maker_site.h"
+#include "wizard/agreement_page/agreement_text.h"
+#include "wizard/welcome_page/maker_site.h"
 #include "wizard/window_centering.h"
 
 namespace {

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/bounded_text.h"
 #include "app/domain_name.h"
-#include "app/install_settings.h"
-#include "lang/language.h"
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
+#include "formats/language/language.h"
 #include "resources/wizard_ids.h"
-#include "wizard/screen_pixels.h"
 #include "wizard/imported_certificate.h"
+#include "wizard/screen_pixels.h"
 #include "wizard/wizard_driver.h"
 
 TEST(Screenshots, EveryPage)

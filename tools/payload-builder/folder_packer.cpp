@@ -1,6 +1,6 @@
 #include "tools/payload-builder/folder_packer.h"
 
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 
 #include <algorithm>
 #include <string.h>

@@ -1,6 +1,6 @@
 #include "tools/payload-builder/keep_list.h"
 
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 
 #include <windows.h>
 #include <wchar.h>

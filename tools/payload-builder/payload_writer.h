@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <zlib.h>
 
-#include "engine/aes_cipher.h"
-#include "engine/payload_entry.h"
+#include "formats/crypto/aes_cipher.h"
+#include "formats/payload/payload_entry.h"
 
 // Where the archive's bytes go.
 class CPayloadSink

@@ -1,6 +1,6 @@
 #include "wizard/controls/alpha_list.h"
 
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 
 CAlphaList::~CAlphaList()
 {

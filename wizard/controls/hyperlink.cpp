@@ -1,6 +1,6 @@
 #include "wizard/controls/hyperlink.h"
 
-#include "app/bounded_text.h"
+#include "base/bounded_text.h"
 #include "wizard/framework/reflection.h"
 #include "wizard/open_address.h"
 

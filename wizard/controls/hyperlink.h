@@ -1,5 +1,5 @@
 #pragma once
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 #include "wizard/framework/window_impl.h"
 
 // A static text (with SS_NOTIFY) shown as a link: underlined, in the link colour, with

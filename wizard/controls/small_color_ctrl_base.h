@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/scoped_handle.h"
+#include "base/scoped_handle.h"
 
 // One solid brush of a colour given at construction, owned by the control that paints
 // its background with it.

@@ -1,6 +1,6 @@
 #include "wizard/controls/small_smart_edit.h"
 
-#include "lang/language.h"
+#include "formats/language/language.h"
 #include "wizard/framework/reflection.h"
 
 CSmallSmartEdit::CSmallSmartEdit(UINT hintId, COLORREF hintColour)

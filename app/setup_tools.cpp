@@ -1,3 +1,0 @@
-#include "app/setup_tools.h"
-
-const CSetupTools g_setupTools{};

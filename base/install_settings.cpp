@@ -1,0 +1,3 @@
+#include "base/install_settings.h"
+
+InstallSettings g_settings = {};

@@ -1,0 +1,3 @@
+#include "base/setup_tools.h"
+
+const CSetupTools g_setupTools{};

@@ -1,0 +1,45 @@
+#pragma once
+#include <windows.h>
+#include <stddef.h>
+
+// The stateless utility object of the setup program. Its operations are defined in the
+// layer they belong to, so a program links only the layers whose operations it calls:
+//   error reporting, folder trees   base/system_error.cpp, base/directory_tree.cpp
+//   program group and shortcuts     system/shell/
+//   services and processes          system/services/
+// Every operation keeps no state and may be called from any thread.
+class CSetupTools
+{
+public:
+    // --- Error reporting --------------------------------------------------------------
+    // Shows the system's text for `code` (or "System error code [%d]") in an ownerless
+    // error box titled "Velmora Server Setup".
+    void ShowSystemError(DWORD code) const;
+    // Writes the system's text for `code` into `buffer` (bounded by `capacity`, always
+    // terminated); falls back to "System error code [%d]" (cut to fit) when the system has
+    // no text or its text does not fit. Returns the characters written.
+    int FormatSystemError(DWORD code, wchar_t* buffer, size_t capacity) const;
+
+    // --- Folders and shortcuts --------------------------------------------------------
+    bool CreateDirectoryTree(const wchar_t* path) const;
+    // `groupPath` receives at most 256 characters.
+    bool GetProgramGroup(const wchar_t* groupName, wchar_t* groupPath) const;
+    bool CreateShortcut(const wchar_t* workingDir, const wchar_t* target, const wchar_t* linkPath,
+                        const wchar_t* description, const wchar_t* arguments,
+                        const wchar_t* iconFile, int iconIndex) const;
+
+    // --- Services and processes -------------------------------------------------------
+    static constexpr DWORD kUnknownServiceState = 0xFFFFFFFF;
+    bool ServiceExists(const wchar_t* serviceName) const;
+    DWORD GetServiceState(const wchar_t* serviceName) const;
+    DWORD ControlServiceAndWait(const wchar_t* serviceName, bool stop) const;
+    bool SetServiceAutoStart(const wchar_t* serviceName) const;
+    bool RemoveService(const wchar_t* serviceName) const;
+    bool InstallService(const wchar_t* binaryPath, const wchar_t* serviceName,
+                        const wchar_t* displayName, const wchar_t* description) const;
+    void GetServiceFolder(const wchar_t* serviceName, wchar_t* folder, size_t capacity) const;
+    DWORD FindProcessByPath(const wchar_t* executablePath) const;
+};
+
+// The one instance.
+extern const CSetupTools g_setupTools;

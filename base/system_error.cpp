@@ -1,0 +1,51 @@
+#include "base/setup_tools.h"
+
+#include "base/bounded_text.h"
+#include "base/install_settings.h"
+#include "base/message_title.h"
+#include "base/scoped_handle.h"
+
+namespace {
+
+const DWORD kSystemLookup = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+const DWORD kNeutralLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);
+
+// FormatMessageW takes at most 64 KiB of buffer when it does not allocate.
+const size_t kMaxLookupCapacity = 0x7FFF;
+
+} // namespace
+
+int CSetupTools::FormatSystemError(DWORD code, wchar_t* buffer, size_t capacity) const
+{
+    if (!buffer || capacity == 0)
+        return 0;
+    buffer[0] = 0;
+    DWORD lookupCapacity = static_cast<DWORD>(capacity < kMaxLookupCapacity ? capacity : kMaxLookupCapacity);
+    DWORD written = FormatMessageW(kSystemLookup, nullptr, code, kNeutralLanguage, buffer,
+                                   lookupCapacity, nullptr);
+    if (written > 0 && written < lookupCapacity) {
+        buffer[written] = 0;
+        return static_cast<int>(written);
+    }
+    // No text, or one that does not fit: the code itself still tells what happened.
+    return static_cast<int>(FormatText(buffer, capacity, L"System error code [%d]", static_cast<int>(code)));
+}
+
+void CSetupTools::ShowSystemError(DWORD code) const
+{
+    // An unattended run must never stop on a box that nobody is there to answer; the
+    // caller's result and the progress page's list tell the failure instead.
+    if (g_settings.force_auto)
+        return;
+    wchar_t* systemText = nullptr;
+    FormatMessageW(kSystemLookup | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, code, kNeutralLanguage,
+                   reinterpret_cast<wchar_t*>(&systemText), 0, nullptr);
+    UniqueLocalMemory owner(systemText);
+    wchar_t fallback[64];
+    const wchar_t* text = systemText;
+    if (!systemText || !systemText[0]) {
+        FormatSystemError(code, fallback, 64);
+        text = fallback;
+    }
+    MessageBoxW(nullptr, text, kMessageBoxTitle, MB_OK | MB_ICONERROR);
+}

@@ -1,3 +1,0 @@
-#include "datafiles/config_file.h"
-
-CConfigFile g_serverConfig;

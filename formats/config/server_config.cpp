@@ -1,0 +1,3 @@
+#include "formats/config/config_file.h"
+
+CConfigFile g_serverConfig;

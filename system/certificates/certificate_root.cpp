@@ -1,0 +1,32 @@
+#include "base/bin_file.h"
+#include "base/scoped_handle.h"
+#include "system/certificates/certificate_import.h"
+#include "system/certificates/certificate_store.h"
+
+DWORD InstallRootCertificate(const wchar_t* path, const wchar_t* storeName)
+{
+    if (path == nullptr || storeName == nullptr)
+        return SetResult(ERROR_INVALID_PARAMETER);
+
+    CBinFile file;
+    if (!file.Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL))
+        return SetResult(LastErrorOr(ERROR_OPEN_FAILED));
+    ULONGLONG fileSize = file.GetSize();
+    if (fileSize > MAXDWORD)
+        return SetResult(ERROR_FILE_TOO_LARGE);
+    const DWORD size = static_cast<DWORD>(fileSize);
+
+    UniqueCryptMemory bytes(CryptMemAlloc(size));
+    if (!bytes)
+        return SetResult(LastErrorOr(ERROR_NOT_ENOUGH_MEMORY));
+    if (file.Read(bytes.Get(), size) != size)
+        return SetResult(LastErrorOr(ERROR_HANDLE_EOF));
+
+    UniqueCertStore store(OpenMachineStore(storeName));
+    if (!store)
+        return SetResult(LastErrorOr(ERROR_OPEN_FAILED));
+    if (!CertAddEncodedCertificateToStore(store.Get(), kCertEncoding, static_cast<const BYTE*>(bytes.Get()),
+                                          size, CERT_STORE_ADD_REPLACE_EXISTING, nullptr))
+        return SetResult(LastErrorOr(ERROR_INVALID_DATA));
+    return SetResult(0);
+}

@@ -1,0 +1,13 @@
+#pragma once
+#include "base/last_error.h"
+#include <windows.h>
+#include <wincrypt.h>
+
+// What every certificate operation of the setup shares: the encoding of certificates and
+// lists, the machine's system stores, and turning a failure into a code that is never 0.
+
+static const DWORD kCertEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
+
+// Opens the local machine's system store `name` ("MY", "Root", "CA"); null on failure,
+// the reason in the last error.
+HCERTSTORE OpenMachineStore(const wchar_t* name);

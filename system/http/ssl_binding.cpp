@@ -1,0 +1,119 @@
+#include "system/http/ssl_binding.h"
+#include "base/bounded_text.h"
+#include "system/certificates/trust_list.h"
+#include "system/http/ssl_binding_calls.h"
+
+#include <stdlib.h>
+
+HttpInitializeCall g_httpInitialize = HttpInitialize;
+HttpSetServiceConfigurationCall g_httpSetServiceConfiguration = HttpSetServiceConfiguration;
+HttpQueryServiceConfigurationCall g_httpQueryServiceConfiguration = HttpQueryServiceConfiguration;
+HttpDeleteServiceConfigurationCall g_httpDeleteServiceConfiguration = HttpDeleteServiceConfiguration;
+
+static_assert(sizeof(void*) != 4 || sizeof(HTTP_SERVICE_CONFIG_SSL_SET) == 56,
+              "the binding record is 56 bytes in the 32-bit layout");
+
+namespace {
+
+// {940BA4EE-9896-4711-984E-634B6D9E4BE8}: the server's application id in its bindings.
+const GUID kServerAppId = {0x940BA4EE, 0x9896, 0x4711, {0x98, 0x4E, 0x63, 0x4B, 0x6D, 0x9E, 0x4B, 0xE8}};
+
+ULONG InitializeConfiguration()
+{
+    HTTPAPI_VERSION version = HTTPAPI_VERSION_1;
+    return g_httpInitialize(version, HTTP_INITIALIZE_CONFIG, nullptr);
+}
+
+void TerminateConfiguration()
+{
+    HttpTerminate(HTTP_INITIALIZE_CONFIG, nullptr);
+}
+
+// Deletes the binding that `query` names, if there is one. Returns the code of
+// the last configuration call.
+ULONG DeleteExistingBinding(HTTP_SERVICE_CONFIG_SSL_QUERY& query)
+{
+    ULONG size = 0;
+    ULONG result = g_httpQueryServiceConfiguration(nullptr, HttpServiceConfigSSLCertInfo, &query,
+                                                   sizeof(query), nullptr, 0, &size, nullptr);
+    if (result != ERROR_INSUFFICIENT_BUFFER)
+        return result;
+
+    // Never smaller than the record that the deletion reads from it.
+    const ULONG capacity = size > sizeof(HTTP_SERVICE_CONFIG_SSL_SET) ? size : sizeof(HTTP_SERVICE_CONFIG_SSL_SET);
+    void* record = calloc(1, capacity);
+    if (record == nullptr)
+        return ERROR_NOT_ENOUGH_MEMORY;
+    result = g_httpQueryServiceConfiguration(nullptr, HttpServiceConfigSSLCertInfo, &query, sizeof(query),
+                                             record, capacity, &size, nullptr);
+    if (result == NO_ERROR && size != 0)
+        result = g_httpDeleteServiceConfiguration(nullptr, HttpServiceConfigSSLCertInfo, record,
+                                                  sizeof(HTTP_SERVICE_CONFIG_SSL_SET), nullptr);
+    free(record);
+    return result;
+}
+
+}  // namespace
+
+DWORD RemoveSslBinding(const wchar_t* addressText)
+{
+    if (addressText == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return ERROR_INVALID_PARAMETER;
+    }
+    ULONG result = InitializeConfiguration();
+    if (result != NO_ERROR) {
+        SetLastError(result);
+        return result;
+    }
+    sockaddr_in endpoint = SslBindingEndpoint(addressText);
+    HTTP_SERVICE_CONFIG_SSL_QUERY query = {};
+    query.QueryDesc = HttpServiceConfigQueryExact;
+    query.KeyDesc.pIpPort = reinterpret_cast<PSOCKADDR>(&endpoint);
+    query.dwToken = 0;
+    result = DeleteExistingBinding(query);
+    TerminateConfiguration();
+    SetLastError(result);
+    return result;
+}
+
+bool SetSslBinding(const wchar_t* addressText, const BYTE* hash, DWORD hashLength)
+{
+    if (addressText == nullptr || hash == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    // A failed removal does not keep the new binding from being tried.
+    RemoveSslBinding(addressText);
+
+    ULONG result = InitializeConfiguration();
+    if (result != NO_ERROR) {
+        // The initialisation's code, so that no caller takes this failure for success.
+        SetLastError(result);
+        return false;
+    }
+    sockaddr_in endpoint = SslBindingEndpoint(addressText);
+    // The record's text fields are not const in the platform's declaration.
+    wchar_t listIdentifier[64];
+    wchar_t listStore[8];
+    CopyText(listIdentifier, kServerTrustListIdentifier);
+    CopyText(listStore, kServerTrustListStore);
+
+    HTTP_SERVICE_CONFIG_SSL_SET binding = {};
+    binding.KeyDesc.pIpPort = reinterpret_cast<PSOCKADDR>(&endpoint);
+    binding.ParamDesc.SslHashLength = hashLength;
+    binding.ParamDesc.pSslHash = const_cast<BYTE*>(hash);
+    binding.ParamDesc.AppId = kServerAppId;
+    binding.ParamDesc.pSslCertStoreName = nullptr;  // the machine's "MY" store
+    binding.ParamDesc.DefaultCertCheckMode = 0;
+    binding.ParamDesc.DefaultRevocationFreshnessTime = 0;
+    binding.ParamDesc.DefaultRevocationUrlRetrievalTimeout = 0;
+    binding.ParamDesc.pDefaultSslCtlIdentifier = listIdentifier;
+    binding.ParamDesc.pDefaultSslCtlStoreName = listStore;
+    binding.ParamDesc.DefaultFlags = 0;
+    result = g_httpSetServiceConfiguration(nullptr, HttpServiceConfigSSLCertInfo, &binding, sizeof(binding),
+                                           nullptr);
+    TerminateConfiguration();
+    SetLastError(result);
+    return result == NO_ERROR;
+}

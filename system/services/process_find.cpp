@@ -1,0 +1,51 @@
+// Finding the process that runs a given executable, by the path of its main module.
+#include <windows.h>
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include "base/scoped_handle.h"
+#include "base/setup_tools.h"
+#include "system/services/service_failure.h"
+
+namespace {
+
+bool ProcessRunsExecutable(DWORD processId, const wchar_t* executablePath)
+{
+    UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process)
+        return false;
+    // The first module listed is the main module, the executable itself.
+    HMODULE mainModule = nullptr;
+    DWORD needed = 0;
+    if (!EnumProcessModules(process.Get(), &mainModule, sizeof(mainModule), &needed))
+        return false;
+    wchar_t modulePath[MAX_PATH] = {};
+    if (GetModuleFileNameExW(process.Get(), mainModule, modulePath, MAX_PATH) == 0)
+        return false;
+    return lstrcmpiW(modulePath, executablePath) == 0;
+}
+
+} // namespace
+
+DWORD CSetupTools::FindProcessByPath(const wchar_t* executablePath) const
+{
+    if (IsMissingText(executablePath))
+        return 0;
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
+        return 0;
+
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    if (!Process32FirstW(snapshot.Get(), &entry))
+        return 0;
+    for (;;) {
+        if (ProcessRunsExecutable(entry.th32ProcessID, executablePath))
+            return entry.th32ProcessID;
+        // Cleared first, so that only the step itself can report the end of the list,
+        // not an error left over from a process that could not be read.
+        SetLastError(ERROR_SUCCESS);
+        if (!Process32NextW(snapshot.Get(), &entry) || GetLastError() == ERROR_NO_MORE_FILES)
+            return 0;
+    }
+}

@@ -1,0 +1,60 @@
+#include "system/uninstall/installed_size.h"
+
+#include "base/scoped_handle.h"
+#include "base/whole_format.h"
+
+namespace {
+
+struct FindHandleTraits
+{
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { FindClose(h); }
+};
+using UniqueFindHandle = ScopedHandle<FindHandleTraits>;
+
+const wchar_t kBackupFolder[] = L"backups";
+
+bool IsDotEntry(const wchar_t* name)
+{
+    return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
+}
+
+ULONGLONG FolderBytes(const wchar_t* folder, bool top)
+{
+    wchar_t pattern[MAX_PATH];
+    if (!FormatWhole(pattern, MAX_PATH, L"%s\\*", folder))
+        return 0;
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW(pattern, &found));
+    if (!search)
+        return 0;
+    ULONGLONG bytes = 0;
+    do {
+        if (IsDotEntry(found.cFileName))
+            continue;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            bytes += (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+            continue;
+        }
+        // A linked folder lies elsewhere and may even lead back here.
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+            (top && lstrcmpiW(found.cFileName, kBackupFolder) == 0))
+            continue;
+        wchar_t child[MAX_PATH];
+        if (FormatWhole(child, MAX_PATH, L"%s\\%s", folder, found.cFileName))
+            bytes += FolderBytes(child, false);
+    } while (FindNextFileW(search.Get(), &found));
+    return bytes;
+}
+
+}  // namespace
+
+DWORD InstalledSizeKiB(const wchar_t* folder)
+{
+    if (folder == nullptr || folder[0] == 0)
+        return 0;
+    ULONGLONG kib = (FolderBytes(folder, true) + 1023) / 1024;
+    return kib > 0xFFFFFFFFull ? 0xFFFFFFFFul : static_cast<DWORD>(kib);
+}

@@ -1,0 +1,80 @@
+#include "wizard/frame/install_wizard.h"
+
+#include "resources/wizard_ids.h"
+#include "wizard/frame/banner.h"
+
+CInstallWizard::CInstallWizard()
+    // PSH_HEADER only makes every comctl32 keep the header band above the pages free for
+    // the banner; no header bitmap is given and the sheet's own header drawing is
+    // suppressed in WM_PAINT.
+    : CPropertySheetImpl(PSH_WIZARD97 | PSH_HEADER),
+      banner_(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP,
+                         0, 0, LR_DEFAULTCOLOR))
+{
+    AddPage(welcome_);
+    AddPage(license_);
+    AddPage(settings_);
+    AddPage(domain_);
+    AddPage(administrator_);
+    AddPage(progress_);
+}
+
+int CInstallWizard::RunWizard(HWND owner)
+{
+    INT_PTR sheetResult = DoModal(owner);
+    // The progress page posts the quit message that ends the sheet's loop when it goes
+    // first; it must not end a later loop of this thread.
+    MSG quit;
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    return SetupExitCode(sheetResult, progress_.Outcome());
+}
+
+bool CInstallWizard::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM,
+                                          LRESULT& result)
+{
+    switch (message) {
+    case WM_ERASEBKGND:
+        PaintBackground(reinterpret_cast<HDC>(wParam));
+        result = 1;
+        return true;
+    case WM_PAINT: {
+        // Everything the sheet shows is its background (banner) and its children.
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        result = 0;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void CInstallWizard::PaintBackground(HDC dc) const
+{
+    RECT client = {};
+    GetClientRect(Window(), &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    PaintBanner(dc, static_cast<HBITMAP>(banner_.Get()), client.right, HeaderBandHeight());
+}
+
+int CInstallWizard::HeaderBandHeight() const
+{
+    // The sheet keeps the band above its pages; how high it is follows the dialog font
+    // and the DPI.
+    HWND page = PropSheet_GetCurrentPageHwnd(Window());
+    if (!page) {
+        BITMAP size = {};
+        return banner_ && GetObjectW(banner_.Get(), sizeof(size), &size) ? size.bmHeight : 0;
+    }
+    RECT shown = {};
+    GetWindowRect(page, &shown);
+    MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&shown), 2);
+    return shown.top;
+}
+
+int RunWizard(HWND owner)
+{
+    CInstallWizard wizard;
+    return wizard.RunWizard(owner);
+}

@@ -1,0 +1,201 @@
+#include "wizard/progress_page/wiz_install.h"
+
+#include <new>
+
+#include "base/message_pump.h"
+#include "engine/install_sequence.h"
+#include "engine/payload_extractor.h"
+#include "engine/server_address.h"
+#include "formats/language/language.h"
+#include "resources/wizard_ids.h"
+#include "wizard/open_address.h"
+
+namespace {
+
+const int kStateImageWidth = 18;
+const int kStateImageHeight = 20;
+const COLORREF kBarColour = RGB(134, 192, 128);
+const UINT kStatusDone = 57;
+
+// The rows in the order of the installation's steps.
+const UINT kStepTexts[kInstallStepCount] = {34, 33, 79, 80, 35, 36, 32};
+
+} // namespace
+
+CWizInstall::CWizInstall()
+    : CWizardPage(IDD_WIZ_INSTALL),
+      title_font_(CreateFontW(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0,
+                              0, nullptr))
+{
+    for (int i = 0; i < 2; ++i) {
+        buffers_[i].reset(new (std::nothrow) BYTE[kPayloadBufferSize]);
+        page_.buffers[i] = buffers_[i].get();
+    }
+}
+
+CWizInstall::~CWizInstall()
+{
+    StopInstallation();
+}
+
+InstallOutcome CWizInstall::Outcome() const
+{
+    if (!started_)
+        return InstallOutcome::NotStarted;
+    return page_.finished && !page_.failed ? InstallOutcome::Succeeded : InstallOutcome::Failed;
+}
+
+BOOL CWizInstall::OnInitDialog()
+{
+    HWND window = Window();
+    status_.SubclassWindow(GetDlgItem(window, IDC_PROGRESS_STATUS));
+    steps_.SubclassWindow(GetDlgItem(window, IDC_PROGRESS_STEPS));
+    bar_.SubclassWindow(GetDlgItem(window, IDC_PROGRESS_BAR));
+
+    // The list shares the images (LVS_SHAREIMAGELISTS): CAlphaList frees them.
+    images_.AddBitmap(IDB_STEP_STATES, kStateImageWidth, kStateImageHeight);
+    SendMessageW(steps_.Window(), LVM_SETIMAGELIST, LVSIL_SMALL,
+                 reinterpret_cast<LPARAM>(images_.Handle()));
+
+    SendMessageW(bar_.Window(), PBM_SETBARCOLOR, 0, kBarColour);
+    SendMessageW(bar_.Window(), PBM_SETRANGE32, 0, 100);
+    SendMessageW(bar_.Window(), PBM_SETPOS, 0, 0);
+    SendDlgItemMessageW(window, IDC_PROGRESS_TITLE, WM_SETFONT,
+                        reinterpret_cast<WPARAM>(title_font_.Get()), FALSE);
+    InsertSteps();
+    g_language.TranslateDialog(window, IDD_WIZ_INSTALL);
+
+    page_.window = window;
+    page_.stepList = steps_.Window();
+    page_.statusLine = status_.Window();
+    return TRUE;
+}
+
+void CWizInstall::InsertSteps()
+{
+    for (int row = 0; row < kInstallStepCount; ++row) {
+        wchar_t text[256] = {};
+        g_language.GetString(kStepTexts[row], text, 256);
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = row;
+        item.pszText = text;
+        item.iImage = -1;  // no state until the engine reaches the step
+        SendMessageW(steps_.Window(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+int CWizInstall::OnSetActive()
+{
+    return StartInstallation();
+}
+
+int CWizInstall::StartInstallation()
+{
+    if (!started_ && !StartWorker()) {
+        // Nothing will ever end this run: it failed, and Finish is the way out.
+        page_.failed = 1;
+        page_.finished = 1;
+    }
+    if (page_.finished) {
+        SetWizardButtons(PSWIZB_FINISH);
+        EnableWindow(GetDlgItem(Sheet(), IDCANCEL), FALSE);
+    } else {
+        SetWizardButtons(0);
+    }
+    return kDefaultPage;
+}
+
+bool CWizInstall::StartWorker()
+{
+    started_ = true;
+    if (!page_.buffers[0] || !page_.buffers[1]) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    worker_thread_.Reset(CreateThread(nullptr, 0, InstallThreadProc, &page_, 0, nullptr));
+    return worker_thread_.IsValid();
+}
+
+LRESULT CWizInstall::OnInstallProgress(WPARAM wParam, LPARAM lParam)
+{
+    LVITEMW item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = LOWORD(wParam);
+    item.iImage = HIWORD(wParam);
+    SendMessageW(steps_.Window(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    if (HIWORD(wParam) == kStepFailed)
+        page_.failed = 1;
+    SendMessageW(bar_.Window(), PBM_SETPOS, static_cast<WPARAM>(lParam), 0);
+    return 1;
+}
+
+bool CWizInstall::OnQueryCancel()
+{
+    return ConfirmCancel();
+}
+
+bool CWizInstall::ConfirmCancel()
+{
+    if (page_.cancel_requested)
+        return false;
+    if (page_.finished)
+        return true;
+    if (!ConfirmWizardCancel())
+        return false;
+    // The engine fails its current step at its next check and removes a new
+    // installation; the wizard stays open until Finish.
+    page_.failed = 1;
+    StopInstallation();
+    return false;
+}
+
+bool CWizInstall::OnWizardFinish()
+{
+    return OpenServerPage();
+}
+
+bool CWizInstall::OpenServerPage()
+{
+    if (page_.failed)
+        return true;
+    wchar_t address[260] = {};
+    BuildServerAddress(address, 260, 259);
+    OpenAddress(address);
+    return true;
+}
+
+void CWizInstall::StopInstallation()
+{
+    // A wait that pumps may bring a second stop (the window's destruction during a
+    // confirmed cancel); the first one still waits for the worker.
+    if (!worker_thread_ || stopping_)
+        return;
+    stopping_ = true;
+    page_.cancel_requested = 1;
+    WaitWithMessagePump(worker_thread_.Get());
+    worker_thread_.Reset();
+    stopping_ = false;
+}
+
+bool CWizInstall::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                       LRESULT& result)
+{
+    switch (message) {
+    case WM_DESTROY:
+        StopInstallation();
+        // Ends the sheet's modal loop when the page goes first (an unattended run's end).
+        PostQuitMessage(0);
+        result = 0;
+        return true;
+    case WM_INSTALL_PROGRESS:
+        result = OnInstallProgress(wParam, lParam);
+        return true;
+    case WM_INSTALL_CLOSE:
+        DestroyWindow(window);
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}

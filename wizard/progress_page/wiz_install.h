@@ -1,0 +1,51 @@
+#pragma once
+#include <memory>
+
+#include "base/scoped_handle.h"
+#include "engine/install_page.h"
+#include "wizard/controls/alpha_list.h"
+#include "wizard/controls/simple_controls.h"
+#include "wizard/setup_exit_code.h"
+#include "wizard/wizard_page.h"
+
+// The installation progress page, the wizard's last. Its first activation starts the
+// installation on a worker thread; the worker reports each step, which the page shows
+// as a state image in the step list, on the bar and in the status line.
+class CWizInstall : public CWizardPage
+{
+public:
+    CWizInstall();
+    ~CWizInstall() override;
+
+    // What the installation did; meaningful once the page's window is gone.
+    InstallOutcome Outcome() const;
+
+protected:
+    BOOL OnInitDialog() override;
+    int OnSetActive() override;
+    bool OnWizardFinish() override;
+    bool OnQueryCancel() override;
+    bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                              LRESULT& result) override;
+
+private:
+    void InsertSteps();
+    int StartInstallation();
+    // Starts the worker once; false when the run cannot start at all.
+    bool StartWorker();
+    LRESULT OnInstallProgress(WPARAM wParam, LPARAM lParam);
+    bool ConfirmCancel();
+    bool OpenServerPage();
+    void StopInstallation();
+
+    CSimpleStatic status_;
+    CSimpleListViewCtrl steps_;
+    CSimpleProgressBarCtrl bar_;
+    CAlphaList images_;
+    UniqueGdiObject title_font_;
+    std::unique_ptr<BYTE[]> buffers_[2];
+    InstallPage page_;
+    UniqueHandle worker_thread_;
+    bool started_ = false;
+    bool stopping_ = false;
+};

@@ -1,0 +1,59 @@
+#include "wizard/welcome_page/wiz_welcome.h"
+
+#include "base/install_settings.h"
+#include "formats/language/language.h"
+#include "resources/wizard_ids.h"
+#include "wizard/open_address.h"
+#include "wizard/welcome_page/maker_site.h"
+#include "wizard/window_centering.h"
+
+namespace {
+const UINT kProductDescription = 78;
+const int kNoticeFontHeight = 12;
+}
+
+CWizWelcome::CWizWelcome()
+    : CWizardPage(IDD_WIZ_WELCOME),
+      notice_font_(CreateFontW(kNoticeFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                               DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, nullptr))
+{
+}
+
+BOOL CWizWelcome::OnInitDialog()
+{
+    CenterInWorkArea(Sheet());
+    maker_link_.Attach(GetDlgItem(Window(), IDC_MAKER_LINK), kMakerSiteAddress);
+    description_.SubclassWindow(GetDlgItem(Window(), IDC_WELCOME_DESCRIPTION));
+    wchar_t description[512] = {};
+    g_language.GetString(kProductDescription, description, 512);
+    SetDlgItemTextW(Window(), IDC_WELCOME_DESCRIPTION, description);
+    g_language.TranslateDialog(Window(), IDD_WIZ_WELCOME);
+    return TRUE;
+}
+
+int CWizWelcome::OnSetActive()
+{
+    SetWizardButtons(PSWIZB_NEXT);
+    SendDlgItemMessageW(Window(), IDC_LEGAL_NOTICE, WM_SETFONT,
+                        reinterpret_cast<WPARAM>(notice_font_.Get()), TRUE);
+    return kDefaultPage;
+}
+
+int CWizWelcome::OnWizardNext()
+{
+    // Hosted and unattended runs have no agreement to accept.
+    if (g_settings.saas_mode || g_settings.force_auto)
+        return IDD_WIZ_SETCONF;
+    return kDefaultPage;
+}
+
+bool CWizWelcome::OnCommand(WORD id, WORD code, HWND)
+{
+    if (id != IDC_ONLINE_ASSISTANT || code != BN_CLICKED)
+        return false;
+    wchar_t address[260] = {};
+    FormatAssistantAddress(g_language.CurrentLocale(), address, 260);
+    OpenAddress(address);
+    return true;
+}
