@@ -7,6 +7,7 @@
 #include "base/whole_format.h"
 #include "server/uninstall_messages.h"
 #include "system/removal/installation_removal.h"
+#include "system/uninstall/uninstall_entry.h"
 
 namespace {
 
