@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
-#include <shellapi.h>
 #include <sddl.h>
 #include <time.h>
 
@@ -25,7 +24,7 @@
 #include "system/certificates/trust_list.h"
 #include "system/http/ssl_binding.h"
 #include "system/uninstall/installed_size.h"
-#include "system/uninstall/same_folder.h"
+#include "system/removal/installation_removal.h"
 #include "system/uninstall/uninstall_entry.h"
 
 namespace {
@@ -311,16 +310,10 @@ bool InstallRun::WaitUntilReady(const UniqueHandle& readyEvent)
 
 // The service of a failed new installation, when this run registered it: a service that
 // runs the server out of the folder that is about to go. Another server's service stays.
-void RemoveServiceOfFolder(const wchar_t* serviceName, const wchar_t* folder)
+void RemoveServiceOfFailedInstallation(const wchar_t* serviceName, const wchar_t* folder)
 {
-    if (!g_setupTools.ServiceExists(serviceName))
+    if (RemoveServiceOfFolder(serviceName, folder) == ServiceRemoval::kNoneInFolder)
         return;
-    wchar_t serviceFolder[260] = {};
-    g_setupTools.GetServiceFolder(serviceName, serviceFolder, 260);
-    if (!SameFolder(serviceFolder, folder))
-        return;
-    g_setupTools.ControlServiceAndWait(serviceName, true);
-    g_setupTools.RemoveService(serviceName);
     // The stopped server may hold its files for a moment, and they go next.
     wchar_t server[260];
     FormatText(server, 260, L"%s\\Velmora.exe", folder);
@@ -329,28 +322,15 @@ void RemoveServiceOfFolder(const wchar_t* serviceName, const wchar_t* folder)
 }
 
 // A failed new installation leaves nothing behind: its service, its folder and its
-// program group go.
+// program group go. Nobody is left to act on what stays, so failures go unreported.
 void RemoveFailedInstallation(HWND owner)
 {
-    auto deleteTree = [owner](const wchar_t* folder) {
-        // The shell wants a list of names ended by an empty one.
-        wchar_t from[262] = {};
-        CopyText(from, 260, folder);
-        SHFILEOPSTRUCTW operation = {};
-        operation.hwnd = owner;
-        operation.wFunc = FO_DELETE;
-        operation.pFrom = from;
-        operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-        SHFileOperationW(&operation);
-    };
     if (g_settings.install_dir[0]) {
-        RemoveServiceOfFolder(g_settings.service_name, g_settings.install_dir);
+        RemoveServiceOfFailedInstallation(g_settings.service_name, g_settings.install_dir);
         RemoveUninstallEntriesOfFolder(g_settings.install_dir);
-        deleteTree(g_settings.install_dir);
+        DeleteFolderTree(g_settings.install_dir, owner);
     }
-    wchar_t group[256] = {};
-    if (g_setupTools.GetProgramGroup(kProgramGroupName, group))
-        deleteTree(group);
+    RemoveProgramGroup(kProgramGroupName);
 }
 
 void OfferFinish(const InstallPage& page)

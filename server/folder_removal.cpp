@@ -5,8 +5,8 @@
 #include "base/bounded_text.h"
 #include "base/scoped_handle.h"
 #include "base/whole_format.h"
-#include "server/folder_tree.h"
 #include "server/uninstall_messages.h"
+#include "system/removal/installation_removal.h"
 #include "system/uninstall/uninstall_entry.h"
 
 namespace {

@@ -8,11 +8,9 @@
 #include "base/install_settings.h"
 #include "base/scoped_handle.h"
 #include "server/folder_removal.h"
-#include "server/folder_services.h"
 #include "server/module_folder.h"
-#include "server/program_group_removal.h"
 #include "server/uninstall_messages.h"
-#include "system/uninstall/uninstall_entry.h"
+#include "system/removal/installation_removal.h"
 
 namespace {
 
@@ -35,6 +33,33 @@ bool UserAgrees(const wchar_t* folder)
     return MessageBoxW(nullptr, question, kUninstallTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
+// True when no service of the folder is left; otherwise the user has been told why.
+bool ServicesRemoved(const wchar_t* folder)
+{
+    // A service name has at most 256 characters.
+    wchar_t service[257] = {};
+    switch (RemoveServicesOfFolder(folder, service, 257)) {
+    case ServiceRemoval::kDone:
+    case ServiceRemoval::kNoneInFolder:
+        return true;
+    case ServiceRemoval::kListUnreadable:
+        ShowUninstallError(L"The list of services could not be read.", GetLastError());
+        return false;
+    case ServiceRemoval::kNotStopped: {
+        DWORD error = GetLastError();
+        wchar_t what[512];
+        FormatText(what, L"The service \"%s\" of Velmora Server could not be stopped; nothing was removed.",
+                   service);
+        ShowUninstallError(what, error);
+        return false;
+    }
+    case ServiceRemoval::kNotRemoved:
+        // CSetupTools::RemoveService has told the user itself why it failed.
+        return false;
+    }
+    return false;
+}
+
 int Uninstall(bool quiet)
 {
     wchar_t folder[MAX_PATH];
@@ -47,7 +72,7 @@ int Uninstall(bool quiet)
         return kUserDeclined;
 
     // The service first: while it runs, its files cannot be deleted.
-    if (!RemoveServicesOfFolder(folder))
+    if (!ServicesRemoved(folder))
         return ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
     // What cannot be removed is reported and the rest still goes.
     int exitCode = 0;

@@ -4,7 +4,7 @@
 #include "base/scoped_handle.h"
 #include "base/server_version.h"
 #include "base/whole_format.h"
-#include "system/uninstall/same_folder.h"
+#include "base/same_folder.h"
 
 namespace {
 

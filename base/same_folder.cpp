@@ -1,4 +1,4 @@
-#include "system/uninstall/same_folder.h"
+#include "base/same_folder.h"
 
 namespace {
 

@@ -1,10 +1,9 @@
-#include "server/program_group_removal.h"
+// The program group of an installation in the all-users Start menu.
+#include "system/removal/installation_removal.h"
 
-#include <windows.h>
 #include <shlobj.h>
 
 #include "base/whole_format.h"
-#include "server/folder_tree.h"
 
 bool RemoveProgramGroup(const wchar_t* groupName)
 {

@@ -1,11 +1,11 @@
-#include "server/folder_tree.h"
+// An installation's folder tree, deleted through the shell.
+#include "system/removal/installation_removal.h"
 
-#include <windows.h>
 #include <shellapi.h>
 
 #include "base/bounded_text.h"
 
-bool DeleteFolderTree(const wchar_t* folder)
+bool DeleteFolderTree(const wchar_t* folder, HWND owner)
 {
     if (folder == nullptr || folder[0] == 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -21,6 +21,7 @@ bool DeleteFolderTree(const wchar_t* folder)
     }
     CopyText(from, MAX_PATH, folder);
     SHFILEOPSTRUCTW operation = {};
+    operation.hwnd = owner;
     operation.wFunc = FO_DELETE;
     operation.pFrom = from;
     operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;

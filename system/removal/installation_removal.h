@@ -1,0 +1,41 @@
+#pragma once
+#include <windows.h>
+#include <stddef.h>
+
+// Removing an installation, part by part, for the setup's rollback of a failed new
+// installation and for the uninstaller alike. Each part is its own call because the two
+// differ in what they do when one part fails, and the uninstaller cannot delete the folder
+// it runs from itself. A folder is always compared by SameFolder (base/same_folder.h).
+//
+// The entries in Programs and Features go by RemoveUninstallEntriesOfFolder, beside the
+// code that writes them.
+#include "system/uninstall/uninstall_entry.h"
+
+// Where removing services stopped.
+enum class ServiceRemoval {
+    kDone,            // none of them is left
+    kNoneInFolder,    // no service of that name runs from the folder; nothing was done
+    kListUnreadable,  // the list of services could not be read
+    kNotStopped,      // a service did not stop and was left as it was
+    kNotRemoved,      // a stopped service could not be deleted (CSetupTools reported why)
+};
+
+// Stops and deletes the service `serviceName` when its executable lies in `folder`; a
+// service of that name that runs a program elsewhere stays (kNoneInFolder). A service
+// that does not stop is deleted anyway, and the system deletes it once it ends.
+ServiceRemoval RemoveServiceOfFolder(const wchar_t* serviceName, const wchar_t* folder);
+
+// Stops and deletes every Win32 service whose executable lies in `folder`. The first one
+// that does not stop ends the work, as its files would still be in use: kNotStopped, its
+// name in `failedService` and the reason in the thread's last error.
+ServiceRemoval RemoveServicesOfFolder(const wchar_t* folder, wchar_t* failedService, size_t capacity);
+
+// Deletes `folder` with everything in it, without asking and without the shell's own
+// error boxes (`owner` is the window the shell would show any other on). True when the
+// folder is gone afterwards (also when it never existed); otherwise the reason is the
+// thread's last error.
+bool DeleteFolderTree(const wchar_t* folder, HWND owner = nullptr);
+
+// Deletes the all-users Start-menu program group `groupName` with its shortcuts.
+// True when it is gone (also when there was none).
+bool RemoveProgramGroup(const wchar_t* groupName);
