@@ -93,6 +93,8 @@ ScreenImage ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height)
 
 ScreenImage CaptureWindow(HWND window, bool clientOnly)
 {
+    // Other test programs show their windows on the same screen, often right over this one.
+    SetWindowPos(GetAncestor(window, GA_ROOT), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     RedrawWindow(window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     // The window's thread paints on its own time; give it a moment.
