@@ -388,11 +388,10 @@ TEST_F(SslBinding, MissingArgumentsAreInvalidAndCallNothing)
 
 // Wine's own HTTP Server API: configuration calls are stubs that store nothing, and a query
 // never finds a binding.
-// Taken as the seam's definition takes it: a global's initializer names the import thunk,
-// an expression in a function the imported address; both reach Wine's call.
-namespace {
+// Taken as the seam's definition takes it, by an initializer of a global with external
+// linkage: that names the import thunk, an expression in a function the imported address;
+// both reach Wine's call.
 HttpSetServiceConfigurationCall g_realSetCall = HttpSetServiceConfiguration;
-} // namespace
 
 TEST(SslBindingOnWine, RunsAgainstWinesHttpApi)
 {
