@@ -5,7 +5,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include "app/environment_seams.h"
+#include "app/environment_check_seams.h"
 #include "app/privileges.h"
 #include "app/required_services.h"
 #include "app/startup_message.h"

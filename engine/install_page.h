@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
+
 // How long the sequence waits for the started server to report ready.
 struct ReadinessWait
 {
@@ -11,15 +13,15 @@ struct ReadinessWait
 // What the installation sequence needs of the progress page, and nothing more: its
 // window (which receives the progress messages and owns the sequence's boxes), its step
 // list and status line, its three flags and the two extraction buffers. The flags are
-// single bytes, each written by one thread and read by the other, without a lock.
+// atomic, each written by one thread only and read by the other, without a lock.
 struct InstallPage
 {
     HWND window = nullptr;
     HWND stepList = nullptr;     // its row count sets the bar's positions
     HWND statusLine = nullptr;
-    volatile BYTE cancel_requested = 0;  // written by the interface thread
-    volatile BYTE failed = 0;            // a step failed, or a cancel was confirmed
-    volatile BYTE finished = 0;          // the worker has ended the run
+    std::atomic<bool> cancel_requested{false};  // written by the page: stop the run
+    std::atomic<bool> failed{false};    // written by the worker: a step failed, or it honoured a cancel
+    std::atomic<bool> finished{false};  // written by the worker: it has ended the run
     BYTE* buffers[2] = {nullptr, nullptr};  // kPayloadBufferSize bytes each
     ReadinessWait readiness;             // the pages keep the default; tests shorten it
 };

@@ -64,11 +64,11 @@ private:
     }
     bool Fail(int step)
     {
-        page_.failed = 1;
+        page_.failed = true;
         Post(step, kStepFailed, 100);
         return false;
     }
-    bool CancelRequested() const { return page_.cancel_requested != 0; }
+    bool CancelRequested() const { return page_.cancel_requested; }
 
     // The run's own texts: owned by the page, warning icon; none in an unattended run.
     void Warn(const wchar_t* text) const
@@ -127,6 +127,10 @@ void InstallRun::Run()
     Finish(kStepStart);
     if (!WaitUntilReady(readyEvent))
         return;
+    // Starting and the wait do not stop for a cancel: one that came meanwhile still fails
+    // the run, whose new installation then goes, though every step is shown done.
+    if (CancelRequested())
+        page_.failed = true;
     Post(kStepInitialize, kStepDone, 100);
 
     if (g_settings.force_auto) {
@@ -352,7 +356,7 @@ DWORD WINAPI InstallThreadProc(void* param)
     InstallPage& page = *static_cast<InstallPage*>(param);
     CoInitialize(nullptr);
     RunInstallation(page);
-    page.finished = 1;
+    page.finished = true;
     if (page.failed && !g_settings.upgrade && !g_settings.folder_confirmed)
         RemoveFailedInstallation(page.window);
     OfferFinish(page);

@@ -16,7 +16,7 @@ DWORD RoundUpToBlock(DWORD size)
 
 }  // namespace
 
-WriteFileCall g_cryptoFileWriteCall = WriteFile;
+WriteFileCall g_writeFileCall = WriteFile;
 
 CCryptoFile::CCryptoFile(bool readOnly, DWORD bufferSize)
     : CBinFile(0),
@@ -143,7 +143,7 @@ bool CCryptoFile::Flush()
     for (DWORD offset = 0; offset < padded; offset += CAesCipher::kBlockSize)
         cipher_.EncryptBlock(buffer_ + offset, buffer_ + offset);
     DWORD written = 0;
-    if (!g_cryptoFileWriteCall(handle_, buffer_, padded, &written, nullptr) || written != padded) {
+    if (!g_writeFileCall(handle_, buffer_, padded, &written, nullptr) || written != padded) {
         // Give the buffer its plaintext back and the file its position, so that a later
         // Flush writes the same data once, in the right place, encrypted once.
         DWORD error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;

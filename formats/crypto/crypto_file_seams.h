@@ -1,9 +1,10 @@
 #pragma once
 #include <windows.h>
 
-// The write of encrypted data, whose failure (a full disk) Wine cannot produce on
-// demand. Tests replace it; the product never does.
+// Seams of the encrypted data file: platform calls that tests replace (through ScopedSeam)
+// to produce what Wine cannot; the product never replaces them.
+
+// WriteFile of the encrypted data: Wine cannot make a write fail (a full disk) on demand.
 using WriteFileCall = BOOL(WINAPI*)(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written,
                                     LPOVERLAPPED overlapped);
-
-extern WriteFileCall g_cryptoFileWriteCall;
+extern WriteFileCall g_writeFileCall;

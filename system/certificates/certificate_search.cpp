@@ -1,4 +1,5 @@
 #include "system/certificates/certificate_search.h"
+#include "system/certificates/certificate_search_seams.h"
 #include "base/scoped_handle.h"
 #include "system/certificates/certificate_keys.h"
 #include "system/certificates/certificate_store.h"
@@ -6,7 +7,7 @@
 #include <string.h>
 #include <vector>
 
-CertFindChainInStoreCall g_certFindChainInStore = CertFindChainInStore;
+CertFindChainInStoreCall g_certFindChainInStoreCall = CertFindChainInStore;
 
 static_assert(sizeof(void*) != 4 || sizeof(CERT_CHAIN_FIND_BY_ISSUER_PARA) == 32,
               "the search parameters are 32 bytes in the 32-bit layout");
@@ -48,7 +49,7 @@ PCCERT_CONTEXT FindServerCertificate(HCERTSTORE store)
     CERT_CHAIN_FIND_BY_ISSUER_PARA find = {};
     find.cbSize = sizeof(find);
     find.pszUsageIdentifier = szOID_PKIX_KP_SERVER_AUTH;
-    UniqueCertChain chain(g_certFindChainInStore(store, kCertEncoding, 0, CERT_CHAIN_FIND_BY_ISSUER,
+    UniqueCertChain chain(g_certFindChainInStoreCall(store, kCertEncoding, 0, CERT_CHAIN_FIND_BY_ISSUER,
                                                  &find, nullptr));
     if (!chain)
         return FindServerCertificateByUsage(store);

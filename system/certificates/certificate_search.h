@@ -16,8 +16,3 @@ PCCERT_CONTEXT FindServerCertificateByUsage(HCERTSTORE store);
 // True when the certificate's enhanced key usage allows server authentication (no usage
 // restriction at all allows every use).
 bool AllowsServerAuthentication(PCCERT_CONTEXT certificate);
-
-// Seam: Wine cannot produce a chain from CertFindChainInStore.
-using CertFindChainInStoreCall = PCCERT_CHAIN_CONTEXT(WINAPI*)(HCERTSTORE, DWORD, DWORD, DWORD,
-                                                               const void*, PCCERT_CHAIN_CONTEXT);
-extern CertFindChainInStoreCall g_certFindChainInStore;

@@ -21,8 +21,3 @@ PCCTL_CONTEXT FindServerTrustList(HCERTSTORE store);
 
 // The first list of `store` whose identifier is the server's; null with CRYPT_E_NOT_FOUND.
 PCCTL_CONTEXT FindServerTrustListById(HCERTSTORE store);
-
-// Seam: Wine's CertFindCTLInStore never finds a list by usage.
-using CertFindCtlInStoreCall = PCCTL_CONTEXT(WINAPI*)(HCERTSTORE, DWORD, DWORD, DWORD, const void*,
-                                                      PCCTL_CONTEXT);
-extern CertFindCtlInStoreCall g_certFindCtlInStore;

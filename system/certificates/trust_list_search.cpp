@@ -1,9 +1,10 @@
 #include "system/certificates/certificate_store.h"
 #include "system/certificates/trust_list.h"
+#include "system/certificates/trust_list_seams.h"
 
 #include <string.h>
 
-CertFindCtlInStoreCall g_certFindCtlInStore = CertFindCTLInStore;
+CertFindCtlInStoreCall g_certFindCtlInStoreCall = CertFindCTLInStore;
 
 static_assert(sizeof(kServerTrustListIdentifier) == 78, "the list identifier is 78 bytes");
 static_assert(sizeof(void*) != 4 || sizeof(CTL_FIND_USAGE_PARA) == 24,
@@ -37,6 +38,6 @@ PCCTL_CONTEXT FindServerTrustList(HCERTSTORE store)
     find.cbSize = sizeof(find);
     find.ListIdentifier.cbData = sizeof(kServerTrustListIdentifier);
     find.ListIdentifier.pbData = reinterpret_cast<BYTE*>(const_cast<wchar_t*>(kServerTrustListIdentifier));
-    PCCTL_CONTEXT list = g_certFindCtlInStore(store, kCertEncoding, 0, CTL_FIND_USAGE, &find, nullptr);
+    PCCTL_CONTEXT list = g_certFindCtlInStoreCall(store, kCertEncoding, 0, CTL_FIND_USAGE, &find, nullptr);
     return list != nullptr ? list : FindServerTrustListById(store);
 }

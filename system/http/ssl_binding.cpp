@@ -1,14 +1,14 @@
 #include "system/http/ssl_binding.h"
 #include "base/bounded_text.h"
 #include "system/certificates/trust_list.h"
-#include "system/http/ssl_binding_calls.h"
+#include "system/http/ssl_binding_seams.h"
 
 #include <stdlib.h>
 
-HttpInitializeCall g_httpInitialize = HttpInitialize;
-HttpSetServiceConfigurationCall g_httpSetServiceConfiguration = HttpSetServiceConfiguration;
-HttpQueryServiceConfigurationCall g_httpQueryServiceConfiguration = HttpQueryServiceConfiguration;
-HttpDeleteServiceConfigurationCall g_httpDeleteServiceConfiguration = HttpDeleteServiceConfiguration;
+HttpInitializeCall g_httpInitializeCall = HttpInitialize;
+HttpSetServiceConfigurationCall g_httpSetServiceConfigurationCall = HttpSetServiceConfiguration;
+HttpQueryServiceConfigurationCall g_httpQueryServiceConfigurationCall = HttpQueryServiceConfiguration;
+HttpDeleteServiceConfigurationCall g_httpDeleteServiceConfigurationCall = HttpDeleteServiceConfiguration;
 
 static_assert(sizeof(void*) != 4 || sizeof(HTTP_SERVICE_CONFIG_SSL_SET) == 56,
               "the binding record is 56 bytes in the 32-bit layout");
@@ -21,7 +21,7 @@ const GUID kServerAppId = {0x940BA4EE, 0x9896, 0x4711, {0x98, 0x4E, 0x63, 0x4B, 
 ULONG InitializeConfiguration()
 {
     HTTPAPI_VERSION version = HTTPAPI_VERSION_1;
-    return g_httpInitialize(version, HTTP_INITIALIZE_CONFIG, nullptr);
+    return g_httpInitializeCall(version, HTTP_INITIALIZE_CONFIG, nullptr);
 }
 
 void TerminateConfiguration()
@@ -34,7 +34,7 @@ void TerminateConfiguration()
 ULONG DeleteExistingBinding(HTTP_SERVICE_CONFIG_SSL_QUERY& query)
 {
     ULONG size = 0;
-    ULONG result = g_httpQueryServiceConfiguration(nullptr, HttpServiceConfigSSLCertInfo, &query,
+    ULONG result = g_httpQueryServiceConfigurationCall(nullptr, HttpServiceConfigSSLCertInfo, &query,
                                                    sizeof(query), nullptr, 0, &size, nullptr);
     if (result != ERROR_INSUFFICIENT_BUFFER)
         return result;
@@ -44,10 +44,10 @@ ULONG DeleteExistingBinding(HTTP_SERVICE_CONFIG_SSL_QUERY& query)
     void* record = calloc(1, capacity);
     if (record == nullptr)
         return ERROR_NOT_ENOUGH_MEMORY;
-    result = g_httpQueryServiceConfiguration(nullptr, HttpServiceConfigSSLCertInfo, &query, sizeof(query),
+    result = g_httpQueryServiceConfigurationCall(nullptr, HttpServiceConfigSSLCertInfo, &query, sizeof(query),
                                              record, capacity, &size, nullptr);
     if (result == NO_ERROR && size != 0)
-        result = g_httpDeleteServiceConfiguration(nullptr, HttpServiceConfigSSLCertInfo, record,
+        result = g_httpDeleteServiceConfigurationCall(nullptr, HttpServiceConfigSSLCertInfo, record,
                                                   sizeof(HTTP_SERVICE_CONFIG_SSL_SET), nullptr);
     free(record);
     return result;
@@ -111,7 +111,7 @@ bool SetSslBinding(const wchar_t* addressText, const BYTE* hash, DWORD hashLengt
     binding.ParamDesc.pDefaultSslCtlIdentifier = listIdentifier;
     binding.ParamDesc.pDefaultSslCtlStoreName = listStore;
     binding.ParamDesc.DefaultFlags = 0;
-    result = g_httpSetServiceConfiguration(nullptr, HttpServiceConfigSSLCertInfo, &binding, sizeof(binding),
+    result = g_httpSetServiceConfigurationCall(nullptr, HttpServiceConfigSSLCertInfo, &binding, sizeof(binding),
                                            nullptr);
     TerminateConfiguration();
     SetLastError(result);

@@ -1,5 +1,5 @@
 // The folder of an installed service's executable, read from its binary path.
-#include "system/services/service_folder.h"
+#include "system/services/service_folder_seams.h"
 
 #include "base/bounded_text.h"
 #include "base/last_error.h"
@@ -7,7 +7,7 @@
 #include "system/services/service_failure.h"
 #include "system/services/service_open.h"
 
-QueryServiceConfigCall g_queryServiceConfig = QueryServiceConfigW;
+QueryServiceConfigCall g_queryServiceConfigCall = QueryServiceConfigW;
 
 namespace {
 
@@ -47,7 +47,7 @@ void CSetupTools::GetServiceFolder(const wchar_t* serviceName, wchar_t* folder, 
     alignas(QUERY_SERVICE_CONFIGW) BYTE buffer[4096] = {};
     QUERY_SERVICE_CONFIGW* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer);
     DWORD needed = 0;
-    if (!g_queryServiceConfig(opened.service.Get(), config, sizeof(buffer), &needed)) {
+    if (!g_queryServiceConfigCall(opened.service.Get(), config, sizeof(buffer), &needed)) {
         ReportServiceFailure(LastErrorOr(ERROR_GEN_FAILURE));
         return;
     }

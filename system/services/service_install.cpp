@@ -1,12 +1,13 @@
 // Creating the server's own service: an own process under LocalSystem that starts with
 // the system and is restarted at once whenever it fails.
 #include "system/services/service_install.h"
+#include "system/services/service_install_seams.h"
 
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
 #include "system/services/service_failure.h"
 
-ChangeServiceConfig2Call g_changeServiceConfig2 = ChangeServiceConfig2W;
+ChangeServiceConfig2Call g_changeServiceConfig2Call = ChangeServiceConfig2W;
 
 namespace {
 
@@ -14,7 +15,7 @@ void DescribeService(SC_HANDLE service, const wchar_t* description)
 {
     SERVICE_DESCRIPTIONW text = {};
     text.lpDescription = const_cast<wchar_t*>(description);
-    g_changeServiceConfig2(service, SERVICE_CONFIG_DESCRIPTION, &text);
+    g_changeServiceConfig2Call(service, SERVICE_CONFIG_DESCRIPTION, &text);
 
     SC_ACTION restart = {};
     restart.Type = SC_ACTION_RESTART;
@@ -25,7 +26,7 @@ void DescribeService(SC_HANDLE service, const wchar_t* description)
     actions.lpCommand = nullptr;
     actions.cActions = 1;
     actions.lpsaActions = &restart;
-    g_changeServiceConfig2(service, SERVICE_CONFIG_FAILURE_ACTIONS, &actions);
+    g_changeServiceConfig2Call(service, SERVICE_CONFIG_FAILURE_ACTIONS, &actions);
 }
 
 } // namespace

@@ -5,7 +5,8 @@
 #include <objbase.h>
 
 #include "app/environment_check.h"
-#include "app/environment_seams.h"
+#include "app/environment_check_seams.h"
+#include "base/scoped_seam.h"
 #include "app/windows_version.h"
 #include "support/message_box_watcher.h"
 
@@ -87,14 +88,8 @@ TEST(CheckEnvironment, RefusesNonAdministratorsFirstThenOldOrUnknownVersionsWith
         // Wine has no "HTTPFilter" service: a service check would show message 40.
         {"version 6 needs no HTTP service check", {TRUE, TRUE, 6, 0, 0}, nullptr, 1},
     };
-    struct Restore
-    {
-        IsUserAnAdminCall admin;
-        GetVersionExCall version;
-        ~Restore() { g_isUserAnAdminCall = admin, g_getVersionExCall = version; }
-    } restore{g_isUserAnAdminCall, g_getVersionExCall};
-    g_isUserAnAdminCall = FakeIsUserAnAdmin;
-    g_getVersionExCall = FakeGetVersionEx;
+    ScopedSeam admin(g_isUserAnAdminCall, FakeIsUserAnAdmin);
+    ScopedSeam version(g_getVersionExCall, FakeGetVersionEx);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         g_fake = c.system;

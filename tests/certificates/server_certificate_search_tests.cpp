@@ -2,7 +2,9 @@
 // search by key and usage when that finds nothing.
 #include <gtest/gtest.h>
 #include "certificates/certificate_fixtures.h"
+#include "base/scoped_seam.h"
 #include "system/certificates/certificate_search.h"
+#include "system/certificates/certificate_search_seams.h"
 
 #include <memory>
 #include <string>
@@ -62,9 +64,8 @@ protected:
         ASSERT_NE(nullptr, twoUnits_->Store());
         ASSERT_NE(nullptr, clientOnly_->Store());
         g_chainSearch = ChainSearchRecord();
-        g_certFindChainInStore = RecordingFindChain;
     }
-    void TearDown() override { g_certFindChainInStore = CertFindChainInStore; }
+    ScopedSeam<CertFindChainInStoreCall> findChain_{g_certFindChainInStoreCall, RecordingFindChain};
     static std::unique_ptr<ImportedImage> twoUnits_, clientOnly_;
 };
 std::unique_ptr<ImportedImage> ServerCertificateSearch::twoUnits_, ServerCertificateSearch::clientOnly_;

@@ -1,8 +1,9 @@
 // The HTTP.sys SSL binding and its endpoint: through a recording fake of the HTTP Server API
 // configuration calls (Wine's are stubs), and once through Wine's own httpapi.
 #include <gtest/gtest.h>
+#include "base/scoped_seam.h"
 #include "system/http/ssl_binding.h"
-#include "system/http/ssl_binding_calls.h"
+#include "system/http/ssl_binding_seams.h"
 
 #include <string.h>
 #include <map>
@@ -166,17 +167,9 @@ protected:
     void SetUp() override
     {
         g_fake = &fake_;
-        g_httpInitialize = FakeInitialize;
-        g_httpSetServiceConfiguration = FakeSet;
-        g_httpQueryServiceConfiguration = FakeQuery;
-        g_httpDeleteServiceConfiguration = FakeDelete;
     }
     void TearDown() override
     {
-        g_httpInitialize = HttpInitialize;
-        g_httpSetServiceConfiguration = HttpSetServiceConfiguration;
-        g_httpQueryServiceConfiguration = HttpQueryServiceConfiguration;
-        g_httpDeleteServiceConfiguration = HttpDeleteServiceConfiguration;
         g_fake = nullptr;
     }
 
@@ -198,6 +191,10 @@ protected:
     }
 
     FakeHttpConfiguration fake_;
+    ScopedSeam<HttpInitializeCall> initialize_{g_httpInitializeCall, FakeInitialize};
+    ScopedSeam<HttpSetServiceConfigurationCall> set_{g_httpSetServiceConfigurationCall, FakeSet};
+    ScopedSeam<HttpQueryServiceConfigurationCall> query_{g_httpQueryServiceConfigurationCall, FakeQuery};
+    ScopedSeam<HttpDeleteServiceConfigurationCall> delete_{g_httpDeleteServiceConfigurationCall, FakeDelete};
 };
 
 }  // namespace
@@ -391,9 +388,14 @@ TEST_F(SslBinding, MissingArgumentsAreInvalidAndCallNothing)
 
 // Wine's own HTTP Server API: configuration calls are stubs that store nothing, and a query
 // never finds a binding.
+// Taken as the seam's definition takes it, by an initializer of a global with external
+// linkage: that names the import thunk, an expression in a function the imported address;
+// both reach Wine's call.
+HttpSetServiceConfigurationCall g_realSetCall = HttpSetServiceConfiguration;
+
 TEST(SslBindingOnWine, RunsAgainstWinesHttpApi)
 {
-    ASSERT_EQ(reinterpret_cast<void*>(HttpSetServiceConfiguration), reinterpret_cast<void*>(g_httpSetServiceConfiguration));
+    ASSERT_EQ(reinterpret_cast<void*>(g_realSetCall), reinterpret_cast<void*>(g_httpSetServiceConfigurationCall));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), RemoveSslBinding(L"0.0.0.0"));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
     EXPECT_TRUE(SetSslBinding(L"0.0.0.0", kHash, 20));

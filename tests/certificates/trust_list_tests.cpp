@@ -1,6 +1,8 @@
 // The server's trust list in the machine's "CA" store.
 #include <gtest/gtest.h>
+#include "base/scoped_seam.h"
 #include "system/certificates/trust_list.h"
+#include "system/certificates/trust_list_seams.h"
 
 #include <string.h>
 #include <string>
@@ -114,11 +116,7 @@ class ServerTrustList : public ::testing::Test
 {
 protected:
     void SetUp() override { RemoveServerLists(); }
-    void TearDown() override
-    {
-        g_certFindCtlInStore = CertFindCTLInStore;
-        RemoveServerLists();
-    }
+    void TearDown() override { RemoveServerLists(); }
 };
 
 }  // namespace
@@ -213,7 +211,7 @@ TEST_F(ServerTrustList, SearchByUsageComesFirstAndItsAnswerIsTrusted)
     g_ctlSearch = CtlSearchRecord();
     g_ctlSearch.answer = AddList(memory, kServerId);
     ASSERT_NE(nullptr, g_ctlSearch.answer);
-    g_certFindCtlInStore = RecordingFindCtl;
+    ScopedSeam findList(g_certFindCtlInStoreCall, RecordingFindCtl);
 
     EXPECT_TRUE(EnsureServerTrustList()) << "error " << std::hex << GetLastError();
     ASSERT_EQ(1, g_ctlSearch.calls);

@@ -8,6 +8,7 @@
 
 #include "base/install_settings.h"
 #include "base/scoped_handle.h"
+#include "base/scoped_seam.h"
 #include "formats/crypto/aes_cipher.h"
 #include "formats/crypto/crypto_file.h"
 #include "formats/crypto/crypto_file_seams.h"
@@ -241,22 +242,23 @@ TEST_F(CryptoFileTest, AFailedFlushNeitherCountsNorRepeatsNorDoubleEncrypts)
 {
     DataWrites::seen.clear();
     DataWrites::failuresLeft = 2;
-    g_cryptoFileWriteCall = DataWrites::Call;
-    CCryptoFile file(false, 32);
-    ASSERT_TRUE(OpenWithKey(file));
-
     std::string a = Pattern(20, 11), b = Pattern(40, 12);
-    EXPECT_EQ(20u, file.Write(a.data(), 20));   // buffered
-    SetLastError(0);
-    EXPECT_FALSE(file.Flush());
-    EXPECT_EQ(static_cast<DWORD>(ERROR_DISK_FULL), GetLastError());
-    // 12 more bytes fill the buffer; its flush fails too, so they are not accepted.
-    EXPECT_EQ(0u, file.Write(b.data(), 12));
-    EXPECT_EQ(20u, file.DataLength());
+    {
+        ScopedSeam seam(g_writeFileCall, DataWrites::Call);
+        CCryptoFile file(false, 32);
+        ASSERT_TRUE(OpenWithKey(file));
 
-    EXPECT_EQ(40u, file.Write(b.data(), 40));
-    file.Close();
-    g_cryptoFileWriteCall = WriteFile;
+        EXPECT_EQ(20u, file.Write(a.data(), 20));   // buffered
+        SetLastError(0);
+        EXPECT_FALSE(file.Flush());
+        EXPECT_EQ(static_cast<DWORD>(ERROR_DISK_FULL), GetLastError());
+        // 12 more bytes fill the buffer; its flush fails too, so they are not accepted.
+        EXPECT_EQ(0u, file.Write(b.data(), 12));
+        EXPECT_EQ(20u, file.DataLength());
+
+        EXPECT_EQ(40u, file.Write(b.data(), 40));
+        file.Close();
+    }
 
     // Two refused writes of 32 bytes, then the two that went through.
     ASSERT_EQ(4u, DataWrites::seen.size());
@@ -291,13 +293,14 @@ TEST_F(CryptoFileTest, AFlushThatFailsWithoutAReasonReportsAWriteFault)
         std::string a = Pattern(20, 13);
         ASSERT_EQ(20u, file.Write(a.data(), 20));
         SilentWrites::result = c.result;
-        g_cryptoFileWriteCall = SilentWrites::Call;
-        EXPECT_FALSE(file.Flush());
-        EXPECT_EQ(static_cast<DWORD>(ERROR_WRITE_FAULT), GetLastError());
-        // A full buffer whose flush fails that way is not accepted either.
-        EXPECT_EQ(0u, file.Write(a.data(), 12));
-        EXPECT_EQ(static_cast<DWORD>(ERROR_WRITE_FAULT), GetLastError());
-        g_cryptoFileWriteCall = WriteFile;
+        {
+            ScopedSeam seam(g_writeFileCall, SilentWrites::Call);
+            EXPECT_FALSE(file.Flush());
+            EXPECT_EQ(static_cast<DWORD>(ERROR_WRITE_FAULT), GetLastError());
+            // A full buffer whose flush fails that way is not accepted either.
+            EXPECT_EQ(0u, file.Write(a.data(), 12));
+            EXPECT_EQ(static_cast<DWORD>(ERROR_WRITE_FAULT), GetLastError());
+        }
         EXPECT_EQ(20u, file.DataLength());
         file.Close();
     }

@@ -128,7 +128,7 @@ TEST_F(InstallSequenceTest, UpgradeKeepsConfigurationAndFirstStartFileAndTakesAB
 TEST_F(InstallSequenceTest, CancelBeforeTheFirstCheckRemovesTheNewInstallation)
 {
     InstallHarness harness;
-    harness.Page().cancel_requested = 1;
+    harness.Page().cancel_requested = true;
     harness.RunWorker();
 
     ASSERT_FALSE(harness.Reports().empty());

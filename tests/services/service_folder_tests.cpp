@@ -4,11 +4,12 @@
 
 #include <string>
 
+#include "base/scoped_seam.h"
 #include "base/setup_tools.h"
 #include "services/service_test_support.h"
 #include "support/message_box_watcher.h"
 #include "support/system_error_text.h"
-#include "system/services/service_folder.h"
+#include "system/services/service_folder_seams.h"
 
 TEST(ServiceFolder, IsReadFromTheBinaryPath)
 {
@@ -70,12 +71,14 @@ TEST(ServiceFolder, AnUnreadableConfigurationIsShownWithANonZeroReason)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         g_fakeQuery = c.query;
-        g_queryServiceConfig = FakeQueryServiceConfig;
         wchar_t folder[8] = L"before";
         MessageBoxWatcher watcher;
-        g_setupTools.GetServiceFolder(service.Name(), folder, 8);
-        DWORD left = GetLastError();
-        g_queryServiceConfig = QueryServiceConfigW;
+        DWORD left = 0;
+        {
+            ScopedSeam query(g_queryServiceConfigCall, FakeQueryServiceConfig);
+            g_setupTools.GetServiceFolder(service.Name(), folder, 8);
+            left = GetLastError();
+        }
         EXPECT_EQ(c.shown, left);
         EXPECT_STREQ(L"before", folder);
         ASSERT_TRUE(watcher.WaitFor(1));

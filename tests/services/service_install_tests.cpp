@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/scoped_seam.h"
 #include "base/setup_tools.h"
+#include "system/services/service_install_seams.h"
 #include "services/service_test_support.h"
 #include "support/message_box_watcher.h"
 #include "system/services/service_install.h"
@@ -48,15 +50,11 @@ protected:
     void SetUp() override
     {
         g_changes.clear();
-        g_changeServiceConfig2 = RecordingChangeServiceConfig2;
     }
-    void TearDown() override
-    {
-        g_changeServiceConfig2 = ChangeServiceConfig2W;
-        RemoveTestService(name_);
-    }
+    void TearDown() override { RemoveTestService(name_); }
 
     std::wstring name_ = UniqueServiceName();
+    ScopedSeam<ChangeServiceConfig2Call> change_{g_changeServiceConfig2Call, RecordingChangeServiceConfig2};
 };
 
 } // namespace

@@ -2,25 +2,16 @@
 #include <windows.h>
 #include <string>
 
-#include "wizard/settings_page/volume_check.h"
+#include "base/scoped_seam.h"
+#include "wizard/settings_page/volume_check_seams.h"
 
 // Stands behind the two replaceable volume calls while it lives (Wine has neither FAT
 // volumes nor full disks): answers with the chosen file system and free space, and records
 // the roots that it was asked about.
 struct FakeVolume
 {
-    FakeVolume()
-    {
-        current = this;
-        g_volumeInformationCall = Information;
-        g_diskFreeSpaceCall = FreeSpace;
-    }
-    ~FakeVolume()
-    {
-        g_volumeInformationCall = GetVolumeInformationW;
-        g_diskFreeSpaceCall = GetDiskFreeSpaceExW;
-        current = nullptr;
-    }
+    FakeVolume() { current = this; }
+    ~FakeVolume() { current = nullptr; }
     FakeVolume(const FakeVolume&) = delete;
     FakeVolume& operator=(const FakeVolume&) = delete;
 
@@ -36,6 +27,8 @@ struct FakeVolume
 
 private:
     static inline FakeVolume* current = nullptr;
+    ScopedSeam<GetVolumeInformationCall> information_{g_getVolumeInformationCall, Information};
+    ScopedSeam<GetDiskFreeSpaceExCall> freeSpace_{g_getDiskFreeSpaceExCall, FreeSpace};
 
     static BOOL WINAPI Information(LPCWSTR root, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD,
                                    LPWSTR fileSystem, DWORD fileSystemSize)

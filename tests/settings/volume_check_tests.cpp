@@ -4,6 +4,7 @@
 #include <string>
 
 #include "settings/fake_volume.h"
+#include "wizard/settings_page/volume_check.h"
 
 namespace {
 

@@ -42,7 +42,7 @@ InstallOutcome CWizInstall::Outcome() const
 {
     if (!started_)
         return InstallOutcome::NotStarted;
-    return page_.finished && !page_.failed ? InstallOutcome::Succeeded : InstallOutcome::Failed;
+    return RunEnded() && !RunFailed() ? InstallOutcome::Succeeded : InstallOutcome::Failed;
 }
 
 BOOL CWizInstall::OnInitDialog()
@@ -94,10 +94,9 @@ int CWizInstall::StartInstallation()
 {
     if (!started_ && !StartWorker()) {
         // Nothing will ever end this run: it failed, and Finish is the way out.
-        page_.failed = 1;
-        page_.finished = 1;
+        start_failed_ = true;
     }
-    if (page_.finished) {
+    if (RunEnded()) {
         SetWizardButtons(PSWIZB_FINISH);
         EnableWindow(GetDlgItem(Sheet(), IDCANCEL), FALSE);
     } else {
@@ -123,9 +122,8 @@ LRESULT CWizInstall::OnInstallProgress(WPARAM wParam, LPARAM lParam)
     item.mask = LVIF_IMAGE;
     item.iItem = LOWORD(wParam);
     item.iImage = HIWORD(wParam);
+    // A failed step is only shown: the worker set `failed` before reporting it.
     SendMessageW(steps_.Window(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    if (HIWORD(wParam) == kStepFailed)
-        page_.failed = 1;
     SendMessageW(bar_.Window(), PBM_SETPOS, static_cast<WPARAM>(lParam), 0);
     return 1;
 }
@@ -139,13 +137,13 @@ bool CWizInstall::ConfirmCancel()
 {
     if (page_.cancel_requested)
         return false;
-    if (page_.finished)
+    if (RunEnded())
         return true;
     if (!ConfirmWizardCancel())
         return false;
     // The engine fails its current step at its next check and removes a new
     // installation; the wizard stays open until Finish.
-    page_.failed = 1;
+    cancel_confirmed_ = true;
     StopInstallation();
     return false;
 }
@@ -157,7 +155,7 @@ bool CWizInstall::OnWizardFinish()
 
 bool CWizInstall::OpenServerPage()
 {
-    if (page_.failed)
+    if (RunFailed())
         return true;
     wchar_t address[260] = {};
     BuildServerAddress(address, 260, 259);
@@ -172,7 +170,7 @@ void CWizInstall::StopInstallation()
     if (!worker_thread_ || stopping_)
         return;
     stopping_ = true;
-    page_.cancel_requested = 1;
+    page_.cancel_requested = true;
     WaitWithMessagePump(worker_thread_.Get());
     worker_thread_.Reset();
     stopping_ = false;

@@ -37,6 +37,10 @@ private:
     bool ConfirmCancel();
     bool OpenServerPage();
     void StopInstallation();
+    // The worker's flags, with what only the page knows: the worker could not start, or
+    // the user confirmed a cancel (perhaps after the worker's last look at the flag).
+    bool RunEnded() const { return start_failed_ || page_.finished; }
+    bool RunFailed() const { return start_failed_ || cancel_confirmed_ || page_.failed; }
 
     CSimpleStatic status_;
     CSimpleListViewCtrl steps_;
@@ -47,5 +51,7 @@ private:
     InstallPage page_;
     UniqueHandle worker_thread_;
     bool started_ = false;
+    bool start_failed_ = false;
+    bool cancel_confirmed_ = false;
     bool stopping_ = false;
 };

@@ -18,13 +18,3 @@ const int kAskedFreeMegabytes = 800;
 // Checks the volume whose root is `root` ("C:\\"). A volume whose information cannot be
 // read is not taken for FAT; its free space decides.
 VolumeVerdict CheckInstallVolume(const wchar_t* root);
-
-// The two volume calls, replaceable because Wine has neither FAT volumes nor full disks.
-using VolumeInformationCall = BOOL(WINAPI*)(LPCWSTR root, LPWSTR volumeName, DWORD volumeNameSize,
-                                            LPDWORD serialNumber, LPDWORD maxComponentLength,
-                                            LPDWORD fileSystemFlags, LPWSTR fileSystemName,
-                                            DWORD fileSystemNameSize);
-using DiskFreeSpaceCall = BOOL(WINAPI*)(LPCWSTR directory, PULARGE_INTEGER freeToCaller,
-                                        PULARGE_INTEGER totalBytes, PULARGE_INTEGER totalFreeBytes);
-extern VolumeInformationCall g_volumeInformationCall;
-extern DiskFreeSpaceCall g_diskFreeSpaceCall;

@@ -3,18 +3,20 @@
 #include <windows.h>
 #include <http.h>
 
-// Seams around the HTTP Server API calls of the SSL binding. Wine implements the
-// configuration calls as stubs and its HttpInitialize does not fail, so tests replace
-// these with recording fakes; the product uses the real calls.
+// Seams of the SSL binding: platform calls that tests replace (through ScopedSeam) with
+// recording fakes to see what Wine cannot; the product never replaces them.
+
+// HttpInitialize: Wine's never fails.
 using HttpInitializeCall = ULONG(WINAPI*)(HTTPAPI_VERSION, ULONG, PVOID);
+extern HttpInitializeCall g_httpInitializeCall;
+
+// The configuration calls: stubs in Wine, which keep no binding.
 using HttpSetServiceConfigurationCall = ULONG(WINAPI*)(HANDLE, HTTP_SERVICE_CONFIG_ID, PVOID, ULONG,
                                                        LPOVERLAPPED);
+extern HttpSetServiceConfigurationCall g_httpSetServiceConfigurationCall;
 using HttpQueryServiceConfigurationCall = ULONG(WINAPI*)(HANDLE, HTTP_SERVICE_CONFIG_ID, PVOID, ULONG,
                                                          PVOID, ULONG, PULONG, LPOVERLAPPED);
+extern HttpQueryServiceConfigurationCall g_httpQueryServiceConfigurationCall;
 using HttpDeleteServiceConfigurationCall = ULONG(WINAPI*)(HANDLE, HTTP_SERVICE_CONFIG_ID, PVOID, ULONG,
                                                           LPOVERLAPPED);
-
-extern HttpInitializeCall g_httpInitialize;
-extern HttpSetServiceConfigurationCall g_httpSetServiceConfiguration;
-extern HttpQueryServiceConfigurationCall g_httpQueryServiceConfiguration;
-extern HttpDeleteServiceConfigurationCall g_httpDeleteServiceConfiguration;
+extern HttpDeleteServiceConfigurationCall g_httpDeleteServiceConfigurationCall;
