@@ -60,7 +60,7 @@ private:
     bool MakeDirectory(const wchar_t* target, DWORD attributes);
     void FinishMember();
     bool Corrupt();
-    bool Cancelled() const { return job_.cancel != nullptr && *job_.cancel != 0; }
+    bool Cancelled() const { return job_.cancel != nullptr && job_.cancel->load(); }
 
     const PayloadJob& job_;
     const wchar_t* backupDir_;

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
+
 // What the caller (the installation progress page) lends to one extraction.
 struct PayloadJob
 {
@@ -8,7 +10,7 @@ struct PayloadJob
     BYTE* input = nullptr;      // kPayloadBufferSize bytes: the decrypted ciphertext
     BYTE* window = nullptr;     // kPayloadBufferSize bytes: one of the inflated stream's buffers
     HMODULE module = nullptr;   // module carrying the archive; nullptr for the program itself
-    const volatile BYTE* cancel = nullptr;  // non-zero: stop; may be null
+    const std::atomic<bool>* cancel = nullptr;  // true: stop; may be null
 };
 
 static const DWORD kPayloadBufferSize = 65536;

@@ -1,6 +1,8 @@
 // Archives built by the payload builder come out of the extractor as they went in.
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <atomic>
 #include <algorithm>
 
 #include "payload/payload_fixture.h"
@@ -235,7 +237,7 @@ TEST_F(PayloadRoundTrip, ACancelStopsTheExtractionWithItsOwnError)
     for (int i = 0; i < 40; ++i)
         builder.File((L"f" + std::to_wstring(i) + L".bin").c_str(), MakeContent(100000, 60 + i, false));
     Bytes archive = builder.Finish();
-    volatile BYTE cancel = 1;
+    std::atomic<bool> cancel{true};
     PayloadJob job = Job();
     job.cancel = &cancel;
     SetLastError(0);
