@@ -18,5 +18,3 @@ bool WriteRecipeTree(const std::vector<RecipeMember>& recipe, const std::wstring
 // first difference.
 std::string CheckRecipeTree(const std::vector<RecipeMember>& recipe, const std::wstring& folder, bool folderTimes);
 
-// Deletes a tree.
-void RemoveTree(const std::wstring& path);

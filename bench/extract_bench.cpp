@@ -17,6 +17,7 @@
 #include "bench/aes_speed.h"
 #include "bench/bench_clock.h"
 #include "bench/bench_tree.h"
+#include "system/removal/installation_removal.h"
 #include "bench/nsis_peer.h"
 #include "bench/payload_recipe.h"
 #include "engine/payload_extractor.h"
@@ -379,7 +380,7 @@ int wmain(int argc, wchar_t** argv)
             std::wstring tree = scratch + L"\\tree";
             peers = WriteRecipeTree(recipe, tree) && BuildNsisInstaller(makensis, tree, "zlib", zlibInstaller) &&
                     BuildNsisInstaller(makensis, tree, "lzma", lzmaInstaller);
-            RemoveTree(tree);
+            DeleteFolderTree(tree.c_str());
         }
 
         // Every run unpacks into a folder never used before; all are deleted after the
@@ -414,7 +415,7 @@ int wmain(int argc, wchar_t** argv)
         }
         for (const auto* trees : {&extracted, &byZlib, &byLzma, &written})
             for (const std::wstring& tree : *trees)
-                RemoveTree(tree);
+                DeleteFolderTree(tree.c_str());
 
         Measured extract = Median(extracts), inflate = Median(inflates), write = Median(writes);
         Measured zlib = peers ? Median(zlibs) : Measured(), lzma = peers ? Median(lzmas) : Measured();
