@@ -10,17 +10,10 @@
 #include "app/required_services.h"
 #include "app/startup_message.h"
 #include "app/windows_version.h"
+#include "base/message_ids.h"
 
 IsUserAnAdminCall g_isUserAnAdminCall = IsUserAnAdmin;
 GetVersionExCall g_getVersionExCall = GetVersionExW;
-
-namespace {
-
-const UINT kMessageNotAdministrator = 54;
-const UINT kMessageWindowsTooOld = 55;
-const UINT kMessageNoPrivileges = 56;
-
-} // namespace
 
 bool CheckEnvironment(HINSTANCE)
 {

@@ -1,14 +1,8 @@
 #include "app/required_services.h"
 
 #include "app/startup_message.h"
+#include "base/message_ids.h"
 #include "base/setup_tools.h"
-
-namespace {
-
-const UINT kMessageServiceMissing = 40;
-const UINT kMessageServiceNotStarted = 41;
-
-} // namespace
 
 bool EnsureServiceRunsAutomatically(const wchar_t* serviceName)
 {

@@ -10,6 +10,7 @@
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
 #include "base/last_error.h"
+#include "base/message_ids.h"
 #include "base/message_title.h"
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
@@ -137,7 +138,7 @@ void InstallRun::Run()
         PostMessageW(page_.window, WM_INSTALL_CLOSE, 0, 0);
     } else {
         wchar_t done[512] = {};
-        g_language.GetString(57, done, 512);
+        g_language.GetString(kStatusDone, done, 512);
         SendMessageW(page_.statusLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(done));
     }
 }
@@ -165,7 +166,7 @@ bool InstallRun::Prepare()
         BuildServerAddress(address, 1100, 1024);
         switch (CreateProgramShortcuts(g_settings.install_dir, address, CancelCheck, this)) {
         case ProgramShortcutsResult::NoGroup:
-            WarnString(49);
+            WarnString(kNoProgramGroup);
             return Fail(kStepPrepare);
         case ProgramShortcutsResult::Cancelled:
             return Fail(kStepPrepare);
@@ -241,7 +242,7 @@ bool InstallRun::InstallCertificate()
         return true;
 
     wchar_t message[1024] = {};
-    g_language.GetString(50, message, 1024);
+    g_language.GetString(kCertificateFailed, message, 1024);
     AppendText(message, L" : ");
     wchar_t systemText[260];
     g_setupTools.FormatSystemError(error, systemText, 260);
@@ -291,7 +292,7 @@ bool InstallRun::StartService(UniqueHandle& readyEvent)
             ResetEvent(readyEvent.Get());
     }
     if (g_setupTools.ControlServiceAndWait(g_settings.service_name, false) != SERVICE_RUNNING) {
-        WarnString(52);
+        WarnString(kServerNotStarted);
         return Fail(kStepStart);
     }
     return true;

@@ -2,21 +2,21 @@
 
 #include "base/bin_file.h"
 #include "base/install_settings.h"
+#include "base/message_ids.h"
 #include "base/message_title.h"
 #include "base/path_join.h"
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
-#include "formats/language/language.h"
-#include "formats/payload/payload_entry.h"
 #include "engine/folder_times.h"
 #include "engine/payload_inflater.h"
 #include "engine/payload_ring.h"
+#include "formats/language/language.h"
+#include "formats/payload/payload_entry.h"
 
 #include <string.h>
 
 namespace {
 
-const UINT kArchiveCorruptedMessage = 53;
 const WORD kPayloadResourceId = 10;
 const DWORD kMinimumArchiveSize = 8;
 

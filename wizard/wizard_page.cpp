@@ -1,11 +1,11 @@
 #include "wizard/wizard_page.h"
 
+#include "base/message_ids.h"
 #include "base/message_title.h"
 #include "formats/language/language.h"
 #include "resources/wizard_ids.h"
 
 namespace {
-const UINT kCancelQuestion = 37;
 }
 
 CWizardPage::CWizardPage(UINT dialogId) : CPropertyPageImpl(dialogId, IDS_WIZARD_TITLE)

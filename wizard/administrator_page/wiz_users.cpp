@@ -1,6 +1,7 @@
 #include "wizard/administrator_page/wiz_users.h"
 
 #include "base/install_settings.h"
+#include "base/message_ids.h"
 #include "formats/digest/digest160.h"
 #include "formats/language/language.h"
 #include "resources/wizard_ids.h"
@@ -10,14 +11,6 @@
 #include "wizard/wizard_colours.h"
 
 namespace {
-const UINT kLoginHint = 27;
-const UINT kPasswordHint = 28;
-const UINT kConfirmationHint = 29;
-const UINT kNameHint = 30;
-const UINT kSurnameHint = 31;
-const UINT kPasswordsMismatch = 21;
-const UINT kPasswordTooSimple = 22;
-const UINT kInvalidFields = 77;
 const size_t kShortestPassword = 6;
 const int kPasswordCapacity = 256;
 

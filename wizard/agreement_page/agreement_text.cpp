@@ -2,11 +2,10 @@
 
 #include <string.h>
 
+#include "base/message_ids.h"
 #include "formats/language/language.h"
 
 namespace {
-const UINT kEnglishAgreement = 11;
-const UINT kRussianAgreement = 12;
 // Shorter resources are taken for damaged rather than shown as an agreement.
 const DWORD kMinimumAgreementBytes = 51;
 }

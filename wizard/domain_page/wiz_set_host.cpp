@@ -2,13 +2,13 @@
 
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
+#include "base/message_ids.h"
 #include "formats/language/language.h"
 #include "resources/wizard_ids.h"
 #include "system/hosts/hosts_file.h"
 #include "wizard/page_message.h"
 
 namespace {
-const UINT kDomainNotFound = 46;
 const size_t kShownDomainLength = 128;
 }
 

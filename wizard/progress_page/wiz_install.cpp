@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "base/message_ids.h"
 #include "base/message_pump.h"
 #include "engine/install_sequence.h"
 #include "engine/payload_extractor.h"
@@ -15,10 +16,11 @@ namespace {
 const int kStateImageWidth = 18;
 const int kStateImageHeight = 20;
 const COLORREF kBarColour = RGB(134, 192, 128);
-const UINT kStatusDone = 57;
 
 // The rows in the order of the installation's steps.
-const UINT kStepTexts[kInstallStepCount] = {34, 33, 79, 80, 35, 36, 32};
+const UINT kStepTexts[kInstallStepCount] = {kStepPrepareText, kStepExtractText, kStepCertificateText,
+                                             kStepConfigureText, kStepServiceText, kStepStartText,
+                                             kStepInitializeText};
 
 } // namespace
 

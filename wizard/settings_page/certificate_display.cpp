@@ -1,10 +1,10 @@
 #include "wizard/settings_page/certificate_display.h"
 
 #include "base/bounded_text.h"
+#include "base/message_ids.h"
 #include "formats/language/language.h"
 
 namespace {
-const UINT kExpiresWord = 24;
 }
 
 bool ReadShownCertificate(const BYTE* image, DWORD size, const wchar_t* password,

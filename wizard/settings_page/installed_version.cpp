@@ -1,6 +1,7 @@
 #include "wizard/settings_page/installed_version.h"
 
 #include "base/bounded_text.h"
+#include "base/message_ids.h"
 #include "base/message_title.h"
 #include "base/scoped_handle.h"
 #include "formats/config/config_file.h"
@@ -8,7 +9,6 @@
 
 namespace {
 
-const UINT kNewerVersionQuestion = 39;
 const ULONGLONG kOfferedVersion = (1ull << 48) | 368;  // 1.0.0.368, a word per part
 
 bool AllowNewerVersion(HWND page)

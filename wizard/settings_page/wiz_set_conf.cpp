@@ -5,6 +5,7 @@
 
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
+#include "base/message_ids.h"
 #include "formats/language/language.h"
 #include "resources/wizard_ids.h"
 #include "wizard/settings_page/certificate_display.h"
@@ -12,9 +13,6 @@
 
 namespace {
 
-const UINT kFolderHint = 25;
-const UINT kServiceNameHint = 45;
-const UINT kAnyAddress = 14;
 const size_t kCompanyLabelCapacity = 520;
 const UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_STATUSTEXT |
                           BIF_NEWDIALOGSTYLE | 0x8000 /* BIF_SHAREABLE */;

@@ -3,6 +3,7 @@
 
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
+#include "base/message_ids.h"
 #include "base/path_join.h"
 #include "base/setup_tools.h"
 #include "formats/language/language.h"
@@ -16,12 +17,6 @@
 
 namespace {
 
-const UINT kPortInUse = 15;
-const UINT kFolderExists = 16;
-const UINT kTooLittleSpace = 20;
-const UINT kFatVolume = 44;
-const UINT kSlashInServiceName = 47;
-const UINT kAddressMismatch = 48;
 
 bool FolderExists(const wchar_t* folder)
 {

@@ -1,6 +1,7 @@
 #include "wizard/welcome_page/wiz_welcome.h"
 
 #include "base/install_settings.h"
+#include "base/message_ids.h"
 #include "formats/language/language.h"
 #include "resources/wizard_ids.h"
 #include "wizard/open_address.h"
@@ -8,7 +9,6 @@
 #include "wizard/window_centering.h"
 
 namespace {
-const UINT kProductDescription = 78;
 const int kNoticeFontHeight = 12;
 }
 
