@@ -1,8 +1,9 @@
 // setup-driver SETUP.EXE [SECONDS] [--timeline PORT]
 // Starts SETUP.EXE and does what the user of an unattended run does: presses Next on the
 // welcome page (the one page that waits for the user). Message boxes are printed and
-// answered with their default button. Ends with setup's exit code, or 1 when setup did
-// not end within SECONDS (default 600) and was stopped. With --timeline, every event is
+// answered with their default button. Ends with setup's exit code; its own failures end
+// with codes setup never uses (kDriver*), so that a stopped or unstarted setup cannot
+// pass for setup's 1 (success) or 2 (failed run). With --timeline, every event is
 // printed with the milliseconds since setup started: each page, the end of each
 // installation step as the progress page shows it, setup's end, and the first HTTP answer on PORT of this
 // machine.
@@ -18,6 +19,11 @@
 #include "resources/wizard_ids.h"
 
 namespace {
+
+const int kDriverUsage = 100;
+const int kDriverCannotStart = 101;
+const int kDriverTimeout = 102;
+const int kDriverNoExitCode = 103;
 
 const int kMessageTextId = 0xFFFF;
 
@@ -152,7 +158,7 @@ int wmain(int argc, wchar_t** argv)
 {
     if (argc < 2) {
         fwprintf(stderr, L"usage: setup-driver SETUP.EXE [SECONDS] [--timeline PORT]\n");
-        return 2;
+        return kDriverUsage;
     }
     DWORD seconds = 600;
     unsigned short port = 0;
@@ -173,7 +179,7 @@ int wmain(int argc, wchar_t** argv)
     if (!CreateProcessW(argv[1], &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
         fwprintf(stderr, L"setup-driver: cannot start %ls (error %lu)\n", argv[1], GetLastError());
-        return 1;
+        return kDriverCannotStart;
     }
     CloseHandle(process.hThread);
 
@@ -184,9 +190,9 @@ int wmain(int argc, wchar_t** argv)
     while (WaitForSingleObject(process.hProcess, pollMs) == WAIT_TIMEOUT) {
         if (GetTickCount() - start >= seconds * 1000) {
             fwprintf(stderr, L"setup-driver: setup did not end within %lu s; stopping it\n", seconds);
-            TerminateProcess(process.hProcess, 1);
+            TerminateProcess(process.hProcess, kDriverTimeout);
             CloseHandle(process.hProcess);
-            return 1;
+            return kDriverTimeout;
         }
         EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&driver));
         // From the started service on: an answer before it would be another server's.
@@ -196,8 +202,9 @@ int wmain(int argc, wchar_t** argv)
             wprintf(L"first HTTP answer on port %u\n", port);
         }
     }
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.hProcess, &exitCode);
+    DWORD exitCode = 0;
+    if (!GetExitCodeProcess(process.hProcess, &exitCode))
+        exitCode = kDriverNoExitCode;
     CloseHandle(process.hProcess);
     Stamp(driver);
     wprintf(L"setup.exe exit code: %ld\n", static_cast<long>(exitCode));
