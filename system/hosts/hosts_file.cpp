@@ -21,6 +21,55 @@ bool IsNameSeparator(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '#';
 }
 
+// Takes `domain` out of the line where it stands as a whole host name before any "#",
+// together with the blanks in front of it. The line's new length.
+size_t RemoveHostName(char* line, size_t length, const char* domain)
+{
+    size_t nameLength = strlen(domain);
+    for (size_t at = 0; at + nameLength <= length && line[at] != '#'; ++at) {
+        if (memcmp(line + at, domain, nameLength) != 0 || (at > 0 && !IsNameSeparator(line[at - 1])) ||
+            (at + nameLength < length && !IsNameSeparator(line[at + nameLength])))
+            continue;
+        size_t from = at;
+        while (from > 0 && (line[from - 1] == ' ' || line[from - 1] == '\t'))
+            --from;
+        memmove(line + from, line + at + nameLength, length - at - nameLength);
+        length -= at + nameLength - from;
+        at = from;
+    }
+    return length;
+}
+
+// The words before any "#": an address and at least one name make a line that resolves.
+int ActiveWords(const char* line, size_t length)
+{
+    int words = 0;
+    for (size_t at = 0; at < length && line[at] != '#'; ++at)
+        if (!IsNameSeparator(line[at]) && (at == 0 || IsNameSeparator(line[at - 1])))
+            ++words;
+    return words;
+}
+
+// Gives `to` the access rights of `from`. The replacement keeps them on Windows by itself,
+// but not every implementation of it does, and a hosts file that users may write is a way
+// to redirect the computer's names.
+bool CopyFileRights(const wchar_t* from, const wchar_t* to)
+{
+    DWORD size = 0;
+    GetFileSecurityW(from, DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    if (size == 0)
+        return false;
+    void* descriptor = HeapAlloc(GetProcessHeap(), 0, size);
+    if (!descriptor) {
+        SetLastError(ERROR_OUTOFMEMORY);
+        return false;
+    }
+    bool copied = GetFileSecurityW(from, DACL_SECURITY_INFORMATION, descriptor, size, &size) &&
+                  SetFileSecurityW(to, DACL_SECURITY_INFORMATION, descriptor);
+    HeapFree(GetProcessHeap(), 0, descriptor);
+    return copied;
+}
+
 } // namespace
 
 bool GetHostsFolder(wchar_t* folder, size_t capacity)
@@ -67,9 +116,9 @@ bool HostsLineNamesDomain(const char* line, size_t length, const char* domain)
     return false;
 }
 
-bool RemoveHostsEntries(CBinFile& file, const char* domain)
+bool CopyHostsWithoutDomain(CBinFile& source, CBinFile& target, const char* domain)
 {
-    ULONGLONG size = file.GetSize();
+    ULONGLONG size = source.GetSize();
     if (size == 0)
         return true;
     if (size > kLargestHostsFile) {
@@ -91,31 +140,31 @@ bool RemoveHostsEntries(CBinFile& file, const char* domain)
     for (;;) {
         // The line is read straight behind the kept text; a dropped line is overwritten.
         char* line = kept + keptLength;
-        LONGLONG length = file.ReadUntil(reinterpret_cast<BYTE*>(line), capacity - keptLength,
-                                         &lineFeed, 1);
+        LONGLONG length = source.ReadUntil(reinterpret_cast<BYTE*>(line), capacity - keptLength,
+                                           &lineFeed, 1);
         if (length < 0)
             break;
         size_t bytes = static_cast<size_t>(length);
         if (bytes > 0 && line[bytes - 1] == '\r')
             --bytes;
-        if (HostsLineNamesDomain(line, bytes, domain))
-            continue;
+        if (HostsLineNamesDomain(line, bytes, domain)) {
+            bytes = RemoveHostName(line, bytes, domain);
+            if (ActiveWords(line, bytes) < 2)
+                continue;
+        }
         memcpy(line + bytes, kLineEnd, 2);
         keptLength += bytes + 2;
     }
 
-    // A read that failed looks like the end of the file; writing back then would lose
-    // the rest, so the file must have been read to its end.
+    // A read that failed looks like the end of the file; the copy would then lose the
+    // rest, so the file must have been read to its end.
     DWORD readError = GetLastError();
     bool done = false;
-    if (file.Seek(0, FILE_CURRENT) != static_cast<LONGLONG>(size)) {
+    if (source.Seek(0, FILE_CURRENT) != static_cast<LONGLONG>(size))
         SetLastError(readError != ERROR_SUCCESS ? readError : ERROR_READ_FAULT);
-    } else {
+    else
         // Write gives 0 for a count of 0: a file of nothing but the domain's lines empties.
-        done = file.Rewind() == 0 &&
-               file.Write(kept, static_cast<DWORD>(keptLength)) == keptLength &&
-               file.SetSize(static_cast<LONGLONG>(keptLength));
-    }
+        done = target.Write(kept, static_cast<DWORD>(keptLength)) == keptLength;
     HeapFree(GetProcessHeap(), 0, kept);
     return done;
 }
@@ -129,21 +178,41 @@ bool AddHostsEntry(const wchar_t* folder, const sockaddr_in& address, const char
     if (!g_setupTools.CreateDirectoryTree(folder))
         return false;
     wchar_t path[MAX_PATH + 8] = {};
+    wchar_t newPath[MAX_PATH + 24] = {};
     FormatText(path, L"%s\\hosts", folder);
-    if (!FitsInto(path, MAX_PATH)) {
+    FormatText(newPath, L"%s\\hosts.velmora-new", folder);
+    if (!FitsInto(newPath, MAX_PATH)) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return false;
     }
 
-    CBinFile file(kReadBufferSize);
-    // Shared for reading only: nobody may write the file while it is rewritten.
-    if (!file.OpenBuffered(path, GENERIC_ALL, FILE_SHARE_READ, OPEN_ALWAYS))
+    // Held shared for reading only until it is replaced: nobody may write it meanwhile.
+    CBinFile source(kReadBufferSize);
+    bool existed = source.OpenBuffered(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    if (!existed && GetLastError() != ERROR_FILE_NOT_FOUND)
         return false;
-    if (!RemoveHostsEntries(file, domain))
-        return false;
+    // A new file left behind by a run that was stopped half-way holds nothing of value.
+    DeleteFileW(newPath);
+    CBinFile target(kReadBufferSize);
     char addressText[32] = {};
     FormatHostsAddress(address, addressText, sizeof addressText);
-    return file.WriteLine(kBlockComment, kLineEnd, 2) == 1 &&
-           file.WriteLine(addressText) == 1 &&
-           file.WriteLine(domain, kBlockEnd, 4) == 1;
+    bool written = target.OpenBuffered(newPath, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW) &&
+                   (!existed || CopyHostsWithoutDomain(source, target, domain)) &&
+                   target.WriteLine(kBlockComment, kLineEnd, 2) == 1 &&
+                   target.WriteLine(addressText) == 1 &&
+                   target.WriteLine(domain, kBlockEnd, 4) == 1 &&
+                   FlushFileBuffers(target.Handle());
+    DWORD error = GetLastError();
+    target.Close();
+    source.Close();
+    if (written)
+        written = existed ? CopyFileRights(path, newPath) && ReplaceFileW(path, newPath, nullptr, 0, nullptr, nullptr)
+                          : MoveFileExW(newPath, path, MOVEFILE_WRITE_THROUGH);
+    if (!written) {
+        if (error == ERROR_SUCCESS || GetLastError() != ERROR_SUCCESS)
+            error = GetLastError();
+        DeleteFileW(newPath);
+        SetLastError(error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT);
+    }
+    return written;
 }

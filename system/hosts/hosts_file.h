@@ -21,15 +21,19 @@ void FormatHostsAddress(const sockaddr_in& address, char* text, size_t capacity)
 // any "#": the line then makes the name resolve and is to be replaced.
 bool HostsLineNamesDomain(const char* line, size_t length, const char* domain);
 
-// Rewrites the open file (opened buffered, for reading and writing) without the lines that
-// name `domain`, every kept line ended by CR LF, and leaves the position at the end of the
-// kept text. An empty file is left as it is. False, with the reason in the last error, when
-// the file could not be read whole or not rewritten; the file is then unchanged or as far
-// as the rewrite came.
-bool RemoveHostsEntries(CBinFile& file, const char* domain);
+// Copies the open source file (opened buffered, for reading) into the open target file
+// (opened buffered, for writing), every kept line ended by CR LF, without `domain`: a line
+// that names it among other host names loses only that name, a line left without a host
+// name goes. The target's position stays at the end of the copied text. False, with the
+// reason in the last error, when the source could not be read whole or the target not
+// written.
+bool CopyHostsWithoutDomain(CBinFile& source, CBinFile& target, const char* domain);
 
-// Makes sure `folder` exists, then in its file "hosts" (created when missing) replaces the
-// lines that name `domain` by the block
+// Makes sure `folder` exists, then gives its file "hosts" (created when missing) the
+// content of the old one without `domain` (CopyHostsWithoutDomain), followed by the block
 //   CR LF CR LF "# Added by Velmora Setup" CR LF <address> <domain> CR LF CR LF.
-// False, with the reason in the last error, when anything fails.
+// The new content is written to a file beside the old one and flushed, then replaces it
+// in one step that keeps the old file's rights, so that a crash or a full disk cannot
+// leave half a hosts file: on any failure the old file stays byte for byte. False, with the
+// reason in the last error, when anything fails.
 bool AddHostsEntry(const wchar_t* folder, const sockaddr_in& address, const char* domain);

@@ -4,6 +4,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <string>
 
 #include "support/hosts_file_keeper.h"
@@ -27,12 +29,39 @@ std::string Block(const std::string& addressText, const std::string& domain)
     return "\r\n\r\n# Added by Velmora Setup\r\n" + addressText + domain + "\r\n\r\n";
 }
 
+bool SetFileRights(const std::wstring& path, const std::wstring& sddl)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    bool set = SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor);
+    LocalFree(descriptor);
+    return set;
+}
+
+std::wstring FileRights(const std::wstring& path)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
+                              nullptr, &descriptor) != ERROR_SUCCESS)
+        return L"<unreadable>";
+    wchar_t* text = nullptr;
+    std::wstring rights = L"<unconvertible>";
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                             &text, nullptr)) {
+        rights = text;
+        LocalFree(text);
+    }
+    LocalFree(descriptor);
+    return rights;
+}
+
 bool Names(const std::string& line)
 {
     return HostsLineNamesDomain(line.data(), line.size(), kDomain);
 }
 
-// Runs RemoveHostsEntries over a file holding `before`; the file's bytes afterwards.
+// Copies a file holding `before` without the domain; the copy's bytes.
 struct Removal
 {
     bool result = false;
@@ -44,17 +73,19 @@ Removal RemoveFrom(const std::string& before)
 {
     TempFolder folder(L"hosts");
     std::wstring path = folder.File(L"hosts");
+    std::wstring copy = folder.File(L"copy");
     Removal removal;
     if (!WriteWholeFile(path, before))
         return removal;
     {
-        CBinFile file(65536);
-        if (!file.OpenBuffered(path.c_str(), GENERIC_ALL, FILE_SHARE_READ, OPEN_EXISTING))
+        CBinFile source(65536), target(65536);
+        if (!source.OpenBuffered(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING) ||
+            !target.OpenBuffered(copy.c_str(), GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW))
             return removal;
-        removal.result = RemoveHostsEntries(file, kDomain);
-        removal.position = file.Seek(0, FILE_CURRENT);
+        removal.result = CopyHostsWithoutDomain(source, target, kDomain);
+        removal.position = target.Seek(0, FILE_CURRENT);
     }
-    removal.after = ReadWholeFile(path);
+    removal.after = ReadWholeFile(copy);
     return removal;
 }
 
@@ -118,6 +149,9 @@ TEST(HostsRemoval, KeepsEveryOtherLineWithCrLfAndDropsTheDomainsLines)
         {"no final line end", "127.0.0.1 localhost\r\n10.0.0.9 intranet.example", "127.0.0.1 localhost\r\n", -1},
         {"empty file", "", "", 0},
         {"every line dropped", "10.0.0.9 intranet.example\r\n10.0.0.8 intranet.example\n", "", 0},
+        {"other names on the line stay", "10.0.0.9 www intranet.example\tmail # note\r\n"
+                                         "10.0.0.6 intranet.example www2\n10.0.0.8 intranet.example # only\n",
+         "10.0.0.9 www\tmail # note\r\n10.0.0.6 www2\r\n", -1},
     };
     for (const KeptLines& c : cases) {
         SCOPED_TRACE(c.what);
@@ -147,19 +181,16 @@ TEST(HostsRemoval, FileLargerThanTheReadBufferIsReadWhole)
     EXPECT_EQ(expected, removal.after);
 }
 
-TEST(HostsRemoval, FileThatCannotBeReadIsLeftAsItIs)
+TEST(HostsRemoval, FileThatCannotBeReadIsNotCopied)
 {
     TempFolder folder(L"hosts");
     std::wstring path = folder.File(L"hosts");
-    const std::string before = "127.0.0.1 localhost\r\n10.0.0.9 intranet.example\r\n";
-    ASSERT_TRUE(WriteWholeFile(path, before));
-    {
-        CBinFile file(65536);
-        ASSERT_TRUE(file.OpenBuffered(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
-        EXPECT_FALSE(RemoveHostsEntries(file, kDomain));
-        EXPECT_NE(static_cast<DWORD>(ERROR_SUCCESS), GetLastError());
-    }
-    EXPECT_EQ(before, ReadWholeFile(path));
+    ASSERT_TRUE(WriteWholeFile(path, "127.0.0.1 localhost\r\n10.0.0.9 intranet.example\r\n"));
+    CBinFile source(65536), target(65536);
+    ASSERT_TRUE(source.OpenBuffered(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
+    ASSERT_TRUE(target.OpenBuffered(folder.File(L"copy").c_str(), GENERIC_WRITE, 0, CREATE_NEW));
+    EXPECT_FALSE(CopyHostsWithoutDomain(source, target, kDomain));
+    EXPECT_NE(static_cast<DWORD>(ERROR_SUCCESS), GetLastError());
 }
 
 // A hosts file of the test's own.
@@ -215,11 +246,28 @@ TEST_F(HostsEntry, FailuresLeaveTheFileAndGiveTheReason)
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
     EXPECT_EQ(before, ReadWholeFile(path));
 
+    // The new content cannot be written beside the old (a folder holds its name).
+    ASSERT_TRUE(CreateDirectoryW(folder.File(L"hosts.velmora-new").c_str(), nullptr));
+    EXPECT_FALSE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain));
+    EXPECT_NE(static_cast<DWORD>(ERROR_SUCCESS), GetLastError());
+    EXPECT_EQ(before, ReadWholeFile(path));
+
     // A file where the folder should be.
     std::wstring notAFolder = folder.File(L"etc");
     ASSERT_TRUE(WriteWholeFile(notAFolder, "x"));
     EXPECT_FALSE(AddHostsEntry(notAFolder.c_str(), Address(10, 0, 0, 1), kDomain));
     EXPECT_EQ("x", ReadWholeFile(notAFolder));
+}
+
+TEST_F(HostsEntry, ReplacedFileKeepsItsRights)
+{
+    ASSERT_TRUE(WriteWholeFile(path, "10.0.0.5 mail\r\n"));
+    const std::wstring rights = L"D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FR;;;BU)";
+    ASSERT_TRUE(SetFileRights(path, rights));
+    const std::wstring before = FileRights(path);
+    ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain));
+    EXPECT_EQ(before, FileRights(path));
+    EXPECT_EQ("10.0.0.5 mail\r\n" + Block("10.0.0.1 ", kDomain), ReadWholeFile(path));
 }
 
 TEST_F(HostsEntry, SystemHostsFileGetsTheBlockAndIsRestored)
