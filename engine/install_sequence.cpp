@@ -327,15 +327,16 @@ void RemoveServiceOfFailedInstallation(const wchar_t* serviceName, const wchar_t
 }
 
 // A failed new installation leaves nothing behind: its service, its folder and its
-// program group go. Nobody is left to act on what stays, so failures go unreported.
+// shortcuts go (the group only when no other installation's are left in it). Nobody is
+// left to act on what stays, so failures go unreported.
 void RemoveFailedInstallation(HWND owner)
 {
-    if (g_settings.install_dir[0]) {
-        RemoveServiceOfFailedInstallation(g_settings.service_name, g_settings.install_dir);
-        RemoveUninstallEntriesOfFolder(g_settings.install_dir);
-        DeleteFolderTree(g_settings.install_dir, owner);
-    }
-    RemoveProgramGroup(kProgramGroupName);
+    if (!g_settings.install_dir[0])
+        return;
+    RemoveServiceOfFailedInstallation(g_settings.service_name, g_settings.install_dir);
+    RemoveUninstallEntriesOfFolder(g_settings.install_dir);
+    DeleteFolderTree(g_settings.install_dir, owner);
+    RemoveProgramShortcuts(kProgramGroupName, g_settings.install_dir);
 }
 
 void OfferFinish(const InstallPage& page)

@@ -2,6 +2,7 @@
 // asking; with /quiet without asking and without any box, for deployment tools.
 // Exit codes: 0 removed, 1 the user said no, otherwise the first error that it met.
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "base/bounded_text.h"
@@ -27,7 +28,7 @@ bool UserAgrees(const wchar_t* folder)
     wchar_t question[512];
     FormatText(question,
                L"Velmora Server will be removed from this computer: its service is stopped and deleted, "
-               L"its Start menu group is deleted, and the folder \"%s\" is deleted with all its files, "
+               L"its Start menu shortcuts are deleted, and the folder \"%s\" is deleted with all its files, "
                L"including the server's data.\n\nDo you want to continue?",
                folder);
     return MessageBoxW(nullptr, question, kUninstallTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
@@ -84,8 +85,12 @@ int Uninstall(bool quiet)
     };
     if (!RemoveUninstallEntriesOfFolder(folder))
         report(L"The entry of Velmora Server in the list of installed programs could not be removed.");
-    if (!RemoveProgramGroup(L"Velmora Server"))
-        report(L"The Start menu group \"Velmora Server\" could not be removed.");
+    // Reading the links needs COM; the group is shared with other installations.
+    CoInitialize(nullptr);
+    bool shortcutsRemoved = RemoveProgramShortcuts(L"Velmora Server", folder);
+    CoUninitialize();
+    if (!shortcutsRemoved)
+        report(L"The Start menu shortcuts of Velmora Server could not be removed.");
     if (!HandOffFolderRemoval(folder, quiet)) {
         DWORD error = GetLastError();
         ShowUninstallError(L"The installation folder could not be removed.", error);

@@ -36,6 +36,10 @@ ServiceRemoval RemoveServicesOfFolder(const wchar_t* folder, wchar_t* failedServ
 // thread's last error.
 bool DeleteFolderTree(const wchar_t* folder, HWND owner = nullptr);
 
-// Deletes the all-users Start-menu program group `groupName` with its shortcuts.
-// True when it is gone (also when there was none).
-bool RemoveProgramGroup(const wchar_t* groupName);
+// Deletes the links of the all-users Start-menu program group `groupName` whose working
+// folder is `folder` (every link the setup makes has the installation folder there), then
+// the group when nothing else is left in it: the group is shared by every installation on
+// the computer. True when none of the installation's links is left (also when there was
+// no group); otherwise the reason is the thread's last error. The calling thread must have
+// initialised COM.
+bool RemoveProgramShortcuts(const wchar_t* groupName, const wchar_t* folder);

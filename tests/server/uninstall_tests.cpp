@@ -1,8 +1,9 @@
 // uninstall.exe run from an installation: it asks first, and only after Yes stops and
-// deletes that installation's service, the Start-menu group and the folder, and nothing
+// deletes that installation's service, its Start-menu links and the folder, and nothing
 // that belongs to another folder.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <objbase.h>
 #include <shlobj.h>
 
 #include <string>
@@ -33,8 +34,15 @@ TEST(Uninstaller, AsksFirstAndRemovesServiceGroupAndFolderOnlyAfterYes)
     ASSERT_TRUE(installation.Ready());
     ASSERT_TRUE(neighbour.Ready());
     ASSERT_TRUE(installation.StartAndWaitReady());
-    CreateDirectoryW(ProgramGroupFolder().c_str(), nullptr);
-    ASSERT_TRUE(WriteWholeFile(ProgramGroupFolder() + L"\\Uninstall....lnk", ""));
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    wchar_t group[256] = {};
+    ASSERT_TRUE(g_setupTools.GetProgramGroup(L"Velmora Server", group));
+    const std::wstring link = ProgramGroupFolder() + L"\\Uninstall....lnk";
+    const std::wstring neighbourLink = ProgramGroupFolder() + L"\\Velmora 2.lnk";
+    ASSERT_TRUE(g_setupTools.CreateShortcut(installation.Folder().c_str(), installation.UninstallerPath().c_str(),
+                                            link.c_str(), L"", L"", nullptr, 0));
+    ASSERT_TRUE(g_setupTools.CreateShortcut(neighbour.Folder().c_str(), neighbour.UninstallerPath().c_str(),
+                                            neighbourLink.c_str(), L"", L"", nullptr, 0));
 
     UninstallRun declined = RunUninstaller(installation.UninstallerPath(), IDNO);
     EXPECT_EQ(1, declined.exitCode);
@@ -46,14 +54,15 @@ TEST(Uninstaller, AsksFirstAndRemovesServiceGroupAndFolderOnlyAfterYes)
     EXPECT_TRUE(declined.boxes[0].hasButton[IDYES]);
     EXPECT_TRUE(declined.boxes[0].hasButton[IDNO]);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), installation.Status().dwCurrentState);
-    EXPECT_TRUE(PathExists(ProgramGroupFolder() + L"\\Uninstall....lnk"));
+    EXPECT_TRUE(PathExists(link));
     EXPECT_TRUE(PathExists(installation.ServerPath()));
 
     UninstallRun accepted = RunUninstaller(installation.UninstallerPath(), IDYES);
     EXPECT_EQ(0, accepted.exitCode);
     EXPECT_EQ(1u, accepted.boxes.size());
     EXPECT_FALSE(g_setupTools.ServiceExists(installation.ServiceName().c_str()));
-    EXPECT_FALSE(PathExists(ProgramGroupFolder()));
+    EXPECT_FALSE(PathExists(link));
+    EXPECT_TRUE(PathExists(neighbourLink)) << "the group is shared with other installations";
     // The folder goes when the copy in the temporary folder has done its work.
     EXPECT_TRUE(WaitUntilGone(installation.Folder(), 30000));
 
@@ -61,6 +70,9 @@ TEST(Uninstaller, AsksFirstAndRemovesServiceGroupAndFolderOnlyAfterYes)
     EXPECT_TRUE(PathExists(neighbour.ServerPath()));
 
     EXPECT_TRUE(DeleteCopyLeftInTemp(accepted.processId));
+    DeleteFileW(neighbourLink.c_str());
+    RemoveDirectoryW(ProgramGroupFolder().c_str());
+    CoUninitialize();
 }
 
 // The copy that finishes the removal deletes a folder only if it holds an uninstaller,
