@@ -1,0 +1,71 @@
+// The rules for names that come from the user or velmorasetup.cfg: host names and folders.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "base/canonical_folder.h"
+#include "base/host_name.h"
+
+TEST(NameRules, HostNamesAreDnsNamesOnly)
+{
+    const std::wstring label63(63, L'a');
+    const std::wstring longest = label63 + L"." + label63 + L"." + label63 + L"." + std::wstring(61, L'b');
+    const struct {
+        std::wstring name;
+        bool accepted;
+    } cases[] = {
+        {L"localhost", true},
+        {L"mail.intranet-1.example", true},
+        {L"X1", true},
+        {label63 + L".example", true},
+        {longest, true},  // 253 characters
+        {longest + L"b", false},
+        {std::wstring(64, L'a') + L".example", false},
+        {L"", false},
+        {L"x\n6.6.6.6 login.bank.example", false},
+        {L"..\\..\\Windows", false},
+        {L"a..b", false},
+        {L".example", false},
+        {L"example.", false},
+        {L"-x.example", false},
+        {L"x-.example", false},
+        {L"my host", false},
+        {L"host_name", false},
+        {L"h\u00f6st", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.name));
+        EXPECT_EQ(c.accepted, IsDnsHostName(c.name.c_str()));
+    }
+    EXPECT_FALSE(IsDnsHostName(nullptr));
+}
+
+TEST(NameRules, FoldersAreMadeFullWithOneKindOfSeparator)
+{
+    const struct {
+        const wchar_t* typed;
+        const wchar_t* folder;  // null: refused
+    } cases[] = {
+        {L"C:\\Velmora", L"C:\\Velmora"},
+        {L"C:/Velmora", L"C:\\Velmora"},
+        {L"C:\\\\Velmora\\\\", L"C:\\Velmora"},
+        {L"d:\\Apps\\.\\Velmora\\x\\..", L"d:\\Apps\\Velmora"},
+        {L"C:\\Velmora\\..\\..\\..\\Windows", L"C:\\Windows"},
+        {L"C:\\", L"C:\\"},
+        {L"Velmora", nullptr},
+        {L"\\Velmora", nullptr},
+        {L"C:Velmora", nullptr},
+        {L"\\\\server\\share\\Velmora", nullptr},
+        {L"", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.typed)));
+        wchar_t folder[MAX_PATH] = L"untouched";
+        EXPECT_EQ(c.folder != nullptr, CanonicalFolder(c.typed, folder, MAX_PATH));
+        EXPECT_EQ(std::wstring(c.folder ? c.folder : L"untouched"), folder);
+    }
+    wchar_t small[12] = {};
+    EXPECT_FALSE(CanonicalFolder(L"C:\\Velmora\\Server", small, 12)) << "refused, not cut";
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE), GetLastError());
+}
