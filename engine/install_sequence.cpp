@@ -329,13 +329,13 @@ void RemoveServiceOfFailedInstallation(const wchar_t* serviceName, const wchar_t
 // A failed new installation leaves nothing behind: its service, its folder and its
 // shortcuts go (the group only when no other installation's are left in it). Nobody is
 // left to act on what stays, so failures go unreported.
-void RemoveFailedInstallation(HWND owner)
+void RemoveFailedInstallation()
 {
     if (!g_settings.install_dir[0])
         return;
     RemoveServiceOfFailedInstallation(g_settings.service_name, g_settings.install_dir);
     RemoveUninstallEntriesOfFolder(g_settings.install_dir);
-    DeleteFolderTree(g_settings.install_dir, owner);
+    DeleteFolderTree(g_settings.install_dir);
     RemoveProgramShortcuts(kProgramGroupName, g_settings.install_dir);
 }
 
@@ -360,7 +360,7 @@ DWORD WINAPI InstallThreadProc(void* param)
     RunInstallation(page);
     page.finished = true;
     if (page.failed && !g_settings.upgrade && !g_settings.folder_confirmed)
-        RemoveFailedInstallation(page.window);
+        RemoveFailedInstallation();
     OfferFinish(page);
     CoUninitialize();
     return 0;

@@ -30,11 +30,12 @@ ServiceRemoval RemoveServiceOfFolder(const wchar_t* serviceName, const wchar_t* 
 // name in `failedService` and the reason in the thread's last error.
 ServiceRemoval RemoveServicesOfFolder(const wchar_t* folder, wchar_t* failedService, size_t capacity);
 
-// Deletes `folder` with everything in it, without asking and without the shell's own
-// error boxes (`owner` is the window the shell would show any other on). True when the
-// folder is gone afterwards (also when it never existed); otherwise the reason is the
-// thread's last error.
-bool DeleteFolderTree(const wchar_t* folder, HWND owner = nullptr);
+// Deletes `folder` with everything in it, without asking, and never what lies outside it:
+// a junction or symbolic link met in the tree (or the folder itself, when it is one) is
+// removed itself, not followed. What cannot be deleted is skipped and the rest still goes.
+// True when the folder is gone afterwards (also when it never existed); otherwise the
+// reason is the thread's last error (the first failure's).
+bool DeleteFolderTree(const wchar_t* folder);
 
 // Deletes the links of the all-users Start-menu program group `groupName` whose working
 // folder is `folder` (every link the setup makes has the installation folder there), then
