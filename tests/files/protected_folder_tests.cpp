@@ -1,0 +1,62 @@
+// The installation folder's rights: set on the folder the setup makes, inherited below it.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <string>
+
+#include "base/protected_folder.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+std::wstring Rights(const std::wstring& path)
+{
+    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, what, nullptr, nullptr, nullptr, nullptr, &descriptor) !=
+        ERROR_SUCCESS)
+        return L"<unreadable>";
+    wchar_t* text = nullptr;
+    std::wstring rights = L"<unconvertible>";
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, what, &text, nullptr)) {
+        rights = text;
+        LocalFree(text);
+    }
+    LocalFree(descriptor);
+    return rights;
+}
+
+// This Wine keeps no security descriptor of a file: it turns the rights given at creation
+// into the host's mode bits and back, with the process's user as the owner, and ignores
+// rights set later by name. What it shows is whether a new folder is open to everyone
+// (a WD entry), which a folder made plainly is.
+bool OpenToEveryone(const std::wstring& path)
+{
+    return Rights(path).find(L";;;WD)") != std::wstring::npos;
+}
+
+} // namespace
+
+TEST(ProtectedFolder, TheFolderMadeIsClosedToEveryone)
+{
+    TempFolder temp(L"protected");
+    const std::wstring top = temp.File(L"Velmora");
+    const std::wstring deeper = top + L"\\sites\\example";
+    const std::wstring plain = temp.File(L"plain");
+    ASSERT_TRUE(CreateDirectoryW(plain.c_str(), nullptr));
+    ASSERT_TRUE(OpenToEveryone(plain)) << "what a folder made plainly gets here";
+
+    ASSERT_TRUE(CreateProtectedFolder((deeper + L"\\").c_str()));
+    EXPECT_FALSE(OpenToEveryone(top));
+    EXPECT_TRUE(OpenToEveryone(temp.Path())) << "the folder above keeps its rights";
+    EXPECT_TRUE(CreateProtectedFolder(top.c_str())) << "an existing folder is a folder";
+
+    EXPECT_TRUE(ProtectFolder(plain.c_str()));
+
+    ASSERT_TRUE(WriteWholeFile(temp.File(L"file"), "x"));
+    EXPECT_FALSE(CreateProtectedFolder(temp.File(L"file\\Velmora").c_str()));
+    EXPECT_FALSE(CreateProtectedFolder(L""));
+    EXPECT_FALSE(ProtectFolder(temp.File(L"missing").c_str()));
+}
