@@ -49,6 +49,7 @@ TEST(ProtectedFolder, TheFolderMadeIsClosedToEveryone)
     ASSERT_TRUE(OpenToEveryone(plain)) << "what a folder made plainly gets here";
 
     ASSERT_TRUE(CreateProtectedFolder((deeper + L"\\").c_str()));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(deeper.c_str()));
     EXPECT_FALSE(OpenToEveryone(top));
     EXPECT_TRUE(OpenToEveryone(temp.Path())) << "the folder above keeps its rights";
     EXPECT_TRUE(CreateProtectedFolder(top.c_str())) << "an existing folder is a folder";
