@@ -98,7 +98,7 @@ int FinishFolderRemoval(const wchar_t* processHandleText, const wchar_t* folder)
     for (int attempt = 0; attempt < kDeleteAttempts && !removed; ++attempt) {
         if (attempt > 0)
             Sleep(kDeleteRetryMs);
-        removed = DeleteFolderTree(folder);
+        removed = RemoveRecordedInstallation(folder);
     }
     DWORD error = removed ? NO_ERROR : GetLastError();
 

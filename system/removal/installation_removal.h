@@ -37,6 +37,14 @@ ServiceRemoval RemoveServicesOfFolder(const wchar_t* folder, wchar_t* failedServ
 // reason is the thread's last error (the first failure's).
 bool DeleteFolderTree(const wchar_t* folder);
 
+// Removes the installation in `folder` by its record (formats/installation_record): the
+// whole folder when the setup made it, else only the files and then the (emptied) folders
+// that the setup made, so that installing into an existing folder and removing again
+// leaves what was there. Without a record (installations made before it existed) the whole
+// folder goes. Entries behind a link are left alone. True when everything recorded that
+// could go has gone; otherwise the first failure's reason is the thread's last error.
+bool RemoveRecordedInstallation(const wchar_t* folder);
+
 // Deletes the links of the all-users Start-menu program group `groupName` whose working
 // folder is `folder` (every link the setup makes has the installation folder there), then
 // the group when nothing else is left in it: the group is shared by every installation on
