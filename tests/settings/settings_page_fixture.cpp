@@ -39,19 +39,12 @@ void SettingsPage::RememberImported()
         imported_.push_back(hash);
 }
 
-WizardRun SettingsPage::PassSettings(const std::wstring& folder, int expected, MessageBoxWatcher::Answer answer)
+WizardRun SettingsPage::PassSettings(int expected)
 {
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
         ASSERT_TRUE(OpenSettingsPage(wizard));
-        if (!folder.empty())
-            SetItemText(wizard, IDC_INSTALL_DIR, folder);
-        if (expected != IDD_WIZ_SETCONF) {
-            EXPECT_TRUE(wizard.Next(expected));
-            return;
-        }
-        NextAndSettle(wizard);
-        EXPECT_EQ(IDD_WIZ_SETCONF, wizard.PageId());
-    }, answer);
+        EXPECT_TRUE(wizard.Next(expected));
+    });
     EXPECT_TRUE(run.scriptFinished);
     return run;
 }
@@ -132,15 +125,4 @@ std::wstring MessageText(UINT id, ...)
     FormatTextV(text, 2048, format, args);
     va_end(args);
     return text;
-}
-
-MessageBoxWatcher::Answer Answering(UINT id, int answer)
-{
-    wchar_t format[1024] = {};
-    g_language.GetString(id, format, 1024);
-    std::wstring text = format;
-    std::wstring prefix = text.substr(0, text.find(L'%'));
-    return [prefix, answer](const SeenMessageBox& box) {
-        return box.text.compare(0, prefix.size(), prefix) == 0 ? answer : IDYES;
-    };
 }

@@ -22,9 +22,9 @@ protected:
     std::wstring NewFolder(const wchar_t* name) const { return folder_.File(name); }
     const std::wstring& ExistingFolder() const { return folder_.Path(); }
 
-    // One pass over the settings page: opens it, enters `folder` (unless empty), presses
-    // Next and expects page `expected`, or IDD_WIZ_SETCONF for a page that refuses.
-    WizardRun PassSettings(const std::wstring& folder, int expected, MessageBoxWatcher::Answer answer = nullptr);
+    // One pass over the settings page as the record fills it: opens it, presses Next and
+    // expects page `expected`, answering Yes to every question.
+    WizardRun PassSettings(int expected);
     // An unattended run: Next on the welcome page, and the pages that check themselves
     // move on up to page `expected`.
     WizardRun UnattendedRunTo(int expected);
@@ -52,5 +52,3 @@ std::wstring KeptValue();
 std::vector<SeenMessageBox> BoxesButPortQuestions(const std::vector<SeenMessageBox>& boxes);
 // The text of message `id` in the current language, formatted.
 std::wstring MessageText(UINT id, ...);
-// Answers every box of one message with `answer`, every other box with Yes.
-MessageBoxWatcher::Answer Answering(UINT id, int answer);

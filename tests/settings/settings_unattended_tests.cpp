@@ -33,19 +33,6 @@ TEST_F(SettingsUnattended, MovesOnToTheAdministratorByItselfWithoutABox)
     EXPECT_EQ(1, CountInMachineStore(L"MY", StoredThumbprint()));
 }
 
-TEST_F(SettingsUnattended, ExistingFolderOtherAddressAndBusyPortAskNothing)
-{
-    PortHolder holder(0);
-    // Held by this test, or already by another program: busy either way.
-    ASSERT_TRUE(holder.Bound() || WSAGetLastError() == WSAEADDRINUSE);
-    SetDomainName(L"192.0.2.1");
-    CopyText(g_settings.install_dir, ExistingFolder().c_str());
-    WizardRun run = UnattendedRunTo(IDD_WIZ_USERS);
-    EXPECT_EQ(1u, run.boxes.size());
-    EXPECT_TRUE(g_settings.folder_confirmed);
-    EXPECT_FALSE(g_settings.folder_created);
-}
-
 TEST_F(SettingsUnattended, UnresolvedDomainStopsOnTheDomainPage)
 {
     SetDomainName(L"velmora-nowhere.invalid");
