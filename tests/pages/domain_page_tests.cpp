@@ -42,7 +42,7 @@ TEST_F(DomainPage, ExplainsTheNameAndOffersTheHostsEntryFirst)
         std::wstring expected = L"The installer couldn't find the domain name of \"" +
                                 std::wstring(domain_.begin(), domain_.end()) +
                                 L"\". Probably, it is not registered with DNS.";
-        EXPECT_EQ(expected, WindowText(wizard.Item(IDC_DOMAIN_UNRESOLVED)));
+        EXPECT_EQ(expected, ItemText(wizard, IDC_DOMAIN_UNRESOLVED));
         EXPECT_EQ(BST_CHECKED, SendMessageW(wizard.Item(IDC_ADD_HOSTS_ENTRY), BM_GETCHECK, 0, 0));
         EXPECT_EQ(BST_UNCHECKED, SendMessageW(wizard.Item(IDC_SKIP_HOSTS_ENTRY), BM_GETCHECK, 0, 0));
         EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(WizardDriver::kNextButton); }));
@@ -56,7 +56,7 @@ TEST_F(DomainPage, LongNameIsShownCutTo128Characters)
     std::string longName(200, 'd');
     CopyText(g_settings.domain_name_ansi, longName.c_str());
     WizardRun run = RunOnPage(IDD_WIZ_SETHOST, [&](WizardDriver& wizard) {
-        std::wstring shown = WindowText(wizard.Item(IDC_DOMAIN_UNRESOLVED));
+        std::wstring shown = ItemText(wizard, IDC_DOMAIN_UNRESOLVED);
         EXPECT_NE(std::wstring::npos, shown.find(L"\"" + std::wstring(128, L'd') + L"\"")) << "cut, closing quote kept";
     });
     EXPECT_TRUE(run.scriptFinished);

@@ -25,12 +25,13 @@ TEST_F(SettingsNext, RefusalIsShownThenTheFieldsAreStoredAndTheFolderCreated)
     std::wstring folder = NewFolder(L"new server");
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
         ASSERT_TRUE(OpenSettingsPage(wizard));
-        SetItemText(wizard, IDC_INSTALL_DIR, L"  \t" + folder + L"\\\\ \r\n");
-        SetItemText(wizard, IDC_SERVICE_NAME, L"Velmora/Mail");
-        NextAndSettle(wizard);
+        TypeInto(wizard, IDC_INSTALL_DIR, L"  \t" + folder + L"\\\\ \r\n");
+        TypeInto(wizard, IDC_SERVICE_NAME, L"Velmora/Mail");
+        wizard.Press(PSBTN_NEXT);
+        wizard.Settle();
         EXPECT_EQ(IDD_WIZ_SETCONF, wizard.PageId());
         EXPECT_FALSE(Exists(folder));
-        SetItemText(wizard, IDC_SERVICE_NAME, L"  Velmora Mail\t");
+        TypeInto(wizard, IDC_SERVICE_NAME, L"  Velmora Mail\t");
         ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
         ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
         EXPECT_EQ(folder + L"\\\\", ItemText(wizard, IDC_INSTALL_DIR)) << "blanks go, separators stay";
@@ -63,8 +64,9 @@ TEST_F(SettingsNext, ExistingFolderIsAskedAboutOncePerFolder)
     WizardRun run = RunWizardWith(
         [&](WizardDriver& wizard) {
             ASSERT_TRUE(OpenSettingsPage(wizard));
-            SetItemText(wizard, IDC_INSTALL_DIR, ExistingFolder());
-            NextAndSettle(wizard);
+            TypeInto(wizard, IDC_INSTALL_DIR, ExistingFolder());
+            wizard.Press(PSBTN_NEXT);
+            wizard.Settle();
             EXPECT_EQ(IDD_WIZ_SETCONF, wizard.PageId()) << "No keeps the page";
             EXPECT_FALSE(g_settings.folder_confirmed);
             ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
@@ -74,7 +76,7 @@ TEST_F(SettingsNext, ExistingFolderIsAskedAboutOncePerFolder)
 
             // A folder made by the page is not asked about on the next pass either...
             ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
-            SetItemText(wizard, IDC_INSTALL_DIR, created);
+            TypeInto(wizard, IDC_INSTALL_DIR, created);
             ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
             EXPECT_TRUE(g_settings.folder_created);
             ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
@@ -83,7 +85,7 @@ TEST_F(SettingsNext, ExistingFolderIsAskedAboutOncePerFolder)
             // ...but another existing folder is: a failed installation removes a folder
             // that it takes as its own making.
             ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
-            SetItemText(wizard, IDC_INSTALL_DIR, ExistingFolder());
+            TypeInto(wizard, IDC_INSTALL_DIR, ExistingFolder());
             ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
             EXPECT_TRUE(g_settings.folder_confirmed);
             EXPECT_FALSE(g_settings.folder_created);
@@ -110,7 +112,9 @@ TEST_F(SettingsNext, AcceptedNewerServerIsUpgradedWithItsConfiguration)
     WizardRun run = PassSettings(IDD_WIZ_INSTALL);
     EXPECT_TRUE(g_settings.upgrade);
     EXPECT_EQ(L"kept-value", KeptValue());
-    EXPECT_TRUE(FirstBoxIs(run.boxes, MessageText(39), IDI_QUESTION));
+    ASSERT_FALSE(run.boxes.empty());
+    EXPECT_EQ(MessageText(39), run.boxes[0].text);
+    EXPECT_EQ(LoadIconW(nullptr, IDI_QUESTION), run.boxes[0].icon);
 }
 
 TEST_F(SettingsNext, UnresolvedDomainLeadsToTheDomainPage)

@@ -59,18 +59,6 @@ WizardRun SettingsPage::UnattendedRunTo(int expected)
     return run;
 }
 
-::testing::AssertionResult FirstBoxIs(const std::vector<SeenMessageBox>& boxes, const std::wstring& text,
-                                      LPCWSTR icon)
-{
-    if (boxes.empty())
-        return ::testing::AssertionFailure() << "no box";
-    if (boxes[0].text != text)
-        return ::testing::AssertionFailure() << "the box says " << boxes[0].text;
-    if (boxes[0].icon != LoadIconW(nullptr, icon))
-        return ::testing::AssertionFailure() << "the box shows another icon";
-    return ::testing::AssertionSuccess();
-}
-
 void PlaceInstalledServer(const std::wstring& folder, const wchar_t* executable)
 {
     CreateDirectoryW(folder.c_str(), nullptr);
@@ -84,23 +72,6 @@ std::wstring KeptValue()
     wchar_t value[64] = {};
     g_serverConfig.Get(L"kept_key", value, 64);
     return value;
-}
-
-void SetItemText(WizardDriver& wizard, int id, const std::wstring& text)
-{
-    SendMessageW(wizard.Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    wizard.Settle();
-}
-
-std::wstring ItemText(WizardDriver& wizard, int id)
-{
-    return WindowText(wizard.Item(id));
-}
-
-void NextAndSettle(WizardDriver& wizard)
-{
-    wizard.Press(PSBTN_NEXT);
-    wizard.Settle();
 }
 
 std::vector<SeenMessageBox> BoxesButPortQuestions(const std::vector<SeenMessageBox>& boxes)

@@ -5,7 +5,7 @@
 #include "support/socket_helpers.h"
 #include "support/message_box_watcher.h"
 #include "support/temp_folder.h"
-#include "wizard/wizard_driver.h"
+#include "pages/page_driving.h"
 
 // The settings page inside the running wizard, from a record as start-up leaves it: the
 // built-in certificate, the domain "localhost", a folder of its own and a service name of
@@ -32,15 +32,6 @@ protected:
     TempFolder folder_{L"settings-page"};
     std::vector<std::vector<BYTE>> imported_;
 };
-
-void SetItemText(WizardDriver& wizard, int id, const std::wstring& text);
-std::wstring ItemText(WizardDriver& wizard, int id);
-// Presses Next and waits until the page's checks are over (boxes answered).
-void NextAndSettle(WizardDriver& wizard);
-
-// The first box that `boxes` holds shows `text` with the icon `icon` (IDI_WARNING...).
-::testing::AssertionResult FirstBoxIs(const std::vector<SeenMessageBox>& boxes, const std::wstring& text,
-                                      LPCWSTR icon);
 
 // An installed server in `folder`: `executable` as its Velmora.exe, and a configuration
 // holding kept_key, which KeptValue() reads from the loaded configuration.

@@ -65,7 +65,7 @@ TEST_F(SettingsUnattended, QuietFailureStaysSilentlyAndStoresNothingUntilTheUser
         EXPECT_FALSE(GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES);
         EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kNextButton));
 
-        SetItemText(wizard, IDC_SERVICE_NAME, L"Velmora Mail");
+        TypeInto(wizard, IDC_SERVICE_NAME, L"Velmora Mail");
         EXPECT_TRUE(wizard.Next(IDD_WIZ_USERS));
         // Back on the page, the user may stay on it: the check runs by itself only once.
         ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
