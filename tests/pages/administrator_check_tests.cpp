@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "base/bounded_text.h"
 #include "base/message_ids.h"
 #include "formats/digest/digest160.h"
 #include "wizard/administrator_page/admin_login.h"
@@ -38,11 +37,7 @@ namespace {
 
 struct AdministratorRow
 {
-    const wchar_t* name;
-    const wchar_t* surname;
-    const wchar_t* login;
-    const wchar_t* password;
-    const wchar_t* confirmation;
+    AdministratorFields fields;  // name, surname, login, password, confirmation
     bool unattended;
     const wchar_t* givenDigestOf;  // the digest the settings give (null: none)
     bool accepted;
@@ -60,22 +55,22 @@ std::vector<BYTE> Digest(const wchar_t* password)
 }
 
 const AdministratorRow kAdministratorRows[] = {
-    {L" Ann", L"Lee ", L"alee", L"abcdef", L"abcdef", false, nullptr, true, 0, "", L"abcdef"},  // the length alone counts
-    {L"   ", L" \t ", L"  ", L"Secret1", L"Secret1", false, nullptr, false, kInvalidFields, "nsl", nullptr},
-    {L"Ann", L"", L"alee", L"Secret1", L"Secret1", false, nullptr, false, kInvalidFields, "s", nullptr},
-    {L"Ann", L"Lee", L"Everyone", L"Secret1", L"Secret1", false, nullptr, false, kInvalidFields, "l", nullptr},
-    {L"Ann", L"Lee", L"ADMINISTRATORS", L"Secret1", L"Secret1", false, nullptr, false, kInvalidFields, "l", nullptr},
-    {L"Ann", L"Lee", L" eVeryOne ", L"Secret1", L"Secret1", false, nullptr, false, kInvalidFields, "l", nullptr},
-    {L"Ann", L"Lee", L"alee", L"Abc12", L"Abc12", false, nullptr, false, kPasswordTooSimple, "", nullptr},
-    {L"Ann", L"Lee", L"alee", L"Secret1", L"secret1", false, nullptr, false, kPasswordsMismatch, "", nullptr},
-    {L"Ann", L"Lee", L"Everyone", L"abc", L"abc", false, L"abc", false, kInvalidFields, "l", L"abc"},
+    {{L" Ann", L"Lee ", L"alee", L"abcdef", L"abcdef"}, false, nullptr, true, 0, "", L"abcdef"},  // the length alone counts
+    {{L"   ", L" \t ", L"  ", L"Secret1", L"Secret1"}, false, nullptr, false, kInvalidFields, "nsl", nullptr},
+    {{L"Ann", L"", L"alee", L"Secret1", L"Secret1"}, false, nullptr, false, kInvalidFields, "s", nullptr},
+    {{L"Ann", L"Lee", L"Everyone", L"Secret1", L"Secret1"}, false, nullptr, false, kInvalidFields, "l", nullptr},
+    {{L"Ann", L"Lee", L"ADMINISTRATORS", L"Secret1", L"Secret1"}, false, nullptr, false, kInvalidFields, "l", nullptr},
+    {{L"Ann", L"Lee", L" eVeryOne ", L"Secret1", L"Secret1"}, false, nullptr, false, kInvalidFields, "l", nullptr},
+    {{L"Ann", L"Lee", L"alee", L"Abc12", L"Abc12"}, false, nullptr, false, kPasswordTooSimple, "", nullptr},
+    {{L"Ann", L"Lee", L"alee", L"Secret1", L"secret1"}, false, nullptr, false, kPasswordsMismatch, "", nullptr},
+    {{L"Ann", L"Lee", L"Everyone", L"abc", L"abc"}, false, L"abc", false, kInvalidFields, "l", L"abc"},
     // Unattended: quietly; a digest given by the settings is taken without a password.
-    {L"Ann", L"Lee", L"alee", L"", L"", true, L"abc", true, 0, "", L"abc"},
-    {L"Ann", L"  ", L"alee", L"", L"", true, L"abc", false, 0, "s", L"abc"},
-    {L"Ann", L"Lee", L"alee", L"abc", L"abc", true, nullptr, false, 0, "", nullptr},
-    {L"Ann", L"Lee", L"alee", L"Secret1", L"Secret2", true, nullptr, false, 0, "", nullptr},
-    {L"Ann", L"Lee", L"alee", L"Secret1", L"Secret1", true, nullptr, true, 0, "", L"Secret1"},
-    {L"Ann", L"Lee", L"alee", L"Secret1", L"Secret1", false, L"abc", true, 0, "", L"Secret1"},
+    {{L"Ann", L"Lee", L"alee", L"", L""}, true, L"abc", true, 0, "", L"abc"},
+    {{L"Ann", L"  ", L"alee", L"", L""}, true, L"abc", false, 0, "s", L"abc"},
+    {{L"Ann", L"Lee", L"alee", L"abc", L"abc"}, true, nullptr, false, 0, "", nullptr},
+    {{L"Ann", L"Lee", L"alee", L"Secret1", L"Secret2"}, true, nullptr, false, 0, "", nullptr},
+    {{L"Ann", L"Lee", L"alee", L"Secret1", L"Secret1"}, true, nullptr, true, 0, "", L"Secret1"},
+    {{L"Ann", L"Lee", L"alee", L"Secret1", L"Secret1"}, false, L"abc", true, 0, "", L"Secret1"},
 };
 
 } // namespace
@@ -83,14 +78,10 @@ const AdministratorRow kAdministratorRows[] = {
 TEST(AdministratorCheck, EveryCase)
 {
     for (const AdministratorRow& row : kAdministratorRows) {
-        SCOPED_TRACE(std::wstring(row.name) + L"|" + row.surname + L"|" + row.login + L"|" + row.password + L"|" +
-                     row.confirmation + (row.unattended ? L" unattended" : L""));
-        AdministratorFields fields = {};
-        CopyText(fields.name, row.name);
-        CopyText(fields.surname, row.surname);
-        CopyText(fields.login, row.login);
-        CopyText(fields.password, row.password);
-        CopyText(fields.confirmation, row.confirmation);
+        const AdministratorFields& given = row.fields;
+        SCOPED_TRACE(std::wstring(given.name) + L"|" + given.surname + L"|" + given.login + L"|" + given.password + L"|" +
+                     given.confirmation + (row.unattended ? L" unattended" : L""));
+        AdministratorFields fields = given;
         InstallSettings settings = {};
         settings.force_auto = row.unattended;
         if (row.givenDigestOf)
@@ -103,11 +94,11 @@ TEST(AdministratorCheck, EveryCase)
         EXPECT_EQ(row.marked, marked);
         EXPECT_EQ(Digest(row.digestOf), std::vector<BYTE>(settings.admin_password_digest, settings.admin_password_digest + 20));
         // Every field is stored and shown trimmed, valid or not.
-        const wchar_t* given[] = {row.name, row.surname, row.login};
+        const wchar_t* typed[] = {given.name, given.surname, given.login};
         const wchar_t* stored[] = {settings.admin_name, settings.admin_surname, settings.admin_login};
         const wchar_t* shown[] = {fields.name, fields.surname, fields.login};
         for (int i = 0; i < 3; ++i) {
-            std::wstring text = given[i];
+            std::wstring text = typed[i];
             text.erase(0, text.find_first_not_of(L" \t"));
             text.erase(text.find_last_not_of(L" \t") + 1);
             EXPECT_EQ(text, stored[i]);

@@ -166,7 +166,7 @@ struct Row
     // service Velmora Mail".
     const wchar_t* written;
     // Unless empty or naming the volume itself: what follows "volume C:\, ". Null: not
-    // looked at (as the row before).
+    // looked at.
     const wchar_t* calls;
 };
 
