@@ -1,6 +1,6 @@
 // The settings page's Next check on a fake machine: a row per case, from the fields and
 // the machine's answers to the page's next step, its box, the settings written and what
-// the machine was asked to do.
+// the machine was asked to do; and how the page shows the check's boxes.
 #include <gtest/gtest.h>
 #include <winsock2.h>
 #include <windows.h>
@@ -9,9 +9,11 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "base/bounded_text.h"
 #include "base/message_ids.h"
+#include "support/message_box_watcher.h"
 #include "wizard/settings_page/settings_check.h"
 
 namespace {
@@ -315,4 +317,29 @@ TEST(SettingsCheck, AnswersRecordWhatWasAskedAndNothingElse)
     answers.Accept(question);
     EXPECT_TRUE(answers.newer_version && answers.existing_folder && answers.other_address);
     EXPECT_EQ(1ull << 63, answers.busy_ports);
+}
+
+TEST(CheckMessage, ShowsTheTextWithItsArgumentsTheMegabytesToFreeOrTheSystemsReason)
+{
+    wchar_t reason[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_FILENAME_EXCED_RANGE, 0,
+                   reason, 512, nullptr);
+    const struct { CheckMessage message; const wchar_t* text; LPCWSTR icon; int pressed; } cases[] = {
+        {{MB_OK | MB_ICONWARNING, kTooLittleSpace, 0, {L"C:"}},
+         L"There is not enough a free space on a disk 'C:'! Please free 800 Mb or select another disk!", IDI_WARNING, IDOK},
+        {{MB_YESNO | MB_ICONWARNING, kPortInUse, 0, {L"10.0.0.5"}}, L"IP address '10.0.0.5' already used. Continue?",
+         IDI_WARNING, IDNO},
+        {{MB_YESNO | MB_ICONWARNING, kAddressMismatch, 0, {L"mail.example", L"any"}},
+         L"The domain name 'mail.example' does not correspond to the selected IP address 'any'.", IDI_WARNING, IDNO},
+        {{MB_OK | MB_ICONERROR, 0, ERROR_FILENAME_EXCED_RANGE, {}}, reason, IDI_ERROR, IDOK},
+    };
+    for (const auto& c : cases) {
+        MessageBoxWatcher watcher(MessageBoxWatcher::DefaultAnswer);
+        EXPECT_EQ(c.pressed, ShowCheckMessage(nullptr, c.message));
+        std::vector<SeenMessageBox> seen = watcher.Seen();
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ(0u, seen[0].text.find(c.text)) << seen[0].text;
+        EXPECT_EQ(L"Velmora Server Setup", seen[0].title);
+        EXPECT_EQ(LoadIconW(nullptr, c.icon), seen[0].icon);
+    }
 }

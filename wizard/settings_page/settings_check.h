@@ -4,6 +4,7 @@
 #include <stddef.h>
 
 #include "base/install_settings.h"
+#include "wizard/settings_page/check_message.h"
 #include "wizard/settings_page/settings_machine.h"
 
 // The settings page's Next check, without the page's window: the fields as the page's
@@ -23,16 +24,6 @@ struct SettingsPageFields
     // The folder that the existing-folder question was settled for (asked or created);
     // the check updates it.
     wchar_t settled_folder[MAX_PATH];
-};
-
-// A box for the page to show: a text of the current language with up to two text
-// arguments, or (text_id 0) the system's text for `system_error`.
-struct CheckMessage
-{
-    UINT style;  // MB_... ; 0: no box
-    UINT text_id;
-    DWORD system_error;
-    wchar_t arguments[2][MAX_PATH];
 };
 
 enum class SettingsNext
