@@ -75,6 +75,8 @@ TEST_F(SettingsPage, ShowsTheRecordTheAddressesAndTheBuiltInCertificate)
         EXPECT_EQ(0, OwnCertificateBoxesEnabled(wizard));
         EXPECT_TRUE(NextEnabled(wizard));
         EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kBackButton));
+        TypeInto(wizard, IDC_INSTALL_DIR, std::wstring(259, L'a'));
+        EXPECT_EQ(259u, ItemText(wizard, IDC_INSTALL_DIR).size()) << "the folder box takes a whole path";
     });
     EXPECT_TRUE(run.scriptFinished);
 }
