@@ -36,19 +36,34 @@ protected:
 
 } // namespace
 
-TEST_F(DomainPage, ExplainsTheNameAndOffersTheHostsEntryFirst)
+TEST_F(DomainPage, ExplainsTheNameOffersTheHostsEntryFirstAndAddsItOnlyWhenChosen)
 {
+    g_settings.server_address.sin_family = AF_INET;
+    g_settings.server_address.sin_addr.S_un.S_un_b = { 10, 20, 30, 40 };
+    std::string added, skipped;
     WizardRun run = RunOnPage(IDD_WIZ_SETHOST, [&](WizardDriver& wizard) {
         std::wstring expected = L"The installer couldn't find the domain name of \"" +
                                 std::wstring(domain_.begin(), domain_.end()) +
                                 L"\". Probably, it is not registered with DNS.";
-        EXPECT_EQ(expected, WindowText(wizard.Item(IDC_DOMAIN_UNRESOLVED)));
+        EXPECT_EQ(expected, ItemText(wizard, IDC_DOMAIN_UNRESOLVED));
         EXPECT_EQ(BST_CHECKED, SendMessageW(wizard.Item(IDC_ADD_HOSTS_ENTRY), BM_GETCHECK, 0, 0));
         EXPECT_EQ(BST_UNCHECKED, SendMessageW(wizard.Item(IDC_SKIP_HOSTS_ENTRY), BM_GETCHECK, 0, 0));
         EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(WizardDriver::kNextButton); }));
         EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kBackButton));
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
+        added = hosts_.Text();
+        // Back again, continuing without adding leaves the file as it is.
+        ASSERT_TRUE(wizard.Back(IDD_WIZ_SETHOST));
+        wizard.Click(IDC_SKIP_HOSTS_ENTRY);
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
+        skipped = hosts_.Text();
     });
     EXPECT_TRUE(run.scriptFinished);
+    std::string block = "\r\n\r\n# Added by Velmora Setup\r\n10.20.30.40 " + domain_ + "\r\n\r\n";
+    ASSERT_GE(added.size(), block.size());
+    EXPECT_EQ(block, added.substr(added.size() - block.size()));
+    EXPECT_EQ(added, skipped);
+    EXPECT_EQ(1u, run.boxes.size()) << "only the final cancel question";
 }
 
 TEST_F(DomainPage, LongNameIsShownCutTo128Characters)
@@ -56,38 +71,10 @@ TEST_F(DomainPage, LongNameIsShownCutTo128Characters)
     std::string longName(200, 'd');
     CopyText(g_settings.domain_name_ansi, longName.c_str());
     WizardRun run = RunOnPage(IDD_WIZ_SETHOST, [&](WizardDriver& wizard) {
-        std::wstring shown = WindowText(wizard.Item(IDC_DOMAIN_UNRESOLVED));
+        std::wstring shown = ItemText(wizard, IDC_DOMAIN_UNRESOLVED);
         EXPECT_NE(std::wstring::npos, shown.find(L"\"" + std::wstring(128, L'd') + L"\"")) << "cut, closing quote kept";
     });
     EXPECT_TRUE(run.scriptFinished);
-}
-
-TEST_F(DomainPage, NextAddsTheBlockToTheSystemsHostsFile)
-{
-    g_settings.server_address.sin_family = AF_INET;
-    g_settings.server_address.sin_addr.S_un.S_un_b = { 10, 20, 30, 40 };
-    std::string after;
-    WizardRun run = RunOnPage(IDD_WIZ_SETHOST, [&](WizardDriver& wizard) {
-        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
-        after = hosts_.Text();
-    });
-    EXPECT_TRUE(run.scriptFinished);
-    std::string block = "\r\n\r\n# Added by Velmora Setup\r\n10.20.30.40 " + domain_ + "\r\n\r\n";
-    ASSERT_GE(after.size(), block.size());
-    EXPECT_EQ(block, after.substr(after.size() - block.size()));
-    EXPECT_EQ(1u, run.boxes.size()) << "only the final cancel question";
-}
-
-TEST_F(DomainPage, ContinueWithoutAddingLeavesTheFileUntouched)
-{
-    std::string after;
-    WizardRun run = RunOnPage(IDD_WIZ_SETHOST, [&](WizardDriver& wizard) {
-        wizard.Click(IDC_SKIP_HOSTS_ENTRY);
-        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
-        after = hosts_.Text();
-    });
-    EXPECT_TRUE(run.scriptFinished);
-    EXPECT_EQ(hosts_.Kept(), after);
 }
 
 TEST_F(DomainPage, HostsFileHeldElsewhereShowsTheReasonAndKeepsThePage)

@@ -55,10 +55,15 @@ LONG_PTR AskPage(WizardDriver& wizard, UINT code)
     return answer;
 }
 
-void TypeInto(WizardDriver& wizard, int id, const wchar_t* text)
+void TypeInto(WizardDriver& wizard, int id, const std::wstring& text)
 {
-    SendMessageW(wizard.Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageW(wizard.Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     wizard.Settle();
+}
+
+std::wstring ItemText(WizardDriver& wizard, int id)
+{
+    return WindowText(wizard.Item(id));
 }
 
 void FocusOn(WizardDriver& wizard, int id)

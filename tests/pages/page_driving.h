@@ -19,7 +19,9 @@ WizardRun RunOnPage(int dialogId, const std::function<void(WizardDriver&)>& scri
 LONG_PTR AskPage(WizardDriver& wizard, UINT code);
 
 // Types `text` into a box of the current page as a person's edit would arrive.
-void TypeInto(WizardDriver& wizard, int id, const wchar_t* text);
+void TypeInto(WizardDriver& wizard, int id, const std::wstring& text);
+// The text of a box of the current page.
+std::wstring ItemText(WizardDriver& wizard, int id);
 // Gives the input focus to a box of the current page.
 void FocusOn(WizardDriver& wizard, int id);
 

@@ -46,23 +46,22 @@ TEST_F(Addresses, NamesThatDoNotResolveGiveNothing)
     EXPECT_EQ(Ip("192.0.2.7"), resolved.entries[0]);
 }
 
-TEST_F(Addresses, AChosenAddressMatchesOnlyItself)
+TEST_F(Addresses, AChosenAddressMatchesOnlyItselfAnyAddressEveryOfferedOneAndLoopback)
 {
     AddressList offered = List({"0.0.0.0", "192.168.1.5", "10.1.1.1"});
-    EXPECT_TRUE(AddressesMatch(offered, 2, List({"10.1.1.1"})));
-    EXPECT_FALSE(AddressesMatch(offered, 1, List({"10.1.1.1"})));
-    EXPECT_FALSE(AddressesMatch(offered, 1, List({"127.0.0.1"}))) << "a chosen address does not answer on loopback";
-    EXPECT_FALSE(AddressesMatch(offered, 7, List({"10.1.1.1"}))) << "an index past the list";
-}
-
-TEST_F(Addresses, AnyAddressMatchesEveryOfferedAddressAndLoopback)
-{
-    AddressList offered = List({"0.0.0.0", "192.168.1.5", "10.1.1.1"});
-    EXPECT_TRUE(AddressesMatch(offered, 0, List({"8.8.8.8", "10.1.1.1"})));
-    EXPECT_TRUE(AddressesMatch(offered, 0, List({"127.0.0.1"})));
-    EXPECT_TRUE(AddressesMatch(offered, 0, List({"127.0.1.1"})));
-    EXPECT_FALSE(AddressesMatch(offered, 0, List({"192.0.2.1"})));
-    EXPECT_FALSE(AddressesMatch(offered, 0, List({})));
+    const struct { size_t selection; AddressList resolved; bool matches; const char* why; } cases[] = {
+        {2, List({"10.1.1.1"}), true, "the chosen address"},
+        {1, List({"10.1.1.1"}), false, "another offered address"},
+        {1, List({"127.0.0.1"}), false, "a chosen address does not answer on loopback"},
+        {7, List({"10.1.1.1"}), false, "an index past the list"},
+        {0, List({"8.8.8.8", "10.1.1.1"}), true, "any: one of the offered addresses"},
+        {0, List({"127.0.0.1"}), true, "any: loopback"},
+        {0, List({"127.0.1.1"}), true, "any: the whole loopback network"},
+        {0, List({"192.0.2.1"}), false, "any: no address of this machine"},
+        {0, List({}), false, "any: nothing resolved"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.matches, AddressesMatch(offered, c.selection, c.resolved)) << c.why;
 }
 
 TEST_F(Addresses, APortHeldByAnotherServerIsInUseAndFreeAgainAfterwards)

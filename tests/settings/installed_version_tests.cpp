@@ -1,4 +1,5 @@
-// The version of an installed server against the offered 1.0.0.368.
+// The version of an installed server against the offered 1.0.0.368, and the configuration
+// that an upgrade keeps.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,16 +12,9 @@ namespace {
 DWORD Ms(WORD major, WORD minor) { return MAKELONG(minor, major); }
 DWORD Ls(WORD build, WORD revision) { return MAKELONG(revision, build); }
 
-class InstalledVersion : public ::testing::Test
-{
-protected:
-    void SetUp() override { g_serverConfig.Clear(); }
-    void TearDown() override { g_serverConfig.Clear(); }
-};
-
 } // namespace
 
-TEST_F(InstalledVersion, OnlyLaterReleasesThanTheOfferedOneAreNewer)
+TEST(InstalledServer, OnlyLaterReleasesThanTheOfferedOneAreNewer)
 {
     EXPECT_FALSE(IsNewerThanOffered(Ms(1, 0), Ls(0, 368)));
     EXPECT_TRUE(IsNewerThanOffered(Ms(1, 0), Ls(0, 369)));
@@ -34,23 +28,19 @@ TEST_F(InstalledVersion, OnlyLaterReleasesThanTheOfferedOneAreNewer)
     EXPECT_FALSE(IsNewerThanOffered(Ms(0, 150), Ls(0, 0))) << "a higher minor of an older major";
 }
 
-TEST_F(InstalledVersion, TheSameReleaseKeepsItsConfigurationWithoutAsking)
+TEST(InstalledServer, ExecutablesVersionAndTheKeptConfiguration)
 {
     TempFolder folder(L"installed-version");
+    std::wstring executable = folder.File(L"Velmora.exe");
     PlaceInstalledServer(folder.Path(), VELMORA_SERVER_EXE);
-    MessageBoxWatcher watcher;
-    EXPECT_TRUE(CheckInstalledVersion(nullptr, folder.File(L"Velmora.exe").c_str(), folder.Path().c_str()));
-    EXPECT_TRUE(watcher.Seen().empty());
-    EXPECT_EQ(L"kept-value", KeptValue());
-}
+    EXPECT_EQ(InstalledVersion::kNotNewer, ReadInstalledVersion(executable.c_str()));
+    ASSERT_TRUE(CopyFileW(VELMORA_NEWER_SERVER_EXE, executable.c_str(), FALSE));
+    EXPECT_EQ(InstalledVersion::kNewer, ReadInstalledVersion(executable.c_str()));
+    ASSERT_TRUE(WriteWholeFile(executable, "not a program"));
+    EXPECT_EQ(InstalledVersion::kUnversioned, ReadInstalledVersion(executable.c_str()));
 
-TEST_F(InstalledVersion, FileWithoutVersionPassesAndLoadsNothing)
-{
-    TempFolder folder(L"unversioned");
-    PlaceInstalledServer(folder.Path(), VELMORA_SERVER_EXE);
-    ASSERT_TRUE(WriteWholeFile(folder.File(L"Velmora.exe"), "not a program"));
-    MessageBoxWatcher watcher;
-    EXPECT_TRUE(CheckInstalledVersion(nullptr, folder.File(L"Velmora.exe").c_str(), folder.Path().c_str()));
-    EXPECT_TRUE(watcher.Seen().empty());
-    EXPECT_EQ(L"", KeptValue());
+    g_serverConfig.Clear();
+    KeepInstalledConfiguration(folder.Path().c_str());
+    EXPECT_EQ(L"kept-value", KeptValue());
+    g_serverConfig.Clear();
 }

@@ -38,11 +38,11 @@ TEST_F(SettingsLocale, CyrillicFolderIsCreatedAndTextsFollowTheLanguage)
         wchar_t item[64] = {};
         SendMessageW(wizard.Item(IDC_SERVER_IP), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(item));
         shownAny = item;
-        SetItemText(wizard, IDC_INSTALL_DIR, existing + L"\\");
+        TypeInto(wizard, IDC_INSTALL_DIR, existing + L"\\");
         ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
         EXPECT_EQ(existing, std::wstring(g_settings.install_dir));
         ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
-        SetItemText(wizard, IDC_INSTALL_DIR, fresh);
+        TypeInto(wizard, IDC_INSTALL_DIR, fresh);
         ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
     });
     EXPECT_TRUE(run.scriptFinished);

@@ -39,19 +39,12 @@ void SettingsPage::RememberImported()
         imported_.push_back(hash);
 }
 
-WizardRun SettingsPage::PassSettings(const std::wstring& folder, int expected, MessageBoxWatcher::Answer answer)
+WizardRun SettingsPage::PassSettings(int expected)
 {
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
         ASSERT_TRUE(OpenSettingsPage(wizard));
-        if (!folder.empty())
-            SetItemText(wizard, IDC_INSTALL_DIR, folder);
-        if (expected != IDD_WIZ_SETCONF) {
-            EXPECT_TRUE(wizard.Next(expected));
-            return;
-        }
-        NextAndSettle(wizard);
-        EXPECT_EQ(IDD_WIZ_SETCONF, wizard.PageId());
-    }, answer);
+        EXPECT_TRUE(wizard.Next(expected));
+    });
     EXPECT_TRUE(run.scriptFinished);
     return run;
 }
@@ -64,18 +57,6 @@ WizardRun SettingsPage::UnattendedRunTo(int expected)
     });
     EXPECT_TRUE(run.scriptFinished);
     return run;
-}
-
-::testing::AssertionResult FirstBoxIs(const std::vector<SeenMessageBox>& boxes, const std::wstring& text,
-                                      LPCWSTR icon)
-{
-    if (boxes.empty())
-        return ::testing::AssertionFailure() << "no box";
-    if (boxes[0].text != text)
-        return ::testing::AssertionFailure() << "the box says " << boxes[0].text;
-    if (boxes[0].icon != LoadIconW(nullptr, icon))
-        return ::testing::AssertionFailure() << "the box shows another icon";
-    return ::testing::AssertionSuccess();
 }
 
 void PlaceInstalledServer(const std::wstring& folder, const wchar_t* executable)
@@ -91,23 +72,6 @@ std::wstring KeptValue()
     wchar_t value[64] = {};
     g_serverConfig.Get(L"kept_key", value, 64);
     return value;
-}
-
-void SetItemText(WizardDriver& wizard, int id, const std::wstring& text)
-{
-    SendMessageW(wizard.Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    wizard.Settle();
-}
-
-std::wstring ItemText(WizardDriver& wizard, int id)
-{
-    return WindowText(wizard.Item(id));
-}
-
-void NextAndSettle(WizardDriver& wizard)
-{
-    wizard.Press(PSBTN_NEXT);
-    wizard.Settle();
 }
 
 std::vector<SeenMessageBox> BoxesButPortQuestions(const std::vector<SeenMessageBox>& boxes)
@@ -132,15 +96,4 @@ std::wstring MessageText(UINT id, ...)
     FormatTextV(text, 2048, format, args);
     va_end(args);
     return text;
-}
-
-MessageBoxWatcher::Answer Answering(UINT id, int answer)
-{
-    wchar_t format[1024] = {};
-    g_language.GetString(id, format, 1024);
-    std::wstring text = format;
-    std::wstring prefix = text.substr(0, text.find(L'%'));
-    return [prefix, answer](const SeenMessageBox& box) {
-        return box.text.compare(0, prefix.size(), prefix) == 0 ? answer : IDYES;
-    };
 }

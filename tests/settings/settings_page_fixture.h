@@ -5,7 +5,7 @@
 #include "support/socket_helpers.h"
 #include "support/message_box_watcher.h"
 #include "support/temp_folder.h"
-#include "wizard/wizard_driver.h"
+#include "pages/page_driving.h"
 
 // The settings page inside the running wizard, from a record as start-up leaves it: the
 // built-in certificate, the domain "localhost", a folder of its own and a service name of
@@ -22,9 +22,9 @@ protected:
     std::wstring NewFolder(const wchar_t* name) const { return folder_.File(name); }
     const std::wstring& ExistingFolder() const { return folder_.Path(); }
 
-    // One pass over the settings page: opens it, enters `folder` (unless empty), presses
-    // Next and expects page `expected`, or IDD_WIZ_SETCONF for a page that refuses.
-    WizardRun PassSettings(const std::wstring& folder, int expected, MessageBoxWatcher::Answer answer = nullptr);
+    // One pass over the settings page as the record fills it: opens it, presses Next and
+    // expects page `expected`, answering Yes to every question.
+    WizardRun PassSettings(int expected);
     // An unattended run: Next on the welcome page, and the pages that check themselves
     // move on up to page `expected`.
     WizardRun UnattendedRunTo(int expected);
@@ -32,15 +32,6 @@ protected:
     TempFolder folder_{L"settings-page"};
     std::vector<std::vector<BYTE>> imported_;
 };
-
-void SetItemText(WizardDriver& wizard, int id, const std::wstring& text);
-std::wstring ItemText(WizardDriver& wizard, int id);
-// Presses Next and waits until the page's checks are over (boxes answered).
-void NextAndSettle(WizardDriver& wizard);
-
-// The first box that `boxes` holds shows `text` with the icon `icon` (IDI_WARNING...).
-::testing::AssertionResult FirstBoxIs(const std::vector<SeenMessageBox>& boxes, const std::wstring& text,
-                                      LPCWSTR icon);
 
 // An installed server in `folder`: `executable` as its Velmora.exe, and a configuration
 // holding kept_key, which KeptValue() reads from the loaded configuration.
@@ -52,5 +43,3 @@ std::wstring KeptValue();
 std::vector<SeenMessageBox> BoxesButPortQuestions(const std::vector<SeenMessageBox>& boxes);
 // The text of message `id` in the current language, formatted.
 std::wstring MessageText(UINT id, ...);
-// Answers every box of one message with `answer`, every other box with Yes.
-MessageBoxWatcher::Answer Answering(UINT id, int answer);

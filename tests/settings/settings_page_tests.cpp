@@ -75,12 +75,16 @@ TEST_F(SettingsPage, ShowsTheRecordTheAddressesAndTheBuiltInCertificate)
         EXPECT_EQ(0, OwnCertificateBoxesEnabled(wizard));
         EXPECT_TRUE(NextEnabled(wizard));
         EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kBackButton));
+        TypeInto(wizard, IDC_INSTALL_DIR, std::wstring(259, L'a'));
+        EXPECT_EQ(259u, ItemText(wizard, IDC_INSTALL_DIR).size()) << "the folder box takes a whole path";
     });
     EXPECT_TRUE(run.scriptFinished);
 }
 
-TEST_F(SettingsPage, OwnCertificateLetsNextThroughOnlyWhenReadableAndUnexpired)
+TEST_F(SettingsPage, OwnCertificateLetsNextThroughOnlyWhenReadableAndUnexpiredAndIsImportedWithItsPassword)
 {
+    ImportedImage own(L"test_password.pfx", kPasswordOfTestPfx);
+    ASSERT_NE(nullptr, own.Store());
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
         ASSERT_TRUE(OpenSettingsPage(wizard));
         wizard.Click(IDC_OWN_CERT);
@@ -88,54 +92,45 @@ TEST_F(SettingsPage, OwnCertificateLetsNextThroughOnlyWhenReadableAndUnexpired)
         EXPECT_FALSE(NextEnabled(wizard)) << "no file chosen yet";
         EXPECT_EQ(L"", ItemText(wizard, IDC_CERT_COMPANY));
 
-        SetItemText(wizard, IDC_CERT_PATH, CertificateFilePath(L"test_password.pfx"));
+        TypeInto(wizard, IDC_CERT_PATH, CertificateFilePath(L"test_password.pfx"));
         EXPECT_FALSE(NextEnabled(wizard)) << "the password is missing";
         EXPECT_EQ(L"", ItemText(wizard, IDC_CERT_DOMAIN));
-        SetItemText(wizard, IDC_CERT_PASSWORD, L"wrong");
+        TypeInto(wizard, IDC_CERT_PASSWORD, L"wrong");
         EXPECT_FALSE(NextEnabled(wizard));
-        SetItemText(wizard, IDC_CERT_PASSWORD, kPasswordOfTestPfx);
+        TypeInto(wizard, IDC_CERT_PASSWORD, kPasswordOfTestPfx);
         EXPECT_TRUE(NextEnabled(wizard));
         EXPECT_EQ(CompanyLabelOf(L"test_password.pfx", kPasswordOfTestPfx), ItemText(wizard, IDC_CERT_COMPANY));
         EXPECT_NE(L"", ItemText(wizard, IDC_CERT_DOMAIN));
 
-        SetItemText(wizard, IDC_CERT_PASSWORD, L"");
-        SetItemText(wizard, IDC_CERT_PATH, CertificateFilePath(L"test_expired.pfx"));
+        TypeInto(wizard, IDC_CERT_PASSWORD, L"");
+        TypeInto(wizard, IDC_CERT_PATH, CertificateFilePath(L"test_expired.pfx"));
         EXPECT_EQ(CompanyLabelOf(L"test_expired.pfx", L""), ItemText(wizard, IDC_CERT_COMPANY))
             << "an expired certificate still shows whose it is and when it ended";
         EXPECT_FALSE(NextEnabled(wizard));
 
-        SetItemText(wizard, IDC_CERT_PATH, CertificateFilePath(L"test_no_key.pfx"));
+        TypeInto(wizard, IDC_CERT_PATH, CertificateFilePath(L"test_no_key.pfx"));
         if (!PfxImportTakesImagesWithoutKey()) {
             EXPECT_EQ(L"", ItemText(wizard, IDC_CERT_COMPANY));
         }
         EXPECT_FALSE(NextEnabled(wizard)) << "no certificate with a key";
 
-        SetItemText(wizard, IDC_CERT_PATH, CertificateFilePath(L"missing.pfx"));
+        TypeInto(wizard, IDC_CERT_PATH, CertificateFilePath(L"missing.pfx"));
         EXPECT_FALSE(NextEnabled(wizard));
 
         wizard.Click(IDC_OWN_CERT);
         EXPECT_EQ(0, OwnCertificateBoxesEnabled(wizard));
         EXPECT_TRUE(NextEnabled(wizard)) << "the built-in certificate again";
         EXPECT_NE(L"", ItemText(wizard, IDC_CERT_COMPANY));
-    });
-    EXPECT_TRUE(run.scriptFinished);
-}
 
-TEST_F(SettingsPage, OwnCertificateIsImportedWithItsPassword)
-{
-    ImportedImage own(L"test_password.pfx", kPasswordOfTestPfx);
-    ASSERT_NE(nullptr, own.Store());
-    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        ASSERT_TRUE(OpenSettingsPage(wizard));
         wizard.Click(IDC_OWN_CERT);
-        SetItemText(wizard, IDC_CERT_PATH, CertificateFilePath(L"test_password.pfx"));
-        SetItemText(wizard, IDC_CERT_PASSWORD, kPasswordOfTestPfx);
+        TypeInto(wizard, IDC_CERT_PATH, CertificateFilePath(L"test_password.pfx"));
+        TypeInto(wizard, IDC_CERT_PASSWORD, kPasswordOfTestPfx);
         ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
     });
     EXPECT_TRUE(run.scriptFinished);
+    // The imported one is the image's certificate with the key, imported once.
     std::vector<BYTE> thumbprint = StoredThumbprint();
     EXPECT_EQ(1, CountInMachineStore(L"MY", thumbprint));
-    // The imported one is the image's certificate with the key.
     bool found = false;
     PCCERT_CONTEXT certificate = nullptr;
     while ((certificate = CertEnumCertificatesInStore(own.Store(), certificate)))

@@ -2,29 +2,18 @@
 
 #include "base/install_settings.h"
 #include "base/message_ids.h"
-#include "formats/digest/digest160.h"
 #include "formats/language/language.h"
 #include "resources/wizard_ids.h"
 #include "wizard/administrator_page/admin_login.h"
+#include "wizard/administrator_page/administrator_check.h"
 #include "wizard/page_message.h"
 #include "wizard/settings_text.h"
 #include "wizard/wizard_colours.h"
 
 namespace {
-const size_t kShortestPassword = 6;
-const int kPasswordCapacity = 256;
-
 bool IsEmptyBox(HWND box)
 {
     return GetWindowTextLengthW(box) == 0;
-}
-
-bool DigestIsSet()
-{
-    for (BYTE b : g_settings.admin_password_digest)
-        if (b)
-            return true;
-    return false;
 }
 } // namespace
 
@@ -109,58 +98,28 @@ void CWizUsers::FillLogin()
     SetWindowTextW(login_.Window(), login);
 }
 
-bool CWizUsers::TakeField(CSmallSmartEdit& box, wchar_t* field, int capacity)
-{
-    GetWindowTextW(box.Window(), field, capacity);
-    TrimBlanks(field);
-    writing_boxes_ = true;
-    SetWindowTextW(box.Window(), field);
-    writing_boxes_ = false;
-    if (field[0])
-        return true;
-    box.SetTextColour(kHintColour);
-    return false;
-}
-
 bool CWizUsers::CheckFields()
 {
-    bool valid = TakeField(name_, g_settings.admin_name, 64);
-    valid = TakeField(surname_, g_settings.admin_surname, 64) && valid;
-    bool loginValid = TakeField(login_, g_settings.admin_login, 64);
-    if (loginValid && IsReservedLogin(g_settings.admin_login)) {
-        login_.SetTextColour(kHintColour);
-        loginValid = false;
-    }
-    if (!valid || !loginValid) {
-        Warn(kInvalidFields);
-        return false;
-    }
-    // The unattended settings' password is already in the digest.
-    if (g_settings.force_auto && DigestIsSet())
-        return true;
+    AdministratorFields fields = {};
+    CSmallSmartEdit* boxes[] = {&name_, &surname_, &login_};
+    wchar_t* texts[] = {fields.name, fields.surname, fields.login};
+    for (int i = 0; i < 3; ++i)
+        GetWindowTextW(boxes[i]->Window(), texts[i], 64);
+    GetWindowTextW(password_.Window(), fields.password, 256);
+    GetWindowTextW(confirmation_.Window(), fields.confirmation, 256);
+    AdministratorVerdict verdict = CheckAdministratorPage(fields, g_settings);
+    SecureZeroMemory(fields.password, sizeof fields.password);
+    SecureZeroMemory(fields.confirmation, sizeof fields.confirmation);
 
-    wchar_t password[kPasswordCapacity] = {};
-    wchar_t confirmation[kPasswordCapacity] = {};
-    GetWindowTextW(password_.Window(), password, kPasswordCapacity);
-    bool passed = false;
-    if (wcslen(password) < kShortestPassword) {
-        Warn(kPasswordTooSimple);
-    } else {
-        GetWindowTextW(confirmation_.Window(), confirmation, kPasswordCapacity);
-        if (CompareStringW(kEnglishLocale, 0, password, -1, confirmation, -1) != CSTR_EQUAL) {
-            Warn(kPasswordsMismatch);
-        } else {
-            passed = Digest160Text(password, g_settings.admin_password_digest, kDigest160Size);
-        }
+    const bool marked[] = {verdict.name_marked, verdict.surname_marked, verdict.login_marked};
+    for (int i = 0; i < 3; ++i) {
+        writing_boxes_ = true;
+        SetWindowTextW(boxes[i]->Window(), texts[i]);
+        writing_boxes_ = false;
+        if (marked[i])
+            boxes[i]->SetTextColour(kHintColour);
     }
-    SecureZeroMemory(password, sizeof password);
-    SecureZeroMemory(confirmation, sizeof confirmation);
-    return passed;
-}
-
-void CWizUsers::Warn(UINT messageId) const
-{
-    if (g_settings.force_auto)
-        return;
-    ShowPageMessage(Window(), MB_OK | MB_ICONWARNING, messageId);
+    if (verdict.message)
+        ShowPageMessage(Window(), MB_OK | MB_ICONWARNING, verdict.message);
+    return verdict.accepted;
 }

@@ -19,13 +19,9 @@ protected:
 
 private:
     void FillLogin();
-    // Reads a box into `field`, trims it and shows the trimmed text; an empty result
-    // marks the box. True when the field is not empty.
-    bool TakeField(CSmallSmartEdit& box, wchar_t* field, int capacity);
-    // Stores the fields and the password's digest: true when they are valid. Shows why
-    // not, unless the run is unattended.
+    // CheckAdministratorPage on the boxes: shows the trimmed fields, marks the wrong
+    // ones and shows the warning. True when the account is valid.
     bool CheckFields();
-    void Warn(UINT messageId) const;
 
     CSmallSmartEdit name_;
     CSmallSmartEdit surname_;

@@ -1,5 +1,7 @@
 #include "wizard/settings_page/host_addresses.h"
 
+#include "base/bounded_text.h"
+
 namespace {
 
 void AppendAddresses(const hostent* host, AddressList& list)
@@ -38,6 +40,12 @@ void ListHostAddresses(AddressList& list)
         return;
     hostName[sizeof(hostName) - 1] = 0;
     AppendAddresses(gethostbyname(hostName), list);
+}
+
+void FormatDottedAddress(ULONG address, wchar_t* text, size_t capacity)
+{
+    const BYTE* parts = reinterpret_cast<const BYTE*>(&address);
+    FormatText(text, capacity, L"%u.%u.%u.%u", parts[0], parts[1], parts[2], parts[3]);
 }
 
 bool ResolveHostAddresses(const char* hostName, AddressList& resolved)

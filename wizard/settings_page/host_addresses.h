@@ -15,6 +15,9 @@ struct AddressList
 // order the resolver gives them (none when the name cannot be had). Winsock must be started.
 void ListHostAddresses(AddressList& list);
 
+// The address (network byte order) in dotted form, as the page shows it: "192.0.2.1".
+void FormatDottedAddress(ULONG address, wchar_t* text, size_t capacity);
+
 // Resolves an ANSI host name into `resolved`: false when it does not resolve.
 bool ResolveHostAddresses(const char* hostName, AddressList& resolved);
 

@@ -1,22 +1,12 @@
 #include "wizard/settings_page/installed_version.h"
 
 #include "base/bounded_text.h"
-#include "base/message_ids.h"
-#include "base/message_title.h"
 #include "base/scoped_handle.h"
 #include "formats/config/config_file.h"
-#include "formats/language/language.h"
 
 namespace {
 
 const ULONGLONG kOfferedVersion = (1ull << 48) | 368;  // 1.0.0.368, a word per part
-
-bool AllowNewerVersion(HWND page)
-{
-    wchar_t text[512] = {};
-    g_language.GetString(kNewerVersionQuestion, text, 512);
-    return MessageBoxW(page, text, kMessageBoxTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
 
 } // namespace
 
@@ -28,25 +18,28 @@ bool IsNewerThanOffered(DWORD versionMS, DWORD versionLS)
     return version > kOfferedVersion;
 }
 
-bool CheckInstalledVersion(HWND page, const wchar_t* executablePath, const wchar_t* installDir)
+InstalledVersion ReadInstalledVersion(const wchar_t* executablePath)
 {
     DWORD ignored = 0;
     DWORD size = GetFileVersionInfoSizeW(executablePath, &ignored);
     if (size == 0)
-        return true;
+        return InstalledVersion::kUnversioned;
     UniqueLocalMemory block(LocalAlloc(LMEM_FIXED, size));
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT fixedSize = 0;
     if (block && GetFileVersionInfoW(executablePath, 0, size, block.Get()) &&
         VerQueryValueW(block.Get(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) &&
         fixed && fixedSize >= sizeof(VS_FIXEDFILEINFO) &&
-        IsNewerThanOffered(fixed->dwFileVersionMS, fixed->dwFileVersionLS) &&
-        !AllowNewerVersion(page))
-        return false;
+        IsNewerThanOffered(fixed->dwFileVersionMS, fixed->dwFileVersionLS))
+        return InstalledVersion::kNewer;
+    return InstalledVersion::kNotNewer;
+}
+
+void KeepInstalledConfiguration(const wchar_t* installDir)
+{
     wchar_t configPath[MAX_PATH] = {};
     FormatText(configPath, L"%s\\config\\velmora.cfg", installDir);
     // A missing or unreadable file leaves the store as it is: the installation then
     // writes its own configuration keys over the kept ones.
     g_serverConfig.Load(configPath);
-    return true;
 }

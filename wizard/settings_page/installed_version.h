@@ -6,9 +6,16 @@
 // dwFileVersionLS) is newer than the offered one.
 bool IsNewerThanOffered(DWORD versionMS, DWORD versionLS);
 
-// Checks the server executable of an existing installation before it is upgraded. A file
-// without version information passes at once. When it is newer than the offered version,
-// message 39 asks (owned by `page`, in every run) whether to go on; No fails the check.
-// Otherwise the installation's config\velmora.cfg is merged into the configuration store
-// so that its values are kept.
-bool CheckInstalledVersion(HWND page, const wchar_t* executablePath, const wchar_t* installDir);
+// What the server executable of an existing installation says of its version.
+enum class InstalledVersion
+{
+    kUnversioned,  // no version information: the installation is taken as it is
+    kNotNewer,     // the offered version or an older one (or a version that cannot be read)
+    kNewer,
+};
+
+InstalledVersion ReadInstalledVersion(const wchar_t* executablePath);
+
+// Merges the installation's config\velmora.cfg into the configuration store, so that its
+// values are kept by the upgrade.
+void KeepInstalledConfiguration(const wchar_t* installDir);

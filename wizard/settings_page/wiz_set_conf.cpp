@@ -65,13 +65,7 @@ void CWizSetConf::FillAddresses()
     SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     size_t selection = 0;
     for (size_t i = 1; i < addresses_.count; ++i) {
-        in_addr address = {};
-        address.s_addr = addresses_.entries[i];
-        const char* dotted = inet_ntoa(address);
-        text[0] = 0;
-        if (dotted)
-            MultiByteToWideChar(CP_ACP, 0, dotted, -1, text, 64);
-        text[63] = 0;
+        FormatDottedAddress(addresses_.entries[i], text, 64);
         SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
         if (selection == 0 && addresses_.entries[i] == selected_address_)
             selection = i;

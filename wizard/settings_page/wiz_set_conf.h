@@ -12,8 +12,8 @@ class CWizSetConf : public CWizardPage
 public:
     CWizSetConf();
 
-    // The Next check: trims and checks the fields, asks what needs an answer, imports the
-    // certificate and stores the results in g_settings. Answers kStayOnPage, kDefaultPage
+    // The Next check (CheckSettingsPage): reads the controls, shows the trimmed fields, asks
+    // what needs an answer and shows why the page stays. Answers kStayOnPage, kDefaultPage
     // (the domain page, when the domain name does not resolve) or a page's dialog id.
     int ValidateSettingsPage();
 
@@ -34,15 +34,6 @@ private:
     bool OwnCertificateEnabled() const;
     void ReadPassword(wchar_t* password, size_t capacity) const;
 
-    // Parts of the Next check; each false means: stay on the page.
-    bool ReadFields(wchar_t* folder, size_t capacity);
-    bool CheckVolume(const wchar_t* folder);
-    bool CheckExistingFolder(const wchar_t* folder);
-    bool ImportCertificate();
-    bool ConfirmDomainAddress(size_t selection, const AddressList& resolved);
-    bool ConfirmFreePorts(size_t selection);
-    bool CreateFolder(const wchar_t* folder);
-    void AddressText(size_t selection, const wchar_t* anyText, wchar_t* text, size_t capacity) const;
 
     CSmallSmartEdit folder_;
     CSimpleComboBox address_box_;

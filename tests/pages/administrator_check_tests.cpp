@@ -1,0 +1,108 @@
+// The administrator page's rules without a window: the login proposed from name and
+// surname, the refused logins, and the Next check as a row per case.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "base/message_ids.h"
+#include "formats/digest/digest160.h"
+#include "wizard/administrator_page/admin_login.h"
+#include "wizard/administrator_page/administrator_check.h"
+
+TEST(AdminLogin, ComposedFromNameAndSurname)
+{
+    wchar_t login[64] = {};
+    ComposeLogin(L"Ann", L"Lee", login, 64);
+    EXPECT_STREQ(L"Ann Lee", login);
+    ComposeLogin(L"Ann", L"", login, 64);
+    EXPECT_STREQ(L"Ann", login);
+    ComposeLogin(L"", L"Lee", login, 64);
+    EXPECT_STREQ(L" Lee", login) << "an empty name still gives the separating blank";
+    ComposeLogin(L"Annabelle", L"Leeson", login, 8);
+    EXPECT_STREQ(L"Annabel", login) << "cut to the capacity";
+}
+
+TEST(AdminLogin, BuiltInGroupNamesAreRefusedInAnyCase)
+{
+    for (const wchar_t* reserved : { L"Everyone", L"EVERYONE", L"eVeRyOnE", L"Administrators",
+                                     L"ADMINISTRATORS", L"administrators" })
+        EXPECT_TRUE(IsReservedLogin(reserved)) << reserved;
+    for (const wchar_t* allowed : { L"Administrator", L"Everyone2", L"Every one", L"admin", L"" })
+        EXPECT_FALSE(IsReservedLogin(allowed)) << allowed;
+}
+
+namespace {
+
+struct AdministratorRow
+{
+    AdministratorFields fields;  // name, surname, login, password, confirmation
+    bool unattended;
+    const wchar_t* givenDigestOf;  // the digest the settings give (null: none)
+    bool accepted;
+    UINT message;
+    const char* marked;            // n(ame), s(urname), l(ogin)
+    const wchar_t* digestOf;       // the digest left (null: none)
+};
+
+std::vector<BYTE> Digest(const wchar_t* password)
+{
+    std::vector<BYTE> digest(20);
+    if (password)
+        Digest160Text(password, digest.data(), 20);
+    return digest;
+}
+
+const AdministratorRow kAdministratorRows[] = {
+    {{L" Ann", L"Lee ", L"alee", L"abcdef", L"abcdef"}, false, nullptr, true, 0, "", L"abcdef"},  // the length alone counts
+    {{L"   ", L" \t ", L"  ", L"Secret1", L"Secret1"}, false, nullptr, false, kInvalidFields, "nsl", nullptr},
+    {{L"Ann", L"", L"alee", L"Secret1", L"Secret1"}, false, nullptr, false, kInvalidFields, "s", nullptr},
+    {{L"Ann", L"Lee", L"Everyone", L"Secret1", L"Secret1"}, false, nullptr, false, kInvalidFields, "l", nullptr},
+    {{L"Ann", L"Lee", L"ADMINISTRATORS", L"Secret1", L"Secret1"}, false, nullptr, false, kInvalidFields, "l", nullptr},
+    {{L"Ann", L"Lee", L" eVeryOne ", L"Secret1", L"Secret1"}, false, nullptr, false, kInvalidFields, "l", nullptr},
+    {{L"Ann", L"Lee", L"alee", L"Abc12", L"Abc12"}, false, nullptr, false, kPasswordTooSimple, "", nullptr},
+    {{L"Ann", L"Lee", L"alee", L"Secret1", L"secret1"}, false, nullptr, false, kPasswordsMismatch, "", nullptr},
+    {{L"Ann", L"Lee", L"Everyone", L"abc", L"abc"}, false, L"abc", false, kInvalidFields, "l", L"abc"},
+    // Unattended: quietly; a digest given by the settings is taken without a password.
+    {{L"Ann", L"Lee", L"alee", L"", L""}, true, L"abc", true, 0, "", L"abc"},
+    {{L"Ann", L"  ", L"alee", L"", L""}, true, L"abc", false, 0, "s", L"abc"},
+    {{L"Ann", L"Lee", L"alee", L"abc", L"abc"}, true, nullptr, false, 0, "", nullptr},
+    {{L"Ann", L"Lee", L"alee", L"Secret1", L"Secret2"}, true, nullptr, false, 0, "", nullptr},
+    {{L"Ann", L"Lee", L"alee", L"Secret1", L"Secret1"}, true, nullptr, true, 0, "", L"Secret1"},
+    {{L"Ann", L"Lee", L"alee", L"Secret1", L"Secret1"}, false, L"abc", true, 0, "", L"Secret1"},
+};
+
+} // namespace
+
+TEST(AdministratorCheck, EveryCase)
+{
+    for (const AdministratorRow& row : kAdministratorRows) {
+        const AdministratorFields& given = row.fields;
+        SCOPED_TRACE(std::wstring(given.name) + L"|" + given.surname + L"|" + given.login + L"|" + given.password + L"|" +
+                     given.confirmation + (row.unattended ? L" unattended" : L""));
+        AdministratorFields fields = given;
+        InstallSettings settings = {};
+        settings.force_auto = row.unattended;
+        if (row.givenDigestOf)
+            Digest160Text(row.givenDigestOf, settings.admin_password_digest, 20);
+        AdministratorVerdict verdict = CheckAdministratorPage(fields, settings);
+        EXPECT_EQ(row.accepted, verdict.accepted);
+        EXPECT_EQ(row.message, verdict.message);
+        std::string marked = std::string(verdict.name_marked ? "n" : "") + (verdict.surname_marked ? "s" : "") +
+                             (verdict.login_marked ? "l" : "");
+        EXPECT_EQ(row.marked, marked);
+        EXPECT_EQ(Digest(row.digestOf), std::vector<BYTE>(settings.admin_password_digest, settings.admin_password_digest + 20));
+        // Every field is stored and shown trimmed, valid or not.
+        const wchar_t* typed[] = {given.name, given.surname, given.login};
+        const wchar_t* stored[] = {settings.admin_name, settings.admin_surname, settings.admin_login};
+        const wchar_t* shown[] = {fields.name, fields.surname, fields.login};
+        for (int i = 0; i < 3; ++i) {
+            std::wstring text = typed[i];
+            text.erase(0, text.find_first_not_of(L" \t"));
+            text.erase(text.find_last_not_of(L" \t") + 1);
+            EXPECT_EQ(text, stored[i]);
+            EXPECT_EQ(text, shown[i]);
+        }
+    }
+}

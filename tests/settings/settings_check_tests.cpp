@@ -1,0 +1,345 @@
+// The settings page's Next check on a fake machine: a row per case, from the fields and
+// the machine's answers to the page's next step, its box, the settings written and what
+// the machine was asked to do; and how the page shows the check's boxes.
+#include <gtest/gtest.h>
+#include <winsock2.h>
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/bounded_text.h"
+#include "base/message_ids.h"
+#include "support/message_box_watcher.h"
+#include "wizard/settings_page/settings_check.h"
+
+namespace {
+
+std::wstring Dotted(ULONG address)
+{
+    wchar_t text[32] = {};
+    FormatDottedAddress(address, text, 32);
+    return text;
+}
+
+class FakeMachine final : public SettingsMachine
+{
+public:
+    VolumeVerdict volume = VolumeVerdict::kUsable;
+    std::set<std::wstring> folders, files;  // what exists
+    InstalledVersion version = InstalledVersion::kNotNewer;
+    bool resolves = true;
+    ULONG resolvedTo = inet_addr("10.0.0.5");
+    std::map<ULONG, PortVerdict> ports;  // the others are free
+    DWORD importError = 0, importErrorWithout = 0, hashLength = 20, createError = 0;
+    std::wstring calls;  // what the check asked for that is not a plain query
+
+    VolumeVerdict CheckVolume(const wchar_t* root, DWORD* error) override
+    {
+        Log(L"volume " + std::wstring(root));
+        *error = ERROR_NOT_READY;
+        return volume;
+    }
+    bool FolderExists(const wchar_t* folder) override { return folders.count(folder) != 0; }
+    bool FileExists(const wchar_t* path) override { return files.count(path) != 0; }
+    InstalledVersion ReadVersion(const wchar_t*) override { return version; }
+    void KeepConfiguration(const wchar_t* folder) override { Log(L"keep " + std::wstring(folder)); }
+    bool Resolve(const char* name, AddressList& resolved) override
+    {
+        Log(L"resolve " + std::wstring(name, name + strlen(name)));
+        resolved.count = 0;
+        if (resolves)
+            resolved.entries[resolved.count++] = resolvedTo;
+        return resolves;
+    }
+    PortVerdict TestPort(ULONG address, int* socketError) override
+    {
+        Log(L"port " + Dotted(address));
+        *socketError = WSAEAFNOSUPPORT;
+        return ports.count(address) ? ports[address] : PortVerdict::kFree;
+    }
+    DWORD ImportCertificate(const BYTE* image, DWORD size, const wchar_t* password, BYTE* hash,
+                            DWORD* length) override
+    {
+        Log(password ? L"import '" + std::wstring(password) + L"'" : L"import none");
+        EXPECT_TRUE(size == 3 && image[0] == 'P' && *length == 20);
+        DWORD error = password ? importError : importErrorWithout;
+        *length = hashLength;
+        if (error == 0)
+            FillMemory(hash, *length, 0xAB);
+        return error;
+    }
+    bool CreateFolder(const wchar_t* folder, DWORD* error) override
+    {
+        Log(L"create " + std::wstring(folder));
+        *error = createError;
+        return createError == 0;
+    }
+
+private:
+    void Log(const std::wstring& call) { calls += (calls.empty() ? L"" : L", ") + call; }
+};
+
+// The ordinary case, which a row changes: an attended run, a new folder on a usable
+// drive, a domain of this machine's address, free ports and an importable certificate.
+struct Scene
+{
+    SettingsPageFields fields = {};
+    InstallSettings settings = {};
+    FakeMachine machine;
+    SettingsAnswers answers;
+    AddressList offered = {};
+
+    Scene()
+    {
+        for (const char* address : {"0.0.0.0", "10.0.0.5", "10.0.0.6"})
+            offered.entries[offered.count++] = inet_addr(address);
+        CopyText(fields.folder, L" \tC:\\Velmora\\ \r\n");
+        CopyText(fields.service_name, L" Velmora Mail ");
+        fields.offered = &offered;
+        fields.certificate = reinterpret_cast<const BYTE*>("PFX");
+        fields.certificate_size = 3;
+        CopyText(settings.domain_name, L"mail.example");
+        CopyText(settings.domain_name_ansi, "mail.example");
+        // Stale values of an earlier pass, so that every write shows.
+        CopyText(settings.install_dir, L"old");
+        CopyText(settings.service_name, L"old");
+        settings.upgrade = settings.domain_unresolved = true;
+        settings.server_address.sin_addr.s_addr = INADDR_NONE;
+    }
+};
+
+const wchar_t* const kNextNames[] = {L"stay", L"ask", L"domain page", L"administrator", L"progress"};
+
+// "stay: warning 47", "ask: yes/no question 39", "stay: error system 5 (arguments)".
+std::wstring Outcome(const SettingsVerdict& verdict)
+{
+    std::wstring text = kNextNames[static_cast<int>(verdict.next)];
+    const CheckMessage& m = verdict.message;
+    if (m.style == 0)
+        return text;
+    text += (m.style & MB_YESNO) ? L": yes/no " : L": ";
+    text += (m.style & MB_ICONMASK) == MB_ICONERROR ? L"error" : (m.style & MB_ICONMASK) == MB_ICONQUESTION ? L"question" : L"warning";
+    text += m.text_id ? L" " + std::to_wstring(m.text_id) : L" system " + std::to_wstring(m.system_error);
+    if (m.arguments[0][0] || m.arguments[1][0])
+        text += L" (" + std::wstring(m.arguments[0]) + L"|" + m.arguments[1] + L")";
+    return text;
+}
+
+std::wstring Flag(bool set) { return set ? L"1" : L"0"; }
+
+std::wstring Short(const std::wstring& text)
+{
+    return text.size() > 40 ? std::to_wstring(text.size()) + L" chars" : text;
+}
+
+// The boxes' texts, then every settings field that the check changed.
+std::wstring Written(const Scene& start, const Scene& scene)
+{
+    const InstallSettings& s = scene.settings;
+    std::wstring text = L"boxes " + Short(scene.fields.folder) + L"|" + scene.fields.service_name;
+    auto add = [&](const wchar_t* name, bool changed, const std::wstring& value) {
+        if (changed)
+            text += std::wstring(L"; ") + name + L" " + Short(value);
+    };
+    add(L"service", wcscmp(s.service_name, start.settings.service_name) != 0, s.service_name);
+    add(L"dir", wcscmp(s.install_dir, start.settings.install_dir) != 0, s.install_dir);
+    add(L"upgrade", s.upgrade != start.settings.upgrade, Flag(s.upgrade));
+    add(L"confirmed", s.folder_confirmed != start.settings.folder_confirmed, Flag(s.folder_confirmed));
+    add(L"created", s.folder_created != start.settings.folder_created, Flag(s.folder_created));
+    add(L"thumbprint", memcmp(s.cert_thumbprint, start.settings.cert_thumbprint, 20) != 0, std::to_wstring(s.cert_thumbprint[19]));
+    add(L"address", memcmp(&s.server_address, &start.settings.server_address, sizeof(sockaddr_in)) != 0,
+        Dotted(s.server_address.sin_addr.s_addr) + L":" + std::to_wstring(ntohs(s.server_address.sin_port)) +
+            (s.server_address.sin_family == AF_INET ? L"" : L" not AF_INET"));
+    add(L"unresolved", s.domain_unresolved != start.settings.domain_unresolved, Flag(s.domain_unresolved));
+    add(L"settled", wcscmp(scene.fields.settled_folder, start.fields.settled_folder) != 0, scene.fields.settled_folder);
+    return text;
+}
+
+struct Row
+{
+    const char* what;
+    std::function<void(Scene&)> arrange;
+    const wchar_t* outcome;
+    // Unless it names the boxes itself: what follows "boxes C:\Velmora\|Velmora Mail;
+    // service Velmora Mail".
+    const wchar_t* written;
+    // Unless empty or naming the volume itself: what follows "volume C:\, ". Null: not
+    // looked at.
+    const wchar_t* calls;
+};
+
+const ULONG kSecond = inet_addr("10.0.0.5"), kThird = inet_addr("10.0.0.6");
+const wchar_t kFresh[] = L"; dir C:\\Velmora; upgrade 0; created 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora";
+
+void Attended(Scene&) {}
+void Unattended(Scene& s) { s.settings.force_auto = true; }
+void Existing(Scene& s) { s.machine.folders.insert(L"C:\\Velmora"); }
+void Installed(Scene& s) { Existing(s); s.machine.files.insert(L"C:\\Velmora\\Velmora.exe"); }
+void Newer(Scene& s) { Installed(s); s.machine.version = InstalledVersion::kNewer; }
+
+const Row kRows[] = {
+    {"a new folder is created and stored: blanks go, the boxes keep the separators", Attended, L"administrator", kFresh,
+     L"import '', resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6, create C:\\Velmora"},
+    {"unattended: no port is tested", Unattended, L"administrator", kFresh, L"import '', resolve mail.example, create C:\\Velmora"},
+    {"a slash in the service name", [](Scene& s) { CopyText(s.fields.service_name, L"Velmora/Mail"); }, L"stay: warning 47",
+     L"boxes C:\\Velmora\\|Velmora/Mail; service Velmora/Mail", L""},
+    {"a backslash in the service name, unattended: quietly",
+     [](Scene& s) { CopyText(s.fields.service_name, L"Velmora\\Mail"), Unattended(s); }, L"stay",
+     L"boxes C:\\Velmora\\|Velmora\\Mail; service Velmora\\Mail", L""},
+    {"a FAT drive", [](Scene& s) { CopyText(s.fields.folder, L"E:\\Velmora"), s.machine.volume = VolumeVerdict::kFatVolume; },
+     L"stay: warning 44", L"boxes E:\\Velmora|Velmora Mail; service Velmora Mail", L"volume E:\\"},
+    {"a FAT drive, unattended: quietly", [](Scene& s) { s.machine.volume = VolumeVerdict::kFatVolume, Unattended(s); },
+     L"stay", L"", L"volume C:\\"},
+    {"too little space: the disk named without its backslash", [](Scene& s) {
+         CopyText(s.fields.folder, L"C:\\"), s.machine.volume = VolumeVerdict::kTooLittleSpace; },
+     L"stay: warning 20 (C:|)", L"boxes C:\\|Velmora Mail; service Velmora Mail", L"volume C:\\"},
+    {"the free space unknown: the system's reason", [](Scene& s) { s.machine.volume = VolumeVerdict::kFreeSpaceUnknown; },
+     L"stay: error system 21", L"", L"volume C:\\"},
+    {"a share: its whole name is the root", [](Scene& s) {
+         CopyText(s.fields.folder, L"\\\\server\\share"), s.machine.volume = VolumeVerdict::kFatVolume; },
+     L"stay: warning 44", L"boxes \\\\server\\share|Velmora Mail; service Velmora Mail", L"volume \\\\server\\share"},
+    {"a folder too long to hold the server's executable", [](Scene& s) {
+         CopyText(s.fields.folder, (L"C:\\" + std::wstring(250, L'a')).c_str()); },
+     L"stay: error system 206", L"boxes 253 chars|Velmora Mail; service Velmora Mail; dir 253 chars", L"volume C:\\"},
+    {"the same, unattended: quietly", [](Scene& s) { CopyText(s.fields.folder, (L"C:\\" + std::wstring(250, L'a')).c_str()), Unattended(s); },
+     L"stay", L"boxes 253 chars|Velmora Mail; service Velmora Mail; dir 253 chars", nullptr},
+    {"an installed server of the offered version: kept, not asked about, no port tested", Installed, L"progress",
+     L"; dir C:\\Velmora; created 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora",
+     L"keep C:\\Velmora, import '', resolve mail.example"},
+    {"the same, unattended: the administrator next", [](Scene& s) { Installed(s), Unattended(s); }, L"administrator",
+     L"; dir C:\\Velmora; created 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora",
+     L"keep C:\\Velmora, import '', resolve mail.example"},
+    {"an installed server without version information is not merged", [](Scene& s) {
+         Installed(s), s.machine.version = InstalledVersion::kUnversioned; }, L"progress",
+     L"; dir C:\\Velmora; created 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora",
+     L"import '', resolve mail.example"},
+    {"a newer server is asked about", Newer, L"ask: yes/no question 39", L"; dir C:\\Velmora", L"volume C:\\"},
+    {"a newer server is asked about in an unattended run too", [](Scene& s) { Newer(s), Unattended(s); },
+     L"ask: yes/no question 39", L"; dir C:\\Velmora", L"volume C:\\"},
+    {"a newer server accepted", [](Scene& s) { Newer(s), s.answers.newer_version = true; }, L"progress",
+     L"; dir C:\\Velmora; created 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora",
+     L"keep C:\\Velmora, import '', resolve mail.example"},
+    {"an existing folder is asked about, the flags of another folder dropped", [](Scene& s) {
+         Existing(s), s.settings.folder_confirmed = s.settings.folder_created = true;
+         CopyText(s.fields.settled_folder, L"D:\\Other"); },
+     L"ask: yes/no warning 16", L"; dir C:\\Velmora; upgrade 0; confirmed 0; created 0", L"volume C:\\"},
+    {"an existing folder accepted: confirmed, not created", [](Scene& s) { Existing(s), s.answers.existing_folder = true; },
+     L"administrator", L"; dir C:\\Velmora; upgrade 0; confirmed 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora",
+     L"import '', resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6"},
+    {"an existing folder, unattended: confirmed without asking", [](Scene& s) { Existing(s), Unattended(s); },
+     L"administrator", L"; dir C:\\Velmora; upgrade 0; confirmed 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora",
+     L"import '', resolve mail.example"},
+    {"a folder confirmed on an earlier pass (in any case) is not asked about again", [](Scene& s) {
+         Existing(s), s.settings.folder_confirmed = true, CopyText(s.fields.settled_folder, L"c:\\velmora"); },
+     L"administrator", L"; dir C:\\Velmora; upgrade 0; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora", nullptr},
+    {"a folder created on an earlier pass is not asked about again", [](Scene& s) {
+         Existing(s), s.settings.folder_created = true, CopyText(s.fields.settled_folder, L"C:\\Velmora"); },
+     L"administrator", L"; dir C:\\Velmora; upgrade 0; thumbprint 171; address 0.0.0.0:443; unresolved 0", nullptr},
+    {"an own certificate that does not import: shown in every run", [](Scene& s) {
+         CopyText(s.fields.password, L"secret"), s.machine.importError = ERROR_INVALID_PASSWORD, Unattended(s); },
+     L"stay: error system 86", L"; dir C:\\Velmora; upgrade 0", L"import 'secret'"},
+    {"an image without a password is imported without one", [](Scene& s) { s.machine.importError = ERROR_INVALID_PASSWORD; },
+     L"administrator", kFresh, L"import '', import none, resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6, create C:\\Velmora"},
+    {"neither way", [](Scene& s) { s.machine.importError = s.machine.importErrorWithout = NTE_BAD_DATA; },
+     L"stay: error system 2148073477", L"; dir C:\\Velmora; upgrade 0", L"import '', import none"},
+    {"a certificate without its whole thumbprint", [](Scene& s) { s.machine.hashLength = 19; }, L"stay: error system 13",
+     L"; dir C:\\Velmora; upgrade 0; thumbprint 0", L"import ''"},
+    {"hosted: no certificate", [](Scene& s) { s.settings.saas_mode = true; }, L"administrator",
+     L"; dir C:\\Velmora; upgrade 0; created 1; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora",
+     L"resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6, create C:\\Velmora"},
+    {"a domain of another address is questioned with 'any'", [](Scene& s) { s.machine.resolvedTo = inet_addr("192.0.2.1"); },
+     L"ask: yes/no warning 48 (mail.example|any)", L"; dir C:\\Velmora; upgrade 0; thumbprint 171", nullptr},
+    {"... or with the chosen address", [](Scene& s) { s.fields.selection = 1, s.machine.resolvedTo = kThird; },
+     L"ask: yes/no warning 48 (mail.example|10.0.0.5)", L"; dir C:\\Velmora; upgrade 0; thumbprint 171", nullptr},
+    {"... and goes on when accepted", [](Scene& s) { s.fields.selection = 2, s.answers.other_address = true; }, L"administrator",
+     L"; dir C:\\Velmora; upgrade 0; created 1; thumbprint 171; address 10.0.0.6:443; unresolved 0; settled C:\\Velmora",
+     L"import '', resolve mail.example, port 10.0.0.6, create C:\\Velmora"},
+    {"... and is not asked in an unattended run", [](Scene& s) { s.machine.resolvedTo = inet_addr("192.0.2.1"), Unattended(s); },
+     L"administrator", kFresh, nullptr},
+    {"a selection out of the list is any address", [](Scene& s) { s.fields.selection = CB_ERR; }, L"administrator", kFresh, nullptr},
+    {"an unresolved domain leads to the domain page, without the address question", [](Scene& s) { s.machine.resolves = false; },
+     L"domain page", L"; dir C:\\Velmora; upgrade 0; created 1; thumbprint 171; address 0.0.0.0:443; settled C:\\Velmora",
+     L"import '', resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6, create C:\\Velmora"},
+    {"a busy port is questioned with its address", [](Scene& s) { s.machine.ports[kSecond] = PortVerdict::kInUse; },
+     L"ask: yes/no warning 15 (10.0.0.5|)", L"; dir C:\\Velmora; upgrade 0; thumbprint 171",
+     L"import '', resolve mail.example, port 0.0.0.0, port 10.0.0.5"},
+    {"... any address as 0.0.0.0", [](Scene& s) { s.machine.ports[0] = PortVerdict::kInUse; },
+     L"ask: yes/no warning 15 (0.0.0.0|)", L"; dir C:\\Velmora; upgrade 0; thumbprint 171", nullptr},
+    {"... one question per busy address", [](Scene& s) {
+         s.machine.ports[0] = s.machine.ports[kThird] = PortVerdict::kInUse, s.answers.busy_ports = 1; },
+     L"ask: yes/no warning 15 (10.0.0.6|)", L"; dir C:\\Velmora; upgrade 0; thumbprint 171", nullptr},
+    {"... busy ports accepted", [](Scene& s) { s.machine.ports[kThird] = PortVerdict::kInUse, s.answers.busy_ports = 4; },
+     L"administrator", kFresh, nullptr},
+    {"no socket: the reason", [](Scene& s) { s.machine.ports[kSecond] = PortVerdict::kNoSocket; },
+     L"stay: warning system 10047", L"; dir C:\\Velmora; upgrade 0; thumbprint 171", nullptr},
+    {"a folder that cannot be made", [](Scene& s) { s.machine.createError = ERROR_ACCESS_DENIED; }, L"stay: error system 5",
+     L"; dir C:\\Velmora; upgrade 0; thumbprint 171", nullptr},
+    {"... unattended: quietly", [](Scene& s) { s.machine.createError = ERROR_ACCESS_DENIED, Unattended(s); }, L"stay",
+     L"; dir C:\\Velmora; upgrade 0; thumbprint 171", nullptr},
+};
+
+} // namespace
+
+TEST(SettingsCheck, EveryCase)
+{
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.what);
+        Scene scene;
+        row.arrange(scene);
+        Scene start;
+        start.fields = scene.fields;
+        start.settings = scene.settings;
+        SettingsVerdict verdict = CheckSettingsPage(scene.fields, scene.settings, scene.machine, scene.answers);
+        EXPECT_EQ(row.outcome, Outcome(verdict));
+        std::wstring usual = L"boxes C:\\Velmora\\|Velmora Mail; service Velmora Mail";
+        EXPECT_EQ(row.written[0] == L'b' ? row.written : usual + row.written, Written(start, scene));
+        if (row.calls) {
+            EXPECT_EQ(!row.calls[0] || row.calls[0] == L'v' ? row.calls : L"volume C:\\, " + std::wstring(row.calls),
+                      scene.machine.calls);
+        }
+    }
+}
+
+TEST(SettingsCheck, AnswersRecordWhatWasAskedAndNothingElse)
+{
+    SettingsAnswers answers;
+    SettingsVerdict question = {};
+    for (UINT id : {kNewerVersionQuestion, kFolderExists, kAddressMismatch, kFatVolume}) {
+        question.message.text_id = id;
+        answers.Accept(question);
+    }
+    question.message.text_id = kPortInUse;
+    question.port = 63;
+    answers.Accept(question);
+    EXPECT_TRUE(answers.newer_version && answers.existing_folder && answers.other_address);
+    EXPECT_EQ(1ull << 63, answers.busy_ports);
+}
+
+TEST(CheckMessage, ShowsTheTextWithItsArgumentsTheMegabytesToFreeOrTheSystemsReason)
+{
+    wchar_t reason[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_FILENAME_EXCED_RANGE, 0,
+                   reason, 512, nullptr);
+    const struct { CheckMessage message; const wchar_t* text; LPCWSTR icon; int pressed; } cases[] = {
+        {{MB_OK | MB_ICONWARNING, kTooLittleSpace, 0, {L"C:"}},
+         L"There is not enough a free space on a disk 'C:'! Please free 800 Mb or select another disk!", IDI_WARNING, IDOK},
+        {{MB_YESNO | MB_ICONWARNING, kPortInUse, 0, {L"10.0.0.5"}}, L"IP address '10.0.0.5' already used. Continue?",
+         IDI_WARNING, IDNO},
+        {{MB_YESNO | MB_ICONWARNING, kAddressMismatch, 0, {L"mail.example", L"any"}},
+         L"The domain name 'mail.example' does not correspond to the selected IP address 'any'.", IDI_WARNING, IDNO},
+        {{MB_OK | MB_ICONERROR, 0, ERROR_FILENAME_EXCED_RANGE, {}}, reason, IDI_ERROR, IDOK},
+    };
+    for (const auto& c : cases) {
+        MessageBoxWatcher watcher(MessageBoxWatcher::DefaultAnswer);
+        EXPECT_EQ(c.pressed, ShowCheckMessage(nullptr, c.message));
+        std::vector<SeenMessageBox> seen = watcher.Seen();
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ(0u, seen[0].text.find(c.text)) << seen[0].text;
+        EXPECT_EQ(L"Velmora Server Setup", seen[0].title);
+        EXPECT_EQ(LoadIconW(nullptr, c.icon), seen[0].icon);
+    }
+}

@@ -1,0 +1,190 @@
+#include "wizard/settings_page/settings_check.h"
+
+#include "base/bounded_text.h"
+#include "base/message_ids.h"
+#include "base/path_join.h"
+#include "wizard/settings_text.h"
+
+namespace {
+
+SettingsVerdict Verdict(SettingsNext next, UINT style, UINT textId, DWORD systemError = 0,
+                        const wchar_t* first = L"", const wchar_t* second = L"")
+{
+    SettingsVerdict verdict = {};
+    verdict.next = next;
+    verdict.message.style = style;
+    verdict.message.text_id = textId;
+    verdict.message.system_error = systemError;
+    CopyText(verdict.message.arguments[0], first);
+    CopyText(verdict.message.arguments[1], second);
+    return verdict;
+}
+
+// Stays on the page, telling why unless the run is unattended.
+SettingsVerdict Refusal(const InstallSettings& settings, UINT style, UINT textId, DWORD systemError = 0,
+                        const wchar_t* argument = L"")
+{
+    return Verdict(SettingsNext::kStay, settings.force_auto ? 0 : style, textId, systemError, argument);
+}
+
+// False, with the refusal, when the folder's volume cannot take the server.
+bool VolumeTakesServer(const InstallSettings& settings, const wchar_t* folder, SettingsMachine& machine,
+                       SettingsVerdict& refusal)
+{
+    wchar_t root[MAX_PATH] = {};
+    GetDriveRoot(folder, root, MAX_PATH);
+    DWORD error = 0;
+    VolumeVerdict volume = machine.CheckVolume(root, &error);
+    if (volume == VolumeVerdict::kFatVolume) {
+        refusal = Refusal(settings, MB_OK | MB_ICONWARNING, kFatVolume);
+    } else if (volume == VolumeVerdict::kFreeSpaceUnknown) {
+        refusal = Refusal(settings, MB_OK | MB_ICONERROR, 0, error);
+    } else if (volume == VolumeVerdict::kTooLittleSpace) {
+        // The disk is named without the root's backslash: "C:".
+        size_t length = wcslen(root);
+        if (length > 0)
+            root[length - 1] = 0;
+        refusal = Refusal(settings, MB_OK | MB_ICONWARNING, kTooLittleSpace, 0, root);
+    }
+    return volume == VolumeVerdict::kUsable;
+}
+
+DWORD ImportCertificate(const SettingsPageFields& fields, InstallSettings& settings, SettingsMachine& machine)
+{
+    DWORD hashLength = sizeof(settings.cert_thumbprint);
+    DWORD error = machine.ImportCertificate(fields.certificate, fields.certificate_size, fields.password,
+                                            settings.cert_thumbprint, &hashLength);
+    // An image exported with no password at all opens only without one.
+    if (error != 0 && fields.password[0] == 0) {
+        hashLength = sizeof(settings.cert_thumbprint);
+        error = machine.ImportCertificate(fields.certificate, fields.certificate_size, nullptr,
+                                          settings.cert_thumbprint, &hashLength);
+    }
+    // A certificate without its thumbprint could not be bound to the server's address.
+    if (error == 0 && hashLength != sizeof(settings.cert_thumbprint))
+        error = ERROR_INVALID_DATA;
+    return error;
+}
+
+// The offered address as the boxes name it: `anyText` for entry 0, else dotted.
+void AddressText(const AddressList& offered, size_t index, const wchar_t* anyText, wchar_t* text)
+{
+    if (index == 0)
+        CopyText(text, MAX_PATH, anyText);
+    else
+        FormatDottedAddress(offered.entries[index], text, MAX_PATH);
+}
+
+} // namespace
+
+void SettingsAnswers::Accept(const SettingsVerdict& question)
+{
+    if (question.message.text_id == kNewerVersionQuestion)
+        newer_version = true;
+    else if (question.message.text_id == kFolderExists)
+        existing_folder = true;
+    else if (question.message.text_id == kAddressMismatch)
+        other_address = true;
+    else if (question.message.text_id == kPortInUse)
+        busy_ports |= 1ull << question.port;
+}
+
+SettingsVerdict CheckSettingsPage(SettingsPageFields& fields, InstallSettings& settings,
+                                  SettingsMachine& machine, const SettingsAnswers& answers)
+{
+    const bool quiet = settings.force_auto;
+    TrimBlanks(fields.folder);
+    TrimBlanks(fields.service_name);
+    CopyText(settings.service_name, fields.service_name);
+    if (HasPathSeparator(settings.service_name))
+        return Refusal(settings, MB_OK | MB_ICONWARNING, kSlashInServiceName);
+
+    wchar_t folder[MAX_PATH] = {};
+    CopyText(folder, fields.folder);
+    RemoveTrailingSeparators(folder);
+    SettingsVerdict refusal = {};
+    if (!VolumeTakesServer(settings, folder, machine, refusal))
+        return refusal;
+    CopyText(settings.install_dir, folder);
+
+    // A folder too long to hold the server's executable cannot hold the server: the
+    // installation would refuse its paths half-way.
+    wchar_t executable[MAX_PATH] = {};
+    if (!JoinPath(executable, folder, L"Velmora.exe"))
+        return Refusal(settings, MB_OK | MB_ICONERROR, 0, ERROR_FILENAME_EXCED_RANGE);
+    // Worked out afresh on every pass: another folder chosen after going back must not
+    // keep an earlier folder's upgrade.
+    settings.upgrade = machine.FileExists(executable);
+    if (settings.upgrade) {
+        InstalledVersion version = machine.ReadVersion(executable);
+        // Asked in every run: a downgrade is never taken by default.
+        if (version == InstalledVersion::kNewer && !answers.newer_version)
+            return Verdict(SettingsNext::kAsk, MB_YESNO | MB_ICONQUESTION, kNewerVersionQuestion);
+        if (version != InstalledVersion::kUnversioned)
+            machine.KeepConfiguration(folder);
+    }
+
+    // The existing-folder question is settled once per folder: a folder confirmed or
+    // created on an earlier pass is not asked about again, but another folder is.
+    if (lstrcmpiW(folder, fields.settled_folder) != 0) {
+        settings.folder_confirmed = false;
+        settings.folder_created = false;
+    }
+    if (!settings.upgrade && !settings.folder_confirmed && !settings.folder_created &&
+        machine.FolderExists(folder)) {
+        if (!quiet && !answers.existing_folder)
+            return Verdict(SettingsNext::kAsk, MB_YESNO | MB_ICONWARNING, kFolderExists);
+        settings.folder_confirmed = true;
+        CopyText(fields.settled_folder, folder);
+    }
+    if (!settings.saas_mode) {
+        DWORD error = ImportCertificate(fields, settings, machine);
+        if (error != 0)
+            return Verdict(SettingsNext::kStay, MB_OK | MB_ICONERROR, 0, error);
+    }
+
+    const AddressList& offered = *fields.offered;
+    size_t selection = fields.selection > 0 && static_cast<size_t>(fields.selection) < offered.count
+                           ? static_cast<size_t>(fields.selection) : 0;
+    wchar_t address[MAX_PATH] = {};
+    AddressList resolved;
+    bool resolves = machine.Resolve(settings.domain_name_ansi, resolved);
+    if (resolves && !quiet && !answers.other_address && !AddressesMatch(offered, selection, resolved)) {
+        AddressText(offered, selection, L"any", address);
+        return Verdict(SettingsNext::kAsk, MB_YESNO | MB_ICONWARNING, kAddressMismatch, 0,
+                       settings.domain_name, address);
+    }
+    if (!settings.upgrade && !quiet) {
+        // With any address, every offered address's port must be free.
+        size_t last = selection == 0 ? offered.count - 1 : selection;
+        for (size_t i = selection; i <= last; ++i) {
+            int socketError = 0;
+            PortVerdict port = machine.TestPort(offered.entries[i], &socketError);
+            if (port == PortVerdict::kNoSocket)
+                return Verdict(SettingsNext::kStay, MB_OK | MB_ICONWARNING, 0, static_cast<DWORD>(socketError));
+            if (port == PortVerdict::kInUse && !(answers.busy_ports & (1ull << i))) {
+                AddressText(offered, i, L"0.0.0.0", address);
+                SettingsVerdict question = Verdict(SettingsNext::kAsk, MB_YESNO | MB_ICONWARNING, kPortInUse, 0, address);
+                question.port = i;
+                return question;
+            }
+        }
+    }
+    DWORD error = 0;
+    if (!machine.FolderExists(folder) && !machine.CreateFolder(folder, &error))
+        return Refusal(settings, MB_OK | MB_ICONERROR, 0, error);
+    if (!settings.folder_confirmed)
+        settings.folder_created = true;
+    CopyText(fields.settled_folder, folder);
+
+    ZeroMemory(&settings.server_address, sizeof(settings.server_address));
+    settings.server_address.sin_family = AF_INET;
+    settings.server_address.sin_port = htons(kServerPort);
+    settings.server_address.sin_addr.s_addr = offered.entries[selection];
+    settings.domain_unresolved = !resolves;
+    if (!resolves)
+        return Verdict(SettingsNext::kDomainPage, 0, 0);
+    if (settings.upgrade && !quiet)
+        return Verdict(SettingsNext::kProgressPage, 0, 0);
+    return Verdict(SettingsNext::kAdministratorPage, 0, 0);
+}

@@ -1,0 +1,75 @@
+#include "wizard/settings_page/settings_machine.h"
+
+#include "base/setup_tools.h"
+#include "system/certificates/certificate_import.h"
+
+namespace {
+
+bool HasAttributes(const wchar_t* path, bool directory)
+{
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == directory;
+}
+
+} // namespace
+
+VolumeVerdict LocalSettingsMachine::CheckVolume(const wchar_t* root, DWORD* error)
+{
+    VolumeVerdict verdict = CheckInstallVolume(root);
+    *error = GetLastError();
+    return verdict;
+}
+
+bool LocalSettingsMachine::FolderExists(const wchar_t* folder)
+{
+    return HasAttributes(folder, true);
+}
+
+bool LocalSettingsMachine::FileExists(const wchar_t* path)
+{
+    return HasAttributes(path, false);
+}
+
+InstalledVersion LocalSettingsMachine::ReadVersion(const wchar_t* executable)
+{
+    return ReadInstalledVersion(executable);
+}
+
+void LocalSettingsMachine::KeepConfiguration(const wchar_t* installDir)
+{
+    KeepInstalledConfiguration(installDir);
+}
+
+bool LocalSettingsMachine::Resolve(const char* hostName, AddressList& resolved)
+{
+    return ResolveHostAddresses(hostName, resolved);
+}
+
+PortVerdict LocalSettingsMachine::TestPort(ULONG address, int* socketError)
+{
+    return TestServerPort(address, socketError);
+}
+
+DWORD LocalSettingsMachine::ImportCertificate(const BYTE* image, DWORD size, const wchar_t* password,
+                                              BYTE* hash, DWORD* hashLength)
+{
+    // Every import adds a copy to the store; the check asks again after each question.
+    Import& import = imports_[password ? 1 : 0];
+    if (!import.done) {
+        import.length = sizeof(import.hash);
+        import.error = ImportServerCertificate(image, size, password, import.hash, &import.length, L"MY");
+        import.done = true;
+    }
+    *hashLength = import.length <= *hashLength ? import.length : *hashLength;
+    CopyMemory(hash, import.hash, *hashLength);
+    return import.error;
+}
+
+bool LocalSettingsMachine::CreateFolder(const wchar_t* folder, DWORD* error)
+{
+    if (g_setupTools.CreateDirectoryTree(folder))
+        return true;
+    *error = GetLastError();
+    return false;
+}
