@@ -6,8 +6,11 @@
 
 #include "app/default_certificate.h"
 #include "app/domain_name.h"
+#include "app/startup_message.h"
 #include "base/bounded_text.h"
+#include "base/host_name.h"
 #include "base/install_settings.h"
+#include "base/message_ids.h"
 #include "base/setup_tools.h"
 #include "formats/config/config_file.h"
 #include "formats/digest/digest160.h"
@@ -102,8 +105,21 @@ bool LoadSettingsFromFolder(const wchar_t* setupDir)
     DeriveServiceName();
     ChooseInstallFolder();
 
+    // The domain becomes a line of the hosts file, the server's address and, in hosted
+    // mode, the name of a folder: a name given that is no host name stops the setup. The
+    // computer's own name may hold what DNS does not (an underscore); then localhost serves.
+    if (domain[0] && !IsDnsHostName(domain)) {
+        wchar_t format[512] = {};
+        wchar_t text[1024] = {};
+        g_language.GetString(kInvalidDomain, format, 512);
+        FormatText(text, format, domain);
+        ShowStartupText(text);
+        return false;
+    }
     if (!domain[0])
         GetDefaultDomainName(domain, 260);
+    if (!IsDnsHostName(domain))
+        CopyText(domain, L"localhost");
     SetDomainName(domain);
     LoadDefaultCertificate();
     return true;

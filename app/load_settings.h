@@ -2,8 +2,8 @@
 
 // Fills g_settings at start-up: time zone, interface language, the folder of the running
 // program, velmorasetup.cfg beside it, the service name, the installation folder, the
-// domain name and the default certificate. Always returns true; nothing in it stops the
-// program.
+// domain name and the default certificate. False, after telling why in a box, only when
+// velmorasetup.cfg gives a domain that is no host name.
 bool LoadSettings();
 
 // The same for a program lying in `setupDir` (no trailing backslash); LoadSettings

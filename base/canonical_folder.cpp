@@ -17,19 +17,28 @@ bool IsSeparator(wchar_t c)
     return c == L'\\' || c == L'/';
 }
 
+// "\\server\share": not the "\\?\" and "\\.\" forms, which bypass the path rules.
+bool IsShare(const wchar_t* path)
+{
+    return IsSeparator(path[0]) && IsSeparator(path[1]) && path[2] && !IsSeparator(path[2]) &&
+           !((path[2] == L'?' || path[2] == L'.') && (IsSeparator(path[3]) || !path[3]));
+}
+
 } // namespace
 
 bool CanonicalFolder(const wchar_t* typed, wchar_t* folder, size_t capacity)
 {
-    if (!typed || !folder || capacity == 0 || !IsDriveRoot(typed)) {
+    if (!typed || !folder || capacity == 0 || !(IsDriveRoot(typed) || IsShare(typed))) {
         SetLastError(ERROR_BAD_PATHNAME);
         return false;
     }
     // Repeated separators first: the system keeps some of them as empty names.
     wchar_t joined[MAX_PATH] = {};
-    size_t length = 0;
-    for (const wchar_t* c = typed; *c; ++c) {
-        if (IsSeparator(*c) && length > 0 && joined[length - 1] == L'\\')
+    size_t share = IsShare(typed) ? 2 : 0;
+    size_t length = share;
+    joined[0] = joined[1] = L'\\';
+    for (const wchar_t* c = typed + share; *c; ++c) {
+        if (IsSeparator(*c) && length > share && joined[length - 1] == L'\\')
             continue;
         if (length + 1 >= MAX_PATH) {
             SetLastError(ERROR_FILENAME_EXCED_RANGE);
@@ -41,7 +50,7 @@ bool CanonicalFolder(const wchar_t* typed, wchar_t* folder, size_t capacity)
     DWORD fullLength = GetFullPathNameW(joined, MAX_PATH, full, nullptr);
     if (fullLength == 0)
         return false;
-    if (fullLength >= MAX_PATH || !IsDriveRoot(full)) {
+    if (fullLength >= MAX_PATH || !(IsDriveRoot(full) || IsShare(full))) {
         SetLastError(fullLength >= MAX_PATH ? ERROR_FILENAME_EXCED_RANGE : ERROR_BAD_PATHNAME);
         return false;
     }

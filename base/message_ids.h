@@ -47,4 +47,6 @@ enum MessageId : UINT
     kProductDescription = 78,
     kStepCertificateText = 79,
     kStepConfigureText = 80,
+    kInvalidDomain = 81,
+    kEmptyServiceName = 82,
 };

@@ -56,7 +56,9 @@ TEST(NameRules, FoldersAreMadeFullWithOneKindOfSeparator)
         {L"Velmora", nullptr},
         {L"\\Velmora", nullptr},
         {L"C:Velmora", nullptr},
-        {L"\\\\server\\share\\Velmora", nullptr},
+        {L"//server/share//Velmora/", L"\\\\server\\share\\Velmora"},
+        {L"\\\\?\\C:\\Velmora", nullptr},
+        {L"\\\\.\\C:\\Velmora", nullptr},
         {L"", nullptr},
     };
     for (const auto& c : cases) {

@@ -1,6 +1,7 @@
 #include "wizard/settings_page/settings_check.h"
 
 #include "base/bounded_text.h"
+#include "base/canonical_folder.h"
 #include "base/message_ids.h"
 #include "base/path_join.h"
 #include "wizard/settings_text.h"
@@ -96,12 +97,16 @@ SettingsVerdict CheckSettingsPage(SettingsPageFields& fields, InstallSettings& s
     TrimBlanks(fields.folder);
     TrimBlanks(fields.service_name);
     CopyText(settings.service_name, fields.service_name);
+    // The service manager refuses an empty name: the run would fail only at its service step.
+    if (!settings.service_name[0])
+        return Refusal(settings, MB_OK | MB_ICONWARNING, kEmptyServiceName);
     if (HasPathSeparator(settings.service_name))
         return Refusal(settings, MB_OK | MB_ICONWARNING, kSlashInServiceName);
 
+    // "C:/Velmora", "C:\\Velmora" or ".." parts would otherwise fail only at the end.
     wchar_t folder[MAX_PATH] = {};
-    CopyText(folder, fields.folder);
-    RemoveTrailingSeparators(folder);
+    if (!CanonicalFolder(fields.folder, folder, MAX_PATH))
+        return Refusal(settings, MB_OK | MB_ICONERROR, 0, GetLastError());
     SettingsVerdict refusal = {};
     if (!VolumeTakesServer(settings, folder, machine, refusal))
         return refusal;

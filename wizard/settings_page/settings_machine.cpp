@@ -1,5 +1,6 @@
 #include "wizard/settings_page/settings_machine.h"
 
+#include "base/protected_folder.h"
 #include "base/setup_tools.h"
 #include "system/certificates/certificate_import.h"
 
@@ -68,7 +69,7 @@ DWORD LocalSettingsMachine::ImportCertificate(const BYTE* image, DWORD size, con
 
 bool LocalSettingsMachine::CreateFolder(const wchar_t* folder, DWORD* error)
 {
-    if (g_setupTools.CreateDirectoryTree(folder))
+    if (CreateProtectedFolder(folder))
         return true;
     *error = GetLastError();
     return false;
