@@ -17,12 +17,14 @@ const wchar_t* const kPlantedDlls[] = {L"crypt32.dll", L"httpapi.dll", L"psapi.d
 // windows, a planted version.dll would be loaded by Wine before the program starts.
 const size_t kBesideWindowedPrograms = 3;
 
+// Copies the first `count` planted DLLs into `folder`.
 bool PlantDlls(const std::wstring& folder, size_t count)
 {
-    for (const wchar_t* dll : kPlantedDlls)
-        if (count-- > 0 && !CopyFileW((std::wstring(VELMORA_PLANTED_DIR) + L"\\" + dll).c_str(), (folder + L"\\" + dll).c_str(),
-                       FALSE))
+    for (size_t i = 0; i < count; ++i) {
+        std::wstring dll = kPlantedDlls[i];
+        if (!CopyFileW((VELMORA_PLANTED_DIR L"\\" + dll).c_str(), (folder + L"\\" + dll).c_str(), FALSE))
             return false;
+    }
     return true;
 }
 
@@ -33,8 +35,8 @@ void ExpectNoneLoaded(const std::wstring& folder)
             << "the planted " << std::string(dll, dll + wcslen(dll)) << " was loaded";
 }
 
-// Copies `program` beside the first `planted` DLLs, runs it with `arguments` and returns its exit
-// code, or -1 when it did not end within a minute.
+// Copies `program` beside the first `planted` DLLs, runs it with `arguments` and returns
+// its exit code, or -1 when it did not end within a minute.
 DWORD RunBesidePlantedDlls(const TempFolder& folder, const wchar_t* program, const wchar_t* arguments,
                            size_t planted)
 {
