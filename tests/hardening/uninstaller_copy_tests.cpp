@@ -6,6 +6,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <functional>
 #include <set>
 #include <string>
 
@@ -78,32 +79,61 @@ bool GoneWithin(const std::wstring& path, DWORD timeoutMs, BOOL(WINAPI* remove)(
     return true;
 }
 
-}  // namespace
-
-TEST(UninstallerCopy, RunsFromANewFolderThatOnlyAdministratorsCanWrite)
+// An installation of nothing but the uninstaller: no service, no entry to remove.
+struct BareInstallation
 {
-    // An installation of nothing but the uninstaller: no service, no entry to remove.
-    TempFolder installation(L"copy");
-    std::wstring uninstaller = installation.File(L"uninstall.exe");
-    ASSERT_TRUE(CopyFileW(VELMORA_UNINSTALL_EXE, uninstaller.c_str(), FALSE));
-    std::set<std::wstring> before = CopyFolders();
+    TempFolder folder{L"copy"};
+    std::wstring uninstaller = folder.File(L"uninstall.exe");
+    bool ready = CopyFileW(VELMORA_UNINSTALL_EXE, uninstaller.c_str(), FALSE) != FALSE;
+};
 
+// Runs `uninstaller` /quiet, with `temp` as its temporary folder when one is given, and
+// returns its exit code, or -1 when it did not end within a minute (a box would keep it).
+// `whileSuspended` runs with the process id before its first instruction.
+DWORD RunQuietly(const std::wstring& uninstaller, const wchar_t* temp = nullptr,
+                 const std::function<void(DWORD)>& whileSuspended = nullptr)
+{
     std::wstring commandLine = L"\"" + uninstaller + L"\" /quiet";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                               &startup, &process));
+    wchar_t tmp[MAX_PATH] = {};
+    bool hadTmp = GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH) > 0;
+    if (temp != nullptr)
+        SetEnvironmentVariableW(L"TMP", temp);
+    BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                                  nullptr, &startup, &process);
+    SetEnvironmentVariableW(L"TMP", hadTmp ? tmp : nullptr);
+    if (!started)
+        return static_cast<DWORD>(-1);
     UniqueHandle processHolder(process.hProcess), thread(process.hThread);
-    // What a user could have put where the copy used to go, named by the process id.
-    std::wstring plantedCopy = TempPath() + L"velmora-uninstall-" + std::to_wstring(process.dwProcessId) + L".exe";
-    ASSERT_TRUE(WriteWholeFile(plantedCopy, "planted"));
+    if (whileSuspended)
+        whileSuspended(process.dwProcessId);
     ResumeThread(process.hThread);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000));
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.hProcess, &exitCode);
+    DWORD exitCode = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &exitCode);
+    else
+        TerminateProcess(process.hProcess, exitCode);
+    return exitCode;
+}
+
+}  // namespace
+
+TEST(UninstallerCopy, RunsFromANewFolderThatOnlyAdministratorsCanWrite)
+{
+    BareInstallation installation;
+    ASSERT_TRUE(installation.ready);
+    std::set<std::wstring> before = CopyFolders();
+
+    // What a user could have put where the copy used to go, named by the process id.
+    std::wstring plantedCopy;
+    DWORD exitCode = RunQuietly(installation.uninstaller, nullptr, [&plantedCopy](DWORD processId) {
+        plantedCopy = TempPath() + L"velmora-uninstall-" + std::to_wstring(processId) + L".exe";
+        WriteWholeFile(plantedCopy, "planted");
+    });
     EXPECT_EQ(0u, exitCode);
-    EXPECT_TRUE(GoneWithin(installation.Path(), 30000)) << "the copy did not remove the installation";
+    EXPECT_TRUE(GoneWithin(installation.folder.Path(), 30000)) << "the copy did not remove the installation";
     EXPECT_TRUE(ReadWholeFile(plantedCopy) == "planted") << "the uninstaller wrote over the planted file";
     DeleteFileW(plantedCopy.c_str());
 
@@ -128,4 +158,16 @@ TEST(UninstallerCopy, RunsFromANewFolderThatOnlyAdministratorsCanWrite)
     // Left for the next restart; the copy may still be ending.
     EXPECT_TRUE(GoneWithin(copyFolder + L"\\uninstall.exe", 10000, DeleteFileW));
     EXPECT_TRUE(GoneWithin(copyFolder, 10000, RemoveDirectoryW));
+}
+
+// Where the copy cannot be put, the hand-off fails: a quiet uninstall tells so by its exit
+// code alone and leaves the installation as it was.
+TEST(UninstallerCopy, QuietUninstallThatCannotPlaceItsCopyFailsWithoutABox)
+{
+    BareInstallation installation;
+    ASSERT_TRUE(installation.ready);
+    DWORD exitCode = RunQuietly(installation.uninstaller, L"C:\\velmora-no-such-folder");
+    EXPECT_NE(0u, exitCode);
+    EXPECT_NE(static_cast<DWORD>(-1), exitCode);
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(installation.uninstaller.c_str()));
 }
