@@ -154,7 +154,7 @@ TEST(UninstallerCopy, RunsFromANewFolderThatOnlyAdministratorsCanWrite)
     std::wstring pending = DeletedAtRestart();
     size_t copyAt = pending.find(copyFolder + L"\\uninstall.exe" + L'\0');
     EXPECT_NE(std::wstring::npos, copyAt);
-    EXPECT_NE(std::wstring::npos, pending.find(copyFolder + L'\0', copyAt)) << "its folder is not";
+    EXPECT_NE(std::wstring::npos, pending.find(copyFolder + L'\0', copyAt)) << "nor its folder";
     // Left for the next restart; the copy may still be ending.
     EXPECT_TRUE(GoneWithin(copyFolder + L"\\uninstall.exe", 10000, DeleteFileW));
     EXPECT_TRUE(GoneWithin(copyFolder, 10000, RemoveDirectoryW));
