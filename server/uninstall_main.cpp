@@ -8,6 +8,7 @@
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
 #include "base/scoped_handle.h"
+#include "base/system_dll.h"
 #include "server/folder_removal.h"
 #include "server/module_folder.h"
 #include "server/uninstall_messages.h"
@@ -103,6 +104,7 @@ int Uninstall(bool quiet)
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int)
 {
+    LoadSystemDllsOnly();
     int argc = 0;
     UniqueLocalMemory arguments(CommandLineToArgvW(GetCommandLineW(), &argc));
     auto** argv = static_cast<wchar_t**>(arguments.Get());

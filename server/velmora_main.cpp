@@ -3,10 +3,12 @@
 #include <windows.h>
 #include <stdio.h>
 
+#include "base/system_dll.h"
 #include "server/server_service.h"
 
 int wmain(int argc, wchar_t** argv)
 {
+    LoadSystemDllsOnly();
     if (argc == 2 && lstrcmpiW(argv[1], L"/start") == 0)
         return CServerService::Run();
     fputws(L"Velmora Server runs as a Windows service and is started by the Service Control\n"

@@ -1,0 +1,54 @@
+#include "base/system_dll.h"
+
+#include <windows.h>
+#include <delayimp.h>
+
+#include "base/whole_format.h"
+
+namespace {
+
+using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD flags);
+using SetDllDirectoryCall = BOOL(WINAPI*)(const wchar_t* folder);
+
+// Looked up at run time: neither is in every Windows that the setup supports.
+template <typename Call>
+Call Kernel32Function(const char* name)
+{
+    FARPROC function = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name);
+    return reinterpret_cast<Call>(reinterpret_cast<void*>(function));
+}
+
+// The delay-load helper's notification before it loads a DLL by name: a module returned
+// here is used instead. XP searches the program's folder first, so the name alone is never
+// enough. LOAD_WITH_ALTERED_SEARCH_PATH takes the DLL's own dependencies from System32 too.
+FARPROC WINAPI LoadFromSystemFolder(unsigned notification, PDelayLoadInfo info)
+{
+    if (notification != dliNotePreLoadLibrary)
+        return nullptr;
+    wchar_t path[MAX_PATH];
+    UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    HMODULE module = nullptr;
+    if (length > 0 && length < MAX_PATH && FormatWhole(path + length, MAX_PATH - length, L"\\%hs", info->szDll))
+        module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    // The helper would try the name alone next. A static import that could not be loaded
+    // would not have let the program start either.
+    if (module == nullptr)
+        ExitProcess(ERROR_MOD_NOT_FOUND);
+    return reinterpret_cast<FARPROC>(module);
+}
+
+}  // namespace
+
+// The C runtime's delay-load helper calls this hook (declared in delayimp.h); defining it
+// here replaces the runtime's empty one.
+PfnDliHook __pfnDliNotifyHook2 = LoadFromSystemFolder;
+
+void LoadSystemDllsOnly()
+{
+    auto setDefaultDllDirectories = Kernel32Function<SetDefaultDllDirectoriesCall>("SetDefaultDllDirectories");
+    if (setDefaultDllDirectories != nullptr && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        return;
+    auto setDllDirectory = Kernel32Function<SetDllDirectoryCall>("SetDllDirectoryW");
+    if (setDllDirectory != nullptr)
+        setDllDirectory(L"");
+}

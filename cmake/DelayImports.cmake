@@ -1,0 +1,42 @@
+# The system DLLs that are not KnownDLLs on every Windows the setup supports are
+# delay-imported: the loader would otherwise take a copy placed beside setup.exe (a
+# Downloads folder, a share) and run it as administrator before any of our code.
+# base/system_dll.cpp loads each one by its full System32 path when its first function is
+# called.
+#
+# Wherever a target links one of these names, it gets the delay-import library made here
+# from the toolchain's own import library, with the same functions.
+set(VELMORA_DELAY_IMPORTED_DLLS version crypt32 httpapi psapi)
+
+# velmora_dll_exports(dll out_var): the functions that the toolchain's import library of
+# `dll` names, as a .def file lists them (stdcall sizes kept on 32-bit).
+function(velmora_dll_exports dll out_var)
+  find_library(import_lib_${dll} NAMES ${dll} REQUIRED)
+  execute_process(COMMAND ${CMAKE_NM} -g --defined-only ${import_lib_${dll}}
+                  OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
+  # 32-bit symbols carry one more leading underscore: __imp__Name@8.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(prefix "__imp__")
+  else()
+    set(prefix "__imp_")
+  endif()
+  string(REGEX MATCHALL " ${prefix}[A-Za-z0-9_@]+" imports "${symbols}")
+  list(TRANSFORM imports REPLACE " ${prefix}" "")
+  list(REMOVE_DUPLICATES imports)
+  set(${out_var} ${imports} PARENT_SCOPE)
+endfunction()
+
+foreach(dll ${VELMORA_DELAY_IMPORTED_DLLS})
+  velmora_dll_exports(${dll} exports)
+  string(TOUPPER ${dll} upper)
+  list(JOIN exports "\n  " lines)
+  set(def ${CMAKE_BINARY_DIR}/delay-imports/${dll}.def)
+  set(lib ${CMAKE_BINARY_DIR}/delay-imports/lib${dll}-delay.a)
+  file(WRITE ${def} "LIBRARY ${upper}.dll\nEXPORTS\n  ${lines}\n")
+  # --kill-at: the DLL itself exports the 32-bit names without their stdcall sizes.
+  execute_process(COMMAND ${CMAKE_DLLTOOL} --kill-at --input-def ${def} --dllname ${upper}.dll
+                          --output-delaylib ${lib}
+                  COMMAND_ERROR_IS_FATAL ANY)
+  add_library(${dll} STATIC IMPORTED)
+  set_target_properties(${dll} PROPERTIES IMPORTED_LOCATION ${lib})
+endforeach()

@@ -1,0 +1,98 @@
+// setup.exe, Velmora.exe and uninstall.exe run as administrator, possibly from a folder that
+// others can write: none of them may load the copies of system DLLs planted beside it.
+// Each planted DLL leaves "<its path>.loaded" when it is loaded (planted_dll.c).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <iterator>
+#include <string>
+
+#include "base/scoped_handle.h"
+#include "setup_process.h"
+
+namespace {
+
+const wchar_t* const kPlantedDlls[] = {L"crypt32.dll", L"httpapi.dll", L"psapi.dll", L"version.dll"};
+// Wine's own user32 imports version.dll (that of Windows does not): beside a program with
+// windows, a planted version.dll would be loaded by Wine before the program starts.
+const size_t kBesideWindowedPrograms = 3;
+
+// Copies the first `count` planted DLLs into `folder`.
+bool PlantDlls(const std::wstring& folder, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        std::wstring dll = kPlantedDlls[i];
+        if (!CopyFileW((VELMORA_PLANTED_DIR L"\\" + dll).c_str(), (folder + L"\\" + dll).c_str(), FALSE))
+            return false;
+    }
+    return true;
+}
+
+void ExpectNoneLoaded(const std::wstring& folder)
+{
+    for (const wchar_t* dll : kPlantedDlls)
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((folder + L"\\" + dll + L".loaded").c_str()))
+            << "the planted " << std::string(dll, dll + wcslen(dll)) << " was loaded";
+}
+
+// Copies `program` beside the first `planted` DLLs, runs it with `arguments` and returns
+// its exit code, or -1 when it did not end within a minute.
+DWORD RunBesidePlantedDlls(const TempFolder& folder, const wchar_t* program, const wchar_t* arguments,
+                           size_t planted)
+{
+    std::wstring copy = folder.File(wcsrchr(program, L'/') + 1);
+    if (!PlantDlls(folder.Path(), planted) || !CopyFileW(program, copy.c_str(), FALSE))
+        return static_cast<DWORD>(-1);
+    std::wstring commandLine = L"\"" + copy + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(copy.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.Path().c_str(),
+                        &startup, &process))
+        return static_cast<DWORD>(-1);
+    UniqueHandle processHolder(process.hProcess), thread(process.hThread);
+    DWORD exitCode = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &exitCode);
+    else
+        TerminateProcess(process.hProcess, exitCode);
+    return exitCode;
+}
+
+}  // namespace
+
+TEST(PlantedDlls, SetupLoadsNoneFromItsFolder)
+{
+    SetupCopy setup;
+    ASSERT_TRUE(setup.IsValid());
+    ASSERT_TRUE(PlantDlls(setup.Folder(), kBesideWindowedPrograms));
+    // A refused Windows version ends the setup after its first box.
+    ASSERT_TRUE(setup.SetWindowsVersion(L"win2k"));
+    SetupCopy::Run run;
+    ASSERT_TRUE(setup.Start(&run));
+    EXPECT_EQ(static_cast<DWORD>(-1), run.exitCode);
+    ExpectNoneLoaded(setup.Folder());
+}
+
+// Arguments on which each program ends at once: the server explains itself, the
+// uninstaller's finishing step refuses a folder without an uninstaller, and the probe calls
+// a function of each DLL, which it must take from System32 even without a restricted search.
+TEST(PlantedDlls, ServerUninstallerAndDelayLoadsLoadNoneFromTheirFolder)
+{
+    const struct {
+        const wchar_t* program;
+        const wchar_t* arguments;
+        size_t planted;
+        DWORD exitCode;
+    } cases[] = {
+        {VELMORA_SERVER_EXE, L"", std::size(kPlantedDlls), 2},
+        {VELMORA_UNINSTALL_EXE, L"/finish 0 C:\\nowhere", kBesideWindowedPrograms, ERROR_INVALID_PARAMETER},
+        {VELMORA_PROBE_EXE, L"", std::size(kPlantedDlls), 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.program, c.program + wcslen(c.program)));
+        TempFolder folder(L"planted");
+        EXPECT_EQ(c.exitCode, RunBesidePlantedDlls(folder, c.program, c.arguments, c.planted));
+        ExpectNoneLoaded(folder.Path());
+    }
+}
