@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "config/config_test_support.h"
-#include "config/worker_thread.h"
 #include "formats/config/read_write_lock.h"
 
 namespace {

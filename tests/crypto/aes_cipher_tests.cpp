@@ -1,8 +1,10 @@
-// The AES block cipher: the standard's example vectors, in-place blocks, key handling
-// and the one-time table set-up.
+// The AES block cipher: the standard's example vectors, in-place blocks, key handling,
+// the one-time table set-up, and the processor's instructions agreeing with the tables.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <random>
+#include <utility>
 #include <string.h>
 #include <vector>
 
@@ -10,11 +12,11 @@
 
 namespace {
 
-using Block = std::vector<BYTE>;
+using Bytes = std::vector<BYTE>;
 
-Block FromHex(const char* hex)
+Bytes FromHex(const char* hex)
 {
-    Block bytes;
+    Bytes bytes;
     for (size_t i = 0; hex[i] && hex[i + 1]; i += 2) {
         char pair[3] = {hex[i], hex[i + 1], 0};
         bytes.push_back(static_cast<BYTE>(strtoul(pair, nullptr, 16)));
@@ -22,18 +24,24 @@ Block FromHex(const char* hex)
     return bytes;
 }
 
-Block Encrypt(const CAesCipher& cipher, const Block& in)
+// All blocks of `in` through the cipher in one call, or one block at a time.
+Bytes Blocks(const CAesCipher& cipher, bool decrypt, Bytes data, bool oneByOne = false)
 {
-    Block out(16, 0);
-    cipher.EncryptBlock(in.data(), out.data());
+    const size_t blocks = data.size() / CAesCipher::kBlockSize;
+    Bytes out(data.size());
+    if (!oneByOne)
+        decrypt ? cipher.DecryptBlocks(data.data(), out.data(), blocks) : cipher.EncryptBlocks(data.data(), out.data(), blocks);
+    for (size_t offset = 0; oneByOne && offset < data.size(); offset += CAesCipher::kBlockSize)
+        decrypt ? cipher.DecryptBlock(&data[offset], &out[offset]) : cipher.EncryptBlock(&data[offset], &out[offset]);
     return out;
 }
 
-Block Decrypt(const CAesCipher& cipher, const Block& in)
+Bytes RandomBytes(std::mt19937& random, size_t count)
 {
-    Block out(16, 0);
-    cipher.DecryptBlock(in.data(), out.data());
-    return out;
+    Bytes bytes(count);
+    for (BYTE& byte : bytes)
+        byte = static_cast<BYTE>(random());
+    return bytes;
 }
 
 struct Vector
@@ -54,20 +62,14 @@ const Vector kStandardVectors[] = {
      "00112233445566778899aabbccddeeff", "8ea2b7ca516745bfeafc49904b496089"},
 };
 
-struct FirstSetup
-{
-    HANDLE start;
-    bool correct;
-};
-
 DWORD WINAPI SetKeyAndEncrypt(void* parameter)
 {
-    FirstSetup* setup = static_cast<FirstSetup*>(parameter);
-    WaitForSingleObject(setup->start, INFINITE);
+    auto* setup = static_cast<std::pair<HANDLE, bool>*>(parameter);
+    WaitForSingleObject(setup->first, INFINITE);
     const Vector& v = kStandardVectors[1];
     CAesCipher cipher;
-    Block key = FromHex(v.key);
-    setup->correct = cipher.SetKey(key.data(), v.bits) && Encrypt(cipher, FromHex(v.plain)) == FromHex(v.cipher);
+    Bytes key = FromHex(v.key);
+    setup->second = cipher.SetKey(key.data(), v.bits) && Blocks(cipher, false, FromHex(v.plain)) == FromHex(v.cipher);
     return 0;
 }
 
@@ -103,7 +105,7 @@ TEST(AesCipherFirstUse, ThreadsRacingForTheFirstKeySetupAllGetCorrectTables)
     HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     ASSERT_NE(nullptr, start);
     const int kThreads = 8;
-    FirstSetup setups[kThreads];
+    std::pair<HANDLE, bool> setups[kThreads];
     HANDLE threads[kThreads];
     for (int i = 0; i < kThreads; ++i) {
         setups[i] = {start, false};
@@ -113,58 +115,83 @@ TEST(AesCipherFirstUse, ThreadsRacingForTheFirstKeySetupAllGetCorrectTables)
     SetEvent(start);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(kThreads, threads, TRUE, 30000));
     for (int i = 0; i < kThreads; ++i) {
-        EXPECT_TRUE(setups[i].correct) << "thread " << i;
+        EXPECT_TRUE(setups[i].second) << "thread " << i;
         CloseHandle(threads[i]);
     }
     CloseHandle(start);
 }
 
-// Both the tables and (where the processor has them) the AES instructions.
+// Both the tables and (where the processor has them) the AES instructions; each key set
+// over a longer one, which it must replace whole.
 TEST(AesCipher, MatchesTheStandardVectorsForAllKeySizesAlsoInPlace)
 {
     for (CAesCipher::Rounds which : {CAesCipher::Rounds::kTables, CAesCipher::Rounds::kFastest}) {
         for (const Vector& v : kStandardVectors) {
             CAesCipher cipher;
-            Block key = FromHex(v.key);
+            Bytes previous = FromHex(kStandardVectors[v.bits == 256 ? 2 : 3].key), key = FromHex(v.key);
+            ASSERT_TRUE(cipher.SetKey(previous.data(), v.bits == 256 ? 192 : 256, which));
             ASSERT_TRUE(cipher.SetKey(key.data(), v.bits, which)) << v.bits;
-            SCOPED_TRACE(cipher.UsesAesInstructions() ? "AES instructions" : "tables");
-            EXPECT_EQ(FromHex(v.cipher), Encrypt(cipher, FromHex(v.plain))) << v.key;
-            EXPECT_EQ(FromHex(v.plain), Decrypt(cipher, FromHex(v.cipher))) << v.key;
-            Block block = FromHex(v.plain);
+            SCOPED_TRACE(testing::Message() << (cipher.UsesAesInstructions() ? "AES instructions " : "tables ") << v.key);
+            const Bytes plain = FromHex(v.plain), sealed = FromHex(v.cipher);
+            EXPECT_EQ(sealed, Blocks(cipher, false, plain, true));
+            EXPECT_EQ(plain, Blocks(cipher, true, sealed, true));
+            Bytes block = plain;
             cipher.EncryptBlock(block.data(), block.data());
-            EXPECT_EQ(FromHex(v.cipher), block) << v.key;
+            EXPECT_EQ(sealed, block);
             cipher.DecryptBlock(block.data(), block.data());
-            EXPECT_EQ(FromHex(v.plain), block) << v.key;
+            EXPECT_EQ(plain, block);
         }
     }
 }
 
-TEST(AesCipher, ANewKeyReplacesTheOldOneWhole)
-{
-    CAesCipher cipher;
-    Block longKey = FromHex(kStandardVectors[3].key);
-    Block shortKey = FromHex(kStandardVectors[1].key);
-    ASSERT_TRUE(cipher.SetKey(longKey.data(), 256));
-    ASSERT_TRUE(cipher.SetKey(shortKey.data(), 128));
-    EXPECT_EQ(FromHex(kStandardVectors[1].cipher), Encrypt(cipher, FromHex(kStandardVectors[1].plain)));
-    EXPECT_EQ(FromHex(kStandardVectors[1].plain), Decrypt(cipher, FromHex(kStandardVectors[1].cipher)));
-}
-
 TEST(AesCipher, RefusesOtherKeyLengthsAndThenEncryptsNothing)
 {
-    Block key = FromHex(kStandardVectors[3].key);
+    Bytes key = FromHex(kStandardVectors[3].key);
     for (int bits : {0, 64, 127, 129, 160, 512, -128}) {
         CAesCipher cipher;
         ASSERT_TRUE(cipher.SetKey(key.data(), 128));
         SetLastError(0);
         EXPECT_FALSE(cipher.SetKey(key.data(), bits)) << bits;
         EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
-        Block out(32, 0xCC);
+        Bytes out(32, 0xCC);
         cipher.EncryptBlock(key.data(), out.data());
         cipher.DecryptBlocks(key.data(), out.data(), 2);
-        EXPECT_EQ(Block(32, 0xCC), out) << bits;
+        EXPECT_EQ(Bytes(32, 0xCC), out) << bits;
     }
     CAesCipher cipher;
     EXPECT_FALSE(cipher.SetKey(nullptr, 128));
     EXPECT_FALSE(cipher.HasKey());
+}
+
+// Random keys of every length, random blocks, many at once (with the tails that do not
+// fill a batch of the instructions) and one at a time, in place and not.
+TEST(AesCipherPaths, InstructionsAndTablesAgreeOnRandomKeysAndBlocks)
+{
+    if (!AesInstructionsAvailable())
+        GTEST_SKIP() << "this processor has no AES instructions: only the tables run here";
+    std::mt19937 random(0x5EED1234);
+    for (int bits : {128, 192, 256}) {
+        for (int trial = 0; trial < 40; ++trial) {
+            SCOPED_TRACE(testing::Message() << bits << " bits, trial " << trial);
+            Bytes key = RandomBytes(random, bits / 8);
+            CAesCipher fast, tables;
+            ASSERT_TRUE(fast.SetKey(key.data(), bits));
+            ASSERT_TRUE(tables.SetKey(key.data(), bits, CAesCipher::Rounds::kTables));
+            ASSERT_TRUE(fast.UsesAesInstructions());
+            ASSERT_FALSE(tables.UsesAesInstructions());
+            // 1 to 37 blocks: whole batches of the instructions, and tails of every length.
+            size_t blocks = 1 + random() % 37;
+            Bytes plain = RandomBytes(random, blocks * CAesCipher::kBlockSize);
+            Bytes sealed = Blocks(tables, false, plain);
+            EXPECT_EQ(sealed, Blocks(fast, false, plain));
+            EXPECT_EQ(plain, Blocks(fast, true, sealed));
+            // Blocks that no encryption produced decrypt alike too, however they are fed.
+            Bytes noise = RandomBytes(random, blocks * CAesCipher::kBlockSize);
+            Bytes opened = Blocks(tables, true, noise);
+            EXPECT_EQ(opened, Blocks(fast, true, noise));
+            EXPECT_EQ(opened, Blocks(fast, true, noise, true));
+            fast.DecryptBlocks(noise.data(), noise.data(), blocks);
+            EXPECT_EQ(opened, noise);
+        }
+    }
 }

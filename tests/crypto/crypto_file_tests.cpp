@@ -95,36 +95,25 @@ protected:
 
 }  // namespace
 
-TEST_F(CryptoFileTest, HeaderCarriesMagicVersionEncryptedZerosAndTheLength)
+// The header: magic, version, eight zero bytes, encrypted zero blocks, then the length;
+// the data padded to whole blocks behind it.
+TEST_F(CryptoFileTest, HeaderCarriesMagicVersionEncryptedZerosAndTheUnpaddedLength)
 {
-    std::string data = Pattern(100, 1);
-    WriteData(data, 4096);
-    std::string bytes = ReadWholeFile(path_);
-    ASSERT_EQ(kHeader + 112, bytes.size());
-    EXPECT_EQ("VLCF", bytes.substr(0, 4));
-    EXPECT_EQ(std::string("\x01\0\0\0", 4), bytes.substr(4, 4));
-    EXPECT_EQ(std::string(8, '\0'), bytes.substr(8, 8));
-
     CAesCipher cipher;
     ASSERT_TRUE(cipher.SetKey(DataKey, kDataKeyBits));
-    BYTE zeros[16] = {};
-    BYTE encryptedZeros[16];
+    BYTE zeros[16] = {}, encryptedZeros[16];
     cipher.EncryptBlock(zeros, encryptedZeros);
-    for (size_t offset = 16; offset < 688; offset += 16)
-        EXPECT_EQ(0, memcmp(bytes.data() + offset, encryptedZeros, 16)) << "header block at " << offset;
-
-    EXPECT_EQ(0, bytes[688]);
-    EXPECT_EQ(100u, LengthField(bytes));
-    EXPECT_EQ(std::string(39, '\0'), bytes.substr(697, 39));
-    EXPECT_EQ(data, DecryptData(bytes).substr(0, 100));
-}
-
-TEST_F(CryptoFileTest, PadsTheLastBlockAndRecordsTheUnpaddedLength)
-{
-    for (DWORD size : {1u, 15u, 16u, 17u, 704u}) {
+    for (DWORD size : {1u, 15u, 16u, 17u, 100u, 704u}) {
+        SCOPED_TRACE(testing::Message() << size << " bytes");
         std::string data = Pattern(size, static_cast<int>(size));
         WriteData(data, 1024);
         ExpectHolds(path_, data);
+        std::string bytes = ReadWholeFile(path_);
+        EXPECT_EQ(std::string("VLCF\x01\0\0\0", 8) + std::string(8, '\0'), bytes.substr(0, 16));
+        for (size_t offset = 16; offset < 688; offset += 16)
+            EXPECT_EQ(0, memcmp(bytes.data() + offset, encryptedZeros, 16)) << "header block at " << offset;
+        EXPECT_EQ(0, bytes[688]);
+        EXPECT_EQ(std::string(39, '\0'), bytes.substr(697, 39));
     }
 }
 
@@ -160,6 +149,9 @@ TEST_F(CryptoFileTest, FlushWithNothingBufferedFailsAndLeavesTheLength)
     EXPECT_FALSE(file.Flush());
     file.Close();
     ExpectHolds(path_, data);
+    // Destroyed without Close, what it buffered is lost.
+    WriteData(Pattern(50, 7), 256, false);
+    ExpectHolds(path_, "");
 }
 
 TEST_F(CryptoFileTest, WriteIsRefusedWithoutKeyOpenFileBufferOrWriteAccess)
@@ -188,14 +180,6 @@ TEST_F(CryptoFileTest, WriteIsRefusedWithoutKeyOpenFileBufferOrWriteAccess)
     ASSERT_TRUE(noBuffer.Open(folder_.File(L"other.bin").c_str(), 0, CREATE_ALWAYS));
     ASSERT_TRUE(noBuffer.SetKey(DataKey, kDataKeyBits));
     EXPECT_EQ(0u, noBuffer.Write(data.data(), 16));
-}
-
-TEST_F(CryptoFileTest, DestroyingWithoutCloseLosesWhatIsBuffered)
-{
-    WriteData(Pattern(50, 7), 256, false);
-    std::string bytes = ReadWholeFile(path_);
-    EXPECT_EQ(kHeader, bytes.size());
-    EXPECT_EQ(0u, LengthField(bytes));
 }
 
 TEST_F(CryptoFileTest, OpeningAnotherFileFlushesTheFirstAndStartsAfresh)
@@ -364,19 +348,18 @@ TEST_F(StartFileTest, HoldsTheTwoRecordsIn1440Bytes)
     EXPECT_EQ(0, memcmp(data.data() + 420, L"ru", 6));
 }
 
-TEST_F(StartFileTest, FailsWhenTheFileCannotBeCreated)
+TEST_F(StartFileTest, FailsWhenTheFileCannotBeCreatedOrItsPathWouldBeCut)
 {
-    // No config folder.
-    SetLastError(0);
-    EXPECT_FALSE(WriteStartFile());
-    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
-}
-
-TEST_F(StartFileTest, RefusesAFolderTooLongForTheFullPathRatherThanCuttingIt)
-{
+    // No config folder; then a folder too long for the full path, refused rather than cut.
     std::wstring longFolder = folder_.Path() + L"\\" + std::wstring(250 - folder_.Path().size(), L'x');
-    CopyTextTo(g_settings.install_dir, longFolder.c_str());
-    SetLastError(0);
-    EXPECT_FALSE(WriteStartFile());
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE), GetLastError());
+    const struct { std::wstring folder; DWORD code; } cases[] = {
+        {folder_.Path(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND)},
+        {longFolder, static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE)},
+    };
+    for (const auto& c : cases) {
+        CopyTextTo(g_settings.install_dir, c.folder.c_str());
+        SetLastError(0);
+        EXPECT_FALSE(WriteStartFile());
+        EXPECT_EQ(c.code, GetLastError());
+    }
 }

@@ -59,14 +59,21 @@ TEST(Digest160, GivesTheKnownResults)
     std::vector<BYTE> counting(65);
     for (int i = 0; i < 65; ++i)
         counting[i] = static_cast<BYTE>(i);
-    Digest secret(20), folder(20);
+    Digest secret(20), folder(20), emptyText(20);
+    ASSERT_TRUE(Digest160Text(L"", emptyText.data(), 20));
     ASSERT_TRUE(Digest160Text(L"secret", secret.data(), 20));
     ASSERT_TRUE(Digest160Text(L"C:\\PROGRAM FILES\\VELMORA", folder.data(), 20));
+    const Digest empty = {0xE5, 0x04, 0xB4, 0x92, 0xED, 0x8C, 0x58, 0x56, 0x4E, 0xCD,
+                          0x1A, 0x6C, 0x68, 0x3F, 0x05, 0xBF, 0x93, 0x3A, 0xF7, 0x09};
+    const Digest abc = {0xCE, 0x4C, 0x95, 0xA7, 0x3D, 0x61, 0xB1, 0x95, 0x19, 0x9C,
+                        0xC8, 0x63, 0x84, 0x01, 0xD2, 0x28, 0x8D, 0x3E, 0xAE, 0xB5};
     const struct { const char* what; Digest actual; Digest expected; } cases[] = {
-        {"empty", DigestOf("", 0), {0xE5, 0x04, 0xB4, 0x92, 0xED, 0x8C, 0x58, 0x56, 0x4E, 0xCD,
-                                    0x1A, 0x6C, 0x68, 0x3F, 0x05, 0xBF, 0x93, 0x3A, 0xF7, 0x09}},
-        {"abc", DigestOf("abc", 3), {0xCE, 0x4C, 0x95, 0xA7, 0x3D, 0x61, 0xB1, 0x95, 0x19, 0x9C,
-                                     0xC8, 0x63, 0x84, 0x01, 0xD2, 0x28, 0x8D, 0x3E, 0xAE, 0xB5}},
+        {"empty", DigestOf("", 0), empty},
+        {"empty text", emptyText, empty},
+        // The empty input is one all-zero block; trailing zeros in the last block change nothing.
+        {"zero block", DigestOf(std::vector<BYTE>(64, 0)), empty},
+        {"abc", DigestOf("abc", 3), abc},
+        {"abc and zeros", DigestOf("abc\0\0\0", 6), abc},
         {"one block", DigestOf(counting.data(), 64), {0xEA, 0xB4, 0xC9, 0xD5, 0x38, 0x07, 0x7C, 0x31, 0x9C, 0x5A,
                                                       0xA5, 0xB5, 0x7F, 0x7C, 0xD9, 0x87, 0xCE, 0x18, 0x19, 0x38}},
         {"block and one", DigestOf(counting.data(), 65), {0xB9, 0xCE, 0xF5, 0x1E, 0x4F, 0xCD, 0x93, 0xB1, 0x89, 0x15,
@@ -105,21 +112,14 @@ TEST(Digest160, RunsTheSha1CompressionFunction)
 
 TEST(Digest160, PadsWithZerosAndHashesNoLength)
 {
-    std::vector<BYTE> zeros64(64, 0);
-    // The empty input is one all-zero block.
-    EXPECT_EQ(DigestOf(zeros64), DigestOf("", 0));
-    // Trailing zeros inside the last block change nothing.
-    EXPECT_EQ(DigestOf("abc", 3), DigestOf("abc\0\0\0", 6));
-
     std::vector<BYTE> block(64);
     for (int i = 0; i < 64; ++i)
         block[i] = static_cast<BYTE>(0xA0 ^ i);
     // Exactly 64 bytes: one block, no padding block after it.
-    std::vector<BYTE> withZeroBlock(block);
+    std::vector<BYTE> withZeroBlock(block), sixtyFive(block);
     withZeroBlock.resize(128, 0);
     EXPECT_NE(DigestOf(block), DigestOf(withZeroBlock));
     // 65 bytes: the second block is the last byte and 63 zeros.
-    std::vector<BYTE> sixtyFive(block);
     sixtyFive.push_back(0x5A);
     std::vector<BYTE> twoBlocks(sixtyFive);
     twoBlocks.resize(128, 0);
@@ -131,43 +131,24 @@ TEST(Digest160, TextHashesItsUtf16BytesWithoutTerminator)
 {
     const wchar_t* text = L"P\x0430ssw\x043E\x0440\x0434!";
     std::vector<BYTE> bytes;
-    for (const wchar_t* c = text; *c; ++c) {
-        bytes.push_back(static_cast<BYTE>(*c & 0xFF));
-        bytes.push_back(static_cast<BYTE>(*c >> 8));
-    }
+    for (const wchar_t* c = text; *c; ++c)
+        bytes.insert(bytes.end(), {static_cast<BYTE>(*c & 0xFF), static_cast<BYTE>(*c >> 8)});
     Digest fromText(20);
     ASSERT_TRUE(Digest160Text(text, fromText.data(), 20));
     EXPECT_EQ(DigestOf(bytes), fromText);
-
-    Digest emptyText(20);
-    ASSERT_TRUE(Digest160Text(L"", emptyText.data(), 20));
-    EXPECT_EQ(DigestOf("", 0), emptyText);
 }
 
-TEST(Digest160, WritesOnlyTheBytesAskedFor)
+TEST(Digest160, WritesOnlyTheBytesAskedForAndRefusesMissingBuffers)
 {
-    Digest full = DigestOf("abc", 3);
-
+    const Digest full = DigestOf("abc", 3);
     BYTE out[32];
-    memset(out, 0xCC, sizeof(out));
-    ASSERT_TRUE(Digest160("abc", 3, out, 32));
-    EXPECT_EQ(full, Digest(out, out + 20));
-    for (int i = 20; i < 32; ++i)
-        EXPECT_EQ(0xCC, out[i]) << "byte " << i;
-
-    memset(out, 0xCC, sizeof(out));
-    ASSERT_TRUE(Digest160("abc", 3, out, 5));
-    EXPECT_EQ(Digest(full.begin(), full.begin() + 5), Digest(out, out + 5));
-    EXPECT_EQ(0xCC, out[5]);
-
-    memset(out, 0xCC, sizeof(out));
-    EXPECT_TRUE(Digest160("abc", 3, out, 0));
-    EXPECT_EQ(0xCC, out[0]);
-}
-
-TEST(Digest160, RefusesMissingBuffersAndNegativeCounts)
-{
-    BYTE out[20];
+    for (int size : {32, 20, 5, 0}) {
+        memset(out, 0xCC, sizeof(out));
+        ASSERT_TRUE(Digest160("abc", 3, out, size)) << size;
+        int written = size < 20 ? size : 20;
+        EXPECT_EQ(Digest(full.begin(), full.begin() + written), Digest(out, out + written)) << size;
+        EXPECT_EQ(Digest(32 - written, 0xCC), Digest(out + written, out + 32)) << size;
+    }
     memset(out, 0xCC, sizeof(out));
     SetLastError(0);
     EXPECT_FALSE(Digest160(nullptr, 0, out, 20));
@@ -178,6 +159,5 @@ TEST(Digest160, RefusesMissingBuffersAndNegativeCounts)
     EXPECT_FALSE(Digest160Text(nullptr, out, 20));
     EXPECT_FALSE(Digest160Text(L"abc", nullptr, 20));
     EXPECT_FALSE(Digest160Text(L"abc", out, -20));
-    for (BYTE b : out)
-        EXPECT_EQ(0xCC, b);
+    EXPECT_EQ(Digest(32, 0xCC), Digest(out, out + 32));
 }
