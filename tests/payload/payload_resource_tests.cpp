@@ -22,9 +22,7 @@ std::wstring SampleFile(const wchar_t* name)
 
 }  // namespace
 
-class PayloadResource : public PayloadTest
-{
-};
+using PayloadResource = PayloadTest;
 
 TEST_F(PayloadResource, TheEmbeddedArchiveUnpacksToTheSampleTree)
 {
@@ -79,14 +77,12 @@ TEST(KeepList, ReadsPathsCommentsAndFolders)
     DeleteFileW(path);
 
     EXPECT_EQ(3u, keep.Count());
-    EXPECT_TRUE(keep.Keeps(L"config\\velmora.cfg"));
-    EXPECT_TRUE(keep.Keeps(L"CONFIG\\Velmora.CFG"));
-    EXPECT_TRUE(keep.Keeps(L"data\\users"));
-    EXPECT_TRUE(keep.Keeps(L"data\\users\\alice\\inbox.db"));
-    EXPECT_TRUE(keep.Keeps(L"web\\custom.css"));
-    EXPECT_FALSE(keep.Keeps(L"config"));
-    EXPECT_FALSE(keep.Keeps(L"config\\velmora.cfg.bak"));
-    EXPECT_FALSE(keep.Keeps(L"data\\users2"));
-    EXPECT_FALSE(keep.Keeps(L"data"));
+    const struct { const wchar_t* path; bool kept; } cases[] = {
+        {L"config\\velmora.cfg", true}, {L"CONFIG\\Velmora.CFG", true}, {L"data\\users", true},
+        {L"data\\users\\alice\\inbox.db", true}, {L"web\\custom.css", true}, {L"config", false},
+        {L"config\\velmora.cfg.bak", false}, {L"data\\users2", false}, {L"data", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.kept, keep.Keeps(c.path)) << std::string(c.path, c.path + wcslen(c.path));
     EXPECT_FALSE(CKeepList().Load(path));
 }

@@ -49,14 +49,13 @@ protected:
     std::vector<Expected> expected_;
 };
 
-TEST_F(PayloadRoundTrip, ManyFilesLargeAndEmptyInNestedFolders)
+// Files empty and large (around the window size), many in nested folders, with their
+// times and attributes, and empty folders.
+TEST_F(PayloadRoundTrip, AFolderTreeComesOutWithContentsTimesAndAttributes)
 {
-    ASSERT_TRUE(CreateDirectoryW(Source(L"bin").c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW(Source(L"web").c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW(Source(L"web\\static").c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW(Source(L"web\\static\\img").c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW(Source(L"web\\static\\img\\deep").c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW(Source(L"empty folder").c_str(), nullptr));
+    for (const wchar_t* folder : {L"bin", L"web", L"web\\static", L"web\\static\\img", L"web\\static\\img\\deep",
+                                  L"empty folder", L"docs"})
+        ASSERT_TRUE(CreateDirectoryW(Source(folder).c_str(), nullptr));
     Put(L"zero.txt", Bytes());
     Put(L"one.bin", Bytes(1, 0x5A));
     Put(L"bin\\window-less-one.dat", MakeContent(65535, 1, false));
@@ -70,45 +69,31 @@ TEST_F(PayloadRoundTrip, ManyFilesLargeAndEmptyInNestedFolders)
         wsprintfW(name, L"web\\static\\%s\\file%03d.txt", i % 3 == 0 ? L"img" : i % 3 == 1 ? L"img\\deep" : L".", i);
         Put(name, MakeContent(static_cast<size_t>(i * 97 % 5000), 100 + i, i % 2 == 0));
     }
-
-    Bytes archive = PackFolderToArchive(Source(), CKeepList());
-    ASSERT_TRUE(Extract(archive));
-
-    EXPECT_EQ(ListTree(Source()), ListTree(Install()));
-    for (const Expected& file : expected_)
-        EXPECT_EQ(file.content, ReadBytes(Install(file.name.c_str()))) << "content of " << std::string(file.name.begin(), file.name.end());
-    ExpectNothingOutsideTheFolders();
-}
-
-TEST_F(PayloadRoundTrip, FilesAndFoldersKeepTheirTimesAndAttributes)
-{
-    ASSERT_TRUE(CreateDirectoryW(Source(L"docs").c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW(Source(L"empty").c_str(), nullptr));
     Put(L"docs\\readme.txt", MakeContent(300000, 7, false));
-    Put(L"docs\\empty.txt", Bytes());
     Put(L"locked.txt", MakeContent(100, 8, true));
     Put(L"hidden.txt", MakeContent(100, 9, true));
-    const wchar_t* const kStamped[] = {L"docs\\readme.txt", L"docs\\empty.txt", L"locked.txt", L"hidden.txt", L"empty"};
+    const wchar_t* const kStamped[] = {L"docs\\readme.txt", L"zero.txt", L"locked.txt", L"hidden.txt", L"empty folder"};
     int year = 2011;
     for (const wchar_t* name : kStamped)
         Stamp(name, year++);
     ASSERT_TRUE(SetFileAttributesW(Source(L"locked.txt").c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(SetFileAttributesW(Source(L"hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
 
-    Bytes archive = PackFolderToArchive(Source(), CKeepList());
-    ASSERT_TRUE(Extract(archive));
+    ASSERT_TRUE(Extract(PackFolderToArchive(Source(), CKeepList())));
 
     year = 2011;
     for (const wchar_t* name : kStamped) {
-        std::string printable(name, name + wcslen(name));
-        EXPECT_TRUE(SameTime(MakeTime(year, 7, 8, 9), TimeOf(Install(name), 2))) << "last write of " << printable;
-        EXPECT_TRUE(SameTime(MakeTime(year, 4, 5, 6), TimeOf(Install(name), 1))) << "last access of " << printable;
-        ++year;
+        SCOPED_TRACE(std::string(name, name + wcslen(name)));
+        EXPECT_TRUE(SameTime(MakeTime(year, 7, 8, 9), TimeOf(Install(name), 2))) << "last write";
+        EXPECT_TRUE(SameTime(MakeTime(year++, 4, 5, 6), TimeOf(Install(name), 1))) << "last access";
     }
+    EXPECT_EQ(ListTree(Source()), ListTree(Install()));
+    for (const Expected& file : expected_)
+        EXPECT_EQ(file.content, ReadBytes(Install(file.name.c_str()))) << "content of " << std::string(file.name.begin(), file.name.end());
     EXPECT_EQ(FILE_ATTRIBUTE_READONLY, GetFileAttributesW(Install(L"locked.txt").c_str()) & kCheckedAttributes);
     EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN, GetFileAttributesW(Install(L"hidden.txt").c_str()) & kCheckedAttributes);
     EXPECT_EQ(0u, GetFileAttributesW(Install(L"docs\\readme.txt").c_str()) & kCheckedAttributes);
-    EXPECT_EQ(ReadBytes(Source(L"locked.txt")), ReadBytes(Install(L"locked.txt")));
+    ExpectNothingOutsideTheFolders();
 }
 
 // The entry after a window-filling file begins k bytes before the window's end, for
@@ -132,27 +117,20 @@ TEST_F(PayloadRoundTrip, EntryStraddlingTheWindowEndAtEveryOffset)
     }
 }
 
-TEST_F(PayloadRoundTrip, EmptyFileGetsTheEntrysTimesAndAttributes)
+// An empty file from its entry alone, and noise after the end of the stream ignored.
+TEST_F(PayloadRoundTrip, EmptyFileGetsTheEntrysTimesAndAttributesAndTrailingBytesAreIgnored)
 {
     PayloadEntry entry = MakeEntry(L"empty.log", 0, FILE_ATTRIBUTE_READONLY);
-    Bytes archive = ArchiveBuilder().Entry(entry).File(L"after.txt", Bytes(10, 'x')).Finish();
-    ASSERT_TRUE(Extract(archive));
-    std::wstring path = Install(L"empty.log");
-    EXPECT_TRUE(ReadBytes(path).empty());
-    EXPECT_TRUE(Exists(path));
-    EXPECT_TRUE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY);
-    EXPECT_TRUE(SameTime(entry.lastWriteTime, TimeOf(path, 2)));
-    EXPECT_EQ(Bytes(10, 'x'), ReadBytes(Install(L"after.txt")));
-}
-
-TEST_F(PayloadRoundTrip, BytesAfterTheEndOfTheStreamAreIgnored)
-{
-    Bytes archive = ArchiveBuilder().File(L"a.txt", MakeContent(5000, 12, true)).Finish();
+    Bytes archive = ArchiveBuilder().Entry(entry).File(L"after.txt", MakeContent(5000, 12, true)).Finish();
     Bytes noise = MakeContent(16 * 300, 13, false);
     archive.insert(archive.end(), noise.begin(), noise.end());
     ASSERT_TRUE(Extract(archive));
-    EXPECT_EQ(MakeContent(5000, 12, true), ReadBytes(Install(L"a.txt")));
-    EXPECT_EQ((std::vector<std::wstring>{L"a.txt"}), ListTree(Install()));
+    std::wstring path = Install(L"empty.log");
+    EXPECT_TRUE(ReadBytes(path).empty());
+    EXPECT_TRUE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(SameTime(entry.lastWriteTime, TimeOf(path, 2)));
+    EXPECT_EQ(MakeContent(5000, 12, true), ReadBytes(Install(L"after.txt")));
+    EXPECT_EQ((std::vector<std::wstring>{L"after.txt", L"empty.log"}), ListTree(Install()));
 }
 
 // When the deflate stream fills the last cipher block exactly, no padding follows it, and
