@@ -8,16 +8,11 @@
 #include <random>
 #include <wchar.h>
 
-#include "guarded_memory.h"
+#include "lang/lang_test_support.h"
 #include "formats/language/language.h"
 #include "formats/language/language_reader.h"
-#include "message_ids.h"
-#include "resource_bytes.h"
-#include "test_dialog.h"
 
 namespace {
-
-const DWORD kWizardDialogIds[] = {107, 4, 7, 106, 8, 3};
 
 class DamagedResource : public testing::Test
 {

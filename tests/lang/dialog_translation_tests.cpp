@@ -4,8 +4,7 @@
 #include <vector>
 
 #include "formats/language/language.h"
-#include "language_block.h"
-#include "test_dialog.h"
+#include "lang/lang_test_support.h"
 
 namespace {
 

@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 #include <wchar.h>
 
-#include "guarded_memory.h"
+#include "lang/lang_test_support.h"
 #include "formats/language/language.h"
 #include "formats/language/text_escapes.h"
-#include "language_block.h"
-#include "message_ids.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "formats/language/language_reader.h"
-#include "language_block.h"
+#include "lang/lang_test_support.h"
 
 namespace {
 

@@ -9,13 +9,9 @@
 
 #include "formats/language/language.h"
 #include "formats/language/language_reader.h"
-#include "message_ids.h"
-#include "resource_bytes.h"
-#include "test_dialog.h"
+#include "lang/lang_test_support.h"
 
 namespace {
-
-const DWORD kWizardDialogIds[] = {107, 4, 7, 106, 8, 3};
 
 // A child of a wizard page, and whether it shows a text of the template that a language
 // must translate: statics (not icons) and buttons with a text. Empty statics get their

@@ -6,8 +6,7 @@
 #include <stdlib.h>
 
 #include "formats/language/language.h"
-#include "message_ids.h"
-#include "test_dialog.h"
+#include "lang/lang_test_support.h"
 
 TEST(SystemLocale, SelectsRussianOnlyOnARussianSystem)
 {
