@@ -106,26 +106,24 @@ TEST_F(ShortcutTest, RefusesMissingTextsAndReportsALinkThatCannotBeSaved)
     EXPECT_TRUE(Exists(link));
 }
 
-TEST_F(ShortcutTest, ProgramGroupLivesInTheAllUsersProgramsFolder)
+// The group is found again without error once it exists; a name that would not fit is
+// refused rather than cut into some other folder's name.
+TEST_F(ShortcutTest, ProgramGroupLivesInTheAllUsersProgramsFolderAndRefusesWhatItCannotMake)
 {
     std::wstring name = L"Velmora Test Group " + std::to_wstring(GetCurrentProcessId());
     std::wstring expected = CommonPrograms() + L"\\" + name;
     ASSERT_FALSE(Exists(expected));
-    for (int time = 0; time < 2; ++time) {  // an existing group is found again without error
+    for (int time = 0; time < 2; ++time) {
         wchar_t group[256] = {};
         ASSERT_TRUE(g_setupTools.GetProgramGroup(name.c_str(), group)) << "time " << time;
         EXPECT_EQ(expected, group);
         EXPECT_TRUE(Exists(expected));
     }
     EXPECT_TRUE(RemoveDirectoryW(expected.c_str()));
-}
 
-TEST_F(ShortcutTest, ProgramGroupRefusesWhatItCannotMake)
-{
     wchar_t group[256] = L"untouched";
     EXPECT_FALSE(g_setupTools.GetProgramGroup(nullptr, group));
     EXPECT_FALSE(g_setupTools.GetProgramGroup(L"x", nullptr));
-    // A name that would not fit is refused rather than cut into some other folder's name.
     std::wstring longName(256 - CommonPrograms().size() - 1, L'n');
     EXPECT_FALSE(g_setupTools.GetProgramGroup(longName.c_str(), group));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE), GetLastError());
@@ -220,25 +218,20 @@ TEST_F(ProgramShortcutsTest, CreatesTheGroupsThreeLinks)
     }
 }
 
-TEST_F(ProgramShortcutsTest, CancelStopsBeforeTheNextTableLink)
-{
-    CancelAfter once{ 1 };
-    EXPECT_EQ(ProgramShortcutsResult::Cancelled,
-              CreateProgramShortcuts(folder_.Path().c_str(), L"https://localhost", &CancelAfter::Check, &once));
-    EXPECT_EQ(2, once.calls);
-    EXPECT_EQ("110", Made());
-
-    CancelAfter atOnce{ 0 };
-    DeleteFileW(Link(kGroupLinks[0]).c_str());
-    DeleteFileW(Link(kGroupLinks[1]).c_str());
-    EXPECT_EQ(ProgramShortcutsResult::Cancelled,
-              CreateProgramShortcuts(folder_.Path().c_str(), L"https://localhost", &CancelAfter::Check, &atOnce));
-    EXPECT_EQ("100", Made());  // the first is made before the first check
-}
-
-TEST_F(ProgramShortcutsTest, MissingTextsMakeNoGroup)
+TEST_F(ProgramShortcutsTest, CancelStopsBeforeTheNextTableLinkAndMissingTextsMakeNoGroup)
 {
     EXPECT_EQ(ProgramShortcutsResult::NoGroup, CreateProgramShortcuts(nullptr, L"https://x", nullptr, nullptr));
     EXPECT_EQ(ProgramShortcutsResult::NoGroup, CreateProgramShortcuts(L"C:\\v", nullptr, nullptr, nullptr));
     EXPECT_FALSE(Exists(group_));
+    // Cancelled at the second check, and at the first: the first link is made before it.
+    const struct { int allowed; const char* made; } cases[] = {{1, "110"}, {0, "100"}};
+    for (const auto& c : cases) {
+        for (const wchar_t* name : kGroupLinks)
+            DeleteFileW(Link(name).c_str());
+        CancelAfter cancel{c.allowed};
+        EXPECT_EQ(ProgramShortcutsResult::Cancelled,
+                  CreateProgramShortcuts(folder_.Path().c_str(), L"https://localhost", &CancelAfter::Check, &cancel));
+        EXPECT_EQ(c.allowed + 1, cancel.calls);
+        EXPECT_EQ(c.made, Made());
+    }
 }
