@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -105,28 +106,25 @@ TEST_F(ServerCertificateSearch, ByUsageFindsNothingWithoutServerUsageOrPrivateKe
 TEST_F(ServerCertificateSearch, AsksForServerAuthenticationChainsByIssuer)
 {
     PCCERT_CONTEXT found = FindServerCertificate(twoUnits_->Store());
-    ASSERT_EQ(1, g_chainSearch.calls);
-    EXPECT_EQ(twoUnits_->Store(), g_chainSearch.store);
-    EXPECT_EQ(0x10001u, g_chainSearch.encoding);
-    EXPECT_EQ(0u, g_chainSearch.flags);
-    EXPECT_EQ(static_cast<DWORD>(CERT_CHAIN_FIND_BY_ISSUER), g_chainSearch.type);
-    EXPECT_EQ(sizeof(CERT_CHAIN_FIND_BY_ISSUER_PARA), g_chainSearch.para.cbSize);
-    EXPECT_EQ(sizeof(void*) == 4 ? 32u : 56u, g_chainSearch.para.cbSize);
-    EXPECT_EQ("1.3.6.1.5.5.7.3.1", g_chainSearch.usage);
-    EXPECT_EQ(0u, g_chainSearch.para.dwKeySpec);
-    EXPECT_EQ(0u, g_chainSearch.para.dwAcquirePrivateKeyFlags);
-    EXPECT_EQ(0u, g_chainSearch.para.cIssuer);
-    EXPECT_EQ(nullptr, g_chainSearch.para.rgIssuer);
-    EXPECT_EQ(nullptr, g_chainSearch.para.pfnFindCallback);
-    EXPECT_EQ(nullptr, g_chainSearch.para.pvFindArg);
-    EXPECT_EQ(nullptr, g_chainSearch.previous);
+    const ChainSearchRecord& r = g_chainSearch;
+    ASSERT_EQ(1, r.calls);
+    // Both encodings, no flags, by issuer, from the start, with a record of this platform's size.
+    EXPECT_EQ(std::make_tuple(twoUnits_->Store(), 0x10001ul, 0ul, static_cast<DWORD>(CERT_CHAIN_FIND_BY_ISSUER),
+                              static_cast<const void*>(nullptr), static_cast<DWORD>(sizeof(CERT_CHAIN_FIND_BY_ISSUER_PARA))),
+              std::make_tuple(r.store, r.encoding, r.flags, r.type, r.previous, r.para.cbSize));
+    EXPECT_EQ(sizeof(void*) == 4 ? 32u : 56u, r.para.cbSize);
+    // Server authentication, any key, no issuers, no callback.
+    EXPECT_EQ("1.3.6.1.5.5.7.3.1", r.usage);
+    EXPECT_EQ(std::make_tuple(0ul, 0ul, 0ul), std::make_tuple(r.para.dwKeySpec, r.para.dwAcquirePrivateKeyFlags, r.para.cIssuer));
+    EXPECT_EQ(std::make_tuple(static_cast<void*>(nullptr), static_cast<void*>(nullptr), static_cast<void*>(nullptr)),
+              std::make_tuple(static_cast<void*>(r.para.rgIssuer), reinterpret_cast<void*>(r.para.pfnFindCallback), r.para.pvFindArg));
     // Nothing from the chain search: our own search answers.
     ASSERT_NE(nullptr, found);
     EXPECT_EQ(L"two-units.test", CommonName(found));
     CertFreeCertificateContext(found);
 }
 
-TEST_F(ServerCertificateSearch, ChainFoundIsTakenAsItIs)
+TEST_F(ServerCertificateSearch, ChainFoundIsTakenAsItIsAndNothingAnywhereIsNotFound)
 {
     // The root is not even in the image, so only the chain can have named it.
     g_chainSearch.answerCommonName = L"Brindleway Root CA";
@@ -134,10 +132,8 @@ TEST_F(ServerCertificateSearch, ChainFoundIsTakenAsItIs)
     ASSERT_NE(nullptr, found);
     EXPECT_EQ(L"Brindleway Root CA", CommonName(found));
     CertFreeCertificateContext(found);
-}
 
-TEST_F(ServerCertificateSearch, NothingAnywhereGivesNotFound)
-{
+    g_chainSearch.answerCommonName = nullptr;
     SetLastError(0);
     EXPECT_EQ(nullptr, FindServerCertificate(clientOnly_->Store()));
     EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), GetLastError());

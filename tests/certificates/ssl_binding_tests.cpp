@@ -8,6 +8,7 @@
 #include <string.h>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -241,29 +242,25 @@ TEST_F(SslBinding, RecordNamesCertificateTrustListAndEndpoint)
     EXPECT_EQ((Strings{"initialize", "query", "initialize", "set"}), Sequence());
 
     const Call& init = Last("initialize");
-    EXPECT_EQ(1, init.version.HttpApiMajorVersion);
-    EXPECT_EQ(0, init.version.HttpApiMinorVersion);
-    EXPECT_EQ(static_cast<ULONG>(HTTP_INITIALIZE_CONFIG), init.initializeFlags);
-    EXPECT_TRUE(init.nullHandleAndOverlapped);
-
+    // Version 1.0, configuration only, no reserved pointer.
+    EXPECT_EQ(std::make_tuple(1, 0, static_cast<ULONG>(HTTP_INITIALIZE_CONFIG), true),
+              std::make_tuple(init.version.HttpApiMajorVersion, init.version.HttpApiMinorVersion, init.initializeFlags,
+                              init.nullHandleAndOverlapped));
     const Call& set = Last("set");
-    EXPECT_EQ(HttpServiceConfigSSLCertInfo, set.configId);
-    EXPECT_EQ(sizeof(HTTP_SERVICE_CONFIG_SSL_SET), set.length);
-    EXPECT_TRUE(set.nullHandleAndOverlapped);
-    ASSERT_TRUE(set.hasEndpoint);
+    EXPECT_EQ(std::make_tuple(HttpServiceConfigSSLCertInfo, static_cast<ULONG>(sizeof(HTTP_SERVICE_CONFIG_SSL_SET)), true, true),
+              std::make_tuple(set.configId, set.length, set.nullHandleAndOverlapped, set.hasEndpoint));
     EXPECT_EQ(AF_INET, set.endpoint.sin_family);
     EXPECT_EQ("0.0.0.0:443", Address(set.endpoint));
     const HTTP_SERVICE_CONFIG_SSL_PARAM& p = set.param;
     EXPECT_EQ(20u, p.SslHashLength);
     EXPECT_EQ(std::vector<BYTE>(kHash, kHash + 20), set.hash);
     EXPECT_TRUE(IsEqualGUID(kExpectedAppId, p.AppId));
+    // The machine's "MY" store, no checks, no revocation settings, no flags.
     EXPECT_EQ(nullptr, p.pSslCertStoreName);
-    EXPECT_EQ(0u, p.DefaultCertCheckMode);
-    EXPECT_EQ(0u, p.DefaultRevocationFreshnessTime);
-    EXPECT_EQ(0u, p.DefaultRevocationUrlRetrievalTimeout);
+    EXPECT_EQ(std::make_tuple(0u, 0u, 0u, 0u), std::make_tuple(p.DefaultCertCheckMode, p.DefaultRevocationFreshnessTime,
+                                                             p.DefaultRevocationUrlRetrievalTimeout, p.DefaultFlags));
     EXPECT_EQ(L"{9C30DF97-C0B3-40a2-903E-A790DFF0A87C}", set.ctlIdentifier);
     EXPECT_EQ(L"CA", set.ctlStoreName);
-    EXPECT_EQ(0u, p.DefaultFlags);
 }
 
 TEST_F(SslBinding, QueryAsksExactlyForTheEndpointWithoutBuffer)
@@ -274,14 +271,11 @@ TEST_F(SslBinding, QueryAsksExactlyForTheEndpointWithoutBuffer)
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
     EXPECT_EQ((Strings{"initialize", "query"}), Sequence());
     const Call& query = Last("query");
-    EXPECT_EQ(HttpServiceConfigSSLCertInfo, query.configId);
-    EXPECT_EQ(sizeof(HTTP_SERVICE_CONFIG_SSL_QUERY), query.length);
-    EXPECT_EQ(HttpServiceConfigQueryExact, query.query.QueryDesc);
+    EXPECT_EQ(std::make_tuple(HttpServiceConfigSSLCertInfo, static_cast<ULONG>(sizeof(HTTP_SERVICE_CONFIG_SSL_QUERY)),
+                              HttpServiceConfigQueryExact, 0ul, static_cast<void*>(nullptr), 0ul, true),
+              std::make_tuple(query.configId, query.length, query.query.QueryDesc, query.query.dwToken, query.buffer,
+                              query.outputLength, query.nullHandleAndOverlapped));
     EXPECT_EQ("10.1.2.3:443", Address(query.endpoint));
-    EXPECT_EQ(0u, query.query.dwToken);
-    EXPECT_EQ(nullptr, query.buffer);
-    EXPECT_EQ(0u, query.outputLength);
-    EXPECT_TRUE(query.nullHandleAndOverlapped);
     ASSERT_EQ(1u, fake_.bindings.size());
     EXPECT_EQ("10.1.2.4:443", Address(fake_.bindings.begin()->second.endpoint));
 }
@@ -293,97 +287,84 @@ TEST_F(SslBinding, SecondSetReplacesTheFirstBinding)
     ASSERT_TRUE(SetSslBinding(L"10.1.2.3", kHash, 20));
     // Query for the size, query into a buffer, delete what it returned, then set.
     EXPECT_EQ((Strings{"initialize", "query", "query", "delete", "initialize", "set"}), Sequence());
-
     const Call& second = fake_.calls[2];
     EXPECT_NE(nullptr, second.buffer);
     EXPECT_GE(second.outputLength, sizeof(FakeHttpConfiguration::Answer));
     EXPECT_EQ("10.1.2.3:443", Address(second.endpoint));
 
     const Call& removal = Last("delete");
-    EXPECT_EQ(HttpServiceConfigSSLCertInfo, removal.configId);
-    EXPECT_EQ(sizeof(HTTP_SERVICE_CONFIG_SSL_SET), removal.length);
-    EXPECT_EQ(second.buffer, removal.buffer);  // the returned record as it is
+    EXPECT_EQ(std::make_tuple(HttpServiceConfigSSLCertInfo, static_cast<ULONG>(sizeof(HTTP_SERVICE_CONFIG_SSL_SET)),
+                              second.buffer),  // the returned record as it is
+              std::make_tuple(removal.configId, removal.length, removal.buffer));
     EXPECT_EQ(std::vector<BYTE>(kOtherHash, kOtherHash + 20), removal.hash);
     EXPECT_EQ("10.1.2.3:443", Address(removal.endpoint));
-
     ASSERT_EQ(1u, fake_.bindings.size());
     EXPECT_EQ(std::vector<BYTE>(kHash, kHash + 20), fake_.bindings.begin()->second.hash);
 }
 
-TEST_F(SslBinding, FailuresOfTheRemovalAreItsResult)
+// Each failure of a configuration call, or a missing argument: the result, the last error
+// and the calls made. A failed removal still tries the new binding.
+TEST_F(SslBinding, FailuresGiveTheirCodeAndStopWhereTheyHappen)
 {
-    ASSERT_TRUE(SetSslBinding(L"10.1.2.3", kHash, 20));
-
-    fake_.deleteResult = ERROR_ACCESS_DENIED;
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), RemoveSslBinding(L"10.1.2.3"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
-    fake_.deleteResult = NO_ERROR;
-
-    fake_.calls.clear();
-    fake_.secondQueryResult = ERROR_INVALID_DATA;
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), RemoveSslBinding(L"10.1.2.3"));
-    EXPECT_EQ((Strings{"initialize", "query", "query"}), Sequence());
-    fake_.secondQueryResult = NO_ERROR;
-
+    const Strings removal = {"initialize", "query", "query", "delete"};
+    const Strings setting = {"initialize", "query", "query", "delete", "initialize", "set"};
+    const struct Case
+    {
+        const char* what;
+        ULONG FakeHttpConfiguration::*result;  // the call made to fail, with `code`
+        bool set;                              // SetSslBinding (false when it fails), else RemoveSslBinding
+        const wchar_t* address;
+        const BYTE* hash;
+        DWORD code, error;
+        Strings calls;
+    } cases[] = {
+        {"refused deletion", &FakeHttpConfiguration::deleteResult, false, L"10.1.2.3", kHash, ERROR_ACCESS_DENIED,
+         ERROR_ACCESS_DENIED, removal},
+        {"refused second query", &FakeHttpConfiguration::secondQueryResult, false, L"10.1.2.3", kHash,
+         ERROR_INVALID_DATA, ERROR_INVALID_DATA, {"initialize", "query", "query"}},
+        {"refused deletion before the new binding", &FakeHttpConfiguration::deleteResult, true, L"10.1.2.3", kHash,
+         ERROR_ACCESS_DENIED, ERROR_ALREADY_EXISTS, setting},
+        // An address with two dots binds the broadcast address.
+        {"refused record", &FakeHttpConfiguration::setResult, true, L"10.1.2", kHash, ERROR_INVALID_PARAMETER,
+         ERROR_INVALID_PARAMETER, {"initialize", "query", "initialize", "set"}},
+        {"failed initialisation of the binding", &FakeHttpConfiguration::initializeResult, true, L"10.1.2.3", kHash,
+         ERROR_SERVICE_DOES_NOT_EXIST, ERROR_SERVICE_DOES_NOT_EXIST, {"initialize", "initialize"}},
+        {"failed initialisation of the removal", &FakeHttpConfiguration::initializeResult, false, L"10.1.2.3", kHash,
+         ERROR_SERVICE_DOES_NOT_EXIST, ERROR_SERVICE_DOES_NOT_EXIST, {"initialize"}},
+        {"no address to set", nullptr, true, nullptr, kHash, 0, ERROR_INVALID_PARAMETER, {}},
+        {"no hash", nullptr, true, L"10.1.2.3", nullptr, 0, ERROR_INVALID_PARAMETER, {}},
+        {"no address to remove", nullptr, false, nullptr, kHash, 0, ERROR_INVALID_PARAMETER, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fake_ = FakeHttpConfiguration();
+        ASSERT_TRUE(SetSslBinding(L"10.1.2.3", kOtherHash, 20));
+        fake_.calls.clear();
+        if (c.result != nullptr)
+            fake_.*c.result = c.code;
+        SetLastError(0);
+        if (c.set)
+            EXPECT_FALSE(SetSslBinding(c.address, c.hash, 20));
+        else
+            EXPECT_EQ(c.error, RemoveSslBinding(c.address));
+        EXPECT_EQ(c.error, GetLastError());
+        EXPECT_EQ(c.calls, Sequence());
+        if (c.address != nullptr && wcscmp(c.address, L"10.1.2") == 0) {
+            EXPECT_EQ("255.255.255.255:443", Address(Last("set").endpoint));
+        }
+    }
     // A second query that returns no record deletes nothing.
     fake_.calls.clear();
     fake_.secondQueryReturnsNothing = true;
     EXPECT_EQ(0u, RemoveSslBinding(L"10.1.2.3"));
     EXPECT_EQ((Strings{"initialize", "query", "query"}), Sequence());
     EXPECT_EQ(1u, fake_.bindings.size());
-}
-
-TEST_F(SslBinding, BufferNeverSmallerThanTheRecordTheDeletionReads)
-{
-    ASSERT_TRUE(SetSslBinding(L"10.1.2.3", kHash, 20));
+    // The buffer is never smaller than the record that the deletion reads.
     fake_.calls.clear();
     fake_.reportedSize = 4;
     RemoveSslBinding(L"10.1.2.3");
     ASSERT_GE(fake_.calls.size(), 3u);
     EXPECT_GE(fake_.calls[2].outputLength, sizeof(HTTP_SERVICE_CONFIG_SSL_SET));
-}
-
-TEST_F(SslBinding, RefusedRecordIsFalseWithTheCode)
-{
-    fake_.setResult = ERROR_INVALID_PARAMETER;
-    EXPECT_FALSE(SetSslBinding(L"10.1.2", kHash, 20));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
-    // An address with two dots binds the broadcast address.
-    EXPECT_EQ("255.255.255.255:443", Address(Last("set").endpoint));
-}
-
-TEST_F(SslBinding, FailedRemovalStillTriesTheNewBinding)
-{
-    ASSERT_TRUE(SetSslBinding(L"10.1.2.3", kOtherHash, 20));
-    fake_.deleteResult = ERROR_ACCESS_DENIED;
-    fake_.calls.clear();
-    EXPECT_FALSE(SetSslBinding(L"10.1.2.3", kHash, 20));
-    EXPECT_EQ((Strings{"initialize", "query", "query", "delete", "initialize", "set"}), Sequence());
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
-}
-
-TEST_F(SslBinding, FailedInitialisationLeavesItsCode)
-{
-    fake_.initializeResult = ERROR_SERVICE_DOES_NOT_EXIST;
-    SetLastError(0);
-    EXPECT_FALSE(SetSslBinding(L"10.1.2.3", kHash, 20));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), GetLastError());
-    EXPECT_EQ((Strings{"initialize", "initialize"}), Sequence());
-
-    SetLastError(0);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), RemoveSslBinding(L"10.1.2.3"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), GetLastError());
-}
-
-TEST_F(SslBinding, MissingArgumentsAreInvalidAndCallNothing)
-{
-    EXPECT_FALSE(SetSslBinding(nullptr, kHash, 20));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
-    EXPECT_FALSE(SetSslBinding(L"10.1.2.3", nullptr, 20));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), RemoveSslBinding(nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
-    EXPECT_TRUE(fake_.calls.empty());
 }
 
 // Wine's own HTTP Server API: configuration calls are stubs that store nothing, and a query

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/scoped_seam.h"
@@ -67,16 +68,14 @@ TEST_F(ServiceInstall, CreatesOwnProcessAutoStartServiceUnderLocalSystem)
                                             L"Brindleway Velmora Server"));
     ServiceConfig config = ReadServiceConfig(name_);
     ASSERT_TRUE(config.read);
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS), config.serviceType);
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), config.startType);
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_ERROR_NORMAL), config.errorControl);
-    EXPECT_EQ(binaryPath, config.binaryPath);
-    EXPECT_EQ(L"LocalSystem", config.account);
-    EXPECT_EQ(L"Velmora Server (test)", config.displayName);
-    EXPECT_EQ(L"", config.loadOrderGroup);
-    EXPECT_EQ(L"", config.dependencies);
-    EXPECT_EQ(0u, config.tagId);
-    EXPECT_EQ(L"Brindleway Velmora Server", config.description);
+    EXPECT_EQ(std::make_tuple(static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS), static_cast<DWORD>(SERVICE_AUTO_START),
+                              static_cast<DWORD>(SERVICE_ERROR_NORMAL), 0ul),
+              std::make_tuple(config.serviceType, config.startType, config.errorControl, config.tagId));
+    // Under LocalSystem, in no load order group, without dependencies.
+    EXPECT_EQ(std::make_tuple(binaryPath, std::wstring(L"LocalSystem"), std::wstring(L"Velmora Server (test)"),
+                              std::wstring(), std::wstring(), std::wstring(L"Brindleway Velmora Server")),
+              std::make_tuple(config.binaryPath, config.account, config.displayName, config.loadOrderGroup,
+                              config.dependencies, config.description));
     EXPECT_TRUE(watcher.Seen().empty());
 
     // The description, then one immediate restart on failure.
