@@ -218,7 +218,7 @@ TEST_F(BinFileTest, WriteLineAfterPartialReadsWritesAtTheLogicalPosition)
     }
 }
 
-TEST_F(BinFileTest, WriteLineAtTheEndAppends)
+TEST_F(BinFileTest, WriteLineAppendsAtTheEndAndRefusesWhatItCannotWrite)
 {
     CBinFile file(8);
     std::wstring path = OpenReadWrite(file, "keep\r\nlast");
@@ -226,23 +226,19 @@ TEST_F(BinFileTest, WriteLineAtTheEndAppends)
     EXPECT_EQ(1, file.WriteLine("\r\n# added", "\r\n", 2));
     EXPECT_EQ(1, file.WriteLine("127.0.0.1 "));  // no delimiter
     EXPECT_EQ(1, file.WriteLine("host", "\r\n\r\n", 4));
-    file.Close();
-    EXPECT_EQ("keep\r\nlast\r\n# added\r\n127.0.0.1 host\r\n\r\n", ReadWholeFile(path));
-}
-
-TEST_F(BinFileTest, WriteLineRefusalsShortWritesAndEmptyText)
-{
-    std::wstring path = FileWith("abc");
-    CBinFile file(8);
-    ASSERT_TRUE(file.Open(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0));
-    EXPECT_EQ(-1, file.WriteLine("text", "\r\n", 2));  // not opened buffered
-    ASSERT_TRUE(file.OpenBuffered(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING));
     EXPECT_EQ(-1, file.WriteLine(nullptr, "\r\n", 2));
     EXPECT_EQ(1, file.WriteLine("", "\r\n", 2));  // writes nothing, not even the delimiter
-    ASSERT_TRUE(file.OpenBuffered(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
-    EXPECT_EQ(0, file.WriteLine("text", "\r\n", 2));
-    EXPECT_NE(0u, GetLastError());
     file.Close();
+    EXPECT_EQ("keep\r\nlast\r\n# added\r\n127.0.0.1 host\r\n\r\n", ReadWholeFile(path));
+
+    path = FileWith("abc");
+    CBinFile plain(8);
+    ASSERT_TRUE(plain.Open(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING, 0));
+    EXPECT_EQ(-1, plain.WriteLine("text", "\r\n", 2));  // not opened buffered
+    ASSERT_TRUE(plain.OpenBuffered(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
+    EXPECT_EQ(0, plain.WriteLine("text", "\r\n", 2));
+    EXPECT_NE(0u, GetLastError());
+    plain.Close();
     EXPECT_EQ("abc", ReadWholeFile(path));
 }
 
