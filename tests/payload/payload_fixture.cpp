@@ -28,28 +28,15 @@ Bytes MakeContent(size_t size, unsigned seed, bool compressible)
     return bytes;
 }
 
-bool WriteBytes(const std::wstring& path, const Bytes& bytes, DWORD attributes)
+bool WriteBytes(const std::wstring& path, const Bytes& bytes)
 {
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
-    if (!file)
-        return false;
-    DWORD written = 0;
-    return bytes.empty() ||
-           (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-            written == bytes.size());
+    return WriteWholeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
 Bytes ReadBytes(const std::wstring& path)
 {
-    Bytes bytes;
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file)
-        return bytes;
-    BYTE chunk[65536];
-    DWORD got = 0;
-    while (ReadFile(file.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    return bytes;
+    std::string bytes = ReadWholeFile(path);
+    return Bytes(bytes.begin(), bytes.end());
 }
 
 FILETIME MakeTime(int year, int month, int day, int hour)
@@ -191,14 +178,7 @@ Bytes PackFolderToArchive(const std::wstring& folder, const CKeepList& keep)
 
 void PayloadTest::SetUp()
 {
-    static LONG counter = 0;
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    wchar_t name[MAX_PATH] = {};
-    wsprintfW(name, L"%svelmora-payload-%lu-%lu-%ld", temp, GetCurrentProcessId(), GetTickCount(),
-              InterlockedIncrement(&counter));
-    root_ = name;
-    ASSERT_TRUE(CreateDirectoryW(root_.c_str(), nullptr));
+    root_ = scratch_.Path();
     ASSERT_TRUE(CreateDirectoryW(Source().c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(Install().c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(Backup().c_str(), nullptr));
@@ -213,7 +193,6 @@ void PayloadTest::SetUp()
 void PayloadTest::TearDown()
 {
     g_settings = saved_;
-    RemoveTree(root_);
 }
 
 std::wstring PayloadTest::Under(const wchar_t* folder, const wchar_t* name) const

@@ -8,13 +8,14 @@
 #include "base/install_settings.h"
 #include "engine/payload_extractor.h"
 #include "formats/payload/payload_entry.h"
+#include "support/temp_folder.h"
 #include "tools/payload-builder/keep_list.h"
 
 using Bytes = std::vector<BYTE>;
 
 // Test data: `size` bytes, compressible text-like or incompressible noise.
 Bytes MakeContent(size_t size, unsigned seed, bool compressible);
-bool WriteBytes(const std::wstring& path, const Bytes& bytes, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
+bool WriteBytes(const std::wstring& path, const Bytes& bytes);
 Bytes ReadBytes(const std::wstring& path);
 FILETIME MakeTime(int year, int month, int day, int hour);
 bool SetTimes(const std::wstring& path, const FILETIME& creation, const FILETIME& access, const FILETIME& write);
@@ -72,6 +73,7 @@ protected:
     // Nothing but source, install and backup is in the scratch root.
     void ExpectNothingOutsideTheFolders() const;
 
+    TempFolder scratch_{L"payload"};
     std::wstring root_;
     Bytes input_;
     Bytes window_;

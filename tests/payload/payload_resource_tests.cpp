@@ -62,10 +62,8 @@ TEST_F(PayloadResource, AModuleWithoutTheArchiveFailsWithoutAMessage)
 
 TEST(KeepList, ReadsPathsCommentsAndFolders)
 {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    wchar_t path[MAX_PATH];
-    wsprintfW(path, L"%svelmora-keep-%lu.txt", temp, GetCurrentProcessId());
+    TempFolder folder(L"keep");
+    const std::wstring path = folder.File(L"keep.txt");
     const char text[] = "# kept on upgrades\r\n"
                         "config/velmora.cfg\r\n"
                         "  .\\data\\users   # a folder: everything below it\r\n"
@@ -73,8 +71,8 @@ TEST(KeepList, ReadsPathsCommentsAndFolders)
                         "/web/custom.css\n";
     ASSERT_TRUE(WriteBytes(path, Bytes(text, text + sizeof(text) - 1)));
     CKeepList keep;
-    ASSERT_TRUE(keep.Load(path));
-    DeleteFileW(path);
+    ASSERT_TRUE(keep.Load(path.c_str()));
+    DeleteFileW(path.c_str());
 
     EXPECT_EQ(3u, keep.Count());
     const struct { const wchar_t* path; bool kept; } cases[] = {
@@ -84,5 +82,5 @@ TEST(KeepList, ReadsPathsCommentsAndFolders)
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.kept, keep.Keeps(c.path)) << std::string(c.path, c.path + wcslen(c.path));
-    EXPECT_FALSE(CKeepList().Load(path));
+    EXPECT_FALSE(CKeepList().Load(path.c_str()));
 }

@@ -89,7 +89,8 @@ TEST_F(PayloadRoundTrip, AFolderTreeComesOutWithContentsTimesAndAttributes)
     }
     EXPECT_EQ(ListTree(Source()), ListTree(Install()));
     for (const Expected& file : expected_)
-        EXPECT_EQ(file.content, ReadBytes(Install(file.name.c_str()))) << "content of " << std::string(file.name.begin(), file.name.end());
+        EXPECT_EQ(file.content, ReadBytes(Install(file.name.c_str())))
+            << "content of " << std::string(file.name.begin(), file.name.end());
     EXPECT_EQ(FILE_ATTRIBUTE_READONLY, GetFileAttributesW(Install(L"locked.txt").c_str()) & kCheckedAttributes);
     EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN, GetFileAttributesW(Install(L"hidden.txt").c_str()) & kCheckedAttributes);
     EXPECT_EQ(0u, GetFileAttributesW(Install(L"docs\\readme.txt").c_str()) & kCheckedAttributes);
