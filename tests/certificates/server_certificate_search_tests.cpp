@@ -110,14 +110,17 @@ TEST_F(ServerCertificateSearch, AsksForServerAuthenticationChainsByIssuer)
     ASSERT_EQ(1, r.calls);
     // Both encodings, no flags, by issuer, from the start, with a record of this platform's size.
     EXPECT_EQ(std::make_tuple(twoUnits_->Store(), 0x10001ul, 0ul, static_cast<DWORD>(CERT_CHAIN_FIND_BY_ISSUER),
-                              static_cast<const void*>(nullptr), static_cast<DWORD>(sizeof(CERT_CHAIN_FIND_BY_ISSUER_PARA))),
+                              static_cast<const void*>(nullptr),
+                              static_cast<DWORD>(sizeof(CERT_CHAIN_FIND_BY_ISSUER_PARA))),
               std::make_tuple(r.store, r.encoding, r.flags, r.type, r.previous, r.para.cbSize));
     EXPECT_EQ(sizeof(void*) == 4 ? 32u : 56u, r.para.cbSize);
     // Server authentication, any key, no issuers, no callback.
     EXPECT_EQ("1.3.6.1.5.5.7.3.1", r.usage);
-    EXPECT_EQ(std::make_tuple(0ul, 0ul, 0ul), std::make_tuple(r.para.dwKeySpec, r.para.dwAcquirePrivateKeyFlags, r.para.cIssuer));
-    EXPECT_EQ(std::make_tuple(static_cast<void*>(nullptr), static_cast<void*>(nullptr), static_cast<void*>(nullptr)),
-              std::make_tuple(static_cast<void*>(r.para.rgIssuer), reinterpret_cast<void*>(r.para.pfnFindCallback), r.para.pvFindArg));
+    EXPECT_EQ(std::make_tuple(0ul, 0ul, 0ul),
+              std::make_tuple(r.para.dwKeySpec, r.para.dwAcquirePrivateKeyFlags, r.para.cIssuer));
+    EXPECT_EQ(nullptr, r.para.rgIssuer);
+    EXPECT_EQ(nullptr, r.para.pfnFindCallback);
+    EXPECT_EQ(nullptr, r.para.pvFindArg);
     // Nothing from the chain search: our own search answers.
     ASSERT_NE(nullptr, found);
     EXPECT_EQ(L"two-units.test", CommonName(found));

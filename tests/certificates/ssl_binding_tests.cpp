@@ -247,7 +247,8 @@ TEST_F(SslBinding, RecordNamesCertificateTrustListAndEndpoint)
               std::make_tuple(init.version.HttpApiMajorVersion, init.version.HttpApiMinorVersion, init.initializeFlags,
                               init.nullHandleAndOverlapped));
     const Call& set = Last("set");
-    EXPECT_EQ(std::make_tuple(HttpServiceConfigSSLCertInfo, static_cast<ULONG>(sizeof(HTTP_SERVICE_CONFIG_SSL_SET)), true, true),
+    EXPECT_EQ(std::make_tuple(HttpServiceConfigSSLCertInfo, static_cast<ULONG>(sizeof(HTTP_SERVICE_CONFIG_SSL_SET)),
+                              true, true),
               std::make_tuple(set.configId, set.length, set.nullHandleAndOverlapped, set.hasEndpoint));
     EXPECT_EQ(AF_INET, set.endpoint.sin_family);
     EXPECT_EQ("0.0.0.0:443", Address(set.endpoint));

@@ -24,13 +24,15 @@ Bytes FromHex(const char* hex)
     return bytes;
 }
 
-// All blocks of `in` through the cipher in one call, or one block at a time.
-Bytes Blocks(const CAesCipher& cipher, bool decrypt, Bytes data, bool oneByOne = false)
+// All blocks of `data` through the cipher in one call, or one block at a time.
+Bytes Blocks(const CAesCipher& cipher, bool decrypt, const Bytes& data, bool oneByOne = false)
 {
     const size_t blocks = data.size() / CAesCipher::kBlockSize;
     Bytes out(data.size());
-    if (!oneByOne)
-        decrypt ? cipher.DecryptBlocks(data.data(), out.data(), blocks) : cipher.EncryptBlocks(data.data(), out.data(), blocks);
+    if (!oneByOne && decrypt)
+        cipher.DecryptBlocks(data.data(), out.data(), blocks);
+    else if (!oneByOne)
+        cipher.EncryptBlocks(data.data(), out.data(), blocks);
     for (size_t offset = 0; oneByOne && offset < data.size(); offset += CAesCipher::kBlockSize)
         decrypt ? cipher.DecryptBlock(&data[offset], &out[offset]) : cipher.EncryptBlock(&data[offset], &out[offset]);
     return out;
