@@ -1,11 +1,12 @@
-// The AES block cipher: the standard's example vectors, in-place blocks, key handling,
-// the one-time table set-up, and the processor's instructions agreeing with the tables.
+// The AES block cipher: standard vectors, key handling, the one-time table set-up, and the
+// processor's instructions agreeing with the tables.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <random>
-#include <utility>
-#include <string.h>
+#include <stdlib.h>
+#include <thread>
 #include <vector>
 
 #include "formats/crypto/aes_cipher.h"
@@ -24,17 +25,12 @@ Bytes FromHex(const char* hex)
     return bytes;
 }
 
-// All blocks of `data` through the cipher in one call, or one block at a time.
-Bytes Blocks(const CAesCipher& cipher, bool decrypt, const Bytes& data, bool oneByOne = false)
+// All blocks of `data` through the cipher in one call.
+Bytes Blocks(const CAesCipher& cipher, bool decrypt, const Bytes& data)
 {
-    const size_t blocks = data.size() / CAesCipher::kBlockSize;
     Bytes out(data.size());
-    if (!oneByOne && decrypt)
-        cipher.DecryptBlocks(data.data(), out.data(), blocks);
-    else if (!oneByOne)
-        cipher.EncryptBlocks(data.data(), out.data(), blocks);
-    for (size_t offset = 0; oneByOne && offset < data.size(); offset += CAesCipher::kBlockSize)
-        decrypt ? cipher.DecryptBlock(&data[offset], &out[offset]) : cipher.EncryptBlock(&data[offset], &out[offset]);
+    const size_t blocks = data.size() / CAesCipher::kBlockSize;
+    decrypt ? cipher.DecryptBlocks(data.data(), out.data(), blocks) : cipher.EncryptBlocks(data.data(), out.data(), blocks);
     return out;
 }
 
@@ -46,17 +42,10 @@ Bytes RandomBytes(std::mt19937& random, size_t count)
     return bytes;
 }
 
-struct Vector
-{
-    int bits;
-    const char* key;
-    const char* plain;
-    const char* cipher;
-};
+struct Vector { int bits; const char* key; const char* plain; const char* cipher; };
 
-// FIPS-197 appendix B (the worked example) and appendix C.1 to C.3.
+// One per key size: FIPS-197 appendix C.1 to C.3.
 const Vector kStandardVectors[] = {
-    {128, "2b7e151628aed2a6abf7158809cf4f3c", "3243f6a8885a308d313198a2e0370734", "3925841d02dc09fbdc118597196a0b32"},
     {128, "000102030405060708090a0b0c0d0e0f", "00112233445566778899aabbccddeeff", "69c4e0d86a7b0430d8cdb78070b4c55a"},
     {192, "000102030405060708090a0b0c0d0e0f1011121314151617", "00112233445566778899aabbccddeeff",
      "dda97ca4864cdfe06eaf70a0ec0d7191"},
@@ -64,15 +53,12 @@ const Vector kStandardVectors[] = {
      "00112233445566778899aabbccddeeff", "8ea2b7ca516745bfeafc49904b496089"},
 };
 
-DWORD WINAPI SetKeyAndEncrypt(void* parameter)
+bool EncryptsTheFirstVector()
 {
-    auto* setup = static_cast<std::pair<HANDLE, bool>*>(parameter);
-    WaitForSingleObject(setup->first, INFINITE);
-    const Vector& v = kStandardVectors[1];
+    const Vector& v = kStandardVectors[0];
     CAesCipher cipher;
     Bytes key = FromHex(v.key);
-    setup->second = cipher.SetKey(key.data(), v.bits) && Blocks(cipher, false, FromHex(v.plain)) == FromHex(v.cipher);
-    return 0;
+    return cipher.SetKey(key.data(), v.bits) && Blocks(cipher, false, FromHex(v.plain)) == FromHex(v.cipher);
 }
 
 }  // namespace
@@ -103,40 +89,36 @@ TEST(AesCipherFirstUse, ThreadsRacingForTheFirstKeySetupAllGetCorrectTables)
         EXPECT_EQ(0u, exitCode) << "the first key setups in a fresh process disagreed";
         return;
     }
-
-    HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ASSERT_NE(nullptr, start);
-    const int kThreads = 8;
-    std::pair<HANDLE, bool> setups[kThreads];
-    HANDLE threads[kThreads];
-    for (int i = 0; i < kThreads; ++i) {
-        setups[i] = {start, false};
-        threads[i] = CreateThread(nullptr, 0, SetKeyAndEncrypt, &setups[i], 0, nullptr);
-        ASSERT_NE(nullptr, threads[i]);
-    }
-    SetEvent(start);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(kThreads, threads, TRUE, 30000));
-    for (int i = 0; i < kThreads; ++i) {
-        EXPECT_TRUE(setups[i].second) << "thread " << i;
-        CloseHandle(threads[i]);
-    }
-    CloseHandle(start);
+    std::atomic<bool> go(false);
+    std::atomic<int> correct(0);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 8; ++i)
+        threads.emplace_back([&] {
+            while (!go)
+                std::this_thread::yield();
+            correct += EncryptsTheFirstVector();
+        });
+    go = true;
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(8, correct);
 }
 
 // Both the tables and (where the processor has them) the AES instructions; each key set
 // over a longer one, which it must replace whole.
-TEST(AesCipher, MatchesTheStandardVectorsForAllKeySizesAlsoInPlace)
+TEST(AesCipher, MatchesTheStandardVectorsForAllKeySizes)
 {
     for (CAesCipher::Rounds which : {CAesCipher::Rounds::kTables, CAesCipher::Rounds::kFastest}) {
         for (const Vector& v : kStandardVectors) {
             CAesCipher cipher;
-            Bytes previous = FromHex(kStandardVectors[v.bits == 256 ? 2 : 3].key), key = FromHex(v.key);
+            Bytes previous = FromHex(kStandardVectors[v.bits == 256 ? 1 : 2].key), key = FromHex(v.key);
             ASSERT_TRUE(cipher.SetKey(previous.data(), v.bits == 256 ? 192 : 256, which));
             ASSERT_TRUE(cipher.SetKey(key.data(), v.bits, which)) << v.bits;
-            SCOPED_TRACE(testing::Message() << (cipher.UsesAesInstructions() ? "AES instructions " : "tables ") << v.key);
+            SCOPED_TRACE(testing::Message() << (cipher.UsesAesInstructions() ? "AES instructions " : "tables ") << v.bits);
             const Bytes plain = FromHex(v.plain), sealed = FromHex(v.cipher);
-            EXPECT_EQ(sealed, Blocks(cipher, false, plain, true));
-            EXPECT_EQ(plain, Blocks(cipher, true, sealed, true));
+            EXPECT_EQ(sealed, Blocks(cipher, false, plain));
+            EXPECT_EQ(plain, Blocks(cipher, true, sealed));
+            // One block in place, as the data file uses it.
             Bytes block = plain;
             cipher.EncryptBlock(block.data(), block.data());
             EXPECT_EQ(sealed, block);
@@ -148,8 +130,8 @@ TEST(AesCipher, MatchesTheStandardVectorsForAllKeySizesAlsoInPlace)
 
 TEST(AesCipher, RefusesOtherKeyLengthsAndThenEncryptsNothing)
 {
-    Bytes key = FromHex(kStandardVectors[3].key);
-    for (int bits : {0, 64, 127, 129, 160, 512, -128}) {
+    Bytes key = FromHex(kStandardVectors[2].key);
+    for (int bits : {0, 127, 129, 512, -128}) {
         CAesCipher cipher;
         ASSERT_TRUE(cipher.SetKey(key.data(), 128));
         SetLastError(0);
@@ -160,13 +142,10 @@ TEST(AesCipher, RefusesOtherKeyLengthsAndThenEncryptsNothing)
         cipher.DecryptBlocks(key.data(), out.data(), 2);
         EXPECT_EQ(Bytes(32, 0xCC), out) << bits;
     }
-    CAesCipher cipher;
-    EXPECT_FALSE(cipher.SetKey(nullptr, 128));
-    EXPECT_FALSE(cipher.HasKey());
 }
 
 // Random keys of every length, random blocks, many at once (with the tails that do not
-// fill a batch of the instructions) and one at a time, in place and not.
+// fill a batch of the instructions).
 TEST(AesCipherPaths, InstructionsAndTablesAgreeOnRandomKeysAndBlocks)
 {
     if (!AesInstructionsAvailable())
@@ -186,14 +165,8 @@ TEST(AesCipherPaths, InstructionsAndTablesAgreeOnRandomKeysAndBlocks)
             Bytes plain = RandomBytes(random, blocks * CAesCipher::kBlockSize);
             Bytes sealed = Blocks(tables, false, plain);
             EXPECT_EQ(sealed, Blocks(fast, false, plain));
-            EXPECT_EQ(plain, Blocks(fast, true, sealed));
-            // Blocks that no encryption produced decrypt alike too, however they are fed.
-            Bytes noise = RandomBytes(random, blocks * CAesCipher::kBlockSize);
-            Bytes opened = Blocks(tables, true, noise);
-            EXPECT_EQ(opened, Blocks(fast, true, noise));
-            EXPECT_EQ(opened, Blocks(fast, true, noise, true));
-            fast.DecryptBlocks(noise.data(), noise.data(), blocks);
-            EXPECT_EQ(opened, noise);
+            fast.DecryptBlocks(sealed.data(), sealed.data(), blocks);  // in place
+            EXPECT_EQ(plain, sealed);
         }
     }
 }
