@@ -1,9 +1,11 @@
 #pragma once
-// What the language tests share: the message ids, the program's own language resources,
+// What the language tests share: the message ids, the program's language resources,
 // resources built byte by byte, guarded memory, and a real dialog window to translate.
 #include <windows.h>
+#include <commctrl.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -82,68 +84,46 @@ public:
     }
 
     const std::vector<BYTE>& Bytes() const { return bytes_; }
-    const BYTE* Data() const { return bytes_.data(); }
-    size_t Size() const { return bytes_.size(); }
 
 private:
     std::vector<BYTE> bytes_;
 };
 
-// Memory whose neighbours cannot be touched: a copy of the bytes ends exactly where an
-// inaccessible page begins, with another inaccessible page before the block, so any
-// read past either end faults at once instead of going unnoticed.
+// Memory whose end is followed by an inaccessible page: bytes placed at its end make any
+// read past them fault at once instead of going unnoticed.
 class GuardedBytes
 {
 public:
-    explicit GuardedBytes(size_t capacity)
+    explicit GuardedBytes(size_t capacity) : size_((capacity + 0xFFFF) & ~size_t(0xFFFF))
     {
-        SYSTEM_INFO info;
-        GetSystemInfo(&info);
-        size_t page = info.dwPageSize;
-        usable_size_ = capacity ? (capacity + page - 1) / page * page : page;
-        base_ = static_cast<BYTE*>(VirtualAlloc(nullptr, usable_size_ + 2 * page, MEM_RESERVE, PAGE_NOACCESS));
-        if (base_)
-            usable_ = static_cast<BYTE*>(VirtualAlloc(base_ + page, usable_size_, MEM_COMMIT, PAGE_READWRITE));
+        base_ = static_cast<BYTE*>(VirtualAlloc(nullptr, size_ + 0x10000, MEM_RESERVE, PAGE_NOACCESS));
+        VirtualAlloc(base_, size_, MEM_COMMIT, PAGE_READWRITE);
     }
     ~GuardedBytes() { VirtualFree(base_, 0, MEM_RELEASE); }
-    GuardedBytes(const GuardedBytes&) = delete;
-    GuardedBytes& operator=(const GuardedBytes&) = delete;
-
-    // Copies `size` bytes (at most the capacity) to the end of the usable pages.
-    const BYTE* Place(const BYTE* bytes, size_t size)
+    const BYTE* Place(const std::vector<BYTE>& bytes)
     {
-        if (!usable_ || size > usable_size_)
-            return nullptr;
-        BYTE* start = usable_ + usable_size_ - size;
-        return size ? static_cast<BYTE*>(memcpy(start, bytes, size)) : start;
+        BYTE* start = base_ + size_ - bytes.size();
+        return bytes.empty() ? start : static_cast<BYTE*>(memcpy(start, bytes.data(), bytes.size()));
     }
 
 private:
-    BYTE* base_ = nullptr;
-    BYTE* usable_ = nullptr;
-    size_t usable_size_ = 0;
+    size_t size_;
+    BYTE* base_;
 };
 
 // A text buffer with guard characters on both sides, to catch writes past its capacity.
 class GuardedText
 {
 public:
-    explicit GuardedText(size_t capacity) : capacity_(capacity), storage_(capacity + 2 * kGuard, kPattern) {}
-    wchar_t* Buffer() { return &storage_[kGuard]; }
-    size_t Capacity() const { return capacity_; }
-    // True while every guard character still holds its pattern.
+    explicit GuardedText(size_t capacity) : storage_(capacity + 32, 0xA5C3) {}
+    wchar_t* Buffer() { return &storage_[16]; }
     bool GuardsIntact() const
     {
-        for (size_t i = 0; i < kGuard; ++i)
-            if (storage_[i] != kPattern || storage_[kGuard + capacity_ + i] != kPattern)
-                return false;
-        return true;
+        return std::count(storage_.begin(), storage_.begin() + 16, 0xA5C3) == 16 &&
+               std::count(storage_.end() - 16, storage_.end(), 0xA5C3) == 16;
     }
 
 private:
-    static const size_t kGuard = 16;
-    static const wchar_t kPattern = 0xA5C3;
-    size_t capacity_;
     std::vector<wchar_t> storage_;
 };
 
@@ -159,53 +139,40 @@ inline INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
     return message == WM_INITDIALOG;
 }
 
-// A real dialog window, made from an in-memory template of `children` static controls
-// whose texts are "child 1", "child 2"... in their order; destroyed with the object.
-class TestDialog
+// The wizard page `id` as the program's dialog template makes it, in a parent window;
+// destroyed with the object.
+class WizardPage
 {
 public:
-    TestDialog(int children, const wchar_t* title)
+    explicit WizardPage(DWORD id)
     {
-        std::vector<WORD> t;
-        auto text = [&t](const std::wstring& s) { t.insert(t.end(), s.begin(), s.end()), t.push_back(0); };
-        // Style, extended style, child count, position and size, no menu, standard class.
-        t = { LOWORD(WS_POPUP | WS_CAPTION), HIWORD(WS_POPUP | WS_CAPTION), 0, 0, static_cast<WORD>(children), 0, 0,
-              200, static_cast<WORD>(20 + 12 * children), 0, 0 };
-        text(title);
-        for (int i = 1; i <= children; ++i) {
-            if (t.size() % 2)
-                t.push_back(0);  // every item starts on a DWORD boundary
-            t.insert(t.end(), { LOWORD(WS_CHILD | WS_VISIBLE | SS_LEFT), HIWORD(WS_CHILD | WS_VISIBLE | SS_LEFT), 0, 0,
-                                5, static_cast<WORD>(12 * i), 190, 10, static_cast<WORD>(1000 + i), 0xFFFF, 0x0082 });
-            text(L"child " + std::to_wstring(i));
-            t.push_back(0);  // no creation data
-        }
-        // Copied into DWORD storage: a dialog template must start on a DWORD boundary.
-        std::vector<DWORD> aligned((t.size() + 1) / 2);
-        memcpy(aligned.data(), t.data(), t.size() * sizeof(WORD));
-        window_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
-                                             reinterpret_cast<LPCDLGTEMPLATEW>(aligned.data()), nullptr,
-                                             PlainDialogProc, 0);
+        INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+        InitCommonControlsEx(&controls);
+        parent_ = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        window_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), parent_, PlainDialogProc, 0);
     }
-    ~TestDialog()
-    {
-        if (window_)
-            DestroyWindow(window_);
-    }
-    TestDialog(const TestDialog&) = delete;
-    TestDialog& operator=(const TestDialog&) = delete;
+    ~WizardPage() { DestroyWindow(parent_); }
+    WizardPage(const WizardPage&) = delete;
+    WizardPage& operator=(const WizardPage&) = delete;
 
     HWND Handle() const { return window_; }
-    std::wstring Title() const { return TextOf(window_); }
-    // Text of the child at the 1-based position.
-    std::wstring ChildText(int ordinal) const
+    std::vector<HWND> Children() const
     {
-        HWND child = GetWindow(window_, GW_CHILD);
-        for (int i = 1; child && i < ordinal; ++i)
-            child = GetWindow(child, GW_HWNDNEXT);
-        return child ? TextOf(child) : L"<none>";
+        std::vector<HWND> children;
+        for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            children.push_back(child);
+        return children;
+    }
+    // The title, then every child's text in order.
+    std::vector<std::wstring> Texts() const
+    {
+        std::vector<std::wstring> texts{TextOf(window_)};
+        for (HWND child : Children())
+            texts.push_back(TextOf(child));
+        return texts;
     }
 
 private:
+    HWND parent_ = nullptr;
     HWND window_ = nullptr;
 };
