@@ -41,11 +41,7 @@ Bytes ReadBytes(const std::wstring& path)
 
 FILETIME MakeTime(int year, int month, int day, int hour)
 {
-    SYSTEMTIME system = {};
-    system.wYear = static_cast<WORD>(year);
-    system.wMonth = static_cast<WORD>(month);
-    system.wDay = static_cast<WORD>(day);
-    system.wHour = static_cast<WORD>(hour);
+    SYSTEMTIME system = {WORD(year), WORD(month), 0, WORD(day), WORD(hour), 0, 0, 0};
     FILETIME time = {};
     SystemTimeToFileTime(&system, &time);
     return time;
@@ -58,26 +54,12 @@ bool SetTimes(const std::wstring& path, const FILETIME& creation, const FILETIME
     return file && SetFileTime(file.Get(), &creation, &access, &write);
 }
 
-void RemoveTree(const std::wstring& path)
+bool HasTime(const std::wstring& path, int which, const FILETIME& time)
 {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileW(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0)
-                RemoveTree(path + L"\\" + data.cFileName);
-        } while (FindNextFileW(search, &data));
-        FindClose(search);
-    }
-    RemoveDirectoryW(path.c_str());
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    const FILETIME& actual = which == 0 ? data.ftCreationTime : which == 1 ? data.ftLastAccessTime : data.ftLastWriteTime;
+    return CompareFileTime(&actual, &time) == 0;
 }
 
 bool Exists(const std::wstring& path)
@@ -85,34 +67,24 @@ bool Exists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-namespace {
-
-void ListInto(const std::wstring& folder, const std::wstring& prefix, std::vector<std::wstring>& names)
-{
-    WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0)
-            continue;
-        std::wstring name = prefix + data.cFileName;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            names.push_back(name + L"\\");
-            ListInto(folder + L"\\" + data.cFileName, name + L"\\", names);
-        } else {
-            names.push_back(name);
-        }
-    } while (FindNextFileW(search, &data));
-    FindClose(search);
-}
-
-}  // namespace
-
-std::vector<std::wstring> ListTree(const std::wstring& folder)
+std::vector<std::wstring> ListTree(const std::wstring& folder, const std::wstring& prefix)
 {
     std::vector<std::wstring> names;
-    ListInto(folder, std::wstring(), names);
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &data)) {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        names.push_back(prefix + name + (isFolder ? L"\\" : L""));
+        if (isFolder) {
+            std::vector<std::wstring> below = ListTree(folder + L"\\" + name, names.back());
+            names.insert(names.end(), below.begin(), below.end());
+        }
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -19,11 +19,11 @@ bool WriteBytes(const std::wstring& path, const Bytes& bytes);
 Bytes ReadBytes(const std::wstring& path);
 FILETIME MakeTime(int year, int month, int day, int hour);
 bool SetTimes(const std::wstring& path, const FILETIME& creation, const FILETIME& access, const FILETIME& write);
-// Deletes a tree, read-only and hidden members included.
-void RemoveTree(const std::wstring& path);
+// Whether the file's creation (0), last access (1) or last write (2) time is `time`.
+bool HasTime(const std::wstring& path, int which, const FILETIME& time);
 bool Exists(const std::wstring& path);
 // Every name below `folder`, relative, sorted, folders marked with a trailing '\'.
-std::vector<std::wstring> ListTree(const std::wstring& folder);
+std::vector<std::wstring> ListTree(const std::wstring& folder, const std::wstring& prefix = std::wstring());
 
 // An entry as the builder makes it.
 PayloadEntry MakeEntry(const wchar_t* name, INT32 size, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE, BYTE replace = 1);
