@@ -10,52 +10,37 @@
 #include "support/message_box_watcher.h"
 #include "system/services/service_wait.h"
 
-static const DWORD kUnknown = CSetupTools::kUnknownServiceState;
-
 TEST(ServiceControl, StartsAndStopsServiceAndReportsItsState)
 {
     TestService service(FixtureCommandLine(L""));
     ASSERT_TRUE(service.Created());
     EXPECT_TRUE(g_setupTools.ServiceExists(service.Name()));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), g_setupTools.GetServiceState(service.Name()));
-    // Stopping a stopped service reports it stopped.
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), g_setupTools.ControlServiceAndWait(service.Name(), true));
-
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.ControlServiceAndWait(service.Name(), false));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ReadServiceState(service.NameText()));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.GetServiceState(service.Name()));
-    // Starting a running service fails, which only shows in the state it stays in.
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.ControlServiceAndWait(service.Name(), false));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), g_setupTools.ControlServiceAndWait(service.Name(), true));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), ReadServiceState(service.NameText()));
+    // Stopping a stopped service, or starting a running one, leaves it as it is.
+    for (bool stop : {true, false, false, true}) {
+        DWORD state = stop ? SERVICE_STOPPED : SERVICE_RUNNING;
+        EXPECT_EQ(state, g_setupTools.ControlServiceAndWait(service.Name(), stop));
+        EXPECT_EQ(state, ReadServiceState(service.NameText()));
+        EXPECT_EQ(state, g_setupTools.GetServiceState(service.Name()));
+    }
 }
 
-TEST(ServiceControl, MissingOrNoNameIsUnknownAndShowsNoBox)
+// A missing service counts as removed; switching it to automatic start shows the system's
+// error; nothing else shows a box.
+TEST(ServiceControl, AMissingServiceIsUnknown)
 {
     std::wstring missing = UniqueServiceName();
-    for (const wchar_t* name : {missing.c_str(), static_cast<const wchar_t*>(nullptr), L""}) {
-        SCOPED_TRACE(name ? (*name ? "missing service" : "empty name") : "no name");
-        bool named = name && *name;
-        MessageBoxWatcher watcher;
-        EXPECT_FALSE(g_setupTools.ServiceExists(name));
-        EXPECT_EQ(kUnknown, g_setupTools.GetServiceState(name));
-        EXPECT_EQ(kUnknown, g_setupTools.ControlServiceAndWait(name, false));
-        EXPECT_EQ(kUnknown, g_setupTools.ControlServiceAndWait(name, true));
-        // A missing service counts as removed.
-        EXPECT_EQ(named, g_setupTools.RemoveService(name));
-        wchar_t folder[260] = L"unchanged";
-        g_setupTools.GetServiceFolder(name, folder, 260);
-        EXPECT_STREQ(L"unchanged", folder);
-        EXPECT_TRUE(watcher.Seen().empty());
-        // Switching a missing service to automatic start shows the system's error.
-        EXPECT_FALSE(g_setupTools.SetServiceAutoStart(name));
-        if (named) {
-            EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), GetLastError());
-            ExpectOneErrorBox(watcher, SystemErrorText(ERROR_SERVICE_DOES_NOT_EXIST), true);
-        } else {
-            EXPECT_TRUE(watcher.Seen().empty());
-        }
-    }
+    MessageBoxWatcher watcher;
+    EXPECT_FALSE(g_setupTools.ServiceExists(missing.c_str()));
+    EXPECT_EQ(CSetupTools::kUnknownServiceState, g_setupTools.GetServiceState(missing.c_str()));
+    EXPECT_EQ(CSetupTools::kUnknownServiceState, g_setupTools.ControlServiceAndWait(missing.c_str(), false));
+    EXPECT_TRUE(g_setupTools.RemoveService(missing.c_str()));
+    wchar_t folder[260] = L"unchanged";
+    g_setupTools.GetServiceFolder(missing.c_str(), folder, 260);
+    EXPECT_STREQ(L"unchanged", folder);
+    EXPECT_TRUE(watcher.Seen().empty());
+    EXPECT_FALSE(g_setupTools.SetServiceAutoStart(missing.c_str()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), GetLastError());
+    ExpectOneErrorBox(watcher, SystemErrorText(ERROR_SERVICE_DOES_NOT_EXIST), true);
 }
 
 // How long the wait lasts and the state it ends with, by what the fixture service does.
@@ -96,15 +81,14 @@ TEST(ServiceAutoStart, SwitchesDemandStartToAutomaticAndNothingElse)
     TestService service(FixtureCommandLine(L"hint=50"));
     ASSERT_TRUE(service.Created());
     ServiceConfig before = ReadServiceConfig(service.NameText());
-    ASSERT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), before.startType);
     MessageBoxWatcher watcher;
     EXPECT_TRUE(g_setupTools.SetServiceAutoStart(service.Name()));
     ServiceConfig after = ReadServiceConfig(service.NameText());
+    EXPECT_EQ(std::make_tuple(static_cast<DWORD>(SERVICE_DEMAND_START), before.serviceType, before.errorControl,
+                              before.binaryPath, before.displayName, before.account),
+              std::make_tuple(before.startType, after.serviceType, after.errorControl, after.binaryPath,
+                              after.displayName, after.account));
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), after.startType);
-    auto unchanged = [](const ServiceConfig& c) {
-        return std::make_tuple(c.serviceType, c.errorControl, c.binaryPath, c.displayName, c.account);
-    };
-    EXPECT_EQ(unchanged(before), unchanged(after));
     EXPECT_TRUE(watcher.Seen().empty());
 }
 
@@ -115,18 +99,15 @@ TEST(ServiceRemoval, RemovesStoppedOrRunningService)
         TestService service(FixtureCommandLine(L"hint=300"));
         ASSERT_TRUE(service.Created());
         ASSERT_TRUE(!running || service.StartAndWaitRunning());
-
         MessageBoxWatcher watcher;
         DWORD start = GetTickCount();
         EXPECT_TRUE(g_setupTools.RemoveService(service.Name()));
         EXPECT_TRUE(watcher.Seen().empty());
-        if (running) {
-            // One pause for the hint that the stop control returned; the manager lets the
-            // service go once its process has ended.
-            EXPECT_GE(GetTickCount() - start, 300u);
-            for (DWORD waited = GetTickCount(); g_setupTools.ServiceExists(service.Name()) && GetTickCount() - waited < 10000;)
-                Sleep(50);
-        }
+        // One pause for the hint that the stop control returned; the manager lets the
+        // service go once its process has ended.
+        EXPECT_GE(GetTickCount() - start, running ? 300u : 0u);
+        for (DWORD waited = GetTickCount(); g_setupTools.ServiceExists(service.Name()) && GetTickCount() - waited < 10000;)
+            Sleep(50);
         EXPECT_FALSE(g_setupTools.ServiceExists(service.Name()));
     }
 }
