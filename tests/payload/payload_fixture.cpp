@@ -4,10 +4,7 @@
 #include <string.h>
 
 #include "base/scoped_handle.h"
-#include "formats/crypto/data_key.h"
 #include "tools/payload-builder/folder_packer.h"
-#include "tools/payload-builder/payload_sinks.h"
-#include "tools/payload-builder/payload_writer.h"
 
 Bytes MakeContent(size_t size, unsigned seed, bool compressible)
 {
@@ -103,7 +100,10 @@ PayloadEntry MakeEntry(const wchar_t* name, INT32 size, DWORD attributes, BYTE r
     return entry;
 }
 
-ArchiveBuilder::ArchiveBuilder(const BYTE* key, int level) : key_(key ? key : DataKey), level_(level) {}
+ArchiveBuilder::ArchiveBuilder(const BYTE* key, int level) : writer_(sink_, key, 128, level)
+{
+    EXPECT_TRUE(writer_.Begin());
+}
 
 ArchiveBuilder& ArchiveBuilder::File(const wchar_t* name, const Bytes& content, BYTE replace, DWORD attributes)
 {
@@ -117,24 +117,17 @@ ArchiveBuilder& ArchiveBuilder::Folder(const wchar_t* name, BYTE replace)
 
 ArchiveBuilder& ArchiveBuilder::Entry(const PayloadEntry& entry, const Bytes& content)
 {
-    members_.push_back({entry, content});
+    EXPECT_TRUE(writer_.AddEntry(entry));
+    if (!content.empty()) {
+        EXPECT_TRUE(writer_.AddContent(content.data(), static_cast<DWORD>(content.size())));
+    }
     return *this;
 }
 
 Bytes ArchiveBuilder::Finish()
 {
-    CMemorySink sink;
-    CPayloadWriter writer(sink, key_, 128, level_);
-    EXPECT_TRUE(writer.Begin());
-    for (const Member& member : members_) {
-        EXPECT_TRUE(writer.AddEntry(member.entry));
-        if (!member.content.empty()) {
-            EXPECT_TRUE(writer.AddContent(member.content.data(), static_cast<DWORD>(member.content.size())));
-        }
-    }
-    EXPECT_TRUE(writer.Finish());
-    deflated_ = writer.DeflatedBytes();
-    return sink.bytes;
+    EXPECT_TRUE(writer_.Finish());
+    return sink_.bytes;
 }
 
 Bytes PackFolderToArchive(const std::wstring& folder, const CKeepList& keep)

@@ -7,9 +7,12 @@
 
 #include "base/install_settings.h"
 #include "engine/payload_extractor.h"
+#include "formats/crypto/data_key.h"
 #include "formats/payload/payload_entry.h"
 #include "support/temp_folder.h"
 #include "tools/payload-builder/keep_list.h"
+#include "tools/payload-builder/payload_sinks.h"
+#include "tools/payload-builder/payload_writer.h"
 
 using Bytes = std::vector<BYTE>;
 
@@ -32,25 +35,18 @@ PayloadEntry MakeEntry(const wchar_t* name, INT32 size, DWORD attributes = FILE_
 class ArchiveBuilder
 {
 public:
-    explicit ArchiveBuilder(const BYTE* key = nullptr, int level = 6);
+    explicit ArchiveBuilder(const BYTE* key = DataKey, int level = 6);
     ArchiveBuilder& File(const wchar_t* name, const Bytes& content, BYTE replace = 1,
                          DWORD attributes = FILE_ATTRIBUTE_ARCHIVE);
     ArchiveBuilder& Folder(const wchar_t* name, BYTE replace = 1);
     ArchiveBuilder& Entry(const PayloadEntry& entry, const Bytes& content = Bytes());
     Bytes Finish();
-    // Length of the deflate stream of the last Finish, before padding.
-    ULONGLONG DeflatedBytes() const { return deflated_; }
+    // Length of the deflate stream of Finish, before padding.
+    ULONGLONG DeflatedBytes() const { return writer_.DeflatedBytes(); }
 
 private:
-    struct Member
-    {
-        PayloadEntry entry;
-        Bytes content;
-    };
-    std::vector<Member> members_;
-    const BYTE* key_;
-    int level_;
-    ULONGLONG deflated_ = 0;
+    CMemorySink sink_;
+    CPayloadWriter writer_;
 };
 
 Bytes PackFolderToArchive(const std::wstring& folder, const CKeepList& keep);
