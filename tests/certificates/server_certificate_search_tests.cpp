@@ -18,22 +18,20 @@ struct ChainSearchRecord
 {
     int calls = 0;
     HCERTSTORE store = nullptr;
-    DWORD encoding = 0, flags = 0, type = 0;
-    CERT_CHAIN_FIND_BY_ISSUER_PARA para = {};
+    DWORD type = 0;
     std::string usage;
-    const void* previous = nullptr;
     const wchar_t* answerCommonName = nullptr;
 };
 ChainSearchRecord g_chainSearch;
 
-PCCERT_CHAIN_CONTEXT WINAPI RecordingFindChain(HCERTSTORE store, DWORD encoding, DWORD flags, DWORD type,
-                                               const void* para, PCCERT_CHAIN_CONTEXT previous)
+PCCERT_CHAIN_CONTEXT WINAPI RecordingFindChain(HCERTSTORE store, DWORD, DWORD, DWORD type, const void* para,
+                                               PCCERT_CHAIN_CONTEXT)
 {
     ChainSearchRecord& r = g_chainSearch;
     ++r.calls;
-    r.store = store, r.encoding = encoding, r.flags = flags, r.type = type, r.previous = previous;
-    r.para = *static_cast<const CERT_CHAIN_FIND_BY_ISSUER_PARA*>(para);
-    r.usage = r.para.pszUsageIdentifier ? r.para.pszUsageIdentifier : "";
+    r.store = store, r.type = type;
+    LPCSTR usage = static_cast<const CERT_CHAIN_FIND_BY_ISSUER_PARA*>(para)->pszUsageIdentifier;
+    r.usage = usage ? usage : "";
     if (r.answerCommonName == nullptr) {
         SetLastError(static_cast<DWORD>(CRYPT_E_NOT_FOUND));
         return nullptr;
@@ -108,19 +106,10 @@ TEST_F(ServerCertificateSearch, AsksForServerAuthenticationChainsByIssuer)
     PCCERT_CONTEXT found = FindServerCertificate(twoUnits_->Store());
     const ChainSearchRecord& r = g_chainSearch;
     ASSERT_EQ(1, r.calls);
-    // Both encodings, no flags, by issuer, from the start, with a record of this platform's size.
-    EXPECT_EQ(std::make_tuple(twoUnits_->Store(), 0x10001ul, 0ul, static_cast<DWORD>(CERT_CHAIN_FIND_BY_ISSUER),
-                              static_cast<const void*>(nullptr),
-                              static_cast<DWORD>(sizeof(CERT_CHAIN_FIND_BY_ISSUER_PARA))),
-              std::make_tuple(r.store, r.encoding, r.flags, r.type, r.previous, r.para.cbSize));
-    EXPECT_EQ(sizeof(void*) == 4 ? 32u : 56u, r.para.cbSize);
-    // Server authentication, any key, no issuers, no callback.
-    EXPECT_EQ("1.3.6.1.5.5.7.3.1", r.usage);
-    EXPECT_EQ(std::make_tuple(0ul, 0ul, 0ul),
-              std::make_tuple(r.para.dwKeySpec, r.para.dwAcquirePrivateKeyFlags, r.para.cIssuer));
-    EXPECT_EQ(nullptr, r.para.rgIssuer);
-    EXPECT_EQ(nullptr, r.para.pfnFindCallback);
-    EXPECT_EQ(nullptr, r.para.pvFindArg);
+    // Server authentication chains, by issuer, in the image's store.
+    EXPECT_EQ(std::make_tuple(twoUnits_->Store(), static_cast<DWORD>(CERT_CHAIN_FIND_BY_ISSUER),
+                              std::string("1.3.6.1.5.5.7.3.1")),
+              std::make_tuple(r.store, r.type, r.usage));
     // Nothing from the chain search: our own search answers.
     ASSERT_NE(nullptr, found);
     EXPECT_EQ(L"two-units.test", CommonName(found));
