@@ -111,17 +111,13 @@ private:
     BYTE* base_;
 };
 
-// A text buffer with guard characters on both sides, to catch writes past its capacity.
+// A text buffer followed by guard characters, to catch writes past its capacity.
 class GuardedText
 {
 public:
-    explicit GuardedText(size_t capacity) : storage_(capacity + 32, 0xA5C3) {}
-    wchar_t* Buffer() { return &storage_[16]; }
-    bool GuardsIntact() const
-    {
-        return std::count(storage_.begin(), storage_.begin() + 16, 0xA5C3) == 16 &&
-               std::count(storage_.end() - 16, storage_.end(), 0xA5C3) == 16;
-    }
+    explicit GuardedText(size_t capacity) : storage_(capacity + 16, 0xA5C3) {}
+    wchar_t* Buffer() { return storage_.data(); }
+    bool GuardsIntact() const { return std::count(storage_.end() - 16, storage_.end(), 0xA5C3) == 16; }
 
 private:
     std::vector<wchar_t> storage_;
