@@ -103,20 +103,3 @@ TEST(ResourceFormat, CountsThatLieAllocateNothingBeyondTheResource)
     EXPECT_LE(tables.StringCapacity(), block.Bytes().size() / 8);
     EXPECT_STREQ(L"любой", tables.FindString(14)->text);
 }
-
-TEST(ResourceFormat, ANewResourceReplacesDialogsAndKeepsStringsUnlessItHasItsOwn)
-{
-    CLanguageTables tables;
-    LanguageBlock first, noStrings, newStrings;
-    first.Header(1, 0).Strings({{14, L"любой"}}).Dialog(4, L"", {{2, L"Да"}});
-    noStrings.Header(1, 0).Dialog(3, L"", {{1, L"Ход"}});
-    newStrings.Header(0, 0).Strings({{15, L"занят"}});
-    ASSERT_TRUE(Read(first, tables));
-    ASSERT_TRUE(Read(noStrings, tables));
-    EXPECT_EQ(nullptr, tables.FindDialog(4));
-    EXPECT_NE(nullptr, tables.FindDialog(3));
-    EXPECT_STREQ(L"любой", tables.FindString(14)->text);
-    ASSERT_TRUE(Read(newStrings, tables));
-    EXPECT_EQ(nullptr, tables.FindString(14));
-    EXPECT_EQ(0u, tables.DialogCount());
-}
