@@ -50,12 +50,6 @@ TEST(ReadCertificateInfo, FillsSubjectFieldsOfTheCertificateWithKey)
     EXPECT_LE(info.valid_from.wYear, now.wYear);
     EXPECT_EQ(info.valid_from.wYear + 20, info.valid_to.wYear);
     EXPECT_NE(0, info.valid_to.wMonth);
-
-    info = {};
-    ASSERT_EQ(0u, Read(L"test_no_email.pfx", L"", &info));
-    EXPECT_STREQ(L"no-email.test", info.common_name);
-    EXPECT_STREQ(L"Boris", info.given_name);
-    EXPECT_STREQ(L"", info.email);
 }
 
 TEST(ReadCertificateInfo, DatesComeFromNotBeforeAndNotAfterInUtc)

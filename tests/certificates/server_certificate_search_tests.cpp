@@ -71,14 +71,6 @@ std::unique_ptr<ImportedImage> ServerCertificateSearch::twoUnits_, ServerCertifi
 
 }  // namespace
 
-TEST_F(ServerCertificateSearch, ByUsageTakesTheCertificateWithKeyAndServerUsage)
-{
-    PCCERT_CONTEXT found = FindServerCertificateByUsage(twoUnits_->Store());
-    ASSERT_NE(nullptr, found);
-    EXPECT_EQ(L"two-units.test", CommonName(found));
-    CertFreeCertificateContext(found);
-}
-
 TEST_F(ServerCertificateSearch, ByUsageFindsNothingWithoutServerUsageOrPrivateKey)
 {
     // The root CA has neither key nor usage restriction: only the missing key rules it out.
