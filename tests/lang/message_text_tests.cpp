@@ -74,21 +74,7 @@ TEST(MessageText, BarCaretAndEscapesBecomeControlCharacters)
     }
 }
 
-TEST(MessageText, FallsBackToEnglishForIdsTheResourceLacks)
-{
-    CLanguage language;
-    LoadStrings(language, {{37, L"Прервать?"}});
-    bool fromResource = true;
-    EXPECT_EQ(L"Прервать?", Fetch(language, 37, fromResource));
-    EXPECT_TRUE(fromResource);
-    EXPECT_EQ(BuiltInText(14), Fetch(language, 14, fromResource));
-    EXPECT_FALSE(fromResource);
-    // Neither table: an empty text, whatever the buffer held.
-    EXPECT_EQ(L"", Fetch(language, 9999, fromResource));
-    EXPECT_FALSE(fromResource);
-}
-
-TEST(MessageText, CutsAtCapacityAndNeverWritesPastIt)
+TEST(MessageText, FallsBackToEnglishAndCutsAtCapacityNeverWritingPastIt)
 {
     CLanguage language;
     LoadStrings(language, {{1, L"abcdefghijklmnopqrstuvwxyz0123"}, {2, L"abcdefgh|tail"}});
@@ -96,8 +82,10 @@ TEST(MessageText, CutsAtCapacityAndNeverWritesPastIt)
         {1, 10, L"abcdefghi", true},
         // An escape counts as the one character it gives.
         {2, 10, L"abcdefgh\r", true},
-        // Built-in texts are cut the same way.
+        // Ids the resource lacks give the built-in text, cut the same way; ids of neither
+        // table an empty text, whatever the buffer held.
         {37, 10, BuiltInText(37).substr(0, 9), false},
+        {9999, 10, L"", false},
         {1, 1, L"", true},
         // No room at all: nothing is written, not even a terminator.
         {1, 0, L"", false},
