@@ -118,13 +118,3 @@ TEST_F(ServerCertificateImport, RefusedImageChangesNothing)
     ASSERT_EQ(0u, Import(L"test_password.pfx", kPasswordOfTestPfx, hash, &length));
     EXPECT_EQ(expected, std::vector<BYTE>(hash, hash + 20));
 }
-
-TEST_F(ServerCertificateImport, MissingArgumentsAreInvalid)
-{
-    std::vector<BYTE> image = ReadCertificateFile(L"default_server.pfx");
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER),
-              ImportServerCertificate(nullptr, 10, L"", nullptr, nullptr, L"MY"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER),
-              ImportServerCertificate(image.data(), static_cast<DWORD>(image.size()), L"", nullptr, nullptr, nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
-}

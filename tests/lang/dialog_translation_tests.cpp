@@ -1,84 +1,68 @@
-// TranslateDialog on real dialog windows under Wine.
+// TranslateDialog on a real wizard page under Wine.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "formats/language/language.h"
-#include "language_block.h"
-#include "test_dialog.h"
+#include "lang/lang_test_support.h"
 
 namespace {
 
-const DWORD kTemplateId = 4242;
+const DWORD kPageId = 7;  // a page with many children
 using Texts = std::vector<std::wstring>;
 
-// A language in the Russian locale whose dialog records are the given ones.
+// A language in the Russian locale whose only dialog record is the given one.
 void LoadDialog(CLanguage& language, const std::wstring& title, const LanguageBlock::Entries& controls)
 {
     ASSERT_TRUE(language.SelectLanguage(kRussianLocale));
     LanguageBlock block;
-    block.Header(1, 0).Dialog(kTemplateId, title, controls);
-    ASSERT_TRUE(language.LoadLanguageData(block.Data(), block.Size()));
-}
-
-// The title and every child's text.
-Texts AllTexts(const TestDialog& dialog, int children)
-{
-    Texts texts{ dialog.Title() };
-    for (int ordinal = 1; ordinal <= children; ++ordinal)
-        texts.push_back(dialog.ChildText(ordinal));
-    return texts;
+    block.Header(1, 0).Dialog(kPageId, title, controls);
+    ASSERT_TRUE(language.LoadLanguageData(block.Bytes().data(), block.Bytes().size()));
 }
 
 } // namespace
 
+// The record's texts go to the children at its ordinals (counted from 1) and nowhere else;
+// an empty title keeps the window's. The walk stops at an ordinal behind it or beyond the
+// children.
 TEST(TranslateDialog, SetsExactlyTheChildrenAtTheRecordsOrdinals)
 {
-    CLanguage language;
-    LoadDialog(language, L"", {{1, L"первый"}, {2, L"второй"}, {5, L"пятый"}});
-    TestDialog dialog(6, L"English title");
-    ASSERT_NE(nullptr, dialog.Handle());
-    EXPECT_TRUE(language.TranslateDialog(dialog.Handle(), kTemplateId));
-    // An empty title keeps the window's.
-    EXPECT_EQ((Texts{L"English title", L"первый", L"второй", L"child 3", L"child 4", L"пятый", L"child 6"}),
-              AllTexts(dialog, 6));
-
-    LoadDialog(language, L"Установка", {{6, L"шестой"}});
-    EXPECT_TRUE(language.TranslateDialog(dialog.Handle(), kTemplateId));
-    EXPECT_EQ(L"Установка", dialog.Title());
-    EXPECT_EQ(L"шестой", dialog.ChildText(6));
+    const DWORD beyond = static_cast<DWORD>(WizardPage(kPageId).Children().size()) + 1;
+    ASSERT_GE(beyond, 14u);
+    const struct { std::wstring title; LanguageBlock::Entries controls; std::vector<size_t> set; } cases[] = {
+        {L"", {{1, L"первый"}, {2, L"второй"}, {5, L"пятый"}}, {1, 2, 5}},
+        {L"Установка", {{beyond - 1, L"последний"}}, {0, beyond - 1}},
+        {L"", {{12, L"двенадцатый"}, {11, L"одиннадцатый"}, {13, L"тринадцатый"}}, {12}},
+        {L"", {{2, L"второй"}, {beyond, L"за краем"}, {0xFFFFFFFF, L"last"}}, {2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.set));
+        CLanguage language;
+        LoadDialog(language, c.title, c.controls);
+        WizardPage page(kPageId);
+        Texts expected = page.Texts();
+        for (size_t index : c.set) {
+            for (const auto& control : c.controls)
+                if (control.first == index)
+                    expected[index] = control.second;
+        }
+        if (!c.title.empty())
+            expected[0] = c.title;
+        EXPECT_TRUE(language.TranslateDialog(page.Handle(), kPageId));
+        EXPECT_EQ(expected, page.Texts());
+    }
 }
 
-TEST(TranslateDialog, StopsAtAnOrdinalBehindTheWalkOrBeyondTheChildren)
-{
-    CLanguage language;
-    LoadDialog(language, L"", {{3, L"третий"}, {2, L"второй"}, {4, L"четвёртый"}});
-    TestDialog descending(4, L"t");
-    EXPECT_TRUE(language.TranslateDialog(descending.Handle(), kTemplateId));
-    EXPECT_EQ((Texts{L"t", L"child 1", L"child 2", L"третий", L"child 4"}), AllTexts(descending, 4));
-
-    LoadDialog(language, L"", {{2, L"второй"}, {9, L"девятый"}, {0xFFFFFFFF, L"last"}});
-    TestDialog few(3, L"t");
-    EXPECT_TRUE(language.TranslateDialog(few.Handle(), kTemplateId));
-    EXPECT_EQ((Texts{L"t", L"child 1", L"второй", L"child 3"}), AllTexts(few, 3));
-}
-
-TEST(TranslateDialog, ChangesNothingInEnglishWithoutRecordOrWithoutChildren)
+TEST(TranslateDialog, ChangesNothingInEnglishOrWithoutARecord)
 {
     LanguageBlock block;
-    block.Header(1, 0).Dialog(kTemplateId, L"Установка", {{1, L"первый"}});
-    CLanguage english;
-    ASSERT_TRUE(english.LoadLanguageData(block.Data(), block.Size()));
-    TestDialog dialog(2, L"English title");
-    const Texts untouched = AllTexts(dialog, 2);
-    EXPECT_FALSE(english.TranslateDialog(dialog.Handle(), kTemplateId));
-
-    CLanguage russian;
+    block.Header(1, 0).Dialog(kPageId, L"Установка", {{1, L"первый"}});
+    CLanguage english, russian;
+    ASSERT_TRUE(english.LoadLanguageData(block.Bytes().data(), block.Bytes().size()));
     LoadDialog(russian, L"Установка", {{1, L"первый"}});
-    EXPECT_FALSE(russian.TranslateDialog(dialog.Handle(), kTemplateId + 1));
-    EXPECT_FALSE(russian.TranslateDialog(nullptr, kTemplateId));
-    EXPECT_EQ(untouched, AllTexts(dialog, 2));
-    TestDialog empty(0, L"English title");
-    EXPECT_FALSE(russian.TranslateDialog(empty.Handle(), kTemplateId));
-    EXPECT_EQ(L"English title", empty.Title());
+    WizardPage page(kPageId);
+    const Texts untouched = page.Texts();
+    EXPECT_FALSE(english.TranslateDialog(page.Handle(), kPageId));
+    EXPECT_FALSE(russian.TranslateDialog(page.Handle(), kPageId + 1));
+    EXPECT_EQ(untouched, page.Texts());
 }

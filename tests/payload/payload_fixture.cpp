@@ -4,10 +4,7 @@
 #include <string.h>
 
 #include "base/scoped_handle.h"
-#include "formats/crypto/data_key.h"
 #include "tools/payload-builder/folder_packer.h"
-#include "tools/payload-builder/payload_sinks.h"
-#include "tools/payload-builder/payload_writer.h"
 
 Bytes MakeContent(size_t size, unsigned seed, bool compressible)
 {
@@ -28,37 +25,20 @@ Bytes MakeContent(size_t size, unsigned seed, bool compressible)
     return bytes;
 }
 
-bool WriteBytes(const std::wstring& path, const Bytes& bytes, DWORD attributes)
+bool WriteBytes(const std::wstring& path, const Bytes& bytes)
 {
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
-    if (!file)
-        return false;
-    DWORD written = 0;
-    return bytes.empty() ||
-           (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-            written == bytes.size());
+    return WriteWholeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
 Bytes ReadBytes(const std::wstring& path)
 {
-    Bytes bytes;
-    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file)
-        return bytes;
-    BYTE chunk[65536];
-    DWORD got = 0;
-    while (ReadFile(file.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    return bytes;
+    std::string bytes = ReadWholeFile(path);
+    return Bytes(bytes.begin(), bytes.end());
 }
 
 FILETIME MakeTime(int year, int month, int day, int hour)
 {
-    SYSTEMTIME system = {};
-    system.wYear = static_cast<WORD>(year);
-    system.wMonth = static_cast<WORD>(month);
-    system.wDay = static_cast<WORD>(day);
-    system.wHour = static_cast<WORD>(hour);
+    SYSTEMTIME system = {WORD(year), WORD(month), 0, WORD(day), WORD(hour), 0, 0, 0};
     FILETIME time = {};
     SystemTimeToFileTime(&system, &time);
     return time;
@@ -71,26 +51,12 @@ bool SetTimes(const std::wstring& path, const FILETIME& creation, const FILETIME
     return file && SetFileTime(file.Get(), &creation, &access, &write);
 }
 
-void RemoveTree(const std::wstring& path)
+bool HasTime(const std::wstring& path, int which, const FILETIME& time)
 {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileW(path.c_str());
-        return;
-    }
-    WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0)
-                RemoveTree(path + L"\\" + data.cFileName);
-        } while (FindNextFileW(search, &data));
-        FindClose(search);
-    }
-    RemoveDirectoryW(path.c_str());
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    const FILETIME& actual = which == 0 ? data.ftCreationTime : which == 1 ? data.ftLastAccessTime : data.ftLastWriteTime;
+    return CompareFileTime(&actual, &time) == 0;
 }
 
 bool Exists(const std::wstring& path)
@@ -98,34 +64,24 @@ bool Exists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-namespace {
-
-void ListInto(const std::wstring& folder, const std::wstring& prefix, std::vector<std::wstring>& names)
-{
-    WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0)
-            continue;
-        std::wstring name = prefix + data.cFileName;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            names.push_back(name + L"\\");
-            ListInto(folder + L"\\" + data.cFileName, name + L"\\", names);
-        } else {
-            names.push_back(name);
-        }
-    } while (FindNextFileW(search, &data));
-    FindClose(search);
-}
-
-}  // namespace
-
-std::vector<std::wstring> ListTree(const std::wstring& folder)
+std::vector<std::wstring> ListTree(const std::wstring& folder, const std::wstring& prefix)
 {
     std::vector<std::wstring> names;
-    ListInto(folder, std::wstring(), names);
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &data)) {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        names.push_back(prefix + name + (isFolder ? L"\\" : L""));
+        if (isFolder) {
+            std::vector<std::wstring> below = ListTree(folder + L"\\" + name, names.back());
+            names.insert(names.end(), below.begin(), below.end());
+        }
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -144,7 +100,10 @@ PayloadEntry MakeEntry(const wchar_t* name, INT32 size, DWORD attributes, BYTE r
     return entry;
 }
 
-ArchiveBuilder::ArchiveBuilder(const BYTE* key, int level) : key_(key ? key : DataKey), level_(level) {}
+ArchiveBuilder::ArchiveBuilder(const BYTE* key, int level) : writer_(sink_, key, 128, level)
+{
+    EXPECT_TRUE(writer_.Begin());
+}
 
 ArchiveBuilder& ArchiveBuilder::File(const wchar_t* name, const Bytes& content, BYTE replace, DWORD attributes)
 {
@@ -158,24 +117,17 @@ ArchiveBuilder& ArchiveBuilder::Folder(const wchar_t* name, BYTE replace)
 
 ArchiveBuilder& ArchiveBuilder::Entry(const PayloadEntry& entry, const Bytes& content)
 {
-    members_.push_back({entry, content});
+    EXPECT_TRUE(writer_.AddEntry(entry));
+    if (!content.empty()) {
+        EXPECT_TRUE(writer_.AddContent(content.data(), static_cast<DWORD>(content.size())));
+    }
     return *this;
 }
 
 Bytes ArchiveBuilder::Finish()
 {
-    CMemorySink sink;
-    CPayloadWriter writer(sink, key_, 128, level_);
-    EXPECT_TRUE(writer.Begin());
-    for (const Member& member : members_) {
-        EXPECT_TRUE(writer.AddEntry(member.entry));
-        if (!member.content.empty()) {
-            EXPECT_TRUE(writer.AddContent(member.content.data(), static_cast<DWORD>(member.content.size())));
-        }
-    }
-    EXPECT_TRUE(writer.Finish());
-    deflated_ = writer.DeflatedBytes();
-    return sink.bytes;
+    EXPECT_TRUE(writer_.Finish());
+    return sink_.bytes;
 }
 
 Bytes PackFolderToArchive(const std::wstring& folder, const CKeepList& keep)
@@ -191,14 +143,7 @@ Bytes PackFolderToArchive(const std::wstring& folder, const CKeepList& keep)
 
 void PayloadTest::SetUp()
 {
-    static LONG counter = 0;
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    wchar_t name[MAX_PATH] = {};
-    wsprintfW(name, L"%svelmora-payload-%lu-%lu-%ld", temp, GetCurrentProcessId(), GetTickCount(),
-              InterlockedIncrement(&counter));
-    root_ = name;
-    ASSERT_TRUE(CreateDirectoryW(root_.c_str(), nullptr));
+    root_ = scratch_.Path();
     ASSERT_TRUE(CreateDirectoryW(Source().c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(Install().c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(Backup().c_str(), nullptr));
@@ -213,7 +158,6 @@ void PayloadTest::SetUp()
 void PayloadTest::TearDown()
 {
     g_settings = saved_;
-    RemoveTree(root_);
 }
 
 std::wstring PayloadTest::Under(const wchar_t* folder, const wchar_t* name) const

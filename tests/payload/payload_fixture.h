@@ -7,22 +7,26 @@
 
 #include "base/install_settings.h"
 #include "engine/payload_extractor.h"
+#include "formats/crypto/data_key.h"
 #include "formats/payload/payload_entry.h"
+#include "support/temp_folder.h"
 #include "tools/payload-builder/keep_list.h"
+#include "tools/payload-builder/payload_sinks.h"
+#include "tools/payload-builder/payload_writer.h"
 
 using Bytes = std::vector<BYTE>;
 
 // Test data: `size` bytes, compressible text-like or incompressible noise.
 Bytes MakeContent(size_t size, unsigned seed, bool compressible);
-bool WriteBytes(const std::wstring& path, const Bytes& bytes, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
+bool WriteBytes(const std::wstring& path, const Bytes& bytes);
 Bytes ReadBytes(const std::wstring& path);
 FILETIME MakeTime(int year, int month, int day, int hour);
 bool SetTimes(const std::wstring& path, const FILETIME& creation, const FILETIME& access, const FILETIME& write);
-// Deletes a tree, read-only and hidden members included.
-void RemoveTree(const std::wstring& path);
+// Whether the file's creation (0), last access (1) or last write (2) time is `time`.
+bool HasTime(const std::wstring& path, int which, const FILETIME& time);
 bool Exists(const std::wstring& path);
 // Every name below `folder`, relative, sorted, folders marked with a trailing '\'.
-std::vector<std::wstring> ListTree(const std::wstring& folder);
+std::vector<std::wstring> ListTree(const std::wstring& folder, const std::wstring& prefix = std::wstring());
 
 // An entry as the builder makes it.
 PayloadEntry MakeEntry(const wchar_t* name, INT32 size, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE, BYTE replace = 1);
@@ -31,25 +35,18 @@ PayloadEntry MakeEntry(const wchar_t* name, INT32 size, DWORD attributes = FILE_
 class ArchiveBuilder
 {
 public:
-    explicit ArchiveBuilder(const BYTE* key = nullptr, int level = 6);
+    explicit ArchiveBuilder(const BYTE* key = DataKey, int level = 6);
     ArchiveBuilder& File(const wchar_t* name, const Bytes& content, BYTE replace = 1,
                          DWORD attributes = FILE_ATTRIBUTE_ARCHIVE);
     ArchiveBuilder& Folder(const wchar_t* name, BYTE replace = 1);
     ArchiveBuilder& Entry(const PayloadEntry& entry, const Bytes& content = Bytes());
     Bytes Finish();
-    // Length of the deflate stream of the last Finish, before padding.
-    ULONGLONG DeflatedBytes() const { return deflated_; }
+    // Length of the deflate stream of Finish, before padding.
+    ULONGLONG DeflatedBytes() const { return writer_.DeflatedBytes(); }
 
 private:
-    struct Member
-    {
-        PayloadEntry entry;
-        Bytes content;
-    };
-    std::vector<Member> members_;
-    const BYTE* key_;
-    int level_;
-    ULONGLONG deflated_ = 0;
+    CMemorySink sink_;
+    CPayloadWriter writer_;
 };
 
 Bytes PackFolderToArchive(const std::wstring& folder, const CKeepList& keep);
@@ -72,6 +69,7 @@ protected:
     // Nothing but source, install and backup is in the scratch root.
     void ExpectNothingOutsideTheFolders() const;
 
+    TempFolder scratch_{L"payload"};
     std::wstring root_;
     Bytes input_;
     Bytes window_;

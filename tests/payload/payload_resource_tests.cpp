@@ -22,9 +22,7 @@ std::wstring SampleFile(const wchar_t* name)
 
 }  // namespace
 
-class PayloadResource : public PayloadTest
-{
-};
+using PayloadResource = PayloadTest;
 
 TEST_F(PayloadResource, TheEmbeddedArchiveUnpacksToTheSampleTree)
 {
@@ -64,10 +62,8 @@ TEST_F(PayloadResource, AModuleWithoutTheArchiveFailsWithoutAMessage)
 
 TEST(KeepList, ReadsPathsCommentsAndFolders)
 {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    wchar_t path[MAX_PATH];
-    wsprintfW(path, L"%svelmora-keep-%lu.txt", temp, GetCurrentProcessId());
+    TempFolder folder(L"keep");
+    const std::wstring path = folder.File(L"keep.txt");
     const char text[] = "# kept on upgrades\r\n"
                         "config/velmora.cfg\r\n"
                         "  .\\data\\users   # a folder: everything below it\r\n"
@@ -75,18 +71,16 @@ TEST(KeepList, ReadsPathsCommentsAndFolders)
                         "/web/custom.css\n";
     ASSERT_TRUE(WriteBytes(path, Bytes(text, text + sizeof(text) - 1)));
     CKeepList keep;
-    ASSERT_TRUE(keep.Load(path));
-    DeleteFileW(path);
+    ASSERT_TRUE(keep.Load(path.c_str()));
+    DeleteFileW(path.c_str());
 
     EXPECT_EQ(3u, keep.Count());
-    EXPECT_TRUE(keep.Keeps(L"config\\velmora.cfg"));
-    EXPECT_TRUE(keep.Keeps(L"CONFIG\\Velmora.CFG"));
-    EXPECT_TRUE(keep.Keeps(L"data\\users"));
-    EXPECT_TRUE(keep.Keeps(L"data\\users\\alice\\inbox.db"));
-    EXPECT_TRUE(keep.Keeps(L"web\\custom.css"));
-    EXPECT_FALSE(keep.Keeps(L"config"));
-    EXPECT_FALSE(keep.Keeps(L"config\\velmora.cfg.bak"));
-    EXPECT_FALSE(keep.Keeps(L"data\\users2"));
-    EXPECT_FALSE(keep.Keeps(L"data"));
-    EXPECT_FALSE(CKeepList().Load(path));
+    const struct { const wchar_t* path; bool kept; } cases[] = {
+        {L"config\\velmora.cfg", true}, {L"CONFIG\\Velmora.CFG", true}, {L"data\\users", true},
+        {L"data\\users\\alice\\inbox.db", true}, {L"web\\custom.css", true}, {L"config", false},
+        {L"config\\velmora.cfg.bak", false}, {L"data\\users2", false}, {L"data", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.kept, keep.Keeps(c.path)) << std::string(c.path, c.path + wcslen(c.path));
+    EXPECT_FALSE(CKeepList().Load(path.c_str()));
 }

@@ -2,24 +2,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <tuple>
+
 #include "payload/payload_fixture.h"
 #include "support/message_box_watcher.h"
-
-namespace {
-
-FILETIME WriteTimeOf(const std::wstring& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-    return data.ftLastWriteTime;
-}
-
-bool SameTime(const FILETIME& a, const FILETIME& b)
-{
-    return CompareFileTime(&a, &b) == 0;
-}
-
-}  // namespace
 
 class PayloadUpgrade : public PayloadTest
 {
@@ -28,19 +14,15 @@ protected:
     {
         PayloadTest::SetUp();
         // The installed server as an earlier version left it.
-        ASSERT_TRUE(CreateDirectoryW(Install(L"config").c_str(), nullptr));
-        ASSERT_TRUE(CreateDirectoryW(Install(L"web").c_str(), nullptr));
-        ASSERT_TRUE(CreateDirectoryW(Install(L"cache").c_str(), nullptr));
-        ASSERT_TRUE(CreateDirectoryW(Install(L"empty-kept").c_str(), nullptr));
+        for (const wchar_t* folder : {L"config", L"web", L"cache", L"empty-kept"})
+            ASSERT_TRUE(CreateDirectoryW(Install(folder).c_str(), nullptr));
         ASSERT_TRUE(WriteBytes(Install(L"Velmora.exe"), Bytes(300, 'o')));
         ASSERT_TRUE(WriteBytes(Install(L"config\\velmora.cfg"), Bytes(40, 'c')));
         ASSERT_TRUE(WriteBytes(Install(L"web\\index.html"), Bytes(50, 'w')));
         ASSERT_TRUE(WriteBytes(Install(L"config\\mime.types"), Bytes(60, 'm')));
         oldTime_ = MakeTime(2005, 5, 5, 5);
-        ASSERT_TRUE(SetTimes(Install(L"config\\velmora.cfg"), oldTime_, oldTime_, oldTime_));
-        ASSERT_TRUE(SetTimes(Install(L"web"), oldTime_, oldTime_, oldTime_));
-        ASSERT_TRUE(SetTimes(Install(L"cache"), oldTime_, oldTime_, oldTime_));
-        ASSERT_TRUE(SetTimes(Install(L"empty-kept"), oldTime_, oldTime_, oldTime_));
+        for (const wchar_t* name : {L"config\\velmora.cfg", L"web", L"cache", L"empty-kept"})
+            ASSERT_TRUE(SetTimes(Install(name), oldTime_, oldTime_, oldTime_));
         SetFileAttributesW(Install(L"config\\velmora.cfg").c_str(), FILE_ATTRIBUTE_READONLY);
 
         archive_ = ArchiveBuilder()
@@ -73,7 +55,7 @@ TEST_F(PayloadUpgrade, KeptFilesStayAndReplacedFilesGoToTheBackup)
 
     // Replace flag 0: untouched, content, times and attributes; the next member is fine.
     EXPECT_EQ(Bytes(40, 'c'), ReadBytes(Install(L"config\\velmora.cfg")));
-    EXPECT_TRUE(SameTime(oldTime_, WriteTimeOf(Install(L"config\\velmora.cfg"))));
+    EXPECT_TRUE(HasTime(Install(L"config\\velmora.cfg"), 2, oldTime_));
     EXPECT_TRUE(GetFileAttributesW(Install(L"config\\velmora.cfg").c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_FALSE(Exists(Backup(L"config\\velmora.cfg")));
     // Replace flag 0 but nothing there yet: extracted.
@@ -84,14 +66,14 @@ TEST_F(PayloadUpgrade, KeptFilesStayAndReplacedFilesGoToTheBackup)
     EXPECT_EQ(newTypes_, ReadBytes(Install(L"config\\mime.types")));
     EXPECT_EQ(Bytes(60, 'm'), ReadBytes(Backup(L"config\\mime.types")));
     // A kept folder and what it keeps stay as they were, with no twin in the backup.
-    EXPECT_TRUE(SameTime(oldTime_, WriteTimeOf(Install(L"web"))));
+    EXPECT_TRUE(HasTime(Install(L"web"), 2, oldTime_));
     EXPECT_EQ(Bytes(50, 'w'), ReadBytes(Install(L"web\\index.html")));
     EXPECT_FALSE(Exists(Backup(L"web")));
-    EXPECT_TRUE(SameTime(oldTime_, WriteTimeOf(Install(L"empty-kept"))));
+    EXPECT_TRUE(HasTime(Install(L"empty-kept"), 2, oldTime_));
     // A replaced folder is made again in the backup tree and gets the entry's times.
     EXPECT_TRUE(Exists(Backup(L"config")));
     EXPECT_TRUE(Exists(Backup(L"cache")));
-    EXPECT_TRUE(SameTime(MakeTime(2021, 9, 10, 11), WriteTimeOf(Install(L"cache"))));
+    EXPECT_TRUE(HasTime(Install(L"cache"), 2, MakeTime(2021, 9, 10, 11)));
     // New members are simply created.
     EXPECT_EQ(Bytes(5, 'r'), ReadBytes(Install(L"logs\\readme.txt")));
     EXPECT_FALSE(Exists(Backup(L"logs")));
@@ -108,8 +90,8 @@ TEST_F(PayloadUpgrade, OutsideAnUpgradeEvenKeptFilesAreBackedUpAndReplaced)
     EXPECT_EQ(Bytes(50, 'w'), ReadBytes(Backup(L"web\\index.html")));
     EXPECT_EQ(newIndex_, ReadBytes(Install(L"web\\index.html")));
     // The folders' times are set again.
-    EXPECT_TRUE(SameTime(MakeTime(2021, 9, 10, 11), WriteTimeOf(Install(L"cache"))));
-    EXPECT_TRUE(SameTime(MakeTime(2021, 9, 10, 11), WriteTimeOf(Install(L"empty-kept"))));
+    EXPECT_TRUE(HasTime(Install(L"cache"), 2, MakeTime(2021, 9, 10, 11)));
+    EXPECT_TRUE(HasTime(Install(L"empty-kept"), 2, MakeTime(2021, 9, 10, 11)));
 }
 
 TEST_F(PayloadUpgrade, WithoutABackupFolderFilesAreOverwrittenInPlace)
@@ -139,9 +121,8 @@ TEST_F(PayloadUpgrade, AFailedMoveToTheBackupStopsWithTheSystemsMessageUnlessUna
     ASSERT_TRUE(watcher.WaitFor(1));
     std::vector<SeenMessageBox> seen = watcher.Seen();
     ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ(L"Velmora Server Setup", seen[0].title);
-    EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), seen[0].icon);
-    EXPECT_EQ(nullptr, seen[0].owner);
+    EXPECT_EQ(std::make_tuple(std::wstring(L"Velmora Server Setup"), LoadIconW(nullptr, IDI_ERROR), HWND()),
+              std::make_tuple(seen[0].title, seen[0].icon, seen[0].owner));
     // Nothing was replaced.
     EXPECT_EQ(Bytes(300, 'o'), ReadBytes(Install(L"Velmora.exe")));
 }

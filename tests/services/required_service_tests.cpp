@@ -35,29 +35,24 @@ TEST(RequiredService, RunningServiceIsAcceptedAsItIsAndStoppedOneIsStartedAndSet
     }
 }
 
-TEST(RequiredService, MissingServiceIsReported)
+// A missing service, one that will not start (and keeps its start type), and the real
+// name under Wine, which has no "HTTPFilter" service.
+TEST(RequiredService, MissingOrFailingServiceIsReported)
 {
-    std::wstring missing = UniqueServiceName();
-    MessageBoxWatcher watcher;
-    EXPECT_FALSE(EnsureServiceRunsAutomatically(missing.c_str()));
-    ExpectOneErrorBox(watcher, kServiceMissingText);
-}
-
-TEST(RequiredService, ServiceThatWillNotStartIsReportedAndKeepsItsStartType)
-{
-    TestService service(FixtureCommandLine(L"refuse"));
-    ASSERT_TRUE(service.Created());
-    MessageBoxWatcher watcher;
-    EXPECT_FALSE(EnsureServiceRunsAutomatically(service.Name()));
-    ExpectOneErrorBox(watcher, kServiceNotStartedText);
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), ReadServiceConfig(service.NameText()).startType);
-}
-
-TEST(RequiredService, HttpFilterIsNotInstalledUnderWine)
-{
-    // Wine has no "HTTPFilter" service, so the check of the real name reports it missing.
+    TestService refusing(FixtureCommandLine(L"refuse"));
+    ASSERT_TRUE(refusing.Created());
     ASSERT_FALSE(g_setupTools.ServiceExists(L"HTTPFilter"));
-    MessageBoxWatcher watcher;
-    EXPECT_FALSE(CheckRequiredServices());
-    ExpectOneErrorBox(watcher, kServiceMissingText);
+    const std::wstring missing = UniqueServiceName();
+    const struct { const wchar_t* name; const wchar_t* text; } cases[] = {
+        {missing.c_str(), kServiceMissingText},
+        {refusing.Name(), kServiceNotStartedText},
+        {nullptr, kServiceMissingText},  // through the check of the required services
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.name ? c.name : L"HTTPFilter"));
+        MessageBoxWatcher watcher;
+        EXPECT_FALSE(c.name ? EnsureServiceRunsAutomatically(c.name) : CheckRequiredServices());
+        ExpectOneErrorBox(watcher, c.text);
+    }
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), ReadServiceConfig(refusing.NameText()).startType);
 }

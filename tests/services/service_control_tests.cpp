@@ -1,69 +1,66 @@
-// Service presence, state, and starting or stopping with the wait while pending, against
-// Wine's Service Control Manager and the fixture service.
+// Service presence, state, starting or stopping with the wait while pending, switching to
+// automatic start and removal, against Wine's Service Control Manager and the fixture
+// service.
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "base/setup_tools.h"
 #include "services/service_test_support.h"
 #include "support/message_box_watcher.h"
 #include "system/services/service_wait.h"
 
-static const DWORD kUnknown = CSetupTools::kUnknownServiceState;
-
 TEST(ServiceControl, StartsAndStopsServiceAndReportsItsState)
 {
     TestService service(FixtureCommandLine(L""));
     ASSERT_TRUE(service.Created());
     EXPECT_TRUE(g_setupTools.ServiceExists(service.Name()));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), g_setupTools.GetServiceState(service.Name()));
-    // Stopping a stopped service reports it stopped.
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), g_setupTools.ControlServiceAndWait(service.Name(), true));
-
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.ControlServiceAndWait(service.Name(), false));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ReadServiceState(service.NameText()));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.GetServiceState(service.Name()));
-    // Starting a running service fails, which only shows in the state it stays in.
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.ControlServiceAndWait(service.Name(), false));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), g_setupTools.ControlServiceAndWait(service.Name(), true));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), ReadServiceState(service.NameText()));
-}
-
-TEST(ServiceControl, MissingOrNoNameIsUnknownAndShowsNoBox)
-{
-    std::wstring missing = UniqueServiceName();
-    for (const wchar_t* name : {missing.c_str(), static_cast<const wchar_t*>(nullptr), L""}) {
-        SCOPED_TRACE(name ? (*name ? "missing service" : "empty name") : "no name");
-        bool named = name && *name;
-        MessageBoxWatcher watcher;
-        EXPECT_FALSE(g_setupTools.ServiceExists(name));
-        EXPECT_EQ(kUnknown, g_setupTools.GetServiceState(name));
-        EXPECT_EQ(kUnknown, g_setupTools.ControlServiceAndWait(name, false));
-        EXPECT_EQ(kUnknown, g_setupTools.ControlServiceAndWait(name, true));
-        // A missing service counts as removed.
-        EXPECT_EQ(named, g_setupTools.RemoveService(name));
-        wchar_t folder[260] = L"unchanged";
-        g_setupTools.GetServiceFolder(name, folder, 260);
-        EXPECT_STREQ(L"unchanged", folder);
-        EXPECT_TRUE(watcher.Seen().empty());
-        // Switching a missing service to automatic start shows the system's error.
-        EXPECT_FALSE(g_setupTools.SetServiceAutoStart(name));
-        if (named) {
-            EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), GetLastError());
-            ExpectOneErrorBox(watcher, SystemErrorText(ERROR_SERVICE_DOES_NOT_EXIST), true);
-        } else {
-            EXPECT_TRUE(watcher.Seen().empty());
-        }
+    // Stopping a stopped service, or starting a running one, leaves it as it is.
+    for (bool stop : {true, false, false, true}) {
+        DWORD state = stop ? SERVICE_STOPPED : SERVICE_RUNNING;
+        EXPECT_EQ(state, g_setupTools.ControlServiceAndWait(service.Name(), stop));
+        EXPECT_EQ(state, ReadServiceState(service.NameText()));
+        EXPECT_EQ(state, g_setupTools.GetServiceState(service.Name()));
     }
 }
 
-TEST(ServiceControl, WaitsWhilePendingSleepingForEachHint)
+// A missing service counts as removed; switching it to automatic start shows the system's
+// error; nothing else shows a box.
+TEST(ServiceControl, AMissingServiceIsUnknown)
 {
-    const struct { const wchar_t* options; DWORD atLeastMs; } cases[] = {
-        {L"start-pending=700 hint=100", 700},
+    std::wstring missing = UniqueServiceName();
+    MessageBoxWatcher watcher;
+    EXPECT_FALSE(g_setupTools.ServiceExists(missing.c_str()));
+    EXPECT_EQ(CSetupTools::kUnknownServiceState, g_setupTools.GetServiceState(missing.c_str()));
+    EXPECT_EQ(CSetupTools::kUnknownServiceState, g_setupTools.ControlServiceAndWait(missing.c_str(), false));
+    EXPECT_TRUE(g_setupTools.RemoveService(missing.c_str()));
+    wchar_t folder[260] = L"unchanged";
+    g_setupTools.GetServiceFolder(missing.c_str(), folder, 260);
+    EXPECT_STREQ(L"unchanged", folder);
+    EXPECT_TRUE(watcher.Seen().empty());
+    EXPECT_FALSE(g_setupTools.SetServiceAutoStart(missing.c_str()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), GetLastError());
+    ExpectOneErrorBox(watcher, SystemErrorText(ERROR_SERVICE_DOES_NOT_EXIST), true);
+}
+
+// How long the wait lasts and the state it ends with, by what the fixture service does.
+TEST(ServiceControl, WaitsWhilePendingSleepingForEachHintUpToTheLimit)
+{
+    const DWORD kRunning = SERVICE_RUNNING, kStopped = SERVICE_STOPPED, kPending = SERVICE_START_PENDING;
+    const struct { const wchar_t* options; DWORD limitMs, state, atLeastMs; } cases[] = {
+        {L"start-pending=700 hint=100", 0, kRunning, 700},
         // Pending for a moment only, but the hint asks for a long pause before the next read.
-        {L"start-pending=200 hint=1500", 1500},
+        {L"start-pending=200 hint=1500", 0, kRunning, 1500},
         // A zero hint is polled again at once rather than taken as the end of the wait.
-        {L"start-pending=600 hint=0", 600},
-        {L"stop-pending=700 hint=100", 700},
+        {L"start-pending=600 hint=0", 0, kRunning, 600},
+        {L"stop-pending=700 hint=100", 0, kStopped, 700},
+        // A service that never runs ends stopped.
+        {L"refuse", 0, kStopped, 0},
+        {L"exit-at-once", 0, kStopped, 0},
+        // At the limit, the last state: short hints are slept in full until the limit; a
+        // hint far beyond it is cut short.
+        {L"start-pending=2000 hint=100", 400, kPending, 400},
+        {L"start-pending=2000 hint=600000", 400, kPending, 400},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "fixture options: " << c.options);
@@ -72,33 +69,47 @@ TEST(ServiceControl, WaitsWhilePendingSleepingForEachHint)
         bool stop = wcsncmp(c.options, L"stop", 4) == 0;
         ASSERT_TRUE(!stop || service.StartAndWaitRunning());
         DWORD start = GetTickCount();
-        EXPECT_EQ(static_cast<DWORD>(stop ? SERVICE_STOPPED : SERVICE_RUNNING),
-                  g_setupTools.ControlServiceAndWait(service.Name(), stop));
+        EXPECT_EQ(c.state, c.limitMs ? ControlServiceAndWaitWithin(service.Name(), stop, c.limitMs)
+                                     : g_setupTools.ControlServiceAndWait(service.Name(), stop));
         EXPECT_GE(GetTickCount() - start, c.atLeastMs);
         EXPECT_LT(GetTickCount() - start, 5000u);
     }
 }
 
-TEST(ServiceControl, ServiceThatNeverRunsEndsStopped)
+TEST(ServiceAutoStart, SwitchesDemandStartToAutomaticAndNothingElse)
 {
-    for (const wchar_t* options : {L"refuse", L"exit-at-once"}) {
-        SCOPED_TRACE(testing::Message() << "fixture options: " << options);
-        TestService service(FixtureCommandLine(options));
-        ASSERT_TRUE(service.Created());
-        EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), g_setupTools.ControlServiceAndWait(service.Name(), false));
-    }
+    TestService service(FixtureCommandLine(L"hint=50"));
+    ASSERT_TRUE(service.Created());
+    ServiceConfig before = ReadServiceConfig(service.NameText());
+    MessageBoxWatcher watcher;
+    EXPECT_TRUE(g_setupTools.SetServiceAutoStart(service.Name()));
+    ServiceConfig after = ReadServiceConfig(service.NameText());
+    EXPECT_EQ(std::make_tuple(static_cast<DWORD>(SERVICE_DEMAND_START), before.serviceType, before.errorControl,
+                              before.binaryPath, before.displayName, before.account),
+              std::make_tuple(before.startType, after.serviceType, after.errorControl, after.binaryPath,
+                              after.displayName, after.account));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), after.startType);
+    EXPECT_TRUE(watcher.Seen().empty());
 }
 
-TEST(ServiceControl, GivesUpAtTheWaitLimitWithTheLastState)
+TEST(ServiceRemoval, RemovesStoppedOrRunningService)
 {
-    // Short hints are slept in full until the limit; a hint far beyond it is cut short.
-    for (const wchar_t* options : {L"start-pending=2000 hint=100", L"start-pending=2000 hint=600000"}) {
-        SCOPED_TRACE(testing::Message() << "fixture options: " << options);
-        TestService service(FixtureCommandLine(options));
+    for (bool running : {false, true}) {
+        SCOPED_TRACE(running ? "running" : "stopped");
+        TestService service(FixtureCommandLine(L"hint=300"));
         ASSERT_TRUE(service.Created());
+        ASSERT_TRUE(!running || service.StartAndWaitRunning());
+        MessageBoxWatcher watcher;
         DWORD start = GetTickCount();
-        EXPECT_EQ(static_cast<DWORD>(SERVICE_START_PENDING), ControlServiceAndWaitWithin(service.Name(), false, 400));
-        EXPECT_GE(GetTickCount() - start, 400u);
-        EXPECT_LT(GetTickCount() - start, 5000u);
+        EXPECT_TRUE(g_setupTools.RemoveService(service.Name()));
+        EXPECT_TRUE(watcher.Seen().empty());
+        // One pause for the hint that the stop control returned; the manager lets the
+        // service go once its process has ended.
+        if (running) {
+            EXPECT_GE(GetTickCount() - start, 300u);
+        }
+        for (DWORD waited = GetTickCount(); g_setupTools.ServiceExists(service.Name()) && GetTickCount() - waited < 10000;)
+            Sleep(50);
+        EXPECT_FALSE(g_setupTools.ServiceExists(service.Name()));
     }
 }

@@ -83,18 +83,11 @@ ServiceConfig ReadServiceConfig(const std::wstring& name)
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
     if (!service || !QueryServiceConfigW(service.Get(), config, static_cast<DWORD>(buffer.size() * sizeof(DWORD)), &needed))
         return result;
-    result.read = true;
-    result.serviceType = config->dwServiceType;
-    result.startType = config->dwStartType;
-    result.errorControl = config->dwErrorControl;
-    result.tagId = config->dwTagId;
-    result.binaryPath = TextOrEmpty(config->lpBinaryPathName);
-    result.loadOrderGroup = TextOrEmpty(config->lpLoadOrderGroup);
-    // Dependencies are a list of terminated strings ending with an empty one; joined by '|'.
-    for (const wchar_t* item = config->lpDependencies; item && *item; item += wcslen(item) + 1)
-        result.dependencies += (result.dependencies.empty() ? L"" : L"|") + std::wstring(item);
-    result.account = TextOrEmpty(config->lpServiceStartName);
-    result.displayName = TextOrEmpty(config->lpDisplayName);
+    result = {true, config->dwServiceType, config->dwStartType, config->dwErrorControl,
+              TextOrEmpty(config->lpBinaryPathName),
+              // The dependencies' list starts with its first name, or ends at once.
+              TextOrEmpty(config->lpLoadOrderGroup) + TextOrEmpty(config->lpDependencies),
+              TextOrEmpty(config->lpServiceStartName), TextOrEmpty(config->lpDisplayName), L""};
 
     std::vector<DWORD> text(1024);
     auto* description = reinterpret_cast<SERVICE_DESCRIPTIONW*>(text.data());

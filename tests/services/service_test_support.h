@@ -25,8 +25,8 @@ DWORD ReadServiceState(const std::wstring& name);
 struct ServiceConfig
 {
     bool read = false;
-    DWORD serviceType = 0, startType = 0, errorControl = 0, tagId = 0;
-    std::wstring binaryPath, loadOrderGroup, dependencies, account, displayName, description;
+    DWORD serviceType = 0, startType = 0, errorControl = 0;
+    std::wstring binaryPath, loadOrderGroupAndDependencies, account, displayName, description;
 };
 // The configuration and description as the manager holds them.
 ServiceConfig ReadServiceConfig(const std::wstring& name);
