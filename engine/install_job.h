@@ -14,8 +14,8 @@ struct ReadinessWait
 
 // What the runner (the progress page, a test) lends one installation: where it reports,
 // its three flags and the two extraction buffers. The flags are atomic, each written by
-// one thread only and read by the other, without a lock; the cancel flag is the run's
-// cancel poll, extraction's included.
+// one thread only and read by the other, without a lock; extraction polls the cancel flag
+// itself, the sequence asks the reporter.
 struct InstallJob
 {
     InstallReporter* reporter = nullptr;

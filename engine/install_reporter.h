@@ -37,6 +37,9 @@ public:
     // A message that somebody should read and acknowledge before the run goes on;
     // `kind` is a MessageKind. Nothing when nobody attends the run.
     virtual void Acknowledge(const wchar_t* text, UINT kind) = 0;
+    // The cancel poll, at each of the run's checks: true stops the run. A runner that is
+    // asking whether to cancel holds the run here until it has the answer.
+    virtual bool CancelRequested() = 0;
     // The run has ended and a failed new installation is gone. `allStepsDone`: it reached
     // its end, though a cancel during the last steps may still have failed it.
     virtual void Ended(bool allStepsDone) = 0;

@@ -72,7 +72,7 @@ private:
         reporter_.Acknowledge(text, kErrorMessage);
         return Fail(step, error);
     }
-    bool CancelRequested() const { return job_.cancel_requested; }
+    bool CancelRequested() const { return reporter_.CancelRequested(); }
 
     void Warn(UINT id) const
     {

@@ -41,6 +41,7 @@ public:
     }
     void Status(const wchar_t* text) override { status = text; }
     void Acknowledge(const wchar_t* text, UINT kind) override { messages.emplace_back(text, kind); }
+    bool CancelRequested() override { return job_.cancel_requested; }
     void Ended(bool allStepsDone) override
     {
         ended = job_.finished;

@@ -109,8 +109,11 @@ TEST_F(ProgressPage, ARealInstallationMovesRowsAndBarGoesOnAfterCancelNoAndEndsW
     wchar_t status[512] = {};
     bool openAfterNo = false, finishOnly = false;
     int imageCount = 0;
+    const WizardDriver* driver = nullptr;
+    ProgressView whenAnswered;
     ProgressRun run = RunProgressPage(
         [&](WizardDriver& wizard) {
+            driver = &wizard;
             HWND list = wizard.Item(IDC_PROGRESS_STEPS);
             imageCount = ImageList_GetImageCount(
                 reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0)));
@@ -131,11 +134,18 @@ TEST_F(ProgressPage, ARealInstallationMovesRowsAndBarGoesOnAfterCancelNoAndEndsW
             finishOnly = FinishOnly(wizard);
             wizard.Press(PSBTN_FINISH);
         },
-        [](const SeenMessageBox&) { return IDNO; });
+        [&](const SeenMessageBox&) {
+            Sleep(2000);  // longer than the rest of the run takes
+            whenAnswered = ReadProgress(*driver);
+            return IDNO;
+        });
 
     EXPECT_TRUE(run.scriptFinished);
     EXPECT_EQ(1u, run.boxes.size());  // the cancel question
     EXPECT_TRUE(openAfterNo);
+    // The run waits for the answer at its next check: it cannot end under the question.
+    ASSERT_EQ(static_cast<size_t>(kRows), whenAnswered.images.size());
+    EXPECT_NE(kCheck, whenAnswered.images.back());
     EXPECT_EQ(3, imageCount);  // arrow, check, cross from bitmap 1
     EXPECT_EQ(L"  Initialize (this can take several minutes)", rowText);
     ASSERT_GE(views.size(), 3u);

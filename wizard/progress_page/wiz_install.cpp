@@ -35,7 +35,8 @@ const UINT kStepTexts[kInstallStepCount] = {kStepPrepareText, kStepExtractText, 
 CWizInstall::CWizInstall()
     : CWizardPage(IDD_WIZ_INSTALL),
       title_font_(CreateFontW(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0,
-                              0, nullptr))
+                              0, nullptr)),
+      answered_(CreateEventW(nullptr, TRUE, TRUE, nullptr))
 {
     for (int i = 0; i < 2; ++i) {
         buffers_[i].reset(new (std::nothrow) BYTE[kPayloadBufferSize]);
@@ -120,7 +121,7 @@ void CWizInstall::OfferFinish()
 bool CWizInstall::StartWorker()
 {
     started_ = true;
-    if (!job_.buffers[0] || !job_.buffers[1]) {
+    if (!job_.buffers[0] || !job_.buffers[1] || !answered_) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }
@@ -166,6 +167,12 @@ void CWizInstall::Acknowledge(const wchar_t* text, UINT kind)
     ReportSink().Show(Window(), text, kind);
 }
 
+bool CWizInstall::CancelRequested()
+{
+    WaitForSingleObject(answered_.Get(), INFINITE);
+    return job_.cancel_requested;
+}
+
 void CWizInstall::Ended(bool allStepsDone)
 {
     PostMessageW(Window(), WM_INSTALL_ENDED, allStepsDone, 0);
@@ -182,7 +189,12 @@ bool CWizInstall::ConfirmCancel()
         return false;
     if (RunEnded())
         return true;
-    if (!ConfirmWizardCancel())
+    ResetEvent(answered_.Get());
+    bool confirmed = ConfirmWizardCancel();
+    if (confirmed)
+        job_.cancel_requested = true;  // before the waiting worker reads the answer
+    SetEvent(answered_.Get());
+    if (!confirmed)
         return false;
     // The engine fails its current step at its next check and removes a new
     // installation; the wizard stays open until Finish.
@@ -214,6 +226,8 @@ void CWizInstall::StopInstallation()
         return;
     stopping_ = true;
     job_.cancel_requested = true;
+    // A question still open (the window goes under it) must not hold the worker.
+    SetEvent(answered_.Get());
     WaitWithMessagePump(worker_thread_.Get());
     worker_thread_.Reset();
     stopping_ = false;

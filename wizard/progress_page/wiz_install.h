@@ -50,6 +50,7 @@ private:
     void StepChanged(int step, StepState state, int position, DWORD reason) override;
     void Status(const wchar_t* text) override;
     void Acknowledge(const wchar_t* text, UINT kind) override;
+    bool CancelRequested() override;
     void Ended(bool allStepsDone) override;
 
     CSimpleStatic status_;
@@ -60,6 +61,9 @@ private:
     std::unique_ptr<BYTE[]> buffers_[2];
     InstallJob job_;
     UniqueHandle worker_thread_;
+    // Reset while the cancel question is open: the worker waits for the answer at its
+    // next check rather than finish a run that the user is about to cancel.
+    UniqueHandle answered_;
     bool started_ = false;
     bool start_failed_ = false;
     bool cancel_confirmed_ = false;
