@@ -6,6 +6,7 @@
 #include "app/environment_check.h"
 #include "app/load_settings.h"
 #include "base/install_settings.h"
+#include "formats/language/message_box.h"
 #include "wizard/frame/install_wizard.h"
 #include "wizard/setup_exit_code.h"
 
@@ -13,6 +14,10 @@ int RunSetup(HINSTANCE instance)
 {
     if (!LoadSettings())
         return kExitFailure;
+    // A run that nobody attends reports its failures to nobody; its exit code tells them.
+    static const QuietMessages silence;
+    if (g_settings.force_auto)
+        SetReportSink(&silence);
 
     int exitCode = kExitFailure;
     if (CheckEnvironment(instance))

@@ -1,16 +1,13 @@
 #include "app/startup_message.h"
 
-#include "base/message_title.h"
-#include "formats/language/language.h"
+#include "formats/language/message_box.h"
 
 void ShowStartupMessage(UINT id)
 {
-    wchar_t text[512] = {};
-    g_language.GetString(id, text, 512);
-    ShowStartupText(text);
+    ShowMessage(nullptr, kErrorMessage, id);
 }
 
 void ShowStartupText(const wchar_t* text)
 {
-    MessageBoxW(nullptr, text, kMessageBoxTitle, MB_OK | MB_ICONERROR);
+    ScreenMessages(kMessageBoxTitle).Show(nullptr, text, kErrorMessage);
 }

@@ -4,7 +4,8 @@
 
 // The stateless utility object of the setup program. Its operations are defined in the
 // layer they belong to, so a program links only the layers whose operations it calls:
-//   error reporting, folder trees   base/system_error.cpp, base/directory_tree.cpp
+//   error texts, folder trees       base/system_error.cpp, base/directory_tree.cpp
+//   error boxes                     formats/language/message_box.cpp
 //   program group and shortcuts     system/shell/
 //   services and processes          system/services/
 // Every operation keeps no state and may be called from any thread.
@@ -12,8 +13,8 @@ class CSetupTools
 {
 public:
     // --- Error reporting --------------------------------------------------------------
-    // Shows the system's text for `code` (or "System error code [%d]") in an ownerless
-    // error box titled "Velmora Server Setup".
+    // Shows the system's text for `code` (or "System error code [%d]") as an ownerless
+    // error through the report sink (formats/language/message_box.h).
     void ShowSystemError(DWORD code) const;
     // Writes the system's text for `code` into `buffer` (bounded by `capacity`, always
     // terminated); falls back to "System error code [%d]" (cut to fit) when the system has

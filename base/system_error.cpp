@@ -1,9 +1,6 @@
 #include "base/setup_tools.h"
 
 #include "base/bounded_text.h"
-#include "base/install_settings.h"
-#include "base/message_title.h"
-#include "base/scoped_handle.h"
 
 namespace {
 
@@ -29,23 +26,4 @@ int CSetupTools::FormatSystemError(DWORD code, wchar_t* buffer, size_t capacity)
     }
     // No text, or one that does not fit: the code itself still tells what happened.
     return static_cast<int>(FormatText(buffer, capacity, L"System error code [%d]", static_cast<int>(code)));
-}
-
-void CSetupTools::ShowSystemError(DWORD code) const
-{
-    // An unattended run must never stop on a box that nobody is there to answer; the
-    // caller's result and the progress page's list tell the failure instead.
-    if (g_settings.force_auto)
-        return;
-    wchar_t* systemText = nullptr;
-    FormatMessageW(kSystemLookup | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, code, kNeutralLanguage,
-                   reinterpret_cast<wchar_t*>(&systemText), 0, nullptr);
-    UniqueLocalMemory owner(systemText);
-    wchar_t fallback[64];
-    const wchar_t* text = systemText;
-    if (!systemText || !systemText[0]) {
-        FormatSystemError(code, fallback, 64);
-        text = fallback;
-    }
-    MessageBoxW(nullptr, text, kMessageBoxTitle, MB_OK | MB_ICONERROR);
 }

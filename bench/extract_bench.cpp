@@ -103,7 +103,6 @@ bool RunExtract(const wchar_t* archive, const wchar_t* folder)
         return false;
     CreateDirectoryW(folder, nullptr);
     wcsncpy(g_settings.install_dir, folder, MAX_PATH - 1);
-    g_settings.force_auto = true;
     BYTE* input = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, kPayloadBufferSize));
     BYTE* window = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, kPayloadBufferSize));
     PayloadJob job;

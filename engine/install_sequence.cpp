@@ -2,7 +2,6 @@
 
 #include <winsock2.h>
 #include <windows.h>
-#include <commctrl.h>
 #include <objbase.h>
 #include <sddl.h>
 #include <time.h>
@@ -11,7 +10,6 @@
 #include "base/install_settings.h"
 #include "base/last_error.h"
 #include "base/message_ids.h"
-#include "base/message_title.h"
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
 #include "engine/payload_extractor.h"
@@ -20,7 +18,7 @@
 #include "formats/config/config_file.h"
 #include "formats/crypto/start_file.h"
 #include "formats/digest/ready_event_name.h"
-#include "formats/language/language.h"
+#include "formats/language/message_box.h"
 #include "system/certificates/certificate_import.h"
 #include "system/certificates/trust_list.h"
 #include "system/http/ssl_binding.h"
@@ -38,9 +36,11 @@ const int kServiceStopAttempts = 3;
 class InstallRun
 {
 public:
-    explicit InstallRun(InstallPage& page) : page_(page), wait_(page.readiness) {}
+    explicit InstallRun(InstallJob& job) : job_(job), reporter_(*job.reporter), wait_(job.readiness) {}
 
-    void Run();
+    // True when every step is done (a cancel that came during the last steps still
+    // fails the run).
+    bool Run();
 
 private:
     bool Prepare();
@@ -51,44 +51,41 @@ private:
     bool StartService(UniqueHandle& readyEvent);
     bool WaitUntilReady(const UniqueHandle& readyEvent);
 
-    void Post(int step, StepState state, int position) const
-    {
-        PostMessageW(page_.window, WM_INSTALL_PROGRESS, MAKEWPARAM(step, state), position);
-    }
     void Finish(int step)
     {
-        int rows = static_cast<int>(SendMessageW(page_.stepList, LVM_GETITEMCOUNT, 0, 0));
-        position_ = rows > 0 ? (step + 1) * 100 / rows : 100;
-        Post(step, kStepDone, position_);
+        int position = (step + 1) * 100 / kInstallStepCount;
+        reporter_.StepChanged(step, kStepDone, position, 0);
         if (step + 1 < kInstallStepCount)
-            Post(step + 1, kStepStarted, position_);
+            reporter_.StepChanged(step + 1, kStepStarted, position, 0);
     }
-    bool Fail(int step)
+    bool Fail(int step, DWORD reason = 0)
     {
-        page_.failed = true;
-        Post(step, kStepFailed, 100);
+        job_.failed = true;
+        reporter_.StepChanged(step, kStepFailed, 100, reason);
         return false;
     }
-    bool CancelRequested() const { return page_.cancel_requested; }
-
-    // The run's own texts: owned by the page, warning icon; none in an unattended run.
-    void Warn(const wchar_t* text) const
+    // A failure whose system text the user is shown.
+    bool FailWithSystemText(int step, DWORD error)
     {
-        if (!g_settings.force_auto)
-            MessageBoxW(page_.window, text, kMessageBoxTitle, MB_OK | MB_ICONWARNING);
+        wchar_t text[1024] = {};
+        g_setupTools.FormatSystemError(error, text, 1024);
+        reporter_.Acknowledge(text, kErrorMessage);
+        return Fail(step, error);
     }
-    void WarnString(UINT id) const
+    bool CancelRequested() const { return reporter_.CancelRequested(); }
+
+    void Warn(UINT id) const
     {
         wchar_t text[512] = {};
-        g_language.GetString(id, text, 512);
-        Warn(text);
+        FormatMessageId(text, 512, id);
+        reporter_.Acknowledge(text, kWarningMessage);
     }
 
     static bool CancelCheck(void* self) { return static_cast<InstallRun*>(self)->CancelRequested(); }
 
-    InstallPage& page_;
+    InstallJob& job_;
+    InstallReporter& reporter_;
     const ReadinessWait wait_;
-    int position_ = 0;
     time_t startTime_ = 0;
 };
 
@@ -103,44 +100,40 @@ void InstallPath(const wchar_t* relative, wchar_t* path, size_t capacity)
     FormatText(path, capacity, L"%s\\%s", g_settings.install_dir, relative);
 }
 
-void InstallRun::Run()
+bool InstallRun::Run()
 {
     startTime_ = time(nullptr);
-    Post(kStepPrepare, kStepStarted, 0);
+    reporter_.StepChanged(kStepPrepare, kStepStarted, 0, 0);
     if (!Prepare())
-        return;
+        return false;
     if (!Extract())
-        return;
+        return false;
     Finish(kStepExtract);
     if (!InstallCertificate())
-        return;
+        return false;
     Finish(kStepCertificate);
     Configure();
     // Being listed is a convenience, not part of a working server: its failure stops nothing.
     WriteUninstallEntry(g_settings.service_name, g_settings.install_dir, InstalledSizeKiB(g_settings.install_dir));
     Finish(kStepConfigure);
     if (!CreateService())
-        return;
+        return false;
     Finish(kStepService);
     UniqueHandle readyEvent;
     if (!StartService(readyEvent))
-        return;
+        return false;
     Finish(kStepStart);
     if (!WaitUntilReady(readyEvent))
-        return;
+        return false;
     // Starting and the wait do not stop for a cancel: one that came meanwhile still fails
     // the run, whose new installation then goes, though every step is shown done.
     if (CancelRequested())
-        page_.failed = true;
-    Post(kStepInitialize, kStepDone, 100);
-
-    if (g_settings.force_auto) {
-        PostMessageW(page_.window, WM_INSTALL_CLOSE, 0, 0);
-    } else {
-        wchar_t done[512] = {};
-        g_language.GetString(kStatusDone, done, 512);
-        SendMessageW(page_.statusLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(done));
-    }
+        job_.failed = true;
+    Finish(kStepInitialize);
+    wchar_t done[512] = {};
+    FormatMessageId(done, 512, kStatusDone);
+    reporter_.Status(done);
+    return true;
 }
 
 bool InstallRun::Prepare()
@@ -166,7 +159,7 @@ bool InstallRun::Prepare()
         BuildServerAddress(address, 1100, 1024);
         switch (CreateProgramShortcuts(g_settings.install_dir, address, CancelCheck, this)) {
         case ProgramShortcutsResult::NoGroup:
-            WarnString(kNoProgramGroup);
+            Warn(kNoProgramGroup);
             return Fail(kStepPrepare);
         case ProgramShortcutsResult::Cancelled:
             return Fail(kStepPrepare);
@@ -186,10 +179,8 @@ bool InstallRun::Prepare()
         wcsftime(stamp, 32, L"%Y-%m-%d %H-%M-%S", &utc);
         wchar_t backup[260];
         FormatText(backup, 260, L"%s\\backups\\%s", g_settings.install_dir, stamp);
-        if (!g_setupTools.CreateDirectoryTree(backup)) {
-            g_setupTools.ShowSystemError(LastErrorOr(ERROR_CANNOT_MAKE));
-            return Fail(kStepPrepare);
-        }
+        if (!g_setupTools.CreateDirectoryTree(backup))
+            return FailWithSystemText(kStepPrepare, LastErrorOr(ERROR_CANNOT_MAKE));
         CopyText(g_settings.backup_dir, backup);
     }
     if (CancelRequested())
@@ -201,21 +192,21 @@ bool InstallRun::Prepare()
 bool InstallRun::Extract()
 {
     PayloadJob job;
-    job.owner = page_.window;
-    job.input = page_.buffers[0];
-    job.window = page_.buffers[1];
-    job.cancel = &page_.cancel_requested;
+    job.reporter = &reporter_;
+    job.input = job_.buffers[0];
+    job.window = job_.buffers[1];
+    job.cancel = &job_.cancel_requested;
     SetLastError(0);
     if (!ExtractPayload(job, g_settings.backup_dir) || CancelRequested()) {
         DWORD error = GetLastError();
         if (!CancelRequested() && error != 0)
-            g_setupTools.ShowSystemError(error);
-        return Fail(kStepExtract);
+            return FailWithSystemText(kStepExtract, error);
+        return Fail(kStepExtract, error);
     }
     if (!g_settings.upgrade
         && !WriteStartFile(g_settings.install_dir, AdminAccountRecord(g_settings), kAdminAccountRecordSize,
                            ServerLocaleRecord(g_settings), kServerLocaleRecordSize))
-        return Fail(kStepExtract);
+        return Fail(kStepExtract, GetLastError());
     return true;
 }
 
@@ -242,13 +233,13 @@ bool InstallRun::InstallCertificate()
         return true;
 
     wchar_t message[1024] = {};
-    g_language.GetString(kCertificateFailed, message, 1024);
+    FormatMessageId(message, 1024, kCertificateFailed);
     AppendText(message, L" : ");
     wchar_t systemText[260];
     g_setupTools.FormatSystemError(error, systemText, 260);
     AppendText(message, systemText);
-    Warn(message);
-    return Fail(kStepCertificate);
+    reporter_.Acknowledge(message, kWarningMessage);
+    return Fail(kStepCertificate, error);
 }
 
 void InstallRun::Configure()
@@ -270,7 +261,7 @@ bool InstallRun::CreateService()
         FormatText(displayName, 128, L"Velmora Server (%s)", g_settings.service_name);
         if (!g_setupTools.InstallService(commandLine, g_settings.service_name, displayName,
                                          kServiceDescription))
-            return Fail(kStepService);
+            return Fail(kStepService, GetLastError());
     }
     if (CancelRequested())
         return Fail(kStepService);
@@ -292,8 +283,9 @@ bool InstallRun::StartService(UniqueHandle& readyEvent)
             ResetEvent(readyEvent.Get());
     }
     if (g_setupTools.ControlServiceAndWait(g_settings.service_name, false) != SERVICE_RUNNING) {
-        WarnString(kServerNotStarted);
-        return Fail(kStepStart);
+        DWORD error = GetLastError();
+        Warn(kServerNotStarted);
+        return Fail(kStepStart, error);
     }
     return true;
 }
@@ -339,29 +331,22 @@ void RemoveFailedInstallation()
     RemoveProgramShortcuts(kProgramGroupName, g_settings.install_dir);
 }
 
-void OfferFinish(const InstallPage& page)
-{
-    HWND wizard = GetParent(page.window);
-    PostMessageW(wizard, PSM_SETWIZBUTTONS, 0, PSWIZB_FINISH);
-    EnableWindow(GetDlgItem(wizard, IDCANCEL), FALSE);
-}
-
 } // namespace
 
-void RunInstallation(InstallPage& page)
+bool RunInstallation(InstallJob& job)
 {
-    InstallRun(page).Run();
+    return InstallRun(job).Run();
 }
 
 DWORD WINAPI InstallThreadProc(void* param)
 {
-    InstallPage& page = *static_cast<InstallPage*>(param);
+    InstallJob& job = *static_cast<InstallJob*>(param);
     CoInitialize(nullptr);
-    RunInstallation(page);
-    page.finished = true;
-    if (page.failed && !g_settings.upgrade && !g_settings.folder_confirmed)
+    bool allStepsDone = RunInstallation(job);
+    job.finished = true;
+    if (job.failed && !g_settings.upgrade && !g_settings.folder_confirmed)
         RemoveFailedInstallation();
-    OfferFinish(page);
+    job.reporter->Ended(allStepsDone);
     CoUninitialize();
     return 0;
 }

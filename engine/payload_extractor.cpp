@@ -3,14 +3,13 @@
 #include "base/bin_file.h"
 #include "base/install_settings.h"
 #include "base/message_ids.h"
-#include "base/message_title.h"
 #include "base/path_join.h"
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
 #include "engine/folder_times.h"
 #include "engine/payload_inflater.h"
 #include "engine/payload_ring.h"
-#include "formats/language/language.h"
+#include "formats/language/message_box.h"
 #include "formats/payload/payload_entry.h"
 
 #include <string.h>
@@ -22,20 +21,24 @@ const DWORD kMinimumArchiveSize = 8;
 
 static_assert(kPayloadBufferSize == CPayloadRing::kSlotSize, "the lent buffers are ring-sized");
 
-void ShowCorruptArchive(HWND owner)
+void ReportCorruptArchive(const PayloadJob& job)
 {
-    if (g_settings.force_auto)
+    if (!job.reporter)
         return;
     wchar_t text[512];
-    g_language.GetString(kArchiveCorruptedMessage, text, 512);
-    MessageBoxW(owner, text, kMessageBoxTitle, MB_OK | MB_ICONEXCLAMATION);
+    FormatMessageId(text, 512, kArchiveCorruptedMessage);
+    job.reporter->Acknowledge(text, kWarningMessage);
 }
 
 // Reports a failed file-system call with its system text and keeps its error.
-bool FailWithSystemError()
+bool FailWithSystemError(const PayloadJob& job)
 {
     DWORD error = GetLastError();
-    g_setupTools.ShowSystemError(error);
+    if (job.reporter) {
+        wchar_t text[1024];
+        g_setupTools.FormatSystemError(error, text, 1024);
+        job.reporter->Acknowledge(text, kErrorMessage);
+    }
     SetLastError(error);
     return false;
 }
@@ -75,7 +78,7 @@ private:
 
 bool CPayloadExtractor::Corrupt()
 {
-    ShowCorruptArchive(job_.owner);
+    ReportCorruptArchive(job_);
     SetLastError(ERROR_INVALID_DATA);
     return false;
 }
@@ -145,7 +148,7 @@ bool CPayloadExtractor::Consume(const BYTE* data, DWORD length)
         DWORD available = length - position;
         DWORD m = toCome_ < available ? toCome_ : available;
         if (!skip_ && output_.Write(data + position, m) != m)
-            return FailWithSystemError();
+            return FailWithSystemError(job_);
         position += m;
         toCome_ -= m;
         if (toCome_ == 0)
@@ -162,7 +165,7 @@ bool CPayloadExtractor::StartMember()
 
     wchar_t target[MAX_PATH];
     if (!JoinPath(target, g_settings.install_dir, entry_.name))
-        return FailWithSystemError();
+        return FailWithSystemError(job_);
     bool directory = entry_.size == kPayloadDirectorySize;
     skip_ = false;
     if (backupDir_[0] != 0 && GetFileAttributesW(target) != INVALID_FILE_ATTRIBUTES) {
@@ -171,11 +174,11 @@ bool CPayloadExtractor::StartMember()
         } else {
             wchar_t backup[MAX_PATH];
             if (!JoinPath(backup, backupDir_, entry_.name))
-                return FailWithSystemError();
+                return FailWithSystemError(job_);
             if (directory)
                 g_setupTools.CreateDirectoryTree(backup);
             else if (!MoveFileExW(target, backup, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                return FailWithSystemError();
+                return FailWithSystemError(job_);
         }
     }
 
@@ -192,7 +195,7 @@ bool CPayloadExtractor::StartMember()
     toCome_ = static_cast<DWORD>(entry_.size);
     if (!skip_) {
         if (!output_.Open(target, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes))
-            return FailWithSystemError();
+            return FailWithSystemError(job_);
     }
     if (toCome_ == 0)
         FinishMember();
@@ -202,9 +205,9 @@ bool CPayloadExtractor::StartMember()
 bool CPayloadExtractor::MakeDirectory(const wchar_t* target, DWORD attributes)
 {
     if (!g_setupTools.CreateDirectoryTree(target))
-        return FailWithSystemError();
+        return FailWithSystemError(job_);
     if (!folders_.Remember(target, entry_, attributes))
-        return FailWithSystemError();
+        return FailWithSystemError(job_);
     return true;
 }
 
@@ -248,7 +251,7 @@ bool ExtractPayload(const PayloadJob& job, const wchar_t* backupDir)
         return false;
     const BYTE* archive = static_cast<const BYTE*>(LockResource(loaded));
     if (archive == nullptr) {
-        ShowCorruptArchive(job.owner);
+        ReportCorruptArchive(job);
         SetLastError(ERROR_INVALID_DATA);
         return false;
     }

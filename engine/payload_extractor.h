@@ -3,10 +3,13 @@
 
 #include <atomic>
 
-// What the caller (the installation progress page) lends to one extraction.
+#include "engine/install_reporter.h"
+
+// What the caller (the installation) lends to one extraction.
 struct PayloadJob
 {
-    HWND owner = nullptr;       // owner of the "Archive file is corrupted" box
+    InstallReporter* reporter = nullptr;  // takes the failures' messages; null: none shown
+    const void* owner = nullptr;  // unused: the reporter owns the boxes; kept for callers that set it
     BYTE* input = nullptr;      // kPayloadBufferSize bytes: the decrypted ciphertext
     BYTE* window = nullptr;     // kPayloadBufferSize bytes: one of the inflated stream's buffers
     HMODULE module = nullptr;   // module carrying the archive; nullptr for the program itself
@@ -18,8 +21,8 @@ static const DWORD kPayloadBufferSize = 65536;
 // Unpacks the "EXT" resource 10 of `job.module` into g_settings.install_dir. During an
 // upgrade with a non-empty `backupDir`, each existing file that is replaced is moved into
 // `backupDir` under the same relative path first, and existing files whose entry is
-// marked to stay are left alone; an empty `backupDir` overwrites in place. Reports
-// failures as message boxes unless g_settings.force_auto is set; false on failure, the
+// marked to stay are left alone; an empty `backupDir` overwrites in place. Tells the
+// reporter of a corrupt archive and of a failed file operation; false on failure, the
 // reason in the thread's last error (ERROR_CANCELLED after a cancel). A second thread
 // inflates ahead of the calling one, which creates and writes the files.
 bool ExtractPayload(const PayloadJob& job, const wchar_t* backupDir);

@@ -6,9 +6,9 @@
 #include <shellapi.h>
 
 #include "base/bounded_text.h"
-#include "base/install_settings.h"
 #include "base/scoped_handle.h"
 #include "base/system_dll.h"
+#include "formats/language/message_box.h"
 #include "server/folder_removal.h"
 #include "server/module_folder.h"
 #include "server/uninstall_messages.h"
@@ -32,7 +32,7 @@ bool UserAgrees(const wchar_t* folder)
                L"its Start menu shortcuts are deleted, and the folder \"%s\" is deleted with all its files, "
                L"including the server's data.\n\nDo you want to continue?",
                folder);
-    return MessageBoxW(nullptr, question, kUninstallTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    return ReportSink().Show(nullptr, question, kCautiousQuestion) == IDYES;
 }
 
 // True when no service of the folder is left; otherwise the user has been told why.
@@ -113,8 +113,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int)
     };
     bool finishing = isSwitch(1, kFinishSwitch) && (argc == 4 || (argc == 5 && isSwitch(4, kQuietUninstallSwitch)));
     bool quiet = finishing ? argc == 5 : argc == 2 && isSwitch(1, kQuietUninstallSwitch);
-    // The same flag that keeps the setup's own helpers from showing boxes.
-    g_settings.force_auto = quiet;
+    // Every box of the removal, the setup's helpers' included, goes through the sink.
+    static const ScreenMessages screen(kUninstallTitle);
+    static const QuietMessages silence;
+    SetReportSink(quiet ? static_cast<const MessageSink*>(&silence) : &screen);
     if (finishing)
         return FinishFolderRemoval(argv[2], argv[3]);
     return Uninstall(quiet);

@@ -1,9 +1,6 @@
 #pragma once
 #include <windows.h>
 
-// Title of every box the uninstaller shows.
-inline constexpr wchar_t kUninstallTitle[] = L"Velmora Server Uninstall";
-
-// Shows `what` and, below it, the system's text for `error`, as an error box; nothing in
-// a quiet removal (g_settings.force_auto).
+// Shows `what` and, below it, the system's text for `error`, as an error through the
+// report sink: the uninstaller's screen, or nothing in a quiet removal.
 void ShowUninstallError(const wchar_t* what, DWORD error);

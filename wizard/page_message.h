@@ -1,9 +1,9 @@
 #pragma once
-#include <windows.h>
+#include "formats/language/message_box.h"
 
-// Shows message `textId` of the current language, formatted with the arguments, in a box
-// owned by `page` with the common title; returns the pressed button.
-int ShowPageMessage(HWND page, UINT style, UINT textId, ...);
-
-// Shows the system's text for `code` in a box owned by `page`; returns the pressed button.
-int ShowPageSystemError(HWND page, UINT style, DWORD code);
+// The pages' boxes: the message module's, owned by the page.
+// ShowPageMessage(page, style, textId, ...) shows message `textId` formatted with the
+// arguments; ShowPageSystemError(page, style, code) the system's text for `code`. Both
+// return the pressed button.
+inline constexpr auto ShowPageMessage = &ShowMessage;
+inline constexpr auto ShowPageSystemError = &ShowSystemErrorMessage;

@@ -1,12 +1,8 @@
 #include "wizard/wizard_page.h"
 
 #include "base/message_ids.h"
-#include "base/message_title.h"
-#include "formats/language/language.h"
+#include "formats/language/message_box.h"
 #include "resources/wizard_ids.h"
-
-namespace {
-}
 
 CWizardPage::CWizardPage(UINT dialogId) : CPropertyPageImpl(dialogId, IDS_WIZARD_TITLE)
 {
@@ -19,8 +15,5 @@ bool CWizardPage::OnQueryCancel()
 
 bool ConfirmWizardCancel()
 {
-    wchar_t question[512] = {};
-    g_language.GetString(kCancelQuestion, question, 512);
-    return MessageBoxW(GetActiveWindow(), question, kMessageBoxTitle,
-                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return ShowMessage(GetActiveWindow(), kQuestionMessage, kCancelQuestion) == IDYES;
 }

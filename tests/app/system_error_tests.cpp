@@ -1,9 +1,13 @@
-// Error texts of the system, their fallback and the error box.
+// Error texts of the system, their fallback, and the message module's boxes.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "base/message_ids.h"
 #include "base/setup_tools.h"
+#include "formats/language/message_box.h"
 #include "support/message_box_watcher.h"
 
 namespace {
@@ -51,29 +55,65 @@ TEST(FormatSystemError, FallsBackToTheCodeCutToTheCapacityAndNeverWritesPastIt)
     EXPECT_EQ(0, g_setupTools.FormatSystemError(kCodeWithoutText, nullptr, 10));
 }
 
-TEST(ShowSystemError, ShowsTheTextOrItsFallbackInAnOwnerlessErrorBox)
+// Every kind of box the message module shows: title, text, icon, owner, buttons.
+TEST(MessageBox, ShowsEachKindWithItsTitleTextIconAndButtons)
 {
     wchar_t denied[260];
-    int written = g_setupTools.FormatSystemError(ERROR_ACCESS_DENIED, denied, 260);
-    EXPECT_EQ(static_cast<size_t>(written), wcslen(denied));
+    g_setupTools.FormatSystemError(ERROR_ACCESS_DENIED, denied, 260);
     EXPECT_EQ(nullptr, wcsstr(denied, L"System error code"));
     EXPECT_NE(nullptr, wcsstr(denied, L"denied")) << denied;
-
-    for (DWORD code : {static_cast<DWORD>(ERROR_ACCESS_DENIED), kCodeWithoutText}) {
-        SCOPED_TRACE(code);
-        wchar_t expected[260];
-        g_setupTools.FormatSystemError(code, expected, 260);
+    struct Case
+    {
+        std::function<void()> show;
+        const wchar_t* title;
+        std::wstring text;
+        LPCWSTR icon;
+        int button;  // one of the buttons it offers
+    } cases[] = {
+        {[] { g_setupTools.ShowSystemError(ERROR_ACCESS_DENIED); }, L"Velmora Server Setup", Trimmed(denied),
+         IDI_ERROR, IDOK},
+        {[] { g_setupTools.ShowSystemError(kCodeWithoutText); }, L"Velmora Server Setup",
+         L"System error code [57005]", IDI_ERROR, IDOK},
+        {[] { ShowMessage(nullptr, kWarningQuestion, kPortInUse, L"10.0.0.1"); }, L"Velmora Server Setup",
+         L"IP address '10.0.0.1' already used. Continue?", IDI_WARNING, IDNO},
+        {[] { ScreenMessages(kUninstallTitle).Show(nullptr, L"Remove?", kCautiousQuestion); },
+         L"Velmora Server Uninstall", L"Remove?", IDI_QUESTION, IDYES},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
         MessageBoxWatcher watcher;
-        g_setupTools.ShowSystemError(code);
+        c.show();
         auto seen = watcher.Seen();
         ASSERT_EQ(1u, seen.size());
-        EXPECT_EQ(L"Velmora Server Setup", seen[0].title);
-        EXPECT_EQ(Trimmed(expected), Trimmed(seen[0].text));
-        if (code == kCodeWithoutText) {
-            EXPECT_EQ(L"System error code [57005]", seen[0].text);
-        }
-        EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), seen[0].icon);
+        EXPECT_EQ(c.title, seen[0].title);
+        EXPECT_EQ(c.text, Trimmed(seen[0].text));
+        EXPECT_EQ(LoadIconW(nullptr, c.icon), seen[0].icon);
         EXPECT_EQ(nullptr, seen[0].owner);
-        EXPECT_TRUE(seen[0].hasButton[IDOK]);
+        EXPECT_TRUE(seen[0].hasButton[c.button]);
     }
+}
+
+// A run that nobody attends plugs in its own sink: the system's errors go there, not to
+// the screen, until the sink before it is back.
+TEST(MessageBox, TheReportSinkTakesTheSystemsErrors)
+{
+    struct Recorder : MessageSink
+    {
+        int Show(HWND owner, const wchar_t* text, UINT style) const override
+        {
+            EXPECT_EQ(nullptr, owner);
+            EXPECT_EQ(static_cast<UINT>(kErrorMessage), style);
+            seen.push_back(text);
+            return IDOK;
+        }
+        mutable std::vector<std::wstring> seen;
+    } recorder;
+    MessageBoxWatcher watcher;
+    const MessageSink* previous = SetReportSink(&recorder);
+    g_setupTools.ShowSystemError(kCodeWithoutText);
+    EXPECT_EQ(&recorder, SetReportSink(previous));
+    EXPECT_EQ(std::vector<std::wstring>{L"System error code [57005]"}, recorder.seen);
+    EXPECT_EQ(0, QuietMessages().Show(nullptr, L"unseen", kErrorMessage));
+    Sleep(300);
+    EXPECT_TRUE(watcher.Seen().empty());
 }

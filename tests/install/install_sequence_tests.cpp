@@ -1,21 +1,23 @@
-// The installation sequence run for real under Wine: the embedded server payload is
-// unpacked, the real service is created in the prefix's Service Control Manager, the real
-// server starts and reports ready through its event.
+// The installation sequence run for real under Wine, reported to a recording reporter: the
+// embedded server payload is unpacked, the real service is created in the prefix's Service
+// Control Manager, the real server starts and reports ready through its event.
 #include <gtest/gtest.h>
 #include <winsock2.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
-#include <vector>
 
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
 #include "base/setup_tools.h"
 #include "formats/config/config_file.h"
-#include "install/install_harness.h"
+#include "formats/language/message_box.h"
+#include "install/recording_reporter.h"
 #include "support/installation_fixture.h"
-#include "support/message_box_watcher.h"
 #include "support/socket_helpers.h"
+#include "support/uninstall_entry_reader.h"
+#include "system/uninstall/uninstall_entry.h"
 
 namespace {
 
@@ -24,171 +26,207 @@ bool Exists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+DWORD FileKiB(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow / 1024 : 0;
+}
+
+// Installation runs nobody attends: the system's error boxes (services) go nowhere.
 class InstallSequenceTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    void SetUp() override { previous_ = SetReportSink(&quiet_); }
+    void TearDown() override { SetReportSink(previous_); }
+
+    // Every step starts, then is done, in order, with the bar's positions of seven steps;
+    // the run ends after `finished`, with the status line's closing text and no message.
+    static void ExpectSuccessfulRun(const RecordingRun& run)
     {
-        installation_.PrepareSettings();
-        ASSERT_NE(std::vector<BYTE>(20, 0),
-                  std::vector<BYTE>(g_settings.cert_thumbprint, g_settings.cert_thumbprint + 20))
-            << "the default certificate was imported";
+        const int positions[] = {14, 28, 42, 57, 71, 85, 100};
+        ASSERT_EQ(2u * kInstallStepCount, run.steps.size());
+        for (int step = 0; step < kInstallStepCount; ++step) {
+            const RecordingRun::Step& started = run.steps[2 * step];
+            const RecordingRun::Step& done = run.steps[2 * step + 1];
+            EXPECT_EQ(step, started.step);
+            EXPECT_EQ(kStepStarted, started.state);
+            EXPECT_EQ(step > 0 ? positions[step - 1] : 0, started.position);
+            EXPECT_EQ(step, done.step);
+            EXPECT_EQ(kStepDone, done.state) << "step " << step << ", reason " << done.reason;
+            EXPECT_EQ(positions[step], done.position);
+        }
+        EXPECT_FALSE(run.Failed());
+        EXPECT_TRUE(run.ended && run.endedAllDone);
+        EXPECT_EQ(L"Installation successfully completed. Click the \"Finish\" button to exit", run.status);
+        EXPECT_TRUE(run.messages.empty());
+    }
+
+    // The server's size as listed, give or take the small files (configuration, first-start
+    // file, link, root certificate).
+    void ExpectListedSize(const UninstallEntryReader& entry) const
+    {
+        DWORD programs = FileKiB(File(L"Velmora.exe")) + FileKiB(File(L"uninstall.exe"));
+        ASSERT_GT(programs, 100u);
+        EXPECT_GE(entry.Number(L"EstimatedSize"), programs);
+        EXPECT_LE(entry.Number(L"EstimatedSize"), programs + 32);
     }
 
     std::wstring File(const wchar_t* relative) const { return installation_.InstallDir() + L"\\" + relative; }
 
-    static void ExpectSuccessfulRun(const InstallHarness& harness)
-    {
-        // Every step starts and is done, in order, with the bar's positions of seven rows.
-        const int positions[] = {14, 28, 42, 57, 71, 85, 100};
-        int step = 0;
-        for (const auto& report : harness.Reports()) {
-            ASSERT_NE(kStepFailed, report.state) << "step " << report.step << " failed";
-            if (report.state == kStepDone) {
-                EXPECT_EQ(step, report.step);
-                EXPECT_EQ(positions[step], report.position);
-                ++step;
-            }
-        }
-        EXPECT_EQ(kInstallStepCount, step);
-    }
-
+    QuietMessages quiet_;
+    const MessageSink* previous_ = nullptr;
     InstallationFixture installation_{L"install"};
     const std::wstring& installDir_ = installation_.InstallDir();
-    const wchar_t* serviceName_ = installation_.ServiceName().c_str();
+    const std::wstring& serviceName_ = installation_.ServiceName();
 };
 
-TEST_F(InstallSequenceTest, NewInstallationRunsEveryStepAndTheServerReportsReady)
+TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFirstStartFile)
 {
-    InstallHarness harness;
-    harness.RunWorker();
-
-    ExpectSuccessfulRun(harness);
-    EXPECT_FALSE(harness.Page().failed);
-    EXPECT_TRUE(harness.Page().finished);
-    EXPECT_EQ(L"Installation successfully completed. Click the \"Finish\" button to exit",
-              harness.StatusLine());
-
+    installation_.PrepareSettings();
+    UninstallEntryReader entry(serviceName_);
+    {
+        RecordingRun run;
+        ExpectSuccessfulRun(run);
+    }
     // The unpacked tree, the first-start file and the configuration written for it.
-    EXPECT_TRUE(Exists(File(L"Velmora.exe")));
-    EXPECT_TRUE(Exists(File(L"uninstall.exe")));
-    EXPECT_TRUE(Exists(File(L"links\\brindleway.url")));
-    EXPECT_TRUE(Exists(File(L"config\\BrindlewayRootCA.cer")));
+    for (const wchar_t* file : {L"Velmora.exe", L"uninstall.exe", L"links\\brindleway.url",
+                                L"config\\BrindlewayRootCA.cer"})
+        EXPECT_TRUE(Exists(File(file))) << file;
     EXPECT_EQ(736u + 704u, ReadWholeFile(File(L"config\\start.dat")).size());
     std::string config = ReadWholeFile(File(L"config\\velmora.cfg"));
     EXPECT_NE(std::string::npos, config.find("\r\nserver_ip=0.0.0.0\r\n"));
     EXPECT_EQ(std::string::npos, config.find("server_mode"));
     EXPECT_FALSE(Exists(File(L"backups")));  // a new folder needs no backup
-
     // The service as created, running the server, which keeps running.
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.GetServiceState(serviceName_));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.GetServiceState(serviceName_.c_str()));
     EXPECT_NE(0u, g_setupTools.FindProcessByPath(File(L"VELMORA.EXE").c_str()));
     wchar_t folder[260] = {};
-    g_setupTools.GetServiceFolder(serviceName_, folder, 260);
+    g_setupTools.GetServiceFolder(serviceName_.c_str(), folder, 260);
     EXPECT_EQ(0, lstrcmpiW(folder, installDir_.c_str()));
+    for (const wchar_t* link : {L"\\Velmora.lnk", L"\\Brindleway Software Corp.lnk", L"\\Uninstall....lnk"})
+        EXPECT_TRUE(Exists(ProgramGroupPath() + link)) << link;
+    // Listed among the installed programs, one entry per service.
+    const std::wstring displayName = L"Velmora Server (" + serviceName_ + L")";
+    const std::pair<const wchar_t*, std::wstring> texts[] = {
+        {L"DisplayName", displayName}, {L"DisplayVersion", L"1.0.0.368"},
+        {L"Publisher", L"Brindleway Software Corp."}, {L"InstallLocation", installDir_},
+        {L"DisplayIcon", File(L"Velmora.exe")}, {L"UninstallString", L"\"" + File(L"uninstall.exe") + L"\""},
+        {L"QuietUninstallString", L"\"" + File(L"uninstall.exe") + L"\" /quiet"}};
+    for (const auto& text : texts)
+        EXPECT_EQ(text.second, entry.Text(text.first)) << text.first;
+    EXPECT_EQ(1u, entry.Number(L"NoModify"));
+    EXPECT_EQ(1u, entry.Number(L"NoRepair"));
+    ExpectListedSize(entry);
 
-    // The program group with its three shortcuts.
-    std::wstring group = ProgramGroupPath();
-    EXPECT_TRUE(Exists(group + L"\\Velmora.lnk"));
-    EXPECT_TRUE(Exists(group + L"\\Brindleway Software Corp.lnk"));
-    EXPECT_TRUE(Exists(group + L"\\Uninstall....lnk"));
-}
-
-TEST_F(InstallSequenceTest, UpgradeKeepsConfigurationAndFirstStartFileAndTakesABackup)
-{
-    {
-        InstallHarness first;
-        first.RunWorker();
-        ExpectSuccessfulRun(first);
-    }
-    // The administrator's own configuration and the server's data must survive.
+    // The administrator's own configuration and the server's data must survive the upgrade,
+    // which brings the entry of an older server up to date.
     const std::string ownConfig = "server_ip=10.1.2.3\r\nserver_ssl_mode=false\r\n";
     ASSERT_TRUE(WriteWholeFile(File(L"config\\velmora.cfg"), ownConfig));
-    const std::string startFile = ReadWholeFile(File(L"config\\start.dat"));
     ASSERT_TRUE(WriteWholeFile(File(L"config\\start.dat"), "server data"));
-
+    ASSERT_TRUE(entry.SetText(L"DisplayVersion", L"0.9.0.100"));
+    ASSERT_TRUE(entry.SetText(L"DisplayName", L"Velmora Server (old)"));
     g_serverConfig.Clear();
     ASSERT_TRUE(g_serverConfig.Load(File(L"config\\velmora.cfg").c_str()));
     g_settings.upgrade = true;
     g_settings.server_address.sin_addr.s_addr = inet_addr("192.0.2.7");  // must not be used
-    InstallHarness upgrade;
-    upgrade.RunWorker();
-
-    ExpectSuccessfulRun(upgrade);
+    {
+        RecordingRun upgrade;
+        ExpectSuccessfulRun(upgrade);
+    }
     EXPECT_EQ(ownConfig, ReadWholeFile(File(L"config\\velmora.cfg")));
     EXPECT_EQ("server data", ReadWholeFile(File(L"config\\start.dat")));
-    // The replaced server went into backups\<UTC start time>.
-    ASSERT_NE(0, g_settings.backup_dir[0]);
+    // The replaced server went into backups\<UTC start time>, which the entry does not count.
+    const std::wstring backups = installDir_ + L"\\backups\\";
     std::wstring backup = g_settings.backup_dir;
-    EXPECT_EQ(0u, backup.rfind(installDir_ + L"\\backups\\", 0));
-    EXPECT_EQ(19u, backup.size() - (installDir_ + L"\\backups\\").size());  // %Y-%m-%d %H-%M-%S
+    EXPECT_EQ(0u, backup.rfind(backups, 0));
+    EXPECT_EQ(19u, backup.size() - backups.size());  // %Y-%m-%d %H-%M-%S
     EXPECT_TRUE(Exists(backup + L"\\Velmora.exe"));
+    EXPECT_EQ(L"1.0.0.368", entry.Text(L"DisplayVersion"));
+    EXPECT_EQ(displayName, entry.Text(L"DisplayName"));
+    ExpectListedSize(entry);
 }
 
-TEST_F(InstallSequenceTest, CancelBeforeTheFirstCheckRemovesTheNewInstallation)
+TEST_F(InstallSequenceTest, HostedInstallationMakesNoProgramGroupAndMarksItsConfiguration)
 {
-    InstallHarness harness;
-    harness.Page().cancel_requested = true;
-    harness.RunWorker();
-
-    ASSERT_FALSE(harness.Reports().empty());
-    EXPECT_EQ(kStepPrepare, harness.Last().step);
-    EXPECT_EQ(kStepFailed, harness.Last().state);
-    EXPECT_EQ(100, harness.Last().position);
-    EXPECT_TRUE(harness.Page().failed);
-    EXPECT_TRUE(harness.Page().finished);
-    EXPECT_FALSE(installation_.InstallDirExists());
-    EXPECT_FALSE(installation_.ServiceExists());
+    installation_.PrepareSettings();
+    g_settings.saas_mode = true;
+    RecordingRun run;
+    ExpectSuccessfulRun(run);
+    EXPECT_NE(std::string::npos, ReadWholeFile(File(L"config\\velmora.cfg")).find("server_mode=\"saas\"\r\n"));
+    EXPECT_FALSE(Exists(ProgramGroupPath() + L"\\Velmora.lnk"));
 }
 
-TEST_F(InstallSequenceTest, ServerThatNeverStartsFailsTheStartStepQuietlyWhenUnattended)
+// A failed or cancelled new installation reports the failed step and leaves nothing of
+// itself behind: folder, service it registered, entry. What was there before it stays.
+TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndAreRemoved)
 {
-    // An existing service is kept as it is and started under its old command line: here one
-    // whose program does not exist, so it cannot reach the running state.
-    ASSERT_TRUE(g_setupTools.InstallService(L"\"C:\\no-such-folder\\Velmora.exe\" /start", serviceName_,
-                                            L"Velmora Server (test)", L"test"));
-    g_settings.force_auto = true;
-    MessageBoxWatcher boxes;
-    InstallHarness harness;
-    harness.RunWorker();
+    const wchar_t kDeadServer[] = L"\"C:\\no-such-folder\\Velmora.exe\" /start";
+    struct Case
+    {
+        const char* name;
+        int cancelAtStep;
+        std::function<void()> arrange;
+        int failedStep;       // -1: every step is shown done, the run fails all the same
+        bool oldServiceStays;
+        const wchar_t* message;  // the one warning to acknowledge, or none
+    } cases[] = {
+        {"cancel before the first check", kStepPrepare, [] {}, kStepPrepare, false, nullptr},
+        {"cancel while unpacking", kStepExtract, [] {}, kStepExtract, false, nullptr},
+        {"cancel while starting", kStepStart, [] {}, -1, false, nullptr},
+        {"a service name the system refuses", -1, [] { CopyText(g_settings.service_name, L"\\"); },
+         kStepService, false, nullptr},
+        // An existing service is kept, and started under its old command line: here one
+        // whose program does not exist, so it never runs.
+        {"service that never starts", -1,
+         [&] {
+             ASSERT_TRUE(g_setupTools.InstallService(kDeadServer, g_settings.service_name, L"Velmora (test)", L"t"));
+         },
+         kStepStart, true, L"Failed to start Velmora server"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstallationFixture installation(L"failed");
+        installation.PrepareSettings();
+        g_settings.saas_mode = true;  // hosted: the failures do not depend on the certificate
+        c.arrange();
+        // Another server listed for a folder whose name starts alike.
+        InstallationFixture other(L"other");
+        UninstallEntryReader otherEntry(other.ServiceName());
+        ASSERT_TRUE(WriteUninstallEntry(other.ServiceName().c_str(), (installation.InstallDir() + L"-2").c_str(), 1));
+        RecordingRun run(c.cancelAtStep);
 
-    EXPECT_EQ(kStepStart, harness.Last().step);
-    EXPECT_EQ(kStepFailed, harness.Last().state);
-    EXPECT_TRUE(boxes.Seen().empty());
-    // A new installation that failed leaves nothing of itself behind, and the service that
-    // was there before it, which runs a program elsewhere, stays.
-    EXPECT_FALSE(Exists(installDir_));
-    EXPECT_TRUE(installation_.ServiceExists());
-    EXPECT_FALSE(harness.CloseRequested());
+        EXPECT_TRUE(run.Failed());
+        EXPECT_TRUE(run.ended);
+        EXPECT_EQ(c.failedStep < 0, run.endedAllDone);
+        if (c.failedStep >= 0) {
+            EXPECT_EQ(c.failedStep, run.Last().step);
+            EXPECT_EQ(kStepFailed, run.Last().state);
+            EXPECT_EQ(100, run.Last().position);
+        }
+        ASSERT_EQ(c.message ? 1u : 0u, run.messages.size());
+        if (c.message) {
+            EXPECT_EQ(c.message, run.messages[0].first);
+            EXPECT_EQ(static_cast<UINT>(kWarningMessage), run.messages[0].second);
+        }
+        EXPECT_FALSE(installation.InstallDirExists());
+        EXPECT_EQ(c.oldServiceStays, installation.ServiceExists());
+        EXPECT_FALSE(UninstallEntryReader(installation.ServiceName()).Exists());
+        EXPECT_TRUE(otherEntry.Exists());
+    }
 }
 
 TEST_F(InstallSequenceTest, AServerThatEndsBeforeItIsReadyTakesItsNewServiceAlong)
 {
+    installation_.PrepareSettings();
     // The port is taken: the server ends after its service was registered and started.
     PortHolder holder(INADDR_ANY);
     ASSERT_TRUE(holder.Bound());
-    g_settings.force_auto = true;
-    InstallHarness harness;
-    harness.RunWorker();
+    RecordingRun run;
 
-    EXPECT_EQ(kStepFailed, harness.Last().state);
-    EXPECT_LE(kStepStart, harness.Last().step);
+    EXPECT_EQ(kStepFailed, run.Last().state);
+    EXPECT_LE(kStepStart, run.Last().step);
     EXPECT_FALSE(Exists(installDir_));
     EXPECT_FALSE(installation_.ServiceExists());
-}
-
-TEST_F(InstallSequenceTest, UnattendedSuccessAsksThePageToClose)
-{
-    g_settings.force_auto = true;
-    g_settings.saas_mode = true;  // hosted: no program group, no certificate work
-    InstallHarness harness;
-    harness.RunWorker();
-
-    ExpectSuccessfulRun(harness);
-    EXPECT_TRUE(harness.CloseRequested());
-    EXPECT_TRUE(harness.StatusLine().empty());
-    EXPECT_NE(std::string::npos, ReadWholeFile(File(L"config\\velmora.cfg")).find("server_mode=\"saas\"\r\n"));
-    EXPECT_FALSE(Exists(ProgramGroupPath() + L"\\Velmora.lnk"));
 }
 
 } // namespace

@@ -66,15 +66,14 @@ ProgressView ReadProgress(const WizardDriver& wizard)
     return view;
 }
 
-std::vector<ProgressView> WatchUntilFinished(const WizardDriver& wizard, DWORD timeoutMs)
+void WatchProgress(const WizardDriver& wizard, std::vector<ProgressView>& views,
+                   const std::function<bool(const ProgressView&)>& seen)
 {
-    std::vector<ProgressView> views;
     WaitUntil([&] {
         ProgressView view = ReadProgress(wizard);
         if (views.empty() || !(views.back() == view))
             views.push_back(view);
-        return wizard.ButtonEnabled(WizardDriver::kFinishButton);
-    }, timeoutMs);
+        return seen ? seen(view) : wizard.ButtonEnabled(WizardDriver::kFinishButton);
+    }, 240000);
     views.push_back(ReadProgress(wizard));
-    return views;
 }

@@ -29,5 +29,7 @@ struct ProgressView
 };
 ProgressView ReadProgress(const WizardDriver& wizard);
 
-// Records every change of the page until the installation has ended (Finish offered).
-std::vector<ProgressView> WatchUntilFinished(const WizardDriver& wizard, DWORD timeoutMs = 240000);
+// Appends every change of the page to `views` until `seen` holds for what it shows, by
+// default until the installation has ended (Finish offered).
+void WatchProgress(const WizardDriver& wizard, std::vector<ProgressView>& views,
+                   const std::function<bool(const ProgressView&)>& seen = nullptr);

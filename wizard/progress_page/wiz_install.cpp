@@ -2,12 +2,14 @@
 
 #include <new>
 
+#include "base/install_settings.h"
 #include "base/message_ids.h"
 #include "base/message_pump.h"
 #include "engine/install_sequence.h"
 #include "engine/payload_extractor.h"
 #include "engine/server_address.h"
 #include "formats/language/language.h"
+#include "formats/language/message_box.h"
 #include "resources/wizard_ids.h"
 #include "wizard/open_address.h"
 
@@ -16,6 +18,12 @@ namespace {
 const int kStateImageWidth = 18;
 const int kStateImageHeight = 20;
 const COLORREF kBarColour = RGB(134, 192, 128);
+
+// Posted by the worker: wParam = step (low word) and StepState (high word), lParam = the
+// bar's position 0 to 100.
+const UINT WM_INSTALL_PROGRESS = WM_USER + 3;
+// Posted by the worker at the end: wParam = every step done.
+const UINT WM_INSTALL_ENDED = WM_USER + 4;
 
 // The rows in the order of the installation's steps.
 const UINT kStepTexts[kInstallStepCount] = {kStepPrepareText, kStepExtractText, kStepCertificateText,
@@ -27,11 +35,12 @@ const UINT kStepTexts[kInstallStepCount] = {kStepPrepareText, kStepExtractText, 
 CWizInstall::CWizInstall()
     : CWizardPage(IDD_WIZ_INSTALL),
       title_font_(CreateFontW(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0,
-                              0, nullptr))
+                              0, nullptr)),
+      answered_(CreateEventW(nullptr, TRUE, TRUE, nullptr))
 {
     for (int i = 0; i < 2; ++i) {
         buffers_[i].reset(new (std::nothrow) BYTE[kPayloadBufferSize]);
-        page_.buffers[i] = buffers_[i].get();
+        job_.buffers[i] = buffers_[i].get();
     }
 }
 
@@ -67,9 +76,7 @@ BOOL CWizInstall::OnInitDialog()
     InsertSteps();
     g_language.TranslateDialog(window, IDD_WIZ_INSTALL);
 
-    page_.window = window;
-    page_.stepList = steps_.Window();
-    page_.statusLine = status_.Window();
+    job_.reporter = this;
     return TRUE;
 }
 
@@ -98,23 +105,27 @@ int CWizInstall::StartInstallation()
         // Nothing will ever end this run: it failed, and Finish is the way out.
         start_failed_ = true;
     }
-    if (RunEnded()) {
-        SetWizardButtons(PSWIZB_FINISH);
-        EnableWindow(GetDlgItem(Sheet(), IDCANCEL), FALSE);
-    } else {
+    if (RunEnded())
+        OfferFinish();
+    else
         SetWizardButtons(0);
-    }
     return kDefaultPage;
+}
+
+void CWizInstall::OfferFinish()
+{
+    SetWizardButtons(PSWIZB_FINISH);
+    EnableWindow(GetDlgItem(Sheet(), IDCANCEL), FALSE);
 }
 
 bool CWizInstall::StartWorker()
 {
     started_ = true;
-    if (!page_.buffers[0] || !page_.buffers[1]) {
+    if (!job_.buffers[0] || !job_.buffers[1] || !answered_) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }
-    worker_thread_.Reset(CreateThread(nullptr, 0, InstallThreadProc, &page_, 0, nullptr));
+    worker_thread_.Reset(CreateThread(nullptr, 0, InstallThreadProc, &job_, 0, nullptr));
     return worker_thread_.IsValid();
 }
 
@@ -130,6 +141,43 @@ LRESULT CWizInstall::OnInstallProgress(WPARAM wParam, LPARAM lParam)
     return 1;
 }
 
+void CWizInstall::OnInstallEnded(bool allStepsDone)
+{
+    // Nobody is there to press Finish after an unattended run: destroying the page ends
+    // the wizard, with the outcome the flags tell. A page already going stays as it is.
+    if (allStepsDone && g_settings.force_auto && !stopping_)
+        DestroyWindow(Window());
+    else
+        OfferFinish();
+}
+
+void CWizInstall::StepChanged(int step, StepState state, int position, DWORD)
+{
+    PostMessageW(Window(), WM_INSTALL_PROGRESS, MAKEWPARAM(step, state), position);
+}
+
+void CWizInstall::Status(const wchar_t* text)
+{
+    // Sent, not posted: the text is the worker's.
+    SendMessageW(status_.Window(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void CWizInstall::Acknowledge(const wchar_t* text, UINT kind)
+{
+    ReportSink().Show(Window(), text, kind);
+}
+
+bool CWizInstall::CancelRequested()
+{
+    WaitForSingleObject(answered_.Get(), INFINITE);
+    return job_.cancel_requested;
+}
+
+void CWizInstall::Ended(bool allStepsDone)
+{
+    PostMessageW(Window(), WM_INSTALL_ENDED, allStepsDone, 0);
+}
+
 bool CWizInstall::OnQueryCancel()
 {
     return ConfirmCancel();
@@ -137,11 +185,16 @@ bool CWizInstall::OnQueryCancel()
 
 bool CWizInstall::ConfirmCancel()
 {
-    if (page_.cancel_requested)
+    if (job_.cancel_requested)
         return false;
     if (RunEnded())
         return true;
-    if (!ConfirmWizardCancel())
+    ResetEvent(answered_.Get());
+    bool confirmed = ConfirmWizardCancel();
+    if (confirmed)
+        job_.cancel_requested = true;  // before the waiting worker reads the answer
+    SetEvent(answered_.Get());
+    if (!confirmed)
         return false;
     // The engine fails its current step at its next check and removes a new
     // installation; the wizard stays open until Finish.
@@ -172,13 +225,15 @@ void CWizInstall::StopInstallation()
     if (!worker_thread_ || stopping_)
         return;
     stopping_ = true;
-    page_.cancel_requested = true;
+    job_.cancel_requested = true;
+    // A question still open (the window goes under it) must not hold the worker.
+    SetEvent(answered_.Get());
     WaitWithMessagePump(worker_thread_.Get());
     worker_thread_.Reset();
     stopping_ = false;
 }
 
-bool CWizInstall::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+bool CWizInstall::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam,
                                        LRESULT& result)
 {
     switch (message) {
@@ -191,8 +246,8 @@ bool CWizInstall::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam,
     case WM_INSTALL_PROGRESS:
         result = OnInstallProgress(wParam, lParam);
         return true;
-    case WM_INSTALL_CLOSE:
-        DestroyWindow(window);
+    case WM_INSTALL_ENDED:
+        OnInstallEnded(wParam != 0);
         result = 0;
         return true;
     default:

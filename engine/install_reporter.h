@@ -1,0 +1,46 @@
+#pragma once
+#include <windows.h>
+
+enum InstallStep
+{
+    kStepPrepare = 0,      // stop the old service, address keys, program group, backup folder
+    kStepExtract = 1,      // unpack the payload, first-start file
+    kStepCertificate = 2,  // root certificate, trust list, HTTP.sys binding
+    kStepConfigure = 3,    // the server's configuration file
+    kStepService = 4,      // create the Windows service
+    kStepStart = 5,        // readiness event, start the service
+    kStepInitialize = 6,   // wait until the server reports ready
+    kInstallStepCount = 7
+};
+
+// Also the order of the progress page's state images.
+enum StepState
+{
+    kStepStarted = 0,
+    kStepDone = 1,
+    kStepFailed = 2
+};
+
+// What the installation tells whoever runs it (the progress page, a test), from the
+// worker thread. The installation knows no window: an implementation that paints hands
+// the work to its interface thread.
+class InstallReporter
+{
+public:
+    virtual ~InstallReporter() = default;
+
+    // Step `step` has a new state; `position` is the bar's, 0 to 100. A failed step comes
+    // with its system error code (0 when there is none) and ends the run.
+    virtual void StepChanged(int step, StepState state, int position, DWORD reason) = 0;
+    // The status line's text.
+    virtual void Status(const wchar_t* text) = 0;
+    // A message that somebody should read and acknowledge before the run goes on;
+    // `kind` is a MessageKind. Nothing when nobody attends the run.
+    virtual void Acknowledge(const wchar_t* text, UINT kind) = 0;
+    // The cancel poll, at each of the run's checks: true stops the run. A runner that is
+    // asking whether to cancel holds the run here until it has the answer.
+    virtual bool CancelRequested() = 0;
+    // The run has ended and a failed new installation is gone. `allStepsDone`: it reached
+    // its end, though a cancel during the last steps may still have failed it.
+    virtual void Ended(bool allStepsDone) = 0;
+};
