@@ -6,7 +6,6 @@
 
 #include "app/default_certificate.h"
 #include "app/domain_name.h"
-#include "app/startup_message.h"
 #include "base/bounded_text.h"
 #include "base/host_name.h"
 #include "base/install_settings.h"
@@ -14,6 +13,7 @@
 #include "base/setup_tools.h"
 #include "formats/config/config_file.h"
 #include "formats/digest/digest160.h"
+#include "formats/language/message_box.h"
 #include "formats/language/language.h"
 
 namespace {
@@ -109,11 +109,7 @@ bool LoadSettingsFromFolder(const wchar_t* setupDir)
     // mode, the name of a folder: a name given that is no host name stops the setup. The
     // computer's own name may hold what DNS does not (an underscore); then localhost serves.
     if (domain[0] && !IsDnsHostName(domain)) {
-        wchar_t format[512] = {};
-        wchar_t text[1024] = {};
-        g_language.GetString(kInvalidDomain, format, 512);
-        FormatText(text, format, domain);
-        ShowStartupText(text);
+        ShowMessage(nullptr, kErrorMessage, kInvalidDomain, domain);
         return false;
     }
     if (!domain[0])

@@ -1,13 +1,16 @@
 #include "base/host_name.h"
 
+#include <windows.h>
+
 namespace {
 
 const int kLongestLabel = 63;
 const int kLongestName = 253;
 
+// Letters of any script too: a name in its international form is resolved as such.
 bool IsLabelCharacter(wchar_t c)
 {
-    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'-';
+    return c == L'-' || (c >= L'0' && c <= L'9') || IsCharAlphaW(c);
 }
 
 } // namespace

@@ -3,13 +3,14 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <objbase.h>
-#include <sddl.h>
 #include <time.h>
 
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
 #include "base/last_error.h"
 #include "base/message_ids.h"
+#include "base/module_resource.h"
+#include "base/protected_folder.h"
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
 #include "engine/payload_extractor.h"
@@ -19,9 +20,11 @@
 #include "formats/crypto/start_file.h"
 #include "formats/digest/ready_event_name.h"
 #include "formats/language/message_box.h"
+#include "resources/certificate_ids.h"
 #include "system/certificates/certificate_import.h"
 #include "system/certificates/trust_list.h"
 #include "system/http/ssl_binding.h"
+#include "system/services/readiness_event.h"
 #include "system/uninstall/installed_size.h"
 #include "system/removal/installation_removal.h"
 #include "system/uninstall/uninstall_entry.h"
@@ -29,7 +32,6 @@
 namespace {
 
 const wchar_t kServiceDescription[] = L"Brindleway Velmora Server";
-const wchar_t kReadyEventSecurity[] = L"D:(A;OICI;GA;;;WD)";
 const int kServiceStopAttempts = 3;
 
 // One run of the sequence: reporting, cancel checks and the run's own messages.
@@ -46,7 +48,7 @@ private:
     bool Prepare();
     bool Extract();
     bool InstallCertificate();
-    void Configure();
+    bool Configure();
     bool CreateService();
     bool StartService(UniqueHandle& readyEvent);
     bool WaitUntilReady(const UniqueHandle& readyEvent);
@@ -112,7 +114,8 @@ bool InstallRun::Run()
     if (!InstallCertificate())
         return false;
     Finish(kStepCertificate);
-    Configure();
+    if (!Configure())
+        return false;
     // Being listed is a convenience, not part of a working server: its failure stops nothing.
     WriteUninstallEntry(g_settings.service_name, g_settings.install_dir, InstalledSizeKiB(g_settings.install_dir));
     Finish(kStepConfigure);
@@ -172,6 +175,10 @@ bool InstallRun::Prepare()
 
     g_settings.backup_dir[0] = 0;
     if (g_settings.upgrade || g_settings.folder_confirmed) {
+        // Made by an earlier version, or by somebody else: users may write there, and the
+        // service is about to run from it as SYSTEM.
+        if (!ProtectFolder(g_settings.install_dir))
+            return FailWithSystemText(kStepPrepare, LastErrorOr(ERROR_ACCESS_DENIED));
         struct tm utc = {};
         time_t now = startTime_;
         gmtime_s(&utc, &now);
@@ -179,7 +186,10 @@ bool InstallRun::Prepare()
         wcsftime(stamp, 32, L"%Y-%m-%d %H-%M-%S", &utc);
         wchar_t backup[260];
         FormatText(backup, 260, L"%s\\backups\\%s", g_settings.install_dir, stamp);
-        if (!g_setupTools.CreateDirectoryTree(backup))
+        // A new folder, never one that is there already: its name can be foreseen.
+        if (GetFileAttributesW(backup) != INVALID_FILE_ATTRIBUTES)
+            return FailWithSystemText(kStepPrepare, ERROR_ALREADY_EXISTS);
+        if (!CreateProtectedFolder(backup))
             return FailWithSystemText(kStepPrepare, LastErrorOr(ERROR_CANNOT_MAKE));
         CopyText(g_settings.backup_dir, backup);
     }
@@ -203,10 +213,11 @@ bool InstallRun::Extract()
             return FailWithSystemText(kStepExtract, error);
         return Fail(kStepExtract, error);
     }
+    // Without it the server starts without its administrator: a failed write fails the run.
     if (!g_settings.upgrade
         && !WriteStartFile(g_settings.install_dir, AdminAccountRecord(g_settings), kAdminAccountRecordSize,
                            ServerLocaleRecord(g_settings), kServerLocaleRecordSize))
-        return Fail(kStepExtract, GetLastError());
+        return FailWithSystemText(kStepExtract, LastErrorOr(ERROR_WRITE_FAULT));
     return true;
 }
 
@@ -214,9 +225,11 @@ bool InstallRun::InstallCertificate()
 {
     if (g_settings.upgrade || g_settings.saas_mode)
         return true;
-    wchar_t rootPath[260];
-    InstallPath(L"config\\BrindlewayRootCA.cer", rootPath, 260);
-    InstallRootCertificate(rootPath, L"Root");
+    // From setup.exe itself: the unpacked copy lies where it could be swapped before it is read.
+    const BYTE* root = nullptr;
+    DWORD rootSize = 0;
+    if (FindModuleResource(GetModuleHandleW(nullptr), RT_RCDATA, IDR_ROOT_CERTIFICATE, &root, &rootSize))
+        AddRootCertificate(root, rootSize, L"Root");
 
     DWORD error = 0;
     if (!EnsureServerTrustList())
@@ -242,14 +255,17 @@ bool InstallRun::InstallCertificate()
     return Fail(kStepCertificate, error);
 }
 
-void InstallRun::Configure()
+bool InstallRun::Configure()
 {
     if (g_settings.upgrade)
-        return;
+        return true;
     wchar_t path[260];
     InstallPath(L"config\\velmora.cfg", path, 260);
     DeleteFileW(path);
-    g_serverConfig.Save(path);
+    // A server without its configuration is no working server: a full or locked disk fails here.
+    if (!g_serverConfig.Save(path))
+        return FailWithSystemText(kStepConfigure, LastErrorOr(ERROR_WRITE_FAULT));
+    return true;
 }
 
 bool InstallRun::CreateService()
@@ -271,17 +287,8 @@ bool InstallRun::CreateService()
 bool InstallRun::StartService(UniqueHandle& readyEvent)
 {
     wchar_t name[64];
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (ServerReadyEventName(g_settings.install_dir, name, 64)
-        && ConvertStringSecurityDescriptorToSecurityDescriptorW(kReadyEventSecurity, SDDL_REVISION_1,
-                                                                &descriptor, nullptr)) {
-        UniqueLocalMemory descriptorOwner(descriptor);
-        SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
-        readyEvent.Reset(CreateEventW(&attributes, TRUE, FALSE, name));
-        // A set event left over from an earlier run would report a server that is not ready.
-        if (readyEvent)
-            ResetEvent(readyEvent.Get());
-    }
+    if (!ServerReadyEventName(g_settings.install_dir, name, 64) || !CreateReadinessEvent(name, readyEvent))
+        return FailWithSystemText(kStepStart, LastErrorOr(ERROR_GEN_FAILURE));
     if (g_setupTools.ControlServiceAndWait(g_settings.service_name, false) != SERVICE_RUNNING) {
         DWORD error = GetLastError();
         Warn(kServerNotStarted);

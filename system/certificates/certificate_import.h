@@ -13,3 +13,5 @@ DWORD ImportServerCertificate(const BYTE* image, DWORD size, const wchar_t* pass
 // `storeName`, replacing an existing copy. Returns a Win32 error code (0 on success), also
 // left as the thread's last error.
 DWORD InstallRootCertificate(const wchar_t* path, const wchar_t* storeName);
+// The same for the certificate's bytes.
+DWORD AddRootCertificate(const BYTE* bytes, DWORD size, const wchar_t* storeName);

@@ -22,11 +22,18 @@ DWORD InstallRootCertificate(const wchar_t* path, const wchar_t* storeName)
     if (file.Read(bytes.Get(), size) != size)
         return SetResult(LastErrorOr(ERROR_HANDLE_EOF));
 
+    return AddRootCertificate(static_cast<const BYTE*>(bytes.Get()), size, storeName);
+}
+
+DWORD AddRootCertificate(const BYTE* bytes, DWORD size, const wchar_t* storeName)
+{
+    if (bytes == nullptr || storeName == nullptr)
+        return SetResult(ERROR_INVALID_PARAMETER);
     UniqueCertStore store(OpenMachineStore(storeName));
     if (!store)
         return SetResult(LastErrorOr(ERROR_OPEN_FAILED));
-    if (!CertAddEncodedCertificateToStore(store.Get(), kCertEncoding, static_cast<const BYTE*>(bytes.Get()),
-                                          size, CERT_STORE_ADD_REPLACE_EXISTING, nullptr))
+    if (!CertAddEncodedCertificateToStore(store.Get(), kCertEncoding, bytes, size, CERT_STORE_ADD_REPLACE_EXISTING,
+                                          nullptr))
         return SetResult(LastErrorOr(ERROR_INVALID_DATA));
     return SetResult(0);
 }

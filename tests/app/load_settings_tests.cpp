@@ -10,6 +10,7 @@
 #include "base/install_settings.h"
 #include "base/scoped_handle.h"
 #include "formats/digest/digest160.h"
+#include "support/message_box_watcher.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -147,8 +148,8 @@ TEST_F(LoadSettingsTest, HostedModeNamesFolderAndServiceAfterTheDomainUnlessGive
     EXPECT_EQ(ProgramFilesVelmora() + L"\\mail.example.com", g_settings.install_dir);
 
     // A long domain is cut to a service name's length.
-    LoadWith("saas_mode=true\r\ndomain=" + std::string(70, 'd') + ".example\r\n");
-    EXPECT_EQ(std::wstring(63, L'd'), g_settings.service_name);
+    LoadWith("saas_mode=true\r\ndomain=" + std::string(60, 'd') + "." + std::string(10, 'e') + ".example\r\n");
+    EXPECT_EQ(std::wstring(60, L'd') + L".ee", g_settings.service_name);
 }
 
 TEST_F(LoadSettingsTest, OverlongValuesAreCutAndAnOverlongPasswordGetsNoDigest)
@@ -185,4 +186,24 @@ TEST(LoadSettings, TakesTheRunningProgramsFolder)
     EXPECT_TRUE(LoadSettings());
     EXPECT_STREQ(path, g_settings.setup_dir);
     g_settings = {};
+}
+
+// The domain becomes a hosts-file line, the server's address and a folder name: one that
+// is no host name stops the setup with a box that names it, and changes nothing.
+TEST_F(LoadSettingsTest, ADomainThatIsNoHostNameIsRefused)
+{
+    for (const char* domain : {"\"x\n6.6.6.6 login.bank.example\"", "..\\..\\Windows", "\"mail example\""}) {
+        SCOPED_TRACE(domain);
+        g_settings = {};
+        TempFolder folder(L"settings");
+        ASSERT_TRUE(WriteWholeFile(folder.File(L"velmorasetup.cfg"),
+                                   std::string("saas_mode=true\r\npath=C:\\Hosted\r\ndomain=") + domain + "\r\n"));
+        MessageBoxWatcher watcher([](const SeenMessageBox&) { return IDOK; });
+        EXPECT_FALSE(LoadSettingsFromFolder(folder.Path().c_str()));
+        std::vector<SeenMessageBox> seen = watcher.Seen();
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_NE(std::wstring::npos, seen[0].text.find(L"is not a valid host name"));
+        EXPECT_STREQ(L"C:\\Hosted", g_settings.install_dir) << "no folder named after it";
+        EXPECT_STREQ(L"", g_settings.domain_name);
+    }
 }

@@ -32,7 +32,10 @@ TEST(NameRules, HostNamesAreDnsNamesOnly)
         {L"x-.example", false},
         {L"my host", false},
         {L"host_name", false},
-        {L"h\u00f6st", false},
+        {L"m\u00fcnchen.example", true},
+        {L"\u043f\u043e\u0447\u0442\u0430.\u0440\u0444", true},
+        {L"host\u00a0name", false},
+        {L"host\u2028name", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.name));
