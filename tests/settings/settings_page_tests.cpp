@@ -126,6 +126,9 @@ TEST_F(SettingsPage, ShowsTheRecordThenTheChecksBoxesAndStoresWhatItDecided)
         // The page keeps the folder settled: the next pass does not ask again.
         ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
         ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
+        ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
+        SetDomainName(L"velmora-nowhere.invalid");
+        EXPECT_TRUE(wizard.Next(IDD_WIZ_SETHOST));
     }, [&](const SeenMessageBox& box) {
         return box.text == MessageText(kFolderExists) && ++folderQuestions == 1 ? IDNO : AcceptBox(box);
     });
@@ -141,7 +144,7 @@ TEST_F(SettingsPage, ShowsTheRecordThenTheChecksBoxesAndStoresWhatItDecided)
     EXPECT_EQ(boxes[1].text, boxes[2].text);
     EXPECT_EQ(folder, g_settings.install_dir);
     EXPECT_STREQ(L"Velmora Mail", g_settings.service_name);
-    EXPECT_TRUE(g_settings.folder_confirmed);
+    EXPECT_TRUE(g_settings.folder_confirmed && g_settings.domain_unresolved);
     EXPECT_EQ(AF_INET, g_settings.server_address.sin_family);
     EXPECT_EQ(htons(443), g_settings.server_address.sin_port);
     EXPECT_EQ(0u, g_settings.server_address.sin_addr.s_addr);
@@ -159,8 +162,6 @@ TEST_F(SettingsPage, NextAndTheUnattendedCheckGoToThePageThatTheCheckChose)
         EXPECT_TRUE(g_settings.upgrade);
         EXPECT_EQ(L"kept-value", KeptValue());
     };
-    auto unresolved = [] { SetDomainName(L"velmora-nowhere.invalid"); };
-    auto leftUnresolved = [](const WizardRun&) { EXPECT_TRUE(g_settings.domain_unresolved); };
     const struct
     {
         const char* what;
@@ -175,7 +176,6 @@ TEST_F(SettingsPage, NextAndTheUnattendedCheckGoToThePageThatTheCheckChose)
              ASSERT_FALSE(run.boxes.empty());
              EXPECT_EQ(MessageText(kNewerVersionQuestion), run.boxes[0].text);
          }},
-        {"an unresolved domain", false, unresolved, IDD_WIZ_SETHOST, leftUnresolved},
         {"unattended: a new folder, without a box", true, [&] { CopyText(g_settings.install_dir, (fresh + L"\\").c_str()); },
          IDD_WIZ_USERS, [&](const WizardRun& run) {
              EXPECT_EQ(1u, run.boxes.size()) << "only the closing cancel question";
@@ -183,7 +183,8 @@ TEST_F(SettingsPage, NextAndTheUnattendedCheckGoToThePageThatTheCheckChose)
              EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(fresh.c_str()));
              EXPECT_EQ(1, CountInMachineStore(L"MY", StoredThumbprint()));
          }},
-        {"unattended, an unresolved domain", true, unresolved, IDD_WIZ_SETHOST, leftUnresolved},
+        {"unattended, an unresolved domain", true, [] { SetDomainName(L"velmora-nowhere.invalid"); }, IDD_WIZ_SETHOST,
+         [](const WizardRun&) { EXPECT_TRUE(g_settings.domain_unresolved); }},
         {"unattended, an installed server", true, [&] { install(installed, VELMORA_SERVER_EXE); },
          IDD_WIZ_INSTALL, upgraded},
     };
