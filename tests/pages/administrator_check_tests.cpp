@@ -58,7 +58,6 @@ std::vector<BYTE> Digest(const wchar_t* password)
 const AdministratorRow kAdministratorRows[] = {
     {{L" Ann", L"Lee ", L"alee", L"abcdef", L"abcdef"}, false, nullptr, true, 0, "", L"abcdef"},  // the length alone counts
     {{L"   ", L" \t ", L"  ", L"Secret1", L"Secret1"}, false, nullptr, false, kInvalidFields, "nsl", nullptr},
-    {{L"Ann", L"", L"alee", L"Secret1", L"Secret1"}, false, nullptr, false, kInvalidFields, "s", nullptr},
     {{L"Ann", L"Lee", L" eVeryOne ", L"Secret1", L"Secret1"}, false, nullptr, false, kInvalidFields, "l", nullptr},
     {{L"Ann", L"Lee", L"alee", L"Abc12", L"Abc12"}, false, nullptr, false, kPasswordTooSimple, "", nullptr},
     {{L"Ann", L"Lee", L"alee", L"Secret1", L"secret1"}, false, nullptr, false, kPasswordsMismatch, "", nullptr},
@@ -67,7 +66,6 @@ const AdministratorRow kAdministratorRows[] = {
     {{L"Ann", L"Lee", L"alee", L"", L""}, true, L"abc", true, 0, "", L"abc"},
     {{L"Ann", L"  ", L"alee", L"", L""}, true, L"abc", false, 0, "s", L"abc"},
     {{L"Ann", L"Lee", L"alee", L"abc", L"abc"}, true, nullptr, false, 0, "", nullptr},
-    {{L"Ann", L"Lee", L"alee", L"Secret1", L"Secret2"}, true, nullptr, false, 0, "", nullptr},
     {{L"Ann", L"Lee", L"alee", L"Secret1", L"Secret1"}, true, nullptr, true, 0, "", L"Secret1"},
     {{L"Ann", L"Lee", L"alee", L"Secret1", L"Secret1"}, false, L"abc", true, 0, "", L"Secret1"},
 };

@@ -1,11 +1,11 @@
 // This machine as the settings check sees it: folders, the volume, addresses and the port,
-// the installed server's version and configuration, and the certificate shown and imported.
+// the installed server's version, and the certificate shown. The certificate's import once
+// per press of Next and the kept configuration: the page's runs in settings_page_tests.
 #include "pages/page_fixture.h"
 
 #include "app/default_certificate.h"
 #include "base/install_settings.h"
 #include "certificates/certificate_fixtures.h"
-#include "formats/config/config_file.h"
 #include "support/temp_folder.h"
 #include "wizard/settings_page/certificate_display.h"
 #include "wizard/settings_page/certificate_image.h"
@@ -87,11 +87,10 @@ TEST_F(LocalMachine, APortHeldByAnotherServerIsInUseAndFreeAgainAfterwards)
     EXPECT_EQ(PortVerdict::kInUse, machine.TestPort(Ip("192.0.2.1"), &error)) << "another machine's address";
 }
 
-TEST_F(LocalMachine, TheInstalledServersVersionAndTheKeptConfiguration)
+TEST_F(LocalMachine, TheInstalledServersVersion)
 {
     TempFolder folder(L"installed-version");
     std::wstring executable = folder.File(L"Velmora.exe");
-    PlaceInstalledServer(folder.Path(), VELMORA_SERVER_EXE);
     LocalSettingsMachine machine;
     const struct { const wchar_t* program; const char* bytes; InstalledVersion version; } cases[] = {
         {VELMORA_SERVER_EXE, nullptr, InstalledVersion::kNotNewer},
@@ -102,10 +101,6 @@ TEST_F(LocalMachine, TheInstalledServersVersionAndTheKeptConfiguration)
         ASSERT_TRUE(c.program ? CopyFileW(c.program, executable.c_str(), FALSE) : WriteWholeFile(executable, c.bytes));
         EXPECT_EQ(c.version, machine.ReadVersion(executable.c_str())) << static_cast<int>(c.version);
     }
-    g_serverConfig.Clear();
-    machine.KeepConfiguration(folder.Path().c_str());
-    EXPECT_EQ(L"kept-value", KeptValue());
-    g_serverConfig.Clear();
 }
 
 TEST(CertificateShown, OpensWithItsPasswordOnlyAndNamesItsCompany)
@@ -160,21 +155,4 @@ TEST(CertificateShown, TheImageHoldsAWholeFileOrNothing)
     }
     EXPECT_FALSE(image.Assign(nullptr, 0));
     EXPECT_TRUE(image.IsEmpty());
-}
-
-TEST(LocalSettingsMachine, ImportsTheCertificateOnceForOnePressOfNext)
-{
-    LoadDefaultCertificate();
-    LocalSettingsMachine machine;
-    BYTE first[20] = {}, again[20] = {};
-    for (BYTE* hash : {first, again}) {
-        DWORD length = 20;
-        ASSERT_EQ(0u, machine.ImportCertificate(g_settings.default_certificate, g_settings.default_certificate_size,
-                                                nullptr, hash, &length));
-        EXPECT_EQ(20u, length);
-    }
-    std::vector<BYTE> hash(first, first + 20);
-    EXPECT_EQ(hash, std::vector<BYTE>(again, again + 20));
-    EXPECT_EQ(1, CountInMachineStore(L"MY", hash));
-    RemoveFromMachineStore(L"MY", hash);
 }
