@@ -185,8 +185,8 @@ const wchar_t kKept[] = L"keep C:\\Velmora, import '', resolve mail.example";
 
 void Unattended(Scene& s) { s.settings.force_auto = true; }
 void Existing(Scene& s) { s.machine.folders.insert(L"C:\\Velmora"); }
-void Installed(Scene& s) { Existing(s), s.machine.files.insert(L"C:\\Velmora\\Velmora.exe"); }
-void Newer(Scene& s) { Installed(s), s.machine.version = InstalledVersion::kNewer; }
+void Installed(Scene& s) { Existing(s); s.machine.files.insert(L"C:\\Velmora\\Velmora.exe"); }
+void Newer(Scene& s) { Installed(s); s.machine.version = InstalledVersion::kNewer; }
 void Folder(Scene& s, const std::wstring& folder) { CopyText(s.fields.folder, folder.c_str()); }
 void ServiceName(Scene& s, const wchar_t* name) { CopyText(s.fields.service_name, name); }
 void Resolved(Scene& s, const char* address) { s.machine.resolvedTo = inet_addr(address); }
