@@ -5,9 +5,7 @@
 #include <stdarg.h>
 
 #include "base/bounded_text.h"
-#include "formats/config/config_file.h"
 #include "formats/language/language.h"
-#include "support/temp_folder.h"
 
 WizardRun RunOnPage(int dialogId, const std::function<void(WizardDriver&)>& script,
                     MessageBoxWatcher::Answer answer)
@@ -99,19 +97,4 @@ std::wstring MessageText(UINT id, ...)
     FormatTextV(text, 2048, format, args);
     va_end(args);
     return text;
-}
-
-void PlaceInstalledServer(const std::wstring& folder, const wchar_t* executable)
-{
-    CreateDirectoryW(folder.c_str(), nullptr);
-    CreateDirectoryW((folder + L"\\config").c_str(), nullptr);
-    CopyFileW(executable, (folder + L"\\Velmora.exe").c_str(), FALSE);
-    WriteWholeFile(folder + L"\\config\\velmora.cfg", "kept_key=kept-value\r\n");
-}
-
-std::wstring KeptValue()
-{
-    wchar_t value[64] = {};
-    g_serverConfig.Get(L"kept_key", value, 64);
-    return value;
 }

@@ -39,8 +39,3 @@ COLORREF TextColourOf(WizardDriver& wizard, int id);
 int AcceptBox(const SeenMessageBox& box);
 // The text of message `id` in the current language, formatted.
 std::wstring MessageText(UINT id, ...);
-
-// An installed server in `folder`: `executable` as its Velmora.exe, and a configuration
-// holding kept_key, which KeptValue() reads from the loaded configuration.
-void PlaceInstalledServer(const std::wstring& folder, const wchar_t* executable);
-std::wstring KeptValue();

@@ -67,6 +67,25 @@ std::wstring CompanyLabelOf(const wchar_t* file, const wchar_t* password)
     return CompanyLabelOf(image.data(), static_cast<DWORD>(image.size()), password);
 }
 
+// An installed server in `folder`, set as the record's folder: `executable` as its
+// Velmora.exe, and a configuration holding kept_key, which KeptValue() reads from the
+// loaded configuration.
+void PlaceInstalledServer(const std::wstring& folder, const wchar_t* executable)
+{
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CreateDirectoryW((folder + L"\\config").c_str(), nullptr);
+    CopyFileW(executable, (folder + L"\\Velmora.exe").c_str(), FALSE);
+    WriteWholeFile(folder + L"\\config\\velmora.cfg", "kept_key=kept-value\r\n");
+    CopyText(g_settings.install_dir, folder.c_str());
+}
+
+std::wstring KeptValue()
+{
+    wchar_t value[64] = {};
+    g_serverConfig.Get(L"kept_key", value, 64);
+    return value;
+}
+
 // Boxes but the port question: another program may hold port 443 on this machine while a
 // test runs, and the default answer Yes lets the test go on.
 std::vector<SeenMessageBox> BoxesButPortQuestions(const std::vector<SeenMessageBox>& boxes)
@@ -154,10 +173,6 @@ TEST_F(SettingsPage, ShowsTheRecordThenTheChecksBoxesAndStoresWhatItDecided)
 TEST_F(SettingsPage, NextAndTheUnattendedCheckGoToThePageThatTheCheckChose)
 {
     std::wstring newer = folder_.File(L"newer"), installed = folder_.File(L"installed"), fresh = folder_.File(L"auto");
-    auto install = [](const std::wstring& folder, const wchar_t* executable) {
-        PlaceInstalledServer(folder, executable);
-        CopyText(g_settings.install_dir, folder.c_str());
-    };
     auto upgraded = [](const WizardRun&) {
         EXPECT_TRUE(g_settings.upgrade);
         EXPECT_EQ(L"kept-value", KeptValue());
@@ -170,7 +185,7 @@ TEST_F(SettingsPage, NextAndTheUnattendedCheckGoToThePageThatTheCheckChose)
         int page;
         std::function<void(const WizardRun&)> check;
     } rows[] = {
-        {"a newer server, accepted: upgraded", false, [&] { install(newer, VELMORA_NEWER_SERVER_EXE); },
+        {"a newer server, accepted: upgraded", false, [&] { PlaceInstalledServer(newer, VELMORA_NEWER_SERVER_EXE); },
          IDD_WIZ_INSTALL, [&](const WizardRun& run) {
              upgraded(run);
              ASSERT_FALSE(run.boxes.empty());
@@ -185,7 +200,7 @@ TEST_F(SettingsPage, NextAndTheUnattendedCheckGoToThePageThatTheCheckChose)
          }},
         {"unattended, an unresolved domain", true, [] { SetDomainName(L"velmora-nowhere.invalid"); }, IDD_WIZ_SETHOST,
          [](const WizardRun&) { EXPECT_TRUE(g_settings.domain_unresolved); }},
-        {"unattended, an installed server", true, [&] { install(installed, VELMORA_SERVER_EXE); },
+        {"unattended, an installed server", true, [&] { PlaceInstalledServer(installed, VELMORA_SERVER_EXE); },
          IDD_WIZ_INSTALL, upgraded},
     };
     for (const auto& row : rows) {
