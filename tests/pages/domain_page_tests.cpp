@@ -9,7 +9,7 @@
 
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
-#include "pages/page_driving.h"
+#include "pages/page_fixture.h"
 #include "resources/wizard_ids.h"
 #include "support/hosts_file_keeper.h"
 #include "support/system_error_text.h"
@@ -17,18 +17,17 @@
 
 namespace {
 
-class DomainPage : public ::testing::Test
+class DomainPage : public PageTest
 {
 protected:
     void SetUp() override
     {
-        ResetSettings();
+        PageTest::SetUp();
         domain_ = "velmora-domain-" + std::to_string(GetCurrentProcessId()) + ".test";
         CopyText(g_settings.domain_name_ansi, domain_.c_str());
         MultiByteToWideChar(CP_ACP, 0, domain_.c_str(), -1, g_settings.domain_name, 260);
         g_settings.domain_unresolved = true;
     }
-    void TearDown() override { ResetSettings(); }
 
     HostsFileKeeper hosts_;
     std::string domain_;
@@ -66,20 +65,10 @@ TEST_F(DomainPage, ExplainsTheNameOffersTheHostsEntryFirstAndAddsItOnlyWhenChose
     EXPECT_EQ(1u, run.boxes.size()) << "only the final cancel question";
 }
 
-TEST_F(DomainPage, LongNameIsShownCutTo128Characters)
-{
-    std::string longName(200, 'd');
-    CopyText(g_settings.domain_name_ansi, longName.c_str());
-    WizardRun run = RunOnPage(IDD_WIZ_SETHOST, [&](WizardDriver& wizard) {
-        std::wstring shown = ItemText(wizard, IDC_DOMAIN_UNRESOLVED);
-        EXPECT_NE(std::wstring::npos, shown.find(L"\"" + std::wstring(128, L'd') + L"\"")) << "cut, closing quote kept";
-    });
-    EXPECT_TRUE(run.scriptFinished);
-}
-
-TEST_F(DomainPage, HostsFileHeldElsewhereShowsTheReasonAndKeepsThePage)
+TEST_F(DomainPage, LongNameIsShownCutAndAHostsFileHeldElsewhereShowsTheReasonAndKeepsThePage)
 {
     g_settings.force_auto = true;  // the page waits for the user in every run, and tells him
+    CopyText(g_settings.domain_name_ansi, std::string(200, 'd').c_str());
     if (!hosts_.Existed()) {
         ASSERT_TRUE(WriteWholeFile(hosts_.Path(), "127.0.0.1 localhost\r\n"));
     }
@@ -90,6 +79,8 @@ TEST_F(DomainPage, HostsFileHeldElsewhereShowsTheReasonAndKeepsThePage)
     std::string after;
     int pageAfterFailure = 0, pageAfterSkip = 0;
     WizardRun run = RunOnPage(IDD_WIZ_SETHOST, [&](WizardDriver& wizard) {
+        EXPECT_NE(std::wstring::npos, ItemText(wizard, IDC_DOMAIN_UNRESOLVED).find(L"\"" + std::wstring(128, L'd') + L"\""))
+            << "cut, closing quote kept";
         wizard.Press(PSBTN_NEXT);
         pageAfterFailure = wizard.PageId();
         after = hosts_.Text();

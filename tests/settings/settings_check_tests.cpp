@@ -173,113 +173,109 @@ struct Row
 };
 
 const ULONG kSecond = inet_addr("10.0.0.5"), kThird = inet_addr("10.0.0.6");
+// What rows write after the boxes and the service name, by how far the check got.
+const wchar_t kDir[] = L"; dir C:\\Velmora; upgrade 0";
+const wchar_t kImported[] = L"; dir C:\\Velmora; upgrade 0; thumbprint 171";
 const wchar_t kFresh[] = L"; dir C:\\Velmora; upgrade 0; created 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora";
+const wchar_t kUpgraded[] = L"; dir C:\\Velmora; created 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora";
+const wchar_t kConfirmed[] = L"; dir C:\\Velmora; upgrade 0; confirmed 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora";
+// What the machine is asked after the volume.
+const wchar_t kAllPorts[] = L"import '', resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6, create C:\\Velmora";
+const wchar_t kKept[] = L"keep C:\\Velmora, import '', resolve mail.example";
 
-void Attended(Scene&) {}
 void Unattended(Scene& s) { s.settings.force_auto = true; }
 void Existing(Scene& s) { s.machine.folders.insert(L"C:\\Velmora"); }
 void Installed(Scene& s) { Existing(s); s.machine.files.insert(L"C:\\Velmora\\Velmora.exe"); }
 void Newer(Scene& s) { Installed(s); s.machine.version = InstalledVersion::kNewer; }
+void Folder(Scene& s, const std::wstring& folder) { CopyText(s.fields.folder, folder.c_str()); }
+void ServiceName(Scene& s, const wchar_t* name) { CopyText(s.fields.service_name, name); }
+void Resolved(Scene& s, const char* address) { s.machine.resolvedTo = inet_addr(address); }
 
 const Row kRows[] = {
-    {"a new folder is created and stored: blanks go, the boxes keep the separators", Attended, L"administrator", kFresh,
-     L"import '', resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6, create C:\\Velmora"},
+    {"a new folder is created and stored: blanks go, the boxes keep the separators", [](Scene&) {}, L"administrator",
+     kFresh, kAllPorts},
     {"unattended: no port is tested", Unattended, L"administrator", kFresh, L"import '', resolve mail.example, create C:\\Velmora"},
-    {"a slash in the service name", [](Scene& s) { CopyText(s.fields.service_name, L"Velmora/Mail"); }, L"stay: warning 47",
+    {"a slash in the service name", [](Scene& s) { ServiceName(s, L"Velmora/Mail"); }, L"stay: warning 47",
      L"boxes C:\\Velmora\\|Velmora/Mail; service Velmora/Mail", L""},
-    {"a backslash in the service name, unattended: quietly",
-     [](Scene& s) { CopyText(s.fields.service_name, L"Velmora\\Mail"), Unattended(s); }, L"stay",
-     L"boxes C:\\Velmora\\|Velmora\\Mail; service Velmora\\Mail", L""},
-    {"a FAT drive", [](Scene& s) { CopyText(s.fields.folder, L"E:\\Velmora"), s.machine.volume = VolumeVerdict::kFatVolume; },
+    {"a backslash in the service name, unattended: quietly", [](Scene& s) { ServiceName(s, L"Velmora\\Mail"), Unattended(s); },
+     L"stay", L"boxes C:\\Velmora\\|Velmora\\Mail; service Velmora\\Mail", L""},
+    {"a FAT drive", [](Scene& s) { Folder(s, L"E:\\Velmora"), s.machine.volume = VolumeVerdict::kFatVolume; },
      L"stay: warning 44", L"boxes E:\\Velmora|Velmora Mail; service Velmora Mail", L"volume E:\\"},
     {"a FAT drive, unattended: quietly", [](Scene& s) { s.machine.volume = VolumeVerdict::kFatVolume, Unattended(s); },
      L"stay", L"", L"volume C:\\"},
     {"too little space: the disk named without its backslash", [](Scene& s) {
-         CopyText(s.fields.folder, L"C:\\"), s.machine.volume = VolumeVerdict::kTooLittleSpace; },
+         Folder(s, L"C:\\"), s.machine.volume = VolumeVerdict::kTooLittleSpace; },
      L"stay: warning 20 (C:|)", L"boxes C:\\|Velmora Mail; service Velmora Mail", L"volume C:\\"},
     {"the free space unknown: the system's reason", [](Scene& s) { s.machine.volume = VolumeVerdict::kFreeSpaceUnknown; },
      L"stay: error system 21", L"", L"volume C:\\"},
-    {"a share: its whole name is the root", [](Scene& s) {
-         CopyText(s.fields.folder, L"\\\\server\\share"), s.machine.volume = VolumeVerdict::kFatVolume; },
-     L"stay: warning 44", L"boxes \\\\server\\share|Velmora Mail; service Velmora Mail", L"volume \\\\server\\share"},
-    {"a folder too long to hold the server's executable", [](Scene& s) {
-         CopyText(s.fields.folder, (L"C:\\" + std::wstring(250, L'a')).c_str()); },
+    {"a folder too long to hold the server's executable", [](Scene& s) { Folder(s, L"C:\\" + std::wstring(250, L'a')); },
      L"stay: error system 206", L"boxes 253 chars|Velmora Mail; service Velmora Mail; dir 253 chars", L"volume C:\\"},
-    {"the same, unattended: quietly", [](Scene& s) { CopyText(s.fields.folder, (L"C:\\" + std::wstring(250, L'a')).c_str()), Unattended(s); },
+    {"the same, unattended: quietly", [](Scene& s) { Folder(s, L"C:\\" + std::wstring(250, L'a')), Unattended(s); },
      L"stay", L"boxes 253 chars|Velmora Mail; service Velmora Mail; dir 253 chars", nullptr},
     {"an installed server of the offered version: kept, not asked about, no port tested", Installed, L"progress",
-     L"; dir C:\\Velmora; created 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora",
-     L"keep C:\\Velmora, import '', resolve mail.example"},
+     kUpgraded, kKept},
     {"the same, unattended: the administrator next", [](Scene& s) { Installed(s), Unattended(s); }, L"administrator",
-     L"; dir C:\\Velmora; created 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora",
-     L"keep C:\\Velmora, import '', resolve mail.example"},
+     kUpgraded, kKept},
     {"an installed server without version information is not merged", [](Scene& s) {
-         Installed(s), s.machine.version = InstalledVersion::kUnversioned; }, L"progress",
-     L"; dir C:\\Velmora; created 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora",
-     L"import '', resolve mail.example"},
+         Installed(s), s.machine.version = InstalledVersion::kUnversioned; },
+     L"progress", kUpgraded, L"import '', resolve mail.example"},
     {"a newer server is asked about", Newer, L"ask: yes/no question 39", L"; dir C:\\Velmora", L"volume C:\\"},
-    {"a newer server is asked about in an unattended run too", [](Scene& s) { Newer(s), Unattended(s); },
-     L"ask: yes/no question 39", L"; dir C:\\Velmora", L"volume C:\\"},
-    {"a newer server accepted", [](Scene& s) { Newer(s), s.answers.newer_version = true; }, L"progress",
-     L"; dir C:\\Velmora; created 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora",
-     L"keep C:\\Velmora, import '', resolve mail.example"},
+    {"... in an unattended run too", [](Scene& s) { Newer(s), Unattended(s); }, L"ask: yes/no question 39",
+     L"; dir C:\\Velmora", L"volume C:\\"},
+    {"... and kept when accepted", [](Scene& s) { Newer(s), s.answers.newer_version = true; }, L"progress", kUpgraded, kKept},
     {"an existing folder is asked about, the flags of another folder dropped", [](Scene& s) {
          Existing(s), s.settings.folder_confirmed = s.settings.folder_created = true;
          CopyText(s.fields.settled_folder, L"D:\\Other"); },
      L"ask: yes/no warning 16", L"; dir C:\\Velmora; upgrade 0; confirmed 0; created 0", L"volume C:\\"},
-    {"an existing folder accepted: confirmed, not created", [](Scene& s) { Existing(s), s.answers.existing_folder = true; },
-     L"administrator", L"; dir C:\\Velmora; upgrade 0; confirmed 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora",
-     L"import '', resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6"},
-    {"an existing folder, unattended: confirmed without asking", [](Scene& s) { Existing(s), Unattended(s); },
-     L"administrator", L"; dir C:\\Velmora; upgrade 0; confirmed 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora",
-     L"import '', resolve mail.example"},
+    {"... accepted: confirmed, not created", [](Scene& s) { Existing(s), s.answers.existing_folder = true; },
+     L"administrator", kConfirmed, L"import '', resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6"},
+    {"... unattended: confirmed without asking", [](Scene& s) { Existing(s), Unattended(s); }, L"administrator",
+     kConfirmed, L"import '', resolve mail.example"},
     {"a folder confirmed on an earlier pass (in any case) is not asked about again", [](Scene& s) {
          Existing(s), s.settings.folder_confirmed = true, CopyText(s.fields.settled_folder, L"c:\\velmora"); },
-     L"administrator", L"; dir C:\\Velmora; upgrade 0; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora", nullptr},
+     L"administrator", L"; dir C:\\Velmora; upgrade 0; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora",
+     nullptr},
     {"a folder created on an earlier pass is not asked about again", [](Scene& s) {
          Existing(s), s.settings.folder_created = true, CopyText(s.fields.settled_folder, L"C:\\Velmora"); },
      L"administrator", L"; dir C:\\Velmora; upgrade 0; thumbprint 171; address 0.0.0.0:443; unresolved 0", nullptr},
     {"an own certificate that does not import: shown in every run", [](Scene& s) {
          CopyText(s.fields.password, L"secret"), s.machine.importError = ERROR_INVALID_PASSWORD, Unattended(s); },
-     L"stay: error system 86", L"; dir C:\\Velmora; upgrade 0", L"import 'secret'"},
+     L"stay: error system 86", kDir, L"import 'secret'"},
     {"an image without a password is imported without one", [](Scene& s) { s.machine.importError = ERROR_INVALID_PASSWORD; },
      L"administrator", kFresh, L"import '', import none, resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6, create C:\\Velmora"},
-    {"neither way", [](Scene& s) { s.machine.importError = s.machine.importErrorWithout = NTE_BAD_DATA; },
-     L"stay: error system 2148073477", L"; dir C:\\Velmora; upgrade 0", L"import '', import none"},
+    {"... and refused when neither way works", [](Scene& s) { s.machine.importError = s.machine.importErrorWithout = NTE_BAD_DATA; },
+     L"stay: error system 2148073477", kDir, L"import '', import none"},
     {"a certificate without its whole thumbprint", [](Scene& s) { s.machine.hashLength = 19; }, L"stay: error system 13",
      L"; dir C:\\Velmora; upgrade 0; thumbprint 0", L"import ''"},
     {"hosted: no certificate", [](Scene& s) { s.settings.saas_mode = true; }, L"administrator",
      L"; dir C:\\Velmora; upgrade 0; created 1; address 0.0.0.0:443; unresolved 0; settled C:\\Velmora",
      L"resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6, create C:\\Velmora"},
-    {"a domain of another address is questioned with 'any'", [](Scene& s) { s.machine.resolvedTo = inet_addr("192.0.2.1"); },
-     L"ask: yes/no warning 48 (mail.example|any)", L"; dir C:\\Velmora; upgrade 0; thumbprint 171", nullptr},
-    {"... or with the chosen address", [](Scene& s) { s.fields.selection = 1, s.machine.resolvedTo = kThird; },
-     L"ask: yes/no warning 48 (mail.example|10.0.0.5)", L"; dir C:\\Velmora; upgrade 0; thumbprint 171", nullptr},
-    {"... and goes on when accepted", [](Scene& s) { s.fields.selection = 2, s.answers.other_address = true; }, L"administrator",
-     L"; dir C:\\Velmora; upgrade 0; created 1; thumbprint 171; address 10.0.0.6:443; unresolved 0; settled C:\\Velmora",
+    {"a domain of another address is questioned with 'any'", [](Scene& s) { Resolved(s, "192.0.2.1"); },
+     L"ask: yes/no warning 48 (mail.example|any)", kImported, nullptr},
+    {"... or with the chosen address", [](Scene& s) { s.fields.selection = 1, Resolved(s, "10.0.0.6"); },
+     L"ask: yes/no warning 48 (mail.example|10.0.0.5)", kImported, nullptr},
+    {"... and goes on when accepted, testing the chosen address only", [](Scene& s) {
+         s.fields.selection = 2, s.answers.other_address = true; },
+     L"administrator", L"; dir C:\\Velmora; upgrade 0; created 1; thumbprint 171; address 10.0.0.6:443; unresolved 0; settled C:\\Velmora",
      L"import '', resolve mail.example, port 10.0.0.6, create C:\\Velmora"},
-    {"... and is not asked in an unattended run", [](Scene& s) { s.machine.resolvedTo = inet_addr("192.0.2.1"), Unattended(s); },
+    {"... and is not asked in an unattended run", [](Scene& s) { Resolved(s, "192.0.2.1"), Unattended(s); },
      L"administrator", kFresh, nullptr},
     {"a selection out of the list is any address", [](Scene& s) { s.fields.selection = CB_ERR; }, L"administrator", kFresh, nullptr},
     {"an unresolved domain leads to the domain page, without the address question", [](Scene& s) { s.machine.resolves = false; },
-     L"domain page", L"; dir C:\\Velmora; upgrade 0; created 1; thumbprint 171; address 0.0.0.0:443; settled C:\\Velmora",
-     L"import '', resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6, create C:\\Velmora"},
+     L"domain page", L"; dir C:\\Velmora; upgrade 0; created 1; thumbprint 171; address 0.0.0.0:443; settled C:\\Velmora", kAllPorts},
     {"a busy port is questioned with its address", [](Scene& s) { s.machine.ports[kSecond] = PortVerdict::kInUse; },
-     L"ask: yes/no warning 15 (10.0.0.5|)", L"; dir C:\\Velmora; upgrade 0; thumbprint 171",
-     L"import '', resolve mail.example, port 0.0.0.0, port 10.0.0.5"},
+     L"ask: yes/no warning 15 (10.0.0.5|)", kImported, L"import '', resolve mail.example, port 0.0.0.0, port 10.0.0.5"},
     {"... any address as 0.0.0.0", [](Scene& s) { s.machine.ports[0] = PortVerdict::kInUse; },
-     L"ask: yes/no warning 15 (0.0.0.0|)", L"; dir C:\\Velmora; upgrade 0; thumbprint 171", nullptr},
+     L"ask: yes/no warning 15 (0.0.0.0|)", kImported, nullptr},
     {"... one question per busy address", [](Scene& s) {
          s.machine.ports[0] = s.machine.ports[kThird] = PortVerdict::kInUse, s.answers.busy_ports = 1; },
-     L"ask: yes/no warning 15 (10.0.0.6|)", L"; dir C:\\Velmora; upgrade 0; thumbprint 171", nullptr},
-    {"... busy ports accepted", [](Scene& s) { s.machine.ports[kThird] = PortVerdict::kInUse, s.answers.busy_ports = 4; },
-     L"administrator", kFresh, nullptr},
+     L"ask: yes/no warning 15 (10.0.0.6|)", kImported, nullptr},
     {"no socket: the reason", [](Scene& s) { s.machine.ports[kSecond] = PortVerdict::kNoSocket; },
-     L"stay: warning system 10047", L"; dir C:\\Velmora; upgrade 0; thumbprint 171", nullptr},
+     L"stay: warning system 10047", kImported, nullptr},
     {"a folder that cannot be made", [](Scene& s) { s.machine.createError = ERROR_ACCESS_DENIED; }, L"stay: error system 5",
-     L"; dir C:\\Velmora; upgrade 0; thumbprint 171", nullptr},
+     kImported, nullptr},
     {"... unattended: quietly", [](Scene& s) { s.machine.createError = ERROR_ACCESS_DENIED, Unattended(s); }, L"stay",
-     L"; dir C:\\Velmora; upgrade 0; thumbprint 171", nullptr},
+     kImported, nullptr},
 };
 
 } // namespace

@@ -1,21 +1,39 @@
-// What the settings page shows and which certificate lets Next through.
-#include "settings/settings_page_fixture.h"
+// The settings page in the running wizard: what it shows, that Next reads its controls
+// into the check, shows the check's boxes and questions and stores what it decided, the
+// page that follows in attended and unattended runs, the own certificate's preview, and
+// the texts under the system's locale. The check's rules: settings_check_tests.
+#include "pages/page_fixture.h"
 
+#include "app/domain_name.h"
+#include "base/bounded_text.h"
 #include "base/install_settings.h"
+#include "base/message_ids.h"
 #include "certificates/certificate_fixtures.h"
+#include "formats/config/config_file.h"
 #include "formats/language/language.h"
 #include "resources/wizard_ids.h"
+#include "support/temp_folder.h"
 #include "wizard/settings_page/certificate_display.h"
 #include "wizard/settings_page/host_addresses.h"
 
 namespace {
 
-std::wstring ComboItem(HWND box, int index)
+// Certificates that a run imported leave the machine's store again, and the configuration
+// that an upgrade kept is dropped.
+class SettingsPage : public PageTest
 {
-    wchar_t text[64] = {};
-    SendMessageW(box, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
-    return text;
-}
+protected:
+    void TearDown() override { Restart(); }
+    void Restart()
+    {
+        std::vector<BYTE> hash = StoredThumbprint();
+        if (hash != std::vector<BYTE>(20, 0))
+            RemoveFromMachineStore(L"MY", hash);
+        g_serverConfig.Clear();
+        ResetSettings();
+    }
+    TempFolder folder_{L"settings-page"};
+};
 
 bool NextEnabled(WizardDriver& wizard)
 {
@@ -32,53 +50,196 @@ int OwnCertificateBoxesEnabled(WizardDriver& wizard)
     return enabled;
 }
 
-// The labels as the page should fill them for a certificate file.
-std::wstring CompanyLabelOf(const wchar_t* file, const wchar_t* password)
+// The company label as the page should fill it for a certificate image.
+std::wstring CompanyLabelOf(const BYTE* image, DWORD size, const wchar_t* password)
 {
-    std::vector<BYTE> image = ReadCertificateFile(file);
     CertificateInfo info;
-    if (!ReadShownCertificate(image.data(), static_cast<DWORD>(image.size()), password, info))
+    if (!ReadShownCertificate(image, size, password, info))
         return L"<unreadable>";
     wchar_t label[520] = {};
     FormatCertificateCompany(info, label, 520);
     return label;
 }
 
+std::wstring CompanyLabelOf(const wchar_t* file, const wchar_t* password)
+{
+    std::vector<BYTE> image = ReadCertificateFile(file);
+    return CompanyLabelOf(image.data(), static_cast<DWORD>(image.size()), password);
+}
+
+// An installed server in `folder`, set as the record's folder: `executable` as its
+// Velmora.exe, and a configuration holding kept_key, which KeptValue() reads from the
+// loaded configuration.
+void PlaceInstalledServer(const std::wstring& folder, const wchar_t* executable)
+{
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CreateDirectoryW((folder + L"\\config").c_str(), nullptr);
+    CopyFileW(executable, (folder + L"\\Velmora.exe").c_str(), FALSE);
+    WriteWholeFile(folder + L"\\config\\velmora.cfg", "kept_key=kept-value\r\n");
+    CopyText(g_settings.install_dir, folder.c_str());
+}
+
+std::wstring KeptValue()
+{
+    wchar_t value[64] = {};
+    g_serverConfig.Get(L"kept_key", value, 64);
+    return value;
+}
+
+// Boxes but the port question: another program may hold port 443 on this machine while a
+// test runs, and the default answer Yes lets the test go on.
+std::vector<SeenMessageBox> BoxesButPortQuestions(const std::vector<SeenMessageBox>& boxes)
+{
+    wchar_t format[256] = {};
+    g_language.GetString(kPortInUse, format, 256);
+    std::wstring prefix(format, wcscspn(format, L"%"));
+    std::vector<SeenMessageBox> rest;
+    for (const SeenMessageBox& box : boxes)
+        if (box.text.compare(0, prefix.size(), prefix) != 0)
+            rest.push_back(box);
+    return rest;
+}
+
 } // namespace
 
-TEST_F(SettingsPage, ShowsTheRecordTheAddressesAndTheBuiltInCertificate)
+TEST_F(SettingsPage, ShowsTheRecordThenTheChecksBoxesAndStoresWhatItDecided)
 {
     AddressList offered;
-    ListHostAddresses(offered);  // Winsock runs for the whole suite
+    ListHostAddresses(offered);
     CertificateInfo info;
     ASSERT_TRUE(ReadShownCertificate(g_settings.default_certificate, g_settings.default_certificate_size, L"", info));
-    wchar_t company[520] = {};
-    FormatCertificateCompany(info, company, 520);
-
+    std::wstring folder = folder_.Path();  // exists, so that the page asks about it
+    int folderQuestions = 0;
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
         ASSERT_TRUE(OpenSettingsPage(wizard));
         EXPECT_EQ(std::wstring(g_settings.install_dir), ItemText(wizard, IDC_INSTALL_DIR));
         EXPECT_EQ(std::wstring(g_settings.service_name), ItemText(wizard, IDC_SERVICE_NAME));
         HWND box = wizard.Item(IDC_SERVER_IP);
         ASSERT_EQ(static_cast<LRESULT>(offered.count), SendMessageW(box, CB_GETCOUNT, 0, 0));
-        EXPECT_EQ(L"any (recommended)", ComboItem(box, 0));
-        EXPECT_EQ(0, SendMessageW(box, CB_GETCURSEL, 0, 0));
-        for (size_t i = 1; i < offered.count; ++i) {
-            in_addr address = {};
-            address.s_addr = offered.entries[i];
-            std::string dotted = inet_ntoa(address);
-            EXPECT_EQ(std::wstring(dotted.begin(), dotted.end()), ComboItem(box, static_cast<int>(i)));
+        for (size_t i = 0; i < offered.count; ++i) {
+            wchar_t expected[32] = L"any (recommended)", shown[32] = {};
+            if (i > 0)
+                FormatDottedAddress(offered.entries[i], expected, 32);
+            SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(shown));
+            EXPECT_STREQ(expected, shown);
         }
-        EXPECT_EQ(std::wstring(company), ItemText(wizard, IDC_CERT_COMPANY));
+        EXPECT_EQ(0, SendMessageW(box, CB_GETCURSEL, 0, 0));
+        EXPECT_EQ(CompanyLabelOf(g_settings.default_certificate, g_settings.default_certificate_size, L""),
+                  ItemText(wizard, IDC_CERT_COMPANY));
         EXPECT_EQ(std::wstring(info.common_name), ItemText(wizard, IDC_CERT_DOMAIN));
-        EXPECT_EQ(BST_UNCHECKED, SendMessageW(wizard.Item(IDC_OWN_CERT), BM_GETCHECK, 0, 0));
         EXPECT_EQ(0, OwnCertificateBoxesEnabled(wizard));
-        EXPECT_TRUE(NextEnabled(wizard));
-        EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kBackButton));
+        EXPECT_TRUE(NextEnabled(wizard) && wizard.ButtonEnabled(WizardDriver::kBackButton));
         TypeInto(wizard, IDC_INSTALL_DIR, std::wstring(259, L'a'));
         EXPECT_EQ(259u, ItemText(wizard, IDC_INSTALL_DIR).size()) << "the folder box takes a whole path";
+
+        TypeInto(wizard, IDC_INSTALL_DIR, L"  \t" + folder + L"\\\\ \r\n");
+        TypeInto(wizard, IDC_SERVICE_NAME, L"Velmora/Mail");
+        wizard.Press(PSBTN_NEXT);  // refused
+        TypeInto(wizard, IDC_SERVICE_NAME, L"  Velmora Mail\t");
+        wizard.Press(PSBTN_NEXT);  // the folder question, answered No
+        wizard.Settle();
+        EXPECT_EQ(IDD_WIZ_SETCONF, wizard.PageId());
+        EXPECT_EQ(folder + L"\\\\", ItemText(wizard, IDC_INSTALL_DIR)) << "blanks go, separators stay";
+        EXPECT_EQ(L"Velmora Mail", ItemText(wizard, IDC_SERVICE_NAME));
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));  // asked again, answered Yes
+        // The page keeps the folder settled: the next pass does not ask again.
+        ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
+        ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
+        SetDomainName(L"velmora-nowhere.invalid");
+        EXPECT_TRUE(wizard.Next(IDD_WIZ_SETHOST));
+    }, [&](const SeenMessageBox& box) {
+        return box.text == MessageText(kFolderExists) && ++folderQuestions == 1 ? IDNO : AcceptBox(box);
     });
     EXPECT_TRUE(run.scriptFinished);
+    std::vector<SeenMessageBox> boxes = BoxesButPortQuestions(run.boxes);
+    ASSERT_EQ(4u, boxes.size()) << "the refusal, the folder question twice, and the closing Cancel";
+    EXPECT_EQ(L"Service name must not contain  forward-slash (/) and back-slash symbols ", boxes[0].text);
+    EXPECT_EQ(LoadIconW(nullptr, IDI_WARNING), boxes[0].icon);
+    EXPECT_EQ(run.sheet, boxes[0].owner) << "a box owned by a page belongs to its top-level window";
+    EXPECT_TRUE(boxes[0].hasButton[IDOK]);
+    EXPECT_EQ(L"This folder is already exist! Do you want to install to it?", boxes[1].text);
+    EXPECT_TRUE(boxes[1].hasButton[IDYES] && boxes[1].hasButton[IDNO]);
+    EXPECT_EQ(boxes[1].text, boxes[2].text);
+    EXPECT_EQ(folder, g_settings.install_dir);
+    EXPECT_STREQ(L"Velmora Mail", g_settings.service_name);
+    EXPECT_TRUE(g_settings.folder_confirmed && g_settings.domain_unresolved);
+    EXPECT_EQ(AF_INET, g_settings.server_address.sin_family);
+    EXPECT_EQ(htons(443), g_settings.server_address.sin_port);
+    EXPECT_EQ(0u, g_settings.server_address.sin_addr.s_addr);
+    EXPECT_EQ(1, CountInMachineStore(L"MY", StoredThumbprint())) << "imported once, though questions ran the check again";
+}
+
+TEST_F(SettingsPage, NextAndTheUnattendedCheckGoToThePageThatTheCheckChose)
+{
+    std::wstring newer = folder_.File(L"newer"), installed = folder_.File(L"installed"), fresh = folder_.File(L"auto");
+    auto upgraded = [](const WizardRun&) {
+        EXPECT_TRUE(g_settings.upgrade);
+        EXPECT_EQ(L"kept-value", KeptValue());
+    };
+    const struct
+    {
+        const char* what;
+        bool unattended;
+        std::function<void()> arrange;
+        int page;
+        std::function<void(const WizardRun&)> check;
+    } rows[] = {
+        {"a newer server, accepted: upgraded", false, [&] { PlaceInstalledServer(newer, VELMORA_NEWER_SERVER_EXE); },
+         IDD_WIZ_INSTALL, [&](const WizardRun& run) {
+             upgraded(run);
+             ASSERT_FALSE(run.boxes.empty());
+             EXPECT_EQ(MessageText(kNewerVersionQuestion), run.boxes[0].text);
+         }},
+        {"unattended: a new folder, without a box", true, [&] { CopyText(g_settings.install_dir, (fresh + L"\\").c_str()); },
+         IDD_WIZ_USERS, [&](const WizardRun& run) {
+             EXPECT_EQ(1u, run.boxes.size()) << "only the closing cancel question";
+             EXPECT_EQ(fresh, g_settings.install_dir);
+             EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(fresh.c_str()));
+             EXPECT_EQ(1, CountInMachineStore(L"MY", StoredThumbprint()));
+         }},
+        {"unattended, an unresolved domain", true, [] { SetDomainName(L"velmora-nowhere.invalid"); }, IDD_WIZ_SETHOST,
+         [](const WizardRun&) { EXPECT_TRUE(g_settings.domain_unresolved); }},
+        {"unattended, an installed server", true, [&] { PlaceInstalledServer(installed, VELMORA_SERVER_EXE); },
+         IDD_WIZ_INSTALL, upgraded},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Restart();
+        g_settings.force_auto = row.unattended;
+        row.arrange();
+        WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+            if (!row.unattended) {
+                ASSERT_TRUE(OpenSettingsPage(wizard));
+            }
+            wizard.Press(PSBTN_NEXT);
+            EXPECT_TRUE(wizard.WaitForPage(row.page));
+        });
+        EXPECT_TRUE(run.scriptFinished);
+        row.check(run);
+    }
+}
+
+TEST_F(SettingsPage, UnattendedQuietFailureWaitsForTheUserAndChecksByItselfOnlyOnce)
+{
+    g_settings.force_auto = true;
+    std::wstring folder = g_settings.install_dir;
+    CopyText(g_settings.service_name, L"Velmora/Mail");
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        wizard.Press(PSBTN_NEXT);
+        ASSERT_TRUE(wizard.WaitForPage(IDD_WIZ_SETCONF));
+        Sleep(500);
+        EXPECT_EQ(IDD_WIZ_SETCONF, wizard.PageId()) << "the page waits for the user";
+        EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kNextButton));
+        TypeInto(wizard, IDC_SERVICE_NAME, L"Velmora Mail");
+        EXPECT_TRUE(wizard.Next(IDD_WIZ_USERS));
+        ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
+        Sleep(300);
+        EXPECT_EQ(IDD_WIZ_SETCONF, wizard.PageId());
+    });
+    EXPECT_TRUE(run.scriptFinished);
+    EXPECT_EQ(1u, run.boxes.size()) << "no box but the closing cancel question";
+    EXPECT_EQ(folder, g_settings.install_dir);
 }
 
 TEST_F(SettingsPage, OwnCertificateLetsNextThroughOnlyWhenReadableAndUnexpiredAndIsImportedWithItsPassword)
@@ -91,12 +252,9 @@ TEST_F(SettingsPage, OwnCertificateLetsNextThroughOnlyWhenReadableAndUnexpiredAn
         EXPECT_EQ(3, OwnCertificateBoxesEnabled(wizard));
         EXPECT_FALSE(NextEnabled(wizard)) << "no file chosen yet";
         EXPECT_EQ(L"", ItemText(wizard, IDC_CERT_COMPANY));
-
         TypeInto(wizard, IDC_CERT_PATH, CertificateFilePath(L"test_password.pfx"));
         EXPECT_FALSE(NextEnabled(wizard)) << "the password is missing";
         EXPECT_EQ(L"", ItemText(wizard, IDC_CERT_DOMAIN));
-        TypeInto(wizard, IDC_CERT_PASSWORD, L"wrong");
-        EXPECT_FALSE(NextEnabled(wizard));
         TypeInto(wizard, IDC_CERT_PASSWORD, kPasswordOfTestPfx);
         EXPECT_TRUE(NextEnabled(wizard));
         EXPECT_EQ(CompanyLabelOf(L"test_password.pfx", kPasswordOfTestPfx), ItemText(wizard, IDC_CERT_COMPANY));
@@ -108,20 +266,9 @@ TEST_F(SettingsPage, OwnCertificateLetsNextThroughOnlyWhenReadableAndUnexpiredAn
             << "an expired certificate still shows whose it is and when it ended";
         EXPECT_FALSE(NextEnabled(wizard));
 
-        TypeInto(wizard, IDC_CERT_PATH, CertificateFilePath(L"test_no_key.pfx"));
-        if (!PfxImportTakesImagesWithoutKey()) {
-            EXPECT_EQ(L"", ItemText(wizard, IDC_CERT_COMPANY));
-        }
-        EXPECT_FALSE(NextEnabled(wizard)) << "no certificate with a key";
-
-        TypeInto(wizard, IDC_CERT_PATH, CertificateFilePath(L"missing.pfx"));
-        EXPECT_FALSE(NextEnabled(wizard));
-
         wizard.Click(IDC_OWN_CERT);
         EXPECT_EQ(0, OwnCertificateBoxesEnabled(wizard));
         EXPECT_TRUE(NextEnabled(wizard)) << "the built-in certificate again";
-        EXPECT_NE(L"", ItemText(wizard, IDC_CERT_COMPANY));
-
         wizard.Click(IDC_OWN_CERT);
         TypeInto(wizard, IDC_CERT_PATH, CertificateFilePath(L"test_password.pfx"));
         TypeInto(wizard, IDC_CERT_PASSWORD, kPasswordOfTestPfx);
@@ -150,6 +297,50 @@ TEST_F(SettingsPage, HostedModeNeedsNoCertificate)
         EXPECT_TRUE(wizard.Next(IDD_WIZ_USERS));
     });
     EXPECT_TRUE(run.scriptFinished);
-    EXPECT_EQ(std::vector<BYTE>(20, 0), StoredThumbprint())
-        << "nothing imported";
+}
+
+// Run again under the Russian system locale: a folder named in Cyrillic, and the page's
+// texts in the interface language.
+class SettingsLocale : public SettingsPage
+{
+protected:
+    void SetUp() override
+    {
+        SettingsPage::SetUp();
+        g_language.SelectLanguage(GetSystemDefaultLCID());
+    }
+    void TearDown() override
+    {
+        SettingsPage::TearDown();
+        g_language.SelectLanguage(kEnglishLocale);
+    }
+};
+
+TEST_F(SettingsLocale, CyrillicFolderIsCreatedAndTextsFollowTheLanguage)
+{
+    std::wstring existing = folder_.File(L"\x0412\x0435\x043B\x044C\x043C\x043E\x0440\x0430");  // Велмора
+    std::wstring fresh = existing + L"\\\x0421\x0435\x0440\x0432\x0435\x0440 1";                // Сервер 1
+    ASSERT_TRUE(CreateDirectoryW(existing.c_str(), nullptr));
+    wchar_t any[64] = {}, shownAny[64] = {};
+    g_language.GetString(14, any, 64);
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        ASSERT_TRUE(OpenSettingsPage(wizard));
+        SendMessageW(wizard.Item(IDC_SERVER_IP), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(shownAny));
+        TypeInto(wizard, IDC_INSTALL_DIR, existing + L"\\");
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
+        EXPECT_EQ(existing, std::wstring(g_settings.install_dir));
+        ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
+        TypeInto(wizard, IDC_INSTALL_DIR, fresh);
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
+    });
+    EXPECT_TRUE(run.scriptFinished);
+    EXPECT_STREQ(any, shownAny);
+    if (GetSystemDefaultLCID() == kRussianLocale) {
+        EXPECT_STRNE(L"any (recommended)", shownAny);
+    }
+    EXPECT_EQ(fresh, std::wstring(g_settings.install_dir));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(fresh.c_str()));
+    std::vector<SeenMessageBox> boxes = BoxesButPortQuestions(run.boxes);
+    ASSERT_GE(boxes.size(), 1u);
+    EXPECT_EQ(MessageText(kFolderExists), boxes[0].text) << "the folder question in the interface language";
 }

@@ -1,19 +1,18 @@
-#include "pages/page_driving.h"
+#include "pages/page_fixture.h"
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
+#include <stdarg.h>
 
-bool ShowPage(WizardDriver& wizard, int dialogId)
-{
-    SendMessageW(wizard.Sheet(), PSM_SETCURSELID, 0, dialogId);
-    return wizard.WaitForPage(dialogId);
-}
+#include "base/bounded_text.h"
+#include "formats/language/language.h"
 
 WizardRun RunOnPage(int dialogId, const std::function<void(WizardDriver&)>& script,
                     MessageBoxWatcher::Answer answer)
 {
     return RunWizardWith([&](WizardDriver& wizard) {
-        ASSERT_TRUE(ShowPage(wizard, dialogId));
+        SendMessageW(wizard.Sheet(), PSM_SETCURSELID, 0, dialogId);
+        ASSERT_TRUE(wizard.WaitForPage(dialogId));
         script(wizard);
     }, answer);
 }
@@ -86,4 +85,16 @@ COLORREF TextColourOf(WizardDriver& wizard, int id)
 int AcceptBox(const SeenMessageBox& box)
 {
     return box.hasButton[IDYES] ? IDYES : IDOK;
+}
+
+std::wstring MessageText(UINT id, ...)
+{
+    wchar_t format[1024] = {};
+    g_language.GetString(id, format, 1024);
+    wchar_t text[2048] = {};
+    va_list args;
+    va_start(args, id);
+    FormatTextV(text, 2048, format, args);
+    va_end(args);
+    return text;
 }

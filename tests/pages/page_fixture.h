@@ -4,12 +4,19 @@
 #include <functional>
 #include <string>
 
+#include "support/socket_helpers.h"
 #include "wizard/wizard_driver.h"
 
-// Shows page `dialogId` of the running wizard at once, without the checks of the pages
-// before it.
-bool ShowPage(WizardDriver& wizard, int dialogId);
-// Runs the wizard with page `dialogId` shown at once and `script` acting on it there.
+// Page tests start from the record that ResetSettings gives and leave it so.
+class PageTest : public WinsockTest
+{
+protected:
+    void SetUp() override { ResetSettings(); }
+    void TearDown() override { ResetSettings(); }
+};
+
+// Runs the wizard with page `dialogId` shown at once, without the checks of the pages
+// before it, and `script` acting on it there.
 WizardRun RunOnPage(int dialogId, const std::function<void(WizardDriver&)>& script,
                     MessageBoxWatcher::Answer answer = nullptr);
 
@@ -30,3 +37,5 @@ COLORREF TextColourOf(WizardDriver& wizard, int id);
 
 // Presses OK on plain boxes and Yes on questions.
 int AcceptBox(const SeenMessageBox& box);
+// The text of message `id` in the current language, formatted.
+std::wstring MessageText(UINT id, ...);
