@@ -32,25 +32,52 @@ unsigned short FreeLoopbackPort()
     return port;
 }
 
-bool PathExists(const std::wstring& path)
+ProgramRun RunProgram(const std::wstring& path, const std::wstring& arguments, int answer,
+                      const std::function<void(DWORD)>& whileSuspended)
 {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-int RunAndWait(const std::wstring& commandLine, DWORD timeoutMs)
-{
+    ProgramRun run;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    std::wstring line = commandLine;
-    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return -1;
+    std::wstring commandLine = L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                        &startup, &process))
+        return run;
     UniqueHandle processHolder(process.hProcess), thread(process.hThread);
+    run.processId = process.dwProcessId;
+    if (whileSuspended)
+        whileSuspended(process.dwProcessId);
+    {
+        MessageBoxWatcher watcher(
+            [answer](const SeenMessageBox& box) {
+                return box.hasButton[IDYES] ? answer : MessageBoxWatcher::DefaultAnswer(box);
+            },
+            process.dwProcessId);
+        ResumeThread(process.hThread);
+        if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
+            TerminateProcess(process.hProcess, 99);
+            return run;
+        }
+        run.boxes = watcher.Seen();
+    }
     DWORD exitCode = 0;
-    if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(process.hProcess, &exitCode))
-        return -1;
-    return static_cast<int>(exitCode);
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    run.exitCode = static_cast<int>(exitCode);
+    return run;
+}
+
+std::wstring CopyLeftInTemp(DWORD originalProcessId)
+{
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"velmora-uninstall-" + std::to_wstring(originalProcessId) + L".exe";
+}
+
+bool DeleteCopyLeftInTemp(DWORD originalProcessId)
+{
+    // The copy is left for the next restart to delete; it may still be ending.
+    std::wstring copy = CopyLeftInTemp(originalProcessId);
+    return WaitUntil([&] { return !PathExists(copy) || DeleteFileW(copy.c_str()); }) && !PathExists(copy);
 }
 
 TestInstallation::TestInstallation(const wchar_t* tag, const std::string& config)
@@ -116,14 +143,6 @@ SERVICE_STATUS_PROCESS TestInstallation::Status() const
                                           sizeof(status), &needed))
         status = SERVICE_STATUS_PROCESS{};
     return status;
-}
-
-bool TestInstallation::WaitForState(DWORD state, DWORD timeoutMs) const
-{
-    for (DWORD start = GetTickCount(); Status().dwCurrentState != state; Sleep(50))
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-    return true;
 }
 
 bool TestInstallation::StopAndWait(DWORD timeoutMs)

@@ -1,9 +1,13 @@
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "base/scoped_handle.h"
+#include "support/message_box_watcher.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 // A server installation made for one test: a unique folder (with a space in its name)
 // under the temporary folder holding the staged Velmora.exe and uninstall.exe and a
@@ -30,8 +34,10 @@ public:
     SERVICE_STATUS_PROCESS Status() const;
     // Sends the stop control and waits until the service reports stopped.
     bool StopAndWait(DWORD timeoutMs = 20000);
-    // Waits until the service reports `state`.
-    bool WaitForState(DWORD state, DWORD timeoutMs) const;
+    bool WaitForState(DWORD state, DWORD timeoutMs) const
+    {
+        return WaitUntil([&] { return Status().dwCurrentState == state; }, timeoutMs);
+    }
 
 private:
     UniqueServiceHandle OpenOwnService() const;
@@ -45,6 +51,21 @@ private:
 std::wstring PayloadFolder();
 // A loopback port on which nothing listens right now.
 unsigned short FreeLoopbackPort();
-// Runs `commandLine` and waits for it; returns its exit code, or -1 on failure.
-int RunAndWait(const std::wstring& commandLine, DWORD timeoutMs = 30000);
-bool PathExists(const std::wstring& path);
+
+// How one run of a program went.
+struct ProgramRun
+{
+    int exitCode = -1;  // -1 when it could not be started or did not end within a minute
+    DWORD processId = 0;
+    std::vector<SeenMessageBox> boxes;
+};
+// Starts the program at `path` with `arguments`, answers a Yes/No question with `answer`
+// (any other box with its default) and waits for it to end. `whileSuspended`, when given,
+// runs with the process id before the process's first instruction.
+ProgramRun RunProgram(const std::wstring& path, const std::wstring& arguments = L"", int answer = IDNO,
+                      const std::function<void(DWORD)>& whileSuspended = nullptr);
+
+// Where the uninstaller started as `originalProcessId` puts the copy that finishes its work.
+std::wstring CopyLeftInTemp(DWORD originalProcessId);
+// Deletes that copy once it has ended; true when it is gone.
+bool DeleteCopyLeftInTemp(DWORD originalProcessId);

@@ -1,42 +1,57 @@
 // uninstall.exe run from an installation: it asks first, and only after Yes stops and
-// deletes that installation's service, the Start-menu group and the folder, and nothing
-// that belongs to another folder.
+// deletes that installation's service, the Start-menu group, its entry in the list of
+// installed programs and the folder, and nothing that belongs to another folder; the quiet
+// switch removes without any box and tells the outcome by its exit code.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shlobj.h>
 
 #include <string>
 
 #include "base/setup_tools.h"
 #include "server/test_installation.h"
-#include "server/uninstaller_run.h"
+#include "support/installation_fixture.h"
+#include "support/uninstall_entry_reader.h"
+#include "system/uninstall/uninstall_entry.h"
 
 namespace {
 
-std::wstring ProgramGroupFolder()
+// An installation listed as the setup lists it, and the entry removed again at the end.
+class ListedInstallation : public TestInstallation
 {
-    wchar_t programs[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
-    return std::wstring(programs) + L"\\Velmora Server";
-}
+public:
+    ListedInstallation(const wchar_t* tag, const std::string& config = "")
+        : TestInstallation(tag, config), entry_(ServiceName())
+    {
+        listed_ = TestInstallation::Ready() && WriteUninstallEntry(ServiceName().c_str(), Folder().c_str(), 1);
+    }
+    ~ListedInstallation() { entry_.Delete(); }
+
+    bool Ready() const { return listed_; }
+    const UninstallEntryReader& Entry() const { return entry_; }
+
+private:
+    UninstallEntryReader entry_;
+    bool listed_ = false;
+};
 
 }  // namespace
 
-TEST(Uninstaller, AsksFirstAndRemovesServiceGroupAndFolderOnlyAfterYes)
+TEST(Uninstaller, AsksFirstAndRemovesOnlyItsOwnInstallationAfterYes)
 {
     unsigned short port = FreeLoopbackPort();
     ASSERT_NE(0, port);
-    TestInstallation installation(
-        L"Uninstall", "server_ssl_mode=false\r\nserver_port=" + std::to_string(port) + "\r\n");
+    ListedInstallation installation(L"Uninstall", "server_ssl_mode=false\r\nserver_port=" + std::to_string(port) +
+                                                      "\r\n");
     // Another installation whose folder name starts alike must be left alone.
-    TestInstallation neighbour(L"Uninstall-2", "");
+    ListedInstallation neighbour(L"Uninstall-2");
     ASSERT_TRUE(installation.Ready());
     ASSERT_TRUE(neighbour.Ready());
     ASSERT_TRUE(installation.StartAndWaitReady());
-    CreateDirectoryW(ProgramGroupFolder().c_str(), nullptr);
-    ASSERT_TRUE(WriteWholeFile(ProgramGroupFolder() + L"\\Uninstall....lnk", ""));
+    const std::wstring link = ProgramGroupPath() + L"\\Uninstall....lnk";
+    CreateDirectoryW(ProgramGroupPath().c_str(), nullptr);
+    ASSERT_TRUE(WriteWholeFile(link, ""));
 
-    UninstallRun declined = RunUninstaller(installation.UninstallerPath(), IDNO);
+    ProgramRun declined = RunProgram(installation.UninstallerPath(), L"", IDNO);
     EXPECT_EQ(1, declined.exitCode);
     ASSERT_EQ(1u, declined.boxes.size());
     EXPECT_EQ(L"Velmora Server Uninstall", declined.boxes[0].title);
@@ -46,21 +61,55 @@ TEST(Uninstaller, AsksFirstAndRemovesServiceGroupAndFolderOnlyAfterYes)
     EXPECT_TRUE(declined.boxes[0].hasButton[IDYES]);
     EXPECT_TRUE(declined.boxes[0].hasButton[IDNO]);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), installation.Status().dwCurrentState);
-    EXPECT_TRUE(PathExists(ProgramGroupFolder() + L"\\Uninstall....lnk"));
+    EXPECT_TRUE(PathExists(link));
     EXPECT_TRUE(PathExists(installation.ServerPath()));
+    EXPECT_TRUE(installation.Entry().Exists());
 
-    UninstallRun accepted = RunUninstaller(installation.UninstallerPath(), IDYES);
+    ProgramRun accepted = RunProgram(installation.UninstallerPath(), L"", IDYES);
     EXPECT_EQ(0, accepted.exitCode);
-    EXPECT_EQ(1u, accepted.boxes.size());
+    EXPECT_EQ(1u, accepted.boxes.size());  // the question only
     EXPECT_FALSE(g_setupTools.ServiceExists(installation.ServiceName().c_str()));
-    EXPECT_FALSE(PathExists(ProgramGroupFolder()));
+    EXPECT_FALSE(PathExists(ProgramGroupPath()));
+    EXPECT_FALSE(installation.Entry().Exists());
     // The folder goes when the copy in the temporary folder has done its work.
-    EXPECT_TRUE(WaitUntilGone(installation.Folder(), 30000));
+    EXPECT_TRUE(WaitUntil([&] { return !PathExists(installation.Folder()); }, 30000));
 
     EXPECT_TRUE(g_setupTools.ServiceExists(neighbour.ServiceName().c_str()));
     EXPECT_TRUE(PathExists(neighbour.ServerPath()));
-
+    EXPECT_EQ(neighbour.Folder(), neighbour.Entry().Text(L"InstallLocation"));
     EXPECT_TRUE(DeleteCopyLeftInTemp(accepted.processId));
+}
+
+// What a deployment tool runs: the entry's own quiet command. It never shows a box; when
+// the copy that deletes the folder cannot be put where the uninstaller wants it (a folder
+// lies there), the hand-off fails and it ends by itself with an exit code other than 0.
+TEST(Uninstaller, QuietCommandRemovesWithoutABoxAndTellsTheOutcomeByItsExitCode)
+{
+    for (bool blocked : {false, true}) {
+        SCOPED_TRACE(blocked ? "hand-off blocked" : "removal");
+        ListedInstallation listed(blocked ? L"QuietFail" : L"Quiet");
+        ASSERT_TRUE(listed.Ready());
+        ASSERT_TRUE(blocked || listed.StartAndWaitReady());
+        ASSERT_EQ(L"\"" + listed.UninstallerPath() + L"\" /quiet", listed.Entry().Text(L"QuietUninstallString"));
+        std::wstring blocker;
+        ProgramRun run = RunProgram(listed.UninstallerPath(), L"/quiet", IDNO, [&](DWORD processId) {
+            if (blocked)
+                CreateDirectoryW((blocker = CopyLeftInTemp(processId)).c_str(), nullptr);
+        });
+        EXPECT_TRUE(run.boxes.empty());
+        if (blocked) {
+            EXPECT_NE(0, run.exitCode);
+            EXPECT_NE(-1, run.exitCode);  // it ended by itself
+            EXPECT_TRUE(PathExists(listed.UninstallerPath()));
+            RemoveDirectoryW(blocker.c_str());
+            continue;
+        }
+        EXPECT_EQ(0, run.exitCode);
+        EXPECT_FALSE(g_setupTools.ServiceExists(listed.ServiceName().c_str()));
+        EXPECT_FALSE(listed.Entry().Exists());
+        EXPECT_TRUE(WaitUntil([&] { return !PathExists(listed.Folder()); }, 30000));
+        EXPECT_TRUE(DeleteCopyLeftInTemp(run.processId));
+    }
 }
 
 // The copy that finishes the removal deletes a folder only if it holds an uninstaller,
@@ -69,7 +118,7 @@ TEST(Uninstaller, FinishingCopyLeavesFolderWithoutUninstaller)
 {
     TempFolder other(L"Test Other");
     ASSERT_TRUE(WriteWholeFile(other.File(L"data.txt"), "data"));
-    int exitCode = RunAndWait(L"\"" + PayloadFolder() + L"\\uninstall.exe\" /finish 0 \"" + other.Path() + L"\"");
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, exitCode);
+    ProgramRun run = RunProgram(PayloadFolder() + L"\\uninstall.exe", L"/finish 0 \"" + other.Path() + L"\"");
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, run.exitCode);
     EXPECT_TRUE(PathExists(other.File(L"data.txt")));
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "support/wait_until.h"
+
 namespace {
 
 const int kMessageTextId = 0xFFFF;
@@ -81,17 +83,7 @@ std::vector<SeenMessageBox> MessageBoxWatcher::Seen() const
 
 bool MessageBoxWatcher::WaitFor(size_t count, DWORD timeoutMs) const
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (seen_.size() >= count)
-                return true;
-        }
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(20);
-    }
+    return WaitUntil([&] { return Seen().size() >= count; }, timeoutMs);
 }
 
 int MessageBoxWatcher::DefaultAnswer(const SeenMessageBox& box)

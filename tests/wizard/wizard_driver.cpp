@@ -36,18 +36,6 @@ BOOL CALLBACK VisitTopWindow(HWND window, LPARAM parameter)
 
 } // namespace
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(20);
-    }
-}
-
 HWND CurrentPage(HWND sheet)
 {
     DWORD_PTR page = 0;

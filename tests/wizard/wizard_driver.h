@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/message_box_watcher.h"
+#include "support/wait_until.h"
 
 // Drives the real wizard from a second thread, as a person would: finds the sheet,
 // presses its buttons, reads the current page. The wizard itself runs modally on the
@@ -16,6 +17,10 @@ public:
     static const int kBackButton = 0x3023;
     static const int kNextButton = 0x3024;
     static const int kFinishButton = 0x3025;
+
+    // Drives `sheet`, which may belong to another process; without one, WaitForSheet finds
+    // this process's.
+    explicit WizardDriver(HWND sheet = nullptr) : sheet_(sheet) {}
 
     HWND Sheet() const { return sheet_; }
     HWND Page() const;
@@ -39,11 +44,8 @@ public:
     bool WaitForSheet(DWORD timeoutMs = 10000);
 
 private:
-    HWND sheet_ = nullptr;
+    HWND sheet_;
 };
-
-// Polls `condition` every 20 ms until it holds or the time runs out.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
 // The first visible wizard (a property sheet showing a page) of the process, waiting for it
 // to appear for up to `timeoutMs`; null when none appears.
