@@ -1,15 +1,42 @@
-#include <gtest/gtest.h>
-
 #include "e2e/setup_runs.h"
 
+#include "base/scoped_handle.h"
 #include "base/setup_tools.h"
+#include "setup_path.h"
 #include "support/http_request.h"
 
-void SetupRunTest::SetUp()
+namespace {
+
+const DWORD kAnswerMs = 5000;
+
+std::wstring AppDefaultsKey(const std::wstring& exeName)
 {
-    ASSERT_TRUE(setup_.IsValid());
-    // A supported system, whatever the prefix's default.
-    ASSERT_TRUE(setup_.SetWindowsVersion(L"win7"));
+    return L"Software\\Wine\\AppDefaults\\" + exeName;
+}
+
+} // namespace
+
+SetupRunTest::SetupRunTest()
+{
+    // The folder's unique name makes the program's name unique too.
+    exeName_ = folder_.Path().substr(folder_.Path().find_last_of(L'\\') + 1) + L".exe";
+    EXPECT_TRUE(CopyFileW(VELMORA_SETUP_EXE, folder_.File(exeName_.c_str()).c_str(), TRUE));
+}
+
+SetupRunTest::~SetupRunTest()
+{
+    RegDeleteKeyW(HKEY_CURRENT_USER, AppDefaultsKey(exeName_).c_str());
+}
+
+bool SetupRunTest::SetWindowsVersion(const wchar_t* version)
+{
+    HKEY raw = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, AppDefaultsKey(exeName_).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &raw, nullptr) != ERROR_SUCCESS)
+        return false;
+    UniqueRegKey key(raw);
+    return RegSetValueExW(key.Get(), L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                          static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 void SetupRunTest::WriteSettingsFile(const std::string& lines, bool withInstallation)
@@ -21,29 +48,47 @@ void SetupRunTest::WriteSettingsFile(const std::string& lines, bool withInstalla
         text += "path=" + std::string(folder.begin(), folder.end()) + "\r\nservice=" +
                 std::string(service.begin(), service.end()) + "\r\n";
     }
-    ASSERT_TRUE(WriteWholeFile(setup_.Folder() + L"\\velmorasetup.cfg", text));
+    ASSERT_TRUE(WriteWholeFile(folder_.File(L"velmorasetup.cfg"), text));
 }
 
-SetupCopy::Run SetupRunTest::RunSetup(const std::function<void(HWND sheet)>& drive,
-                                      const MessageBoxWatcher::Answer& answer)
+SetupRunTest::Run SetupRunTest::RunSetup(const std::function<void(WizardDriver&)>& drive)
 {
-    SetupCopy::Run run;
-    bool ended = setup_.Start(&run, [&](DWORD processId) {
-        HWND sheet = FindWizardWindow(processId);
-        EXPECT_NE(nullptr, sheet) << "no wizard appeared";
-        if (sheet)
-            drive(sheet);
-    }, answer, kInstallTimeoutMs + 60000);
+    Run run;
+    std::wstring path = folder_.File(exeName_.c_str());
+    std::wstring commandLine = L"\"" + path + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.Path().c_str(),
+                        &startup, &process)) {
+        ADD_FAILURE() << "setup did not start";
+        return run;
+    }
+    UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
+    bool ended;
+    {
+        MessageBoxWatcher watcher([](const SeenMessageBox& box) {
+            return box.hasButton[IDYES] ? IDYES : MessageBoxWatcher::DefaultAnswer(box);
+        }, process.dwProcessId);
+        if (drive) {
+            WizardDriver wizard(FindWizardWindow(process.dwProcessId));
+            EXPECT_NE(nullptr, wizard.Sheet()) << "no wizard appeared";
+            if (wizard.Sheet())
+                drive(wizard);
+        }
+        ended = WaitForSingleObject(process.hProcess, kInstallTimeoutMs + 60000) == WAIT_OBJECT_0;
+        run.boxes = watcher.Seen();
+    }
     EXPECT_TRUE(ended) << "setup did not end";
+    if (!ended) {
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, 10000);
+    }
+    GetExitCodeProcess(process.hProcess, &run.exitCode);
     return run;
 }
 
-int SetupRunTest::YesToQuestions(const SeenMessageBox& box)
-{
-    return box.hasButton[IDYES] ? IDYES : MessageBoxWatcher::DefaultAnswer(box);
-}
-
-void SetupRunTest::ExpectCancelledWith(const SetupCopy::Run& run, DWORD exitCode)
+void SetupRunTest::ExpectCancelledWith(const Run& run, DWORD exitCode)
 {
     ASSERT_EQ(1u, run.boxes.size());
     EXPECT_EQ(L"Do you really want to cancel installation?", run.boxes[0].text);
@@ -59,4 +104,21 @@ void SetupRunTest::ExpectServerRunning() const
     std::string page = SendHttpRequest(443, "GET / HTTP/1.1\r\nHost: localhost:443\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(200, StatusCodeOf(page)) << page;
     EXPECT_NE(std::string::npos, page.find("Velmora Server")) << page;
+}
+
+bool TypeInto(const WizardDriver& wizard, int controlId, const std::wstring& text)
+{
+    DWORD_PTR result = 0;
+    return wizard.Item(controlId) && SendMessageTimeoutW(wizard.Item(controlId), WM_SETTEXT, 0,
+                                                         reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                                                         kAnswerMs, &result) && result;
+}
+
+std::wstring RemoteText(const WizardDriver& wizard, int controlId)
+{
+    wchar_t text[1024] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(wizard.Item(controlId), WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        kAnswerMs, &length);
+    return text;
 }
