@@ -312,6 +312,9 @@ TEST_F(WizardPages, AdministratorFieldsShowTheirHintsLikeAPersonSeesThem)
         wizard.Settle();
         EXPECT_TRUE(hint(surname, false)) << "disabled";
         EnableWindow(surname, TRUE);
+        SetWindowTextW(surname, L"Lee");
+        wizard.Settle();
+        EXPECT_TRUE(hint(surname, false)) << "filled, unfocused";
     });
     EXPECT_TRUE(run.scriptFinished);
 }
