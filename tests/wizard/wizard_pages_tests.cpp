@@ -57,110 +57,72 @@ std::vector<int> GridLines(int limit, int step)
     return lines;
 }
 
-void PostRightClick(HWND window)
-{
-    PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 20));
-    PostMessageW(window, WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
-}
-
 } // namespace
 
-TEST_F(WizardPages, WelcomePageGreetsCentredWithOnlyNext)
+// One run through the first two pages: the welcome page greets centred with only Next, its
+// assistant button and maker line open the maker's pages; the agreement box gates Next and
+// keeps its tick; the agreement text is whole, white although read-only, and has no menu.
+TEST_F(WizardPages, WelcomeAndAgreementPagesAsAPersonUsesThem)
 {
+    UniqueLocalMemory expected;
+    ASSERT_TRUE(LoadAgreementText(GetModuleHandleW(nullptr), AgreementResourceId(GetSystemDefaultLCID()), expected));
+    std::wstring agreement = static_cast<const wchar_t*>(expected.Get());
+    std::wstring assistant, maker;
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
         ASSERT_EQ(IDD_WIZ_WELCOME, wizard.PageId());
         EXPECT_EQ(L"Velmora Server Setup", WindowText(wizard.Sheet()));
-        wchar_t expected[512] = {};
-        g_language.GetString(78, expected, 512);
-        EXPECT_EQ(0u, std::wstring(expected).find(L"The Velmora groupware is designed"));
-        EXPECT_EQ(expected, WindowText(wizard.Item(IDC_WELCOME_DESCRIPTION)));
+        wchar_t description[512] = {};
+        g_language.GetString(78, description, 512);
+        EXPECT_EQ(0u, std::wstring(description).find(L"The Velmora groupware is designed"));
+        EXPECT_EQ(description, WindowText(wizard.Item(IDC_WELCOME_DESCRIPTION)));
         EXPECT_EQ(L"Welcome to the Velmora groupware software!", WindowText(wizard.Item(IDC_WELCOME_TITLE)));
         EXPECT_EQ(L"Online Assistant", WindowText(wizard.Item(IDC_ONLINE_ASSISTANT)));
-
         EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kNextButton));
         EXPECT_FALSE(wizard.ButtonEnabled(WizardDriver::kBackButton));
-
         LOGFONTW notice = FontOf(wizard.Item(IDC_LEGAL_NOTICE));
         EXPECT_EQ(12, notice.lfHeight);
         EXPECT_EQ(FW_NORMAL, notice.lfWeight);
         EXPECT_TRUE(FontOf(wizard.Item(IDC_MAKER_LINK)).lfUnderline);
-
         RECT work = {}, sheet = {};
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         GetWindowRect(wizard.Sheet(), &sheet);
         EXPECT_NEAR((work.left + work.right) / 2.0, (sheet.left + sheet.right) / 2.0, 1.0);
         EXPECT_NEAR((work.top + work.bottom) / 2.0, (sheet.top + sheet.bottom) / 2.0, 1.0);
-    });
-    EXPECT_TRUE(run.scriptFinished);
-}
 
-TEST_F(WizardPages, AssistantButtonAndMakerLineOpenTheMakersPages)
-{
-    BrowserRecorder browser;
-    ASSERT_TRUE(browser.Ready());
-    std::wstring assistant, maker;
-    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        wizard.Click(IDC_ONLINE_ASSISTANT);
-        assistant = browser.WaitForAddress();
+        {
+            BrowserRecorder browser;
+            ASSERT_TRUE(browser.Ready());
+            wizard.Click(IDC_ONLINE_ASSISTANT);
+            assistant = browser.WaitForAddress();
+        }
         EXPECT_EQ(IDD_WIZ_WELCOME, wizard.PageId());
-    });
-    EXPECT_TRUE(run.scriptFinished);
-    // Tests run on an English system: the English assistant.
-    EXPECT_EQ(std::wstring(kMakerSiteAddress) + L"/en/assistant", assistant);
-    EXPECT_EQ(1u, run.boxes.size()) << "only the final cancel question";
+        {
+            BrowserRecorder browser;
+            HWND link = wizard.Item(IDC_MAKER_LINK);
+            RECT box = {};
+            GetClientRect(link, &box);
+            PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(box.right / 2, box.bottom / 2));
+            PostMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(box.right / 2, box.bottom / 2));
+            maker = browser.WaitForAddress();
+        }
 
-    BrowserRecorder again;
-    run = RunWizardWith([&](WizardDriver& wizard) {
-        HWND link = wizard.Item(IDC_MAKER_LINK);
-        RECT box = {};
-        GetClientRect(link, &box);
-        PostMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(box.right / 2, box.bottom / 2));
-        PostMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(box.right / 2, box.bottom / 2));
-        maker = again.WaitForAddress();
-    });
-    EXPECT_EQ(kMakerSiteAddress, maker);
-}
-
-TEST_F(WizardPages, AgreementBoxGatesNextAndKeepsItsTick)
-{
-    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
         ASSERT_TRUE(wizard.Next(IDD_WIZ_LICENSE));
         EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(WizardDriver::kBackButton); }));
         EXPECT_FALSE(wizard.ButtonEnabled(WizardDriver::kNextButton));
         EXPECT_EQ(L"Yes, I agree with all terms of this license agreement",
                   WindowText(wizard.Item(IDC_AGREEMENT_ACCEPT)));
-
         wizard.Click(IDC_AGREEMENT_ACCEPT);
         EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(WizardDriver::kNextButton); }));
         wizard.Click(IDC_AGREEMENT_ACCEPT);
         EXPECT_TRUE(WaitUntil([&] { return !wizard.ButtonEnabled(WizardDriver::kNextButton); }));
         EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kBackButton));
 
-        wizard.Click(IDC_AGREEMENT_ACCEPT);
-        ASSERT_TRUE(wizard.Back(IDD_WIZ_WELCOME));
-        ASSERT_TRUE(wizard.Next(IDD_WIZ_LICENSE));
-        EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(WizardDriver::kNextButton); }))
-            << "the tick survives going back and forth";
-        ASSERT_TRUE(wizard.Next(IDD_WIZ_SETCONF));
-    });
-    EXPECT_TRUE(run.scriptFinished);
-}
-
-TEST_F(WizardPages, AgreementTextIsWholeWhiteReadOnlyAndWithoutMenu)
-{
-    UniqueLocalMemory expected;
-    ASSERT_TRUE(LoadAgreementText(GetModuleHandleW(nullptr), AgreementResourceId(GetSystemDefaultLCID()), expected));
-    std::wstring agreement = static_cast<const wchar_t*>(expected.Get());
-    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        ASSERT_TRUE(wizard.Next(IDD_WIZ_LICENSE));
         HWND text = wizard.Item(IDC_AGREEMENT_TEXT);
         EXPECT_EQ(agreement, WindowText(text));
         EXPECT_TRUE(GetWindowLongW(text, GWL_STYLE) & ES_READONLY);
-
         PostMessageW(text, WM_CHAR, L'x', 0);
         wizard.Settle();
         EXPECT_EQ(agreement, WindowText(text)) << "typing changes nothing";
-
         // The margin right of the text, left of the scroll bar, shows the box's own brush.
         auto whiteMargin = [](const ScreenImage& shown) {
             int margin = shown.width - GetSystemMetrics(SM_CXVSCROLL) - 2;
@@ -170,15 +132,26 @@ TEST_F(WizardPages, AgreementTextIsWholeWhiteReadOnlyAndWithoutMenu)
             return white > shown.height * 9 / 10;
         };
         EXPECT_TRUE(whiteMargin(CaptureWhen(text, true, whiteMargin))) << "white although read-only";
-
-        PostRightClick(text);
+        PostMessageW(text, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 20));
+        PostMessageW(text, WM_RBUTTONUP, 0, MAKELPARAM(20, 20));
         Sleep(600);
         bool menu = MenuIsOpen();
         EXPECT_FALSE(menu);
         if (menu)
             PostMessageW(text, WM_CANCELMODE, 0, 0);
+
+        wizard.Click(IDC_AGREEMENT_ACCEPT);
+        ASSERT_TRUE(wizard.Back(IDD_WIZ_WELCOME));
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_LICENSE));
+        EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(WizardDriver::kNextButton); }))
+            << "the tick survives going back and forth";
+        ASSERT_TRUE(wizard.Next(IDD_WIZ_SETCONF));
     });
     EXPECT_TRUE(run.scriptFinished);
+    EXPECT_EQ(1u, run.boxes.size()) << "only the final cancel question";
+    // Tests run on an English system: the English assistant.
+    EXPECT_EQ(std::wstring(kMakerSiteAddress) + L"/en/assistant", assistant);
+    EXPECT_EQ(kMakerSiteAddress, maker);
 }
 
 // The banner at its own size, its right column and bottom row carried on to the edges of
