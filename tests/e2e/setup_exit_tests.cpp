@@ -23,7 +23,7 @@ protected:
     void ExpectRefusal(const wchar_t* version, const std::wstring& text)
     {
         ASSERT_TRUE(SetWindowsVersion(version));
-        Run run = RunSetup();
+        ProgramRun run = RunSetup();
         EXPECT_EQ(static_cast<DWORD>(-1), run.exitCode);
         ASSERT_EQ(1u, run.boxes.size());
         EXPECT_EQ(text, run.boxes[0].text);
@@ -91,7 +91,7 @@ TEST(SetupExitCode, TheInstallationsOutcomeDecidesOverTheSheetsResult)
 // is the only box.
 TEST_F(SetupExitCodes, CancelOnTheWelcomePageEndsWith0)
 {
-    Run run = RunSetup([](WizardDriver& wizard) {
+    ProgramRun run = RunSetup([](WizardDriver& wizard) {
         PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     });
     ExpectCancelledWith(run, 0);
@@ -102,7 +102,7 @@ TEST_F(SetupExitCodes, CancelConfirmedDuringTheInstallationThenFinishEndsWith2)
     WriteSettingsFile("domain=localhost\r\nadmin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\n"
                       "admin_password=Secret-42\r\n");
     bool finished = false;
-    Run run = RunSetup([&](WizardDriver& wizard) {
+    ProgramRun run = RunSetup([&](WizardDriver& wizard) {
         ASSERT_TRUE(OpenSettingsPage(wizard) && wizard.Next(IDD_WIZ_USERS) && wizard.Next(IDD_WIZ_INSTALL));
         PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);  // answered Yes
         finished = WaitUntil([&] { return wizard.ButtonEnabled(WizardDriver::kFinishButton); }, kInstallTimeoutMs);

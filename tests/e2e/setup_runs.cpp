@@ -51,44 +51,22 @@ void SetupRunTest::WriteSettingsFile(const std::string& lines, bool withInstalla
     ASSERT_TRUE(WriteWholeFile(folder_.File(L"velmorasetup.cfg"), text));
 }
 
-SetupRunTest::Run SetupRunTest::RunSetup(const std::function<void(WizardDriver&)>& drive)
+ProgramRun SetupRunTest::RunSetup(const std::function<void(WizardDriver&)>& drive)
 {
-    Run run;
-    std::wstring path = folder_.File(exeName_.c_str());
-    std::wstring commandLine = L"\"" + path + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.Path().c_str(),
-                        &startup, &process)) {
-        ADD_FAILURE() << "setup did not start";
-        return run;
-    }
-    UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
-    bool ended;
-    {
-        MessageBoxWatcher watcher([](const SeenMessageBox& box) {
-            return box.hasButton[IDYES] ? IDYES : MessageBoxWatcher::DefaultAnswer(box);
-        }, process.dwProcessId);
-        if (drive) {
-            WizardDriver wizard(FindWizardWindow(process.dwProcessId));
-            EXPECT_NE(nullptr, wizard.Sheet()) << "no wizard appeared";
-            if (wizard.Sheet())
-                drive(wizard);
-        }
-        ended = WaitForSingleObject(process.hProcess, kInstallTimeoutMs + 60000) == WAIT_OBJECT_0;
-        run.boxes = watcher.Seen();
-    }
-    EXPECT_TRUE(ended) << "setup did not end";
-    if (!ended) {
-        TerminateProcess(process.hProcess, 1);
-        WaitForSingleObject(process.hProcess, 10000);
-    }
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
+    auto driveWizard = [&](DWORD processId) {
+        WizardDriver wizard(FindWizardWindow(processId));
+        EXPECT_NE(nullptr, wizard.Sheet()) << "no wizard appeared";
+        if (wizard.Sheet())
+            drive(wizard);
+    };
+    ProgramRun run = RunProgram({L"\"" + folder_.File(exeName_.c_str()) + L"\"", AnswerQuestionsWith(IDYES), nullptr,
+                                 drive ? driveWizard : std::function<void(DWORD)>(), kInstallTimeoutMs + 60000,
+                                 folder_.Path()});
+    EXPECT_TRUE(run.ended) << "setup did not end";
     return run;
 }
 
-void SetupRunTest::ExpectCancelledWith(const Run& run, DWORD exitCode)
+void SetupRunTest::ExpectCancelledWith(const ProgramRun& run, DWORD exitCode)
 {
     ASSERT_EQ(1u, run.boxes.size());
     EXPECT_EQ(L"Do you really want to cancel installation?", run.boxes[0].text);

@@ -3,10 +3,9 @@
 #include <windows.h>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "support/installation_fixture.h"
-#include "support/message_box_watcher.h"
+#include "support/program_run.h"
 #include "wizard/wizard_driver.h"
 
 // A copy of setup.exe under a name of its own in a fresh temporary folder, so that the
@@ -27,18 +26,13 @@ protected:
     // and service when `withInstallation` is set.
     void WriteSettingsFile(const std::string& lines, bool withInstallation = true);
 
-    struct Run
-    {
-        DWORD exitCode = 0;
-        std::vector<SeenMessageBox> boxes;
-    };
     // Runs the copy, lets `drive` act on its wizard (the driver of another process's sheet;
     // none: no wizard is waited for), answers questions Yes and other boxes with their
     // default, and waits for it to end. The copy runs in this process's locale: Wine gives a
     // program started from another the Unix locale of the first.
-    Run RunSetup(const std::function<void(WizardDriver&)>& drive = nullptr);
+    ProgramRun RunSetup(const std::function<void(WizardDriver&)>& drive = nullptr);
     // The run's one box was the cancel question, answered Yes, and it ended with `exitCode`.
-    static void ExpectCancelledWith(const Run& run, DWORD exitCode);
+    static void ExpectCancelledWith(const ProgramRun& run, DWORD exitCode);
 
     std::wstring InstalledFile(const wchar_t* name) const { return installation_.InstallDir() + L"\\" + name; }
     // Checks that the server runs as the test's service and answers with its page on 443.

@@ -42,7 +42,7 @@ protected:
 
     // What every completed installation leaves: a run without boxes ending with 1, and the
     // running server, its configuration, start file, shortcut and entry.
-    void ExpectInstalled(const Run& run)
+    void ExpectInstalled(const ProgramRun& run)
     {
         EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].text;
         EXPECT_EQ(1u, run.exitCode);
@@ -66,7 +66,7 @@ TEST_F(WholeInstallation, AttendedThroughEveryPageWithAnUnresolvedDomainGetsOneH
     std::string afterFirstNext;
     std::wstring explanation, login;
     bool finished = false;
-    Run run = RunSetup([&](WizardDriver& wizard) {
+    ProgramRun run = RunSetup([&](WizardDriver& wizard) {
         ASSERT_TRUE(OpenSettingsPage(wizard));
         ASSERT_TRUE(TypeInto(wizard, IDC_INSTALL_DIR, installation_.InstallDir()) &&
                     TypeInto(wizard, IDC_SERVICE_NAME, installation_.ServiceName()));
@@ -102,7 +102,7 @@ TEST_F(WholeInstallation, UnattendedThenAttendedUpgradeOverANewerServerKeepsItsD
 {
     // The unattended run: only the welcome page waits for the user.
     WriteSettingsFile(std::string(kAccount) + "admin_password=Secret-42\r\n");
-    Run run = RunSetup([](WizardDriver& wizard) {
+    ProgramRun run = RunSetup([](WizardDriver& wizard) {
         PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
     });
     ExpectInstalled(run);
@@ -152,7 +152,7 @@ TEST_F(WholeInstallation, UnattendedWithoutAPasswordStopsOnTheAdministratorPage)
 {
     WriteSettingsFile(kAccount);
     bool stopped = false;
-    Run run = RunSetup([&](WizardDriver& wizard) {
+    ProgramRun run = RunSetup([&](WizardDriver& wizard) {
         PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
         stopped = wizard.WaitForPage(IDD_WIZ_USERS, 30000);
         // It waits there for the user rather than moving on.

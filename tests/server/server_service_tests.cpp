@@ -119,7 +119,7 @@ TEST_F(ServerService, BadPortStopsWithErrorAndNeverReportsReady)
     ASSERT_TRUE(installation.WaitForState(SERVICE_STOPPED, 10000));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), installation.Status().dwWin32ExitCode);
     // From the command line, not as a service, it only explains itself.
-    EXPECT_EQ(2, RunProgram(PayloadFolder() + L"\\Velmora.exe").exitCode);
+    EXPECT_EQ(2u, RunProgram(PayloadFolder() + L"\\Velmora.exe").exitCode);
 }
 
 TEST(ServerFiles, CarryVersion1_0_0_368AndTheIconsThatTheShortcutsName)

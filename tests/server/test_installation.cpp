@@ -3,6 +3,8 @@
 #include <winsock2.h>
 #include <sddl.h>
 
+#include "support/socket_helpers.h"
+
 #include "formats/digest/ready_event_name.h"
 
 std::wstring PayloadFolder()
@@ -16,9 +18,7 @@ std::wstring PayloadFolder()
 
 unsigned short FreeLoopbackPort()
 {
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
-        return 0;
+    ScopedWinsock winsock;
     SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
@@ -28,42 +28,7 @@ unsigned short FreeLoopbackPort()
         getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0)
         port = ntohs(address.sin_port);
     closesocket(probe);
-    WSACleanup();
     return port;
-}
-
-ProgramRun RunProgram(const std::wstring& path, const std::wstring& arguments, int answer,
-                      const std::function<void(DWORD)>& whileSuspended)
-{
-    ProgramRun run;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    std::wstring commandLine = L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                        &startup, &process))
-        return run;
-    UniqueHandle processHolder(process.hProcess), thread(process.hThread);
-    run.processId = process.dwProcessId;
-    if (whileSuspended)
-        whileSuspended(process.dwProcessId);
-    {
-        MessageBoxWatcher watcher(
-            [answer](const SeenMessageBox& box) {
-                return box.hasButton[IDYES] ? answer : MessageBoxWatcher::DefaultAnswer(box);
-            },
-            process.dwProcessId);
-        ResumeThread(process.hThread);
-        if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
-            TerminateProcess(process.hProcess, 99);
-            return run;
-        }
-        run.boxes = watcher.Seen();
-    }
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    run.exitCode = static_cast<int>(exitCode);
-    return run;
 }
 
 std::wstring CopyLeftInTemp(DWORD originalProcessId)

@@ -2,10 +2,9 @@
 #include <windows.h>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "base/scoped_handle.h"
-#include "support/message_box_watcher.h"
+#include "support/program_run.h"
 #include "support/temp_folder.h"
 #include "support/wait_until.h"
 
@@ -52,18 +51,13 @@ std::wstring PayloadFolder();
 // A loopback port on which nothing listens right now.
 unsigned short FreeLoopbackPort();
 
-// How one run of a program went.
-struct ProgramRun
+// Runs the program at `path` with `arguments`, its Yes/No question answered `answer`.
+inline ProgramRun RunProgram(const std::wstring& path, const std::wstring& arguments = L"", int answer = IDNO,
+                             const std::function<void(DWORD)>& whileSuspended = nullptr)
 {
-    int exitCode = -1;  // -1 when it could not be started or did not end within a minute
-    DWORD processId = 0;
-    std::vector<SeenMessageBox> boxes;
-};
-// Starts the program at `path` with `arguments`, answers a Yes/No question with `answer`
-// (any other box with its default) and waits for it to end. `whileSuspended`, when given,
-// runs with the process id before the process's first instruction.
-ProgramRun RunProgram(const std::wstring& path, const std::wstring& arguments = L"", int answer = IDNO,
-                      const std::function<void(DWORD)>& whileSuspended = nullptr);
+    return RunProgram({L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments),
+                       AnswerQuestionsWith(answer), whileSuspended});
+}
 
 // Where the uninstaller started as `originalProcessId` puts the copy that finishes its work.
 std::wstring CopyLeftInTemp(DWORD originalProcessId);

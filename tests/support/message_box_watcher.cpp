@@ -8,29 +8,25 @@ namespace {
 
 const int kMessageTextId = 0xFFFF;
 
-BOOL CALLBACK FindChildDialog(HWND child, LPARAM found)
+bool ClassIs(HWND window, const wchar_t* name)
 {
     wchar_t cls[32] = {};
-    GetClassNameW(child, cls, 32);
-    if (lstrcmpW(cls, L"#32770") == 0) {
-        *reinterpret_cast<bool*>(found) = true;
-        return FALSE;
-    }
-    return TRUE;
+    GetClassNameW(window, cls, 32);
+    return lstrcmpiW(cls, name) == 0;
+}
+
+BOOL CALLBACK FindChildDialog(HWND child, LPARAM found)
+{
+    *reinterpret_cast<bool*>(found) = ClassIs(child, L"#32770");
+    return !*reinterpret_cast<bool*>(found);
 }
 
 BOOL CALLBACK FindIcon(HWND child, LPARAM icon)
 {
-    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-        wchar_t cls[32] = {};
-        GetClassNameW(child, cls, 32);
-        if (lstrcmpiW(cls, L"Static") == 0) {
-            *reinterpret_cast<HICON*>(icon) =
-                reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
-            return FALSE;
-        }
-    }
-    return TRUE;
+    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON || !ClassIs(child, L"Static"))
+        return TRUE;
+    *reinterpret_cast<HICON*>(icon) = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+    return FALSE;
 }
 
 } // namespace
@@ -46,12 +42,7 @@ std::wstring WindowText(HWND window)
 
 bool IsMessageBoxWindow(HWND window)
 {
-    wchar_t cls[32] = {};
-    GetClassNameW(window, cls, 32);
-    if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(window))
-        return false;
-    HWND text = GetDlgItem(window, kMessageTextId);
-    if (!text)
+    if (!ClassIs(window, L"#32770") || !IsWindowVisible(window) || !GetDlgItem(window, kMessageTextId))
         return false;
     bool hasPage = false;
     EnumChildWindows(window, FindChildDialog, reinterpret_cast<LPARAM>(&hasPage));

@@ -23,8 +23,8 @@ public:
     explicit WizardDriver(HWND sheet = nullptr) : sheet_(sheet) {}
 
     HWND Sheet() const { return sheet_; }
+    // The current page and its dialog template id (0 when there is none).
     HWND Page() const;
-    // Dialog template id of the current page (0 when there is none).
     int PageId() const;
     HWND Item(int id) const { return GetDlgItem(Page(), id); }
     bool ButtonEnabled(int id) const;
@@ -50,12 +50,6 @@ private:
 // The first visible wizard (a property sheet showing a page) of the process, waiting for it
 // to appear for up to `timeoutMs`; null when none appears.
 HWND FindWizardWindow(DWORD processId, DWORD timeoutMs = 20000);
-
-// A sheet's current page, that page's dialog id (0 when there is none), and whether one
-// of its wizard buttons can be pressed; the sheet may belong to another thread or process.
-HWND CurrentPage(HWND sheet);
-int CurrentPageId(HWND sheet);
-bool WizardButtonEnabled(HWND sheet, int buttonId);
 
 // What a driven sheet left: the sheet's window as it was, whether the script ran to its
 // end, and the boxes it showed.
