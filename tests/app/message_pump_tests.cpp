@@ -16,22 +16,16 @@ struct Traffic
 {
     HWND window = nullptr;
     HANDLE postedHandled = nullptr;
-    LONG sent = 0, posted = 0;
     LONG answered = 0;  // sent messages that came back with the expected answer
     bool postedSeen = false;
 } g_traffic;
 
 LRESULT CALLBACK CountingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == kSentMessage) {
-        ++g_traffic.sent;
+    if (message == kSentMessage)
         return static_cast<LRESULT>(wParam) + 1;
-    }
-    if (message == kPostedMessage) {
-        ++g_traffic.posted;
+    if (message == kPostedMessage)
         SetEvent(g_traffic.postedHandled);
-        return 0;
-    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -79,9 +73,7 @@ TEST(WaitWithMessagePump, HandlesMessagesFromTheAwaitedThreadReturnsWhenItEndsAn
         EXPECT_TRUE(WaitWithMessagePump(worker.Get()));
         EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker.Get(), 0));
         EXPECT_EQ(kSentCount, g_traffic.answered);
-        EXPECT_EQ(kSentCount, g_traffic.sent);
         EXPECT_TRUE(g_traffic.postedSeen);
-        EXPECT_EQ(1, g_traffic.posted);
         MSG message = {};
         EXPECT_EQ(quit, PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE);
         EXPECT_EQ(quit ? 7u : 0u, message.wParam);
