@@ -1,11 +1,10 @@
 #include "server/test_installation.h"
 
 #include <winsock2.h>
-#include <sddl.h>
-
-#include "support/socket_helpers.h"
 
 #include "formats/digest/ready_event_name.h"
+#include "support/socket_helpers.h"
+#include "system/uninstall/uninstall_entry.h"
 
 std::wstring PayloadFolder()
 {
@@ -46,10 +45,11 @@ bool DeleteCopyLeftInTemp(DWORD originalProcessId)
 }
 
 TestInstallation::TestInstallation(const wchar_t* tag, const std::string& config)
-    : folder_((std::wstring(L"Test ") + tag).c_str())
+    : folder_((std::wstring(L"Test ") + tag).c_str()),
+      // The folder's unique tail makes the service's name unique too.
+      serviceName_(L"VelmoraTest" + Folder().substr(Folder().rfind(tag))),
+      entry_(serviceName_)
 {
-    // The folder's unique tail makes the service's name unique too.
-    serviceName_ = L"VelmoraTest" + Folder().substr(Folder().rfind(tag));
     for (const wchar_t* name : {L"Velmora.exe", L"uninstall.exe"})
         if (!CopyFileW((PayloadFolder() + L"\\" + name).c_str(), folder_.File(name).c_str(), FALSE))
             return;
@@ -62,7 +62,7 @@ TestInstallation::TestInstallation(const wchar_t* tag, const std::string& config
                                                SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
                                                SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, command.c_str(),
                                                nullptr, nullptr, nullptr, nullptr, nullptr));
-    ready_ = service.IsValid();
+    ready_ = service.IsValid() && WriteUninstallEntry(serviceName_.c_str(), Folder().c_str(), 1);
 }
 
 TestInstallation::~TestInstallation()
@@ -71,10 +71,10 @@ TestInstallation::~TestInstallation()
         StopAndWait();
         DeleteService(service.Get());
     }
+    entry_.Delete();
     // The server's process may hold its file for a moment after it reported stopped.
     std::wstring server = ServerPath();
-    for (int attempt = 0; attempt < 20 && PathExists(server) && !DeleteFileW(server.c_str()); ++attempt)
-        Sleep(250);
+    WaitUntil([&] { return !PathExists(server) || DeleteFileW(server.c_str()); }, 5000);
 }
 
 UniqueServiceHandle TestInstallation::OpenOwnService() const
@@ -86,14 +86,9 @@ UniqueServiceHandle TestInstallation::OpenOwnService() const
 bool TestInstallation::StartAndWaitReady(DWORD timeoutMs)
 {
     wchar_t name[kServerReadyEventNameLength + 1];
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ServerReadyEventName(Folder().c_str(), name, kServerReadyEventNameLength + 1) ||
-        !ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;GA;;;WD)", SDDL_REVISION_1,
-                                                              &descriptor, nullptr))
+    if (!ServerReadyEventName(Folder().c_str(), name, kServerReadyEventNameLength + 1))
         return false;
-    UniqueLocalMemory descriptorHolder(descriptor);
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
-    UniqueHandle event(CreateEventW(&attributes, TRUE, FALSE, name));
+    UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, name));
     UniqueServiceHandle service = OpenOwnService();
     return event && service && StartServiceW(service.Get(), 0, nullptr) &&
            WaitForSingleObject(event.Get(), timeoutMs) == WAIT_OBJECT_0;
@@ -110,10 +105,10 @@ SERVICE_STATUS_PROCESS TestInstallation::Status() const
     return status;
 }
 
-bool TestInstallation::StopAndWait(DWORD timeoutMs)
+bool TestInstallation::StopAndWait()
 {
     UniqueServiceHandle service = OpenOwnService();
     SERVICE_STATUS status = {};
     return service && ControlService(service.Get(), SERVICE_CONTROL_STOP, &status) &&
-           WaitForState(SERVICE_STOPPED, timeoutMs);
+           WaitForState(SERVICE_STOPPED, 20000);
 }

@@ -6,13 +6,13 @@
 #include "base/scoped_handle.h"
 #include "support/program_run.h"
 #include "support/temp_folder.h"
+#include "support/uninstall_entry_reader.h"
 #include "support/wait_until.h"
 
-// A server installation made for one test: a unique folder (with a space in its name)
-// under the temporary folder holding the staged Velmora.exe and uninstall.exe and a
-// config\velmora.cfg, and a service of a unique name that runs that Velmora.exe as the
-// setup would create it. The destructor stops and deletes the service and deletes what
-// is left of the folder.
+// A server installation made for one test as the setup makes it: a unique folder (with a
+// space in its name) holding the staged Velmora.exe, uninstall.exe and config\velmora.cfg,
+// a service of a unique name running that Velmora.exe, and its entry among the installed
+// programs. The destructor removes what is left of all three.
 class TestInstallation
 {
 public:
@@ -23,16 +23,15 @@ public:
     bool Ready() const { return ready_; }
     const std::wstring& Folder() const { return folder_.Path(); }
     const std::wstring& ServiceName() const { return serviceName_; }
+    const UninstallEntryReader& Entry() const { return entry_; }
     std::wstring ServerPath() const { return folder_.File(L"Velmora.exe"); }
     std::wstring UninstallerPath() const { return folder_.File(L"uninstall.exe"); }
 
-    // Creates the readiness event as the setup does (full access for everyone), starts the
-    // service and waits for the event. True when it was set within `timeoutMs`.
+    // Starts the service and waits for the readiness event; true when it was set in time.
     bool StartAndWaitReady(DWORD timeoutMs = 30000);
     // The service's current status, or a zero-filled one when it cannot be read.
     SERVICE_STATUS_PROCESS Status() const;
-    // Sends the stop control and waits until the service reports stopped.
-    bool StopAndWait(DWORD timeoutMs = 20000);
+    bool StopAndWait();
     bool WaitForState(DWORD state, DWORD timeoutMs) const
     {
         return WaitUntil([&] { return Status().dwCurrentState == state; }, timeoutMs);
@@ -43,6 +42,7 @@ private:
 
     TempFolder folder_;
     std::wstring serviceName_;
+    UninstallEntryReader entry_;
     bool ready_ = false;
 };
 
@@ -55,8 +55,7 @@ unsigned short FreeLoopbackPort();
 inline ProgramRun RunProgram(const std::wstring& path, const std::wstring& arguments = L"", int answer = IDNO,
                              const std::function<void(DWORD)>& whileSuspended = nullptr)
 {
-    return RunProgram({L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments),
-                       AnswerQuestionsWith(answer), whileSuspended});
+    return RunProgram({L"\"" + path + L"\" " + arguments, AnswerQuestionsWith(answer), whileSuspended});
 }
 
 // Where the uninstaller started as `originalProcessId` puts the copy that finishes its work.
