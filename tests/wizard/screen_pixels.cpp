@@ -48,22 +48,6 @@ size_t ScreenImage::Count(COLORREF colour, int tolerance) const
     return count;
 }
 
-RECT ScreenImage::InkBounds(COLORREF background) const
-{
-    RECT box = {width, height, 0, 0};
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (At(x, y) != background) {
-                box.left = x < box.left ? x : box.left;
-                box.top = y < box.top ? y : box.top;
-                box.right = x + 1 > box.right ? x + 1 : box.right;
-                box.bottom = y + 1 > box.bottom ? y + 1 : box.bottom;
-            }
-    if (box.right == 0)
-        SetRectEmpty(&box);
-    return box;
-}
-
 ScreenImage ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height)
 {
     ScreenImage image;

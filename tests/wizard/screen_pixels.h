@@ -14,8 +14,6 @@ struct ScreenImage
     COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
     // Pixels within `tolerance` of `colour` in each channel.
     size_t Count(COLORREF colour, int tolerance = 0) const;
-    // Bounding box of every pixel that is not `background`: what was drawn on it.
-    RECT InkBounds(COLORREF background) const;
 };
 
 // Repaints the window (and its children) and copies its screen rectangle.
