@@ -1,13 +1,9 @@
 #include "e2e/setup_runs.h"
 
 #include "base/scoped_handle.h"
-#include "base/setup_tools.h"
 #include "setup_path.h"
-#include "support/http_request.h"
 
 namespace {
-
-const DWORD kAnswerMs = 5000;
 
 std::wstring AppDefaultsKey(const std::wstring& exeName)
 {
@@ -66,37 +62,10 @@ ProgramRun SetupRunTest::RunSetup(const std::function<void(WizardDriver&)>& driv
     return run;
 }
 
-void SetupRunTest::ExpectCancelledWith(const ProgramRun& run, DWORD exitCode)
-{
-    ASSERT_EQ(1u, run.boxes.size());
-    EXPECT_EQ(L"Do you really want to cancel installation?", run.boxes[0].text);
-    EXPECT_EQ(exitCode, run.exitCode);
-}
-
-void SetupRunTest::ExpectServerRunning() const
-{
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.GetServiceState(installation_.ServiceName().c_str()));
-    EXPECT_NE(0u, g_setupTools.FindProcessByPath(InstalledFile(L"Velmora.exe").c_str()));
-    // Wine's HTTP service has no SSL: the server answers in plain HTTP on the port, which
-    // the Host line must name (plain HTTP means port 80 otherwise).
-    std::string page = SendHttpRequest(443, "GET / HTTP/1.1\r\nHost: localhost:443\r\nConnection: close\r\n\r\n");
-    EXPECT_EQ(200, StatusCodeOf(page)) << page;
-    EXPECT_NE(std::string::npos, page.find("Velmora Server")) << page;
-}
-
 bool TypeInto(const WizardDriver& wizard, int controlId, const std::wstring& text)
 {
     DWORD_PTR result = 0;
     return wizard.Item(controlId) && SendMessageTimeoutW(wizard.Item(controlId), WM_SETTEXT, 0,
                                                          reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
-                                                         kAnswerMs, &result) && result;
-}
-
-std::wstring RemoteText(const WizardDriver& wizard, int controlId)
-{
-    wchar_t text[1024] = {};
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(wizard.Item(controlId), WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        kAnswerMs, &length);
-    return text;
+                                                         5000, &result) && result;
 }

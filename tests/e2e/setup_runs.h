@@ -31,12 +31,8 @@ protected:
     // default, and waits for it to end. The copy runs in this process's locale: Wine gives a
     // program started from another the Unix locale of the first.
     ProgramRun RunSetup(const std::function<void(WizardDriver&)>& drive = nullptr);
-    // The run's one box was the cancel question, answered Yes, and it ended with `exitCode`.
-    static void ExpectCancelledWith(const ProgramRun& run, DWORD exitCode);
 
     std::wstring InstalledFile(const wchar_t* name) const { return installation_.InstallDir() + L"\\" + name; }
-    // Checks that the server runs as the test's service and answers with its page on 443.
-    void ExpectServerRunning() const;
 
     InstallationFixture installation_{L"e2e"};
     TempFolder folder_{L"e2e"};
@@ -47,6 +43,5 @@ protected:
 const DWORD kInstallTimeoutMs = 240000;
 
 // Replaces the text of a control of another process's current page, as typing would (the
-// system marshals the text; the page is told), and reads it back.
+// system marshals the text; the page is told).
 bool TypeInto(const WizardDriver& wizard, int controlId, const std::wstring& text);
-std::wstring RemoteText(const WizardDriver& wizard, int controlId);
