@@ -2,6 +2,7 @@
 
 #include <winsock2.h>
 
+#include "base/setup_tools.h"
 #include "formats/digest/ready_event_name.h"
 #include "support/socket_helpers.h"
 #include "system/uninstall/uninstall_entry.h"
@@ -67,10 +68,9 @@ TestInstallation::TestInstallation(const wchar_t* tag, const std::string& config
 
 TestInstallation::~TestInstallation()
 {
-    if (UniqueServiceHandle service = OpenOwnService()) {
-        StopAndWait();
+    StopAndWait();
+    if (UniqueServiceHandle service = OpenOwnService())
         DeleteService(service.Get());
-    }
     entry_.Delete();
     // The server's process may hold its file for a moment after it reported stopped.
     std::wstring server = ServerPath();
@@ -107,8 +107,5 @@ SERVICE_STATUS_PROCESS TestInstallation::Status() const
 
 bool TestInstallation::StopAndWait()
 {
-    UniqueServiceHandle service = OpenOwnService();
-    SERVICE_STATUS status = {};
-    return service && ControlService(service.Get(), SERVICE_CONTROL_STOP, &status) &&
-           WaitForState(SERVICE_STOPPED, 20000);
+    return g_setupTools.ControlServiceAndWait(serviceName_.c_str(), true) == SERVICE_STOPPED;
 }
