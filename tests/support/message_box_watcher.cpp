@@ -55,6 +55,7 @@ MessageBoxWatcher::MessageBoxWatcher(Answer answer, DWORD processId)
       stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       thread_(nullptr)
 {
+    // Started once every member is there.
     thread_ = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
 }
 
@@ -79,18 +80,14 @@ bool MessageBoxWatcher::WaitFor(size_t count, DWORD timeoutMs) const
 
 int MessageBoxWatcher::DefaultAnswer(const SeenMessageBox& box)
 {
-    if (box.hasButton[IDOK])
-        return IDOK;
-    if (box.hasButton[IDCANCEL])
-        return IDCANCEL;
-    return IDNO;
+    return box.hasButton[IDOK] ? IDOK : box.hasButton[IDCANCEL] ? IDCANCEL : IDNO;
 }
 
 DWORD WINAPI MessageBoxWatcher::ThreadProc(void* self)
 {
     auto* watcher = static_cast<MessageBoxWatcher*>(self);
     while (WaitForSingleObject(watcher->stop_, 25) == WAIT_TIMEOUT)
-        watcher->Poll();
+        EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(watcher));
     return 0;
 }
 
@@ -102,11 +99,6 @@ BOOL CALLBACK MessageBoxWatcher::VisitWindow(HWND window, LPARAM self)
     if (pid == watcher->processId_ && IsMessageBoxWindow(window))
         watcher->Handle(window);
     return TRUE;
-}
-
-void MessageBoxWatcher::Poll()
-{
-    EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(this));
 }
 
 void MessageBoxWatcher::Handle(HWND window)
