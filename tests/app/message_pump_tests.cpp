@@ -16,22 +16,16 @@ struct Traffic
 {
     HWND window = nullptr;
     HANDLE postedHandled = nullptr;
-    LONG sent = 0, posted = 0;
     LONG answered = 0;  // sent messages that came back with the expected answer
     bool postedSeen = false;
 } g_traffic;
 
 LRESULT CALLBACK CountingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == kSentMessage) {
-        ++g_traffic.sent;
+    if (message == kSentMessage)
         return static_cast<LRESULT>(wParam) + 1;
-    }
-    if (message == kPostedMessage) {
-        ++g_traffic.posted;
+    if (message == kPostedMessage)
         SetEvent(g_traffic.postedHandled);
-        return 0;
-    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -50,55 +44,41 @@ DWORD WINAPI TalkingWorker(void*)
     return 0;
 }
 
-// A message-only window of the test's thread that counts what reaches it, and a worker
-// thread talking to it.
-class WaitWithMessagePumpTest : public ::testing::Test
+} // namespace
+
+// A message-only window of the test's thread counts what reaches it while a worker thread
+// talks to it and the test waits for the worker with the pump; a quit message posted
+// before stays for the caller's loop.
+TEST(WaitWithMessagePump, HandlesMessagesFromTheAwaitedThreadReturnsWhenItEndsAndKeepsAQuitMessage)
 {
-protected:
-    void SetUp() override
-    {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = CountingWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"VelmoraPumpTestWindow";
+    RegisterClassW(&windowClass);
+    for (bool quit : {false, true}) {
+        SCOPED_TRACE(quit ? "quit message waiting" : "no quit message");
+        UniqueHandle postedHandled(CreateEventW(nullptr, FALSE, FALSE, nullptr));
         g_traffic = Traffic{};
-        g_traffic.postedHandled = postedHandled_.Get();
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = CountingWindowProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"VelmoraPumpTestWindow";
-        RegisterClassW(&windowClass);
+        g_traffic.postedHandled = postedHandled.Get();
         g_traffic.window = CreateWindowW(L"VelmoraPumpTestWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                          GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(nullptr, g_traffic.window);
-        worker_ = UniqueHandle(CreateThread(nullptr, 0, TalkingWorker, nullptr, CREATE_SUSPENDED, nullptr));
-        ASSERT_TRUE(worker_.IsValid());
+        UniqueHandle worker(CreateThread(nullptr, 0, TalkingWorker, nullptr, CREATE_SUSPENDED, nullptr));
+        ASSERT_TRUE(worker.IsValid());
+        // The worker's messages make the pump run with the quit message in the queue.
+        if (quit)
+            PostQuitMessage(7);
+        ResumeThread(worker.Get());
+        EXPECT_TRUE(WaitWithMessagePump(worker.Get()));
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker.Get(), 0));
+        EXPECT_EQ(kSentCount, g_traffic.answered);
+        EXPECT_TRUE(g_traffic.postedSeen);
+        MSG message = {};
+        EXPECT_EQ(quit, PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE);
+        EXPECT_EQ(quit ? 7u : 0u, message.wParam);
+        DestroyWindow(g_traffic.window);
     }
-    void TearDown() override { DestroyWindow(g_traffic.window); }
-
-    UniqueHandle postedHandled_{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-    UniqueHandle worker_{nullptr};
-};
-
-} // namespace
-
-TEST_F(WaitWithMessagePumpTest, HandlesMessagesFromTheAwaitedThreadAndReturnsWhenItEnds)
-{
-    ResumeThread(worker_.Get());
-    EXPECT_TRUE(WaitWithMessagePump(worker_.Get()));
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker_.Get(), 0));
-    EXPECT_EQ(kSentCount, g_traffic.answered);
-    EXPECT_EQ(kSentCount, g_traffic.sent);
-    EXPECT_TRUE(g_traffic.postedSeen);
-    EXPECT_EQ(1, g_traffic.posted);
-}
-
-TEST_F(WaitWithMessagePumpTest, KeepsAQuitMessageForTheCallersLoop)
-{
-    // The worker's messages make the pump run with the quit message in the queue.
-    PostQuitMessage(7);
-    ResumeThread(worker_.Get());
-    EXPECT_TRUE(WaitWithMessagePump(worker_.Get()));
-    EXPECT_EQ(kSentCount, g_traffic.answered);
-    MSG message;
-    ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(7u, message.wParam);
 }
 
 TEST(WaitWithMessagePump, ReturnsAtOnceForASignalledHandleAndFailsForAnInvalidOne)

@@ -1,15 +1,38 @@
-#include <gtest/gtest.h>
-
 #include "e2e/setup_runs.h"
 
-#include "base/setup_tools.h"
-#include "support/http_request.h"
+#include "base/scoped_handle.h"
+#include "setup_path.h"
 
-void SetupRunTest::SetUp()
+namespace {
+
+std::wstring AppDefaultsKey(const std::wstring& exeName)
 {
-    ASSERT_TRUE(setup_.IsValid());
-    // A supported system, whatever the prefix's default.
-    ASSERT_TRUE(setup_.SetWindowsVersion(L"win7"));
+    return L"Software\\Wine\\AppDefaults\\" + exeName;
+}
+
+} // namespace
+
+SetupRunTest::SetupRunTest()
+{
+    // The folder's unique name makes the program's name unique too.
+    exeName_ = folder_.Path().substr(folder_.Path().find_last_of(L'\\') + 1) + L".exe";
+    EXPECT_TRUE(CopyFileW(VELMORA_SETUP_EXE, folder_.File(exeName_.c_str()).c_str(), TRUE));
+}
+
+SetupRunTest::~SetupRunTest()
+{
+    RegDeleteKeyW(HKEY_CURRENT_USER, AppDefaultsKey(exeName_).c_str());
+}
+
+bool SetupRunTest::SetWindowsVersion(const wchar_t* version)
+{
+    HKEY raw = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, AppDefaultsKey(exeName_).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &raw, nullptr) != ERROR_SUCCESS)
+        return false;
+    UniqueRegKey key(raw);
+    return RegSetValueExW(key.Get(), L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                          static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 void SetupRunTest::WriteSettingsFile(const std::string& lines, bool withInstallation)
@@ -21,42 +44,28 @@ void SetupRunTest::WriteSettingsFile(const std::string& lines, bool withInstalla
         text += "path=" + std::string(folder.begin(), folder.end()) + "\r\nservice=" +
                 std::string(service.begin(), service.end()) + "\r\n";
     }
-    ASSERT_TRUE(WriteWholeFile(setup_.Folder() + L"\\velmorasetup.cfg", text));
+    ASSERT_TRUE(WriteWholeFile(folder_.File(L"velmorasetup.cfg"), text));
 }
 
-SetupCopy::Run SetupRunTest::RunSetup(const std::function<void(HWND sheet)>& drive,
-                                      const MessageBoxWatcher::Answer& answer)
+ProgramRun SetupRunTest::RunSetup(const std::function<void(WizardDriver&)>& drive)
 {
-    SetupCopy::Run run;
-    bool ended = setup_.Start(&run, [&](DWORD processId) {
-        HWND sheet = FindWizardWindow(processId);
-        EXPECT_NE(nullptr, sheet) << "no wizard appeared";
-        if (sheet)
-            drive(sheet);
-    }, answer, kInstallTimeoutMs + 60000);
-    EXPECT_TRUE(ended) << "setup did not end";
+    auto driveWizard = [&](DWORD processId) {
+        WizardDriver wizard(FindWizardWindow(processId));
+        EXPECT_NE(nullptr, wizard.Sheet()) << "no wizard appeared";
+        if (wizard.Sheet())
+            drive(wizard);
+    };
+    ProgramRun run = RunProgram({L"\"" + folder_.File(exeName_.c_str()) + L"\"", AnswerQuestionsWith(IDYES), nullptr,
+                                 drive ? driveWizard : std::function<void(DWORD)>(), kInstallTimeoutMs + 60000,
+                                 folder_.Path()});
+    EXPECT_TRUE(run.ended) << "setup did not end";
     return run;
 }
 
-int SetupRunTest::YesToQuestions(const SeenMessageBox& box)
+bool TypeInto(const WizardDriver& wizard, int controlId, const std::wstring& text)
 {
-    return box.hasButton[IDYES] ? IDYES : MessageBoxWatcher::DefaultAnswer(box);
-}
-
-void SetupRunTest::ExpectCancelledWith(const SetupCopy::Run& run, DWORD exitCode)
-{
-    ASSERT_EQ(1u, run.boxes.size());
-    EXPECT_EQ(L"Do you really want to cancel installation?", run.boxes[0].text);
-    EXPECT_EQ(exitCode, run.exitCode);
-}
-
-void SetupRunTest::ExpectServerRunning() const
-{
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.GetServiceState(installation_.ServiceName().c_str()));
-    EXPECT_NE(0u, g_setupTools.FindProcessByPath(InstalledFile(L"Velmora.exe").c_str()));
-    // Wine's HTTP service has no SSL: the server answers in plain HTTP on the port, which
-    // the Host line must name (plain HTTP means port 80 otherwise).
-    std::string page = SendHttpRequest(443, "GET / HTTP/1.1\r\nHost: localhost:443\r\nConnection: close\r\n\r\n");
-    EXPECT_EQ(200, StatusCodeOf(page)) << page;
-    EXPECT_NE(std::string::npos, page.find("Velmora Server")) << page;
+    DWORD_PTR result = 0;
+    return wizard.Item(controlId) && SendMessageTimeoutW(wizard.Item(controlId), WM_SETTEXT, 0,
+                                                         reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                                                         5000, &result) && result;
 }

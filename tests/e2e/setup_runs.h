@@ -4,34 +4,44 @@
 #include <functional>
 #include <string>
 
-#include "e2e/setup_process.h"
 #include "support/installation_fixture.h"
+#include "support/program_run.h"
+#include "wizard/wizard_driver.h"
 
-// A copy of setup.exe and the installation it is to make (a folder and a service of the
-// test's own), with what a run leaves on the machine checked and cleaned up afterwards.
+// A copy of setup.exe under a name of its own in a fresh temporary folder, so that the
+// Windows version set for it in Wine's per-program settings and the files beside it concern
+// this test alone, and the installation it is to make (a folder and a service of the test's
+// own), with what a run leaves on the machine cleaned up afterwards.
 class SetupRunTest : public ::testing::Test
 {
 protected:
-    void SetUp() override;
+    SetupRunTest();
+    ~SetupRunTest() override;
+    // A supported system, whatever the prefix's default.
+    void SetUp() override { ASSERT_TRUE(SetWindowsVersion(L"win7")); }
 
+    // Makes Wine report this Windows version ("win2k", "win2003", "win7"...) to the copy.
+    bool SetWindowsVersion(const wchar_t* version);
     // Writes velmorasetup.cfg beside the copy: `lines` (CR LF ended), plus this test's folder
     // and service when `withInstallation` is set.
     void WriteSettingsFile(const std::string& lines, bool withInstallation = true);
 
-    // Runs the copy with `drive` acting on its wizard, answering boxes with `answer`.
-    SetupCopy::Run RunSetup(const std::function<void(HWND sheet)>& drive,
-                            const MessageBoxWatcher::Answer& answer = YesToQuestions);
-    static int YesToQuestions(const SeenMessageBox& box);
-    // The run's one box was the cancel question, answered Yes, and it ended with `exitCode`.
-    static void ExpectCancelledWith(const SetupCopy::Run& run, DWORD exitCode);
+    // Runs the copy, lets `drive` act on its wizard (the driver of another process's sheet;
+    // none: no wizard is waited for), answers questions Yes and other boxes with their
+    // default, and waits for it to end. The copy runs in this process's locale: Wine gives a
+    // program started from another the Unix locale of the first.
+    ProgramRun RunSetup(const std::function<void(WizardDriver&)>& drive = nullptr);
 
     std::wstring InstalledFile(const wchar_t* name) const { return installation_.InstallDir() + L"\\" + name; }
-    // Checks that the server runs as the test's service and answers with its page on 443.
-    void ExpectServerRunning() const;
 
-    SetupCopy setup_;
     InstallationFixture installation_{L"e2e"};
+    TempFolder folder_{L"e2e"};
+    std::wstring exeName_;
 };
 
 // The time to allow for a whole installation under Wine, readiness wait included.
 const DWORD kInstallTimeoutMs = 240000;
+
+// Replaces the text of a control of another process's current page, as typing would (the
+// system marshals the text; the page is told).
+bool TypeInto(const WizardDriver& wizard, int controlId, const std::wstring& text);

@@ -1,9 +1,11 @@
 #include "server/test_installation.h"
 
 #include <winsock2.h>
-#include <sddl.h>
 
+#include "base/setup_tools.h"
 #include "formats/digest/ready_event_name.h"
+#include "support/socket_helpers.h"
+#include "system/uninstall/uninstall_entry.h"
 
 std::wstring PayloadFolder()
 {
@@ -16,9 +18,7 @@ std::wstring PayloadFolder()
 
 unsigned short FreeLoopbackPort()
 {
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
-        return 0;
+    ScopedWinsock winsock;
     SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
@@ -28,36 +28,36 @@ unsigned short FreeLoopbackPort()
         getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0)
         port = ntohs(address.sin_port);
     closesocket(probe);
-    WSACleanup();
     return port;
 }
 
-bool PathExists(const std::wstring& path)
+bool DeleteCopiesLeftInTemp()
 {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-int RunAndWait(const std::wstring& commandLine, DWORD timeoutMs)
-{
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    std::wstring line = commandLine;
-    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return -1;
-    UniqueHandle processHolder(process.hProcess), thread(process.hThread);
-    DWORD exitCode = 0;
-    if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0 ||
-        !GetExitCodeProcess(process.hProcess, &exitCode))
-        return -1;
-    return static_cast<int>(exitCode);
+    // Each copy sits in a folder of its own, left for the next restart to delete; the copy
+    // may still be ending.
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((std::wstring(temp) + L"velmora-uninstall-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    bool deleted = true;
+    do {
+        const std::wstring folder = std::wstring(temp) + found.cFileName;
+        const std::wstring copy = folder + L"\\uninstall.exe";
+        deleted = WaitUntil([&] { return !PathExists(copy) || DeleteFileW(copy.c_str()); }) &&
+                  RemoveDirectoryW(folder.c_str()) && deleted;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return deleted;
 }
 
 TestInstallation::TestInstallation(const wchar_t* tag, const std::string& config)
-    : folder_((std::wstring(L"Test ") + tag).c_str())
+    : folder_((std::wstring(L"Test ") + tag).c_str()),
+      // The folder's unique tail makes the service's name unique too.
+      serviceName_(L"VelmoraTest" + Folder().substr(Folder().rfind(tag))),
+      entry_(serviceName_)
 {
-    // The folder's unique tail makes the service's name unique too.
-    serviceName_ = L"VelmoraTest" + Folder().substr(Folder().rfind(tag));
     for (const wchar_t* name : {L"Velmora.exe", L"uninstall.exe"})
         if (!CopyFileW((PayloadFolder() + L"\\" + name).c_str(), folder_.File(name).c_str(), FALSE))
             return;
@@ -70,19 +70,18 @@ TestInstallation::TestInstallation(const wchar_t* tag, const std::string& config
                                                SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
                                                SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, command.c_str(),
                                                nullptr, nullptr, nullptr, nullptr, nullptr));
-    ready_ = service.IsValid();
+    ready_ = service.IsValid() && WriteUninstallEntry(serviceName_.c_str(), Folder().c_str(), 1);
 }
 
 TestInstallation::~TestInstallation()
 {
-    if (UniqueServiceHandle service = OpenOwnService()) {
-        StopAndWait();
+    StopAndWait();
+    if (UniqueServiceHandle service = OpenOwnService())
         DeleteService(service.Get());
-    }
+    entry_.Delete();
     // The server's process may hold its file for a moment after it reported stopped.
     std::wstring server = ServerPath();
-    for (int attempt = 0; attempt < 20 && PathExists(server) && !DeleteFileW(server.c_str()); ++attempt)
-        Sleep(250);
+    WaitUntil([&] { return !PathExists(server) || DeleteFileW(server.c_str()); }, 5000);
 }
 
 UniqueServiceHandle TestInstallation::OpenOwnService() const
@@ -94,14 +93,9 @@ UniqueServiceHandle TestInstallation::OpenOwnService() const
 bool TestInstallation::StartAndWaitReady(DWORD timeoutMs)
 {
     wchar_t name[kServerReadyEventNameLength + 1];
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ServerReadyEventName(Folder().c_str(), name, kServerReadyEventNameLength + 1) ||
-        !ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;GA;;;WD)", SDDL_REVISION_1,
-                                                              &descriptor, nullptr))
+    if (!ServerReadyEventName(Folder().c_str(), name, kServerReadyEventNameLength + 1))
         return false;
-    UniqueLocalMemory descriptorHolder(descriptor);
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
-    UniqueHandle event(CreateEventW(&attributes, TRUE, FALSE, name));
+    UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, name));
     UniqueServiceHandle service = OpenOwnService();
     return event && service && StartServiceW(service.Get(), 0, nullptr) &&
            WaitForSingleObject(event.Get(), timeoutMs) == WAIT_OBJECT_0;
@@ -118,18 +112,7 @@ SERVICE_STATUS_PROCESS TestInstallation::Status() const
     return status;
 }
 
-bool TestInstallation::WaitForState(DWORD state, DWORD timeoutMs) const
+bool TestInstallation::StopAndWait()
 {
-    for (DWORD start = GetTickCount(); Status().dwCurrentState != state; Sleep(50))
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-    return true;
-}
-
-bool TestInstallation::StopAndWait(DWORD timeoutMs)
-{
-    UniqueServiceHandle service = OpenOwnService();
-    SERVICE_STATUS status = {};
-    return service && ControlService(service.Get(), SERVICE_CONTROL_STOP, &status) &&
-           WaitForState(SERVICE_STOPPED, timeoutMs);
+    return g_setupTools.ControlServiceAndWait(serviceName_.c_str(), true) == SERVICE_STOPPED;
 }

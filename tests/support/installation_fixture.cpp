@@ -30,17 +30,6 @@ std::wstring ProgramGroupPath()
     return std::wstring(programs) + L"\\Velmora Server";
 }
 
-InstallationFixture::Winsock::Winsock()
-{
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-}
-
-InstallationFixture::Winsock::~Winsock()
-{
-    WSACleanup();
-}
-
 InstallationFixture::InstallationFixture(const wchar_t* tag) : root_(tag)
 {
     installDir_ = root_.Path() + L"\\Velmora";

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <string>
 
+#include "support/socket_helpers.h"
 #include "support/temp_folder.h"
 
 // A new installation of the real server into a unique folder under a unique service
@@ -25,11 +26,7 @@ public:
     bool ServiceExists() const;
 
 private:
-    struct Winsock
-    {
-        Winsock();
-        ~Winsock();
-    } winsock_;
+    ScopedWinsock winsock_;
     TempFolder root_;
     std::wstring installDir_;
     std::wstring serviceName_;

@@ -2,33 +2,31 @@
 
 #include <algorithm>
 
+#include "support/wait_until.h"
+
 namespace {
 
 const int kMessageTextId = 0xFFFF;
 
-BOOL CALLBACK FindChildDialog(HWND child, LPARAM found)
+bool ClassIs(HWND window, const wchar_t* name)
 {
     wchar_t cls[32] = {};
-    GetClassNameW(child, cls, 32);
-    if (lstrcmpW(cls, L"#32770") == 0) {
-        *reinterpret_cast<bool*>(found) = true;
-        return FALSE;
-    }
-    return TRUE;
+    GetClassNameW(window, cls, 32);
+    return lstrcmpiW(cls, name) == 0;
+}
+
+BOOL CALLBACK FindChildDialog(HWND child, LPARAM found)
+{
+    *reinterpret_cast<bool*>(found) = ClassIs(child, L"#32770");
+    return !*reinterpret_cast<bool*>(found);
 }
 
 BOOL CALLBACK FindIcon(HWND child, LPARAM icon)
 {
-    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-        wchar_t cls[32] = {};
-        GetClassNameW(child, cls, 32);
-        if (lstrcmpiW(cls, L"Static") == 0) {
-            *reinterpret_cast<HICON*>(icon) =
-                reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
-            return FALSE;
-        }
-    }
-    return TRUE;
+    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON || !ClassIs(child, L"Static"))
+        return TRUE;
+    *reinterpret_cast<HICON*>(icon) = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+    return FALSE;
 }
 
 } // namespace
@@ -44,12 +42,7 @@ std::wstring WindowText(HWND window)
 
 bool IsMessageBoxWindow(HWND window)
 {
-    wchar_t cls[32] = {};
-    GetClassNameW(window, cls, 32);
-    if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(window))
-        return false;
-    HWND text = GetDlgItem(window, kMessageTextId);
-    if (!text)
+    if (!ClassIs(window, L"#32770") || !IsWindowVisible(window) || !GetDlgItem(window, kMessageTextId))
         return false;
     bool hasPage = false;
     EnumChildWindows(window, FindChildDialog, reinterpret_cast<LPARAM>(&hasPage));
@@ -62,6 +55,7 @@ MessageBoxWatcher::MessageBoxWatcher(Answer answer, DWORD processId)
       stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       thread_(nullptr)
 {
+    // Started once every member is there.
     thread_ = CreateThread(nullptr, 0, ThreadProc, this, 0, nullptr);
 }
 
@@ -81,33 +75,19 @@ std::vector<SeenMessageBox> MessageBoxWatcher::Seen() const
 
 bool MessageBoxWatcher::WaitFor(size_t count, DWORD timeoutMs) const
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (seen_.size() >= count)
-                return true;
-        }
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(20);
-    }
+    return WaitUntil([&] { return Seen().size() >= count; }, timeoutMs);
 }
 
 int MessageBoxWatcher::DefaultAnswer(const SeenMessageBox& box)
 {
-    if (box.hasButton[IDOK])
-        return IDOK;
-    if (box.hasButton[IDCANCEL])
-        return IDCANCEL;
-    return IDNO;
+    return box.hasButton[IDOK] ? IDOK : box.hasButton[IDCANCEL] ? IDCANCEL : IDNO;
 }
 
 DWORD WINAPI MessageBoxWatcher::ThreadProc(void* self)
 {
     auto* watcher = static_cast<MessageBoxWatcher*>(self);
     while (WaitForSingleObject(watcher->stop_, 25) == WAIT_TIMEOUT)
-        watcher->Poll();
+        EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(watcher));
     return 0;
 }
 
@@ -119,11 +99,6 @@ BOOL CALLBACK MessageBoxWatcher::VisitWindow(HWND window, LPARAM self)
     if (pid == watcher->processId_ && IsMessageBoxWindow(window))
         watcher->Handle(window);
     return TRUE;
-}
-
-void MessageBoxWatcher::Poll()
-{
-    EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(this));
 }
 
 void MessageBoxWatcher::Handle(HWND window)

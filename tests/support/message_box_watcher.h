@@ -39,7 +39,6 @@ public:
 private:
     static DWORD WINAPI ThreadProc(void* self);
     static BOOL CALLBACK VisitWindow(HWND window, LPARAM self);
-    void Poll();
     void Handle(HWND box);
 
     Answer answer_;

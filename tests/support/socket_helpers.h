@@ -3,6 +3,16 @@
 #include <winsock2.h>
 #include <windows.h>
 
+// Winsock, started while it lives.
+struct ScopedWinsock
+{
+    ScopedWinsock() { WSADATA data; started = WSAStartup(MAKEWORD(2, 2), &data) == 0; }
+    ~ScopedWinsock() { if (started) WSACleanup(); }
+    ScopedWinsock(const ScopedWinsock&) = delete;
+    ScopedWinsock& operator=(const ScopedWinsock&) = delete;
+    bool started;
+};
+
 // Tests that use sockets: Winsock is started for the whole suite.
 class WinsockTest : public ::testing::Test
 {

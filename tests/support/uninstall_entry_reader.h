@@ -19,27 +19,15 @@ public:
     // The REG_SZ value `name`; empty when the entry or the value is missing or of another type.
     std::wstring Text(const wchar_t* name) const
     {
-        UniqueRegKey key = Open(KEY_QUERY_VALUE);
         wchar_t text[1024] = {};
-        DWORD type = 0;
-        DWORD bytes = sizeof(text) - sizeof(wchar_t);
-        if (!key || RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes) !=
-                        ERROR_SUCCESS || type != REG_SZ)
-            return std::wstring();
-        return text;
+        return Query(name, REG_SZ, text, sizeof(text) - sizeof(wchar_t)) ? text : L"";
     }
 
     // The REG_DWORD value `name`, or `missing`.
     DWORD Number(const wchar_t* name, DWORD missing = 0xFFFFFFFF) const
     {
-        UniqueRegKey key = Open(KEY_QUERY_VALUE);
         DWORD value = 0;
-        DWORD type = 0;
-        DWORD bytes = sizeof(value);
-        if (!key || RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) !=
-                        ERROR_SUCCESS || type != REG_DWORD)
-            return missing;
-        return value;
+        return Query(name, REG_DWORD, &value, sizeof(value)) ? value : missing;
     }
 
     bool SetText(const wchar_t* name, const std::wstring& text) const
@@ -53,6 +41,13 @@ public:
     void Delete() const { RegDeleteKeyW(HKEY_LOCAL_MACHINE, path_.c_str()); }
 
 private:
+    bool Query(const wchar_t* name, DWORD wantedType, void* data, DWORD bytes) const
+    {
+        UniqueRegKey key = Open(KEY_QUERY_VALUE);
+        DWORD type = 0;
+        return key && RegQueryValueExW(key.Get(), name, nullptr, &type, static_cast<BYTE*>(data), &bytes) ==
+                          ERROR_SUCCESS && type == wantedType;
+    }
     UniqueRegKey Open(REGSAM access) const
     {
         HKEY key = nullptr;

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include "support/temp_folder.h"
 #include "wizard/wizard_driver.h"
 
 namespace {
@@ -45,36 +46,6 @@ size_t ScreenImage::Count(COLORREF colour, int tolerance) const
     for (COLORREF pixel : pixels)
         count += Near(pixel, colour, tolerance) ? 1 : 0;
     return count;
-}
-
-namespace {
-
-RECT BoundsWhere(const ScreenImage& image, const std::function<bool(COLORREF)>& counts)
-{
-    RECT box = {image.width, image.height, 0, 0};
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x)
-            if (counts(image.At(x, y))) {
-                box.left = x < box.left ? x : box.left;
-                box.top = y < box.top ? y : box.top;
-                box.right = x + 1 > box.right ? x + 1 : box.right;
-                box.bottom = y + 1 > box.bottom ? y + 1 : box.bottom;
-            }
-    if (box.right == 0)
-        SetRectEmpty(&box);
-    return box;
-}
-
-} // namespace
-
-RECT ScreenImage::Bounds(COLORREF colour, int tolerance) const
-{
-    return BoundsWhere(*this, [&](COLORREF pixel) { return Near(pixel, colour, tolerance); });
-}
-
-RECT ScreenImage::InkBounds(COLORREF background) const
-{
-    return BoundsWhere(*this, [&](COLORREF pixel) { return pixel != background; });
 }
 
 ScreenImage ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height)
@@ -132,31 +103,16 @@ ScreenImage CaptureWhen(HWND window, bool clientOnly, const std::function<bool(c
 bool SaveWindowBitmap(HWND window, const std::wstring& path)
 {
     ScreenImage image = CaptureWindow(window);
-    int stride = (image.width * 3 + 3) & ~3;
-    std::vector<BYTE> rows(static_cast<size_t>(stride) * image.height);
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x) {
-            BYTE* p = &rows[static_cast<size_t>(image.height - 1 - y) * stride + x * 3];
-            COLORREF c = image.At(x, y);
-            p[0] = GetBValue(c);
-            p[1] = GetGValue(c);
-            p[2] = GetRValue(c);
-        }
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = TopDownInfo(image.width, image.height, 24).bmiHeader;
-    info.biHeight = image.height;  // bottom-up, as most viewers expect
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(rows.size());
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (out == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    bool ok = WriteFile(out, &file, sizeof(file), &written, nullptr) &&
-              WriteFile(out, &info, sizeof(info), &written, nullptr) &&
-              WriteFile(out, rows.data(), static_cast<DWORD>(rows.size()), &written, nullptr);
-    CloseHandle(out);
-    return ok;
+    std::vector<DWORD> rows;
+    for (COLORREF c : image.pixels)
+        rows.push_back(RGB(GetBValue(c), GetGValue(c), GetRValue(c)));  // stored as B, G, R, unused
+    BITMAPINFOHEADER info = TopDownInfo(image.width, image.height, 32).bmiHeader;
+    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof(file) + sizeof(info)};
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(rows.size() * sizeof(DWORD));
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
+    bytes.append(reinterpret_cast<const char*>(rows.data()), rows.size() * sizeof(DWORD));
+    return WriteWholeFile(path, bytes);
 }
 
 std::wstring ScreenshotPath(const wchar_t* name)

@@ -14,10 +14,6 @@ struct ScreenImage
     COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
     // Pixels within `tolerance` of `colour` in each channel.
     size_t Count(COLORREF colour, int tolerance = 0) const;
-    // Bounding box of those pixels (empty when none).
-    RECT Bounds(COLORREF colour, int tolerance = 0) const;
-    // Bounding box of every pixel that is not `background`: what was drawn on it.
-    RECT InkBounds(COLORREF background) const;
 };
 
 // Repaints the window (and its children) and copies its screen rectangle.
@@ -28,7 +24,7 @@ ScreenImage CaptureWhen(HWND window, bool clientOnly, const std::function<bool(c
                         DWORD timeoutMs = 5000);
 // Copies the rectangle of the given memory bitmap.
 ScreenImage ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height);
-// Writes the window as it is shown into a 24-bit .bmp file.
+// Writes the window as it is shown into a 32-bit .bmp file.
 bool SaveWindowBitmap(HWND window, const std::wstring& path);
 
 // Where the picture `name` for people to look at goes: <folder>\<name>-<language>.bmp in the

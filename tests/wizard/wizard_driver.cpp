@@ -8,6 +8,7 @@
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
 #include "resources/wizard_ids.h"
+#include "support/socket_helpers.h"
 #include "support/temp_folder.h"
 #include "wizard/frame/install_wizard.h"
 
@@ -36,53 +37,24 @@ BOOL CALLBACK VisitTopWindow(HWND window, LPARAM parameter)
 
 } // namespace
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(20);
-    }
-}
-
-HWND CurrentPage(HWND sheet)
-{
-    DWORD_PTR page = 0;
-    SendMessageTimeoutW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG, 5000, &page);
-    return reinterpret_cast<HWND>(page);
-}
-
-int CurrentPageId(HWND sheet)
-{
-    HWND page = CurrentPage(sheet);
-    if (!page)
-        return 0;
-    LRESULT index = SendMessageW(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0);
-    return static_cast<int>(SendMessageW(sheet, PSM_INDEXTOID, static_cast<WPARAM>(index), 0));
-}
-
-bool WizardButtonEnabled(HWND sheet, int buttonId)
-{
-    HWND button = GetDlgItem(sheet, buttonId);
-    return button && IsWindowVisible(button) && IsWindowEnabled(button);
-}
-
 HWND WizardDriver::Page() const
 {
-    return CurrentPage(sheet_);
+    DWORD_PTR page = 0;
+    SendMessageTimeoutW(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG, 5000, &page);
+    return reinterpret_cast<HWND>(page);
 }
 
 int WizardDriver::PageId() const
 {
-    return CurrentPageId(sheet_);
+    HWND page = Page();
+    LRESULT index = page ? SendMessageW(sheet_, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0) : -1;
+    return page ? static_cast<int>(SendMessageW(sheet_, PSM_INDEXTOID, static_cast<WPARAM>(index), 0)) : 0;
 }
 
 bool WizardDriver::ButtonEnabled(int id) const
 {
-    return WizardButtonEnabled(sheet_, id);
+    HWND button = GetDlgItem(sheet_, id);
+    return button && IsWindowVisible(button) && IsWindowEnabled(button);
 }
 
 void WizardDriver::Settle() const
@@ -176,11 +148,8 @@ WizardRun RunWizardWith(const std::function<void(WizardDriver&)>& script,
     };
     auto wizard = [&] {
         // As the entry does: the settings page resolves names and tests the server's port.
-        WSADATA winsock;
-        bool winsockStarted = WSAStartup(MAKEWORD(2, 2), &winsock) == 0;
+        ScopedWinsock winsock;
         run.result = RunWizard(nullptr);
-        if (winsockStarted)
-            WSACleanup();
     };
     DriveSheet(run, wizard, settledScript, close, answer);
     return run;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/message_box_watcher.h"
+#include "support/wait_until.h"
 
 // Drives the real wizard from a second thread, as a person would: finds the sheet,
 // presses its buttons, reads the current page. The wizard itself runs modally on the
@@ -17,9 +18,13 @@ public:
     static const int kNextButton = 0x3024;
     static const int kFinishButton = 0x3025;
 
+    // Drives `sheet`, which may belong to another process; without one, WaitForSheet finds
+    // this process's.
+    explicit WizardDriver(HWND sheet = nullptr) : sheet_(sheet) {}
+
     HWND Sheet() const { return sheet_; }
+    // The current page and its dialog template id (0 when there is none).
     HWND Page() const;
-    // Dialog template id of the current page (0 when there is none).
     int PageId() const;
     HWND Item(int id) const { return GetDlgItem(Page(), id); }
     bool ButtonEnabled(int id) const;
@@ -39,21 +44,12 @@ public:
     bool WaitForSheet(DWORD timeoutMs = 10000);
 
 private:
-    HWND sheet_ = nullptr;
+    HWND sheet_;
 };
-
-// Polls `condition` every 20 ms until it holds or the time runs out.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
 // The first visible wizard (a property sheet showing a page) of the process, waiting for it
 // to appear for up to `timeoutMs`; null when none appears.
 HWND FindWizardWindow(DWORD processId, DWORD timeoutMs = 20000);
-
-// A sheet's current page, that page's dialog id (0 when there is none), and whether one
-// of its wizard buttons can be pressed; the sheet may belong to another thread or process.
-HWND CurrentPage(HWND sheet);
-int CurrentPageId(HWND sheet);
-bool WizardButtonEnabled(HWND sheet, int buttonId);
 
 // What a driven sheet left: the sheet's window as it was, whether the script ran to its
 // end, and the boxes it showed.

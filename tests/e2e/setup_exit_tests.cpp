@@ -1,0 +1,114 @@
+// setup.exe's start-up checks and exit codes, from copies run as a person (or a deployment
+// tool) would: 1 installed (shown by the whole installations), 2 the installation failed or
+// was cancelled while it ran, 0 cancelled before it, -1 a start-up check failed. The
+// refusal's language follows the system locale, which Wine takes from the Unix locale of
+// the test program; CMakeLists.txt runs the Russian case with LC_ALL=ru_RU.UTF-8.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <prsht.h>
+
+#include "e2e/setup_runs.h"
+#include "formats/language/language.h"
+#include "resources/wizard_ids.h"
+#include "wizard/setup_exit_code.h"
+
+namespace {
+
+const wchar_t kTooOld[] = L"For server installation Windows XP SP2 or higher is required";
+
+class SetupStartTest : public SetupRunTest
+{
+protected:
+    // A copy that sees the Windows version `version` ends with -1 after one box showing `text`.
+    void ExpectRefusal(const wchar_t* version, const std::wstring& text)
+    {
+        ASSERT_TRUE(SetWindowsVersion(version));
+        ProgramRun run = RunSetup();
+        EXPECT_EQ(static_cast<DWORD>(-1), run.exitCode);
+        ASSERT_EQ(1u, run.boxes.size());
+        EXPECT_EQ(text, run.boxes[0].text);
+        // The title is the fixed English one in every language.
+        EXPECT_EQ(L"Velmora Server Setup", run.boxes[0].title);
+        EXPECT_EQ(nullptr, run.boxes[0].owner);
+    }
+};
+using SetupStart = SetupStartTest;
+using RussianSetupStart = SetupStartTest;
+using SetupExitCodes = SetupRunTest;
+
+} // namespace
+
+TEST_F(SetupStart, UnsupportedSystemsAreRefusedWithExitCodeMinus1)
+{
+    ASSERT_NE(kRussianLocale, GetSystemDefaultLCID());
+    const struct
+    {
+        const wchar_t* version;
+        const wchar_t* text;
+    } cases[] = {
+        {L"win2k", kTooOld},
+        // Wine has no "HTTPFilter" service.
+        {L"win2003", L"Service \"HTTP SSL (HTTPFilter)\" necessary for Velmora Server operation is not currently "
+                     L"installed on your PC. Please install the service and restart the server setup."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version);
+        ExpectRefusal(c.version, c.text);
+    }
+}
+
+TEST_F(RussianSetupStart, ARussianSystemShowsMessage55InRussian)
+{
+    ASSERT_EQ(kRussianLocale, GetSystemDefaultLCID()) << "run with LC_ALL=ru_RU.UTF-8 (locale generated)";
+    CLanguage russian;
+    ASSERT_TRUE(russian.SelectLanguage(kRussianLocale));
+    wchar_t expected[512] = {};
+    ASSERT_TRUE(russian.GetString(55, expected, 512));
+    ASSERT_NE(std::wstring(kTooOld), expected);
+    ExpectRefusal(L"win2k", expected);
+}
+
+TEST(SetupExitCode, TheInstallationsOutcomeDecidesOverTheSheetsResult)
+{
+    // Finish after a failed run gives the sheet the same result as after a success, and
+    // the unattended end closes the sheet through its quit message (-1).
+    const struct
+    {
+        int sheetResult;
+        InstallOutcome outcome;
+        int exitCode;
+    } cases[] = {
+        {1, InstallOutcome::Succeeded, kExitInstalled},   {-1, InstallOutcome::Succeeded, kExitInstalled},
+        {1, InstallOutcome::Failed, kExitInstallFailed},  {-1, InstallOutcome::Failed, kExitInstallFailed},
+        {0, InstallOutcome::NotStarted, kExitCancelled},  {-1, InstallOutcome::NotStarted, kExitFailure},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.exitCode, SetupExitCode(c.sheetResult, c.outcome)) << c.sheetResult;
+}
+
+// A supported system passes the start-up checks and the wizard shows; the cancel question,
+// answered Yes, is the only box. Cancelled before the installation the code is 0, during it
+// 2 (with nothing left installed); a completed installation's 1 is the whole installations'.
+TEST_F(SetupExitCodes, CancelEndsWith0BeforeTheInstallationAnd2DuringIt)
+{
+    WriteSettingsFile("domain=localhost\r\nadmin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\n"
+                      "admin_password=Secret-42\r\n");
+    for (bool installing : {false, true}) {
+        SCOPED_TRACE(installing ? "during the installation" : "on the welcome page");
+        bool finished = false;
+        ProgramRun run = RunSetup([&](WizardDriver& wizard) {
+            ASSERT_TRUE(!installing || (OpenSettingsPage(wizard) && wizard.Next(IDD_WIZ_USERS) &&
+                                        wizard.Next(IDD_WIZ_INSTALL)));
+            PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+            finished = !installing ||
+                       WaitUntil([&] { return wizard.ButtonEnabled(WizardDriver::kFinishButton); }, kInstallTimeoutMs);
+            PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_FINISH, 0);
+        });
+        EXPECT_TRUE(finished);
+        ASSERT_EQ(1u, run.boxes.size());
+        EXPECT_EQ(L"Do you really want to cancel installation?", run.boxes[0].text);
+        EXPECT_EQ(installing ? 2u : 0u, run.exitCode);
+        EXPECT_FALSE(installation_.InstallDirExists());
+        EXPECT_FALSE(installation_.ServiceExists());
+    }
+}
