@@ -9,7 +9,6 @@
 struct PayloadJob
 {
     InstallReporter* reporter = nullptr;  // takes the failures' messages; null: none shown
-    const void* owner = nullptr;  // unused: the reporter owns the boxes; kept for callers that set it
     BYTE* input = nullptr;      // kPayloadBufferSize bytes: the decrypted ciphertext
     BYTE* window = nullptr;     // kPayloadBufferSize bytes: one of the inflated stream's buffers
     HMODULE module = nullptr;   // module carrying the archive; nullptr for the program itself

@@ -12,11 +12,6 @@
 
 namespace {
 
-bool PathExists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // Runs one of the host's own programs: this Wine cannot make or remove links by Windows
 // calls, but starts the host's programs like its own and shows the host's links as
 // reparse points. Paths are given in Windows form.

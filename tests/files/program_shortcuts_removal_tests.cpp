@@ -6,16 +6,8 @@
 #include <string>
 
 #include "base/setup_tools.h"
+#include "support/temp_folder.h"
 #include "system/removal/installation_removal.h"
-
-namespace {
-
-bool Exists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-} // namespace
 
 TEST(ProgramShortcutsRemoval, TakesOnlyTheFoldersLinksAndTheGroupOnceItIsEmpty)
 {
@@ -38,16 +30,16 @@ TEST(ProgramShortcutsRemoval, TakesOnlyTheFoldersLinksAndTheGroupOnceItIsEmpty)
 
     // The working folder decides, compared as a folder (case, trailing backslash).
     EXPECT_TRUE(RemoveProgramShortcuts(name.c_str(), folderA.c_str()));
-    EXPECT_FALSE(Exists(linksA[0]) || Exists(linksA[1]));
-    EXPECT_TRUE(Exists(linkB)) << "another installation's link stays";
+    EXPECT_FALSE(PathExists(linksA[0]) || PathExists(linksA[1]));
+    EXPECT_TRUE(PathExists(linkB)) << "another installation's link stays";
 
     EXPECT_TRUE(RemoveProgramShortcuts(name.c_str(), folderB.c_str()));
-    EXPECT_FALSE(Exists(linkB));
-    EXPECT_TRUE(Exists(other)) << "what the setup did not make stays, and with it the group";
+    EXPECT_FALSE(PathExists(linkB));
+    EXPECT_TRUE(PathExists(other)) << "what the setup did not make stays, and with it the group";
 
     ASSERT_TRUE(DeleteFileW(other.c_str()));
     EXPECT_TRUE(RemoveProgramShortcuts(name.c_str(), folderB.c_str())) << "nothing of the folder is left";
-    EXPECT_FALSE(Exists(group)) << "an empty group goes";
+    EXPECT_FALSE(PathExists(group)) << "an empty group goes";
     EXPECT_TRUE(RemoveProgramShortcuts(name.c_str(), folderB.c_str())) << "no group, nothing to do";
     EXPECT_FALSE(RemoveProgramShortcuts(name.c_str(), L""));
     CoUninitialize();

@@ -10,15 +10,6 @@
 #include "support/temp_folder.h"
 #include "system/removal/installation_removal.h"
 
-namespace {
-
-bool Exists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-} // namespace
-
 TEST(InstallationRecord, WrittenAsTheWorkGoesAndAddedToByAnUpgrade)
 {
     TempFolder folder(L"record");
@@ -54,7 +45,7 @@ TEST(InstallationRecord, AnEntryThatLeadsOutOfTheFolderRefusesTheWholeRecord)
         EXPECT_FALSE(record.Load(folder.Path().c_str()));
         EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), GetLastError());
         EXPECT_FALSE(RemoveRecordedInstallation(folder.Path().c_str()));
-        EXPECT_TRUE(Exists(folder.File(L"uninstall.lst"))) << "nothing is removed by a damaged record";
+        EXPECT_TRUE(PathExists(folder.File(L"uninstall.lst"))) << "nothing is removed by a damaged record";
     }
 }
 
@@ -89,7 +80,7 @@ TEST(RecordedRemoval, TakesWhatTheSetupMadeAndLeavesWhatOthersPutThere)
             bool expected = false;
             for (const std::wstring& left : c.left)
                 expected = expected || (left.empty() ? L"" : L"\\" + left) == entry;
-            EXPECT_EQ(expected, Exists(folder + entry)) << testing::PrintToString(std::wstring(entry));
+            EXPECT_EQ(expected, PathExists(folder + entry)) << testing::PrintToString(std::wstring(entry));
         }
     }
 }

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "base/scoped_handle.h"
-#include "setup_process.h"
+#include "setup_path.h"
+#include "support/program_run.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -63,15 +65,24 @@ DWORD RunBesidePlantedDlls(const TempFolder& folder, const wchar_t* program, con
 
 TEST(PlantedDlls, SetupLoadsNoneFromItsFolder)
 {
-    SetupCopy setup;
-    ASSERT_TRUE(setup.IsValid());
-    ASSERT_TRUE(PlantDlls(setup.Folder(), kBesideWindowedPrograms));
-    // A refused Windows version ends the setup after its first box.
-    ASSERT_TRUE(setup.SetWindowsVersion(L"win2k"));
-    SetupCopy::Run run;
-    ASSERT_TRUE(setup.Start(&run));
+    TempFolder folder(L"planted-setup");
+    // A name of its own, for which Wine reports a refused Windows version: the setup then
+    // ends after its first box.
+    const std::wstring name = L"setup-planted-" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+    const std::wstring key = L"Software\\Wine\\AppDefaults\\" + name;
+    ASSERT_TRUE(PlantDlls(folder.Path(), kBesideWindowedPrograms));
+    ASSERT_TRUE(CopyFileW(VELMORA_SETUP_EXE, folder.File(name.c_str()).c_str(), FALSE));
+    HKEY created = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                             &created, nullptr));
+    UniqueRegKey version(created);
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(created, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"win2k"), 12));
+    ProgramRun run = RunProgram({L"\"" + folder.File(name.c_str()) + L"\""});
+    RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+    EXPECT_TRUE(run.ended);
     EXPECT_EQ(static_cast<DWORD>(-1), run.exitCode);
-    ExpectNoneLoaded(setup.Folder());
+    EXPECT_EQ(1u, run.boxes.size());
+    ExpectNoneLoaded(folder.Path());
 }
 
 // Arguments on which each program ends at once: the server explains itself, the

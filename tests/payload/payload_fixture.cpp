@@ -152,7 +152,6 @@ void PayloadTest::SetUp()
     saved_ = g_settings;
     memset(&g_settings, 0, sizeof(g_settings));
     wcsncpy(g_settings.install_dir, Install().c_str(), MAX_PATH - 1);
-    g_settings.force_auto = true;
 }
 
 void PayloadTest::TearDown()
@@ -168,10 +167,10 @@ std::wstring PayloadTest::Under(const wchar_t* folder, const wchar_t* name) cons
     return path;
 }
 
-PayloadJob PayloadTest::Job(HWND owner)
+PayloadJob PayloadTest::Job()
 {
     PayloadJob job;
-    job.owner = owner;
+    job.reporter = &reported;
     job.input = input_.data();
     job.window = window_.data();
     return job;

@@ -64,10 +64,22 @@ protected:
     std::wstring Backup(const wchar_t* name = nullptr) const { return Under(L"backup", name); }
     std::wstring Under(const wchar_t* folder, const wchar_t* name) const;
 
-    PayloadJob Job(HWND owner = nullptr);
+    // Jobs report their failures' messages to `reported`.
+    PayloadJob Job();
     bool Extract(const Bytes& archive, const std::wstring& backupDir = std::wstring());
     // Nothing but source, install and backup is in the scratch root.
     void ExpectNothingOutsideTheFolders() const;
+
+    // The messages a job acknowledged: text and kind.
+    struct Reported : InstallReporter
+    {
+        std::vector<std::pair<std::wstring, UINT>> messages;
+        void StepChanged(int, StepState, int, DWORD) override {}
+        void Status(const wchar_t*) override {}
+        void Acknowledge(const wchar_t* text, UINT kind) override { messages.emplace_back(text, kind); }
+        bool CancelRequested() override { return false; }
+        void Ended(bool) override {}
+    } reported;
 
     TempFolder scratch_{L"payload"};
     std::wstring root_;

@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <tuple>
 
+#include "formats/language/message_box.h"
 #include "payload/payload_fixture.h"
-#include "support/message_box_watcher.h"
+#include "support/system_error_text.h"
 
 class PayloadUpgrade : public PayloadTest
 {
@@ -104,25 +104,16 @@ TEST_F(PayloadUpgrade, WithoutABackupFolderFilesAreOverwrittenInPlace)
     EXPECT_TRUE(ListTree(Backup()).empty());
 }
 
-TEST_F(PayloadUpgrade, AFailedMoveToTheBackupStopsWithTheSystemsMessageUnlessUnattended)
+TEST_F(PayloadUpgrade, AFailedMoveToTheBackupStopsAndReportsTheSystemsMessage)
 {
     g_settings.upgrade = true;
-    MessageBoxWatcher watcher;
     // The backup folder does not exist, so the first move fails.
-    g_settings.force_auto = true;
-    EXPECT_FALSE(Extract(archive_, Backup(L"missing")));
-    Sleep(300);
-    EXPECT_TRUE(watcher.Seen().empty());
-
-    g_settings.force_auto = false;
     SetLastError(0);
     EXPECT_FALSE(Extract(archive_, Backup(L"missing")));
     EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
-    ASSERT_TRUE(watcher.WaitFor(1));
-    std::vector<SeenMessageBox> seen = watcher.Seen();
-    ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ(std::make_tuple(std::wstring(L"Velmora Server Setup"), LoadIconW(nullptr, IDI_ERROR), HWND()),
-              std::make_tuple(seen[0].title, seen[0].icon, seen[0].owner));
+    ASSERT_EQ(1u, reported.messages.size());
+    EXPECT_EQ(SystemErrorText(ERROR_PATH_NOT_FOUND), TrimmedText(reported.messages[0].first));
+    EXPECT_EQ(static_cast<UINT>(kErrorMessage), reported.messages[0].second);
     // Nothing was replaced.
     EXPECT_EQ(Bytes(300, 'o'), ReadBytes(Install(L"Velmora.exe")));
 }
