@@ -31,14 +31,6 @@ void TrimBlanks(wchar_t* text)
         wmemmove(text, text + start, length - start + 1);
 }
 
-void RemoveTrailingSeparators(wchar_t* text)
-{
-    size_t length = wcslen(text);
-    while (length > 0 && IsSeparator(text[length - 1]))
-        --length;
-    text[length] = 0;
-}
-
 void GetDriveRoot(const wchar_t* folder, wchar_t* root, size_t capacity)
 {
     const wchar_t* colon = wcschr(folder, L':');

@@ -5,8 +5,6 @@
 
 // Removes blanks, tabs, CR and LF at both ends, in place.
 void TrimBlanks(wchar_t* text);
-// Removes every trailing backslash and slash, in place ("C:\\" becomes "C:").
-void RemoveTrailingSeparators(wchar_t* text);
 // The root of the folder's drive: the text up to and including its first colon followed
 // by a backslash ("D:\\x" gives "D:\\"); a text without a colon is taken whole. Cut to
 // `capacity`, always terminated.

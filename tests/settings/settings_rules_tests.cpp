@@ -25,14 +25,6 @@ std::wstring Trimmed(const wchar_t* text)
     return buffer;
 }
 
-std::wstring WithoutSeparators(const wchar_t* text)
-{
-    wchar_t buffer[64] = {};
-    wcsncpy(buffer, text, 63);
-    RemoveTrailingSeparators(buffer);
-    return buffer;
-}
-
 std::wstring Root(const wchar_t* folder, size_t capacity)
 {
     wchar_t root[260] = {};
@@ -52,9 +44,6 @@ TEST(SettingsText, EveryRule)
         {Trimmed, L" \t \r\n", L""},
         {Trimmed, L"", L""},
         {Trimmed, L"a  b", L"a  b"},
-        {WithoutSeparators, L"D:\\Velmora/\\/", L"D:\\Velmora"},
-        {WithoutSeparators, L"\\\\", L""},
-        {WithoutSeparators, L"\\\\server\\share", L"\\\\server\\share"},
         {RootOf, L"\\\\server\\share", L"\\\\server\\share"},  // no colon: taken whole
         {RootIn3, L"C:\\x", L"C:"},                            // cut to the capacity
     };
