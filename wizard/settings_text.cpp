@@ -11,11 +11,6 @@ bool IsBlank(wchar_t c)
     return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
 }
 
-bool IsSeparator(wchar_t c)
-{
-    return c == L'\\' || c == L'/';
-}
-
 } // namespace
 
 void TrimBlanks(wchar_t* text)
