@@ -10,6 +10,7 @@
 #include "base/last_error.h"
 #include "base/message_ids.h"
 #include "base/module_resource.h"
+#include "base/path_join.h"
 #include "base/protected_folder.h"
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
@@ -19,6 +20,7 @@
 #include "formats/config/config_file.h"
 #include "formats/crypto/start_file.h"
 #include "formats/digest/ready_event_name.h"
+#include "formats/installation_record/installation_record.h"
 #include "formats/language/message_box.h"
 #include "resources/certificate_ids.h"
 #include "system/certificates/certificate_import.h"
@@ -83,10 +85,33 @@ private:
         reporter_.Acknowledge(text, kWarningMessage);
     }
 
+    // What this run makes goes on the installation's record, so that removing it takes
+    // that and nothing else. An installation from before the record has none and keeps it
+    // so: its removal takes the whole folder, as it always did.
+    bool OpenRecord()
+    {
+        wchar_t path[MAX_PATH];
+        if (!JoinPath(path, g_settings.install_dir, kInstallationRecordName))
+            return false;
+        if (g_settings.upgrade && GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
+            return true;
+        const bool madeFolder = !g_settings.upgrade && !g_settings.folder_confirmed;
+        // The settings page makes the folder; a run without the page makes it here.
+        if (madeFolder && !CreateProtectedFolder(g_settings.install_dir))
+            return false;
+        return record_.Open(g_settings.install_dir, madeFolder);
+    }
+    // Nothing (true) without a record.
+    bool Record(RecordedKind kind, const wchar_t* path)
+    {
+        return !record_.IsOpen() || record_.Add(kind, path);
+    }
+
     static bool CancelCheck(void* self) { return static_cast<InstallRun*>(self)->CancelRequested(); }
 
     InstallJob& job_;
     InstallReporter& reporter_;
+    InstallationRecordWriter record_;
     const ReadinessWait wait_;
     time_t startTime_ = 0;
 };
@@ -179,6 +204,10 @@ bool InstallRun::Prepare()
         // service is about to run from it as SYSTEM.
         if (!ProtectFolder(g_settings.install_dir))
             return FailWithSystemText(kStepPrepare, LastErrorOr(ERROR_ACCESS_DENIED));
+    }
+    if (!OpenRecord())
+        return FailWithSystemText(kStepPrepare, LastErrorOr(ERROR_WRITE_FAULT));
+    if (g_settings.upgrade || g_settings.folder_confirmed) {
         struct tm utc = {};
         time_t now = startTime_;
         gmtime_s(&utc, &now);
@@ -189,7 +218,11 @@ bool InstallRun::Prepare()
         // A new folder, never one that is there already: its name can be foreseen.
         if (GetFileAttributesW(backup) != INVALID_FILE_ATTRIBUTES)
             return FailWithSystemText(kStepPrepare, ERROR_ALREADY_EXISTS);
-        if (!CreateProtectedFolder(backup))
+        wchar_t backups[260];
+        InstallPath(L"backups", backups, 260);
+        bool madeBackups = GetFileAttributesW(backups) == INVALID_FILE_ATTRIBUTES;
+        if (!CreateProtectedFolder(backup) || (madeBackups && !Record(RecordedKind::kFolder, L"backups")) ||
+            !Record(RecordedKind::kTree, backup + lstrlenW(g_settings.install_dir) + 1))
             return FailWithSystemText(kStepPrepare, LastErrorOr(ERROR_CANNOT_MAKE));
         CopyText(g_settings.backup_dir, backup);
     }
@@ -206,6 +239,7 @@ bool InstallRun::Extract()
     job.input = job_.buffers[0];
     job.window = job_.buffers[1];
     job.cancel = &job_.cancel_requested;
+    job.record = record_.IsOpen() ? &record_ : nullptr;
     SetLastError(0);
     if (!ExtractPayload(job, g_settings.backup_dir) || CancelRequested()) {
         DWORD error = GetLastError();
@@ -215,8 +249,9 @@ bool InstallRun::Extract()
     }
     // Without it the server starts without its administrator: a failed write fails the run.
     if (!g_settings.upgrade
-        && !WriteStartFile(g_settings.install_dir, AdminAccountRecord(g_settings), kAdminAccountRecordSize,
-                           ServerLocaleRecord(g_settings), kServerLocaleRecordSize))
+        && (!WriteStartFile(g_settings.install_dir, AdminAccountRecord(g_settings), kAdminAccountRecordSize,
+                            ServerLocaleRecord(g_settings), kServerLocaleRecordSize) ||
+            !Record(RecordedKind::kFile, L"config\\start.dat")))
         return FailWithSystemText(kStepExtract, LastErrorOr(ERROR_WRITE_FAULT));
     return true;
 }
@@ -263,7 +298,7 @@ bool InstallRun::Configure()
     InstallPath(L"config\\velmora.cfg", path, 260);
     DeleteFileW(path);
     // A server without its configuration is no working server: a full or locked disk fails here.
-    if (!g_serverConfig.Save(path))
+    if (!g_serverConfig.Save(path) || !Record(RecordedKind::kFile, L"config\\velmora.cfg"))
         return FailWithSystemText(kStepConfigure, LastErrorOr(ERROR_WRITE_FAULT));
     return true;
 }
@@ -325,17 +360,23 @@ void RemoveServiceOfFailedInstallation(const wchar_t* serviceName, const wchar_t
         Sleep(100);
 }
 
-// A failed new installation leaves nothing behind: its service, its folder and its
-// shortcuts go (the group only when no other installation's are left in it). Nobody is
-// left to act on what stays, so failures go unreported.
+// A failed new installation leaves nothing behind: its service, its shortcuts (the group
+// only when no other installation's are left in it), and the folder it made, or in a
+// folder that was there before, what its record says it made. Nobody is left to act on
+// what stays, so failures go unreported.
 void RemoveFailedInstallation()
 {
-    if (!g_settings.install_dir[0])
+    const wchar_t* folder = g_settings.install_dir;
+    if (!folder[0])
         return;
-    RemoveServiceOfFailedInstallation(g_settings.service_name, g_settings.install_dir);
-    RemoveUninstallEntriesOfFolder(g_settings.install_dir);
-    DeleteFolderTree(g_settings.install_dir);
-    RemoveProgramShortcuts(kProgramGroupName, g_settings.install_dir);
+    RemoveServiceOfFailedInstallation(g_settings.service_name, folder);
+    RemoveUninstallEntriesOfFolder(folder);
+    wchar_t record[MAX_PATH];
+    if (!g_settings.folder_confirmed)
+        DeleteFolderTree(folder);
+    else if (JoinPath(record, folder, kInstallationRecordName) && GetFileAttributesW(record) != INVALID_FILE_ATTRIBUTES)
+        RemoveRecordedInstallation(folder);
+    RemoveProgramShortcuts(kProgramGroupName, folder);
 }
 
 } // namespace
@@ -351,7 +392,7 @@ DWORD WINAPI InstallThreadProc(void* param)
     CoInitialize(nullptr);
     bool allStepsDone = RunInstallation(job);
     job.finished = true;
-    if (job.failed && !g_settings.upgrade && !g_settings.folder_confirmed)
+    if (job.failed && !g_settings.upgrade)
         RemoveFailedInstallation();
     job.reporter->Ended(allStepsDone);
     CoUninitialize();

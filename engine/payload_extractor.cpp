@@ -2,6 +2,7 @@
 
 #include "base/bin_file.h"
 #include "base/install_settings.h"
+#include "base/link_check.h"
 #include "base/message_ids.h"
 #include "base/path_join.h"
 #include "base/scoped_handle.h"
@@ -166,6 +167,13 @@ bool CPayloadExtractor::StartMember()
     wchar_t target[MAX_PATH];
     if (!JoinPath(target, g_settings.install_dir, entry_.name))
         return FailWithSystemError(job_);
+    // Written, moved or made through a link, it would land outside the installation.
+    if (CrossesLink(g_settings.install_dir, entry_.name) ||
+        (backupDir_[0] != 0 && GetFileAttributesW(target) != INVALID_FILE_ATTRIBUTES &&
+         CrossesLink(backupDir_, entry_.name))) {
+        SetLastError(ERROR_CANT_ACCESS_FILE);
+        return FailWithSystemError(job_);
+    }
     bool directory = entry_.size == kPayloadDirectorySize;
     skip_ = false;
     if (backupDir_[0] != 0 && GetFileAttributesW(target) != INVALID_FILE_ATTRIBUTES) {
@@ -196,6 +204,8 @@ bool CPayloadExtractor::StartMember()
     if (!skip_) {
         if (!output_.Open(target, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes))
             return FailWithSystemError(job_);
+        if (job_.record && !job_.record->Add(RecordedKind::kFile, entry_.name))
+            return FailWithSystemError(job_);
     }
     if (toCome_ == 0)
         FinishMember();
@@ -204,7 +214,10 @@ bool CPayloadExtractor::StartMember()
 
 bool CPayloadExtractor::MakeDirectory(const wchar_t* target, DWORD attributes)
 {
+    bool existed = GetFileAttributesW(target) != INVALID_FILE_ATTRIBUTES;
     if (!g_setupTools.CreateDirectoryTree(target))
+        return FailWithSystemError(job_);
+    if (!existed && job_.record && !job_.record->Add(RecordedKind::kFolder, entry_.name))
         return FailWithSystemError(job_);
     if (!folders_.Remember(target, entry_, attributes))
         return FailWithSystemError(job_);

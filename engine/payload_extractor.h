@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "engine/install_reporter.h"
+#include "formats/installation_record/installation_record.h"
 
 // What the caller (the installation) lends to one extraction.
 struct PayloadJob
@@ -13,6 +14,7 @@ struct PayloadJob
     BYTE* window = nullptr;     // kPayloadBufferSize bytes: one of the inflated stream's buffers
     HMODULE module = nullptr;   // module carrying the archive; nullptr for the program itself
     const std::atomic<bool>* cancel = nullptr;  // true: stop; may be null
+    InstallationRecordWriter* record = nullptr;  // takes each file written and folder made; may be null
 };
 
 static const DWORD kPayloadBufferSize = 65536;
@@ -20,7 +22,9 @@ static const DWORD kPayloadBufferSize = 65536;
 // Unpacks the "EXT" resource 10 of `job.module` into g_settings.install_dir. During an
 // upgrade with a non-empty `backupDir`, each existing file that is replaced is moved into
 // `backupDir` under the same relative path first, and existing files whose entry is
-// marked to stay are left alone; an empty `backupDir` overwrites in place. Tells the
+// marked to stay are left alone; an empty `backupDir` overwrites in place. An entry whose
+// path reaches through a link in the folder is refused (ERROR_CANT_ACCESS_FILE), as what
+// it would write or move lies outside. Tells the
 // reporter of a corrupt archive and of a failed file operation; false on failure, the
 // reason in the thread's last error (ERROR_CANCELLED after a cancel). A second thread
 // inflates ahead of the calling one, which creates and writes the files.

@@ -145,7 +145,8 @@ bool InstallationRecord::Load(const wchar_t* folder)
         const wchar_t* line = text_ + at;
         if (at == 0 && lstrcmpW(line, L"folder") == 0) {
             madeFolder_ = true;
-        } else if ((line[0] == L'D' || line[0] == L'F') && line[1] == L' ' && IsSafeRelativePath(line + 2)) {
+        } else if ((line[0] == L'D' || line[0] == L'F' || line[0] == L'T') && line[1] == L' ' &&
+                   IsSafeRelativePath(line + 2)) {
             starts_[count_++] = static_cast<size_t>(at + 2);
         } else {
             SetLastError(ERROR_INVALID_DATA);

@@ -6,7 +6,8 @@
 // installation takes exactly that and nothing an administrator put there. The file
 // "uninstall.lst" holds UTF-8 lines ended by CR LF: "folder" when the setup made the
 // installation folder itself, then "D <path>" for each folder and "F <path>" for each file
-// that it made, paths relative to the installation folder. Written as the work goes, so
+// that it made, and "T <path>" for a folder that it made with everything in it, paths
+// relative to the installation folder. Written as the work goes, so
 // that a run stopped half-way is still on record; an upgrade adds to the record it finds.
 extern const wchar_t kInstallationRecordName[];
 
@@ -14,6 +15,7 @@ enum class RecordedKind : char
 {
     kFolder = 'D',
     kFile = 'F',
+    kTree = 'T',  // a folder made with everything in it
 };
 
 class InstallationRecordWriter
@@ -30,6 +32,7 @@ public:
     // One entry; `path` relative to the folder. False when it cannot be written.
     bool Add(RecordedKind kind, const wchar_t* path);
     void Close();
+    bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
 
 private:
     HANDLE file_ = INVALID_HANDLE_VALUE;

@@ -1,31 +1,9 @@
 // An installation removed by its record: what the setup made goes, nothing else.
 #include "system/removal/installation_removal.h"
 
+#include "base/link_check.h"
 #include "base/path_join.h"
 #include "formats/installation_record/installation_record.h"
-
-namespace {
-
-// True when a folder on the way from `folder` to its entry `path` is a link: what lies
-// behind it is outside the installation.
-bool CrossesLink(const wchar_t* folder, const wchar_t* path)
-{
-    wchar_t full[MAX_PATH];
-    if (!JoinPath(full, folder, path))
-        return true;
-    for (size_t at = lstrlenW(folder) + 1; full[at]; ++at) {
-        if (full[at] != L'\\')
-            continue;
-        full[at] = 0;
-        DWORD attributes = GetFileAttributesW(full);
-        full[at] = L'\\';
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            return true;
-    }
-    return false;
-}
-
-} // namespace
 
 bool RemoveRecordedInstallation(const wchar_t* folder)
 {
@@ -54,8 +32,12 @@ bool RemoveRecordedInstallation(const wchar_t* folder)
             note(DeleteFileW(path) != FALSE);
         }
     }
-    // Deepest first; a folder that still holds what somebody else put there stays.
+    // Deepest first; a folder that still holds what somebody else put there stays, but one
+    // made with all it holds (the backups) goes whole.
     for (size_t i = record.Count(); i-- > 0;) {
+        if (record.Kind(i) == RecordedKind::kTree && !CrossesLink(folder, record.Path(i)) &&
+            JoinPath(path, folder, record.Path(i)))
+            note(DeleteFolderTree(path));
         if (record.Kind(i) == RecordedKind::kFolder && !CrossesLink(folder, record.Path(i)) &&
             JoinPath(path, folder, record.Path(i)) && !RemoveDirectoryW(path) && GetLastError() != ERROR_DIR_NOT_EMPTY)
             note(false);

@@ -12,6 +12,7 @@
 #include "base/install_settings.h"
 #include "base/setup_tools.h"
 #include "formats/config/config_file.h"
+#include "formats/installation_record/installation_record.h"
 #include "formats/language/message_box.h"
 #include "install/recording_reporter.h"
 #include "support/installation_fixture.h"
@@ -97,6 +98,11 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
     EXPECT_NE(std::string::npos, config.find("\r\nserver_ip=0.0.0.0\r\n"));
     EXPECT_EQ(std::string::npos, config.find("server_mode"));
     EXPECT_FALSE(Exists(File(L"backups")));  // a new folder needs no backup
+    // The run made the folder: on record, so that removing it takes the folder whole.
+    InstallationRecord record;
+    ASSERT_TRUE(record.Load(installDir_.c_str()));
+    EXPECT_TRUE(record.MadeFolder());
+    EXPECT_EQ(std::wstring(L"config\\velmora.cfg"), record.Path(record.Count() - 1));
     // The service as created, running the server, which keeps running.
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.GetServiceState(serviceName_.c_str()));
     EXPECT_NE(0u, g_setupTools.FindProcessByPath(File(L"VELMORA.EXE").c_str()));
@@ -169,9 +175,17 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndAreRemoved)
         int failedStep;       // -1: every step is shown done, the run fails all the same
         bool oldServiceStays;
         const wchar_t* message;  // the one warning to acknowledge, or none
+        const wchar_t* kept = nullptr;  // in a folder that was there: what was there stays
     } cases[] = {
         {"cancel before the first check", kStepPrepare, [] {}, kStepPrepare, false, nullptr},
         {"cancel while unpacking", kStepExtract, [] {}, kStepExtract, false, nullptr},
+        {"cancel while unpacking into a folder that was there", kStepExtract,
+         [] {
+             ASSERT_TRUE(CreateDirectoryW(g_settings.install_dir, nullptr));
+             ASSERT_TRUE(WriteWholeFile(std::wstring(g_settings.install_dir) + L"\\mine.txt", "mine"));
+             g_settings.folder_confirmed = true;
+         },
+         kStepExtract, false, nullptr, L"mine.txt"},
         {"cancel while starting", kStepStart, [] {}, -1, false, nullptr},
         {"a service name the system refuses", -1, [] { CopyText(g_settings.service_name, L"\\"); },
          kStepService, false, nullptr},
@@ -208,7 +222,14 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndAreRemoved)
             EXPECT_EQ(c.message, run.messages[0].first);
             EXPECT_EQ(static_cast<UINT>(kWarningMessage), run.messages[0].second);
         }
-        EXPECT_FALSE(installation.InstallDirExists());
+        if (c.kept) {
+            const std::wstring dir = installation.InstallDir() + L"\\";
+            EXPECT_TRUE(Exists(dir + c.kept));
+            for (const wchar_t* made : {L"Velmora.exe", L"config", L"backups", L"uninstall.lst"})
+                EXPECT_FALSE(Exists(dir + made)) << made;
+        } else {
+            EXPECT_FALSE(installation.InstallDirExists());
+        }
         EXPECT_EQ(c.oldServiceStays, installation.ServiceExists());
         EXPECT_FALSE(UninstallEntryReader(installation.ServiceName()).Exists());
         EXPECT_TRUE(otherEntry.Exists());

@@ -191,9 +191,14 @@ TEST_F(SettingsPage, NextAndTheUnattendedCheckGoToThePageThatTheCheckChose)
              ASSERT_FALSE(run.boxes.empty());
              EXPECT_EQ(MessageText(kNewerVersionQuestion), run.boxes[0].text);
          }},
-        {"unattended: a new folder, without a box", true, [&] { CopyText(g_settings.install_dir, (fresh + L"\\").c_str()); },
+        // The store still holds what an earlier pass took from another, installed folder.
+        {"unattended: a new folder, without a box or another folder's configuration", true, [&] {
+             CopyText(g_settings.install_dir, (fresh + L"\\").c_str());
+             g_serverConfig.Set(L"kept_key", L"another folder's");
+         },
          IDD_WIZ_USERS, [&](const WizardRun& run) {
              EXPECT_EQ(1u, run.boxes.size()) << "only the closing cancel question";
+             EXPECT_EQ(L"", KeptValue());
              EXPECT_EQ(fresh, g_settings.install_dir);
              EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(fresh.c_str()));
              EXPECT_EQ(1, CountInMachineStore(L"MY", StoredThumbprint()));

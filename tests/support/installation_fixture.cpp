@@ -11,8 +11,6 @@
 #include "support/uninstall_entry_reader.h"
 #include "system/certificates/certificate_import.h"
 
-namespace {
-
 void RemoveProgramGroup()
 {
     std::wstring group = ProgramGroupPath();
@@ -20,8 +18,6 @@ void RemoveProgramGroup()
         DeleteFileW((group + L"\\" + link).c_str());
     RemoveDirectoryW(group.c_str());
 }
-
-} // namespace
 
 std::wstring ProgramGroupPath()
 {

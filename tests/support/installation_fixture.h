@@ -34,3 +34,5 @@ private:
 
 // The all-users program group that an installation makes.
 std::wstring ProgramGroupPath();
+// Deletes the setup's links from the group, then the group, whichever run made them.
+void RemoveProgramGroup();

@@ -3,6 +3,7 @@
 
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
+#include "formats/config/config_file.h"
 #include "resources/wizard_ids.h"
 #include "wizard/settings_page/settings_check.h"
 
@@ -18,6 +19,9 @@ int CWizSetConf::ValidateSettingsPage()
     ReadPassword(fields.password, MAX_PATH);
     CopyText(fields.settled_folder, settled_folder_);
 
+    // The store holds the chosen folder's configuration and nothing else: an installed
+    // folder chosen on an earlier pass must not lend a new one its keys.
+    g_serverConfig.Clear();
     LocalSettingsMachine machine;
     SettingsAnswers answers;
     SettingsVerdict verdict = CheckSettingsPage(fields, g_settings, machine, answers);

@@ -1,0 +1,24 @@
+#include "base/link_check.h"
+
+#include <windows.h>
+
+#include "base/path_join.h"
+
+bool CrossesLink(const wchar_t* root, const wchar_t* relative)
+{
+    wchar_t full[MAX_PATH];
+    if (!JoinPath(full, root, relative))
+        return true;
+    for (size_t at = lstrlenW(root) + 1;; ++at) {
+        if (full[at] != L'\\' && full[at] != 0)
+            continue;
+        wchar_t kept = full[at];
+        full[at] = 0;
+        DWORD attributes = GetFileAttributesW(full);
+        full[at] = kept;
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return true;
+        if (kept == 0)
+            return false;
+    }
+}
