@@ -1,32 +1,14 @@
 // The installation folder's rights: set on the folder the setup makes, inherited below it.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <aclapi.h>
-#include <sddl.h>
 
 #include <string>
 
 #include "base/protected_folder.h"
+#include "support/security_text.h"
 #include "support/temp_folder.h"
 
 namespace {
-
-std::wstring Rights(const std::wstring& path)
-{
-    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, what, nullptr, nullptr, nullptr, nullptr, &descriptor) !=
-        ERROR_SUCCESS)
-        return L"<unreadable>";
-    wchar_t* text = nullptr;
-    std::wstring rights = L"<unconvertible>";
-    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, what, &text, nullptr)) {
-        rights = text;
-        LocalFree(text);
-    }
-    LocalFree(descriptor);
-    return rights;
-}
 
 // This Wine keeps no security descriptor of a file: it turns the rights given at creation
 // into the host's mode bits and back, with the process's user as the owner, and ignores
@@ -34,7 +16,7 @@ std::wstring Rights(const std::wstring& path)
 // (a WD entry), which a folder made plainly is.
 bool OpenToEveryone(const std::wstring& path)
 {
-    return Rights(path).find(L";;;WD)") != std::wstring::npos;
+    return FileRights(path).find(L";;;WD)") != std::wstring::npos;
 }
 
 } // namespace

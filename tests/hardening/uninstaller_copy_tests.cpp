@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/scoped_handle.h"
+#include "support/security_text.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -35,22 +36,6 @@ std::set<std::wstring> CopyFolders()
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return folders;
-}
-
-std::wstring DaclText(const std::wstring& path)
-{
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    PACL dacl = nullptr;
-    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                              nullptr, &descriptor) != ERROR_SUCCESS)
-        return L"";
-    UniqueLocalMemory descriptorHolder(descriptor);
-    wchar_t* text = nullptr;
-    if (!ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
-                                                              &text, nullptr))
-        return L"";
-    UniqueLocalMemory textHolder(text);
-    return text;
 }
 
 // The files and folders that the system deletes at the next start, as NT paths.
@@ -146,7 +131,7 @@ TEST(UninstallerCopy, RunsFromANewFolderThatOnlyAdministratorsCanWrite)
     // mode, which shows at least that everyone may neither read nor write (a folder made
     // with the default rights shows Everyone reading). Windows would show the protected list
     // of SYSTEM and the administrators alone.
-    std::wstring dacl = DaclText(copyFolder);
+    std::wstring dacl = FileRights(copyFolder);
     ASSERT_EQ(0u, dacl.find(L"D:")) << dacl;
     for (const wchar_t* others : {L";WD)", L";AU)", L";BU)"})
         EXPECT_EQ(std::wstring::npos, dacl.find(others)) << dacl;

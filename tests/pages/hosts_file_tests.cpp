@@ -9,6 +9,7 @@
 #include <string>
 
 #include "support/hosts_file_keeper.h"
+#include "support/security_text.h"
 #include "system/hosts/hosts_file.h"
 
 namespace {
@@ -37,23 +38,6 @@ bool SetFileRights(const std::wstring& path, const std::wstring& sddl)
     bool set = SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor);
     LocalFree(descriptor);
     return set;
-}
-
-std::wstring FileRights(const std::wstring& path)
-{
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
-                              nullptr, &descriptor) != ERROR_SUCCESS)
-        return L"<unreadable>";
-    wchar_t* text = nullptr;
-    std::wstring rights = L"<unconvertible>";
-    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
-                                                             &text, nullptr)) {
-        rights = text;
-        LocalFree(text);
-    }
-    LocalFree(descriptor);
-    return rights;
 }
 
 bool Names(const std::string& line)

@@ -2,30 +2,14 @@
 // name made by somebody else first is refused.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <aclapi.h>
 #include <sddl.h>
 
 #include <string>
 
+#include "support/security_text.h"
 #include "system/services/readiness_event.h"
 
 namespace {
-
-std::wstring Rights(HANDLE object, SECURITY_INFORMATION what)
-{
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(object, SE_KERNEL_OBJECT, what, nullptr, nullptr, nullptr, nullptr, &descriptor) !=
-        ERROR_SUCCESS)
-        return L"<unreadable>";
-    wchar_t* text = nullptr;
-    std::wstring rights = L"<unconvertible>";
-    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, what, &text, nullptr)) {
-        rights = text;
-        LocalFree(text);
-    }
-    LocalFree(descriptor);
-    return rights;
-}
 
 std::wstring EventName(const wchar_t* tag)
 {
@@ -38,8 +22,8 @@ TEST(ReadinessEvent, IsOwnedByAdministratorsAndSetOnlyBySystemAndAdministrators)
 {
     UniqueHandle event;
     ASSERT_TRUE(CreateReadinessEvent(EventName(L"new").c_str(), event));
-    EXPECT_EQ(L"O:BA", Rights(event.Get(), OWNER_SECURITY_INFORMATION));
-    EXPECT_EQ(L"D:P(A;;0x100002;;;SY)(A;;0x100002;;;BA)", Rights(event.Get(), DACL_SECURITY_INFORMATION));
+    EXPECT_EQ(L"O:BA", ObjectRights(event.Get(), OWNER_SECURITY_INFORMATION));
+    EXPECT_EQ(L"D:P(A;;0x100002;;;SY)(A;;0x100002;;;BA)", ObjectRights(event.Get(), DACL_SECURITY_INFORMATION));
     EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(event.Get(), 0));
 }
 
