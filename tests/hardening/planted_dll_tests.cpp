@@ -38,27 +38,17 @@ void ExpectNoneLoaded(const std::wstring& folder)
 }
 
 // Copies `program` beside the first `planted` DLLs, runs it with `arguments` and returns
-// its exit code, or -1 when it did not end within a minute.
+// its exit code, or -1 when it showed a box or did not end within a minute.
 DWORD RunBesidePlantedDlls(const TempFolder& folder, const wchar_t* program, const wchar_t* arguments,
                            size_t planted)
 {
     std::wstring copy = folder.File(wcsrchr(program, L'/') + 1);
     if (!PlantDlls(folder.Path(), planted) || !CopyFileW(program, copy.c_str(), FALSE))
         return static_cast<DWORD>(-1);
-    std::wstring commandLine = L"\"" + copy + L"\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(copy.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.Path().c_str(),
-                        &startup, &process))
-        return static_cast<DWORD>(-1);
-    UniqueHandle processHolder(process.hProcess), thread(process.hThread);
-    DWORD exitCode = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &exitCode);
-    else
-        TerminateProcess(process.hProcess, exitCode);
-    return exitCode;
+    ProgramStart start = {L"\"" + copy + L"\" " + arguments};
+    start.folder = folder.Path();
+    ProgramRun run = RunProgram(start);
+    return run.ended && run.boxes.empty() ? run.exitCode : static_cast<DWORD>(-1);
 }
 
 }  // namespace

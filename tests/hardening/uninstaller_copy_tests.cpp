@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/scoped_handle.h"
+#include "support/program_run.h"
 #include "support/security_text.h"
 #include "support/temp_folder.h"
 
@@ -73,34 +74,20 @@ struct BareInstallation
 };
 
 // Runs `uninstaller` /quiet, with `temp` as its temporary folder when one is given, and
-// returns its exit code, or -1 when it did not end within a minute (a box would keep it).
+// returns its exit code, or -1 when it showed a box or did not end within a minute.
 // `whileSuspended` runs with the process id before its first instruction.
 DWORD RunQuietly(const std::wstring& uninstaller, const wchar_t* temp = nullptr,
                  const std::function<void(DWORD)>& whileSuspended = nullptr)
 {
-    std::wstring commandLine = L"\"" + uninstaller + L"\" /quiet";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
     wchar_t tmp[MAX_PATH] = {};
     bool hadTmp = GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH) > 0;
     if (temp != nullptr)
         SetEnvironmentVariableW(L"TMP", temp);
-    BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                                  nullptr, &startup, &process);
+    ProgramStart start = {L"\"" + uninstaller + L"\" /quiet"};
+    start.whileSuspended = whileSuspended;
+    ProgramRun run = RunProgram(start);
     SetEnvironmentVariableW(L"TMP", hadTmp ? tmp : nullptr);
-    if (!started)
-        return static_cast<DWORD>(-1);
-    UniqueHandle processHolder(process.hProcess), thread(process.hThread);
-    if (whileSuspended)
-        whileSuspended(process.dwProcessId);
-    ResumeThread(process.hThread);
-    DWORD exitCode = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &exitCode);
-    else
-        TerminateProcess(process.hProcess, exitCode);
-    return exitCode;
+    return run.ended && run.boxes.empty() ? run.exitCode : static_cast<DWORD>(-1);
 }
 
 }  // namespace
