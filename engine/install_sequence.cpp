@@ -214,7 +214,9 @@ bool InstallRun::Prepare()
         wchar_t stamp[32];
         wcsftime(stamp, 32, L"%Y-%m-%d %H-%M-%S", &utc);
         wchar_t backup[260];
-        FormatText(backup, 260, L"%s\\backups\\%s", g_settings.install_dir, stamp);
+        // A cut name would be another folder, and one that fills the buffer holds no file.
+        if (FormatText(backup, 260, L"%s\\backups\\%s", g_settings.install_dir, stamp) >= 259)
+            return FailWithSystemText(kStepPrepare, ERROR_FILENAME_EXCED_RANGE);
         // A new folder, never one that is there already: its name can be foreseen.
         if (GetFileAttributesW(backup) != INVALID_FILE_ATTRIBUTES)
             return FailWithSystemText(kStepPrepare, ERROR_ALREADY_EXISTS);

@@ -176,6 +176,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndAreRemoved)
         bool oldServiceStays;
         const wchar_t* message;  // the one warning to acknowledge, or none
         const wchar_t* kept = nullptr;  // in a folder that was there: what was there stays
+        DWORD reason = 0;  // the failed step's reason, shown as the system's error text
     } cases[] = {
         {"cancel before the first check", kStepPrepare, [] {}, kStepPrepare, false, nullptr},
         {"cancel while unpacking", kStepExtract, [] {}, kStepExtract, false, nullptr},
@@ -186,6 +187,17 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndAreRemoved)
              g_settings.folder_confirmed = true;
          },
          kStepExtract, false, nullptr, L"mine.txt"},
+        {"a folder that was there, too long for its backup folder's name", -1,
+         [] {
+             ASSERT_TRUE(CreateDirectoryW(g_settings.install_dir, nullptr));
+             ASSERT_TRUE(WriteWholeFile(std::wstring(g_settings.install_dir) + L"\\mine.txt", "mine"));
+             // A folder of 240 characters: "\backups\<stamp>" takes its backup past MAX_PATH.
+             std::wstring longer = L"\\" + std::wstring(239 - wcslen(g_settings.install_dir), L'a');
+             AppendText(g_settings.install_dir, longer.c_str());
+             ASSERT_TRUE(CreateDirectoryW(g_settings.install_dir, nullptr));
+             g_settings.folder_confirmed = true;
+         },
+         kStepPrepare, false, nullptr, L"mine.txt", ERROR_FILENAME_EXCED_RANGE},
         {"cancel while starting", kStepStart, [] {}, -1, false, nullptr},
         {"a service name the system refuses", -1, [] { CopyText(g_settings.service_name, L"\\"); },
          kStepService, false, nullptr},
@@ -217,10 +229,14 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndAreRemoved)
             EXPECT_EQ(kStepFailed, run.Last().state);
             EXPECT_EQ(100, run.Last().position);
         }
-        ASSERT_EQ(c.message ? 1u : 0u, run.messages.size());
+        ASSERT_EQ(c.message || c.reason ? 1u : 0u, run.messages.size());
         if (c.message) {
             EXPECT_EQ(c.message, run.messages[0].first);
             EXPECT_EQ(static_cast<UINT>(kWarningMessage), run.messages[0].second);
+        }
+        if (c.reason) {
+            EXPECT_EQ(c.reason, run.Last().reason);
+            EXPECT_EQ(static_cast<UINT>(kErrorMessage), run.messages[0].second);
         }
         if (c.kept) {
             const std::wstring dir = installation.InstallDir() + L"\\";
