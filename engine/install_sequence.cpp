@@ -17,6 +17,7 @@
 #include "engine/payload_extractor.h"
 #include "engine/program_shortcuts.h"
 #include "engine/server_address.h"
+#include "engine/upgrade_rollback.h"
 #include "formats/config/config_file.h"
 #include "formats/crypto/start_file.h"
 #include "formats/digest/ready_event_name.h"
@@ -241,7 +242,12 @@ bool InstallRun::Extract()
     job.input = job_.buffers[0];
     job.window = job_.buffers[1];
     job.cancel = &job_.cancel_requested;
-    job.record = record_.IsOpen() ? &record_ : nullptr;
+    // An installation from before the record gets none; what this run writes into it is
+    // listed in its backup instead, so that a failed run can take it away again.
+    InstallationRecordWriter runList;
+    if (!record_.IsOpen() && g_settings.backup_dir[0] && !runList.Open(g_settings.backup_dir, false))
+        return FailWithSystemText(kStepExtract, LastErrorOr(ERROR_WRITE_FAULT));
+    job.record = record_.IsOpen() ? &record_ : runList.IsOpen() ? &runList : nullptr;
     SetLastError(0);
     if (!ExtractPayload(job, g_settings.backup_dir) || CancelRequested()) {
         DWORD error = GetLastError();
@@ -392,8 +398,13 @@ DWORD WINAPI InstallThreadProc(void* param)
 {
     InstallJob& job = *static_cast<InstallJob*>(param);
     CoInitialize(nullptr);
+    // Taken here, as the run's first act is to stop the service.
+    const PreviousInstallation previous = RememberPreviousInstallation();
     bool allStepsDone = RunInstallation(job);
     job.finished = true;
+    // What was there before goes back before what the run made in a new place goes.
+    if (job.failed && ChangedPreviousInstallation())
+        RestorePreviousInstallation(previous);
     if (job.failed && !g_settings.upgrade)
         RemoveFailedInstallation();
     job.reporter->Ended(allStepsDone);

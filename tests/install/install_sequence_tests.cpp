@@ -6,10 +6,12 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
 
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
+#include "base/scoped_handle.h"
 #include "base/setup_tools.h"
 #include "formats/config/config_file.h"
 #include "formats/installation_record/installation_record.h"
@@ -31,6 +33,28 @@ DWORD FileKiB(const std::wstring& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow / 1024 : 0;
+}
+
+// Every entry below `folder` with a digest of its content: a tree put back byte for byte,
+// with nothing more and nothing less, compares equal.
+std::map<std::wstring, size_t> TreeDigest(const std::wstring& folder, const std::wstring& relative = L"")
+{
+    std::map<std::wstring, size_t> digest;
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW((folder + L"\\" + relative + L"*").c_str(), &found));
+    for (bool more = search.IsValid(); more; more = FindNextFileW(search.Get(), &found) != FALSE) {
+        std::wstring name = relative + found.cFileName;
+        if (lstrcmpW(found.cFileName, L".") == 0 || lstrcmpW(found.cFileName, L"..") == 0)
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            digest[name + L"\\"] = 0;
+            std::map<std::wstring, size_t> below = TreeDigest(folder, name + L"\\");
+            digest.insert(below.begin(), below.end());
+        } else {
+            digest[name] = std::hash<std::string>()(ReadWholeFile(folder + L"\\" + name));
+        }
+    }
+    return digest;
 }
 
 // Installation runs nobody attends: the system's error boxes (services) go nowhere.
@@ -249,6 +273,62 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndAreRemoved)
         EXPECT_EQ(c.oldServiceStays, installation.ServiceExists());
         EXPECT_FALSE(UninstallEntryReader(installation.ServiceName()).Exists());
         EXPECT_TRUE(otherEntry.Exists());
+    }
+}
+
+// A failed or cancelled upgrade puts the previous server back: each of its files byte for
+// byte (the replaced ones out of the backup), none of the new ones, no backup, its record
+// as it was, and its service running again when it ran before.
+TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
+{
+    struct Case
+    {
+        const char* name;
+        bool wasRunning;
+        bool withRecord;        // false: an installation from before the record
+        const wchar_t* locked;  // held open without sharing while the upgrade runs
+        bool cancelOnceUnpacking;
+        ReadinessWait readiness;
+    } cases[] = {
+        {"a file in use stops the unpacking midway", true, true, L"uninstall.exe", false, {}},
+        {"the new server is not ready in time", true, true, nullptr, false, {0, 0}},
+        {"cancel while unpacking, no record", false, false, nullptr, true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstallationFixture installation(L"upgrade");
+        installation.PrepareSettings();
+        g_settings.saas_mode = true;  // hosted: the failures do not depend on the certificate
+        {
+            RecordingRun old;
+            ASSERT_FALSE(old.Failed());
+        }
+        const std::wstring dir = installation.InstallDir() + L"\\";
+        // The old server's own files, and a folder with a file that only the new one has.
+        ASSERT_TRUE(WriteWholeFile(dir + L"uninstall.exe", "old uninstaller"));
+        ASSERT_TRUE(WriteWholeFile(dir + L"config\\BrindlewayRootCA.cer", "old certificate"));
+        ASSERT_TRUE(WriteWholeFile(dir + L"config\\velmora.cfg", "server_ip=10.1.2.3\r\n"));
+        ASSERT_TRUE(DeleteFileW((dir + L"links\\brindleway.url").c_str()));
+        ASSERT_TRUE(RemoveDirectoryW((dir + L"links").c_str()));
+        ASSERT_TRUE(c.withRecord || DeleteFileW((dir + L"uninstall.lst").c_str()));
+        const wchar_t* service = installation.ServiceName().c_str();
+        ASSERT_TRUE(c.wasRunning || g_setupTools.ControlServiceAndWait(service, true) == SERVICE_STOPPED);
+        const std::map<std::wstring, size_t> before = TreeDigest(installation.InstallDir());
+        UniqueHandle lock(c.locked ? CreateFileW((dir + c.locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                                 0, nullptr)
+                                   : INVALID_HANDLE_VALUE);
+        ASSERT_EQ(c.locked != nullptr, lock.IsValid());
+
+        g_settings.upgrade = true;
+        {
+            std::function<bool()> unpacking = [&] { return Exists(dir + L"links"); };
+            RecordingRun upgrade(-1, c.cancelOnceUnpacking ? unpacking : nullptr, c.readiness);
+            EXPECT_TRUE(upgrade.Failed());
+        }
+        lock.Reset();
+        EXPECT_EQ(before, TreeDigest(installation.InstallDir()));
+        EXPECT_EQ(c.wasRunning, g_setupTools.GetServiceState(service) == SERVICE_RUNNING);
+        EXPECT_EQ(c.wasRunning, g_setupTools.FindProcessByPath((dir + L"Velmora.exe").c_str()) != 0);
     }
 }
 

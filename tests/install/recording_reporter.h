@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,15 +22,21 @@ public:
         DWORD reason;
     };
 
-    // `cancelAtStep`: the runner asks to cancel when that step starts, as a person might.
-    explicit RecordingRun(int cancelAtStep = -1) : buffers_(2 * kPayloadBufferSize), cancelAt_(cancelAtStep)
+    // `cancelAtStep`: the runner asks to cancel when that step starts, as a person might;
+    // `cancelWhen`, asked every few milliseconds while the run goes, when it says so.
+    explicit RecordingRun(int cancelAtStep = -1, std::function<bool()> cancelWhen = nullptr,
+                          ReadinessWait readiness = ReadinessWait())
+        : buffers_(2 * kPayloadBufferSize), cancelAt_(cancelAtStep)
     {
         job_.reporter = this;
         job_.buffers[0] = buffers_.data();
         job_.buffers[1] = buffers_.data() + kPayloadBufferSize;
         job_.cancel_requested = cancelAtStep == kStepPrepare;
+        job_.readiness = readiness;
         HANDLE worker = CreateThread(nullptr, 0, InstallThreadProc, &job_, 0, nullptr);
-        WaitForSingleObject(worker, INFINITE);
+        while (WaitForSingleObject(worker, cancelWhen ? 2 : INFINITE) == WAIT_TIMEOUT)
+            if (!job_.cancel_requested && cancelWhen())
+                job_.cancel_requested = true;
         CloseHandle(worker);
     }
 
