@@ -49,4 +49,6 @@ enum MessageId : UINT
     kStepConfigureText = 80,
     kInvalidDomain = 81,
     kEmptyServiceName = 82,
+    kStatusCancelled = 83,
+    kStatusStepFailed = 84,
 };
