@@ -406,8 +406,8 @@ TEST_F(InstallSequenceTest, ACancelDuringAWaitEndsTheWaitingStepAtOnce)
     }
 }
 
-// Each boxes the message with the reason, once, whether the run, the extraction or the
-// service manager shows it; the status line names the step and the system's reason.
+// A failed step shows one box, whether the run, the extraction or the service manager
+// shows it, and the status line names the step and the system's reason.
 TEST_F(InstallSequenceTest, AFailedStepTellsItsReasonOnceInABoxAndInTheStatusLine)
 {
     RecordingMessages shown;
@@ -444,6 +444,14 @@ TEST_F(InstallSequenceTest, AFailedStepTellsItsReasonOnceInABoxAndInTheStatusLin
          kStepStart, L"Start server", ERROR_FILE_NOT_FOUND, L"Failed to start Velmora server"},
         {"a server that never reports ready", [] {}, kStepInitialize, L"Initialize (this can take several minutes)",
          ERROR_TIMEOUT, L"Velmora server initialization error"},
+        // The service kept runs another program: no server runs out of the folder.
+        {"a server whose process is gone",
+         [] {
+             ASSERT_TRUE(g_setupTools.InstallService(FixtureCommandLine(L"").c_str(), g_settings.service_name,
+                                                     L"Velmora (test)", L"t"));
+         },
+         kStepInitialize, L"Initialize (this can take several minutes)", ERROR_PROCESS_ABORTED,
+         L"Velmora server initialization error"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
