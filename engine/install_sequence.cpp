@@ -477,12 +477,13 @@ DWORD WINAPI InstallThreadProc(void* param)
     // Taken here, as the run's first act is to stop the service.
     const PreviousInstallation previous = RememberPreviousInstallation();
     bool allStepsDone = RunInstallation(job);
-    job.finished = true;
     // What was there before goes back before what the run made in a new place goes.
     if (job.failed && ChangedPreviousInstallation())
         RestorePreviousInstallation(previous);
     if (job.failed && !g_settings.upgrade)
         RemoveFailedInstallation();
+    // Only now: until the machine is as it was, the page must not offer a way out.
+    job.finished = true;
     job.reporter->Ended(allStepsDone);
     CoUninitialize();
     return 0;

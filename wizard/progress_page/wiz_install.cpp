@@ -193,7 +193,6 @@ bool CWizInstall::ConfirmCancel()
         return false;
     // The engine fails its current step at its next check and removes a new
     // installation; the wizard stays open until Finish.
-    cancel_confirmed_ = true;
     StopInstallation();
     return false;
 }

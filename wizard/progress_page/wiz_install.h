@@ -44,7 +44,9 @@ private:
     // The worker's flags, with what only the page knows: the worker could not start, or
     // the user confirmed a cancel (perhaps after the worker's last look at the flag).
     bool RunEnded() const { return start_failed_ || job_.finished; }
-    bool RunFailed() const { return start_failed_ || cancel_confirmed_ || job_.failed; }
+    // A cancel confirmed after the worker's last check came too late: the run stands, and
+    // the screen, the exit code and the machine agree on it.
+    bool RunFailed() const { return start_failed_ || job_.failed; }
 
     // The worker's reports, handed to the interface thread, which paints.
     void StepChanged(int step, StepState state, int position, DWORD reason) override;
@@ -66,6 +68,5 @@ private:
     UniqueHandle answered_;
     bool started_ = false;
     bool start_failed_ = false;
-    bool cancel_confirmed_ = false;
     bool stopping_ = false;
 };
