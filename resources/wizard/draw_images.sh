@@ -4,7 +4,9 @@
 #   step_states.bmp  three 18x20 32-bit images: green arrow, green check, red cross
 #                    (white is the transparent colour of the image list's mask)
 #   banner.bmp       560x60 24-bit banner across the top of the wizard
-#   setup.ico        35x35 program icon (shown on the welcome page)
+#   setup.ico        the program's icon: 35x35 first (the welcome page shows the first image
+#                    at its own size), then 16, 32, 48 and 256 (stored as PNG) for the shell;
+#                    each size drawn, not scaled from another
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$here"
@@ -73,7 +75,14 @@ convert -size 560x60 gradient:'#163a6b'-'#1f8a8f' -rotate -90 -resize 560x60! \
   -fill '#d8eef0' -font DejaVu-Sans -pointsize 12 -annotate +20+50 'Groupware server setup' \
   -type TrueColor BMP3:banner.bmp
 
-# Icon: a rounded teal square with a white "V".
-convert -size 35x35 xc:none -fill '#1f6f8f' -draw 'roundrectangle 1,1 33,33 7,7' \
-  -fill white -font DejaVu-Sans-Bold -pointsize 24 -gravity center -annotate +0+1 'V' \
-  setup.ico
+# Icon: a rounded teal square with a white "V", drawn at each size.
+icon_images=()
+for size in 35 16 32 48 256; do
+  convert -size ${size}x${size} xc:none -fill '#1f6f8f' \
+    -draw "roundrectangle 1,1 $((size - 2)),$((size - 2)) $((size / 5)),$((size / 5))" \
+    -fill white -font DejaVu-Sans-Bold -pointsize $((size * 24 / 35)) -gravity center \
+    -annotate +0+$(((size + 17) / 35)) 'V' "PNG32:icon-$size.png"
+  icon_images+=("icon-$size.png")
+done
+convert "${icon_images[@]}" setup.ico
+rm -f "${icon_images[@]}"

@@ -3,12 +3,36 @@
 
 Velmora.exe carries four icon groups, in this order (the shortcuts name them by index):
 0 the product, 1 server running, 2 server stopped, 3 the maker's web site.
-uninstall.exe carries one. Each icon has 16x16 and 32x32 images in 32-bit colour.
-Run it again after changing a drawing; the .ico files are committed.
+uninstall.exe carries one. Each icon has 16x16, 32x32, 48x48 and 256x256 images in 32-bit
+colour, the last stored as PNG as Windows Vista and later expect (XP takes the 48x48 one).
+Every size is drawn from the shapes below, not scaled from another image; the large ones are
+supersampled, the small ones keep their pixel-exact edges.
+Run it again after changing a drawing (python3 server/icons/make_icons.py); the .ico files
+are committed.
 """
 import math
 import struct
+import zlib
 from pathlib import Path
+
+SIZES = (16, 32, 48, 256)
+# Samples per pixel side for the sizes whose edges would otherwise show as steps.
+SMOOTHING = {48: 4, 256: 4}
+
+
+def pixel(paint, size, x, y):
+    """The colour of pixel (x, y), from the centre alone or averaged over samples."""
+    n = SMOOTHING.get(size, 1)
+    if n == 1:
+        return paint((x + 0.5) / size, (y + 0.5) / size)
+    r = g = b = a = 0
+    for i in range(n):
+        for j in range(n):
+            pr, pg, pb, pa = paint((x + (i + 0.5) / n) / size, (y + (j + 0.5) / n) / size)
+            r, g, b, a = r + pr * pa, g + pg * pa, b + pb * pa, a + pa
+    if a == 0:
+        return (0, 0, 0, 0)
+    return (round(r / a), round(g / a), round(b / a), round(a / (n * n)))
 
 
 def bitmap(size, paint):
@@ -18,19 +42,31 @@ def bitmap(size, paint):
     for y in range(size - 1, -1, -1):
         row = bytearray()
         for x in range(size):
-            r, g, b, a = paint((x + 0.5) / size, (y + 0.5) / size)
+            r, g, b, a = pixel(paint, size, x, y)
             row += bytes((b, g, r, a))
         rows.append(bytes(row))
     mask_row = bytes(((size + 31) // 32) * 4)
     return header + b"".join(rows) + mask_row * size
 
 
+def png(size, paint):
+    """One icon image as an RGBA PNG file."""
+    rows = b"".join(b"\0" + bytes(c for x in range(size) for c in pixel(paint, size, x, y))
+                    for y in range(size))
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+
+
 def icon_file(paint):
-    images = [bitmap(size, paint) for size in (16, 32)]
+    images = [png(size, paint) if size >= 256 else bitmap(size, paint) for size in SIZES]
     data = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for size, image in zip((16, 32), images):
-        data += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), offset)
+    for size, image in zip(SIZES, images):
+        # A directory entry says 0 for 256.
+        data += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset)
         offset += len(image)
     return data + b"".join(images)
 

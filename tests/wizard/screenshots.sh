@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
 # Pictures of every wizard page, in English and in Russian, made from the running test
-# program under Xvfb. Usage: screenshots.sh BUILD_DIR OUTPUT_DIR
+# program under Xvfb. Usage: screenshots.sh BUILD_DIR OUTPUT_DIR [DPI]
+# At a DPI other than 96 the program runs in a prefix of its own made at that DPI
+# (BUILD_DIR/wineprefix-<DPI>dpi, as the test wizard_banner_144dpi uses).
+# The last page starts an installation: run it under the tests' lock (README.md).
 # Needs ImageMagick (convert) and, for Russian, the generated ru_RU.UTF-8 locale.
 set -euo pipefail
 build=$(realpath "$1")
 out=$(realpath -m "$2")
+dpi=${3:-96}
+prefix="$build/wineprefix"
+[ "$dpi" = 96 ] || prefix="$build/wineprefix-${dpi}dpi"
 mkdir -p "$out"
 exe="$build/tests/wizard/wizard_tests.exe"
 run() {
   VELMORA_SCREENSHOTS="Z:$out" VELMORA_SCREENSHOT_LANGUAGE="$1" LC_ALL="$2" \
-    xvfb-run -a -s "-screen 0 1024x768x24" \
-    "$(dirname "$0")/../../tools/wine-run" --prefix "$build/wineprefix" "$exe" \
+    xvfb-run -a -s "-screen 0 1280x1024x24" \
+    "$(dirname "$0")/../../tools/wine-run" --prefix "$prefix" --dpi "$dpi" "$exe" \
     --gtest_filter=Screenshots.EveryPage
 }
 run en C.UTF-8
