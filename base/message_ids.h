@@ -49,4 +49,6 @@ enum MessageId : UINT
     kStepConfigureText = 80,
     kInvalidDomain = 81,
     kEmptyServiceName = 82,
+    kSetupAlreadyRunning = 83,
+    kSetupLockSquatted = 84,
 };
