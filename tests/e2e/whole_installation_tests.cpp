@@ -81,7 +81,6 @@ TEST_F(WholeInstallation, Unattended)
 
 namespace {
 
-const char kAccount[] = "admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n";
 const char kUsageStart[] = "setup.exe [/quiet] [/log FILE] [/?]";
 const char kAlreadyRunning[] = "Another Velmora Server setup is running on this computer.";
 
@@ -102,45 +101,64 @@ std::wstring DefaultLogPath()
 } // namespace
 
 // The switches, each in a whole run of setup.exe that nobody attends: every run ends by
-// itself with its exit code and leaves its log, the quiet ones without a single box. The
-// one installation also meets a second setup, quiet and attended, which refuses to run.
+// itself with its exit code and leaves its log, the quiet ones without a single box. A
+// quiet run takes the domain page's answer from hosts_entry and stops where
+// velmorasetup.cfg lacks one. The one installation also meets a second setup, quiet and
+// attended, which refuses to run.
 TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
 {
     HostsFileKeeper hosts;
     const std::wstring log = folder_.File(L"run.log");
     const std::wstring secondLog = folder_.File(L"second.log");
+    const std::string unresolved = "force_auto=false\r\ndomain=velmora-e2e.invalid\r\n";
+    const std::string account = "admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n";
+    const std::string noAccount = "admin_login=ann\r\nadmin_password=Secret-42\r\n";
     const struct
     {
         const char* what;
         std::wstring arguments;
-        const char* settings;  // velmorasetup.cfg with this test's installation; null: none
+        std::string settings;  // velmorasetup.cfg, with this test's installation; empty: none
         DWORD exitCode;
         bool defaultLog;       // the run logs to %TEMP%\VelmoraSetup.log
         std::vector<std::string> logged;
         const char* box;       // the one box an attended run shows; null: none
+        bool hostsEntry;       // the hosts file names the domain afterwards
     } cases[] = {
-        {"usage", L"/? /log=\"" + log + L"\"", nullptr, 0, false, {kUsageStart}, kUsageStart},
-        {"unknown switch, quiet", L"/quiet /Bogus", nullptr, static_cast<DWORD>(-1), true,
-         {"command line: ", "Unknown argument: /Bogus", kUsageStart, "==== exit code -1"}, nullptr},
-        {"quiet without velmorasetup.cfg", L"-QUIET -LOG \"" + log + L"\"", nullptr, static_cast<DWORD>(-1), false,
-         {"quiet run: cannot read", "==== exit code -1"}, nullptr},
-        {"quiet, unresolved domain, no hosts_entry", L"/quiet /log=\"" + log + L"\"", "force_auto=false\r\n"
-         "domain=velmora-e2e.invalid\r\n", 4, false,
+        {"usage", L"/? /log=\"" + log + L"\"", "", 0, false, {kUsageStart}, kUsageStart, false},
+        {"unknown switch, quiet", L"/quiet /Bogus", "", static_cast<DWORD>(-1), true,
+         {"command line: ", "Unknown argument: /Bogus", kUsageStart, "==== exit code -1"}, nullptr, false},
+        {"quiet without velmorasetup.cfg", L"-QUIET -LOG \"" + log + L"\"", "", static_cast<DWORD>(-1), false,
+         {"quiet run: cannot read", "==== exit code -1"}, nullptr, false},
+        {"quiet, unresolved domain, no hosts_entry", L"/quiet /log=\"" + log + L"\"", unresolved + account,
+         4, false,
          {"page welcome: Next", "does not resolve and velmorasetup.cfg has no hosts_entry", "==== exit code 4"},
-         nullptr},
-        {"quiet installation", L"/quiet /log=\"" + log + L"\"", "domain=localhost\r\n", 1, false,
+         nullptr, false},
+        {"quiet, hosts_entry=false, no administrator", L"/quiet /log=\"" + log + L"\"",
+         unresolved + "hosts_entry=false\r\n" + noAccount, 4, false,
+         {"no hosts entry for \"velmora-e2e.invalid\"", "page administrator: the quiet run stops", "==== exit code 4"},
+         nullptr, false},
+        {"quiet, hosts_entry=true, no administrator", L"/quiet /log=\"" + log + L"\"",
+         unresolved + "hosts_entry=true\r\n" + noAccount, 4, false,
+         {"hosts entry for \"velmora-e2e.invalid\" written", "page administrator: the quiet run stops",
+          "==== exit code 4"},
+         nullptr, true},
+        {"quiet installation", L"/quiet /log=\"" + log + L"\"", account + "domain=localhost\r\n", 1, false,
          {"==== Velmora Server Setup ", "settings: service=", "admin_password given (not logged)",
           "start-up: checks passed", "page welcome: Next", "page administrator: goes on by itself to progress",
           "step prepare started", "step extract done", "step readiness done", "installation ended: every step done",
           "==== exit code 1"},
-         nullptr},
+         nullptr, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         DeleteFileW(folder_.File(L"velmorasetup.cfg").c_str());
-        if (c.settings)
-            WriteSettingsFile(c.settings + std::string(kAccount));
+        if (!c.settings.empty())
+            WriteSettingsFile(c.settings);
         DeleteFileW(log.c_str());
+        if (hosts.Existed())
+            ASSERT_TRUE(WriteWholeFile(hosts.Path(), hosts.Kept()));
+        else
+            DeleteFileW(hosts.Path().c_str());
         const std::wstring logPath = c.defaultLog ? DefaultLogPath() : log;
         const size_t logBefore = ReadWholeFile(logPath).size();
         const bool installs = c.exitCode == 1;
@@ -164,6 +182,7 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         for (const std::string& line : c.logged)
             EXPECT_NE(std::string::npos, logged.find(line)) << line << "\n" << logged;
         EXPECT_EQ(std::string::npos, logged.find("Secret-42"));
+        EXPECT_EQ(c.hostsEntry, hosts.Text().find("velmora-e2e.invalid") != std::string::npos);
         if (installs) {
             ExpectInstalled(run);
             EXPECT_EQ(static_cast<DWORD>(kExitAlreadyRunning), second.exitCode);
@@ -176,5 +195,4 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
             EXPECT_FALSE(installation_.ServiceExists());
         }
     }
-    EXPECT_EQ(hosts.Kept(), hosts.Text()) << "the hosts file was touched";
 }

@@ -11,6 +11,7 @@
 #include "base/setup_log.h"
 #include "support/host_link.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -121,7 +122,8 @@ TEST(SetupLog, AppendsUtf8LinesAndRefusesAFileWithAnotherName)
     const std::wstring linked = folder.File(L"linked.log");
     ASSERT_TRUE(WriteWholeFile(system, "kept"));
     RunHost(L"ln", L"", {system, linked});
-    ASSERT_TRUE(PathExists(linked));
+    // The host's program may not have ended when its wait gave up.
+    ASSERT_TRUE(WaitUntil([&] { return PathExists(linked); }));
     EXPECT_FALSE(log.Open(linked.c_str()));
     EXPECT_EQ(static_cast<DWORD>(ERROR_CANT_ACCESS_FILE), GetLastError());
     log.Line(L"lost");
