@@ -12,6 +12,7 @@
 #include "base/install_settings.h"
 #include "base/message_ids.h"
 #include "base/setup_log.h"
+#include "base/setup_tools.h"
 #include "formats/language/message_box.h"
 #include "wizard/frame/install_wizard.h"
 #include "wizard/setup_exit_code.h"
@@ -86,9 +87,12 @@ int RunSetup(HINSTANCE instance)
     bool logOpened = OpenRunLog(switches);
     LogRunHeader(GetCommandLineW());
     if (!logOpened) {
-        // Attended: the box says which file; quiet: the default log, when it opened.
+        // Attended: the box says which file and why; quiet: the default log, when it opened.
+        DWORD error = GetLastError();
+        wchar_t reason[512] = {};
+        g_setupTools.FormatSystemError(error, reason, 512);
         wchar_t text[1024] = {};
-        FormatText(text, L"Cannot write the log file \"%s\".", switches.log);
+        FormatText(text, L"Cannot write the log file \"%s\": %s (system error %lu)", switches.log, reason, error);
         ScreenSink().Show(nullptr, text, kErrorMessage);
         return kExitFailure;
     }

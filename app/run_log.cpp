@@ -45,9 +45,10 @@ bool OpenRunLog(const SetupSwitches& switches)
         return !switches.quiet || OpenDefaultLog();
     if (g_setupLog.Open(switches.log))
         return true;
+    // The entry tells why, through the quiet run's default log when it opens.
     DWORD error = GetLastError();
-    if (switches.quiet && OpenDefaultLog())
-        g_setupLog.Line(L"cannot write the log \"%s\": system error %lu", switches.log, error);
+    if (switches.quiet)
+        OpenDefaultLog();
     SetLastError(error);
     return false;
 }
