@@ -49,6 +49,8 @@ enum MessageId : UINT
     kStepConfigureText = 80,
     kInvalidDomain = 81,
     kEmptyServiceName = 82,
-    kSetupAlreadyRunning = 83,
-    kSetupLockSquatted = 84,
+    kStatusCancelled = 83,
+    kStatusStepFailed = 84,
+    kSetupAlreadyRunning = 85,
+    kSetupLockSquatted = 86,
 };

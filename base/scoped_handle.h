@@ -60,6 +60,16 @@ struct KernelHandleTraits
 };
 using UniqueHandle = ScopedHandle<KernelHandleTraits>;
 
+// A directory search (FindFirstFileW).
+struct FindHandleTraits
+{
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { FindClose(h); }
+};
+using UniqueFindHandle = ScopedHandle<FindHandleTraits>;
+
 struct ServiceHandleTraits
 {
     using Handle = SC_HANDLE;

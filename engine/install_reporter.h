@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "base/message_ids.h"
+
 enum InstallStep
 {
     kStepPrepare = 0,      // stop the old service, address keys, program group, backup folder
@@ -12,6 +14,11 @@ enum InstallStep
     kStepInitialize = 6,   // wait until the server reports ready
     kInstallStepCount = 7
 };
+
+// The steps' names: the progress page's rows, and the status line's after a failure.
+inline constexpr UINT kInstallStepTexts[kInstallStepCount] = {
+    kStepPrepareText, kStepExtractText, kStepCertificateText, kStepConfigureText,
+    kStepServiceText, kStepStartText, kStepInitializeText};
 
 // Also the order of the progress page's state images.
 enum StepState
@@ -30,7 +37,8 @@ public:
     virtual ~InstallReporter() = default;
 
     // Step `step` has a new state; `position` is the bar's, 0 to 100. A failed step comes
-    // with its system error code (0 when there is none) and ends the run.
+    // with its system error code (ERROR_CANCELLED after a cancel) and ends the run; the
+    // status line then tells why.
     virtual void StepChanged(int step, StepState state, int position, DWORD reason) = 0;
     // The status line's text.
     virtual void Status(const wchar_t* text) = 0;
@@ -40,7 +48,7 @@ public:
     // The cancel poll, at each of the run's checks: true stops the run. A runner that is
     // asking whether to cancel holds the run here until it has the answer.
     virtual bool CancelRequested() = 0;
-    // The run has ended and a failed new installation is gone. `allStepsDone`: it reached
-    // its end, though a cancel during the last steps may still have failed it.
+    // The run has ended and a failed new installation is gone. `allStepsDone`: every
+    // step is done and the run did not fail.
     virtual void Ended(bool allStepsDone) = 0;
 };

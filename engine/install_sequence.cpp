@@ -17,6 +17,7 @@
 #include "engine/payload_extractor.h"
 #include "engine/program_shortcuts.h"
 #include "engine/server_address.h"
+#include "engine/upgrade_rollback.h"
 #include "formats/config/config_file.h"
 #include "formats/crypto/start_file.h"
 #include "formats/digest/ready_event_name.h"
@@ -27,6 +28,7 @@
 #include "system/certificates/trust_list.h"
 #include "system/http/ssl_binding.h"
 #include "system/services/readiness_event.h"
+#include "system/services/service_wait.h"
 #include "system/uninstall/installed_size.h"
 #include "system/removal/installation_removal.h"
 #include "system/uninstall/uninstall_entry.h"
@@ -42,8 +44,7 @@ class InstallRun
 public:
     explicit InstallRun(InstallJob& job) : job_(job), reporter_(*job.reporter), wait_(job.readiness) {}
 
-    // True when every step is done (a cancel that came during the last steps still
-    // fails the run).
+    // True when every step is done; a cancel is honoured up to the last step's end.
     bool Run();
 
 private:
@@ -62,19 +63,49 @@ private:
         if (step + 1 < kInstallStepCount)
             reporter_.StepChanged(step + 1, kStepStarted, position, 0);
     }
-    bool Fail(int step, DWORD reason = 0)
+    // The step's red cross, and the status line names it with the system's text for
+    // `reason`. Nothing else: for a failure whose message was shown already.
+    bool Fail(int step, DWORD reason)
     {
         job_.failed = true;
         reporter_.StepChanged(step, kStepFailed, 100, reason);
+        wchar_t name[256] = {};
+        FormatMessageId(name, 256, kInstallStepTexts[step]);
+        const wchar_t* shownName = name;
+        while (*shownName == L' ')
+            ++shownName;
+        wchar_t systemText[512] = {};
+        SystemText(reason, systemText, 512);
+        wchar_t status[1024] = {};
+        FormatMessageId(status, 1024, kStatusStepFailed, shownName, systemText);
+        reporter_.Status(status);
         return false;
     }
     // A failure whose system text the user is shown.
     bool FailWithSystemText(int step, DWORD error)
     {
+        Fail(step, error);
         wchar_t text[1024] = {};
         g_setupTools.FormatSystemError(error, text, 1024);
         reporter_.Acknowledge(text, kErrorMessage);
-        return Fail(step, error);
+        return false;
+    }
+    // A failure that the user is told of by the step's own warning `id`.
+    bool FailWithWarning(int step, DWORD error, UINT id)
+    {
+        Fail(step, error);
+        Warn(id);
+        return false;
+    }
+    // A cancel honoured: the step's red cross, no message, the status line says so.
+    bool Cancelled(int step)
+    {
+        job_.failed = true;
+        reporter_.StepChanged(step, kStepFailed, 100, ERROR_CANCELLED);
+        wchar_t status[512] = {};
+        FormatMessageId(status, 512, kStatusCancelled);
+        reporter_.Status(status);
+        return false;
     }
     bool CancelRequested() const { return reporter_.CancelRequested(); }
 
@@ -83,6 +114,14 @@ private:
         wchar_t text[512] = {};
         FormatMessageId(text, 512, id);
         reporter_.Acknowledge(text, kWarningMessage);
+    }
+    // The system's text for `error` on one line, for the status line.
+    static void SystemText(DWORD error, wchar_t* text, size_t capacity)
+    {
+        g_setupTools.FormatSystemError(error, text, capacity);
+        for (int end = lstrlenW(text); end > 0 && (text[end - 1] == L'\r' || text[end - 1] == L'\n' ||
+                                                   text[end - 1] == L' ');)
+            text[--end] = 0;
     }
 
     // What this run makes goes on the installation's record, so that removing it takes
@@ -114,6 +153,30 @@ private:
     InstallationRecordWriter record_;
     const ReadinessWait wait_;
     time_t startTime_ = 0;
+};
+
+// Passes the extraction's reports on and notes whether it told of a failure itself.
+class TellingReporter : public InstallReporter
+{
+public:
+    explicit TellingReporter(InstallReporter& next) : next_(next) {}
+    void StepChanged(int step, StepState state, int position, DWORD reason) override
+    {
+        next_.StepChanged(step, state, position, reason);
+    }
+    void Status(const wchar_t* text) override { next_.Status(text); }
+    void Acknowledge(const wchar_t* text, UINT kind) override
+    {
+        told = true;
+        next_.Acknowledge(text, kind);
+    }
+    bool CancelRequested() override { return next_.CancelRequested(); }
+    void Ended(bool allStepsDone) override { next_.Ended(allStepsDone); }
+
+    bool told = false;
+
+private:
+    InstallReporter& next_;
 };
 
 void FormatAddress(const sockaddr_in& address, const wchar_t* format, wchar_t* text, size_t capacity)
@@ -153,10 +216,9 @@ bool InstallRun::Run()
     Finish(kStepStart);
     if (!WaitUntilReady(readyEvent))
         return false;
-    // Starting and the wait do not stop for a cancel: one that came meanwhile still fails
-    // the run, whose new installation then goes, though every step is shown done.
+    // The last look: a run that says it is done is done.
     if (CancelRequested())
-        job_.failed = true;
+        return Cancelled(kStepInitialize);
     Finish(kStepInitialize);
     wchar_t done[512] = {};
     FormatMessageId(done, 512, kStatusDone);
@@ -167,12 +229,13 @@ bool InstallRun::Run()
 bool InstallRun::Prepare()
 {
     if (g_setupTools.ServiceExists(g_settings.service_name)) {
-        for (int i = 0; i < kServiceStopAttempts; ++i)
-            if (g_setupTools.ControlServiceAndWait(g_settings.service_name, true) == SERVICE_STOPPED)
+        for (int i = 0; i < kServiceStopAttempts && !CancelRequested(); ++i)
+            if (ControlServiceAndWaitWithin(g_settings.service_name, true, kServiceWaitLimitMs, CancelCheck, this) ==
+                SERVICE_STOPPED)
                 break;
     }
     if (CancelRequested())
-        return Fail(kStepPrepare);
+        return Cancelled(kStepPrepare);
 
     if (!g_settings.upgrade) {
         wchar_t ip[32];
@@ -187,16 +250,15 @@ bool InstallRun::Prepare()
         BuildServerAddress(address, 1100, 1024);
         switch (CreateProgramShortcuts(g_settings.install_dir, address, CancelCheck, this)) {
         case ProgramShortcutsResult::NoGroup:
-            Warn(kNoProgramGroup);
-            return Fail(kStepPrepare);
+            return FailWithWarning(kStepPrepare, LastErrorOr(ERROR_PATH_NOT_FOUND), kNoProgramGroup);
         case ProgramShortcutsResult::Cancelled:
-            return Fail(kStepPrepare);
+            return Cancelled(kStepPrepare);
         case ProgramShortcutsResult::Created:
             break;
         }
     }
     if (CancelRequested())
-        return Fail(kStepPrepare);
+        return Cancelled(kStepPrepare);
 
     g_settings.backup_dir[0] = 0;
     if (g_settings.upgrade || g_settings.folder_confirmed) {
@@ -214,7 +276,9 @@ bool InstallRun::Prepare()
         wchar_t stamp[32];
         wcsftime(stamp, 32, L"%Y-%m-%d %H-%M-%S", &utc);
         wchar_t backup[260];
-        FormatText(backup, 260, L"%s\\backups\\%s", g_settings.install_dir, stamp);
+        // A cut name would be another folder, and one that fills the buffer holds no file.
+        if (FormatText(backup, 260, L"%s\\backups\\%s", g_settings.install_dir, stamp) >= 259)
+            return FailWithSystemText(kStepPrepare, ERROR_FILENAME_EXCED_RANGE);
         // A new folder, never one that is there already: its name can be foreseen.
         if (GetFileAttributesW(backup) != INVALID_FILE_ATTRIBUTES)
             return FailWithSystemText(kStepPrepare, ERROR_ALREADY_EXISTS);
@@ -227,25 +291,32 @@ bool InstallRun::Prepare()
         CopyText(g_settings.backup_dir, backup);
     }
     if (CancelRequested())
-        return Fail(kStepPrepare);
+        return Cancelled(kStepPrepare);
     Finish(kStepPrepare);
     return true;
 }
 
 bool InstallRun::Extract()
 {
+    TellingReporter telling(reporter_);
     PayloadJob job;
-    job.reporter = &reporter_;
+    job.reporter = &telling;
     job.input = job_.buffers[0];
     job.window = job_.buffers[1];
     job.cancel = &job_.cancel_requested;
-    job.record = record_.IsOpen() ? &record_ : nullptr;
+    // An installation from before the record gets none; what this run writes into it is
+    // listed in its backup instead, so that a failed run can take it away again.
+    InstallationRecordWriter runList;
+    if (!record_.IsOpen() && g_settings.backup_dir[0] && !runList.Open(g_settings.backup_dir, false))
+        return FailWithSystemText(kStepExtract, LastErrorOr(ERROR_WRITE_FAULT));
+    job.record = record_.IsOpen() ? &record_ : runList.IsOpen() ? &runList : nullptr;
     SetLastError(0);
     if (!ExtractPayload(job, g_settings.backup_dir) || CancelRequested()) {
-        DWORD error = GetLastError();
-        if (!CancelRequested() && error != 0)
-            return FailWithSystemText(kStepExtract, error);
-        return Fail(kStepExtract, error);
+        DWORD error = LastErrorOr(ERROR_INVALID_DATA);
+        if (CancelRequested())
+            return Cancelled(kStepExtract);
+        // The extraction tells of most of its failures itself: once is enough.
+        return telling.told ? Fail(kStepExtract, error) : FailWithSystemText(kStepExtract, error);
     }
     // Without it the server starts without its administrator: a failed write fails the run.
     if (!g_settings.upgrade
@@ -280,6 +351,7 @@ bool InstallRun::InstallCertificate()
     if (error == 0)
         return true;
 
+    Fail(kStepCertificate, error);
     wchar_t message[1024] = {};
     FormatMessageId(message, 1024, kCertificateFailed);
     AppendText(message, L" : ");
@@ -287,7 +359,7 @@ bool InstallRun::InstallCertificate()
     g_setupTools.FormatSystemError(error, systemText, 260);
     AppendText(message, systemText);
     reporter_.Acknowledge(message, kWarningMessage);
-    return Fail(kStepCertificate, error);
+    return false;
 }
 
 bool InstallRun::Configure()
@@ -310,12 +382,13 @@ bool InstallRun::CreateService()
         FormatText(commandLine, 600, L"\"%s\\Velmora.exe\" /start", g_settings.install_dir);
         wchar_t displayName[128];
         FormatText(displayName, 128, L"Velmora Server (%s)", g_settings.service_name);
+        // The service manager's failures show their own box.
         if (!g_setupTools.InstallService(commandLine, g_settings.service_name, displayName,
                                          kServiceDescription))
-            return Fail(kStepService, GetLastError());
+            return Fail(kStepService, LastErrorOr(ERROR_GEN_FAILURE));
     }
     if (CancelRequested())
-        return Fail(kStepService);
+        return Cancelled(kStepService);
     return true;
 }
 
@@ -324,10 +397,14 @@ bool InstallRun::StartService(UniqueHandle& readyEvent)
     wchar_t name[64];
     if (!ServerReadyEventName(g_settings.install_dir, name, 64) || !CreateReadinessEvent(name, readyEvent))
         return FailWithSystemText(kStepStart, LastErrorOr(ERROR_GEN_FAILURE));
-    if (g_setupTools.ControlServiceAndWait(g_settings.service_name, false) != SERVICE_RUNNING) {
-        DWORD error = GetLastError();
-        Warn(kServerNotStarted);
-        return Fail(kStepStart, error);
+    if (CancelRequested())
+        return Cancelled(kStepStart);
+    if (ControlServiceAndWaitWithin(g_settings.service_name, false, kServiceWaitLimitMs, CancelCheck, this) !=
+        SERVICE_RUNNING) {
+        DWORD error = LastErrorOr(ERROR_SERVICE_NOT_ACTIVE);
+        if (CancelRequested())
+            return Cancelled(kStepStart);
+        return FailWithWarning(kStepStart, error, kServerNotStarted);
     }
     return true;
 }
@@ -340,11 +417,18 @@ bool InstallRun::WaitUntilReady(const UniqueHandle& readyEvent)
     InstallPath(L"Velmora.exe", server, 260);
     for (int round = 0; round < wait_.rounds; ++round) {
         if (g_setupTools.FindProcessByPath(server) == 0)
-            return Fail(kStepInitialize);
-        if (WaitForSingleObject(readyEvent.Get(), wait_.roundMs) == WAIT_OBJECT_0)
-            return true;
+            return FailWithWarning(kStepInitialize, ERROR_PROCESS_ABORTED, kInitializationFailed);
+        // In slices, to see a cancel within one.
+        for (DWORD waited = 0; waited < wait_.roundMs;) {
+            if (CancelRequested())
+                return Cancelled(kStepInitialize);
+            const DWORD slice = wait_.roundMs - waited < kCancelPollMs ? wait_.roundMs - waited : kCancelPollMs;
+            if (WaitForSingleObject(readyEvent.Get(), slice) == WAIT_OBJECT_0)
+                return true;
+            waited += slice;
+        }
     }
-    return Fail(kStepInitialize);
+    return FailWithWarning(kStepInitialize, ERROR_TIMEOUT, kInitializationFailed);
 }
 
 // The service of a failed new installation, when this run registered it: a service that
@@ -390,8 +474,13 @@ DWORD WINAPI InstallThreadProc(void* param)
 {
     InstallJob& job = *static_cast<InstallJob*>(param);
     CoInitialize(nullptr);
+    // Taken here, as the run's first act is to stop the service.
+    const PreviousInstallation previous = RememberPreviousInstallation();
     bool allStepsDone = RunInstallation(job);
     job.finished = true;
+    // What was there before goes back before what the run made in a new place goes.
+    if (job.failed && ChangedPreviousInstallation())
+        RestorePreviousInstallation(previous);
     if (job.failed && !g_settings.upgrade)
         RemoveFailedInstallation();
     job.reporter->Ended(allStepsDone);

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "base/cancel_check.h"
+
 // The Start-menu program group of the installed server and its shortcuts.
 
 // The group folder's name under the all-users programs folder.
@@ -13,11 +15,8 @@ enum class ProgramShortcutsResult
     Cancelled,  // the cancel check answered true before one of the table's shortcuts
 };
 
-// Polled between shortcuts; true stops the work.
-typedef bool (*CancelCheck)(void* context);
-
 // Creates the group and in it the link to the server's address, then the fixed table's
-// links into `installDir`. `cancelled` may be null (never cancelled). The calling thread
+// links into `installDir`. `cancelled`, polled between shortcuts, may be null. The calling thread
 // must have initialised COM.
 ProgramShortcutsResult CreateProgramShortcuts(const wchar_t* installDir, const wchar_t* serverAddress,
                                               CancelCheck cancelled, void* context);

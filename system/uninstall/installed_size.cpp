@@ -5,15 +5,6 @@
 
 namespace {
 
-struct FindHandleTraits
-{
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { FindClose(h); }
-};
-using UniqueFindHandle = ScopedHandle<FindHandleTraits>;
-
 const wchar_t kBackupFolder[] = L"backups";
 
 bool IsDotEntry(const wchar_t* name)

@@ -6,18 +6,23 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
+#include "base/scoped_handle.h"
 #include "base/setup_tools.h"
 #include "formats/config/config_file.h"
 #include "formats/installation_record/installation_record.h"
 #include "formats/language/message_box.h"
 #include "install/recording_reporter.h"
+#include "services/service_test_support.h"
 #include "support/installation_fixture.h"
 #include "support/socket_helpers.h"
 #include "support/uninstall_entry_reader.h"
+#include "support/wait_until.h"
 #include "system/uninstall/uninstall_entry.h"
 
 namespace {
@@ -32,6 +37,40 @@ DWORD FileKiB(const std::wstring& path)
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow / 1024 : 0;
 }
+
+// Every entry below `folder` with a digest of its content: a tree put back byte for byte,
+// with nothing more and nothing less, compares equal.
+std::map<std::wstring, size_t> TreeDigest(const std::wstring& folder, const std::wstring& relative = L"")
+{
+    std::map<std::wstring, size_t> digest;
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW((folder + L"\\" + relative + L"*").c_str(), &found));
+    for (bool more = search.IsValid(); more; more = FindNextFileW(search.Get(), &found) != FALSE) {
+        std::wstring name = relative + found.cFileName;
+        if (lstrcmpW(found.cFileName, L".") == 0 || lstrcmpW(found.cFileName, L"..") == 0)
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            digest[name + L"\\"] = 0;
+            std::map<std::wstring, size_t> below = TreeDigest(folder, name + L"\\");
+            digest.insert(below.begin(), below.end());
+        } else {
+            digest[name] = std::hash<std::string>()(ReadWholeFile(folder + L"\\" + name));
+        }
+    }
+    return digest;
+}
+
+// Boxes shown through the report sink, by text.
+class RecordingMessages : public MessageSink
+{
+public:
+    int Show(HWND, const wchar_t* text, UINT) const override
+    {
+        texts.push_back(text);
+        return 0;
+    }
+    mutable std::vector<std::wstring> texts;
+};
 
 // Installation runs nobody attends: the system's error boxes (services) go nowhere.
 class InstallSequenceTest : public ::testing::Test
@@ -172,10 +211,11 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndAreRemoved)
         const char* name;
         int cancelAtStep;
         std::function<void()> arrange;
-        int failedStep;       // -1: every step is shown done, the run fails all the same
+        int failedStep;
         bool oldServiceStays;
         const wchar_t* message;  // the one warning to acknowledge, or none
         const wchar_t* kept = nullptr;  // in a folder that was there: what was there stays
+        DWORD reason = 0;  // the failed step's reason, shown as the system's error text
     } cases[] = {
         {"cancel before the first check", kStepPrepare, [] {}, kStepPrepare, false, nullptr},
         {"cancel while unpacking", kStepExtract, [] {}, kStepExtract, false, nullptr},
@@ -186,7 +226,18 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndAreRemoved)
              g_settings.folder_confirmed = true;
          },
          kStepExtract, false, nullptr, L"mine.txt"},
-        {"cancel while starting", kStepStart, [] {}, -1, false, nullptr},
+        {"a folder that was there, too long for its backup folder's name", -1,
+         [] {
+             ASSERT_TRUE(CreateDirectoryW(g_settings.install_dir, nullptr));
+             ASSERT_TRUE(WriteWholeFile(std::wstring(g_settings.install_dir) + L"\\mine.txt", "mine"));
+             // A folder of 240 characters: "\backups\<stamp>" takes its backup past MAX_PATH.
+             std::wstring longer = L"\\" + std::wstring(239 - wcslen(g_settings.install_dir), L'a');
+             AppendText(g_settings.install_dir, longer.c_str());
+             ASSERT_TRUE(CreateDirectoryW(g_settings.install_dir, nullptr));
+             g_settings.folder_confirmed = true;
+         },
+         kStepPrepare, false, nullptr, L"mine.txt", ERROR_FILENAME_EXCED_RANGE},
+        {"cancel while starting", kStepStart, [] {}, kStepStart, false, nullptr},
         {"a service name the system refuses", -1, [] { CopyText(g_settings.service_name, L"\\"); },
          kStepService, false, nullptr},
         // An existing service is kept, and started under its old command line: here one
@@ -211,16 +262,18 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndAreRemoved)
 
         EXPECT_TRUE(run.Failed());
         EXPECT_TRUE(run.ended);
-        EXPECT_EQ(c.failedStep < 0, run.endedAllDone);
-        if (c.failedStep >= 0) {
-            EXPECT_EQ(c.failedStep, run.Last().step);
-            EXPECT_EQ(kStepFailed, run.Last().state);
-            EXPECT_EQ(100, run.Last().position);
-        }
-        ASSERT_EQ(c.message ? 1u : 0u, run.messages.size());
+        EXPECT_FALSE(run.endedAllDone);
+        EXPECT_EQ(c.failedStep, run.Last().step);
+        EXPECT_EQ(kStepFailed, run.Last().state);
+        EXPECT_EQ(100, run.Last().position);
+        ASSERT_EQ(c.message || c.reason ? 1u : 0u, run.messages.size());
         if (c.message) {
             EXPECT_EQ(c.message, run.messages[0].first);
             EXPECT_EQ(static_cast<UINT>(kWarningMessage), run.messages[0].second);
+        }
+        if (c.reason) {
+            EXPECT_EQ(c.reason, run.Last().reason);
+            EXPECT_EQ(static_cast<UINT>(kErrorMessage), run.messages[0].second);
         }
         if (c.kept) {
             const std::wstring dir = installation.InstallDir() + L"\\";
@@ -234,6 +287,195 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndAreRemoved)
         EXPECT_FALSE(UninstallEntryReader(installation.ServiceName()).Exists());
         EXPECT_TRUE(otherEntry.Exists());
     }
+}
+
+// A failed or cancelled upgrade puts the previous server back: each of its files byte for
+// byte (the replaced ones out of the backup), none of the new ones, no backup, its record
+// as it was, and its service running again when it ran before.
+TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
+{
+    struct Case
+    {
+        const char* name;
+        bool wasRunning;
+        bool withRecord;        // false: an installation from before the record
+        const wchar_t* locked;  // held open without sharing while the upgrade runs
+        bool cancelOnceUnpacking;
+        ReadinessWait readiness;
+    } cases[] = {
+        {"a file in use stops the unpacking midway", true, true, L"uninstall.exe", false, {}},
+        {"the new server is not ready in time", true, true, nullptr, false, {0, 0}},
+        {"cancel while unpacking, no record", false, false, nullptr, true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstallationFixture installation(L"upgrade");
+        installation.PrepareSettings();
+        g_settings.saas_mode = true;  // hosted: the failures do not depend on the certificate
+        {
+            RecordingRun old;
+            ASSERT_FALSE(old.Failed());
+        }
+        const std::wstring dir = installation.InstallDir() + L"\\";
+        // The old server's own files, and a folder with a file that only the new one has.
+        ASSERT_TRUE(WriteWholeFile(dir + L"uninstall.exe", "old uninstaller"));
+        ASSERT_TRUE(WriteWholeFile(dir + L"config\\BrindlewayRootCA.cer", "old certificate"));
+        ASSERT_TRUE(WriteWholeFile(dir + L"config\\velmora.cfg", "server_ip=10.1.2.3\r\n"));
+        ASSERT_TRUE(DeleteFileW((dir + L"links\\brindleway.url").c_str()));
+        ASSERT_TRUE(RemoveDirectoryW((dir + L"links").c_str()));
+        ASSERT_TRUE(c.withRecord || DeleteFileW((dir + L"uninstall.lst").c_str()));
+        const wchar_t* service = installation.ServiceName().c_str();
+        ASSERT_TRUE(c.wasRunning || g_setupTools.ControlServiceAndWait(service, true) == SERVICE_STOPPED);
+        const std::map<std::wstring, size_t> before = TreeDigest(installation.InstallDir());
+        UniqueHandle lock(c.locked ? CreateFileW((dir + c.locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                                 0, nullptr)
+                                   : INVALID_HANDLE_VALUE);
+        ASSERT_EQ(c.locked != nullptr, lock.IsValid());
+
+        g_settings.upgrade = true;
+        {
+            std::function<bool()> unpacking = [&] { return Exists(dir + L"links"); };
+            RecordingRun upgrade(-1, c.cancelOnceUnpacking ? unpacking : nullptr, c.readiness);
+            EXPECT_TRUE(upgrade.Failed());
+        }
+        lock.Reset();
+        EXPECT_EQ(before, TreeDigest(installation.InstallDir()));
+        EXPECT_EQ(c.wasRunning, g_setupTools.GetServiceState(service) == SERVICE_RUNNING);
+        EXPECT_EQ(c.wasRunning, g_setupTools.FindProcessByPath((dir + L"Velmora.exe").c_str()) != 0);
+    }
+}
+
+// The test service put in the place of the unpacked server: it runs as the server's service
+// and never reports ready.
+void ServerNeverReady(int step)
+{
+    if (step == kStepService)
+        CopyFileW(PathBesideTests(L"service_fixture.exe").c_str(),
+                  (std::wstring(g_settings.install_dir) + L"\\Velmora.exe").c_str(), FALSE);
+}
+
+// A cancel that comes while the run waits for a service or the server ends the waiting
+// step within a second, with its red cross and the status line's word, never "completed".
+TEST_F(InstallSequenceTest, ACancelDuringAWaitEndsTheWaitingStepAtOnce)
+{
+    const DWORD kCancelAfterMs = 500;
+    const struct
+    {
+        const char* name;
+        const wchar_t* oldService;  // the fixture's options for a service of the name, or none
+        int step;
+    } cases[] = {
+        {"stopping the old service", L"stop-pending=3000", kStepPrepare},
+        {"starting the service", L"start-pending=3000", kStepStart},
+        {"waiting until the server is ready", nullptr, kStepInitialize},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstallationFixture installation(L"cancelled");
+        installation.PrepareSettings();
+        g_settings.saas_mode = true;
+        if (c.oldService) {
+            ASSERT_TRUE(g_setupTools.InstallService(FixtureCommandLine(c.oldService).c_str(), g_settings.service_name,
+                                                    L"Velmora (test)", L"t"));
+            // Running, for the run to stop it.
+            ASSERT_TRUE(c.step != kStepPrepare ||
+                        g_setupTools.ControlServiceAndWait(g_settings.service_name, false) == SERVICE_RUNNING);
+        }
+        RunPlan plan;
+        plan.cancelAtStep = c.step;
+        plan.cancelDelayMs = kCancelAfterMs;
+        plan.atStepStart = ServerNeverReady;
+        RecordingRun run(plan);
+
+        const RecordingRun::Step* started = run.Find(c.step, kStepStarted);
+        ASSERT_NE(nullptr, started);
+        EXPECT_EQ(c.step, run.Last().step);
+        EXPECT_EQ(kStepFailed, run.Last().state);
+        EXPECT_EQ(static_cast<DWORD>(ERROR_CANCELLED), run.Last().reason);
+        EXPECT_LT(run.Last().tick - started->tick, kCancelAfterMs + 1000);
+        EXPECT_TRUE(run.Failed());
+        EXPECT_FALSE(run.endedAllDone);
+        EXPECT_EQ(std::vector<std::wstring>{L"Installation cancelled. Click the \"Finish\" button to exit"},
+                  run.statuses);
+        EXPECT_TRUE(run.messages.empty());
+        // The old service goes its own way; it is let finish before it is removed.
+        WaitUntil([&] {
+            DWORD state = g_setupTools.GetServiceState(g_settings.service_name);
+            return state != SERVICE_START_PENDING && state != SERVICE_STOP_PENDING;
+        });
+    }
+}
+
+// A failed step shows one box, whether the run, the extraction or the service manager
+// shows it, and the status line names the step and the system's reason.
+TEST_F(InstallSequenceTest, AFailedStepTellsItsReasonOnceInABoxAndInTheStatusLine)
+{
+    RecordingMessages shown;
+    SetReportSink(&shown);
+    // In a folder that was there, a folder or a file where the run makes the other.
+    const auto inConfirmedFolder = [](const wchar_t* name, bool folder) {
+        return [=] {
+            const std::wstring path = std::wstring(g_settings.install_dir) + L"\\" + name;
+            ASSERT_TRUE(CreateDirectoryW(g_settings.install_dir, nullptr));
+            ASSERT_TRUE(folder ? CreateDirectoryW(path.c_str(), nullptr) != FALSE : WriteWholeFile(path, "x"));
+            g_settings.folder_confirmed = true;
+        };
+    };
+    const struct
+    {
+        const char* name;
+        std::function<void()> arrange;
+        int step;
+        const wchar_t* stepName;
+        DWORD reason;
+        const wchar_t* warning;  // the box's text, or none: the system's text for the reason
+    } cases[] = {
+        {"a record that cannot be written", inConfirmedFolder(kInstallationRecordName, true), kStepPrepare,
+         L"Create directories and program group", ERROR_ACCESS_DENIED, nullptr},
+        {"a file in the place of the configuration's folder", inConfirmedFolder(L"config", false), kStepExtract,
+         L"Extract files", ERROR_ALREADY_EXISTS, nullptr},
+        {"a service name the system refuses", [] { CopyText(g_settings.service_name, L"\\"); }, kStepService,
+         L"Install Service", ERROR_INVALID_NAME, nullptr},
+        {"a service whose program is missing",
+         [] {
+             ASSERT_TRUE(g_setupTools.InstallService(L"\"C:\\no-such-folder\\Velmora.exe\"", g_settings.service_name,
+                                                     L"Velmora (test)", L"t"));
+         },
+         kStepStart, L"Start server", ERROR_FILE_NOT_FOUND, L"Failed to start Velmora server"},
+        {"a server that never reports ready", [] {}, kStepInitialize, L"Initialize (this can take several minutes)",
+         ERROR_TIMEOUT, L"Velmora server initialization error"},
+        // The service kept runs another program: no server runs out of the folder.
+        {"a server whose process is gone",
+         [] {
+             ASSERT_TRUE(g_setupTools.InstallService(FixtureCommandLine(L"").c_str(), g_settings.service_name,
+                                                     L"Velmora (test)", L"t"));
+         },
+         kStepInitialize, L"Initialize (this can take several minutes)", ERROR_PROCESS_ABORTED,
+         L"Velmora server initialization error"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        shown.texts.clear();
+        InstallationFixture installation(L"failing");
+        installation.PrepareSettings();
+        g_settings.saas_mode = true;
+        c.arrange();
+        RunPlan plan;
+        plan.atStepStart = ServerNeverReady;
+        plan.readiness = {2, 300};
+        RecordingRun run(plan);
+
+        EXPECT_EQ(c.step, run.Last().step);
+        EXPECT_EQ(kStepFailed, run.Last().state);
+        EXPECT_EQ(c.reason, run.Last().reason);
+        EXPECT_EQ(std::wstring(L"Step \"") + c.stepName + L"\" failed: " + SystemErrorText(c.reason), run.status);
+        std::vector<std::wstring> boxes = shown.texts;
+        for (const auto& message : run.messages)
+            boxes.push_back(message.first);
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_EQ(c.warning ? c.warning : SystemErrorText(c.reason), TrimmedText(boxes[0]));
+    }
+    SetReportSink(&quiet_);
 }
 
 TEST_F(InstallSequenceTest, AServerThatEndsBeforeItIsReadyTakesItsNewServiceAlong)

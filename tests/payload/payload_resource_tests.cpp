@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+
 #include "payload/payload_fixture.h"
+#include "payload_test_sample_paths.h"
 
 namespace {
 
@@ -30,6 +33,11 @@ TEST_F(PayloadResource, TheEmbeddedArchiveUnpacksToTheSampleTree)
     for (const wchar_t* name : {L"Velmora.txt", L"config\\settings.cfg", L"web\\index.html", L"web\\img\\logo.svg",
                                 L"web\\empty.txt"})
         EXPECT_EQ(ReadBytes(SampleFile(name)), ReadBytes(Install(name))) << std::string(name, name + wcslen(name));
+    // The header written with the archive names its longest path, as unpacked.
+    size_t longest = 0;
+    for (const std::wstring& name : ListTree(Install()))
+        longest = std::max(longest, name.size() - (name.back() == L'\\' ? 1 : 0));
+    EXPECT_EQ(longest, kPayloadLongestPath);
 }
 
 TEST_F(PayloadResource, TheKeepListMarksTheSamplesConfigurationToStay)

@@ -2,10 +2,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
 
+#include "formats/installation_record/installation_record.h"
 #include "formats/language/message_box.h"
 #include "payload/payload_fixture.h"
+#include "support/host_link.h"
 #include "support/system_error_text.h"
+#include "system/removal/installation_restore.h"
 
 class PayloadUpgrade : public PayloadTest
 {
@@ -116,4 +120,67 @@ TEST_F(PayloadUpgrade, AFailedMoveToTheBackupStopsAndReportsTheSystemsMessage)
     EXPECT_EQ(static_cast<UINT>(kErrorMessage), reported.messages[0].second);
     // Nothing was replaced.
     EXPECT_EQ(Bytes(300, 'o'), ReadBytes(Install(L"Velmora.exe")));
+}
+
+// Each file of the folder with its content.
+std::map<std::wstring, Bytes> TreeContent(const std::wstring& folder)
+{
+    std::map<std::wstring, Bytes> content;
+    for (const std::wstring& name : ListTree(folder))
+        content[name] = name.back() == L'\\' ? Bytes() : ReadBytes(folder + L"\\" + name);
+    return content;
+}
+
+// After a failed run, the restore puts each replaced file back from the backup (also a
+// read-only configuration replaced outside an upgrade), takes each added file and folder
+// away and cuts the record back, but never reaches through a link: the file behind one
+// stays in the backup, which then stays too, and the rest is put back all the same.
+TEST_F(PayloadUpgrade, ARestorePutsBackWhatTheRunReplacedAndTakesWhatItAdded)
+{
+    struct Case
+    {
+        const char* name;
+        bool upgrade;
+        bool configBecomesLink;
+    } cases[] = {{"upgrade", true, false}, {"every file replaced", false, false}, {"a link", true, true}};
+    InstallationRecordWriter earlier;
+    ASSERT_TRUE(earlier.Open(Install().c_str(), false));
+    ASSERT_TRUE(earlier.Add(RecordedKind::kFile, L"Velmora.exe"));
+    earlier.Close();
+    const std::map<std::wstring, Bytes> before = TreeContent(Install());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_settings.upgrade = c.upgrade;
+        const RecordMark mark = MarkInstallationRecord(Install().c_str());
+        ASSERT_TRUE(CreateDirectoryW(Backup().c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+        InstallationRecordWriter record;
+        ASSERT_TRUE(record.Open(Install().c_str(), false));
+        PayloadJob job = Job();
+        job.record = &record;
+        ASSERT_TRUE(ExtractPayloadArchive(job, archive_.data(), static_cast<DWORD>(archive_.size()), Backup().c_str()));
+        record.Close();
+        TempFolder outside(L"outside");
+        if (c.configBecomesLink) {
+            ASSERT_TRUE(RemoveDirectoryW(outside.Path().c_str()));
+            ASSERT_TRUE(MoveFileW(Install(L"config").c_str(), outside.Path().c_str()));
+            RunHost(L"ln", L"-s", {outside.Path(), Install(L"config")});
+            ASSERT_TRUE(IsLink(Install(L"config")));
+        }
+
+        SetLastError(0);
+        EXPECT_EQ(!c.configBecomesLink, RestoreInstallation(Install().c_str(), Backup().c_str(), mark));
+        if (!c.configBecomesLink) {
+            EXPECT_EQ(before, TreeContent(Install()));
+            EXPECT_FALSE(Exists(Backup()));
+            continue;
+        }
+        EXPECT_EQ(static_cast<DWORD>(ERROR_CANT_ACCESS_FILE), GetLastError());
+        // Behind the link: neither put back nor deleted; the rest as it was.
+        EXPECT_EQ(newTypes_, ReadBytes(outside.File(L"mime.types")));
+        EXPECT_EQ(Bytes(20, 'd'), ReadBytes(outside.File(L"defaults.cfg")));
+        EXPECT_EQ(Bytes(60, 'm'), ReadBytes(Backup(L"config\\mime.types")));
+        EXPECT_EQ(Bytes(300, 'o'), ReadBytes(Install(L"Velmora.exe")));
+        EXPECT_FALSE(Exists(Install(L"logs")));
+        RunHost(L"rm", L"", {Install(L"config")});
+    }
 }

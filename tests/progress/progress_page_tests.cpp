@@ -19,6 +19,7 @@
 #include "progress/progress_sheet.h"
 #include "resources/wizard_ids.h"
 #include "support/installation_fixture.h"
+#include "support/system_error_text.h"
 #include "support/temp_folder.h"
 #include "wizard/browser_recorder.h"
 
@@ -184,20 +185,22 @@ TEST_F(ProgressPage, CancelAnsweredYesStopsTheRunningStepWithACrossAndFinishOpen
     ASSERT_TRUE(server.Running());
     std::atomic<bool> answered{false};
     bool openAfterYes = false, finishOnly = false;
+    wchar_t status[512] = {};
     std::vector<ProgressView> views;
     ProgressRun run = RunProgressPage(
         [&](WizardDriver& wizard) {
             ASSERT_TRUE(WaitUntil([&] { return server.State() == SERVICE_STOP_PENDING; }, 60000));
-            // Pressed without waiting: the confirmed cancel waits for the worker, which
-            // waits for the server.
+            // Pressed without waiting: the confirmed cancel waits for the worker.
             PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
             ASSERT_TRUE(WaitUntil([&] { return answered && !MessageBoxShown(wizard.Sheet()); }));
             // Handled once the sheet, past the question, takes messages again.
             wizard.Settle();
             openAfterYes = IsWindow(wizard.Sheet()) != FALSE;
-            server.LetGo();
             WatchProgress(wizard, views);
             wizard.Settle();
+            // The worker left the server's stop wait without it.
+            server.LetGo();
+            GetWindowTextW(wizard.Item(IDC_PROGRESS_STATUS), status, 512);
             finishOnly = FinishOnly(wizard);
             wizard.Press(PSBTN_FINISH);
         },
@@ -216,6 +219,7 @@ TEST_F(ProgressPage, CancelAnsweredYesStopsTheRunningStepWithACrossAndFinishOpen
     EXPECT_EQ(0, RowWith(views.back().images, kCross));
     EXPECT_TRUE(RowsInOrder(views.back().images));
     EXPECT_EQ(100, views.back().bar);
+    EXPECT_EQ(L"Installation cancelled. Click the \"Finish\" button to exit", std::wstring(status));
     EXPECT_TRUE(finishOnly);
     EXPECT_EQ(L"", browser.WaitForAddress(3000));
     EXPECT_EQ(2, run.exitCode);
@@ -228,14 +232,17 @@ TEST_F(ProgressPage, AFailedRunShowsTheEnginesWarningOnThePageAndCancelAfterItCl
     ASSERT_TRUE(g_setupTools.InstallService(L"\"C:\\no-such-folder\\Velmora.exe\" /start",
                                             g_settings.service_name, L"Velmora (test)", L"t"));
     std::vector<ProgressView> views;
+    wchar_t status[512] = {};
     ProgressRun run = RunProgressPage([&](WizardDriver& wizard) {
         WatchProgress(wizard, views);
+        GetWindowTextW(wizard.Item(IDC_PROGRESS_STATUS), status, 512);
         wizard.Press(PSBTN_CANCEL);  // after the run: no question
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(wizard.Sheet()); }));
     }, MessageBoxWatcher::DefaultAnswer);
 
     EXPECT_TRUE(run.scriptFinished);
     EXPECT_EQ(kCross, views.back().images[kStepStart]);
+    EXPECT_EQ(L"Step \"Start server\" failed: " + SystemErrorText(ERROR_FILE_NOT_FOUND), std::wstring(status));
     EXPECT_TRUE(RowsInOrder(views.back().images));
     EXPECT_EQ(100, views.back().bar);
     ASSERT_EQ(1u, run.boxes.size());

@@ -15,6 +15,7 @@
 #include "base/message_ids.h"
 #include "support/message_box_watcher.h"
 #include "wizard/settings_page/settings_check.h"
+#include "velmora_server_payload_paths.h"
 
 namespace {
 
@@ -191,6 +192,16 @@ void Folder(Scene& s, const std::wstring& folder) { CopyText(s.fields.folder, fo
 void ServiceName(Scene& s, const wchar_t* name) { CopyText(s.fields.service_name, name); }
 void Resolved(Scene& s, const char* address) { s.machine.resolvedTo = inet_addr(address); }
 
+// The longest folder whose backup folder still holds the archive's longest path:
+// "<folder>\backups\YYYY-MM-DD HH-MM-SS\<longest path>" in MAX_PATH - 1 characters.
+const size_t kBackupPart = wcslen(L"\\backups\\YYYY-MM-DD HH-MM-SS\\");
+const std::wstring kLongestFolder = L"C:\\" + std::wstring(MAX_PATH - 1 - kPayloadLongestPath - kBackupPart - 3, L'a');
+const std::wstring kLongest = std::to_wstring(kLongestFolder.size()) + L" chars";
+const std::wstring kLongestWritten = L"boxes " + kLongest + L"|Velmora Mail; service Velmora Mail; dir " + kLongest +
+                                     L"; upgrade 0; created 1; thumbprint 171; address 0.0.0.0:443; unresolved 0; settled " + kLongest;
+const std::wstring kLonger = std::to_wstring(kLongestFolder.size() + 1) + L" chars";
+const std::wstring kLongerWritten = L"boxes " + kLonger + L"|Velmora Mail; service Velmora Mail; dir " + kLonger;
+
 const Row kRows[] = {
     {"a new folder is created and stored: blanks go, the boxes keep the separators", [](Scene&) {}, L"administrator",
      kFresh, kAllPorts},
@@ -220,6 +231,10 @@ const Row kRows[] = {
      L"stay: error system 206", L"boxes 253 chars|Velmora Mail; service Velmora Mail; dir 253 chars", L"volume C:\\"},
     {"the same, unattended: quietly", [](Scene& s) { Folder(s, L"C:\\" + std::wstring(250, L'a')), Unattended(s); },
      L"stay", L"boxes 253 chars|Velmora Mail; service Velmora Mail; dir 253 chars", nullptr},
+    {"the longest folder whose backup holds the archive's longest path", [](Scene& s) { Folder(s, kLongestFolder); },
+     L"administrator", kLongestWritten.c_str(), nullptr},
+    {"... one character more: refused, though its new installation would fit", [](Scene& s) { Folder(s, kLongestFolder + L"a"); },
+     L"stay: error system 206", kLongerWritten.c_str(), L"volume C:\\"},
     {"an installed server of the offered version: kept, not asked about, no port tested", Installed, L"progress",
      kUpgraded, kKept},
     {"the same, unattended: the administrator next", [](Scene& s) { Installed(s), Unattended(s); }, L"administrator",

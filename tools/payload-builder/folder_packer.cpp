@@ -100,6 +100,7 @@ bool PackBelow(const std::wstring& root, const std::wstring& relative, const CKe
             result.failedPath = path;
             return false;
         }
+        result.longestPath = std::max(result.longestPath, name.size());
         if (item.directory) {
             entry.size = kPayloadDirectorySize;
             if (!writer.AddEntry(entry) || !PackBelow(root, name, keep, writer, result)) {

@@ -10,6 +10,7 @@ struct PackResult
     DWORD files = 0;
     DWORD folders = 0;
     ULONGLONG contentBytes = 0;
+    size_t longestPath = 0;    // characters of the longest relative path packed, folders too
     std::wstring failedPath;   // what could not be packed, when packing failed
 };
 

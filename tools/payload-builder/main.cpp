@@ -1,18 +1,20 @@
-// payload-builder <folder> <keep-list> <archive>
-// Packs <folder> into the setup program's payload archive. Paths are Windows paths
-// (under Wine, Linux paths on drive Z:).
+// payload-builder <folder> <keep-list> <archive> <header>
+// Packs <folder> into the setup program's payload archive, and writes <header> with what
+// the setup program needs to know of it (paths_header.h). Paths are Windows paths (under
+// Wine, Linux paths on drive Z:).
 #include <stdio.h>
 #include <windows.h>
 
 #include "base/scoped_handle.h"
 #include "formats/crypto/data_key.h"
 #include "tools/payload-builder/folder_packer.h"
+#include "tools/payload-builder/paths_header.h"
 #include "tools/payload-builder/payload_sinks.h"
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 4) {
-        fwprintf(stderr, L"usage: payload-builder <folder> <keep-list> <archive>\n");
+    if (argc != 5) {
+        fwprintf(stderr, L"usage: payload-builder <folder> <keep-list> <archive> <header>\n");
         return 2;
     }
     CKeepList keep;
@@ -37,7 +39,14 @@ int wmain(int argc, wchar_t** argv)
         DeleteFileW(argv[3]);
         return 1;
     }
-    wprintf(L"payload-builder: %lu folders, %lu files, %llu bytes\n", result.folders, result.files,
-            result.contentBytes);
+    // No archive without its header: a setup built with a stale one would let folders
+    // through that this archive's paths do not fit in.
+    if (!WritePathsHeader(argv[4], result.longestPath)) {
+        fwprintf(stderr, L"payload-builder: cannot write %ls (error %lu)\n", argv[4], GetLastError());
+        DeleteFileW(argv[3]);
+        return 1;
+    }
+    wprintf(L"payload-builder: %lu folders, %lu files, %llu bytes, longest path %lu\n", result.folders,
+            result.files, result.contentBytes, static_cast<unsigned long>(result.longestPath));
     return 0;
 }

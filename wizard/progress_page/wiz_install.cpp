@@ -25,11 +25,6 @@ const UINT WM_INSTALL_PROGRESS = WM_USER + 3;
 // Posted by the worker at the end: wParam = every step done.
 const UINT WM_INSTALL_ENDED = WM_USER + 4;
 
-// The rows in the order of the installation's steps.
-const UINT kStepTexts[kInstallStepCount] = {kStepPrepareText, kStepExtractText, kStepCertificateText,
-                                             kStepConfigureText, kStepServiceText, kStepStartText,
-                                             kStepInitializeText};
-
 } // namespace
 
 CWizInstall::CWizInstall()
@@ -84,7 +79,7 @@ void CWizInstall::InsertSteps()
 {
     for (int row = 0; row < kInstallStepCount; ++row) {
         wchar_t text[256] = {};
-        g_language.GetString(kStepTexts[row], text, 256);
+        g_language.GetString(kInstallStepTexts[row], text, 256);
         LVITEMW item = {};
         item.mask = LVIF_TEXT | LVIF_IMAGE;
         item.iItem = row;

@@ -6,6 +6,9 @@
 #include "base/path_join.h"
 #include "wizard/settings_text.h"
 
+// Written by the payload builder with the archive that setup.exe carries.
+#include "velmora_server_payload_paths.h"
+
 namespace {
 
 SettingsVerdict Verdict(SettingsNext next, UINT style, UINT textId, DWORD systemError = 0,
@@ -26,6 +29,17 @@ SettingsVerdict Refusal(const InstallSettings& settings, UINT style, UINT textId
                         const wchar_t* argument = L"")
 {
     return Verdict(SettingsNext::kStay, settings.force_auto ? 0 : style, textId, systemError, argument);
+}
+
+// Whether every path that a run writes fits in MAX_PATH: the archive's longest entry in
+// the folder, and the same entry in the backup folder "<folder>\backups\<UTC stamp>" that
+// the engine makes for an upgrade or an existing folder. The backup's room is required of
+// a new folder too: a server installed there could never be upgraded. It also covers the
+// entry in the folder itself, which lies shallower.
+bool FolderHoldsPayload(const wchar_t* folder)
+{
+    const size_t backupPart = wcslen(L"\\backups\\YYYY-MM-DD HH-MM-SS");
+    return wcslen(folder) + backupPart + 1 + kPayloadLongestPath + 1 <= MAX_PATH;
 }
 
 // False, with the refusal, when the folder's volume cannot take the server.
@@ -112,10 +126,9 @@ SettingsVerdict CheckSettingsPage(SettingsPageFields& fields, InstallSettings& s
         return refusal;
     CopyText(settings.install_dir, folder);
 
-    // A folder too long to hold the server's executable cannot hold the server: the
-    // installation would refuse its paths half-way.
+    // A folder too long for the server's paths would be refused half-way through the run.
     wchar_t executable[MAX_PATH] = {};
-    if (!JoinPath(executable, folder, L"Velmora.exe"))
+    if (!FolderHoldsPayload(folder) || !JoinPath(executable, folder, L"Velmora.exe"))
         return Refusal(settings, MB_OK | MB_ICONERROR, 0, ERROR_FILENAME_EXCED_RANGE);
     // Worked out afresh on every pass: another folder chosen after going back must not
     // keep an earlier folder's upgrade.

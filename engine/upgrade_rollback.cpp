@@ -1,0 +1,70 @@
+#include "engine/upgrade_rollback.h"
+
+#include "base/install_settings.h"
+#include "base/path_join.h"
+#include "base/setup_tools.h"
+
+namespace {
+
+const wchar_t kBackupsFolder[] = L"backups";
+const int kServiceStopAttempts = 3;
+
+bool IsRunning(DWORD state)
+{
+    return state == SERVICE_RUNNING || state == SERVICE_START_PENDING || state == SERVICE_CONTINUE_PENDING;
+}
+
+// Files are put back only under a stopped server: a running one holds them, or writes
+// over what was put back. False when the server in `folder` is still running.
+bool StopServer(const wchar_t* serviceName, const wchar_t* folder)
+{
+    if (g_setupTools.ServiceExists(serviceName)) {
+        for (int i = 0; i < kServiceStopAttempts; ++i)
+            if (g_setupTools.ControlServiceAndWait(serviceName, true) == SERVICE_STOPPED)
+                break;
+    }
+    // The stopped server may hold its files for a moment.
+    wchar_t server[MAX_PATH];
+    if (!JoinPath(server, folder, L"Velmora.exe"))
+        return false;
+    for (int i = 0; i < 50 && g_setupTools.FindProcessByPath(server); ++i)
+        Sleep(100);
+    return g_setupTools.FindProcessByPath(server) == 0;
+}
+
+} // namespace
+
+PreviousInstallation RememberPreviousInstallation()
+{
+    PreviousInstallation previous;
+    previous.serviceRunning = IsRunning(g_setupTools.GetServiceState(g_settings.service_name));
+    wchar_t backups[MAX_PATH];
+    previous.hadBackups = JoinPath(backups, g_settings.install_dir, kBackupsFolder) &&
+                          GetFileAttributesW(backups) != INVALID_FILE_ATTRIBUTES;
+    previous.record = MarkInstallationRecord(g_settings.install_dir);
+    return previous;
+}
+
+bool ChangedPreviousInstallation()
+{
+    return g_settings.upgrade || (g_settings.folder_confirmed && g_settings.backup_dir[0]);
+}
+
+void RestorePreviousInstallation(const PreviousInstallation& previous)
+{
+    const wchar_t* folder = g_settings.install_dir;
+    if (!folder[0])
+        return;
+    // Without a backup the run failed before it replaced anything: only the service
+    // it stopped is to be started again. The backups folder goes with the last backup in
+    // it when this run made it: nothing was upgraded, so nothing is left to go back to.
+    // When a file could not be put back, the backup with its only copy stays.
+    if (StopServer(g_settings.service_name, folder) && g_settings.backup_dir[0] &&
+        RestoreInstallation(folder, g_settings.backup_dir, previous.record) && !previous.hadBackups) {
+        wchar_t backups[MAX_PATH];
+        if (JoinPath(backups, folder, kBackupsFolder))
+            RemoveDirectoryW(backups);
+    }
+    if (previous.serviceRunning)
+        g_setupTools.ControlServiceAndWait(g_settings.service_name, false);
+}

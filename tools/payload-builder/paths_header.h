@@ -1,0 +1,8 @@
+#pragma once
+#include <stddef.h>
+
+// Writes the C++ header that tells the setup program what its archive holds:
+// kPayloadLongestPath, the characters of the archive's longest relative path. Written
+// with the archive in the same run, so that the settings page's folder length limit is
+// never typed by hand and always belongs to the archive embedded beside it.
+bool WritePathsHeader(const wchar_t* path, size_t longestPath);
