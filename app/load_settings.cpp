@@ -10,6 +10,7 @@
 #include "base/host_name.h"
 #include "base/install_settings.h"
 #include "base/message_ids.h"
+#include "base/setup_log.h"
 #include "base/setup_tools.h"
 #include "formats/config/config_file.h"
 #include "formats/digest/digest160.h"
@@ -48,6 +49,11 @@ void ReadUnattendedKeys(CConfigFile& config, wchar_t* domain, size_t domainCapac
         g_settings.saas_mode = true;
     if (ReadSwitch(config, L"force_auto"))
         g_settings.force_auto = true;
+    wchar_t hostsEntry[8] = {};
+    if (ReadKey(config, L"hosts_entry", hostsEntry, 7))
+        g_settings.hosts_entry = lstrcmpiW(hostsEntry, L"true") == 0    ? kHostsEntryAdd
+                                 : lstrcmpiW(hostsEntry, L"false") == 0 ? kHostsEntrySkip
+                                                                        : kHostsEntryUnset;
     // A cut domain would name some other host: then the machine's own name is used.
     if (!config.Get(L"domain", domain, domainCapacity))
         domain[0] = 0;
@@ -99,9 +105,19 @@ bool LoadSettingsFromFolder(const wchar_t* setupDir)
         CConfigFile unattended;
         wchar_t path[MAX_PATH];
         FormatText(path, L"%s\\velmorasetup.cfg", g_settings.setup_dir);
-        if (unattended.Load(path))
+        if (unattended.Load(path)) {
             ReadUnattendedKeys(unattended, domain, 260);
+        } else if (g_settings.quiet) {
+            // Nobody to ask and nothing to install from: the defaults alone name no
+            // administrator.
+            g_setupLog.Line(L"quiet run: cannot read \"%s\" (system error %lu); nothing is done", path,
+                            GetLastError());
+            return false;
+        }
     }
+    // A quiet run is an unattended one that goes further: nothing waits at all.
+    if (g_settings.quiet)
+        g_settings.force_auto = true;
     DeriveServiceName();
     ChooseInstallFolder();
 

@@ -2,8 +2,9 @@
 
 // Fills g_settings at start-up: time zone, interface language, the folder of the running
 // program, velmorasetup.cfg beside it, the service name, the installation folder, the
-// domain name and the default certificate. False, after telling why in a box, only when
-// velmorasetup.cfg gives a domain that is no host name.
+// domain name and the default certificate. False, after telling why in a box, when
+// velmorasetup.cfg gives a domain that is no host name; and, after telling the log, when a
+// quiet run (g_settings.quiet, which makes it force_auto) finds no velmorasetup.cfg.
 bool LoadSettings();
 
 // The same for a program lying in `setupDir` (no trailing backslash); LoadSettings

@@ -9,5 +9,5 @@ void ShowStartupMessage(UINT id)
 
 void ShowStartupText(const wchar_t* text)
 {
-    ScreenMessages(kMessageBoxTitle).Show(nullptr, text, kErrorMessage);
+    ScreenSink().Show(nullptr, text, kErrorMessage);
 }

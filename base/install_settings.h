@@ -3,6 +3,14 @@
 #include <windows.h>
 #include <stddef.h>
 
+// velmorasetup.cfg's answer to the domain page's question, for a run nobody attends.
+enum HostsEntryChoice : unsigned char
+{
+    kHostsEntryUnset,  // no hosts_entry key: a quiet run cannot go past the page
+    kHostsEntryAdd,
+    kHostsEntrySkip
+};
+
 // The one process-wide settings record: filled at start-up, edited by the wizard pages,
 // read by the installation engine. Plain data, zero-filled at start and at exit.
 // Texts are UTF-16, zero-terminated, in fixed arrays (capacity includes the terminator).
@@ -11,6 +19,8 @@ struct InstallSettings
     bool upgrade;            // the chosen folder holds an installed server (Velmora.exe)
     bool saas_mode;          // hosted mode
     bool force_auto;         // unattended run
+    bool quiet;              // /quiet: unattended, and nothing waits or shows a box
+    HostsEntryChoice hosts_entry;
     bool domain_unresolved;  // the domain name did not resolve when the settings page was left
     bool folder_confirmed;   // the folder existed and the user agreed (or the run is unattended)
     bool folder_created;     // the settings page created or accepted the folder without asking

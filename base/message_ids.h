@@ -51,4 +51,6 @@ enum MessageId : UINT
     kEmptyServiceName = 82,
     kStatusCancelled = 83,
     kStatusStepFailed = 84,
+    kSetupAlreadyRunning = 85,
+    kSetupLockSquatted = 86,
 };

@@ -7,6 +7,8 @@ int SetupExitCode(INT_PTR sheetResult, InstallOutcome outcome)
         return kExitInstalled;
     case InstallOutcome::Failed:
         return kExitInstallFailed;
+    case InstallOutcome::Unanswered:
+        return kExitUnanswered;
     case InstallOutcome::NotStarted:
         break;
     }

@@ -1,8 +1,18 @@
 #include "wizard/wizard_page.h"
 
+#include <prsht.h>
+
 #include "base/message_ids.h"
+#include "base/setup_log.h"
 #include "formats/language/message_box.h"
 #include "resources/wizard_ids.h"
+
+namespace {
+
+// Written and read by the interface thread only.
+bool g_quietRunStopped = false;
+
+} // namespace
 
 CWizardPage::CWizardPage(UINT dialogId) : CPropertyPageImpl(dialogId, IDS_WIZARD_TITLE)
 {
@@ -10,10 +20,74 @@ CWizardPage::CWizardPage(UINT dialogId) : CPropertyPageImpl(dialogId, IDS_WIZARD
 
 bool CWizardPage::OnQueryCancel()
 {
-    return ConfirmWizardCancel();
+    return g_quietRunStopped || ConfirmWizardCancel();
+}
+
+void CWizardPage::OnSheetAnswered(UINT notification, LRESULT result)
+{
+    const wchar_t* page = PageName(static_cast<int>(DialogId()));
+    switch (notification) {
+    case PSN_SETACTIVE:
+        if (result == kDefaultPage)
+            g_setupLog.Line(L"page %s: shown", page);
+        else if (result != kStayOnPage)
+            g_setupLog.Line(L"page %s: goes on by itself to %s", page, PageName(static_cast<int>(result)));
+        break;
+    case PSN_WIZNEXT:
+    case PSN_WIZBACK: {
+        const wchar_t* button = notification == PSN_WIZNEXT ? L"Next" : L"Back";
+        if (result == kStayOnPage)
+            g_setupLog.Line(L"page %s: %s refused, the page stays", page, button);
+        else
+            g_setupLog.Line(L"page %s: %s to %s", page, button,
+                            result == kDefaultPage ? L"the following page" : PageName(static_cast<int>(result)));
+        break;
+    }
+    case PSN_QUERYCANCEL:
+        g_setupLog.Line(L"page %s: Cancel %s", page, result ? L"leaves the wizard open" : L"closes the wizard");
+        break;
+    case PSN_WIZFINISH:
+        g_setupLog.Line(L"page %s: Finish", page);
+        break;
+    default:
+        break;
+    }
+}
+
+void CWizardPage::StopQuietRun(const wchar_t* why) const
+{
+    g_setupLog.Line(L"page %s: the quiet run stops: %s", PageName(static_cast<int>(DialogId())), why);
+    g_quietRunStopped = true;
+    // Posted: the sheet may still be switching to this page.
+    PostMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+}
+
+bool QuietRunStopped()
+{
+    return g_quietRunStopped;
 }
 
 bool ConfirmWizardCancel()
 {
     return ShowMessage(GetActiveWindow(), kQuestionMessage, kCancelQuestion) == IDYES;
+}
+
+const wchar_t* PageName(int dialogId)
+{
+    switch (dialogId) {
+    case IDD_WIZ_WELCOME:
+        return L"welcome";
+    case IDD_WIZ_LICENSE:
+        return L"agreement";
+    case IDD_WIZ_SETCONF:
+        return L"settings";
+    case IDD_WIZ_SETHOST:
+        return L"domain name";
+    case IDD_WIZ_USERS:
+        return L"administrator";
+    case IDD_WIZ_INSTALL:
+        return L"progress";
+    default:
+        return L"?";
+    }
 }

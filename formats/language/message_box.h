@@ -52,6 +52,18 @@ public:
     int Show(HWND, const wchar_t*, UINT) const override { return 0; }
 };
 
+// Shows through another sink and writes each box, its kind and the answer to the run's
+// log: a box that nobody sees must still leave its text where the deployer looks.
+class LoggedMessages : public MessageSink
+{
+public:
+    explicit LoggedMessages(const MessageSink& shown) : shown_(shown) {}
+    int Show(HWND owner, const wchar_t* text, UINT style) const override;
+
+private:
+    const MessageSink& shown_;
+};
+
 // The sink of failure reports from code that has no page of its own to ask (the system's
 // errors, the installation's messages): the screen under the setup's title until a
 // program plugs in another. Any thread may read it; `sink` must outlive its use.
@@ -59,13 +71,19 @@ const MessageSink& ReportSink();
 // Makes `sink` the report sink (nullptr: the screen again); returns the one before.
 const MessageSink* SetReportSink(const MessageSink* sink);
 
+// The sink of the boxes that the setup always shows (a page's question, a start-up
+// failure): the screen under the setup's title unless a program logs them too or, when
+// nobody at all attends the run, takes them off the screen. Same rules as the report sink.
+const MessageSink& ScreenSink();
+const MessageSink* SetScreenSink(const MessageSink* sink);
+
 // Message `id` of the current language, formatted with the arguments (bounded, always
 // terminated).
 void FormatMessageId(wchar_t* text, size_t capacity, UINT id, ...);
 void FormatMessageIdV(wchar_t* text, size_t capacity, UINT id, va_list args);
 
-// Shows message `id`, formatted with the arguments, on the screen under the setup's title;
-// returns the pressed button.
+// Shows message `id`, formatted with the arguments, through the screen sink; returns the
+// pressed button.
 int ShowMessage(HWND owner, UINT style, UINT id, ...);
 // The same for the system's text for `code`.
 int ShowSystemErrorMessage(HWND owner, UINT style, DWORD code);

@@ -27,5 +27,5 @@ int ShowMessage(HWND owner, UINT style, UINT id, ...)
     va_start(args, id);
     FormatMessageIdV(text, 2048, id, args);
     va_end(args);
-    return ScreenMessages(kMessageBoxTitle).Show(owner, text, style);
+    return ScreenSink().Show(owner, text, style);
 }

@@ -1,4 +1,5 @@
-// The Windows version rule and the order of the start-up checks.
+// The Windows version rule and the order of the start-up checks; the command line and the
+// one-setup-at-a-time lock, which come before them.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winsock2.h>
@@ -6,6 +7,8 @@
 
 #include "app/environment_check.h"
 #include "app/environment_check_seams.h"
+#include "app/instance_lock.h"
+#include "app/setup_switches.h"
 #include "base/scoped_seam.h"
 #include "app/windows_version.h"
 #include "support/message_box_watcher.h"
@@ -101,4 +104,60 @@ TEST(CheckEnvironment, RefusesNonAdministratorsFirstThenOldOrUnknownVersionsWith
         EXPECT_EQ(c.refusal, boxes[0].text);
         EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), boxes[0].icon);
     }
+}
+
+TEST(ParseSetupSwitches, TakesSwitchesInAnyCaseWithSlashOrDashAndRefusesEverythingElse)
+{
+    const struct
+    {
+        const wchar_t* line;
+        SwitchesVerdict verdict;
+        bool quiet;
+        const wchar_t* log;
+        const wchar_t* refused;
+    } cases[] = {
+        {L"setup.exe", SwitchesVerdict::kRun, false, L"", L""},
+        {L"", SwitchesVerdict::kRun, false, L"", L""},
+        {L"\"C:\\dir one\\setup.exe\" /QUIET", SwitchesVerdict::kRun, true, L"", L""},
+        {L"setup.exe -Quiet /LOG \"C:\\my logs\\run.log\"", SwitchesVerdict::kRun, true, L"C:\\my logs\\run.log", L""},
+        {L"setup.exe -log=C:\\run.log", SwitchesVerdict::kRun, false, L"C:\\run.log", L""},
+        {L"setup.exe /?", SwitchesVerdict::kUsage, false, L"", L""},
+        {L"setup.exe /quiet -?", SwitchesVerdict::kUsage, true, L"", L""},
+        {L"setup.exe /quite", SwitchesVerdict::kRefused, false, L"", L"/quite"},
+        {L"setup.exe /logfile x", SwitchesVerdict::kRefused, false, L"", L"/logfile"},
+        {L"setup.exe quiet", SwitchesVerdict::kRefused, false, L"", L"quiet"},
+        // /log needs its file: not the end of the line, not an empty one, not the next switch.
+        {L"setup.exe /log", SwitchesVerdict::kRefused, false, L"", L"/log"},
+        {L"setup.exe /log=", SwitchesVerdict::kRefused, false, L"", L"/log="},
+        {L"setup.exe /log /quiet", SwitchesVerdict::kRefused, false, L"", L"/log"},
+        {L"setup.exe /quiet /", SwitchesVerdict::kRefused, true, L"", L"/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        SetupSwitches switches;
+        EXPECT_EQ(c.verdict, ParseSetupSwitches(c.line, switches));
+        EXPECT_EQ(c.quiet, switches.quiet);
+        EXPECT_STREQ(c.log, switches.log);
+        EXPECT_STREQ(c.refused, switches.refused);
+    }
+}
+
+TEST(JudgeInstanceLock, RunsOnlyWithItsOwnLockAndRefusesOneAnOrdinaryUserMade)
+{
+    const struct
+    {
+        bool opened;
+        DWORD error;
+        bool ownerAdministrative;
+        InstanceLockVerdict verdict;
+    } cases[] = {
+        {true, ERROR_SUCCESS, false, InstanceLockVerdict::kHeld},
+        {true, ERROR_ALREADY_EXISTS, true, InstanceLockVerdict::kAnotherSetup},
+        {true, ERROR_ALREADY_EXISTS, false, InstanceLockVerdict::kSquatted},
+        // Ours lets administrators in: one that does not was made to block the setup.
+        {false, ERROR_ACCESS_DENIED, false, InstanceLockVerdict::kSquatted},
+        {false, ERROR_NOT_ENOUGH_MEMORY, false, InstanceLockVerdict::kFailed},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.verdict, JudgeInstanceLock(c.opened, c.error, c.ownerAdministrative)) << c.error;
 }

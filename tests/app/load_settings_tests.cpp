@@ -97,6 +97,7 @@ std::wstring Service() { return g_settings.service_name; }
 std::wstring InstallDir() { return g_settings.install_dir; }
 std::wstring Password() { return g_settings.admin_password; }
 std::wstring Switches() { return std::to_wstring(g_settings.saas_mode) + std::to_wstring(g_settings.force_auto); }
+std::wstring HostsEntry() { return std::to_wstring(g_settings.hosts_entry); }
 
 } // namespace
 
@@ -113,6 +114,10 @@ TEST_F(LoadSettingsTest, DerivesAndCutsValues)
         // Switches are on only for "true" in any case.
         {"saas_mode=TRUE\r\nforce_auto=yes\r\ndomain=mail.example.com\r\n", Switches, L"10"},
         {"saas_mode=yes\r\nforce_auto=TrUe\r\n", Switches, L"01"},
+        // The domain page's answer for a quiet run: given only as true or false.
+        {"hosts_entry=TRUE\r\n", HostsEntry, std::to_wstring(kHostsEntryAdd)},
+        {"hosts_entry=false\r\n", HostsEntry, std::to_wstring(kHostsEntrySkip)},
+        {"hosts_entry=yes\r\n", HostsEntry, std::to_wstring(kHostsEntryUnset)},
         // The service name comes from the folder's last component, up to its last dot.
         {"path=C:\\Servers\\mail.example\r\n", Service, L"mail"},
         {"path=C:\\Servers\\a.b.c\r\n", Service, L"a.b"},

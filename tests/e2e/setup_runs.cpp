@@ -47,7 +47,12 @@ void SetupRunTest::WriteSettingsFile(const std::string& lines, bool withInstalla
     ASSERT_TRUE(WriteWholeFile(folder_.File(L"velmorasetup.cfg"), text));
 }
 
-ProgramRun SetupRunTest::RunSetup(const std::function<void(WizardDriver&)>& drive)
+std::wstring SetupRunTest::SetupCommand(const std::wstring& arguments) const
+{
+    return L"\"" + folder_.File(exeName_.c_str()) + L"\" " + arguments;
+}
+
+ProgramRun SetupRunTest::RunSetup(const std::function<void(WizardDriver&)>& drive, const std::wstring& arguments)
 {
     auto driveWizard = [&](DWORD processId) {
         WizardDriver wizard(FindWizardWindow(processId));
@@ -55,7 +60,7 @@ ProgramRun SetupRunTest::RunSetup(const std::function<void(WizardDriver&)>& driv
         if (wizard.Sheet())
             drive(wizard);
     };
-    ProgramRun run = RunProgram({L"\"" + folder_.File(exeName_.c_str()) + L"\"", AnswerQuestionsWith(IDYES), nullptr,
+    ProgramRun run = RunProgram({SetupCommand(arguments), AnswerQuestionsWith(IDYES), nullptr,
                                  drive ? driveWizard : std::function<void(DWORD)>(), kInstallTimeoutMs + 60000,
                                  folder_.Path()});
     EXPECT_TRUE(run.ended) << "setup did not end";

@@ -30,7 +30,9 @@ protected:
     // none: no wizard is waited for), answers questions Yes and other boxes with their
     // default, and waits for it to end. The copy runs in this process's locale: Wine gives a
     // program started from another the Unix locale of the first.
-    ProgramRun RunSetup(const std::function<void(WizardDriver&)>& drive = nullptr);
+    ProgramRun RunSetup(const std::function<void(WizardDriver&)>& drive = nullptr, const std::wstring& arguments = L"");
+    // The copy's command line with `arguments` after its quoted path.
+    std::wstring SetupCommand(const std::wstring& arguments) const;
 
     std::wstring InstalledFile(const wchar_t* name) const { return installation_.InstallDir() + L"\\" + name; }
 

@@ -14,6 +14,7 @@
 #include "support/http_request.h"
 #include "support/uninstall_entry_reader.h"
 #include "wizard/browser_recorder.h"
+#include "wizard/setup_exit_code.h"
 
 namespace {
 
@@ -76,4 +77,124 @@ TEST_F(WholeInstallation, Unattended)
     ExpectInstalled(RunSetup([](WizardDriver& wizard) {
         PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
     }));
+}
+
+namespace {
+
+const char kUsageStart[] = "setup.exe [/quiet] [/log FILE] [/?]";
+const char kAlreadyRunning[] = "Another Velmora Server setup is running on this computer.";
+
+// What a log holds beyond its first `from` bytes.
+std::string LogSince(const std::wstring& path, size_t from)
+{
+    std::string text = ReadWholeFile(path);
+    return text.size() > from ? text.substr(from) : std::string();
+}
+
+std::wstring DefaultLogPath()
+{
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"VelmoraSetup.log";
+}
+
+} // namespace
+
+// The switches, each in a whole run of setup.exe that nobody attends: every run ends by
+// itself with its exit code and leaves its log, the quiet ones without a single box. A
+// quiet run takes the domain page's answer from hosts_entry and stops where
+// velmorasetup.cfg lacks one. The one installation also meets a second setup, quiet and
+// attended, which refuses to run.
+TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
+{
+    HostsFileKeeper hosts;
+    const std::wstring log = folder_.File(L"run.log");
+    const std::wstring secondLog = folder_.File(L"second.log");
+    const std::string unresolved = "force_auto=false\r\ndomain=velmora-e2e.invalid\r\n";
+    const std::string account = "admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n";
+    const std::string noAccount = "admin_login=ann\r\nadmin_password=Secret-42\r\n";
+    const struct
+    {
+        const char* what;
+        std::wstring arguments;
+        std::string settings;  // velmorasetup.cfg, with this test's installation; empty: none
+        DWORD exitCode;
+        bool defaultLog;       // the run logs to %TEMP%\VelmoraSetup.log
+        std::vector<std::string> logged;  // none: no log at all
+        const char* box;       // the one box an attended run shows; null: none
+        bool hostsEntry;       // the hosts file names the domain afterwards
+    } cases[] = {
+        {"usage", L"/? /log=\"" + log + L"\"", "", 0, false, {kUsageStart}, kUsageStart, false},
+        {"log that cannot be written", L"/log=\"" + folder_.File(L"missing\\run.log") + L"\"", "",
+         static_cast<DWORD>(-1), false, {}, "Cannot write the log file", false},
+        {"unknown switch, quiet", L"/quiet /Bogus", "", static_cast<DWORD>(-1), true,
+         {"command line: ", "Unknown argument: /Bogus", kUsageStart, "==== exit code -1"}, nullptr, false},
+        {"quiet without velmorasetup.cfg", L"-QUIET -LOG \"" + log + L"\"", "", static_cast<DWORD>(-1), false,
+         {"quiet run: cannot read", "==== exit code -1"}, nullptr, false},
+        {"quiet, unresolved domain, no hosts_entry", L"/quiet /log=\"" + log + L"\"", unresolved + account,
+         4, false,
+         {"page welcome: Next", "does not resolve and velmorasetup.cfg has no hosts_entry", "==== exit code 4"},
+         nullptr, false},
+        {"quiet, hosts_entry=false, no administrator", L"/quiet /log=\"" + log + L"\"",
+         unresolved + "hosts_entry=false\r\n" + noAccount, 4, false,
+         {"no hosts entry for \"velmora-e2e.invalid\"", "page administrator: the quiet run stops", "==== exit code 4"},
+         nullptr, false},
+        {"quiet, hosts_entry=true, no administrator", L"/quiet /log=\"" + log + L"\"",
+         unresolved + "hosts_entry=true\r\n" + noAccount, 4, false,
+         {"hosts entry for \"velmora-e2e.invalid\" written", "page administrator: the quiet run stops",
+          "==== exit code 4"},
+         nullptr, true},
+        {"quiet installation", L"/quiet /log=\"" + log + L"\"", account + "domain=localhost\r\n", 1, false,
+         {"==== Velmora Server Setup ", "settings: service=", "admin_password given (not logged)",
+          "start-up: checks passed", "page welcome: Next", "page administrator: goes on by itself to progress",
+          "step prepare started", "step extract done", "step readiness done", "installation ended: every step done",
+          "==== exit code 1"},
+         nullptr, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFileW(folder_.File(L"velmorasetup.cfg").c_str());
+        if (!c.settings.empty())
+            WriteSettingsFile(c.settings);
+        DeleteFileW(log.c_str());
+        if (hosts.Existed())
+            ASSERT_TRUE(WriteWholeFile(hosts.Path(), hosts.Kept()));
+        else
+            DeleteFileW(hosts.Path().c_str());
+        const std::wstring logPath = c.defaultLog ? DefaultLogPath() : log;
+        const size_t logBefore = ReadWholeFile(logPath).size();
+        const bool installs = c.exitCode == 1;
+        ProgramRun second, attendedSecond;
+        ProgramRun run = RunSetup(
+            installs ? std::function<void(WizardDriver&)>([&](WizardDriver&) {
+                second = RunProgram({SetupCommand(L"/quiet /log=\"" + secondLog + L"\""), nullptr});
+                attendedSecond = RunProgram({SetupCommand(L""), AnswerQuestionsWith(IDNO)});
+            })
+                     : nullptr,
+            c.arguments);
+        EXPECT_EQ(c.exitCode, run.exitCode);
+        if (c.box) {
+            ASSERT_EQ(1u, run.boxes.size());
+            EXPECT_NE(std::wstring::npos, run.boxes[0].text.find(std::wstring(c.box, c.box + strlen(c.box))));
+        } else {
+            EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].text;
+        }
+        const std::string logged = LogSince(logPath, logBefore);
+        EXPECT_EQ(c.logged.empty(), logged.find("==== Velmora Server Setup 1.") == std::string::npos) << logged;
+        for (const std::string& line : c.logged)
+            EXPECT_NE(std::string::npos, logged.find(line)) << line << "\n" << logged;
+        EXPECT_EQ(std::string::npos, logged.find("Secret-42"));
+        EXPECT_EQ(c.hostsEntry, hosts.Text().find("velmora-e2e.invalid") != std::string::npos);
+        if (installs) {
+            ExpectInstalled(run);
+            EXPECT_EQ(static_cast<DWORD>(kExitAlreadyRunning), second.exitCode);
+            EXPECT_TRUE(second.boxes.empty());
+            EXPECT_NE(std::string::npos, ReadWholeFile(secondLog).find(kAlreadyRunning));
+            EXPECT_EQ(static_cast<DWORD>(kExitAlreadyRunning), attendedSecond.exitCode);
+            ASSERT_EQ(1u, attendedSecond.boxes.size());
+            EXPECT_EQ(0u, attendedSecond.boxes[0].text.find(L"Another Velmora Server setup is running"));
+        } else {
+            EXPECT_FALSE(installation_.ServiceExists());
+        }
+    }
 }

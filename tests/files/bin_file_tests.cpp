@@ -1,4 +1,5 @@
-// CBinFile against real files under Wine: buffered line reading, and writes that fall short.
+// CBinFile against real files under Wine: buffered line reading, and writes that fall short;
+// the run's log, which appends to a file an administrator names.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -7,7 +8,10 @@
 #include <vector>
 
 #include "base/bin_file.h"
+#include "base/setup_log.h"
+#include "support/host_link.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -96,4 +100,32 @@ TEST_F(BinFileTest, ShortWritesTheSystemReportsAsDoneStillCarryAReason)
         file.Close();
         CloseHandle(server);
     }
+}
+
+// Each run adds to what earlier runs left, one UTF-8 line per call; a file that has another
+// name (a hard link an ordinary user made to a file of the system) is never written.
+TEST(SetupLog, AppendsUtf8LinesAndRefusesAFileWithAnotherName)
+{
+    TempFolder folder(L"log");
+    const std::wstring path = folder.File(L"run.log");
+    ASSERT_TRUE(WriteWholeFile(path, "earlier run\r\n"));
+    CSetupLog log;
+    ASSERT_TRUE(log.Open(path.c_str()));
+    log.Line(L"\u0441\u0435\u0442\u044c %s\r\nwrapped", L"M\u00fcnchen");
+    log.Close();
+    const std::string text = ReadWholeFile(path);
+    EXPECT_EQ(0u, text.find("earlier run\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("  \xd1\x81\xd0\xb5\xd1\x82\xd1\x8c M\xc3\xbcnchen  wrapped\r\n")) << text;
+    EXPECT_EQ(text.size() - 2, text.find("\r\n", text.find("wrapped"))) << "one line";
+
+    const std::wstring system = folder.File(L"system.ini");
+    const std::wstring linked = folder.File(L"linked.log");
+    ASSERT_TRUE(WriteWholeFile(system, "kept"));
+    RunHost(L"ln", L"", {system, linked});
+    // The host's program may not have ended when its wait gave up.
+    ASSERT_TRUE(WaitUntil([&] { return PathExists(linked); }));
+    EXPECT_FALSE(log.Open(linked.c_str()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_CANT_ACCESS_FILE), GetLastError());
+    log.Line(L"lost");
+    EXPECT_EQ("kept", ReadWholeFile(system));
 }

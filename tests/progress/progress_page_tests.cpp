@@ -12,12 +12,15 @@
 
 #include "base/install_settings.h"
 #include "base/scoped_handle.h"
+#include "base/setup_log.h"
 #include "base/setup_tools.h"
 #include "engine/install_reporter.h"
+#include "formats/language/message_box.h"
 #include "progress/progress_sheet.h"
 #include "resources/wizard_ids.h"
 #include "support/installation_fixture.h"
 #include "support/system_error_text.h"
+#include "support/temp_folder.h"
 #include "wizard/browser_recorder.h"
 
 namespace {
@@ -247,6 +250,38 @@ TEST_F(ProgressPage, AFailedRunShowsTheEnginesWarningOnThePageAndCancelAfterItCl
     EXPECT_EQ(LoadIconW(nullptr, IDI_WARNING), run.boxes[0].icon);
     EXPECT_EQ(run.sheet, run.boxes[0].owner) << "owned by the page, so by its sheet";
     EXPECT_EQ(2, run.exitCode);
+}
+
+// Nobody presses Finish after a quiet run that failed either; the log tells the step, the
+// system's code and text, and the box nobody saw.
+TEST_F(ProgressPage, AFailedQuietRunClosesTheWizardByItselfAndLogsTheFailedStep)
+{
+    ASSERT_TRUE(g_setupTools.InstallService(L"\"C:\\no-such-folder\\Velmora.exe\" /start",
+                                            g_settings.service_name, L"Velmora (test)", L"t"));
+    g_settings.force_auto = g_settings.quiet = true;
+    TempFolder folder(L"progress-log");
+    ASSERT_TRUE(g_setupLog.Open(folder.File(L"run.log").c_str()));
+    const QuietMessages silence;
+    const LoggedMessages logged(silence);
+    const MessageSink* previous = SetReportSink(&logged);
+    bool closed = false;
+    ProgressRun run = RunProgressPage(
+        [&](WizardDriver& wizard) { closed = WaitUntil([&] { return !IsWindow(wizard.Sheet()); }, 240000); });
+    SetReportSink(previous);
+    g_setupLog.Close();
+
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_EQ(2, run.exitCode);
+    const std::string text = ReadWholeFile(folder.File(L"run.log"));
+    for (const char* line : {"step prepare done (", "step start FAILED (", "box (warning): Failed to start Velmora server",
+                             "installation ended: not every step done"})
+        EXPECT_NE(std::string::npos, text.find(line)) << line << "\n" << text;
+    // The code, then the system's text for it.
+    size_t code = text.find("FAILED (");
+    code = text.find("system error ", code);
+    ASSERT_NE(std::string::npos, code) << text;
+    EXPECT_NE('0', text[code + 13]) << text;
 }
 
 TEST_F(ProgressPage, AnUnattendedRunClosesTheWizardByItselfAtItsEnd)

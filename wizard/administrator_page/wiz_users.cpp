@@ -55,6 +55,9 @@ int CWizUsers::OnSetActive()
     // otherwise waits here for the user, without a word.
     if (g_settings.force_auto && CheckFields())
         return IDD_WIZ_INSTALL;
+    if (g_settings.quiet)
+        StopQuietRun(L"velmorasetup.cfg gives no valid administrator account (admin_name, admin_surname, "
+                     L"admin_login, admin_password)");
     return kDefaultPage;
 }
 

@@ -3,6 +3,7 @@
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
 #include "base/message_ids.h"
+#include "base/setup_log.h"
 #include "formats/language/language.h"
 #include "resources/wizard_ids.h"
 #include "system/hosts/hosts_file.h"
@@ -37,27 +38,55 @@ BOOL CWizSetHost::OnInitDialog()
 int CWizSetHost::OnSetActive()
 {
     SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
-    return kDefaultPage;
+    return g_settings.quiet ? AnswerFromSettings() : kDefaultPage;
 }
 
 int CWizSetHost::OnWizardNext()
 {
-    return AddHostsEntry();
-}
-
-int CWizSetHost::AddHostsEntry()
-{
     if (IsDlgButtonChecked(Window(), IDC_ADD_HOSTS_ENTRY) != BST_CHECKED)
         return kDefaultPage;
+    return AddHostsEntry() ? kDefaultPage : kStayOnPage;
+}
+
+int CWizSetHost::AnswerFromSettings()
+{
+    switch (g_settings.hosts_entry) {
+    case kHostsEntrySkip:
+        g_setupLog.Line(L"page domain name: no hosts entry for \"%s\" (hosts_entry=false)", g_settings.domain_name);
+        return IDD_WIZ_USERS;
+    case kHostsEntryAdd:
+        if (AddHostsEntry()) {
+            g_setupLog.Line(L"page domain name: hosts entry for \"%s\" written (hosts_entry=true)",
+                            g_settings.domain_name);
+            return IDD_WIZ_USERS;
+        }
+        StopQuietRun(L"the hosts entry could not be written (the system error above)");
+        return kDefaultPage;
+    default: {
+        // Guessing would either touch the system's hosts file unasked or install a server
+        // under a name that reaches nothing: the deployer decides.
+        wchar_t why[512] = {};
+        FormatText(why, L"the domain name \"%s\" does not resolve and velmorasetup.cfg has no "
+                        L"hosts_entry=true|false",
+                   g_settings.domain_name);
+        StopQuietRun(why);
+        return kDefaultPage;
+    }
+    }
+}
+
+bool CWizSetHost::AddHostsEntry()
+{
     wchar_t folder[MAX_PATH] = {};
     // Without a name, or without a system folder, there is nothing to add: go on without
     // a word.
     if (!g_settings.domain_name_ansi[0] || !GetHostsFolder(folder, MAX_PATH))
-        return kDefaultPage;
+        return true;
     if (!::AddHostsEntry(folder, g_settings.server_address, g_settings.domain_name_ansi)) {
-        // Shown in unattended runs too: this page always waits for the user.
+        // Shown in unattended runs too: this page always waits for the user (a quiet run's
+        // screen sink takes it to the log).
         ShowPageSystemError(Window(), MB_OK | MB_ICONERROR, GetLastError());
-        return kStayOnPage;
+        return false;
     }
-    return kDefaultPage;
+    return true;
 }

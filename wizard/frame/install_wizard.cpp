@@ -26,7 +26,7 @@ int CInstallWizard::RunWizard(HWND owner)
     // first; it must not end a later loop of this thread.
     MSG quit;
     PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    return SetupExitCode(sheetResult, progress_.Outcome());
+    return SetupExitCode(sheetResult, QuietRunStopped() ? InstallOutcome::Unanswered : progress_.Outcome());
 }
 
 bool CInstallWizard::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM,

@@ -90,7 +90,15 @@ INT_PTR CPropertyPageImpl::DialogProc(UINT message, WPARAM wParam, LPARAM lParam
 
 bool CPropertyPageImpl::OnSheetNotify(const NMHDR& header, LRESULT& result)
 {
-    switch (header.code) {
+    bool handled = AnswerSheet(header.code, result);
+    if (handled)
+        OnSheetAnswered(header.code, result);
+    return handled;
+}
+
+bool CPropertyPageImpl::AnswerSheet(UINT notification, LRESULT& result)
+{
+    switch (notification) {
     case PSN_SETACTIVE:
         result = OnSetActive();
         return true;

@@ -38,6 +38,8 @@ protected:
     // True lets the sheet close.
     virtual bool OnWizardFinish() { return true; }
     virtual bool OnQueryCancel() { return true; }
+    // After each of the handlers above: the sheet's notification and what the page answered.
+    virtual void OnSheetAnswered(UINT /*notification*/, LRESULT /*result*/) {}
     // Commands of the page's controls, after the control had its reflected copy.
     virtual bool OnCommand(WORD id, WORD code, HWND control);
 
@@ -49,6 +51,7 @@ private:
     static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam);
     bool OnSheetNotify(const NMHDR& header, LRESULT& result);
+    bool AnswerSheet(UINT notification, LRESULT& result);
 
     PROPSHEETPAGEW description_;
     UINT dialog_id_;

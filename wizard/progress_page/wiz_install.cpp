@@ -71,7 +71,7 @@ BOOL CWizInstall::OnInitDialog()
     InsertSteps();
     g_language.TranslateDialog(window, IDD_WIZ_INSTALL);
 
-    job_.reporter = this;
+    job_.reporter = &logged_;
     return TRUE;
 }
 
@@ -138,9 +138,10 @@ LRESULT CWizInstall::OnInstallProgress(WPARAM wParam, LPARAM lParam)
 
 void CWizInstall::OnInstallEnded(bool allStepsDone)
 {
-    // Nobody is there to press Finish after an unattended run: destroying the page ends
-    // the wizard, with the outcome the flags tell. A page already going stays as it is.
-    if (allStepsDone && g_settings.force_auto && !stopping_)
+    // Nobody is there to press Finish after an unattended run, nor after a quiet one that
+    // failed: destroying the page ends the wizard, with the outcome the flags tell. A page
+    // already going stays as it is.
+    if (((allStepsDone && g_settings.force_auto) || g_settings.quiet) && !stopping_)
         DestroyWindow(Window());
     else
         OfferFinish();

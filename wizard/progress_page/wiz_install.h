@@ -5,6 +5,7 @@
 #include "engine/install_job.h"
 #include "wizard/controls/alpha_list.h"
 #include "wizard/controls/simple_controls.h"
+#include "wizard/progress_page/logged_reporter.h"
 #include "wizard/setup_exit_code.h"
 #include "wizard/wizard_page.h"
 
@@ -62,6 +63,8 @@ private:
     UniqueGdiObject title_font_;
     std::unique_ptr<BYTE[]> buffers_[2];
     InstallJob job_;
+    // What the worker reports to: the log first, then this page.
+    LoggedReporter logged_{static_cast<InstallReporter&>(*this)};
     UniqueHandle worker_thread_;
     // Reset while the cancel question is open: the worker waits for the answer at its
     // next check rather than finish a run that the user is about to cancel.

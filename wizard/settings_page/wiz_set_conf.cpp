@@ -81,9 +81,12 @@ int CWizSetConf::OnSetActive()
     automatic_check_done_ = true;
     int answer = ValidateSettingsPage();
     // A check that failed quietly keeps the page for the user: moving on would leave
-    // the folder, certificate and address unstored.
-    if (answer == kStayOnPage)
+    // the folder, certificate and address unstored. A quiet run has no user to keep it for.
+    if (answer == kStayOnPage) {
+        if (g_settings.quiet)
+            StopQuietRun(L"velmorasetup.cfg's settings were refused (see the box above)");
         return kDefaultPage;
+    }
     if (answer == kDefaultPage)
         return IDD_WIZ_SETHOST;
     return g_settings.upgrade ? IDD_WIZ_INSTALL : IDD_WIZ_USERS;

@@ -33,8 +33,16 @@ int CWizSetConf::ValidateSettingsPage()
     }
     CopyText(settled_folder_, fields.settled_folder);
     SecureZeroMemory(fields.password, sizeof(fields.password));
-    if (verdict.next == SettingsNext::kStay && verdict.message.style != 0)
+    if (verdict.next == SettingsNext::kStay && verdict.message.style != 0) {
         ShowCheckMessage(Window(), verdict.message);
+    } else if (verdict.next == SettingsNext::kStay && g_settings.quiet &&
+               (verdict.message.text_id || verdict.message.system_error)) {
+        // Kept off the screen in unattended runs, the reason still belongs in a quiet run's
+        // log, where the screen sink takes it without a box.
+        CheckMessage logged = verdict.message;
+        logged.style = MB_OK | MB_ICONERROR;
+        ShowCheckMessage(Window(), logged);
+    }
     switch (verdict.next) {
     case SettingsNext::kDomainPage:
         return kDefaultPage;

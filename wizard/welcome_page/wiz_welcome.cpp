@@ -37,6 +37,12 @@ int CWizWelcome::OnSetActive()
     SetWizardButtons(PSWIZB_NEXT);
     SendDlgItemMessageW(Window(), IDC_LEGAL_NOTICE, WM_SETFONT,
                         reinterpret_cast<WPARAM>(notice_font_.Get()), TRUE);
+    // Nobody is there to press Next in a quiet run: the page presses it, once, as the user
+    // would (posted, as the sheet is still showing the page).
+    if (g_settings.quiet && !left_by_itself_) {
+        left_by_itself_ = true;
+        PostMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+    }
     return kDefaultPage;
 }
 

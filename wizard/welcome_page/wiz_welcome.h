@@ -21,4 +21,5 @@ private:
     CHyperLink maker_link_;
     CSimpleStatic description_;
     UniqueGdiObject notice_font_;  // the legal notice's smaller font
+    bool left_by_itself_ = false;  // a quiet run pressed Next once
 };
