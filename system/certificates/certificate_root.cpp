@@ -1,6 +1,7 @@
 #include "base/bin_file.h"
 #include "base/scoped_handle.h"
 #include "system/certificates/certificate_import.h"
+#include "system/certificates/certificate_removal.h"
 #include "system/certificates/certificate_store.h"
 
 DWORD InstallRootCertificate(const wchar_t* path, const wchar_t* storeName)
@@ -25,15 +26,26 @@ DWORD InstallRootCertificate(const wchar_t* path, const wchar_t* storeName)
     return AddRootCertificate(static_cast<const BYTE*>(bytes.Get()), size, storeName);
 }
 
-DWORD AddRootCertificate(const BYTE* bytes, DWORD size, const wchar_t* storeName)
+DWORD AddRootCertificate(const BYTE* bytes, DWORD size, const wchar_t* storeName, BYTE* hash, bool* added)
 {
+    if (added != nullptr)
+        *added = false;
     if (bytes == nullptr || storeName == nullptr)
         return SetResult(ERROR_INVALID_PARAMETER);
     UniqueCertStore store(OpenMachineStore(storeName));
     if (!store)
         return SetResult(LastErrorOr(ERROR_OPEN_FAILED));
+    BYTE ownHash[20] = {};
+    DWORD hashLength = sizeof(ownHash);
+    // The hash of the encoded certificate is its thumbprint.
+    const bool hashed = CryptHashCertificate(0, CALG_SHA1, 0, bytes, size, ownHash, &hashLength) != FALSE;
+    const bool wasThere = hashed && MachineStoreHolds(storeName, ownHash, hashLength);
     if (!CertAddEncodedCertificateToStore(store.Get(), kCertEncoding, bytes, size, CERT_STORE_ADD_REPLACE_EXISTING,
                                           nullptr))
         return SetResult(LastErrorOr(ERROR_INVALID_DATA));
+    if (hash != nullptr)
+        CopyMemory(hash, ownHash, sizeof(ownHash));
+    if (added != nullptr)
+        *added = hashed && !wasThere;
     return SetResult(0);
 }

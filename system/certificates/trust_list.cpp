@@ -66,8 +66,10 @@ bool AddServerTrustList(HCERTSTORE store)
 
 }  // namespace
 
-bool EnsureServerTrustList()
+bool EnsureServerTrustList(bool* created)
 {
+    if (created != nullptr)
+        *created = false;
     UniqueCertStore store(OpenMachineStore(kServerTrustListStore));
     if (!store) {
         SetLastError(LastErrorOr(ERROR_OPEN_FAILED));
@@ -78,5 +80,30 @@ bool EnsureServerTrustList()
         SetLastError(0);
         return true;
     }
-    return AddServerTrustList(store.Get());
+    if (!AddServerTrustList(store.Get()))
+        return false;
+    if (created != nullptr)
+        *created = true;
+    return true;
+}
+
+bool DeleteServerTrustList()
+{
+    // The registry store beneath the system store, where a deletion lasts.
+    UniqueCertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE,
+                                        kServerTrustListStore));
+    if (!store) {
+        SetLastError(LastErrorOr(ERROR_OPEN_FAILED));
+        return false;
+    }
+    PCCTL_CONTEXT list;
+    while ((list = FindServerTrustListById(store.Get())) != nullptr) {
+        // Frees the context, also when it fails.
+        if (!CertDeleteCTLFromStore(list)) {
+            SetLastError(LastErrorOr(ERROR_CAN_NOT_COMPLETE));
+            return false;
+        }
+    }
+    SetLastError(0);
+    return true;
 }

@@ -11,8 +11,13 @@ static const wchar_t kServerTrustListDescription[] =
     L"This CTL is to be used as the list of trusted roots for Velmora Server";
 
 // Makes sure that the machine's "CA" store holds the server's trust list, creating it when
-// missing. True when the list exists afterwards; the error code is the last error.
-bool EnsureServerTrustList();
+// missing (`created`, when given, tells whether it was). True when the list exists
+// afterwards; the error code is the last error.
+bool EnsureServerTrustList(bool* created = nullptr);
+
+// Deletes the server's list from the machine's "CA" store. True when none is left; the
+// error code is the last error.
+bool DeleteServerTrustList();
 
 // Looks for the server's list in `store`: CertFindCTLInStore by usage and identifier first;
 // when that finds nothing (Wine does not implement that search), FindServerTrustListById.

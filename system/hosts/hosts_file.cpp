@@ -70,6 +70,34 @@ bool CopyFileRights(const wchar_t* from, const wchar_t* to)
     return copied;
 }
 
+// The paths of the hosts file in `folder` and of the new file written beside it.
+bool HostsPaths(const wchar_t* folder, wchar_t (&path)[MAX_PATH + 8], wchar_t (&newPath)[MAX_PATH + 24])
+{
+    FormatText(path, L"%s\\hosts", folder);
+    FormatText(newPath, L"%s\\hosts.velmora-new", folder);
+    if (FitsInto(newPath, MAX_PATH))
+        return true;
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+}
+
+// Puts the written and flushed new file in the place of the hosts file in one step, with
+// the old file's rights; the new file goes when that fails. `error` is the writing's
+// failure (ERROR_SUCCESS when it was written); it stays the last error.
+bool CommitHostsFile(const wchar_t* path, const wchar_t* newPath, bool existed, bool written, DWORD error)
+{
+    if (written)
+        written = existed ? CopyFileRights(path, newPath) && ReplaceFileW(path, newPath, nullptr, 0, nullptr, nullptr)
+                          : MoveFileExW(newPath, path, MOVEFILE_WRITE_THROUGH);
+    if (!written) {
+        if (error == ERROR_SUCCESS || GetLastError() != ERROR_SUCCESS)
+            error = GetLastError();
+        DeleteFileW(newPath);
+        SetLastError(error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT);
+    }
+    return written;
+}
+
 } // namespace
 
 bool GetHostsFolder(wchar_t* folder, size_t capacity)
@@ -179,12 +207,8 @@ bool AddHostsEntry(const wchar_t* folder, const sockaddr_in& address, const char
         return false;
     wchar_t path[MAX_PATH + 8] = {};
     wchar_t newPath[MAX_PATH + 24] = {};
-    FormatText(path, L"%s\\hosts", folder);
-    FormatText(newPath, L"%s\\hosts.velmora-new", folder);
-    if (!FitsInto(newPath, MAX_PATH)) {
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    if (!HostsPaths(folder, path, newPath))
         return false;
-    }
 
     // Held shared for reading only until it is replaced: nobody may write it meanwhile.
     CBinFile source(kReadBufferSize);
@@ -205,14 +229,53 @@ bool AddHostsEntry(const wchar_t* folder, const sockaddr_in& address, const char
     DWORD error = GetLastError();
     target.Close();
     source.Close();
-    if (written)
-        written = existed ? CopyFileRights(path, newPath) && ReplaceFileW(path, newPath, nullptr, 0, nullptr, nullptr)
-                          : MoveFileExW(newPath, path, MOVEFILE_WRITE_THROUGH);
-    if (!written) {
-        if (error == ERROR_SUCCESS || GetLastError() != ERROR_SUCCESS)
-            error = GetLastError();
-        DeleteFileW(newPath);
-        SetLastError(error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT);
+    return CommitHostsFile(path, newPath, existed, written, error);
+}
+
+SavedHostsFile::~SavedHostsFile()
+{
+    if (bytes_)
+        HeapFree(GetProcessHeap(), 0, bytes_);
+}
+
+bool SavedHostsFile::Save(const wchar_t* folder)
+{
+    wchar_t path[MAX_PATH + 8] = {};
+    wchar_t newPath[MAX_PATH + 24] = {};
+    if (bytes_ || !HostsPaths(folder, path, newPath))
+        return false;
+    CBinFile file;
+    existed_ = file.Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    if (!existed_)
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
+    ULONGLONG size = file.GetSize();
+    if (size > kLargestHostsFile) {
+        SetLastError(ERROR_OUTOFMEMORY);
+        return false;
     }
-    return written;
+    size_ = static_cast<DWORD>(size);
+    bytes_ = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, size_ ? size_ : 1));
+    if (!bytes_) {
+        SetLastError(ERROR_OUTOFMEMORY);
+        return false;
+    }
+    return file.Read(bytes_, size_) == size_;
+}
+
+bool SavedHostsFile::PutBack(const wchar_t* folder) const
+{
+    wchar_t path[MAX_PATH + 8] = {};
+    wchar_t newPath[MAX_PATH + 24] = {};
+    if (!HostsPaths(folder, path, newPath))
+        return false;
+    const bool exists = GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+    if (!existed_)
+        return !exists || DeleteFileW(path);
+    DeleteFileW(newPath);
+    CBinFile target;
+    bool written = target.Open(newPath, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL) &&
+                   (size_ == 0 || target.Write(bytes_, size_) == size_) && FlushFileBuffers(target.Handle());
+    DWORD error = written ? ERROR_SUCCESS : GetLastError();
+    target.Close();
+    return CommitHostsFile(path, newPath, exists, written, error);
 }

@@ -37,3 +37,25 @@ bool CopyHostsWithoutDomain(CBinFile& source, CBinFile& target, const char* doma
 // leave half a hosts file: on any failure the old file stays byte for byte. False, with the
 // reason in the last error, when anything fails.
 bool AddHostsEntry(const wchar_t* folder, const sockaddr_in& address, const char* domain);
+
+// The hosts file as it was before the setup changed it, put back byte for byte (or removed
+// again when there was none) if the installation does not complete.
+class SavedHostsFile
+{
+public:
+    SavedHostsFile() = default;
+    ~SavedHostsFile();
+    SavedHostsFile(const SavedHostsFile&) = delete;
+    SavedHostsFile& operator=(const SavedHostsFile&) = delete;
+
+    // Reads the file "hosts" of `folder` (once). False, with the reason in the last error,
+    // when it is there but could not be read.
+    bool Save(const wchar_t* folder);
+    // Replaces the file with the saved bytes in one step, as AddHostsEntry writes it.
+    bool PutBack(const wchar_t* folder) const;
+
+private:
+    char* bytes_ = nullptr;
+    DWORD size_ = 0;
+    bool existed_ = false;
+};

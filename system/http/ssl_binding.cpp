@@ -29,28 +29,40 @@ void TerminateConfiguration()
     HttpTerminate(HTTP_INITIALIZE_CONFIG, nullptr);
 }
 
-// Deletes the binding that `query` names, if there is one. Returns the code of
-// the last configuration call.
-ULONG DeleteExistingBinding(HTTP_SERVICE_CONFIG_SSL_QUERY& query)
+// The record of the binding that `query` names, in memory the caller frees; null with
+// the code of the last configuration call when there is none (or it could not be read).
+void* QueryBinding(HTTP_SERVICE_CONFIG_SSL_QUERY& query, ULONG& result)
 {
     ULONG size = 0;
-    ULONG result = g_httpQueryServiceConfigurationCall(nullptr, HttpServiceConfigSSLCertInfo, &query,
-                                                   sizeof(query), nullptr, 0, &size, nullptr);
+    result = g_httpQueryServiceConfigurationCall(nullptr, HttpServiceConfigSSLCertInfo, &query, sizeof(query),
+                                                 nullptr, 0, &size, nullptr);
     if (result != ERROR_INSUFFICIENT_BUFFER)
-        return result;
+        return nullptr;
 
-    // Never smaller than the record that the deletion reads from it.
+    // Never smaller than the record that a deletion or a new setting reads from it.
     const ULONG capacity = size > sizeof(HTTP_SERVICE_CONFIG_SSL_SET) ? size : sizeof(HTTP_SERVICE_CONFIG_SSL_SET);
     void* record = calloc(1, capacity);
-    if (record == nullptr)
-        return ERROR_NOT_ENOUGH_MEMORY;
+    if (record == nullptr) {
+        result = ERROR_NOT_ENOUGH_MEMORY;
+        return nullptr;
+    }
     result = g_httpQueryServiceConfigurationCall(nullptr, HttpServiceConfigSSLCertInfo, &query, sizeof(query),
-                                             record, capacity, &size, nullptr);
-    if (result == NO_ERROR && size != 0)
-        result = g_httpDeleteServiceConfigurationCall(nullptr, HttpServiceConfigSSLCertInfo, record,
-                                                  sizeof(HTTP_SERVICE_CONFIG_SSL_SET), nullptr);
-    free(record);
-    return result;
+                                                 record, capacity, &size, nullptr);
+    if (result != NO_ERROR || size == 0) {
+        free(record);
+        return nullptr;
+    }
+    return record;
+}
+
+// The exact query for the endpoint.
+HTTP_SERVICE_CONFIG_SSL_QUERY EndpointQuery(sockaddr_in& endpoint)
+{
+    HTTP_SERVICE_CONFIG_SSL_QUERY query = {};
+    query.QueryDesc = HttpServiceConfigQueryExact;
+    query.KeyDesc.pIpPort = reinterpret_cast<PSOCKADDR>(&endpoint);
+    query.dwToken = 0;
+    return query;
 }
 
 }  // namespace
@@ -67,14 +79,66 @@ DWORD RemoveSslBinding(const wchar_t* addressText)
         return result;
     }
     sockaddr_in endpoint = SslBindingEndpoint(addressText);
-    HTTP_SERVICE_CONFIG_SSL_QUERY query = {};
-    query.QueryDesc = HttpServiceConfigQueryExact;
-    query.KeyDesc.pIpPort = reinterpret_cast<PSOCKADDR>(&endpoint);
-    query.dwToken = 0;
-    result = DeleteExistingBinding(query);
+    HTTP_SERVICE_CONFIG_SSL_QUERY query = EndpointQuery(endpoint);
+    void* record = QueryBinding(query, result);
+    if (record != nullptr)
+        result = g_httpDeleteServiceConfigurationCall(nullptr, HttpServiceConfigSSLCertInfo, record,
+                                                      sizeof(HTTP_SERVICE_CONFIG_SSL_SET), nullptr);
+    free(record);
     TerminateConfiguration();
     SetLastError(result);
     return result;
+}
+
+SavedSslBinding::~SavedSslBinding()
+{
+    free(record_);
+}
+
+SavedSslBinding& SavedSslBinding::operator=(SavedSslBinding&& other)
+{
+    if (this != &other) {
+        free(record_);
+        record_ = other.record_;
+        other.record_ = nullptr;
+    }
+    return *this;
+}
+
+bool SaveSslBinding(const wchar_t* addressText, SavedSslBinding& saved)
+{
+    saved = SavedSslBinding();
+    ULONG result = addressText ? InitializeConfiguration() : ERROR_INVALID_PARAMETER;
+    if (result != NO_ERROR) {
+        SetLastError(result);
+        return false;
+    }
+    sockaddr_in endpoint = SslBindingEndpoint(addressText);
+    HTTP_SERVICE_CONFIG_SSL_QUERY query = EndpointQuery(endpoint);
+    saved.record_ = QueryBinding(query, result);
+    TerminateConfiguration();
+    if (saved.record_ == nullptr && result != NO_ERROR && result != ERROR_FILE_NOT_FOUND) {
+        SetLastError(result);
+        return false;
+    }
+    SetLastError(0);
+    return true;
+}
+
+bool RestoreSslBinding(const wchar_t* addressText, const SavedSslBinding& saved)
+{
+    RemoveSslBinding(addressText);
+    if (saved.record_ == nullptr)
+        return true;
+    ULONG result = InitializeConfiguration();
+    if (result == NO_ERROR) {
+        // The record as the query gave it: its pointers lead into the same memory.
+        result = g_httpSetServiceConfigurationCall(nullptr, HttpServiceConfigSSLCertInfo, saved.record_,
+                                                   sizeof(HTTP_SERVICE_CONFIG_SSL_SET), nullptr);
+        TerminateConfiguration();
+    }
+    SetLastError(result);
+    return result == NO_ERROR;
 }
 
 bool SetSslBinding(const wchar_t* addressText, const BYTE* hash, DWORD hashLength)

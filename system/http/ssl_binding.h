@@ -15,6 +15,35 @@ bool SetSslBinding(const wchar_t* addressText, const BYTE* hash, DWORD hashLengt
 // HTTP.sys call (0 when a binding was removed), also left as the last error.
 DWORD RemoveSslBinding(const wchar_t* addressText);
 
+// The binding that an endpoint had before the setup replaced it, kept whole (certificate
+// hash and store, application, trust list, flags) so that it can be put back. Empty when
+// the endpoint had none.
+class SavedSslBinding
+{
+public:
+    SavedSslBinding() = default;
+    ~SavedSslBinding();
+    SavedSslBinding(SavedSslBinding&& other) : record_(other.record_) { other.record_ = nullptr; }
+    SavedSslBinding& operator=(SavedSslBinding&& other);
+    SavedSslBinding(const SavedSslBinding&) = delete;
+    SavedSslBinding& operator=(const SavedSslBinding&) = delete;
+
+    bool Empty() const { return record_ == nullptr; }
+
+private:
+    friend bool SaveSslBinding(const wchar_t* addressText, SavedSslBinding& saved);
+    friend bool RestoreSslBinding(const wchar_t* addressText, const SavedSslBinding& saved);
+    void* record_ = nullptr;  // HTTP.sys's record, with what its pointers lead to
+};
+
+// Reads the binding of `addressText` on port 443 into `saved` (empty when there is none).
+// False, with HTTP.sys's code as the last error, when it could not be read.
+bool SaveSslBinding(const wchar_t* addressText, SavedSslBinding& saved);
+
+// Removes the binding of `addressText` on port 443 and sets the saved one again, if any.
+// True when the endpoint is as it was; HTTP.sys's code is the last error.
+bool RestoreSslBinding(const wchar_t* addressText, const SavedSslBinding& saved);
+
 // The endpoint for an address text: AF_INET, port 443 in network order. The text is four
 // decimal numbers separated by dots, each read like _wtoi (leading blanks and a sign allowed,
 // no digits give 0) and not range-checked; with fewer than three dots the address is
