@@ -14,9 +14,11 @@
 #include "base/protected_folder.h"
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
+#include "engine/journaled_changes.h"
 #include "engine/payload_extractor.h"
 #include "engine/program_shortcuts.h"
 #include "engine/server_address.h"
+#include "engine/undo_journal.h"
 #include "engine/upgrade_rollback.h"
 #include "formats/config/config_file.h"
 #include "formats/crypto/start_file.h"
@@ -24,13 +26,9 @@
 #include "formats/installation_record/installation_record.h"
 #include "formats/language/message_box.h"
 #include "resources/certificate_ids.h"
-#include "system/certificates/certificate_import.h"
-#include "system/certificates/trust_list.h"
-#include "system/http/ssl_binding.h"
 #include "system/services/readiness_event.h"
 #include "system/services/service_wait.h"
 #include "system/uninstall/installed_size.h"
-#include "system/removal/installation_removal.h"
 #include "system/uninstall/uninstall_entry.h"
 
 namespace {
@@ -136,9 +134,13 @@ private:
             return true;
         const bool madeFolder = !g_settings.upgrade && !g_settings.folder_confirmed;
         // The settings page makes the folder; a run without the page makes it here.
-        if (madeFolder && !CreateProtectedFolder(g_settings.install_dir))
+        if (madeFolder && !CreateJournaledFolder(g_settings.install_dir))
             return false;
-        return record_.Open(g_settings.install_dir, madeFolder);
+        if (!record_.Open(g_settings.install_dir, madeFolder))
+            return false;
+        if (!g_settings.upgrade)
+            JournalInstallation(g_settings.install_dir);
+        return true;
     }
     // Nothing (true) without a record.
     bool Record(RecordedKind kind, const wchar_t* path)
@@ -206,6 +208,8 @@ bool InstallRun::Run()
         return false;
     // Being listed is a convenience, not part of a working server: its failure stops nothing.
     WriteUninstallEntry(g_settings.service_name, g_settings.install_dir, InstalledSizeKiB(g_settings.install_dir));
+    if (!g_settings.upgrade)
+        JournalUninstallEntry(g_settings.install_dir);
     Finish(kStepConfigure);
     if (!CreateService())
         return false;
@@ -248,7 +252,12 @@ bool InstallRun::Prepare()
     if (!g_settings.saas_mode) {
         wchar_t address[1100];
         BuildServerAddress(address, 1100, 1024);
-        switch (CreateProgramShortcuts(g_settings.install_dir, address, CancelCheck, this)) {
+        ProgramShortcutsResult shortcuts = CreateProgramShortcuts(g_settings.install_dir, address, CancelCheck, this);
+        // Whatever came of it, only this installation's links are taken back; an upgrade's
+        // replace the old server's, which stay.
+        if (!g_settings.upgrade)
+            JournalShortcuts(g_settings.install_dir);
+        switch (shortcuts) {
         case ProgramShortcutsResult::NoGroup:
             return FailWithWarning(kStepPrepare, LastErrorOr(ERROR_PATH_NOT_FOUND), kNoProgramGroup);
         case ProgramShortcutsResult::Cancelled:
@@ -335,17 +344,17 @@ bool InstallRun::InstallCertificate()
     const BYTE* root = nullptr;
     DWORD rootSize = 0;
     if (FindModuleResource(GetModuleHandleW(nullptr), RT_RCDATA, IDR_ROOT_CERTIFICATE, &root, &rootSize))
-        AddRootCertificate(root, rootSize, L"Root");
+        AddJournaledRootCertificate(root, rootSize, L"Root");
 
     DWORD error = 0;
-    if (!EnsureServerTrustList())
+    if (!EnsureJournaledTrustList())
         error = LastErrorOr(static_cast<DWORD>(CRYPT_E_NOT_FOUND));
     if (error == 0) {
         wchar_t address[32];
         FormatAddress(g_settings.server_address, L"%u.%u.%u.%u", address, 32);
         SetLastError(0);
         // A refused binding without a code must not pass for success either.
-        if (!SetSslBinding(address, g_settings.cert_thumbprint, 20))
+        if (!SetJournaledSslBinding(address, g_settings.cert_thumbprint, 20))
             error = LastErrorOr(ERROR_GEN_FAILURE);
     }
     if (error == 0)
@@ -386,6 +395,7 @@ bool InstallRun::CreateService()
         if (!g_setupTools.InstallService(commandLine, g_settings.service_name, displayName,
                                          kServiceDescription))
             return Fail(kStepService, LastErrorOr(ERROR_GEN_FAILURE));
+        JournalService(g_settings.service_name, g_settings.install_dir);
     }
     if (CancelRequested())
         return Cancelled(kStepService);
@@ -431,36 +441,13 @@ bool InstallRun::WaitUntilReady(const UniqueHandle& readyEvent)
     return FailWithWarning(kStepInitialize, ERROR_TIMEOUT, kInitializationFailed);
 }
 
-// The service of a failed new installation, when this run registered it: a service that
-// runs the server out of the folder that is about to go. Another server's service stays.
-void RemoveServiceOfFailedInstallation(const wchar_t* serviceName, const wchar_t* folder)
-{
-    if (RemoveServiceOfFolder(serviceName, folder) == ServiceRemoval::kNoneInFolder)
-        return;
-    // The stopped server may hold its files for a moment, and they go next.
-    wchar_t server[260];
-    FormatText(server, 260, L"%s\\Velmora.exe", folder);
-    for (int i = 0; i < 50 && g_setupTools.FindProcessByPath(server); ++i)
-        Sleep(100);
-}
-
-// A failed new installation leaves nothing behind: its service, its shortcuts (the group
-// only when no other installation's are left in it), and the folder it made, or in a
-// folder that was there before, what its record says it made. Nobody is left to act on
-// what stays, so failures go unreported.
+// A failed new installation leaves the machine as it was before the setup ran: what the
+// run and the pages before it changed is taken back, the last change first (the service
+// before the folder it runs from). Nobody is left to act on what stays, so failures go
+// unreported.
 void RemoveFailedInstallation()
 {
-    const wchar_t* folder = g_settings.install_dir;
-    if (!folder[0])
-        return;
-    RemoveServiceOfFailedInstallation(g_settings.service_name, folder);
-    RemoveUninstallEntriesOfFolder(folder);
-    wchar_t record[MAX_PATH];
-    if (!g_settings.folder_confirmed)
-        DeleteFolderTree(folder);
-    else if (JoinPath(record, folder, kInstallationRecordName) && GetFileAttributesW(record) != INVALID_FILE_ATTRIBUTES)
-        RemoveRecordedInstallation(folder);
-    RemoveProgramShortcuts(kProgramGroupName, folder);
+    g_undoJournal.Undo();
 }
 
 } // namespace
@@ -482,6 +469,8 @@ DWORD WINAPI InstallThreadProc(void* param)
         RestorePreviousInstallation(previous);
     if (job.failed && !g_settings.upgrade)
         RemoveFailedInstallation();
+    // What is left stays: the completed installation's, or the upgrade's.
+    g_undoJournal.Forget();
     // Only now: until the machine is as it was, the page must not offer a way out.
     job.finished = true;
     job.reporter->Ended(allStepsDone);

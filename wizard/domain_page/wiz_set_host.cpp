@@ -4,6 +4,7 @@
 #include "base/install_settings.h"
 #include "base/message_ids.h"
 #include "base/setup_log.h"
+#include "engine/journaled_changes.h"
 #include "formats/language/language.h"
 #include "resources/wizard_ids.h"
 #include "system/hosts/hosts_file.h"
@@ -82,7 +83,8 @@ bool CWizSetHost::AddHostsEntry()
     // a word.
     if (!g_settings.domain_name_ansi[0] || !GetHostsFolder(folder, MAX_PATH))
         return true;
-    if (!::AddHostsEntry(folder, g_settings.server_address, g_settings.domain_name_ansi)) {
+    // Taken back when the installation does not complete.
+    if (!AddJournaledHostsEntry(folder, g_settings.server_address, g_settings.domain_name_ansi)) {
         // Shown in unattended runs too: this page always waits for the user (a quiet run's
         // screen sink takes it to the log).
         ShowPageSystemError(Window(), MB_OK | MB_ICONERROR, GetLastError());

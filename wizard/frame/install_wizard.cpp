@@ -1,5 +1,6 @@
 #include "wizard/frame/install_wizard.h"
 
+#include "engine/undo_journal.h"
 #include "resources/wizard_ids.h"
 #include "wizard/frame/banner.h"
 
@@ -26,6 +27,11 @@ int CInstallWizard::RunWizard(HWND owner)
     // first; it must not end a later loop of this thread.
     MSG quit;
     PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    // Cancelled on a page, or the run could not start: what the pages changed (folder,
+    // certificate, hosts file) goes. The page's window is gone, and with it the worker,
+    // which settled the journal itself when it ran.
+    if (progress_.Outcome() != InstallOutcome::Succeeded)
+        g_undoJournal.Undo();
     return SetupExitCode(sheetResult, QuietRunStopped() ? InstallOutcome::Unanswered : progress_.Outcome());
 }
 

@@ -1,8 +1,7 @@
 #include "wizard/settings_page/settings_machine.h"
 
-#include "base/protected_folder.h"
 #include "base/setup_tools.h"
-#include "system/certificates/certificate_import.h"
+#include "engine/journaled_changes.h"
 
 namespace {
 
@@ -59,7 +58,7 @@ DWORD LocalSettingsMachine::ImportCertificate(const BYTE* image, DWORD size, con
     Import& import = imports_[password ? 1 : 0];
     if (!import.done) {
         import.length = sizeof(import.hash);
-        import.error = ImportServerCertificate(image, size, password, import.hash, &import.length, L"MY");
+        import.error = ImportJournaledCertificate(image, size, password, import.hash, &import.length, L"MY");
         import.done = true;
     }
     *hashLength = import.length <= *hashLength ? import.length : *hashLength;
@@ -69,7 +68,7 @@ DWORD LocalSettingsMachine::ImportCertificate(const BYTE* image, DWORD size, con
 
 bool LocalSettingsMachine::CreateFolder(const wchar_t* folder, DWORD* error)
 {
-    if (CreateProtectedFolder(folder))
+    if (CreateJournaledFolder(folder))
         return true;
     *error = GetLastError();
     return false;
