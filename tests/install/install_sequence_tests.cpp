@@ -13,16 +13,24 @@
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
 #include "base/scoped_handle.h"
+#include "base/scoped_seam.h"
 #include "base/setup_tools.h"
+#include "certificates/certificate_fixtures.h"
+#include "engine/journaled_changes.h"
 #include "formats/config/config_file.h"
 #include "formats/installation_record/installation_record.h"
 #include "formats/language/message_box.h"
 #include "install/recording_reporter.h"
 #include "services/service_test_support.h"
+#include "support/hosts_file_keeper.h"
 #include "support/installation_fixture.h"
+#include "support/machine_state.h"
 #include "support/socket_helpers.h"
 #include "support/uninstall_entry_reader.h"
 #include "support/wait_until.h"
+#include "system/certificates/trust_list.h"
+#include "system/hosts/hosts_file.h"
+#include "system/http/ssl_binding_seams.h"
 #include "system/uninstall/uninstall_entry.h"
 
 namespace {
@@ -201,31 +209,112 @@ TEST_F(InstallSequenceTest, HostedInstallationMakesNoProgramGroupAndMarksItsConf
     EXPECT_FALSE(Exists(ProgramGroupPath() + L"\\Velmora.lnk"));
 }
 
-// A failed or cancelled new installation reports the failed step and leaves nothing of
-// itself behind: folder, service it registered, entry. What was there before it stays.
-TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndAreRemoved)
+// HTTP.sys's SSL configuration in miniature, as Wine's keeps no binding: one certificate
+// hash per endpoint. A binding to the server's own certificate may be refused.
+struct FakeBindings
+{
+    std::map<std::wstring, std::wstring> hashes;  // by "a.b.c.d:port", as hex
+    bool refuseServer = false;
+
+    // The query's answer: a record whose pointers lead into the same memory.
+    struct Record
+    {
+        HTTP_SERVICE_CONFIG_SSL_SET set;
+        sockaddr_in endpoint;
+        BYTE hash[20];
+    };
+    static std::wstring Endpoint(const SOCKADDR* address)
+    {
+        const auto& in = *reinterpret_cast<const sockaddr_in*>(address);
+        const BYTE* b = reinterpret_cast<const BYTE*>(&in.sin_addr);
+        wchar_t text[32];
+        wsprintfW(text, L"%u.%u.%u.%u:%u", b[0], b[1], b[2], b[3], ntohs(in.sin_port));
+        return text;
+    }
+    static std::wstring Hex(const BYTE* hash)
+    {
+        std::wstring text;
+        for (int i = 0; i < 20; ++i)
+            text += L"0123456789ABCDEF"[hash[i] >> 4], text += L"0123456789ABCDEF"[hash[i] & 15];
+        return text;
+    }
+};
+FakeBindings g_bindings;
+
+ULONG WINAPI FakeSet(HANDLE, HTTP_SERVICE_CONFIG_ID, PVOID information, ULONG, LPOVERLAPPED)
+{
+    const auto& set = *static_cast<const HTTP_SERVICE_CONFIG_SSL_SET*>(information);
+    const BYTE* hash = static_cast<const BYTE*>(set.ParamDesc.pSslHash);
+    if (g_bindings.refuseServer && memcmp(hash, g_settings.cert_thumbprint, 20) == 0)
+        return ERROR_ACCESS_DENIED;
+    return g_bindings.hashes.emplace(FakeBindings::Endpoint(set.KeyDesc.pIpPort), FakeBindings::Hex(hash)).second
+               ? NO_ERROR : ERROR_ALREADY_EXISTS;
+}
+
+ULONG WINAPI FakeQuery(HANDLE, HTTP_SERVICE_CONFIG_ID, PVOID input, ULONG, PVOID output, ULONG outputLength,
+                       PULONG returnLength, LPOVERLAPPED)
+{
+    const auto& query = *static_cast<const HTTP_SERVICE_CONFIG_SSL_QUERY*>(input);
+    auto found = g_bindings.hashes.find(FakeBindings::Endpoint(query.KeyDesc.pIpPort));
+    if (found == g_bindings.hashes.end())
+        return ERROR_FILE_NOT_FOUND;
+    *returnLength = sizeof(FakeBindings::Record);
+    if (output == nullptr || outputLength < sizeof(FakeBindings::Record))
+        return ERROR_INSUFFICIENT_BUFFER;
+    auto* record = static_cast<FakeBindings::Record*>(output);
+    *record = FakeBindings::Record();
+    memcpy(&record->endpoint, query.KeyDesc.pIpPort, sizeof(record->endpoint));
+    for (int i = 0; i < 20; ++i)
+        record->hash[i] = static_cast<BYTE>(std::stoi(found->second.substr(2 * i, 2), nullptr, 16));
+    record->set.KeyDesc.pIpPort = reinterpret_cast<PSOCKADDR>(&record->endpoint);
+    record->set.ParamDesc.pSslHash = record->hash;
+    record->set.ParamDesc.SslHashLength = 20;
+    return NO_ERROR;
+}
+
+ULONG WINAPI FakeDelete(HANDLE, HTTP_SERVICE_CONFIG_ID, PVOID information, ULONG, LPOVERLAPPED)
+{
+    const auto& set = *static_cast<const HTTP_SERVICE_CONFIG_SSL_SET*>(information);
+    return g_bindings.hashes.erase(FakeBindings::Endpoint(set.KeyDesc.pIpPort)) ? NO_ERROR : ERROR_FILE_NOT_FOUND;
+}
+
+// The machine as the installation in `folder`'s parent may change it, with the bindings.
+std::vector<std::wstring> MachineWithBindings(const InstallationFixture& installation)
+{
+    std::vector<std::wstring> state = MachineState(installation.Root().Path());
+    for (const auto& binding : g_bindings.hashes)
+        state.push_back(L"binding " + binding.first + L" " + binding.second);
+    return state;
+}
+
+// A failed or cancelled new installation reports the failed step and leaves the machine as
+// it was before the setup ran: what the pages before the run changed (folder, certificate,
+// hosts file) and what the run made (program group, files, root certificate, trust list,
+// HTTPS binding, entry, service) go, and another program's binding that the run replaced
+// comes back. What was there before stays.
+TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndLeaveTheMachineAsItWas)
 {
     const wchar_t kDeadServer[] = L"\"C:\\no-such-folder\\Velmora.exe\" /start";
+    const BYTE kOtherHash[20] = {0xAA, 0xBB, 0xCC};
     struct Case
     {
         const char* name;
         int cancelAtStep;
         std::function<void()> arrange;
         int failedStep;
-        bool oldServiceStays;
-        const wchar_t* message;  // the one warning to acknowledge, or none
-        const wchar_t* kept = nullptr;  // in a folder that was there: what was there stays
+        const wchar_t* message;  // the start of the one warning to acknowledge, or none
+        bool otherBinding = false;  // another program's certificate is bound to the address
         DWORD reason = 0;  // the failed step's reason, shown as the system's error text
     } cases[] = {
-        {"cancel before the first check", kStepPrepare, [] {}, kStepPrepare, false, nullptr},
-        {"cancel while unpacking", kStepExtract, [] {}, kStepExtract, false, nullptr},
+        {"cancel before the first check", kStepPrepare, [] {}, kStepPrepare, nullptr},
+        {"cancel while unpacking", kStepExtract, [] {}, kStepExtract, nullptr},
         {"cancel while unpacking into a folder that was there", kStepExtract,
          [] {
              ASSERT_TRUE(CreateDirectoryW(g_settings.install_dir, nullptr));
              ASSERT_TRUE(WriteWholeFile(std::wstring(g_settings.install_dir) + L"\\mine.txt", "mine"));
              g_settings.folder_confirmed = true;
          },
-         kStepExtract, false, nullptr, L"mine.txt"},
+         kStepExtract, nullptr},
         {"a folder that was there, too long for its backup folder's name", -1,
          [] {
              ASSERT_TRUE(CreateDirectoryW(g_settings.install_dir, nullptr));
@@ -236,28 +325,51 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndAreRemoved)
              ASSERT_TRUE(CreateDirectoryW(g_settings.install_dir, nullptr));
              g_settings.folder_confirmed = true;
          },
-         kStepPrepare, false, nullptr, L"mine.txt", ERROR_FILENAME_EXCED_RANGE},
-        {"cancel while starting", kStepStart, [] {}, kStepStart, false, nullptr},
+         kStepPrepare, nullptr, false, ERROR_FILENAME_EXCED_RANGE},
+        {"a refused binding", -1, [] { g_bindings.refuseServer = true; }, kStepCertificate,
+         L"Failed to install the certificate : ", true},
+        // The cancel is seen only once the service is registered: everything is made.
+        {"cancel during the certificate step", kStepCertificate, [] {}, kStepService, nullptr, true},
+        {"cancel while starting", kStepStart, [] {}, kStepStart, nullptr},
         {"a service name the system refuses", -1, [] { CopyText(g_settings.service_name, L"\\"); },
-         kStepService, false, nullptr},
+         kStepService, nullptr},
         // An existing service is kept, and started under its old command line: here one
         // whose program does not exist, so it never runs.
         {"service that never starts", -1,
          [&] {
              ASSERT_TRUE(g_setupTools.InstallService(kDeadServer, g_settings.service_name, L"Velmora (test)", L"t"));
          },
-         kStepStart, true, L"Failed to start Velmora server"},
+         kStepStart, L"Failed to start Velmora server"},
     };
+    ScopedSeam<HttpSetServiceConfigurationCall> set(g_httpSetServiceConfigurationCall, FakeSet);
+    ScopedSeam<HttpQueryServiceConfigurationCall> query(g_httpQueryServiceConfigurationCall, FakeQuery);
+    ScopedSeam<HttpDeleteServiceConfigurationCall> remove(g_httpDeleteServiceConfigurationCall, FakeDelete);
+    HostsFileKeeper hosts;
+    wchar_t hostsFolder[MAX_PATH] = {};
+    ASSERT_TRUE(GetHostsFolder(hostsFolder, MAX_PATH));
+    const std::vector<BYTE> pfx = ReadCertificateFile(L"default_server.pfx");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         InstallationFixture installation(L"failed");
         installation.PrepareSettings();
-        g_settings.saas_mode = true;  // hosted: the failures do not depend on the certificate
+        // A machine without what the setup adds: the server certificate, the root, the list.
+        RemoveFromMachineStore(L"MY", std::vector<BYTE>(g_settings.cert_thumbprint, g_settings.cert_thumbprint + 20));
+        RemoveFromMachineStore(L"Root", RootCertificateHash());
+        ASSERT_TRUE(DeleteServerTrustList());
+        g_bindings = FakeBindings();
+        if (c.otherBinding)
+            g_bindings.hashes[L"0.0.0.0:443"] = FakeBindings::Hex(kOtherHash);
         c.arrange();
         // Another server listed for a folder whose name starts alike.
         InstallationFixture other(L"other");
-        UninstallEntryReader otherEntry(other.ServiceName());
         ASSERT_TRUE(WriteUninstallEntry(other.ServiceName().c_str(), (installation.InstallDir() + L"-2").c_str(), 1));
+        const std::vector<std::wstring> before = MachineWithBindings(installation);
+        // What the settings and domain pages change before the run.
+        ASSERT_TRUE(CreateJournaledFolder(g_settings.install_dir));
+        DWORD length = 20;
+        ASSERT_EQ(0u, ImportJournaledCertificate(pfx.data(), static_cast<DWORD>(pfx.size()), L"",
+                                                 g_settings.cert_thumbprint, &length, L"MY"));
+        ASSERT_TRUE(AddJournaledHostsEntry(hostsFolder, g_settings.server_address, "velmora-undone.test"));
         RecordingRun run(c.cancelAtStep);
 
         EXPECT_TRUE(run.Failed());
@@ -268,24 +380,14 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndAreRemoved)
         EXPECT_EQ(100, run.Last().position);
         ASSERT_EQ(c.message || c.reason ? 1u : 0u, run.messages.size());
         if (c.message) {
-            EXPECT_EQ(c.message, run.messages[0].first);
+            EXPECT_EQ(0u, run.messages[0].first.rfind(c.message, 0)) << run.messages[0].first;
             EXPECT_EQ(static_cast<UINT>(kWarningMessage), run.messages[0].second);
         }
         if (c.reason) {
             EXPECT_EQ(c.reason, run.Last().reason);
             EXPECT_EQ(static_cast<UINT>(kErrorMessage), run.messages[0].second);
         }
-        if (c.kept) {
-            const std::wstring dir = installation.InstallDir() + L"\\";
-            EXPECT_TRUE(Exists(dir + c.kept));
-            for (const wchar_t* made : {L"Velmora.exe", L"config", L"backups", L"uninstall.lst"})
-                EXPECT_FALSE(Exists(dir + made)) << made;
-        } else {
-            EXPECT_FALSE(installation.InstallDirExists());
-        }
-        EXPECT_EQ(c.oldServiceStays, installation.ServiceExists());
-        EXPECT_FALSE(UninstallEntryReader(installation.ServiceName()).Exists());
-        EXPECT_TRUE(otherEntry.Exists());
+        EXPECT_EQ(L"", MachineChange(before, MachineWithBindings(installation)));
     }
 }
 

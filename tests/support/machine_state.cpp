@@ -1,0 +1,124 @@
+#include "support/machine_state.h"
+
+#include <windows.h>
+#include <wincrypt.h>
+#include <shlobj.h>
+#include <wchar.h>
+
+#include <algorithm>
+
+#include "support/installation_fixture.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using Lines = std::vector<std::wstring>;
+
+void AddFiles(Lines& lines, const std::wstring& folder, const std::wstring& relative)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        lines.push_back(L"file " + relative + name);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            AddFiles(lines, folder + L"\\" + name, relative + name + L"\\");
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+}
+
+std::wstring Hex(const BYTE* bytes, DWORD size)
+{
+    std::wstring text;
+    for (DWORD i = 0; i < size; ++i) {
+        wchar_t pair[3];
+        wsprintfW(pair, L"%02X", bytes[i]);
+        text += pair;
+    }
+    return text;
+}
+
+void AddStore(Lines& lines, const wchar_t* name)
+{
+    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, name);
+    PCCERT_CONTEXT certificate = nullptr;
+    while (store && (certificate = CertEnumCertificatesInStore(store, certificate))) {
+        BYTE hash[20];
+        DWORD size = sizeof(hash);
+        CryptHashCertificate(0, CALG_SHA1, 0, certificate->pbCertEncoded, certificate->cbCertEncoded, hash, &size);
+        lines.push_back(std::wstring(name) + L" " + Hex(hash, size));
+    }
+    PCCTL_CONTEXT list = nullptr;
+    while (store && (list = CertEnumCTLsInStore(store, list))) {
+        BYTE hash[20];
+        DWORD size = sizeof(hash);
+        CryptHashCertificate(0, CALG_SHA1, 0, list->pbCtlEncoded, list->cbCtlEncoded, hash, &size);
+        lines.push_back(std::wstring(name) + L" list " + Hex(hash, size));
+    }
+    if (store)
+        CertCloseStore(store, 0);
+}
+
+void AddServices(Lines& lines)
+{
+    SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
+    std::vector<BYTE> buffer(256 * 1024);
+    DWORD needed = 0, count = 0, resume = 0;
+    if (manager && EnumServicesStatusW(manager, SERVICE_WIN32, SERVICE_STATE_ALL,
+                                       reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data()),
+                                       static_cast<DWORD>(buffer.size()), &needed, &count, &resume)) {
+        const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUSW*>(buffer.data());
+        for (DWORD i = 0; i < count; ++i)
+            if (wcsncmp(services[i].lpServiceName, L"Winedevice", 10) != 0)
+                lines.push_back(std::wstring(L"service ") + services[i].lpServiceName);
+    }
+    if (manager)
+        CloseServiceHandle(manager);
+}
+
+void AddUninstallEntries(Lines& lines)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", 0,
+                      KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
+        return;
+    wchar_t name[256];
+    DWORD length = 256;
+    for (DWORD i = 0; RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = 256)
+        lines.push_back(std::wstring(L"uninstall ") + name);
+    RegCloseKey(key);
+}
+
+} // namespace
+
+std::vector<std::wstring> MachineState(const std::wstring& folder)
+{
+    Lines lines;
+    AddFiles(lines, folder, L"");
+    AddServices(lines);
+    AddUninstallEntries(lines);
+    for (const wchar_t* store : {L"MY", L"Root", L"CA"})
+        AddStore(lines, store);
+    AddFiles(lines, ProgramGroupPath(), L"group ");
+    wchar_t system[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, system, CSIDL_SYSTEM, FALSE);
+    std::string hosts = ReadWholeFile(std::wstring(system) + L"\\drivers\\etc\\hosts");
+    lines.push_back(L"hosts " + std::wstring(hosts.begin(), hosts.end()));
+    return lines;
+}
+
+std::wstring MachineChange(const std::vector<std::wstring>& before, const std::vector<std::wstring>& after)
+{
+    std::wstring change;
+    for (const std::wstring& line : before)
+        if (std::find(after.begin(), after.end(), line) == after.end())
+            change += L"-" + line + L"\n";
+    for (const std::wstring& line : after)
+        if (std::find(before.begin(), before.end(), line) == before.end())
+            change += L"+" + line + L"\n";
+    return change;
+}
