@@ -10,6 +10,7 @@
 #include "base/install_settings.h"
 #include "resources/wizard_ids.h"
 #include "support/installation_fixture.h"
+#include "support/machine_state.h"
 #include "support/temp_folder.h"
 #include "wizard/imported_certificate.h"
 #include "wizard/wizard_driver.h"
@@ -87,6 +88,12 @@ TEST_F(WizardFlow, PagesFollowTheKindOfRun)
             CopyText(g_settings.admin_login, L"Ann Lee");
             CopyText(g_settings.admin_password, L"Secret1");
         }
+        // A cancel on a page takes back what the pages did: the folder, the certificate,
+        // the hosts file's block.
+        const bool cancelledOnAPage = c.moves.back().page != IDD_WIZ_INSTALL;
+        const std::wstring folder = g_settings.install_dir;
+        const std::wstring runs = folder.substr(0, folder.rfind(L'\\'));
+        const std::vector<std::wstring> before = MachineState(runs);
         WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
             if (c.unattended)
                 Sleep(700);
@@ -103,6 +110,9 @@ TEST_F(WizardFlow, PagesFollowTheKindOfRun)
         });
         EXPECT_TRUE(run.scriptFinished);
         EXPECT_TRUE(c.result == kAnyResult || c.result == run.result) << run.result;
+        if (cancelledOnAPage) {
+            EXPECT_EQ(L"", MachineChange(before, MachineState(runs)));
+        }
         // An upgrade that failed leaves its shortcuts, as it leaves the installation.
         RemoveProgramGroup();
     }
