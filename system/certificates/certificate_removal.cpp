@@ -36,14 +36,9 @@ bool MachineStoreHolds(const wchar_t* storeName, const BYTE* hash, DWORD hashLen
 
 bool DeleteMachineCertificate(const wchar_t* storeName, const BYTE* hash, DWORD hashLength)
 {
-    // The registry store beneath the system store: a deletion through the system store (a
-    // collection) does not last on every implementation.
-    UniqueCertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE,
-                                        storeName));
-    if (!store) {
-        SetResult(LastErrorOr(ERROR_OPEN_FAILED));
+    UniqueCertStore store(OpenMachineStoreForDeletion(storeName));
+    if (!store)
         return false;
-    }
     PCCERT_CONTEXT found;
     while ((found = FindByHash(store.Get(), hash, hashLength)) != nullptr) {
         DeletePrivateKey(found);

@@ -89,13 +89,9 @@ bool EnsureServerTrustList(bool* created)
 
 bool DeleteServerTrustList()
 {
-    // The registry store beneath the system store, where a deletion lasts.
-    UniqueCertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE,
-                                        kServerTrustListStore));
-    if (!store) {
-        SetLastError(LastErrorOr(ERROR_OPEN_FAILED));
+    UniqueCertStore store(OpenMachineStoreForDeletion(kServerTrustListStore));
+    if (!store)
         return false;
-    }
     PCCTL_CONTEXT list;
     while ((list = FindServerTrustListById(store.Get())) != nullptr) {
         // Frees the context, also when it fails.

@@ -1,6 +1,5 @@
 #include "payload/payload_fixture.h"
 
-#include <algorithm>
 #include <string.h>
 
 #include "base/scoped_handle.h"
@@ -62,28 +61,6 @@ bool HasTime(const std::wstring& path, int which, const FILETIME& time)
 bool Exists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::vector<std::wstring> ListTree(const std::wstring& folder, const std::wstring& prefix)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &data)) {
-        std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        names.push_back(prefix + name + (isFolder ? L"\\" : L""));
-        if (isFolder) {
-            std::vector<std::wstring> below = ListTree(folder + L"\\" + name, names.back());
-            names.insert(names.end(), below.begin(), below.end());
-        }
-    }
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 PayloadEntry MakeEntry(const wchar_t* name, INT32 size, DWORD attributes, BYTE replace)

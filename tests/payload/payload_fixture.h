@@ -9,6 +9,7 @@
 #include "engine/payload_extractor.h"
 #include "formats/crypto/data_key.h"
 #include "formats/payload/payload_entry.h"
+#include "support/machine_state.h"
 #include "support/temp_folder.h"
 #include "tools/payload-builder/keep_list.h"
 #include "tools/payload-builder/payload_sinks.h"
@@ -25,8 +26,6 @@ bool SetTimes(const std::wstring& path, const FILETIME& creation, const FILETIME
 // Whether the file's creation (0), last access (1) or last write (2) time is `time`.
 bool HasTime(const std::wstring& path, int which, const FILETIME& time);
 bool Exists(const std::wstring& path);
-// Every name below `folder`, relative, sorted, folders marked with a trailing '\'.
-std::vector<std::wstring> ListTree(const std::wstring& folder, const std::wstring& prefix = std::wstring());
 
 // An entry as the builder makes it.
 PayloadEntry MakeEntry(const wchar_t* name, INT32 size, DWORD attributes = FILE_ATTRIBUTE_ARCHIVE, BYTE replace = 1);

@@ -14,28 +14,16 @@ namespace {
 
 using Lines = std::vector<std::wstring>;
 
-void AddFiles(Lines& lines, const std::wstring& folder, const std::wstring& relative)
+// The SHA-1 hash of encoded bytes, in hex.
+std::wstring Thumbprint(const BYTE* bytes, DWORD size)
 {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        lines.push_back(L"file " + relative + name);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            AddFiles(lines, folder + L"\\" + name, relative + name + L"\\");
-    }
-    if (search != INVALID_HANDLE_VALUE)
-        FindClose(search);
-}
-
-std::wstring Hex(const BYTE* bytes, DWORD size)
-{
+    BYTE hash[20] = {};
+    DWORD length = sizeof(hash);
+    CryptHashCertificate(0, CALG_SHA1, 0, bytes, size, hash, &length);
     std::wstring text;
-    for (DWORD i = 0; i < size; ++i) {
+    for (BYTE b : hash) {
         wchar_t pair[3];
-        wsprintfW(pair, L"%02X", bytes[i]);
+        wsprintfW(pair, L"%02X", b);
         text += pair;
     }
     return text;
@@ -45,19 +33,11 @@ void AddStore(Lines& lines, const wchar_t* name)
 {
     HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, name);
     PCCERT_CONTEXT certificate = nullptr;
-    while (store && (certificate = CertEnumCertificatesInStore(store, certificate))) {
-        BYTE hash[20];
-        DWORD size = sizeof(hash);
-        CryptHashCertificate(0, CALG_SHA1, 0, certificate->pbCertEncoded, certificate->cbCertEncoded, hash, &size);
-        lines.push_back(std::wstring(name) + L" " + Hex(hash, size));
-    }
+    while (store && (certificate = CertEnumCertificatesInStore(store, certificate)))
+        lines.push_back(std::wstring(name) + L" " + Thumbprint(certificate->pbCertEncoded, certificate->cbCertEncoded));
     PCCTL_CONTEXT list = nullptr;
-    while (store && (list = CertEnumCTLsInStore(store, list))) {
-        BYTE hash[20];
-        DWORD size = sizeof(hash);
-        CryptHashCertificate(0, CALG_SHA1, 0, list->pbCtlEncoded, list->cbCtlEncoded, hash, &size);
-        lines.push_back(std::wstring(name) + L" list " + Hex(hash, size));
-    }
+    while (store && (list = CertEnumCTLsInStore(store, list)))
+        lines.push_back(std::wstring(name) + L" list " + Thumbprint(list->pbCtlEncoded, list->cbCtlEncoded));
     if (store)
         CertCloseStore(store, 0);
 }
@@ -95,15 +75,39 @@ void AddUninstallEntries(Lines& lines)
 
 } // namespace
 
+std::vector<std::wstring> ListTree(const std::wstring& folder, const std::wstring& prefix)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &data)) {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        names.push_back(prefix + name + (isFolder ? L"\\" : L""));
+        if (isFolder) {
+            std::vector<std::wstring> below = ListTree(folder + L"\\" + name, names.back());
+            names.insert(names.end(), below.begin(), below.end());
+        }
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 std::vector<std::wstring> MachineState(const std::wstring& folder)
 {
     Lines lines;
-    AddFiles(lines, folder, L"");
+    for (const std::wstring& name : ListTree(folder))
+        lines.push_back(L"file " + name);
     AddServices(lines);
     AddUninstallEntries(lines);
     for (const wchar_t* store : {L"MY", L"Root", L"CA"})
         AddStore(lines, store);
-    AddFiles(lines, ProgramGroupPath(), L"group ");
+    for (const std::wstring& name : ListTree(ProgramGroupPath()))
+        lines.push_back(L"group " + name);
     wchar_t system[MAX_PATH] = {};
     SHGetSpecialFolderPathW(nullptr, system, CSIDL_SYSTEM, FALSE);
     std::string hosts = ReadWholeFile(std::wstring(system) + L"\\drivers\\etc\\hosts");

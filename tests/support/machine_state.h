@@ -2,6 +2,9 @@
 #include <string>
 #include <vector>
 
+// Every name below `folder`, relative, sorted, folders marked with a trailing '\'.
+std::vector<std::wstring> ListTree(const std::wstring& folder, const std::wstring& prefix = std::wstring());
+
 // What a setup run may change on the machine, as lines that compare and print: the files
 // and folders under `folder`, the services, the entries among the installed programs, the
 // certificates of the machine's "MY" and "Root" stores (by thumbprint), the trust lists of
