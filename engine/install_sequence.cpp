@@ -207,9 +207,11 @@ bool InstallRun::Run()
     if (!Configure())
         return false;
     // Being listed is a convenience, not part of a working server: its failure stops nothing.
-    WriteUninstallEntry(g_settings.service_name, g_settings.install_dir, InstalledSizeKiB(g_settings.install_dir));
-    if (!g_settings.upgrade)
-        JournalUninstallEntry(g_settings.install_dir);
+    const DWORD installedKiB = InstalledSizeKiB(g_settings.install_dir);
+    if (g_settings.upgrade)
+        WriteUninstallEntry(g_settings.service_name, g_settings.install_dir, installedKiB);
+    else
+        WriteJournaledUninstallEntry(g_settings.service_name, g_settings.install_dir, installedKiB);
     Finish(kStepConfigure);
     if (!CreateService())
         return false;

@@ -15,6 +15,7 @@
 #include "system/hosts/hosts_file.h"
 #include "system/http/ssl_binding.h"
 #include "system/removal/installation_removal.h"
+#include "system/uninstall/saved_uninstall_entry.h"
 
 namespace {
 
@@ -62,11 +63,18 @@ public:
     void Undo() override { RemoveProgramShortcuts(kProgramGroupName, name_); }
 };
 
+// Without the entry as it was, the installation's own entries go by their folder.
 class UninstallEntryEntry final : public NamedEntry
 {
 public:
     using NamedEntry::NamedEntry;
-    void Undo() override { RemoveUninstallEntriesOfFolder(name_); }
+    void Undo() override
+    {
+        if (!saved || !before.PutBack())
+            RemoveUninstallEntriesOfFolder(name_);
+    }
+    SavedUninstallEntry before;
+    bool saved = false;
 };
 
 // The service and the server it runs out of the folder; a service of that name that runs
@@ -231,6 +239,19 @@ bool AddJournaledHostsEntry(const wchar_t* folder, const sockaddr_in& address, c
     return true;
 }
 
+bool WriteJournaledUninstallEntry(const wchar_t* serviceName, const wchar_t* folder, DWORD estimatedKiB)
+{
+    UninstallEntryEntry* entry = new (std::nothrow) UninstallEntryEntry(folder);
+    if (entry)
+        entry->saved = entry->before.Save(serviceName);
+    // Even a write that failed half-way may have left a part of the entry.
+    bool written = WriteUninstallEntry(serviceName, folder, estimatedKiB);
+    DWORD error = GetLastError();
+    g_undoJournal.Add(entry);
+    SetLastError(error);
+    return written;
+}
+
 void JournalInstallation(const wchar_t* folder)
 {
     g_undoJournal.Add(new (std::nothrow) InstallationEntry(folder));
@@ -241,10 +262,6 @@ void JournalShortcuts(const wchar_t* folder)
     g_undoJournal.Add(new (std::nothrow) ShortcutsEntry(folder));
 }
 
-void JournalUninstallEntry(const wchar_t* folder)
-{
-    g_undoJournal.Add(new (std::nothrow) UninstallEntryEntry(folder));
-}
 
 void JournalService(const wchar_t* serviceName, const wchar_t* folder)
 {

@@ -23,6 +23,10 @@ bool EnsureJournaledTrustList();
 // SetSslBinding; the binding that the address had before comes back in its place.
 bool SetJournaledSslBinding(const wchar_t* addressText, const BYTE* hash, DWORD hashLength);
 
+// WriteUninstallEntry; an entry of the same service name that was there comes back, else
+// the entry goes.
+bool WriteJournaledUninstallEntry(const wchar_t* serviceName, const wchar_t* folder, DWORD estimatedKiB);
+
 // AddHostsEntry; the hosts file gets its old bytes back.
 bool AddJournaledHostsEntry(const wchar_t* folder, const sockaddr_in& address, const char* domain);
 
@@ -31,7 +35,5 @@ bool AddJournaledHostsEntry(const wchar_t* folder, const sockaddr_in& address, c
 void JournalInstallation(const wchar_t* folder);
 // The program's links in the Start-menu group; the group goes when nothing else is in it.
 void JournalShortcuts(const wchar_t* folder);
-// The entries among the installed programs for `folder`.
-void JournalUninstallEntry(const wchar_t* folder);
 // The service `serviceName` registered for the server in `folder`.
 void JournalService(const wchar_t* serviceName, const wchar_t* folder);

@@ -95,19 +95,10 @@ SavedSslBinding::~SavedSslBinding()
     free(record_);
 }
 
-SavedSslBinding& SavedSslBinding::operator=(SavedSslBinding&& other)
-{
-    if (this != &other) {
-        free(record_);
-        record_ = other.record_;
-        other.record_ = nullptr;
-    }
-    return *this;
-}
-
 bool SaveSslBinding(const wchar_t* addressText, SavedSslBinding& saved)
 {
-    saved = SavedSslBinding();
+    free(saved.record_);
+    saved.record_ = nullptr;
     ULONG result = addressText ? InitializeConfiguration() : ERROR_INVALID_PARAMETER;
     if (result != NO_ERROR) {
         SetLastError(result);

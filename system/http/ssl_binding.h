@@ -23,8 +23,6 @@ class SavedSslBinding
 public:
     SavedSslBinding() = default;
     ~SavedSslBinding();
-    SavedSslBinding(SavedSslBinding&& other) : record_(other.record_) { other.record_ = nullptr; }
-    SavedSslBinding& operator=(SavedSslBinding&& other);
     SavedSslBinding(const SavedSslBinding&) = delete;
     SavedSslBinding& operator=(const SavedSslBinding&) = delete;
 

@@ -334,10 +334,11 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsReportTheStepAndLeaveTheMachin
         {"a service name the system refuses", -1, [] { CopyText(g_settings.service_name, L"\\"); },
          kStepService, nullptr},
         // An existing service is kept, and started under its old command line: here one
-        // whose program does not exist, so it never runs.
+        // whose program does not exist, so it never runs. Its entry comes back as it was.
         {"service that never starts", -1,
          [&] {
              ASSERT_TRUE(g_setupTools.InstallService(kDeadServer, g_settings.service_name, L"Velmora (test)", L"t"));
+             ASSERT_TRUE(WriteUninstallEntry(g_settings.service_name, L"C:\\no-such-folder", 1));
          },
          kStepStart, L"Failed to start Velmora server"},
     };

@@ -59,6 +59,18 @@ void AddServices(Lines& lines)
         CloseServiceHandle(manager);
 }
 
+std::wstring InstallLocation(HKEY uninstall, const wchar_t* entry)
+{
+    HKEY key = nullptr;
+    wchar_t folder[MAX_PATH] = {};
+    DWORD size = sizeof(folder) - sizeof(wchar_t);
+    if (RegOpenKeyExW(uninstall, entry, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+        RegQueryValueExW(key, L"InstallLocation", nullptr, nullptr, reinterpret_cast<BYTE*>(folder), &size);
+        RegCloseKey(key);
+    }
+    return folder;
+}
+
 void AddUninstallEntries(Lines& lines)
 {
     HKEY key = nullptr;
@@ -69,7 +81,7 @@ void AddUninstallEntries(Lines& lines)
     DWORD length = 256;
     for (DWORD i = 0; RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
          ++i, length = 256)
-        lines.push_back(std::wstring(L"uninstall ") + name);
+        lines.push_back(std::wstring(L"uninstall ") + name + L" " + InstallLocation(key, name));
     RegCloseKey(key);
 }
 
