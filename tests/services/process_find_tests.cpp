@@ -5,6 +5,7 @@
 
 #include "base/setup_tools.h"
 #include "services/service_test_support.h"
+#include "support/wait_until.h"
 
 TEST(ProcessSearch, FindsTheChildByItsWholePathInAnyCase)
 {
@@ -17,9 +18,7 @@ TEST(ProcessSearch, FindsTheChildByItsWholePathInAnyCase)
     ASSERT_TRUE(CreateProcessW(executable.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &child));
     // Its modules are listed once it has been initialised; wait for that, not for a time.
-    for (DWORD start = GetTickCount();
-         g_setupTools.FindProcessByPath(executable.c_str()) != child.dwProcessId && GetTickCount() - start < 10000;)
-        Sleep(20);
+    WaitUntil([&] { return g_setupTools.FindProcessByPath(executable.c_str()) == child.dwProcessId; }, 10000);
 
     std::wstring otherCase = executable;
     for (wchar_t& c : otherCase)
