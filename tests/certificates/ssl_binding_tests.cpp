@@ -174,15 +174,6 @@ protected:
             names.push_back(call.name);
         return names;
     }
-    const Call& Last(const char* name) const
-    {
-        for (auto it = fake_.calls.rbegin(); it != fake_.calls.rend(); ++it)
-            if (it->name == name)
-                return *it;
-        static Call none;
-        ADD_FAILURE() << "no call " << name;
-        return none;
-    }
 
     FakeHttpConfiguration fake_;
     ScopedSeam<HttpInitializeCall> initialize_{g_httpInitializeCall, FakeInitialize};
@@ -222,14 +213,14 @@ TEST_F(SslBinding, RecordNamesCertificateTrustListAndEndpoint)
     ASSERT_TRUE(SetSslBinding(L"0.0.0.0", kHash, 20));
     EXPECT_EQ(0u, GetLastError());
     // The removal comes first, in its own initialisation.
-    EXPECT_EQ((Strings{"initialize", "query", "initialize", "set"}), Sequence());
+    ASSERT_EQ((Strings{"initialize", "query", "initialize", "set"}), Sequence());
 
-    const Call& init = Last("initialize");
+    const Call& init = fake_.calls[2];
     // Version 1.0, configuration only, no reserved pointer.
     EXPECT_EQ(std::make_tuple(1, 0, static_cast<ULONG>(HTTP_INITIALIZE_CONFIG), true),
               std::make_tuple(init.version.HttpApiMajorVersion, init.version.HttpApiMinorVersion, init.initializeFlags,
                               init.nullHandleAndOverlapped));
-    const Call& set = Last("set");
+    const Call& set = fake_.calls[3];
     EXPECT_EQ(std::make_tuple(HttpServiceConfigSSLCertInfo, static_cast<ULONG>(sizeof(HTTP_SERVICE_CONFIG_SSL_SET)),
                               true, true),
               std::make_tuple(set.configId, set.length, set.nullHandleAndOverlapped, set.hasEndpoint));
@@ -250,8 +241,8 @@ TEST_F(SslBinding, QueryAsksExactlyForTheEndpointWithoutBuffer)
 {
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), RemoveSslBinding(L"10.1.2.3"));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
-    EXPECT_EQ((Strings{"initialize", "query"}), Sequence());
-    const Call& query = Last("query");
+    ASSERT_EQ((Strings{"initialize", "query"}), Sequence());
+    const Call& query = fake_.calls[1];
     EXPECT_EQ(std::make_tuple(HttpServiceConfigSSLCertInfo, static_cast<ULONG>(sizeof(HTTP_SERVICE_CONFIG_SSL_QUERY)),
                               HttpServiceConfigQueryExact, 0ul, static_cast<void*>(nullptr), 0ul, true),
               std::make_tuple(query.configId, query.length, query.query.QueryDesc, query.query.dwToken, query.buffer,
@@ -265,10 +256,9 @@ TEST_F(SslBinding, SecondSetReplacesTheFirstBinding)
     fake_.calls.clear();
     ASSERT_TRUE(SetSslBinding(L"10.1.2.3", kHash, 20));
     // Query for the size, query into a buffer, delete what it returned, then set.
-    EXPECT_EQ((Strings{"initialize", "query", "query", "delete", "initialize", "set"}), Sequence());
+    ASSERT_EQ((Strings{"initialize", "query", "query", "delete", "initialize", "set"}), Sequence());
     const Call& second = fake_.calls[2];
-
-    const Call& removal = Last("delete");
+    const Call& removal = fake_.calls[3];
     EXPECT_EQ(std::make_tuple(HttpServiceConfigSSLCertInfo, static_cast<ULONG>(sizeof(HTTP_SERVICE_CONFIG_SSL_SET)),
                               second.buffer),  // the returned record as it is
               std::make_tuple(removal.configId, removal.length, removal.buffer));

@@ -6,17 +6,11 @@
 #include <vector>
 
 #include "formats/config/config_file.h"
-#include "support/temp_folder.h"
 #include "formats/config/read_write_lock.h"
+#include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& condition)
-{
-    for (int waited = 0; waited < 10000 && !condition(); waited += 5)
-        Sleep(5);
-    return condition();
-}
 
 // Runs `body(t)` on `count` threads at once; a deadlock ends in the test's time limit.
 void RunThreads(int count, const std::function<void(int)>& body)
@@ -37,7 +31,7 @@ TEST(ReadWriteLock, ManyReadersHoldItAtOnce)
     RunThreads(8, [&](int) {
         SharedLock hold(lock);
         InterlockedIncrement(&inside);
-        if (WaitUntil([&] { return inside == 8; }))
+        if (WaitUntil([&] { return inside == 8; }, 10000))
             InterlockedIncrement(&sawAll);
     });
     EXPECT_EQ(8, sawAll) << "readers held it one after another";

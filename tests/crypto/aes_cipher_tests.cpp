@@ -6,10 +6,12 @@
 #include <atomic>
 #include <random>
 #include <stdlib.h>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "formats/crypto/aes_cipher.h"
+#include "support/program_run.h"
 
 namespace {
 
@@ -72,21 +74,11 @@ TEST(AesCipherFirstUse, ThreadsRacingForTheFirstKeySetupAllGetCorrectTables)
     if (GetEnvironmentVariableW(kChildMarker, nullptr, 0) == 0) {
         wchar_t program[MAX_PATH];
         ASSERT_GT(GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
-        wchar_t commandLine[2 * MAX_PATH];
-        wsprintfW(commandLine, L"\"%s\" --gtest_filter=AesCipherFirstUse.*", program);
         SetEnvironmentVariableW(kChildMarker, L"1");
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION child = {};
-        BOOL started = CreateProcessW(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
+        ProgramRun child = RunProgram({L"\"" + std::wstring(program) + L"\" --gtest_filter=AesCipherFirstUse.*"});
         SetEnvironmentVariableW(kChildMarker, nullptr);
-        ASSERT_TRUE(started);
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(child.hProcess, 60000));
-        DWORD exitCode = 1;
-        GetExitCodeProcess(child.hProcess, &exitCode);
-        CloseHandle(child.hThread);
-        CloseHandle(child.hProcess);
-        EXPECT_EQ(0u, exitCode) << "the first key setups in a fresh process disagreed";
+        ASSERT_TRUE(child.ended);
+        EXPECT_EQ(0u, child.exitCode) << "the first key setups in a fresh process disagreed";
         return;
     }
     std::atomic<bool> go(false);

@@ -8,6 +8,7 @@
 #include "base/setup_tools.h"
 #include "services/service_test_support.h"
 #include "support/message_box_watcher.h"
+#include "support/wait_until.h"
 #include "system/services/service_wait.h"
 
 TEST(ServiceControl, StartsAndStopsServiceAndReportsItsState)
@@ -108,8 +109,6 @@ TEST(ServiceRemoval, RemovesStoppedOrRunningService)
         if (running) {
             EXPECT_GE(GetTickCount() - start, 300u);
         }
-        for (DWORD waited = GetTickCount(); g_setupTools.ServiceExists(service.Name()) && GetTickCount() - waited < 10000;)
-            Sleep(50);
-        EXPECT_FALSE(g_setupTools.ServiceExists(service.Name()));
+        EXPECT_TRUE(WaitUntil([&] { return !g_setupTools.ServiceExists(service.Name()); }, 10000));
     }
 }

@@ -6,6 +6,7 @@
 
 #include "base/scoped_handle.h"
 #include "support/message_box_watcher.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -58,19 +59,17 @@ void RemoveTestService(const std::wstring& name)
         if (!service)
             return;
         // Whatever state a test left it in, it should come to a stop within seconds.
-        DWORD start = GetTickCount();
-        SERVICE_STATUS status = {};
-        while (QueryServiceStatus(service.Get(), &status) && status.dwCurrentState != SERVICE_STOPPED &&
-               GetTickCount() - start < 20000) {
+        WaitUntil([&] {
+            SERVICE_STATUS status = {};
+            if (!QueryServiceStatus(service.Get(), &status) || status.dwCurrentState == SERVICE_STOPPED)
+                return true;
             if (status.dwCurrentState == SERVICE_RUNNING)
                 ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
-            Sleep(50);
-        }
+            return false;
+        }, 20000);
         DeleteService(service.Get());
     }
-    DWORD start = GetTickCount();
-    while (OpenTestService(name, SERVICE_QUERY_STATUS) && GetTickCount() - start <= 10000)
-        Sleep(50);
+    WaitUntil([&] { return !OpenTestService(name, SERVICE_QUERY_STATUS); }, 10000);
 }
 
 ServiceConfig ReadServiceConfig(const std::wstring& name)
@@ -109,15 +108,8 @@ TestService::TestService(const std::wstring& binaryPath, const wchar_t* displayN
 
 bool TestService::StartAndWaitRunning()
 {
-    if (!StartServiceW(OpenTestService(name_, SERVICE_START).Get(), 0, nullptr))
-        return false;
-    DWORD start = GetTickCount();
-    while (ReadServiceState(name_) != SERVICE_RUNNING) {
-        if (GetTickCount() - start > 15000)
-            return false;
-        Sleep(20);
-    }
-    return true;
+    return StartServiceW(OpenTestService(name_, SERVICE_START).Get(), 0, nullptr) &&
+           WaitUntil([&] { return ReadServiceState(name_) == SERVICE_RUNNING; }, 15000);
 }
 
 void ExpectOneErrorBox(const MessageBoxWatcher& watcher, const std::wstring& text, bool trimmed)
