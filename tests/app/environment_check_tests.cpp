@@ -54,12 +54,7 @@ const wchar_t kWindowsTooOld[] = L"For server installation Windows XP SP2 or hig
 
 TEST(JudgeWindowsVersion, AcceptsXpSp2AndLaterAndChecksTheServiceOnlyOn5x)
 {
-    const struct
-    {
-        DWORD major, minor;
-        WORD servicePack;
-        WindowsVersionVerdict verdict;
-    } cases[] = {
+    const struct { DWORD major, minor; WORD servicePack; WindowsVersionVerdict verdict; } cases[] = {
         {4, 0, 6, WindowsVersionVerdict::TooOld},           {5, 1, 1, WindowsVersionVerdict::TooOld},
         {5, 1, 2, WindowsVersionVerdict::NeedsHttpService}, {5, 2, 0, WindowsVersionVerdict::NeedsHttpService},
         {6, 0, 0, WindowsVersionVerdict::Supported},        {10, 0, 0, WindowsVersionVerdict::Supported},
@@ -74,13 +69,7 @@ TEST(JudgeWindowsVersion, AcceptsXpSp2AndLaterAndChecksTheServiceOnlyOn5x)
 // title and owner) and a supported one's silence are the start-up checks of setup.exe itself.
 TEST(CheckEnvironment, RefusesNonAdministratorsFirstThenOldOrUnknownVersionsWithOneErrorBox)
 {
-    const struct
-    {
-        const char* name;
-        FakeSystem system;
-        const wchar_t* refusal;
-        int versionCalls;
-    } cases[] = {
+    const struct { const char* name; FakeSystem system; const wchar_t* refusal; int versionCalls; } cases[] = {
         {"not an administrator", {FALSE, TRUE, 5, 0, 0}, kNotAdministrator, 0},
         {"failed version query", {TRUE, FALSE, 6, 1, 0}, kWindowsTooOld, 1},
     };
@@ -144,13 +133,7 @@ TEST(ParseSetupSwitches, TakesSwitchesInAnyCaseWithSlashOrDashAndRefusesEverythi
 
 TEST(JudgeInstanceLock, RunsOnlyWithItsOwnLockAndRefusesOneAnOrdinaryUserMade)
 {
-    const struct
-    {
-        bool opened;
-        DWORD error;
-        bool ownerAdministrative;
-        InstanceLockVerdict verdict;
-    } cases[] = {
+    const struct { bool opened; DWORD error; bool ownerAdministrative; InstanceLockVerdict verdict; } cases[] = {
         {true, ERROR_SUCCESS, false, InstanceLockVerdict::kHeld},
         {true, ERROR_ALREADY_EXISTS, true, InstanceLockVerdict::kAnotherSetup},
         {true, ERROR_ALREADY_EXISTS, false, InstanceLockVerdict::kSquatted},

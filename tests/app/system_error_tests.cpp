@@ -9,17 +9,11 @@
 #include "base/setup_tools.h"
 #include "formats/language/message_box.h"
 #include "support/message_box_watcher.h"
+#include "support/system_error_text.h"
 
 namespace {
 
 const DWORD kCodeWithoutText = 0xDEAD;  // the system has no text for it
-
-std::wstring Trimmed(std::wstring text)
-{
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
-        text.pop_back();
-    return text;
-}
 
 } // namespace
 
@@ -70,7 +64,7 @@ TEST(MessageBox, ShowsEachKindWithItsTitleTextIconAndButtons)
         LPCWSTR icon;
         int button;  // one of the buttons it offers
     } cases[] = {
-        {[] { g_setupTools.ShowSystemError(ERROR_ACCESS_DENIED); }, L"Velmora Server Setup", Trimmed(denied),
+        {[] { g_setupTools.ShowSystemError(ERROR_ACCESS_DENIED); }, L"Velmora Server Setup", TrimmedText(denied),
          IDI_ERROR, IDOK},
         {[] { g_setupTools.ShowSystemError(kCodeWithoutText); }, L"Velmora Server Setup",
          L"System error code [57005]", IDI_ERROR, IDOK},
@@ -86,7 +80,7 @@ TEST(MessageBox, ShowsEachKindWithItsTitleTextIconAndButtons)
         auto seen = watcher.Seen();
         ASSERT_EQ(1u, seen.size());
         EXPECT_EQ(c.title, seen[0].title);
-        EXPECT_EQ(c.text, Trimmed(seen[0].text));
+        EXPECT_EQ(c.text, TrimmedText(seen[0].text));
         EXPECT_EQ(LoadIconW(nullptr, c.icon), seen[0].icon);
         EXPECT_EQ(nullptr, seen[0].owner);
         EXPECT_TRUE(seen[0].hasButton[c.button]);

@@ -6,6 +6,7 @@
 
 #include "support/host_link.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 #include "system/removal/installation_removal.h"
 
 TEST(FolderTreeRemoval, RemovesLinksInTheTreeButNothingTheyPointTo)
@@ -36,8 +37,8 @@ TEST(FolderTreeRemoval, RemovesLinksInTheTreeButNothingTheyPointTo)
     EXPECT_EQ("keep", ReadWholeFile(outside.File(L"precious.txt")));
 
     RunHost(L"rm", L"", {folderLink, linkedFolder});
-    for (int i = 0; i < 100 && (PathExists(folderLink) || PathExists(linkedFolder)); ++i)
-        Sleep(50);  // the host's program may not have ended when the wait gave up
+    // The host's program may not have ended when its wait gave up.
+    ASSERT_TRUE(WaitUntil([&] { return !PathExists(folderLink) && !PathExists(linkedFolder); }));
     EXPECT_TRUE(DeleteFolderTree(folder.c_str()));
     EXPECT_FALSE(PathExists(folder));
     EXPECT_TRUE(DeleteFolderTree(folder.c_str())) << "a folder that is not there is gone";

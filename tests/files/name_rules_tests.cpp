@@ -11,10 +11,7 @@ TEST(NameRules, HostNamesAreDnsNamesOnly)
 {
     const std::wstring label63(63, L'a');
     const std::wstring longest = label63 + L"." + label63 + L"." + label63 + L"." + std::wstring(61, L'b');
-    const struct {
-        std::wstring name;
-        bool accepted;
-    } cases[] = {
+    const struct { std::wstring name; bool accepted; } cases[] = {
         {L"localhost", true},
         {L"mail.intranet-1.example", true},
         {L"X1", true},

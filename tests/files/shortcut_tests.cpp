@@ -13,12 +13,7 @@
 
 namespace {
 
-struct LinkContents
-{
-    bool loaded = false;
-    std::wstring target, workingDir, iconFile;
-    int iconIndex = -1;
-};
+struct LinkContents { bool loaded = false; std::wstring target, workingDir, iconFile; int iconIndex = -1; };
 
 LinkContents ReadLink(const std::wstring& path)
 {
@@ -41,11 +36,6 @@ LinkContents ReadLink(const std::wstring& path)
     if (link)
         link->Release();
     return contents;
-}
-
-bool Exists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::wstring CommonPrograms()
@@ -71,12 +61,12 @@ TEST(ProgramGroup, LivesInTheAllUsersProgramsFolderAndRefusesWhatItCannotMake)
 {
     std::wstring name = L"Velmora Test Group " + std::to_wstring(GetCurrentProcessId());
     std::wstring expected = CommonPrograms() + L"\\" + name;
-    ASSERT_FALSE(Exists(expected));
+    ASSERT_FALSE(PathExists(expected));
     for (int time = 0; time < 2; ++time) {
         wchar_t group[256] = {};
         ASSERT_TRUE(g_setupTools.GetProgramGroup(name.c_str(), group)) << "time " << time;
         EXPECT_EQ(expected, group);
-        EXPECT_TRUE(Exists(expected));
+        EXPECT_TRUE(PathExists(expected));
     }
     EXPECT_TRUE(RemoveDirectoryW(expected.c_str()));
 
@@ -97,7 +87,7 @@ TEST(ProgramShortcuts, CreatesTheGroupsThreeLinksUnlessCancelled)
     TempFolder folder(L"links");
     const std::wstring& dir = folder.Path();
     const std::wstring group = CommonPrograms() + L"\\" + kProgramGroupName;
-    ASSERT_FALSE(Exists(group)) << "a program group is left from an earlier run";
+    ASSERT_FALSE(PathExists(group)) << "a program group is left from an earlier run";
     const wchar_t* const names[] = { L"Velmora.lnk", L"Brindleway Software Corp.lnk", L"Uninstall....lnk" };
     // Cancelled at the first check, and at the second: the first link is made before them.
     const struct { int allowed; ProgramShortcutsResult result; const char* made; } cases[] = {
@@ -113,7 +103,7 @@ TEST(ProgramShortcuts, CreatesTheGroupsThreeLinksUnlessCancelled)
         EXPECT_EQ(std::min(c.allowed + 1, 2), cancel.calls);
         std::string made;
         for (const wchar_t* name : names)
-            made += Exists(group + L"\\" + name) ? '1' : '0';
+            made += PathExists(group + L"\\" + name) ? '1' : '0';
         EXPECT_EQ(c.made, made) << c.allowed;
     }
 

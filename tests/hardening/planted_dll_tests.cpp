@@ -80,12 +80,7 @@ TEST(PlantedDlls, SetupLoadsNoneFromItsFolder)
 // a function of each DLL, which it must take from System32 even without a restricted search.
 TEST(PlantedDlls, ServerUninstallerAndDelayLoadsLoadNoneFromTheirFolder)
 {
-    const struct {
-        const wchar_t* program;
-        const wchar_t* arguments;
-        size_t planted;
-        DWORD exitCode;
-    } cases[] = {
+    const struct { const wchar_t* program; const wchar_t* arguments; size_t planted; DWORD exitCode; } cases[] = {
         {VELMORA_SERVER_EXE, L"", std::size(kPlantedDlls), 2},
         {VELMORA_UNINSTALL_EXE, L"/finish 0 C:\\nowhere", kBesideWindowedPrograms, ERROR_INVALID_PARAMETER},
         {VELMORA_PROBE_EXE, L"", std::size(kPlantedDlls), 0},

@@ -14,6 +14,7 @@
 #include "support/program_run.h"
 #include "support/security_text.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -56,13 +57,7 @@ std::wstring DeletedAtRestart()
 // Waits for `path` to go, deleting it with `remove` when one is given.
 bool GoneWithin(const std::wstring& path, DWORD timeoutMs, BOOL(WINAPI* remove)(const wchar_t*) = nullptr)
 {
-    for (DWORD waited = 0; GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; waited += 100) {
-        if (waited >= timeoutMs)
-            return false;
-        if (remove == nullptr || !remove(path.c_str()))
-            Sleep(100);
-    }
-    return true;
+    return WaitUntil([&] { return (remove && remove(path.c_str())) || !PathExists(path); }, timeoutMs);
 }
 
 // An installation of nothing but the uninstaller: no service, no entry to remove.

@@ -1,5 +1,5 @@
 // The domain-name page in the running wizard: its explanation, its two choices and the
-// hosts file of this system that Next writes.
+// hosts file of this system that Next writes, found where the system keeps it.
 #include <gtest/gtest.h>
 #include <winsock2.h>
 #include <windows.h>
@@ -61,6 +61,7 @@ TEST_F(DomainPage, ExplainsTheNameOffersTheHostsEntryFirstAndAddsItOnlyWhenChose
     std::string block = "\r\n\r\n# Added by Velmora Setup\r\n10.20.30.40 " + domain_ + "\r\n\r\n";
     ASSERT_GE(added.size(), block.size());
     EXPECT_EQ(block, added.substr(added.size() - block.size()));
+    EXPECT_GE(added.size() - block.size(), hosts_.Kept().size()) << "no entry of the system's file is lost";
     EXPECT_EQ(added, skipped);
     EXPECT_EQ(1u, run.boxes.size()) << "only the final cancel question";
 }

@@ -6,10 +6,11 @@
 
 #include <aclapi.h>
 #include <sddl.h>
+#include <algorithm>
 #include <string>
 
-#include "support/hosts_file_keeper.h"
 #include "support/security_text.h"
+#include "support/temp_folder.h"
 #include "system/hosts/hosts_file.h"
 
 namespace {
@@ -40,18 +41,8 @@ bool SetFileRights(const std::wstring& path, const std::wstring& sddl)
     return set;
 }
 
-bool Names(const std::string& line)
-{
-    return HostsLineNamesDomain(line.data(), line.size(), kDomain);
-}
-
 // Copies a file holding `before` without the domain; the copy's bytes.
-struct Removal
-{
-    bool result = false;
-    LONGLONG position = -1;
-    std::string after;
-};
+struct Removal { bool result = false; LONGLONG position = -1; std::string after; };
 
 Removal RemoveFrom(const std::string& before)
 {
@@ -77,48 +68,48 @@ Removal RemoveFrom(const std::string& before)
 
 TEST(HostsLine, DomainCountsOnlyAsAWholeActiveHostName)
 {
-    EXPECT_TRUE(Names("10.0.0.1 intranet.example"));
-    EXPECT_TRUE(Names("10.0.0.1\tintranet.example\t# old server"));
-    EXPECT_TRUE(Names("10.0.0.1 intranet.example# note"));
-    EXPECT_TRUE(Names("10.0.0.1 wiki intranet.example mail"));
-    EXPECT_TRUE(Names("intranet.example"));
-
-    EXPECT_FALSE(Names("10.0.0.1 www.intranet.example")) << "a longer name ending with the domain";
-    EXPECT_FALSE(Names("10.0.0.1 intranet.example.org")) << "a longer name starting with it";
-    EXPECT_FALSE(Names("10.0.0.1 myintranet.example"));
-    EXPECT_FALSE(Names("# 10.0.0.1 intranet.example"));
-    EXPECT_FALSE(Names("10.0.0.1 wiki # intranet.example"));
-    EXPECT_FALSE(Names("10.0.0.1 Intranet.Example")) << "compared byte for byte";
-    EXPECT_FALSE(Names(""));
-    EXPECT_FALSE(HostsLineNamesDomain("10.0.0.1 x", 10, "")) << "an empty domain names nothing";
     // The length given counts, not a terminator: a NUL inside the line is content.
-    std::string withNul("10.0.0.1 a\0 intranet.example", 28);
-    EXPECT_TRUE(Names(withNul));
-    EXPECT_FALSE(HostsLineNamesDomain(withNul.data(), 12, kDomain));
+    const std::string withNul("10.0.0.1 a\0 intranet.example", 28);
+    const struct { std::string line; bool names; size_t length = std::string::npos; const char* domain = kDomain; } cases[] = {
+        {"10.0.0.1 intranet.example", true},
+        {"10.0.0.1\tintranet.example\t# old server", true},
+        {"10.0.0.1 intranet.example# note", true},
+        {"10.0.0.1 wiki intranet.example mail", true},
+        {"intranet.example", true},
+        {withNul, true},
+        {withNul, false, 12},
+        {"10.0.0.1 www.intranet.example", false},  // a longer name ending with the domain
+        {"10.0.0.1 intranet.example.org", false},  // ... starting with it
+        {"10.0.0.1 myintranet.example", false},
+        {"# 10.0.0.1 intranet.example", false},
+        {"#10.0.0.9 intranet.example", false},
+        {"10.0.0.1 wiki # intranet.example", false},
+        {"10.0.0.1 Intranet.Example", false},  // compared byte for byte
+        {"", false},
+        {"10.0.0.1 x", false, std::string::npos, ""},  // an empty domain names nothing
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.names, HostsLineNamesDomain(c.line.data(), std::min(c.length, c.line.size()), c.domain)) << c.line;
 }
 
 TEST(HostsAddress, DottedWithOneBlankAndLoopbackForAnyAddress)
 {
-    char text[32] = {};
-    FormatHostsAddress(Address(0, 0, 0, 0), text, sizeof text);
-    EXPECT_STREQ("127.0.0.1 ", text);
-    FormatHostsAddress(Address(192, 168, 5, 20), text, sizeof text);
-    EXPECT_STREQ("192.168.5.20 ", text);
-    FormatHostsAddress(Address(255, 255, 255, 255), text, sizeof text);
-    EXPECT_STREQ("255.255.255.255 ", text);
-    FormatHostsAddress(Address(10, 0, 0, 1), text, 6);
-    EXPECT_STREQ("10.0.", text) << "cut to the capacity";
+    const struct { sockaddr_in address; size_t capacity; const char* text; } cases[] = {
+        {Address(0, 0, 0, 0), 32, "127.0.0.1 "},
+        {Address(192, 168, 5, 20), 32, "192.168.5.20 "},
+        {Address(255, 255, 255, 255), 32, "255.255.255.255 "},
+        {Address(10, 0, 0, 1), 6, "10.0."},  // cut to the capacity
+    };
+    for (const auto& c : cases) {
+        char text[32] = {};
+        FormatHostsAddress(c.address, text, c.capacity);
+        EXPECT_STREQ(c.text, text);
+    }
 }
 
 // What a removal leaves: every other line, each ended with CR LF, and the file position
 // where the block is to follow (-1: not looked at).
-struct KeptLines
-{
-    const char* what;
-    std::string before;
-    std::string after;
-    LONGLONG position;
-};
+struct KeptLines { const char* what; std::string before; std::string after; LONGLONG position; };
 
 TEST(HostsRemoval, KeepsEveryOtherLineWithCrLfAndDropsTheDomainsLines)
 {
@@ -205,13 +196,6 @@ TEST_F(HostsEntry, ReplacesTheActiveLineAndTwoRunsLeaveOnlyTheNewestActive)
               ReadWholeFile(path));
 }
 
-TEST_F(HostsEntry, CommentedDomainAndLfOnlyEntriesSurvive)
-{
-    ASSERT_TRUE(WriteWholeFile(path, "#10.0.0.9 intranet.example\n10.0.0.5 mail"));
-    ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain));
-    EXPECT_EQ("#10.0.0.9 intranet.example\r\n10.0.0.5 mail\r\n" + Block("10.0.0.1 ", kDomain), ReadWholeFile(path));
-}
-
 TEST_F(HostsEntry, FailuresLeaveTheFileAndGiveTheReason)
 {
     const std::string before = "10.0.0.9 intranet.example\r\n";
@@ -252,30 +236,4 @@ TEST_F(HostsEntry, ReplacedFileKeepsItsRights)
     ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain));
     EXPECT_EQ(before, FileRights(path));
     EXPECT_EQ("10.0.0.5 mail\r\n" + Block("10.0.0.1 ", kDomain), ReadWholeFile(path));
-}
-
-TEST_F(HostsEntry, SystemHostsFileGetsTheBlockAndIsRestored)
-{
-    wchar_t etc[MAX_PATH] = {};
-    ASSERT_TRUE(GetHostsFolder(etc, MAX_PATH));
-    std::wstring hostsFolder = etc;
-    ASSERT_GT(hostsFolder.size(), 21u);
-    wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    EXPECT_EQ(0, lstrcmpiW((std::wstring(system) + L"\\drivers\\etc").c_str(), etc));
-
-    std::string domain = "velmora-pages-" + std::to_string(GetCurrentProcessId()) + ".test";
-    std::string before, after;
-    bool added = false;
-    {
-        HostsFileKeeper hosts;
-        before = hosts.Kept();
-        added = AddHostsEntry(etc, Address(127, 0, 0, 2), domain.c_str());
-        after = hosts.Text();
-    }
-    ASSERT_TRUE(added);
-    std::string block = Block("127.0.0.2 ", domain);
-    ASSERT_GE(after.size(), block.size());
-    EXPECT_EQ(block, after.substr(after.size() - block.size()));
-    EXPECT_GE(after.size() - block.size(), before.size()) << "no entry of the system's file is lost";
 }

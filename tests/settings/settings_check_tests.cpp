@@ -14,6 +14,7 @@
 #include "base/bounded_text.h"
 #include "base/message_ids.h"
 #include "support/message_box_watcher.h"
+#include "support/system_error_text.h"
 #include "wizard/settings_page/settings_check.h"
 #include "velmora_server_payload_paths.h"
 
@@ -340,17 +341,14 @@ TEST(SettingsCheck, AnswersRecordWhatWasAskedAndNothingElse)
 
 TEST(CheckMessage, ShowsTheTextWithItsArgumentsTheMegabytesToFreeOrTheSystemsReason)
 {
-    wchar_t reason[512] = {};
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_FILENAME_EXCED_RANGE, 0,
-                   reason, 512, nullptr);
-    const struct { CheckMessage message; const wchar_t* text; LPCWSTR icon; int pressed; } cases[] = {
+    const struct { CheckMessage message; std::wstring text; LPCWSTR icon; int pressed; } cases[] = {
         {{MB_OK | MB_ICONWARNING, kTooLittleSpace, 0, {L"C:"}},
          L"There is not enough a free space on a disk 'C:'! Please free 800 Mb or select another disk!", IDI_WARNING, IDOK},
         {{MB_YESNO | MB_ICONWARNING, kPortInUse, 0, {L"10.0.0.5"}}, L"IP address '10.0.0.5' already used. Continue?",
          IDI_WARNING, IDNO},
         {{MB_YESNO | MB_ICONWARNING, kAddressMismatch, 0, {L"mail.example", L"any"}},
          L"The domain name 'mail.example' does not correspond to the selected IP address 'any'.", IDI_WARNING, IDNO},
-        {{MB_OK | MB_ICONERROR, 0, ERROR_FILENAME_EXCED_RANGE, {}}, reason, IDI_ERROR, IDOK},
+        {{MB_OK | MB_ICONERROR, 0, ERROR_FILENAME_EXCED_RANGE, {}}, SystemErrorText(ERROR_FILENAME_EXCED_RANGE), IDI_ERROR, IDOK},
     };
     for (const auto& c : cases) {
         MessageBoxWatcher watcher(MessageBoxWatcher::DefaultAnswer);

@@ -114,7 +114,6 @@ TEST(VolumeCheck, EveryCase)
         {"NTFS with room", [](FakeVolume&) {}, VolumeVerdict::kUsable, kBoth, 0},
         {"FAT: refused before the space is asked", [](FakeVolume& v) { v.fileSystem = L"FAT"; },
          VolumeVerdict::kFatVolume, kFat, 0},
-        {"FAT32", [](FakeVolume& v) { v.fileSystem = L"FAT32"; }, VolumeVerdict::kFatVolume, kFat, 0},
         {"exFAT", [](FakeVolume& v) { v.fileSystem = L"exFAT"; }, VolumeVerdict::kFatVolume, kFat, 0},
         {"the name is compared in capitals", [](FakeVolume& v) { v.fileSystem = L"fat32"; },
          VolumeVerdict::kUsable, kBoth, 0},
