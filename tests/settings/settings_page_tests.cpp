@@ -12,6 +12,7 @@
 #include "formats/config/config_file.h"
 #include "formats/language/language.h"
 #include "resources/wizard_ids.h"
+#include "support/installation_fixture.h"
 #include "support/temp_folder.h"
 #include "wizard/settings_page/certificate_display.h"
 #include "wizard/settings_page/host_addresses.h"
@@ -19,7 +20,8 @@
 namespace {
 
 // Certificates that a run imported leave the machine's store again, and the configuration
-// that an upgrade kept is dropped.
+// that an upgrade kept is dropped. A run that reached the installation page made the shared
+// program group, which later programs expect absent.
 class SettingsPage : public PageTest
 {
 protected:
@@ -29,6 +31,7 @@ protected:
         std::vector<BYTE> hash = StoredThumbprint();
         if (hash != std::vector<BYTE>(20, 0))
             RemoveFromMachineStore(L"MY", hash);
+        RemoveProgramGroup();
         g_serverConfig.Clear();
         ResetSettings();
     }
