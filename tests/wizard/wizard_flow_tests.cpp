@@ -72,10 +72,14 @@ TEST_F(WizardFlow, PagesFollowTheKindOfRun)
         RemoveImportedServerCertificate();
         ResetSettings();
         // The settings page finds an installed server by its executable in the chosen folder.
-        TempFolder installed(L"flow-upgrade");
+        // One level down, so that the snapshot below reads this row's folders and not the
+        // temporary folder that other test programs write in meanwhile.
+        TempFolder installedRoot(L"flow-upgrade");
+        const std::wstring installed = installedRoot.File(L"Velmora");
         if (c.installed) {
-            WriteWholeFile(installed.File(L"Velmora.exe"), "installed");
-            CopyText(g_settings.install_dir, installed.Path().c_str());
+            CreateDirectoryW(installed.c_str(), nullptr);
+            WriteWholeFile(installed + L"\\Velmora.exe", "installed");
+            CopyText(g_settings.install_dir, installed.c_str());
         }
         if (c.unresolved)
             SetDomainName(L"velmora-nowhere.invalid");
