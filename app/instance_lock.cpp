@@ -1,7 +1,6 @@
 #include "app/instance_lock.h"
 
-#include <aclapi.h>
-#include <sddl.h>
+#include "base/object_security.h"
 
 const wchar_t kInstanceLockName[] = L"Global\\VelmoraSetupRunning";
 
@@ -11,19 +10,6 @@ namespace {
 // an ordinary user can neither hold our lock open nor learn more from it than that a
 // setup runs.
 const wchar_t kLockSecurity[] = L"O:BAD:P(A;;GA;;;SY)(A;;GA;;;BA)";
-
-bool OwnerIsAdministrative(HANDLE mutex)
-{
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(mutex, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
-                        &descriptor) != ERROR_SUCCESS)
-        return false;
-    bool administrative = owner && (IsWellKnownSid(owner, WinBuiltinAdministratorsSid) ||
-                                    IsWellKnownSid(owner, WinLocalSystemSid));
-    LocalFree(descriptor);
-    return administrative;
-}
 
 } // namespace
 
@@ -43,15 +29,15 @@ InstanceLockVerdict JudgeInstanceLock(bool opened, DWORD error, bool ownerAdmini
 
 InstanceLockVerdict CInstanceLock::Acquire()
 {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kLockSecurity, SDDL_REVISION_1, &descriptor, nullptr))
+    UniqueLocalMemory descriptor;
+    if (!SecurityFromText(kLockSecurity, descriptor))
         return InstanceLockVerdict::kFailed;
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor.Get(), FALSE};
     mutex_.Reset(CreateMutexW(&attributes, FALSE, kInstanceLockName));
     DWORD error = GetLastError();
-    LocalFree(descriptor);
     bool existing = mutex_ && error == ERROR_ALREADY_EXISTS;
-    InstanceLockVerdict verdict = JudgeInstanceLock(mutex_.IsValid(), error, existing && OwnerIsAdministrative(mutex_.Get()));
+    InstanceLockVerdict verdict =
+        JudgeInstanceLock(mutex_.IsValid(), error, existing && OwnedBySystemOrAdministrators(mutex_.Get()));
     if (verdict != InstanceLockVerdict::kHeld)
         mutex_.Reset();
     SetLastError(error);

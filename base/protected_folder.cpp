@@ -2,9 +2,9 @@
 
 #include <windows.h>
 #include <aclapi.h>
-#include <sddl.h>
 
 #include "base/bounded_text.h"
+#include "base/object_security.h"
 #include "base/scoped_handle.h"
 
 const wchar_t kProtectedFolderRights[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
@@ -53,12 +53,10 @@ bool CreateProtectedFolder(const wchar_t* path)
         ends[count++] = i;
     }
 
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kProtectedFolderRights, SDDL_REVISION_1, &descriptor,
-                                                              nullptr))
+    UniqueLocalMemory descriptor;
+    if (!SecurityFromText(kProtectedFolderRights, descriptor))
         return false;
-    UniqueLocalMemory descriptorHolder(descriptor);
-    SECURITY_ATTRIBUTES protectedRights = {sizeof(protectedRights), descriptor, FALSE};
+    SECURITY_ATTRIBUTES protectedRights = {sizeof(protectedRights), descriptor.Get(), FALSE};
     // The topmost new folder first, with the rights; those below inherit them.
     for (size_t n = count; n-- > 0;) {
         wchar_t saved = buffer[ends[n]];
@@ -74,19 +72,18 @@ bool CreateProtectedFolder(const wchar_t* path)
 
 bool ProtectFolder(const wchar_t* path)
 {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!path || !ConvertStringSecurityDescriptorToSecurityDescriptorW(kProtectedFolderRights, SDDL_REVISION_1,
-                                                                       &descriptor, nullptr)) {
-        if (!path)
-            SetLastError(ERROR_INVALID_PARAMETER);
+    if (!path) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    UniqueLocalMemory descriptorHolder(descriptor);
+    UniqueLocalMemory descriptor;
+    if (!SecurityFromText(kProtectedFolderRights, descriptor))
+        return false;
     PSID owner = nullptr;
     PACL rights = nullptr;
     BOOL present = FALSE, defaulted = FALSE;
-    if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) ||
-        !GetSecurityDescriptorDacl(descriptor, &present, &rights, &defaulted))
+    if (!GetSecurityDescriptorOwner(descriptor.Get(), &owner, &defaulted) ||
+        !GetSecurityDescriptorDacl(descriptor.Get(), &present, &rights, &defaulted))
         return false;
     // The named call also carries the inherited entries down to what lies below.
     const SECURITY_INFORMATION what =

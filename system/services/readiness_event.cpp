@@ -1,8 +1,8 @@
 #include "system/services/readiness_event.h"
 
+#include "base/object_security.h"
+
 #include <windows.h>
-#include <aclapi.h>
-#include <sddl.h>
 
 #include <utility>
 
@@ -11,29 +11,15 @@ namespace {
 // EVENT_MODIFY_STATE | SYNCHRONIZE for SYSTEM and Administrators, nobody else.
 const wchar_t kReadyEventSecurity[] = L"O:BAD:P(A;;0x100002;;;SY)(A;;0x100002;;;BA)";
 
-bool OwnedBySystemOrAdministrators(HANDLE event)
-{
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    DWORD error = GetSecurityInfo(event, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                                  nullptr, &descriptor);
-    if (error != ERROR_SUCCESS)
-        return false;
-    UniqueLocalMemory holder(descriptor);
-    return owner && (IsWellKnownSid(owner, WinLocalSystemSid) || IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
-}
-
 } // namespace
 
 bool CreateReadinessEvent(const wchar_t* name, UniqueHandle& event)
 {
     event.Reset();
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kReadyEventSecurity, SDDL_REVISION_1, &descriptor,
-                                                              nullptr))
+    UniqueLocalMemory descriptor;
+    if (!SecurityFromText(kReadyEventSecurity, descriptor))
         return false;
-    UniqueLocalMemory descriptorHolder(descriptor);
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor.Get(), FALSE};
     UniqueHandle created(CreateEventW(&attributes, TRUE, FALSE, name));
     bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
     // An existing event is opened for what the setup needs: its rights grant no more.
