@@ -1,5 +1,5 @@
-// The Windows version rule and the order of the start-up checks; the command line and the
-// one-setup-at-a-time lock, which come before them.
+// The Windows version rule, the order of the start-up checks and the privileges they switch
+// on; the command line and the one-setup-at-a-time lock, which come before them.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winsock2.h>
@@ -9,8 +9,9 @@
 #include "app/environment_check_seams.h"
 #include "app/instance_lock.h"
 #include "app/setup_switches.h"
-#include "base/scoped_seam.h"
 #include "app/windows_version.h"
+#include "base/scoped_handle.h"
+#include "base/scoped_seam.h"
 #include "support/message_box_watcher.h"
 
 namespace {
@@ -49,6 +50,33 @@ BOOL WINAPI FakeGetVersionEx(OSVERSIONINFOW* version)
 
 const wchar_t kNotAdministrator[] = L"In order to install the server, you must have administration rights";
 const wchar_t kWindowsTooOld[] = L"For server installation Windows XP SP2 or higher is required";
+const wchar_t* const kPrivileges[] = {L"SeBackupPrivilege", L"SeShutdownPrivilege", L"SeDebugPrivilege"};
+
+UniqueHandle ProcessToken()
+{
+    HANDLE raw = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw);
+    return UniqueHandle(raw);
+}
+
+// Switches `name` off in the process token: ERROR_NOT_ALL_ASSIGNED when the token lacks it.
+DWORD DisablePrivilege(const wchar_t* name)
+{
+    TOKEN_PRIVILEGES change = {1, {{{0, 0}, 0}}};
+    LookupPrivilegeValueW(nullptr, name, &change.Privileges[0].Luid);
+    UniqueHandle token = ProcessToken();
+    return AdjustTokenPrivileges(token.Get(), FALSE, &change, 0, nullptr, nullptr) ? GetLastError()
+                                                                                    : ERROR_INVALID_FUNCTION;
+}
+
+bool PrivilegeEnabled(const wchar_t* name)
+{
+    PRIVILEGE_SET set = {1, PRIVILEGE_SET_ALL_NECESSARY, {{{0, 0}, 0}}};
+    LookupPrivilegeValueW(nullptr, name, &set.Privilege[0].Luid);
+    UniqueHandle token = ProcessToken();
+    BOOL enabled = FALSE;
+    return PrivilegeCheck(token.Get(), &set, &enabled) && enabled;
+}
 
 } // namespace
 
@@ -66,13 +94,21 @@ TEST(JudgeWindowsVersion, AcceptsXpSp2AndLaterAndChecksTheServiceOnlyOn5x)
 
 // CheckEnvironment with the faked calls in place, its boxes answered; what the check
 // initialised is released as the entry's teardown would. A real old version's refusal (its
-// title and owner) and a supported one's silence are the start-up checks of setup.exe itself.
-TEST(CheckEnvironment, RefusesNonAdministratorsFirstThenOldOrUnknownVersionsWithOneErrorBox)
+// title and owner) is the start-up checks of setup.exe itself. A supported system passes
+// silently with the token's privileges on, although the token lacks some of those it asks
+// for (Wine's, like a normal administrator's, lacks the right to create tokens).
+TEST(CheckEnvironment, RefusesNonAdministratorsFirstThenOldOrUnknownVersionsElseEnablesThePrivileges)
 {
     const struct { const char* name; FakeSystem system; const wchar_t* refusal; int versionCalls; } cases[] = {
         {"not an administrator", {FALSE, TRUE, 5, 0, 0}, kNotAdministrator, 0},
         {"failed version query", {TRUE, FALSE, 6, 1, 0}, kWindowsTooOld, 1},
+        {"supported", {TRUE, TRUE, 6, 1, 0}, nullptr, 1},
     };
+    for (const wchar_t* name : kPrivileges) {
+        ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), DisablePrivilege(name)) << "the token lacks " << name;
+        ASSERT_FALSE(PrivilegeEnabled(name)) << name;
+    }
+    ASSERT_EQ(static_cast<DWORD>(ERROR_NOT_ALL_ASSIGNED), DisablePrivilege(L"SeCreateTokenPrivilege"));
     ScopedSeam admin(g_isUserAnAdminCall, FakeIsUserAnAdmin);
     ScopedSeam version(g_getVersionExCall, FakeGetVersionEx);
     for (const auto& c : cases) {
@@ -84,10 +120,16 @@ TEST(CheckEnvironment, RefusesNonAdministratorsFirstThenOldOrUnknownVersionsWith
         WSACleanup();
         CoUninitialize();
 
-        EXPECT_FALSE(passed);
+        EXPECT_EQ(!c.refusal, passed);
         EXPECT_EQ(c.versionCalls, g_fake.versionCalls);
         if (c.versionCalls) {
             EXPECT_EQ(sizeof(OSVERSIONINFOEXW), g_fake.versionRecordSize);
+        }
+        for (const wchar_t* name : kPrivileges)
+            EXPECT_EQ(!c.refusal, PrivilegeEnabled(name)) << name;
+        if (!c.refusal) {
+            EXPECT_TRUE(boxes.empty());
+            continue;
         }
         ASSERT_EQ(1u, boxes.size());
         EXPECT_EQ(c.refusal, boxes[0].text);

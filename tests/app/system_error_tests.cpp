@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "base/message_ids.h"
 #include "base/setup_tools.h"
@@ -85,29 +84,4 @@ TEST(MessageBox, ShowsEachKindWithItsTitleTextIconAndButtons)
         EXPECT_EQ(nullptr, seen[0].owner);
         EXPECT_TRUE(seen[0].hasButton[c.button]);
     }
-}
-
-// A run that nobody attends plugs in its own sink: the system's errors go there, not to
-// the screen, until the sink before it is back.
-TEST(MessageBox, TheReportSinkTakesTheSystemsErrors)
-{
-    struct Recorder : MessageSink
-    {
-        int Show(HWND owner, const wchar_t* text, UINT style) const override
-        {
-            EXPECT_EQ(nullptr, owner);
-            EXPECT_EQ(static_cast<UINT>(kErrorMessage), style);
-            seen.push_back(text);
-            return IDOK;
-        }
-        mutable std::vector<std::wstring> seen;
-    } recorder;
-    MessageBoxWatcher watcher;
-    const MessageSink* previous = SetReportSink(&recorder);
-    g_setupTools.ShowSystemError(kCodeWithoutText);
-    EXPECT_EQ(&recorder, SetReportSink(previous));
-    EXPECT_EQ(std::vector<std::wstring>{L"System error code [57005]"}, recorder.seen);
-    EXPECT_EQ(0, QuietMessages().Show(nullptr, L"unseen", kErrorMessage));
-    Sleep(300);
-    EXPECT_TRUE(watcher.Seen().empty());
 }

@@ -52,15 +52,17 @@ std::vector<int> GridLines(int limit, int step)
 } // namespace
 
 // One run through the first two pages: the welcome page shows centred, its assistant button
-// and maker line open the maker's pages; the agreement box gates Next and keeps its tick; the
-// agreement text is whole, read-only and has no menu. (Which buttons the welcome page offers
-// is the page flow's test; the read-only box's white brush, the colour edit's.)
+// and maker line open the maker's pages; the agreement box gates Next and keeps its tick, also
+// through a Cancel answered No (the sheet's question, owned by it); the agreement text is
+// whole, read-only and has no menu. (Which buttons the welcome page offers is the page flow's
+// test; the read-only box's white brush, the colour edit's.)
 TEST_F(WizardPages, WelcomeAndAgreementPagesAsAPersonUsesThem)
 {
     UniqueLocalMemory expected;
     ASSERT_TRUE(LoadAgreementText(GetModuleHandleW(nullptr), AgreementResourceId(GetSystemDefaultLCID()), expected));
     std::wstring agreement = static_cast<const wchar_t*>(expected.Get());
     std::wstring assistant, maker;
+    int answers = 0;
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
         ASSERT_EQ(IDD_WIZ_WELCOME, wizard.PageId());
         RECT work = {}, sheet = {};
@@ -108,14 +110,24 @@ TEST_F(WizardPages, WelcomeAndAgreementPagesAsAPersonUsesThem)
             PostMessageW(text, WM_CANCELMODE, 0, 0);
 
         wizard.Click(IDC_AGREEMENT_ACCEPT);
+        wizard.Press(PSBTN_CANCEL);  // answered No: the page and its tick stay
+        ASSERT_TRUE(IsWindow(wizard.Sheet()));
+        EXPECT_EQ(IDD_WIZ_LICENSE, wizard.PageId());
+        EXPECT_EQ(BST_CHECKED, SendMessageW(wizard.Item(IDC_AGREEMENT_ACCEPT), BM_GETCHECK, 0, 0));
         ASSERT_TRUE(wizard.Back(IDD_WIZ_WELCOME));
         ASSERT_TRUE(wizard.Next(IDD_WIZ_LICENSE));
         EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(WizardDriver::kNextButton); }))
             << "the tick survives going back and forth";
         ASSERT_TRUE(wizard.Next(IDD_WIZ_SETCONF));
-    });
+    }, [&](const SeenMessageBox&) { return ++answers == 1 ? IDNO : IDYES; });
     EXPECT_TRUE(run.scriptFinished);
-    EXPECT_EQ(1u, run.boxes.size()) << "only the final cancel question";
+    EXPECT_EQ(0, run.result);
+    ASSERT_EQ(2u, run.boxes.size()) << "the cancel question answered No, then the closing one";
+    const SeenMessageBox& box = run.boxes[0];
+    EXPECT_EQ(L"Do you really want to cancel installation?", box.text);
+    EXPECT_EQ(LoadIconW(nullptr, IDI_QUESTION), box.icon);
+    EXPECT_TRUE(box.hasButton[IDYES] && box.hasButton[IDNO] && !box.hasButton[IDCANCEL]);
+    EXPECT_EQ(run.sheet, box.owner);
     // Tests run on an English system: the English assistant.
     EXPECT_EQ(std::wstring(kMakerSiteAddress) + L"/en/assistant", assistant);
     EXPECT_EQ(kMakerSiteAddress, maker);

@@ -12,15 +12,6 @@ namespace {
 const RECT kWorkArea = {0, 0, 1024, 738};  // a 1024x768 screen with a 30-pixel taskbar
 const RECT kWizard = {100, 100, 600, 460};  // 500x360
 
-std::wstring Agreement(UINT id, bool* loaded = nullptr)
-{
-    UniqueLocalMemory text;
-    bool ok = LoadAgreementText(GetModuleHandleW(nullptr), id, text);
-    if (loaded)
-        *loaded = ok;
-    return text ? std::wstring(static_cast<const wchar_t*>(text.Get())) : std::wstring();
-}
-
 std::wstring RawResourceText(UINT id, size_t skipBytes)
 {
     HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), L"LNG");
@@ -97,9 +88,8 @@ TEST(AgreementText, DropsOnlyAWholeMarkAndKeepsTheLastCharacter)
         {9002, true, L"Agreement without any mark"}, {9003, true, RawResourceText(9003, 0)},
     };
     for (const auto& c : cases) {
-        bool loaded = !c.loaded;
-        std::wstring text = Agreement(c.id, &loaded);
-        EXPECT_EQ(c.loaded, loaded) << c.id;
-        EXPECT_EQ(c.text, text) << c.id;
+        UniqueLocalMemory text;
+        EXPECT_EQ(c.loaded, LoadAgreementText(GetModuleHandleW(nullptr), c.id, text)) << c.id;
+        EXPECT_EQ(c.text, text ? std::wstring(static_cast<const wchar_t*>(text.Get())) : std::wstring()) << c.id;
     }
 }

@@ -12,13 +12,14 @@
 #include "wizard/screen_pixels.h"
 #include "wizard/wizard_driver.h"
 
-TEST(Screenshots, EveryPage)
+using Screenshots = WizardTest;
+
+TEST_F(Screenshots, EveryPage)
 {
     if (ScreenshotPath(L"").empty())
         GTEST_SKIP() << "VELMORA_SCREENSHOTS is not set";
     // As start-up does: the interface follows the system's default locale.
     g_language.SelectLanguage(GetSystemDefaultLCID());
-    ResetSettings();
     SetDomainName(L"velmora-nowhere.invalid");  // so that the domain page shows too
     // An account the administrator page accepts, so that its Next leads to the progress page.
     CopyText(g_settings.admin_name, L"Ann");
@@ -42,7 +43,5 @@ TEST(Screenshots, EveryPage)
         ASSERT_TRUE(wizard.Next(IDD_WIZ_INSTALL));
         save(L"6-progress");
     });
-    RemoveImportedServerCertificate();
-    ResetSettings();
     EXPECT_TRUE(run.scriptFinished);
 }
