@@ -1,7 +1,7 @@
 // The settings page in the running wizard: what it shows, that Next reads its controls
 // into the check, shows the check's boxes and questions and stores what it decided, the
-// page that follows in attended and unattended runs, the own certificate's preview, and
-// the texts under the system's locale. The check's rules: settings_check_tests.
+// page that the unattended check goes to, the own certificate's preview, and the texts
+// under the system's locale. The check's rules: settings_check_tests.
 #include "pages/page_fixture.h"
 
 #include "app/domain_name.h"
@@ -70,18 +70,7 @@ std::wstring CompanyLabelOf(const wchar_t* file, const wchar_t* password)
     return CompanyLabelOf(image.data(), static_cast<DWORD>(image.size()), password);
 }
 
-// An installed server in `folder`, set as the record's folder: `executable` as its
-// Velmora.exe, and a configuration holding kept_key, which KeptValue() reads from the
-// loaded configuration.
-void PlaceInstalledServer(const std::wstring& folder, const wchar_t* executable)
-{
-    CreateDirectoryW(folder.c_str(), nullptr);
-    CreateDirectoryW((folder + L"\\config").c_str(), nullptr);
-    CopyFileW(executable, (folder + L"\\Velmora.exe").c_str(), FALSE);
-    WriteWholeFile(folder + L"\\config\\velmora.cfg", "kept_key=kept-value\r\n");
-    CopyText(g_settings.install_dir, folder.c_str());
-}
-
+// kept_key in the loaded configuration.
 std::wstring KeptValue()
 {
     wchar_t value[64] = {};
@@ -182,7 +171,14 @@ TEST_F(SettingsPage, TheUnattendedCheckGoesToThePageThatTheCheckChose)
         {"an unresolved domain", [] { SetDomainName(L"velmora-nowhere.invalid"); }, IDD_WIZ_SETHOST,
          [] { EXPECT_TRUE(g_settings.domain_unresolved); }},
         // The page empties the store before the check, which then keeps the configuration.
-        {"an installed server", [&] { PlaceInstalledServer(installed, VELMORA_SERVER_EXE); }, IDD_WIZ_INSTALL, [] {
+        {"an installed server", [&] {
+             CreateDirectoryW(installed.c_str(), nullptr);
+             CreateDirectoryW((installed + L"\\config").c_str(), nullptr);
+             CopyFileW(VELMORA_SERVER_EXE, (installed + L"\\Velmora.exe").c_str(), FALSE);
+             WriteWholeFile(installed + L"\\config\\velmora.cfg", "kept_key=kept-value\r\n");
+             CopyText(g_settings.install_dir, installed.c_str());
+         },
+         IDD_WIZ_INSTALL, [] {
              EXPECT_TRUE(g_settings.upgrade);
              EXPECT_EQ(L"kept-value", KeptValue());
          }},
