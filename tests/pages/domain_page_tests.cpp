@@ -1,5 +1,6 @@
 // The domain-name page in the running wizard: its explanation, its two choices and the
-// hosts file of this system that Next writes, found where the system keeps it.
+// hosts file of this system that Next writes, found where the system keeps it. Its
+// buttons and Back: WizardFlow.PagesFollowTheKindOfRun.
 #include <gtest/gtest.h>
 #include <winsock2.h>
 #include <windows.h>
@@ -47,8 +48,6 @@ TEST_F(DomainPage, ExplainsTheNameOffersTheHostsEntryFirstAndAddsItOnlyWhenChose
         EXPECT_EQ(expected, ItemText(wizard, IDC_DOMAIN_UNRESOLVED));
         EXPECT_EQ(BST_CHECKED, SendMessageW(wizard.Item(IDC_ADD_HOSTS_ENTRY), BM_GETCHECK, 0, 0));
         EXPECT_EQ(BST_UNCHECKED, SendMessageW(wizard.Item(IDC_SKIP_HOSTS_ENTRY), BM_GETCHECK, 0, 0));
-        EXPECT_TRUE(WaitUntil([&] { return wizard.ButtonEnabled(WizardDriver::kNextButton); }));
-        EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kBackButton));
         ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
         added = hosts_.Text();
         // Back again, continuing without adding leaves the file as it is.
@@ -96,7 +95,6 @@ TEST_F(DomainPage, LongNameIsShownCutAndAHostsFileHeldElsewhereShowsTheReasonAnd
     EXPECT_EQ(unchanged, after);
     ASSERT_EQ(2u, run.boxes.size());
     EXPECT_EQ(0u, run.boxes[0].text.find(SystemErrorText(ERROR_SHARING_VIOLATION))) << "the system's reason";
-    EXPECT_EQ(L"Velmora Server Setup", run.boxes[0].title);
     EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), run.boxes[0].icon);
     EXPECT_NE(nullptr, run.boxes[0].owner) << "owned by the page";
 }

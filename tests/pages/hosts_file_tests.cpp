@@ -41,28 +41,22 @@ bool SetFileRights(const std::wstring& path, const std::wstring& sddl)
     return set;
 }
 
-// Copies a file holding `before` without the domain; the copy's bytes.
-struct Removal { bool result = false; LONGLONG position = -1; std::string after; };
-
-Removal RemoveFrom(const std::string& before)
+// A hosts file of the test's own.
+class HostsEntry : public ::testing::Test
 {
-    TempFolder folder(L"hosts");
-    std::wstring path = folder.File(L"hosts");
-    std::wstring copy = folder.File(L"copy");
-    Removal removal;
-    if (!WriteWholeFile(path, before))
-        return removal;
+protected:
+    // What the entry leaves in a file that held `before`: every line but the domain's, then
+    // the block.
+    std::string AddedTo(const std::string& before)
     {
-        CBinFile source(65536), target(65536);
-        if (!source.OpenBuffered(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING) ||
-            !target.OpenBuffered(copy.c_str(), GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW))
-            return removal;
-        removal.result = CopyHostsWithoutDomain(source, target, kDomain);
-        removal.position = target.Seek(0, FILE_CURRENT);
+        EXPECT_TRUE(WriteWholeFile(path, before));
+        EXPECT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain));
+        return ReadWholeFile(path);
     }
-    removal.after = ReadWholeFile(copy);
-    return removal;
-}
+
+    TempFolder folder{L"hosts"};
+    std::wstring path = folder.File(L"hosts");
+};
 
 } // namespace
 
@@ -107,39 +101,31 @@ TEST(HostsAddress, DottedWithOneBlankAndLoopbackForAnyAddress)
     }
 }
 
-// What a removal leaves: every other line, each ended with CR LF, and the file position
-// where the block is to follow (-1: not looked at).
-struct KeptLines { const char* what; std::string before; std::string after; LONGLONG position; };
-
-TEST(HostsRemoval, KeepsEveryOtherLineWithCrLfAndDropsTheDomainsLines)
+// The removal keeps every other line, each ended with CR LF; the block follows the kept text.
+TEST_F(HostsEntry, KeepsEveryOtherLineWithCrLfAndDropsTheDomainsLines)
 {
-    const std::string kept = "127.0.0.1 localhost\r\n# 10.0.0.8 intranet.example\r\n10.0.0.7 www.intranet.example\r\n";
-    const KeptLines cases[] = {
+    const struct { const char* what; std::string before; std::string after; } cases[] = {
         {"CR LF", "127.0.0.1 localhost\r\n10.0.0.9 intranet.example\r\n# 10.0.0.8 intranet.example\r\n"
-                  "10.0.0.7 www.intranet.example\r\n", kept, static_cast<LONGLONG>(kept.size())},
+                  "10.0.0.7 www.intranet.example\r\n",
+         "127.0.0.1 localhost\r\n# 10.0.0.8 intranet.example\r\n10.0.0.7 www.intranet.example\r\n"},
         {"LF only", "127.0.0.1 localhost\n10.0.0.9 intranet.example\n10.0.0.5 mail\n",
-         "127.0.0.1 localhost\r\n10.0.0.5 mail\r\n", -1},
+         "127.0.0.1 localhost\r\n10.0.0.5 mail\r\n"},
         {"blank lines stay, the last gets its end", "a host\r\nb host\n\nintranet.example\r\n\r\nc host",
-         "a host\r\nb host\r\n\r\n\r\nc host\r\n", -1},
-        {"no final line end", "127.0.0.1 localhost\r\n10.0.0.9 intranet.example", "127.0.0.1 localhost\r\n", -1},
-        {"empty file", "", "", 0},
-        {"every line dropped", "10.0.0.9 intranet.example\r\n10.0.0.8 intranet.example\n", "", 0},
+         "a host\r\nb host\r\n\r\n\r\nc host\r\n"},
+        {"no final line end", "127.0.0.1 localhost\r\n10.0.0.9 intranet.example", "127.0.0.1 localhost\r\n"},
+        {"empty file", "", ""},
+        {"every line dropped", "10.0.0.9 intranet.example\r\n10.0.0.8 intranet.example\n", ""},
         {"other names on the line stay", "10.0.0.9 www intranet.example\tmail # note\r\n"
                                          "10.0.0.6 intranet.example www2\n10.0.0.8 intranet.example # only\n",
-         "10.0.0.9 www\tmail # note\r\n10.0.0.6 www2\r\n", -1},
+         "10.0.0.9 www\tmail # note\r\n10.0.0.6 www2\r\n"},
     };
-    for (const KeptLines& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Removal removal = RemoveFrom(c.before);
-        ASSERT_TRUE(removal.result);
-        EXPECT_EQ(c.after, removal.after);
-        if (c.position >= 0) {
-            EXPECT_EQ(c.position, removal.position) << "the block follows the kept text";
-        }
+        EXPECT_EQ(c.after + Block("10.0.0.1 ", kDomain), AddedTo(c.before));
     }
 }
 
-TEST(HostsRemoval, FileLargerThanTheReadBufferIsReadWhole)
+TEST_F(HostsEntry, FileLargerThanTheReadBufferIsReadWhole)
 {
     std::string before, expected;
     for (int i = 0; i < 12000; ++i) {
@@ -151,15 +137,11 @@ TEST(HostsRemoval, FileLargerThanTheReadBufferIsReadWhole)
             before += "10.9.9.9 intranet.example\r\n";
     }
     ASSERT_GT(before.size(), 65536u * 2);
-    Removal removal = RemoveFrom(before);
-    ASSERT_TRUE(removal.result);
-    EXPECT_EQ(expected, removal.after);
+    EXPECT_EQ(expected + Block("10.0.0.1 ", kDomain), AddedTo(before));
 }
 
-TEST(HostsRemoval, FileThatCannotBeReadIsNotCopied)
+TEST_F(HostsEntry, FileThatCannotBeReadIsNotCopied)
 {
-    TempFolder folder(L"hosts");
-    std::wstring path = folder.File(L"hosts");
     ASSERT_TRUE(WriteWholeFile(path, "127.0.0.1 localhost\r\n10.0.0.9 intranet.example\r\n"));
     CBinFile source(65536), target(65536);
     ASSERT_TRUE(source.OpenBuffered(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
@@ -168,14 +150,6 @@ TEST(HostsRemoval, FileThatCannotBeReadIsNotCopied)
     EXPECT_NE(static_cast<DWORD>(ERROR_SUCCESS), GetLastError());
 }
 
-// A hosts file of the test's own.
-class HostsEntry : public ::testing::Test
-{
-protected:
-    TempFolder folder{L"hosts"};
-    std::wstring path = folder.File(L"hosts");
-};
-
 TEST_F(HostsEntry, MissingFileAndFolderAreCreatedHoldingOnlyTheBlock)
 {
     std::wstring etc = folder.File(L"drivers\\etc");
@@ -183,14 +157,9 @@ TEST_F(HostsEntry, MissingFileAndFolderAreCreatedHoldingOnlyTheBlock)
     EXPECT_EQ(Block("127.0.0.1 ", kDomain), ReadWholeFile(etc + L"\\hosts"));
 }
 
-TEST_F(HostsEntry, ReplacesTheActiveLineAndTwoRunsLeaveOnlyTheNewestActive)
+TEST_F(HostsEntry, TwoRunsLeaveOnlyTheNewestActive)
 {
-    ASSERT_TRUE(WriteWholeFile(path, "10.0.0.5 mail\r\n10.0.0.9 intranet.example\r\n"));
-
-    ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(192, 168, 1, 20), kDomain));
-    const std::string once = "10.0.0.5 mail\r\n" + Block("192.168.1.20 ", kDomain);
-    EXPECT_EQ(once, ReadWholeFile(path));
-
+    AddedTo("10.0.0.5 mail\r\n10.0.0.9 intranet.example\r\n");
     ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(192, 168, 1, 21), kDomain));
     EXPECT_EQ("10.0.0.5 mail\r\n\r\n\r\n# Added by Velmora Setup\r\n\r\n" + Block("192.168.1.21 ", kDomain),
               ReadWholeFile(path));
@@ -235,5 +204,4 @@ TEST_F(HostsEntry, ReplacedFileKeepsItsRights)
     const std::wstring before = FileRights(path);
     ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain));
     EXPECT_EQ(before, FileRights(path));
-    EXPECT_EQ("10.0.0.5 mail\r\n" + Block("10.0.0.1 ", kDomain), ReadWholeFile(path));
 }

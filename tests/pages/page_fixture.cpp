@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
-#include <stdarg.h>
 
-#include "base/bounded_text.h"
 #include "formats/language/language.h"
 
 WizardRun RunOnPage(int dialogId, const std::function<void(WizardDriver&)>& script,
@@ -87,14 +85,9 @@ int AcceptBox(const SeenMessageBox& box)
     return box.hasButton[IDYES] ? IDYES : IDOK;
 }
 
-std::wstring MessageText(UINT id, ...)
+std::wstring MessageText(UINT id)
 {
-    wchar_t format[1024] = {};
-    g_language.GetString(id, format, 1024);
-    wchar_t text[2048] = {};
-    va_list args;
-    va_start(args, id);
-    FormatTextV(text, 2048, format, args);
-    va_end(args);
+    wchar_t text[1024] = {};
+    g_language.GetString(id, text, 1024);
     return text;
 }

@@ -37,5 +37,5 @@ COLORREF TextColourOf(WizardDriver& wizard, int id);
 
 // Presses OK on plain boxes and Yes on questions.
 int AcceptBox(const SeenMessageBox& box);
-// The text of message `id` in the current language, formatted.
-std::wstring MessageText(UINT id, ...);
+// The text of message `id` in the current language.
+std::wstring MessageText(UINT id);

@@ -344,8 +344,6 @@ TEST(CheckMessage, ShowsTheTextWithItsArgumentsTheMegabytesToFreeOrTheSystemsRea
     const struct { CheckMessage message; std::wstring text; LPCWSTR icon; int pressed; } cases[] = {
         {{MB_OK | MB_ICONWARNING, kTooLittleSpace, 0, {L"C:"}},
          L"There is not enough a free space on a disk 'C:'! Please free 800 Mb or select another disk!", IDI_WARNING, IDOK},
-        {{MB_YESNO | MB_ICONWARNING, kPortInUse, 0, {L"10.0.0.5"}}, L"IP address '10.0.0.5' already used. Continue?",
-         IDI_WARNING, IDNO},
         {{MB_YESNO | MB_ICONWARNING, kAddressMismatch, 0, {L"mail.example", L"any"}},
          L"The domain name 'mail.example' does not correspond to the selected IP address 'any'.", IDI_WARNING, IDNO},
         {{MB_OK | MB_ICONERROR, 0, ERROR_FILENAME_EXCED_RANGE, {}}, SystemErrorText(ERROR_FILENAME_EXCED_RANGE), IDI_ERROR, IDOK},
