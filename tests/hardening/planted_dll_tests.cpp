@@ -76,13 +76,17 @@ TEST(PlantedDlls, SetupLoadsNoneFromItsFolder)
 }
 
 // Arguments on which each program ends at once: the server explains itself, the
-// uninstaller's finishing step refuses a folder without an uninstaller, and the probe calls
-// a function of each DLL, which it must take from System32 even without a restricted search.
+// uninstaller's finishing step refuses a folder without an uninstaller (and leaves what is
+// in it, so that a wrong or stray argument takes nothing with it), and the probe calls a
+// function of each DLL, which it must take from System32 even without a restricted search.
 TEST(PlantedDlls, ServerUninstallerAndDelayLoadsLoadNoneFromTheirFolder)
 {
+    TempFolder other(L"other");
+    ASSERT_TRUE(WriteWholeFile(other.File(L"data.txt"), "data"));
+    const std::wstring finish = L"/finish 0 \"" + other.Path() + L"\"";
     const struct { const wchar_t* program; const wchar_t* arguments; size_t planted; DWORD exitCode; } cases[] = {
         {VELMORA_SERVER_EXE, L"", std::size(kPlantedDlls), 2},
-        {VELMORA_UNINSTALL_EXE, L"/finish 0 C:\\nowhere", kBesideWindowedPrograms, ERROR_INVALID_PARAMETER},
+        {VELMORA_UNINSTALL_EXE, finish.c_str(), kBesideWindowedPrograms, ERROR_INVALID_PARAMETER},
         {VELMORA_PROBE_EXE, L"", std::size(kPlantedDlls), 0},
     };
     for (const auto& c : cases) {
@@ -91,4 +95,5 @@ TEST(PlantedDlls, ServerUninstallerAndDelayLoadsLoadNoneFromTheirFolder)
         EXPECT_EQ(c.exitCode, RunBesidePlantedDlls(folder, c.program, c.arguments, c.planted));
         ExpectNoneLoaded(folder.Path());
     }
+    EXPECT_EQ("data", ReadWholeFile(other.File(L"data.txt")));
 }
