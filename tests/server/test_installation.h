@@ -1,6 +1,5 @@
 #pragma once
 #include <windows.h>
-#include <functional>
 #include <set>
 #include <string>
 
@@ -37,13 +36,6 @@ private:
 std::wstring PayloadFolder();
 // A loopback port on which nothing listens right now.
 unsigned short FreeLoopbackPort();
-
-// Runs the program at `path` with `arguments`, its Yes/No question answered `answer`.
-inline ProgramRun RunProgram(const std::wstring& path, const std::wstring& arguments = L"", int answer = IDNO,
-                             const std::function<void(DWORD)>& whileSuspended = nullptr)
-{
-    return RunProgram({L"\"" + path + L"\" " + arguments, AnswerQuestionsWith(answer), whileSuspended});
-}
 
 // The folders in the temporary folder that uninstallers made for their copies.
 std::set<std::wstring> CopyFolders();

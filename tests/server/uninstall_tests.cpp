@@ -57,7 +57,8 @@ TEST(Uninstaller, AsksFirstAndRemovesOnlyItsOwnInstallationAfterYes)
     ASSERT_TRUE(g_setupTools.CreateShortcut(installation.Folder().c_str(), installation.UninstallerPath().c_str(),
                                             link.c_str(), L"", L"", nullptr, 0));
 
-    ProgramRun declined = RunProgram(installation.UninstallerPath(), L"", IDNO);
+    const std::wstring command = L"\"" + installation.UninstallerPath() + L"\"";
+    ProgramRun declined = RunProgram({command, AnswerQuestionsWith(IDNO)});
     EXPECT_EQ(1u, declined.exitCode);
     ASSERT_EQ(1u, declined.boxes.size());
     EXPECT_NE(std::wstring::npos, declined.boxes[0].text.find(installation.Folder()));
@@ -66,7 +67,7 @@ TEST(Uninstaller, AsksFirstAndRemovesOnlyItsOwnInstallationAfterYes)
     EXPECT_TRUE(PathExists(link));
     EXPECT_TRUE(installation.Entry().Exists());
 
-    ProgramRun accepted = RunProgram(installation.UninstallerPath(), L"", IDYES);
+    ProgramRun accepted = RunProgram({command, AnswerQuestionsWith(IDYES)});
     EXPECT_EQ(0u, accepted.exitCode);
     EXPECT_EQ(1u, accepted.boxes.size());  // the question only
     EXPECT_FALSE(installation.ServiceExists());
