@@ -7,7 +7,6 @@
 #include <shellapi.h>
 #include <wincrypt.h>
 
-#include <memory>
 #include <string>
 
 #include "base/setup_tools.h"
@@ -20,16 +19,6 @@ namespace {
 class ServerService : public WinsockTest
 {
 protected:
-    // Installs the server with `config` and a free port, and starts it.
-    void Start(const wchar_t* tag, const std::string& config)
-    {
-        port_ = FreeLoopbackPort();
-        ASSERT_NE(0, port_);
-        installation_.reset(new TestInstallation(tag, config + "server_port=" + std::to_string(port_) + "\r\n"));
-        ASSERT_TRUE(installation_->Ready());
-        ASSERT_TRUE(installation_->StartAndWaitReady());
-    }
-
     // Sends a request with the given further header lines and body to the server's port.
     std::string Request(const std::string& method, const std::string& path, const std::string& headers = "",
                         const std::string& body = "")
@@ -38,8 +27,7 @@ protected:
                                           "\r\n" + headers + "Connection: close\r\n\r\n" + body);
     }
 
-    unsigned short port_ = 0;
-    std::unique_ptr<TestInstallation> installation_;
+    const unsigned short port_ = FreeLoopbackPort();
 };
 
 }  // namespace
@@ -48,8 +36,12 @@ protected:
 // plain HTTP where Wine has no HTTPS is WholeInstallation's check of the installed server.)
 TEST_F(ServerService, StartsReportsReadyAnswersItsRequestsAndStops)
 {
-    ASSERT_NO_FATAL_FAILURE(Start(L"Run", "server_ip=\"<script>x</script>\"\r\nserver_ssl_mode=false\r\n"));
-    SERVICE_STATUS_PROCESS status = installation_->Status();
+    ASSERT_NE(0, port_);
+    TestInstallation installation(L"Run", "server_ip=\"<script>x</script>\"\r\nserver_ssl_mode=false\r\n"
+                                          "server_port=" + std::to_string(port_) + "\r\n");
+    ASSERT_TRUE(installation.Ready());
+    ASSERT_TRUE(installation.StartAndWaitReady());
+    SERVICE_STATUS_PROCESS status = installation.Status();
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), status.dwCurrentState);
     UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId));
     ASSERT_TRUE(process);
@@ -81,8 +73,8 @@ TEST_F(ServerService, StartsReportsReadyAnswersItsRequestsAndStops)
     }
 
     ASSERT_EQ(static_cast<DWORD>(SERVICE_STOPPED),
-              g_setupTools.ControlServiceAndWait(installation_->ServiceName().c_str(), true));
-    EXPECT_EQ(0u, installation_->Status().dwWin32ExitCode);
+              g_setupTools.ControlServiceAndWait(installation.ServiceName().c_str(), true));
+    EXPECT_EQ(0u, installation.Status().dwWin32ExitCode);
     EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(process.Get(), 10000));
     // The request queue went with the service: nothing answers on the port any more.
     EXPECT_TRUE(Request("GET", "/").empty());
