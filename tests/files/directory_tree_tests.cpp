@@ -3,45 +3,22 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "base/setup_tools.h"
+#include "support/machine_state.h"
 #include "support/temp_folder.h"
 
-namespace {
-
-bool IsFolder(const std::wstring& path)
-{
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-int CountEntries(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    int count = 0;
-    if (search != INVALID_HANDLE_VALUE) {
-        do
-            count += lstrcmpW(found.cFileName, L".") && lstrcmpW(found.cFileName, L"..");
-        while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    return count;
-}
-
-} // namespace
+using Tree = std::vector<std::wstring>;
 
 TEST(CreateDirectoryTree, MakesEveryMissingLevelAndAcceptsExistingOnes)
 {
     TempFolder root(L"tree");
     EXPECT_TRUE(g_setupTools.CreateDirectoryTree(root.Path().c_str()));
-
     EXPECT_TRUE(g_setupTools.CreateDirectoryTree(root.File(L"one\\two\\three").c_str()));
-    EXPECT_TRUE(IsFolder(root.File(L"one\\two\\three")));
     // A trailing backslash makes no empty level.
     EXPECT_TRUE(g_setupTools.CreateDirectoryTree(root.File(L"a\\b\\").c_str()));
-    EXPECT_TRUE(IsFolder(root.File(L"a\\b")));
-    EXPECT_EQ(1, CountEntries(root.File(L"a")));
+    EXPECT_EQ(Tree({L"a\\", L"a\\b\\", L"one\\", L"one\\two\\", L"one\\two\\three\\"}), ListTree(root.Path()));
 }
 
 TEST(CreateDirectoryTree, FailsAtAFileInTheWayOrABadNameKeepingWhatWasMade)
@@ -56,8 +33,7 @@ TEST(CreateDirectoryTree, FailsAtAFileInTheWayOrABadNameKeepingWhatWasMade)
 
     EXPECT_FALSE(g_setupTools.CreateDirectoryTree(root.File(L"made1\\made2\\bad|name\\leaf").c_str()));
     EXPECT_NE(0u, GetLastError());
-    EXPECT_TRUE(IsFolder(root.File(L"made1\\made2")));
-    EXPECT_EQ(0, CountEntries(root.File(L"made1\\made2")));
+    EXPECT_EQ(Tree({L"made1\\", L"made1\\made2\\", L"taken"}), ListTree(root.Path()));
 }
 
 // Rather than making the folder that a cut path would name.
@@ -69,8 +45,9 @@ TEST(CreateDirectoryTree, RefusesOverlongPaths)
     longPath.append(520 - longPath.size(), L'c');
     EXPECT_FALSE(g_setupTools.CreateDirectoryTree(longPath.c_str()));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE), GetLastError());
-    EXPECT_EQ(0, CountEntries(root.Path()));
+    EXPECT_TRUE(ListTree(root.Path()).empty());
     longPath.pop_back();  // one character less fits, and is made
     EXPECT_TRUE(g_setupTools.CreateDirectoryTree(longPath.c_str()));
-    EXPECT_EQ(1, CountEntries(root.Path()));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(longPath.c_str()));
+    EXPECT_EQ(std::wstring(200, L'a') + L"\\", ListTree(root.Path()).at(0));
 }

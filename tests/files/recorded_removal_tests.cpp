@@ -4,34 +4,12 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formats/installation_record/installation_record.h"
 #include "support/temp_folder.h"
 #include "system/removal/installation_removal.h"
-
-TEST(InstallationRecord, WrittenAsTheWorkGoesAndAddedToByAnUpgrade)
-{
-    TempFolder folder(L"record");
-    InstallationRecordWriter writer;
-    ASSERT_TRUE(writer.Open(folder.Path().c_str(), true));
-    ASSERT_TRUE(writer.Add(RecordedKind::kFolder, L"config"));
-    ASSERT_TRUE(writer.Add(RecordedKind::kFile, L"config\\\u0432\u0435\u043b.cfg"));
-    writer.Close();
-    ASSERT_TRUE(writer.Open(folder.Path().c_str(), false));
-    ASSERT_TRUE(writer.Add(RecordedKind::kFile, L"Velmora.exe"));
-    EXPECT_FALSE(writer.Add(RecordedKind::kFile, L""));
-    writer.Close();
-
-    InstallationRecord record;
-    ASSERT_TRUE(record.Load(folder.Path().c_str()));
-    EXPECT_TRUE(record.MadeFolder());
-    ASSERT_EQ(3u, record.Count());
-    EXPECT_EQ(RecordedKind::kFolder, record.Kind(0));
-    EXPECT_EQ(std::wstring(L"config\\\u0432\u0435\u043b.cfg"), record.Path(1));
-    EXPECT_EQ(RecordedKind::kFile, record.Kind(2));
-    EXPECT_EQ(std::wstring(L"Velmora.exe"), record.Path(2));
-}
 
 TEST(InstallationRecord, AnEntryThatLeadsOutOfTheFolderRefusesTheWholeRecord)
 {
@@ -49,16 +27,21 @@ TEST(InstallationRecord, AnEntryThatLeadsOutOfTheFolderRefusesTheWholeRecord)
     }
 }
 
-TEST(RecordedRemoval, TakesWhatTheSetupMadeAndLeavesWhatOthersPutThere)
+// The record as the setup writes it, added to by an upgrade that opens it again.
+TEST(RecordedRemoval, TakesWhatTheSetupRecordedAndLeavesWhatOthersPutThere)
 {
+    const wchar_t* const russian = L"\u0432\u0435\u043b.txt";
+    const RecordedKind kFolder = RecordedKind::kFolder, kFile = RecordedKind::kFile;
     const struct {
         const char* what;
-        std::string record;  // empty: none
+        bool recorded, madeFolder;
+        std::vector<std::pair<RecordedKind, std::wstring>> entries;  // the second half by the upgrade
         std::vector<std::wstring> left;
     } cases[] = {
-        {"a folder the setup made goes whole", "folder\r\nF a.txt\r\n", {}},
-        {"a folder without a record goes whole", "", {}},
-        {"in an existing folder only the recorded entries go", "D sub\r\nF a.txt\r\nF sub\\b.txt\r\nD empty\r\n",
+        {"a folder the setup made goes whole", true, true, {{kFile, L"a.txt"}, {kFile, L"sub\\b.txt"}}, {}},
+        {"a folder without a record goes whole", false, false, {}, {}},
+        {"in an existing folder only the recorded entries go", true, false,
+         {{kFolder, L"sub"}, {kFile, L"a.txt"}, {kFile, L"sub\\b.txt"}, {kFile, russian}, {kFolder, L"empty"}},
          {L"", L"mine.txt", L"sub", L"sub\\mine.txt"}},
     };
     for (const auto& c : cases) {
@@ -68,19 +51,27 @@ TEST(RecordedRemoval, TakesWhatTheSetupMadeAndLeavesWhatOthersPutThere)
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
         for (const wchar_t* made : {L"\\sub", L"\\empty"})
             ASSERT_TRUE(CreateDirectoryW((folder + made).c_str(), nullptr));
-        for (const wchar_t* file : {L"\\a.txt", L"\\sub\\b.txt", L"\\mine.txt", L"\\sub\\mine.txt"})
-            ASSERT_TRUE(WriteWholeFile(folder + file, "x"));
-        if (!c.record.empty()) {
-            ASSERT_TRUE(WriteWholeFile(folder + L"\\uninstall.lst", c.record));
+        for (const std::wstring file : {L"a.txt", L"sub\\b.txt", L"mine.txt", L"sub\\mine.txt", russian})
+            ASSERT_TRUE(WriteWholeFile(folder + L"\\" + file, "x"));
+        InstallationRecordWriter writer;
+        for (size_t i = 0; i < c.entries.size(); ++i) {
+            if (i == 0 || i == c.entries.size() / 2) {
+                writer.Close();
+                ASSERT_TRUE(writer.Open(folder.c_str(), c.madeFolder && i == 0));
+            }
+            ASSERT_TRUE(writer.Add(c.entries[i].first, c.entries[i].second.c_str()));
         }
+        EXPECT_EQ(c.recorded, writer.IsOpen() && !writer.Add(kFile, L"")) << "an empty path is no entry";
+        writer.Close();
 
         EXPECT_TRUE(RemoveRecordedInstallation(folder.c_str()));
-        for (const wchar_t* entry : {L"", L"\\a.txt", L"\\sub", L"\\sub\\b.txt", L"\\empty", L"\\mine.txt",
-                                     L"\\sub\\mine.txt", L"\\uninstall.lst"}) {
+        for (const std::wstring entry : {L"", L"a.txt", L"sub", L"sub\\b.txt", L"empty", L"mine.txt",
+                                          L"sub\\mine.txt", russian, L"uninstall.lst"}) {
             bool expected = false;
             for (const std::wstring& left : c.left)
-                expected = expected || (left.empty() ? L"" : L"\\" + left) == entry;
-            EXPECT_EQ(expected, PathExists(folder + entry)) << testing::PrintToString(std::wstring(entry));
+                expected = expected || left == entry;
+            EXPECT_EQ(expected, PathExists(entry.empty() ? folder : folder + L"\\" + entry))
+                << testing::PrintToString(entry);
         }
     }
 }

@@ -1,4 +1,5 @@
-// Shell links and the Start-menu program group, read back through the shell under Wine.
+// Shell links and the Start-menu program group that all installations share, read back
+// through the shell under Wine.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <objbase.h>
@@ -9,7 +10,9 @@
 
 #include "base/setup_tools.h"
 #include "engine/program_shortcuts.h"
+#include "support/installation_fixture.h"
 #include "support/temp_folder.h"
+#include "system/removal/installation_removal.h"
 
 namespace {
 
@@ -38,13 +41,6 @@ LinkContents ReadLink(const std::wstring& path)
     return contents;
 }
 
-std::wstring CommonPrograms()
-{
-    wchar_t path[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, path, CSIDL_COMMON_PROGRAMS, FALSE);
-    return path;
-}
-
 struct CancelAfter { int allowed, calls; };
 
 bool CancelWhenDue(void* self)
@@ -55,38 +51,30 @@ bool CancelWhenDue(void* self)
 
 } // namespace
 
-// The group is found again without error once it exists; a name that would not fit is
-// refused rather than cut into some other folder's name.
-TEST(ProgramGroup, LivesInTheAllUsersProgramsFolderAndRefusesWhatItCannotMake)
+// A name that would not fit is refused rather than cut into some other folder's name. (The
+// group's place, and finding it again once it exists, are the next test's.)
+TEST(ProgramGroup, RefusesANameItCannotMake)
 {
-    std::wstring name = L"Velmora Test Group " + std::to_wstring(GetCurrentProcessId());
-    std::wstring expected = CommonPrograms() + L"\\" + name;
-    ASSERT_FALSE(PathExists(expected));
-    for (int time = 0; time < 2; ++time) {
-        wchar_t group[256] = {};
-        ASSERT_TRUE(g_setupTools.GetProgramGroup(name.c_str(), group)) << "time " << time;
-        EXPECT_EQ(expected, group);
-        EXPECT_TRUE(PathExists(expected));
-    }
-    EXPECT_TRUE(RemoveDirectoryW(expected.c_str()));
-
+    const std::wstring programs = ProgramGroupPath().substr(0, ProgramGroupPath().rfind(L'\\'));
     wchar_t group[256] = {};
-    std::wstring longName(256 - CommonPrograms().size() - 1, L'n');
+    std::wstring longName(256 - programs.size() - 1, L'n');
     EXPECT_FALSE(g_setupTools.GetProgramGroup(longName.c_str(), group));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE), GetLastError());
     longName.pop_back();  // exactly 255 characters with the separator
     ASSERT_TRUE(g_setupTools.GetProgramGroup(longName.c_str(), group));
-    EXPECT_EQ(255u, wcslen(group));
+    EXPECT_EQ(programs + L"\\" + longName, group);
     EXPECT_TRUE(RemoveDirectoryW(group));
     EXPECT_FALSE(g_setupTools.GetProgramGroup(L"bad|name", group));
 }
 
-TEST(ProgramShortcuts, CreatesTheGroupsThreeLinksUnlessCancelled)
+// The links are made in the shared group unless cancelled; removing an installation's links
+// takes only those whose working folder is its folder, and the group once nothing is left.
+TEST(ProgramShortcuts, CreatesTheGroupsThreeLinksUnlessCancelledAndRemovesOnlyTheFoldersOwn)
 {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     TempFolder folder(L"links");
     const std::wstring& dir = folder.Path();
-    const std::wstring group = CommonPrograms() + L"\\" + kProgramGroupName;
+    const std::wstring group = ProgramGroupPath();
     ASSERT_FALSE(PathExists(group)) << "a program group is left from an earlier run";
     const wchar_t* const names[] = { L"Velmora.lnk", L"Brindleway Software Corp.lnk", L"Uninstall....lnk" };
     // Cancelled at the first check, and at the second: the first link is made before them.
@@ -127,8 +115,27 @@ TEST(ProgramShortcuts, CreatesTheGroupsThreeLinksUnlessCancelled)
         EXPECT_EQ(dir + L"\\" + expected[i].iconFile, link.iconFile);
         EXPECT_EQ(expected[i].iconIndex, link.iconIndex);
     }
+
+    const std::wstring otherLink = group + L"\\Velmora B.lnk", foreign = group + L"\\readme.txt";
+    EXPECT_TRUE(g_setupTools.CreateShortcut(L"C:\\Velmora B", L"C:\\Velmora B\\x.exe", otherLink.c_str(), L"", L"",
+                                            nullptr, 0));
+    EXPECT_TRUE(WriteWholeFile(foreign, "x"));
+    // The working folder decides, compared as a folder (case, trailing backslash).
+    std::wstring sameFolder = dir + L"\\";
+    CharUpperW(&sameFolder[0]);
+    EXPECT_TRUE(RemoveProgramShortcuts(kProgramGroupName, sameFolder.c_str()));
     for (const wchar_t* name : names)
-        DeleteFileW((group + L"\\" + name).c_str());
-    RemoveDirectoryW(group.c_str());
+        EXPECT_FALSE(PathExists(group + L"\\" + name));
+    EXPECT_TRUE(PathExists(otherLink)) << "another installation's link stays";
+    EXPECT_TRUE(RemoveProgramShortcuts(kProgramGroupName, L"c:\\velmora b\\"));
+    EXPECT_FALSE(PathExists(otherLink));
+    EXPECT_TRUE(PathExists(foreign)) << "what the setup did not make stays, and with it the group";
+    EXPECT_TRUE(DeleteFileW(foreign.c_str()));
+    EXPECT_TRUE(RemoveProgramShortcuts(kProgramGroupName, dir.c_str())) << "nothing of the folder is left";
+    EXPECT_FALSE(PathExists(group)) << "an empty group goes";
+    EXPECT_TRUE(RemoveProgramShortcuts(kProgramGroupName, dir.c_str())) << "no group, nothing to do";
+    EXPECT_FALSE(RemoveProgramShortcuts(kProgramGroupName, L""));
+    DeleteFileW(otherLink.c_str());
+    RemoveProgramGroup();
     CoUninitialize();
 }

@@ -19,76 +19,55 @@ const wchar_t* const kPlantedDlls[] = {L"crypt32.dll", L"httpapi.dll", L"psapi.d
 // windows, a planted version.dll would be loaded by Wine before the program starts.
 const size_t kBesideWindowedPrograms = 3;
 
-// Copies the first `count` planted DLLs into `folder`.
-bool PlantDlls(const std::wstring& folder, size_t count)
-{
-    for (size_t i = 0; i < count; ++i) {
-        std::wstring dll = kPlantedDlls[i];
-        if (!CopyFileW((VELMORA_PLANTED_DIR L"\\" + dll).c_str(), (folder + L"\\" + dll).c_str(), FALSE))
-            return false;
-    }
-    return true;
-}
-
-void ExpectNoneLoaded(const std::wstring& folder)
-{
-    for (const wchar_t* dll : kPlantedDlls)
-        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((folder + L"\\" + dll + L".loaded").c_str()))
-            << "the planted " << std::string(dll, dll + wcslen(dll)) << " was loaded";
-}
-
-// Copies `program` beside the first `planted` DLLs, runs it with `arguments` and returns
-// its exit code, or -1 when it showed a box or did not end within a minute.
-DWORD RunBesidePlantedDlls(const TempFolder& folder, const wchar_t* program, const wchar_t* arguments,
-                           size_t planted)
-{
-    std::wstring copy = folder.File(wcsrchr(program, L'/') + 1);
-    if (!PlantDlls(folder.Path(), planted) || !CopyFileW(program, copy.c_str(), FALSE))
-        return static_cast<DWORD>(-1);
-    ProgramStart start = {L"\"" + copy + L"\" " + arguments};
-    start.folder = folder.Path();
-    ProgramRun run = RunProgram(start);
-    return run.ended && run.boxes.empty() ? run.exitCode : static_cast<DWORD>(-1);
-}
-
 }  // namespace
 
-TEST(PlantedDlls, SetupLoadsNoneFromItsFolder)
+// Each program runs from a folder of its own beside the planted DLLs, with arguments on
+// which it ends at once. The setup has a name of its own, for which Wine reports a refused
+// Windows version: it then ends after its first box. The server explains itself; the
+// uninstaller's finishing step refuses a folder without an uninstaller (and leaves what is
+// in it, so that a wrong or stray argument takes nothing with it); the probe calls a
+// function of each DLL, which it must take from System32 even without a restricted search.
+TEST(PlantedDlls, NoProgramLoadsOneFromItsFolder)
 {
-    TempFolder folder(L"planted-setup");
-    // A name of its own, for which Wine reports a refused Windows version: the setup then
-    // ends after its first box.
-    const std::wstring name = L"setup-planted-" + std::to_wstring(GetCurrentProcessId()) + L".exe";
-    const std::wstring key = L"Software\\Wine\\AppDefaults\\" + name;
-    ASSERT_TRUE(PlantDlls(folder.Path(), kBesideWindowedPrograms));
-    ASSERT_TRUE(CopyFileW(VELMORA_SETUP_EXE, folder.File(name.c_str()).c_str(), FALSE));
+    const std::wstring setupName = L"setup-planted-" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+    const std::wstring setupKey = L"Software\\Wine\\AppDefaults\\" + setupName;
     HKEY created = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                             &created, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, setupKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                             nullptr, &created, nullptr));
     UniqueRegKey version(created);
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(created, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"win2k"), 12));
-    ProgramRun run = RunProgram({L"\"" + folder.File(name.c_str()) + L"\""});
-    RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
-    EXPECT_TRUE(run.ended);
-    EXPECT_EQ(static_cast<DWORD>(-1), run.exitCode);
-    EXPECT_EQ(1u, run.boxes.size());
-    ExpectNoneLoaded(folder.Path());
-}
-
-// Arguments on which each program ends at once: the server explains itself, the
-// uninstaller's finishing step refuses a folder without an uninstaller, and the probe calls
-// a function of each DLL, which it must take from System32 even without a restricted search.
-TEST(PlantedDlls, ServerUninstallerAndDelayLoadsLoadNoneFromTheirFolder)
-{
-    const struct { const wchar_t* program; const wchar_t* arguments; size_t planted; DWORD exitCode; } cases[] = {
-        {VELMORA_SERVER_EXE, L"", std::size(kPlantedDlls), 2},
-        {VELMORA_UNINSTALL_EXE, L"/finish 0 C:\\nowhere", kBesideWindowedPrograms, ERROR_INVALID_PARAMETER},
-        {VELMORA_PROBE_EXE, L"", std::size(kPlantedDlls), 0},
+    TempFolder other(L"other");
+    ASSERT_TRUE(WriteWholeFile(other.File(L"data.txt"), "data"));
+    const struct
+    {
+        const wchar_t* program;
+        std::wstring name, arguments;
+        size_t planted;
+        DWORD exitCode;
+        size_t boxes;
+    } cases[] = {
+        {VELMORA_SETUP_EXE, setupName, L"", kBesideWindowedPrograms, static_cast<DWORD>(-1), 1},
+        {VELMORA_SERVER_EXE, L"Velmora.exe", L"", std::size(kPlantedDlls), 2, 0},
+        {VELMORA_UNINSTALL_EXE, L"uninstall.exe", L"/finish 0 \"" + other.Path() + L"\"", kBesideWindowedPrograms,
+         ERROR_INVALID_PARAMETER, 0},
+        {VELMORA_PROBE_EXE, L"probe.exe", L"", std::size(kPlantedDlls), 0, 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.program, c.program + wcslen(c.program)));
+        SCOPED_TRACE(testing::PrintToString(c.name));
         TempFolder folder(L"planted");
-        EXPECT_EQ(c.exitCode, RunBesidePlantedDlls(folder, c.program, c.arguments, c.planted));
-        ExpectNoneLoaded(folder.Path());
+        for (size_t i = 0; i < c.planted; ++i)
+            ASSERT_TRUE(CopyFileW((VELMORA_PLANTED_DIR L"\\" + std::wstring(kPlantedDlls[i])).c_str(),
+                                  folder.File(kPlantedDlls[i]).c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(c.program, folder.File(c.name.c_str()).c_str(), FALSE));
+        ProgramStart start = {L"\"" + folder.File(c.name.c_str()) + L"\" " + c.arguments};
+        start.folder = folder.Path();
+        ProgramRun run = RunProgram(start);
+        EXPECT_TRUE(run.ended);
+        EXPECT_EQ(c.exitCode, run.exitCode);
+        EXPECT_EQ(c.boxes, run.boxes.size());
+        for (const wchar_t* dll : kPlantedDlls)
+            EXPECT_FALSE(PathExists(folder.File(dll) + L".loaded")) << testing::PrintToString(std::wstring(dll));
     }
+    RegDeleteKeyW(HKEY_CURRENT_USER, setupKey.c_str());
+    EXPECT_EQ("data", ReadWholeFile(other.File(L"data.txt")));
 }

@@ -1,48 +1,34 @@
 #pragma once
 #include <windows.h>
-#include <functional>
+#include <set>
 #include <string>
 
-#include "base/scoped_handle.h"
+#include "support/installation_fixture.h"
 #include "support/program_run.h"
-#include "support/temp_folder.h"
 #include "support/uninstall_entry_reader.h"
 #include "support/wait_until.h"
 
-// A server installation made for one test as the setup makes it: a unique folder (with a
-// space in its name) holding the staged Velmora.exe, uninstall.exe and config\velmora.cfg,
-// a service of a unique name running that Velmora.exe, and its entry among the installed
-// programs. The destructor removes what is left of all three.
-class TestInstallation
+// A server installation made for one test as the setup makes it, without the setup: the
+// fixture's folder (with a space in its path) holding the staged Velmora.exe, uninstall.exe
+// and config\velmora.cfg, a service of the fixture's name running that Velmora.exe, and its
+// entry among the installed programs. The fixture removes what is left of them.
+class TestInstallation : public InstallationFixture
 {
 public:
-    // `tag` makes the folder name differ between installations of one test.
     TestInstallation(const wchar_t* tag, const std::string& config);
-    ~TestInstallation();
 
     bool Ready() const { return ready_; }
-    const std::wstring& Folder() const { return folder_.Path(); }
-    const std::wstring& ServiceName() const { return serviceName_; }
-    const UninstallEntryReader& Entry() const { return entry_; }
-    std::wstring ServerPath() const { return folder_.File(L"Velmora.exe"); }
-    std::wstring UninstallerPath() const { return folder_.File(L"uninstall.exe"); }
+    const std::wstring& Folder() const { return InstallDir(); }
+    UninstallEntryReader Entry() const { return UninstallEntryReader(ServiceName()); }
+    std::wstring ServerPath() const { return Folder() + L"\\Velmora.exe"; }
+    std::wstring UninstallerPath() const { return Folder() + L"\\uninstall.exe"; }
 
     // Starts the service and waits for the readiness event; true when it was set in time.
-    bool StartAndWaitReady(DWORD timeoutMs = 30000);
+    bool StartAndWaitReady(DWORD timeoutMs = 30000) const;
     // The service's current status, or a zero-filled one when it cannot be read.
     SERVICE_STATUS_PROCESS Status() const;
-    bool StopAndWait();
-    bool WaitForState(DWORD state, DWORD timeoutMs) const
-    {
-        return WaitUntil([&] { return Status().dwCurrentState == state; }, timeoutMs);
-    }
 
 private:
-    UniqueServiceHandle OpenOwnService() const;
-
-    TempFolder folder_;
-    std::wstring serviceName_;
-    UninstallEntryReader entry_;
     bool ready_ = false;
 };
 
@@ -51,13 +37,8 @@ std::wstring PayloadFolder();
 // A loopback port on which nothing listens right now.
 unsigned short FreeLoopbackPort();
 
-// Runs the program at `path` with `arguments`, its Yes/No question answered `answer`.
-inline ProgramRun RunProgram(const std::wstring& path, const std::wstring& arguments = L"", int answer = IDNO,
-                             const std::function<void(DWORD)>& whileSuspended = nullptr)
-{
-    return RunProgram({L"\"" + path + L"\" " + arguments, AnswerQuestionsWith(answer), whileSuspended});
-}
-
-// Deletes the copies that uninstallers left in their own folders in the temporary folder;
+// The folders in the temporary folder that uninstallers made for their copies.
+std::set<std::wstring> CopyFolders();
+// Deletes the copies that uninstallers left in their own folders for the next restart;
 // false when there was none, or one could not be deleted.
 bool DeleteCopiesLeftInTemp();
