@@ -1,4 +1,5 @@
-// The rules for names that come from the user or velmorasetup.cfg: host names and folders.
+// The rules for names that come from the user or velmorasetup.cfg: host names and folders,
+// and how a folder is recognised again by everything that removes an installation.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -6,6 +7,7 @@
 
 #include "base/canonical_folder.h"
 #include "base/host_name.h"
+#include "base/same_folder.h"
 
 TEST(NameRules, HostNamesAreDnsNamesOnly)
 {
@@ -70,4 +72,21 @@ TEST(NameRules, FoldersAreMadeFullWithOneKindOfSeparator)
     wchar_t small[12] = {};
     EXPECT_FALSE(CanonicalFolder(L"C:\\Velmora\\Server", small, 12)) << "refused, not cut";
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE), GetLastError());
+}
+
+// A neighbour whose folder name starts alike is another installation.
+TEST(NameRules, AFolderIsTheSameWhateverItsCaseAndTrailingBackslashOnly)
+{
+    const struct { const wchar_t* a; const wchar_t* b; bool same; } cases[] = {
+        {L"C:\\Velmora", L"c:\\VELMORA\\", true},
+        {L"C:\\\u0421\u0435\u0440\u0432\u0435\u0440", L"C:\\\u0441\u0415\u0420\u0412\u0415\u0420", true},
+        {L"C:\\Velmora", L"C:\\Velmora2", false},
+        {L"C:\\Velmora2", L"C:\\Velmora\\", false},
+        {L"C:\\Velmora\\bin", L"C:\\Velmora", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.a) + L" | " + c.b));
+        EXPECT_EQ(c.same, SameFolder(c.a, c.b));
+        EXPECT_EQ(c.same, SameFolder(c.b, c.a));
+    }
 }
