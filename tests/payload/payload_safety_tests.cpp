@@ -16,9 +16,7 @@ TEST_F(PayloadSafety, RecordsTheFilesWrittenAndTheFoldersMadeButNotThoseThatWere
                         .File(L"Velmora.exe", Bytes(5, 'v')).Finish();
     InstallationRecordWriter writer;
     ASSERT_TRUE(writer.Open(Install().c_str(), false));
-    PayloadJob job = Job();
-    job.record = &writer;
-    ASSERT_TRUE(ExtractPayloadArchive(job, archive.data(), static_cast<DWORD>(archive.size()), L""));
+    ASSERT_TRUE(Extract(archive, L"", &writer));
     writer.Close();
 
     InstallationRecord record;
@@ -43,6 +41,6 @@ TEST_F(PayloadSafety, AnEntryBehindALinkInTheFolderIsRefused)
     EXPECT_EQ(static_cast<DWORD>(ERROR_CANT_ACCESS_FILE), GetLastError());
     EXPECT_EQ(1u, reported.messages.size());
     EXPECT_EQ(Bytes(4, 'o'), ReadBytes(outside.File(L"a.cfg")));
-    EXPECT_FALSE(Exists(outside.File(L"b.cfg")));
+    EXPECT_FALSE(PathExists(outside.File(L"b.cfg")));
     RunHost(L"rm", L"", {Install(L"config")});
 }

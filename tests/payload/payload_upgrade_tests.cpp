@@ -61,7 +61,7 @@ TEST_F(PayloadUpgrade, KeptFilesStayAndReplacedFilesGoToTheBackup)
     EXPECT_EQ(Bytes(40, 'c'), ReadBytes(Install(L"config\\velmora.cfg")));
     EXPECT_TRUE(HasTime(Install(L"config\\velmora.cfg"), 2, oldTime_));
     EXPECT_TRUE(GetFileAttributesW(Install(L"config\\velmora.cfg").c_str()) & FILE_ATTRIBUTE_READONLY);
-    EXPECT_FALSE(Exists(Backup(L"config\\velmora.cfg")));
+    EXPECT_FALSE(PathExists(Backup(L"config\\velmora.cfg")));
     // Replace flag 0 but nothing there yet: extracted.
     EXPECT_EQ(Bytes(20, 'd'), ReadBytes(Install(L"config\\defaults.cfg")));
     // Replaced: the old copy in the backup under the same relative path.
@@ -72,15 +72,15 @@ TEST_F(PayloadUpgrade, KeptFilesStayAndReplacedFilesGoToTheBackup)
     // A kept folder and what it keeps stay as they were, with no twin in the backup.
     EXPECT_TRUE(HasTime(Install(L"web"), 2, oldTime_));
     EXPECT_EQ(Bytes(50, 'w'), ReadBytes(Install(L"web\\index.html")));
-    EXPECT_FALSE(Exists(Backup(L"web")));
+    EXPECT_FALSE(PathExists(Backup(L"web")));
     EXPECT_TRUE(HasTime(Install(L"empty-kept"), 2, oldTime_));
     // A replaced folder is made again in the backup tree and gets the entry's times.
-    EXPECT_TRUE(Exists(Backup(L"config")));
-    EXPECT_TRUE(Exists(Backup(L"cache")));
+    EXPECT_TRUE(PathExists(Backup(L"config")));
+    EXPECT_TRUE(PathExists(Backup(L"cache")));
     EXPECT_TRUE(HasTime(Install(L"cache"), 2, MakeTime(2021, 9, 10, 11)));
     // New members are simply created.
     EXPECT_EQ(Bytes(5, 'r'), ReadBytes(Install(L"logs\\readme.txt")));
-    EXPECT_FALSE(Exists(Backup(L"logs")));
+    EXPECT_FALSE(PathExists(Backup(L"logs")));
     ExpectNothingOutsideTheFolders();
 }
 
@@ -155,9 +155,7 @@ TEST_F(PayloadUpgrade, ARestorePutsBackWhatTheRunReplacedAndTakesWhatItAdded)
         ASSERT_TRUE(CreateDirectoryW(Backup().c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
         InstallationRecordWriter record;
         ASSERT_TRUE(record.Open(Install().c_str(), false));
-        PayloadJob job = Job();
-        job.record = &record;
-        ASSERT_TRUE(ExtractPayloadArchive(job, archive_.data(), static_cast<DWORD>(archive_.size()), Backup().c_str()));
+        ASSERT_TRUE(Extract(archive_, Backup(), &record));
         record.Close();
         TempFolder outside(L"outside");
         if (c.configBecomesLink) {
@@ -171,7 +169,7 @@ TEST_F(PayloadUpgrade, ARestorePutsBackWhatTheRunReplacedAndTakesWhatItAdded)
         EXPECT_EQ(!c.configBecomesLink, RestoreInstallation(Install().c_str(), Backup().c_str(), mark));
         if (!c.configBecomesLink) {
             EXPECT_EQ(before, TreeContent(Install()));
-            EXPECT_FALSE(Exists(Backup()));
+            EXPECT_FALSE(PathExists(Backup()));
             continue;
         }
         EXPECT_EQ(static_cast<DWORD>(ERROR_CANT_ACCESS_FILE), GetLastError());
@@ -180,7 +178,7 @@ TEST_F(PayloadUpgrade, ARestorePutsBackWhatTheRunReplacedAndTakesWhatItAdded)
         EXPECT_EQ(Bytes(20, 'd'), ReadBytes(outside.File(L"defaults.cfg")));
         EXPECT_EQ(Bytes(60, 'm'), ReadBytes(Backup(L"config\\mime.types")));
         EXPECT_EQ(Bytes(300, 'o'), ReadBytes(Install(L"Velmora.exe")));
-        EXPECT_FALSE(Exists(Install(L"logs")));
+        EXPECT_FALSE(PathExists(Install(L"logs")));
         RunHost(L"rm", L"", {Install(L"config")});
     }
 }
