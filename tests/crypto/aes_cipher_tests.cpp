@@ -55,14 +55,6 @@ const Vector kStandardVectors[] = {
      "00112233445566778899aabbccddeeff", "8ea2b7ca516745bfeafc49904b496089"},
 };
 
-bool EncryptsTheFirstVector()
-{
-    const Vector& v = kStandardVectors[0];
-    CAesCipher cipher;
-    Bytes key = FromHex(v.key);
-    return cipher.SetKey(key.data(), v.bits) && Blocks(cipher, false, FromHex(v.plain)) == FromHex(v.cipher);
-}
-
 }  // namespace
 
 // The tables are built by whichever thread sets a key first, and the others must not see
@@ -81,6 +73,8 @@ TEST(AesCipherFirstUse, ThreadsRacingForTheFirstKeySetupAllGetCorrectTables)
         EXPECT_EQ(0u, child.exitCode) << "the first key setups in a fresh process disagreed";
         return;
     }
+    const Vector& v = kStandardVectors[0];
+    const Bytes key = FromHex(v.key), plain = FromHex(v.plain), sealed = FromHex(v.cipher);
     std::atomic<bool> go(false);
     std::atomic<int> correct(0);
     std::vector<std::thread> threads;
@@ -88,7 +82,8 @@ TEST(AesCipherFirstUse, ThreadsRacingForTheFirstKeySetupAllGetCorrectTables)
         threads.emplace_back([&] {
             while (!go)
                 std::this_thread::yield();
-            correct += EncryptsTheFirstVector();
+            CAesCipher cipher;
+            correct += cipher.SetKey(key.data(), v.bits) && Blocks(cipher, false, plain) == sealed;
         });
     go = true;
     for (auto& thread : threads)

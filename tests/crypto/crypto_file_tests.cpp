@@ -103,9 +103,19 @@ TEST_F(CryptoFileTest, HeaderCarriesMagicVersionEncryptedZerosAndTheUnpaddedLeng
     }
 }
 
-// 20 rounds up to 32: the data goes out in many whole buffers and a last part one.
-TEST_F(CryptoFileTest, SmallBufferFlushesWholeBuffersAndTheRest)
+// Without a valid key nothing is written. 20 rounds up to 32: the data goes out in many
+// whole buffers and a last part one.
+TEST_F(CryptoFileTest, WritesOnlyWithAKeyAndASmallBufferFlushesWholeBuffersAndTheRest)
 {
+    std::string data = Pattern(16, 5);
+    CCryptoFile badKey(false, 64);
+    ASSERT_TRUE(badKey.Open(path_.c_str(), 0, CREATE_ALWAYS));
+    EXPECT_EQ(0u, badKey.Write(data.data(), 16));
+    EXPECT_FALSE(badKey.SetKey(DataKey, 100));
+    EXPECT_EQ(0u, badKey.Write(data.data(), 16));
+    badKey.Close();
+    EXPECT_EQ(0u, ReadWholeFile(path_).size());
+
     CCryptoFile file(false, 20);
     EXPECT_EQ(32u, file.BufferCapacity());
     ASSERT_TRUE(OpenWithKey(file));
@@ -119,18 +129,6 @@ TEST_F(CryptoFileTest, SmallBufferFlushesWholeBuffersAndTheRest)
     // Destroyed without Close, what it buffered is lost.
     WriteData(Pattern(50, 7), 256, false);
     ExpectHolds(path_, "");
-}
-
-TEST_F(CryptoFileTest, WriteIsRefusedWithoutAKey)
-{
-    std::string data = Pattern(16, 5);
-    CCryptoFile badKey(false, 64);
-    ASSERT_TRUE(badKey.Open(path_.c_str(), 0, CREATE_ALWAYS));
-    EXPECT_EQ(0u, badKey.Write(data.data(), 16));
-    EXPECT_FALSE(badKey.SetKey(DataKey, 100));
-    EXPECT_EQ(0u, badKey.Write(data.data(), 16));
-    badKey.Close();
-    EXPECT_EQ(0u, ReadWholeFile(path_).size());
 }
 
 // Data writes that fail on demand (a full disk, which Wine cannot produce), or that the

@@ -61,16 +61,12 @@ protected:
 
 } // namespace
 
-TEST_F(RussianResource, HeaderNamesItsCodePageAndLanguage)
+TEST_F(RussianResource, NamesItsCodePageAndTranslatesEveryMessageKeepingItsFormatFieldsAndBlanks)
 {
     EXPECT_EQ(1251u, bytes_[0] | (bytes_[1] << 8) | (bytes_[2] << 16) | (bytes_[3] << 24));
     std::wstring description(reinterpret_cast<const wchar_t*>(&bytes_[16]), (bytes_[12] | (bytes_[13] << 8)) / 2);
     EXPECT_EQ(L"language=Russian,1049", description);
     EXPECT_EQ(0u, tables_.ListCount());
-}
-
-TEST_F(RussianResource, TranslatesEveryMessageKeepingItsFormatFieldsAndBlanks)
-{
     CLanguage russian;
     ASSERT_TRUE(russian.SelectLanguage(kRussianLocale));
     for (UINT id : kMessageIds) {

@@ -1,4 +1,5 @@
-// Extraction over an existing installation: backups, kept files, replace flags.
+// Extraction over an existing installation: backups, kept files, replace flags, the
+// installation's record, and links somebody put into the folder.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -61,7 +62,7 @@ TEST_F(PayloadUpgrade, KeptFilesStayAndReplacedFilesGoToTheBackup)
     EXPECT_EQ(Bytes(40, 'c'), ReadBytes(Install(L"config\\velmora.cfg")));
     EXPECT_TRUE(HasTime(Install(L"config\\velmora.cfg"), 2, oldTime_));
     EXPECT_TRUE(GetFileAttributesW(Install(L"config\\velmora.cfg").c_str()) & FILE_ATTRIBUTE_READONLY);
-    EXPECT_FALSE(Exists(Backup(L"config\\velmora.cfg")));
+    EXPECT_FALSE(PathExists(Backup(L"config\\velmora.cfg")));
     // Replace flag 0 but nothing there yet: extracted.
     EXPECT_EQ(Bytes(20, 'd'), ReadBytes(Install(L"config\\defaults.cfg")));
     // Replaced: the old copy in the backup under the same relative path.
@@ -72,30 +73,16 @@ TEST_F(PayloadUpgrade, KeptFilesStayAndReplacedFilesGoToTheBackup)
     // A kept folder and what it keeps stay as they were, with no twin in the backup.
     EXPECT_TRUE(HasTime(Install(L"web"), 2, oldTime_));
     EXPECT_EQ(Bytes(50, 'w'), ReadBytes(Install(L"web\\index.html")));
-    EXPECT_FALSE(Exists(Backup(L"web")));
+    EXPECT_FALSE(PathExists(Backup(L"web")));
     EXPECT_TRUE(HasTime(Install(L"empty-kept"), 2, oldTime_));
     // A replaced folder is made again in the backup tree and gets the entry's times.
-    EXPECT_TRUE(Exists(Backup(L"config")));
-    EXPECT_TRUE(Exists(Backup(L"cache")));
+    EXPECT_TRUE(PathExists(Backup(L"config")));
+    EXPECT_TRUE(PathExists(Backup(L"cache")));
     EXPECT_TRUE(HasTime(Install(L"cache"), 2, MakeTime(2021, 9, 10, 11)));
     // New members are simply created.
     EXPECT_EQ(Bytes(5, 'r'), ReadBytes(Install(L"logs\\readme.txt")));
-    EXPECT_FALSE(Exists(Backup(L"logs")));
+    EXPECT_FALSE(PathExists(Backup(L"logs")));
     ExpectNothingOutsideTheFolders();
-}
-
-TEST_F(PayloadUpgrade, OutsideAnUpgradeEvenKeptFilesAreBackedUpAndReplaced)
-{
-    g_settings.upgrade = false;
-    SetFileAttributesW(Install(L"config\\velmora.cfg").c_str(), FILE_ATTRIBUTE_NORMAL);
-    ASSERT_TRUE(Extract(archive_, Backup()));
-    EXPECT_EQ(newConfig_, ReadBytes(Install(L"config\\velmora.cfg")));
-    EXPECT_EQ(Bytes(40, 'c'), ReadBytes(Backup(L"config\\velmora.cfg")));
-    EXPECT_EQ(Bytes(50, 'w'), ReadBytes(Backup(L"web\\index.html")));
-    EXPECT_EQ(newIndex_, ReadBytes(Install(L"web\\index.html")));
-    // The folders' times are set again.
-    EXPECT_TRUE(HasTime(Install(L"cache"), 2, MakeTime(2021, 9, 10, 11)));
-    EXPECT_TRUE(HasTime(Install(L"empty-kept"), 2, MakeTime(2021, 9, 10, 11)));
 }
 
 TEST_F(PayloadUpgrade, WithoutABackupFolderFilesAreOverwrittenInPlace)
@@ -131,10 +118,11 @@ std::map<std::wstring, Bytes> TreeContent(const std::wstring& folder)
     return content;
 }
 
-// After a failed run, the restore puts each replaced file back from the backup (also a
-// read-only configuration replaced outside an upgrade), takes each added file and folder
-// away and cuts the record back, but never reaches through a link: the file behind one
-// stays in the backup, which then stays too, and the rest is put back all the same.
+// Outside an upgrade even kept files are backed up and replaced, and kept folders get the
+// entry's times. After a failed run, the restore puts each replaced file back from the
+// backup (also the read-only configuration replaced outside an upgrade), takes each added
+// file and folder away and cuts the record back, but never reaches through a link: the
+// file behind one stays in the backup, which then stays too, and the rest is put back.
 TEST_F(PayloadUpgrade, ARestorePutsBackWhatTheRunReplacedAndTakesWhatItAdded)
 {
     struct Case
@@ -155,10 +143,15 @@ TEST_F(PayloadUpgrade, ARestorePutsBackWhatTheRunReplacedAndTakesWhatItAdded)
         ASSERT_TRUE(CreateDirectoryW(Backup().c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
         InstallationRecordWriter record;
         ASSERT_TRUE(record.Open(Install().c_str(), false));
-        PayloadJob job = Job();
-        job.record = &record;
-        ASSERT_TRUE(ExtractPayloadArchive(job, archive_.data(), static_cast<DWORD>(archive_.size()), Backup().c_str()));
+        ASSERT_TRUE(Extract(archive_, Backup(), &record));
         record.Close();
+        if (!c.upgrade) {
+            EXPECT_EQ(newConfig_, ReadBytes(Install(L"config\\velmora.cfg")));
+            EXPECT_EQ(Bytes(40, 'c'), ReadBytes(Backup(L"config\\velmora.cfg")));
+            EXPECT_EQ(newIndex_, ReadBytes(Install(L"web\\index.html")));
+            EXPECT_EQ(Bytes(50, 'w'), ReadBytes(Backup(L"web\\index.html")));
+            EXPECT_TRUE(HasTime(Install(L"empty-kept"), 2, MakeTime(2021, 9, 10, 11)));
+        }
         TempFolder outside(L"outside");
         if (c.configBecomesLink) {
             ASSERT_TRUE(RemoveDirectoryW(outside.Path().c_str()));
@@ -171,7 +164,7 @@ TEST_F(PayloadUpgrade, ARestorePutsBackWhatTheRunReplacedAndTakesWhatItAdded)
         EXPECT_EQ(!c.configBecomesLink, RestoreInstallation(Install().c_str(), Backup().c_str(), mark));
         if (!c.configBecomesLink) {
             EXPECT_EQ(before, TreeContent(Install()));
-            EXPECT_FALSE(Exists(Backup()));
+            EXPECT_FALSE(PathExists(Backup()));
             continue;
         }
         EXPECT_EQ(static_cast<DWORD>(ERROR_CANT_ACCESS_FILE), GetLastError());
@@ -180,7 +173,45 @@ TEST_F(PayloadUpgrade, ARestorePutsBackWhatTheRunReplacedAndTakesWhatItAdded)
         EXPECT_EQ(Bytes(20, 'd'), ReadBytes(outside.File(L"defaults.cfg")));
         EXPECT_EQ(Bytes(60, 'm'), ReadBytes(Backup(L"config\\mime.types")));
         EXPECT_EQ(Bytes(300, 'o'), ReadBytes(Install(L"Velmora.exe")));
-        EXPECT_FALSE(Exists(Install(L"logs")));
+        EXPECT_FALSE(PathExists(Install(L"logs")));
         RunHost(L"rm", L"", {Install(L"config")});
     }
+}
+
+using PayloadSafety = PayloadTest;
+
+TEST_F(PayloadSafety, RecordsTheFilesWrittenAndTheFoldersMadeButNotThoseThatWereThere)
+{
+    ASSERT_TRUE(CreateDirectoryW(Install(L"data").c_str(), nullptr));
+    Bytes archive = ArchiveBuilder().Folder(L"data").Folder(L"config").File(L"config\\a.cfg", Bytes(3, 'a'))
+                        .File(L"Velmora.exe", Bytes(5, 'v')).Finish();
+    InstallationRecordWriter writer;
+    ASSERT_TRUE(writer.Open(Install().c_str(), false));
+    ASSERT_TRUE(Extract(archive, L"", &writer));
+    writer.Close();
+
+    InstallationRecord record;
+    ASSERT_TRUE(record.Load(Install().c_str()));
+    EXPECT_FALSE(record.MadeFolder());
+    std::wstring entries;
+    for (size_t i = 0; i < record.Count(); ++i)
+        entries += std::wstring(1, static_cast<wchar_t>(record.Kind(i))) + L" " + record.Path(i) + L"; ";
+    EXPECT_EQ(L"D config; F config\\a.cfg; F Velmora.exe; ", entries);
+}
+
+TEST_F(PayloadSafety, AnEntryBehindALinkInTheFolderIsRefused)
+{
+    TempFolder outside(L"outside");
+    ASSERT_TRUE(WriteBytes(outside.File(L"a.cfg"), Bytes(4, 'o')));
+    RunHost(L"ln", L"-s", {outside.Path(), Install(L"config")});
+    ASSERT_TRUE(IsLink(Install(L"config")));
+    Bytes archive = ArchiveBuilder().File(L"config\\a.cfg", Bytes(3, 'a')).File(L"config\\b.cfg", Bytes(3, 'b')).Finish();
+
+    SetLastError(0);
+    EXPECT_FALSE(Extract(archive));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_CANT_ACCESS_FILE), GetLastError());
+    EXPECT_EQ(1u, reported.messages.size());
+    EXPECT_EQ(Bytes(4, 'o'), ReadBytes(outside.File(L"a.cfg")));
+    EXPECT_FALSE(PathExists(outside.File(L"b.cfg")));
+    RunHost(L"rm", L"", {Install(L"config")});
 }
