@@ -75,7 +75,6 @@ TEST_F(ServiceInstall, ReplacesStoppedOrRunningServiceOfTheSameName)
         // Demand-start, another program and display name; a running one takes a moment
         // to stop, and stays marked for deletion until it has.
         TestService old(FixtureCommandLine(L"stop-pending=300 hint=100"));
-        ASSERT_TRUE(old.Created());
         ASSERT_TRUE(!running || old.StartAndWaitRunning());
 
         std::wstring binaryPath = FixtureCommandLine(L"hint=20");
@@ -95,7 +94,6 @@ TEST_F(ServiceInstall, DisplayNameOfAnotherServiceEndsAfterTheTriesWithoutTouchi
     // only the bound ends the retries.
     std::wstring taken = L"Taken display " + UniqueServiceName();
     TestService other(FixtureCommandLine(L""), taken.c_str());
-    ASSERT_TRUE(other.Created());
 
     MessageBoxWatcher watcher;
     std::wstring binaryPath = FixtureCommandLine(L"");
