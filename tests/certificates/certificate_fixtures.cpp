@@ -1,6 +1,7 @@
 #include "certificates/certificate_fixtures.h"
 
 #include "support/temp_folder.h"
+#include "system/certificates/certificate_removal.h"
 
 std::wstring CertificateFilePath(const wchar_t* name)
 {
@@ -40,27 +41,7 @@ int CountInMachineStore(const wchar_t* storeName, const std::vector<BYTE>& hash)
 
 void RemoveFromMachineStore(const wchar_t* storeName, const std::vector<BYTE>& hash)
 {
-    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, storeName);
-    if (store == nullptr)
-        return;
-    CRYPT_HASH_BLOB blob = {static_cast<DWORD>(hash.size()), const_cast<BYTE*>(hash.data())};
-    PCCERT_CONTEXT found;
-    while ((found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH, &blob, nullptr))) {
-        // Its private key goes too.
-        DWORD size = 0;
-        std::vector<BYTE> buffer;
-        if (CertGetCertificateContextProperty(found, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size)) {
-            buffer.resize(size);
-            if (CertGetCertificateContextProperty(found, CERT_KEY_PROV_INFO_PROP_ID, buffer.data(), &size)) {
-                const auto* info = reinterpret_cast<const CRYPT_KEY_PROV_INFO*>(buffer.data());
-                HCRYPTPROV provider = 0;
-                CryptAcquireContextW(&provider, info->pwszContainerName, info->pwszProvName, info->dwProvType,
-                                     (info->dwFlags & CRYPT_MACHINE_KEYSET) | CRYPT_DELETEKEYSET);
-            }
-        }
-        CertDeleteCertificateFromStore(found);  // also frees the context
-    }
-    CertCloseStore(store, 0);
+    DeleteMachineCertificate(storeName, hash.data(), static_cast<DWORD>(hash.size()));
 }
 
 PCCERT_CONTEXT LoadRootCertificate()

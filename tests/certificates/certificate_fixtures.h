@@ -17,9 +17,8 @@ std::vector<BYTE> CertificateHash(PCCERT_CONTEXT certificate);
 // How many certificates with this SHA-1 hash (every certificate, for no hash) the machine's
 // store holds.
 int CountInMachineStore(const wchar_t* storeName, const std::vector<BYTE>& hash = {});
-// Removes every certificate with this hash from the machine's store, with its private key.
-// Works on the registry store beneath the system store: deleting through the system
-// store (a collection) does not last under Wine.
+// Removes every certificate with this hash from the machine's store, with its private key,
+// as the undoing of an installation does.
 void RemoveFromMachineStore(const wchar_t* storeName, const std::vector<BYTE>& hash);
 
 // The test root CA, made from BrindlewayRootCA.cer; the caller frees it.

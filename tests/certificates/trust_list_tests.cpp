@@ -28,16 +28,6 @@ std::vector<PCCTL_CONTEXT> ServerLists(HCERTSTORE store)
     return lists;
 }
 
-// Deleting a list through the "CA" system store crashes Wine's crypt32 (the system store is
-// a collection); through the registry store under it, it works.
-void RemoveServerLists()
-{
-    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"CA");
-    for (PCCTL_CONTEXT list : ServerLists(store))
-        CertDeleteCTLFromStore(list);
-    CertCloseStore(store, 0);
-}
-
 // A property's bytes, as the text with its terminator.
 std::wstring Property(PCCTL_CONTEXT list, DWORD property)
 {
@@ -106,8 +96,8 @@ PCCTL_CONTEXT WINAPI RecordingFindCtl(HCERTSTORE, DWORD, DWORD, DWORD type, cons
 class ServerTrustList : public ::testing::Test
 {
 protected:
-    void SetUp() override { RemoveServerLists(); }
-    void TearDown() override { RemoveServerLists(); }
+    void SetUp() override { ASSERT_TRUE(DeleteServerTrustList()); }
+    void TearDown() override { EXPECT_TRUE(DeleteServerTrustList()); }
 };
 
 }  // namespace

@@ -1,6 +1,9 @@
-// The start-up check that a required system service runs and starts with the system,
-// tried on services of our own; and what it finds of "HTTPFilter" under this system.
+// The start-up check that a required system service runs and starts with the system (only
+// its start type switched), tried on services of our own; and what it finds of
+// "HTTPFilter" under this system.
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "app/required_services.h"
 #include "base/setup_tools.h"
@@ -23,14 +26,19 @@ TEST(RequiredService, RunningServiceIsAcceptedAsItIsAndStoppedOneIsStartedAndSet
     for (bool running : {true, false}) {
         SCOPED_TRACE(running ? "running" : "stopped");
         TestService service(FixtureCommandLine(L"start-pending=300 hint=50"));
-        ASSERT_TRUE(service.Created());
         ASSERT_TRUE(!running || service.StartAndWaitRunning());
+        const ServiceConfig before = ReadServiceConfig(service.NameText());
 
         MessageBoxWatcher watcher;
         EXPECT_TRUE(EnsureServiceRunsAutomatically(service.Name()));
         EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ReadServiceState(service.NameText()));
-        EXPECT_EQ(static_cast<DWORD>(running ? SERVICE_DEMAND_START : SERVICE_AUTO_START),
-                  ReadServiceConfig(service.NameText()).startType);
+        const ServiceConfig after = ReadServiceConfig(service.NameText());
+        EXPECT_EQ(static_cast<DWORD>(running ? SERVICE_DEMAND_START : SERVICE_AUTO_START), after.startType);
+        // The start type is all that changes.
+        EXPECT_EQ(std::make_tuple(true, before.serviceType, before.errorControl, before.binaryPath, before.account,
+                                  before.displayName, before.description),
+                  std::make_tuple(after.read, after.serviceType, after.errorControl, after.binaryPath, after.account,
+                                  after.displayName, after.description));
         EXPECT_TRUE(watcher.Seen().empty());
     }
 }
@@ -40,7 +48,6 @@ TEST(RequiredService, RunningServiceIsAcceptedAsItIsAndStoppedOneIsStartedAndSet
 TEST(RequiredService, MissingOrFailingServiceIsReported)
 {
     TestService refusing(FixtureCommandLine(L"refuse"));
-    ASSERT_TRUE(refusing.Created());
     ASSERT_FALSE(g_setupTools.ServiceExists(L"HTTPFilter"));
     const std::wstring missing = UniqueServiceName();
     const struct { const wchar_t* name; const wchar_t* text; } cases[] = {

@@ -1,9 +1,7 @@
-// Service presence, state, starting or stopping with the wait while pending, switching to
-// automatic start and removal, against Wine's Service Control Manager and the fixture
-// service.
+// Service presence, state, starting or stopping with the wait while pending and removal,
+// against Wine's Service Control Manager and the fixture service. Switching to automatic
+// start: required_service_tests.
 #include <gtest/gtest.h>
-
-#include <tuple>
 
 #include "base/setup_tools.h"
 #include "services/service_test_support.h"
@@ -14,7 +12,6 @@
 TEST(ServiceControl, StartsAndStopsServiceAndReportsItsState)
 {
     TestService service(FixtureCommandLine(L""));
-    ASSERT_TRUE(service.Created());
     EXPECT_TRUE(g_setupTools.ServiceExists(service.Name()));
     // Stopping a stopped service, or starting a running one, leaves it as it is.
     for (bool stop : {true, false, false, true}) {
@@ -66,7 +63,6 @@ TEST(ServiceControl, WaitsWhilePendingSleepingForEachHintUpToTheLimit)
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "fixture options: " << c.options);
         TestService service(FixtureCommandLine(c.options));
-        ASSERT_TRUE(service.Created());
         bool stop = wcsncmp(c.options, L"stop", 4) == 0;
         ASSERT_TRUE(!stop || service.StartAndWaitRunning());
         DWORD start = GetTickCount();
@@ -77,28 +73,11 @@ TEST(ServiceControl, WaitsWhilePendingSleepingForEachHintUpToTheLimit)
     }
 }
 
-TEST(ServiceAutoStart, SwitchesDemandStartToAutomaticAndNothingElse)
-{
-    TestService service(FixtureCommandLine(L"hint=50"));
-    ASSERT_TRUE(service.Created());
-    ServiceConfig before = ReadServiceConfig(service.NameText());
-    MessageBoxWatcher watcher;
-    EXPECT_TRUE(g_setupTools.SetServiceAutoStart(service.Name()));
-    ServiceConfig after = ReadServiceConfig(service.NameText());
-    EXPECT_EQ(std::make_tuple(static_cast<DWORD>(SERVICE_DEMAND_START), before.serviceType, before.errorControl,
-                              before.binaryPath, before.displayName, before.account),
-              std::make_tuple(before.startType, after.serviceType, after.errorControl, after.binaryPath,
-                              after.displayName, after.account));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), after.startType);
-    EXPECT_TRUE(watcher.Seen().empty());
-}
-
 TEST(ServiceRemoval, RemovesStoppedOrRunningService)
 {
     for (bool running : {false, true}) {
         SCOPED_TRACE(running ? "running" : "stopped");
         TestService service(FixtureCommandLine(L"hint=300"));
-        ASSERT_TRUE(service.Created());
         ASSERT_TRUE(!running || service.StartAndWaitRunning());
         MessageBoxWatcher watcher;
         DWORD start = GetTickCount();

@@ -26,7 +26,6 @@ TEST(ServiceFolder, IsReadFromTheBinaryPath)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TestService service(c.binaryPath);
-        ASSERT_TRUE(service.Created());
         // Prefilled with 'x' so that untouched characters show.
         wchar_t folder[300];
         wmemset(folder, L'x', 300);
@@ -67,7 +66,6 @@ TEST(ServiceFolder, AnUnreadableConfigurationIsShownWithANonZeroReason)
         {"empty binary path", {TRUE, ERROR_SUCCESS, L""}, ERROR_INVALID_DATA},
     };
     TestService service(L"\"C:\\Velmora\\Velmora.exe\" /start");
-    ASSERT_TRUE(service.Created());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         g_fakeQuery = c.query;

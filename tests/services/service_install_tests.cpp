@@ -75,7 +75,6 @@ TEST_F(ServiceInstall, ReplacesStoppedOrRunningServiceOfTheSameName)
         // Demand-start, another program and display name; a running one takes a moment
         // to stop, and stays marked for deletion until it has.
         TestService old(FixtureCommandLine(L"stop-pending=300 hint=100"));
-        ASSERT_TRUE(old.Created());
         ASSERT_TRUE(!running || old.StartAndWaitRunning());
 
         std::wstring binaryPath = FixtureCommandLine(L"hint=20");
@@ -89,31 +88,27 @@ TEST_F(ServiceInstall, ReplacesStoppedOrRunningServiceOfTheSameName)
     }
 }
 
-TEST_F(ServiceInstall, DisplayNameOfAnotherServiceEndsAfterTheTriesWithoutTouchingIt)
+// Each ends after the tries, paused between them, with one box: a display name that
+// another service holds (removing our own name cannot clear it, so only the bound ends the
+// retries, and the other service is left alone), and any other creation error.
+TEST_F(ServiceInstall, CreationErrorsAreRetriedWithPausesThenShown)
 {
-    // Removing our own name cannot clear a display name that another service holds, so
-    // only the bound ends the retries.
-    std::wstring taken = L"Taken display " + UniqueServiceName();
+    const std::wstring taken = L"Taken display " + UniqueServiceName();
     TestService other(FixtureCommandLine(L""), taken.c_str());
-    ASSERT_TRUE(other.Created());
-
-    MessageBoxWatcher watcher;
-    std::wstring binaryPath = FixtureCommandLine(L"");
-    EXPECT_FALSE(InstallServiceWithin(binaryPath.c_str(), name_.c_str(), taken.c_str(), L"Test", 4, 10));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_DUPLICATE_SERVICE_NAME), GetLastError());
-    ExpectOneErrorBox(watcher, SystemErrorText(ERROR_DUPLICATE_SERVICE_NAME), true);
-    EXPECT_FALSE(g_setupTools.ServiceExists(name_.c_str()));
+    const std::wstring badName = L"bad\\" + name_, binaryPath = FixtureCommandLine(L"");
+    const struct { const wchar_t* name; const wchar_t* displayName; DWORD pauseMs, error; } cases[] = {
+        {name_.c_str(), taken.c_str(), 50, ERROR_DUPLICATE_SERVICE_NAME},
+        {badName.c_str(), L"Bad", 150, ERROR_INVALID_NAME},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "error " << c.error);
+        MessageBoxWatcher watcher;
+        DWORD start = GetTickCount();
+        EXPECT_FALSE(InstallServiceWithin(binaryPath.c_str(), c.name, c.displayName, L"Test", 3, c.pauseMs));
+        EXPECT_GE(GetTickCount() - start, 2 * c.pauseMs);
+        EXPECT_EQ(c.error, GetLastError());
+        ExpectOneErrorBox(watcher, SystemErrorText(c.error), true);
+        EXPECT_FALSE(g_setupTools.ServiceExists(c.name));
+    }
     EXPECT_EQ(taken, ReadServiceConfig(other.NameText()).displayName);
-}
-
-TEST_F(ServiceInstall, OtherCreationErrorIsRetriedWithPausesThenShown)
-{
-    std::wstring badName = L"bad\\" + name_;
-    std::wstring binaryPath = FixtureCommandLine(L"");
-    MessageBoxWatcher watcher;
-    DWORD start = GetTickCount();
-    EXPECT_FALSE(InstallServiceWithin(binaryPath.c_str(), badName.c_str(), L"Bad", L"Bad", 3, 150));
-    EXPECT_GE(GetTickCount() - start, 300u);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_NAME), GetLastError());
-    ExpectOneErrorBox(watcher, SystemErrorText(ERROR_INVALID_NAME), true);
 }

@@ -103,7 +103,8 @@ TestService::TestService(const std::wstring& binaryPath, const wchar_t* displayN
                                                SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
                                                SERVICE_ERROR_IGNORE, binaryPath.c_str(), nullptr, nullptr, nullptr,
                                                nullptr, nullptr));
-    created_ = service.IsValid();
+    if (!service.IsValid())
+        ADD_FAILURE() << "the test service was not created, error " << GetLastError();
 }
 
 bool TestService::StartAndWaitRunning()

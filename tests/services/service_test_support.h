@@ -31,8 +31,8 @@ struct ServiceConfig
 // The configuration and description as the manager holds them.
 ServiceConfig ReadServiceConfig(const std::wstring& name);
 
-// A service made for one test, demand-start unless told otherwise, and removed when the
-// test ends.
+// A service made for one test, demand-start, and removed when the test ends; one that
+// cannot be made fails the test.
 class TestService
 {
 public:
@@ -43,13 +43,11 @@ public:
 
     const wchar_t* Name() const { return name_.c_str(); }
     const std::wstring& NameText() const { return name_; }
-    bool Created() const { return created_; }
     // Starts it and waits until it runs (true) or 15 seconds have passed.
     bool StartAndWaitRunning();
 
 private:
     std::wstring name_;
-    bool created_ = false;
 };
 
 // Checks that the watcher saw exactly one box: the setup's ownerless error box with `text`,
