@@ -267,7 +267,8 @@ void ServerNeverReady(int step)
 
 // A failed or cancelled new installation reports the failed step with its reason in the
 // status line and, unless cancelled, in one box, whether the run, the extraction or the
-// service manager shows it. It leaves the machine as it was before the setup ran: what the
+// service manager shows it. A cancel that comes while the run waits for a service or the
+// server ends the waiting step within a second. The run leaves the machine as it was before the setup ran: what the
 // pages before the run changed (folder, certificate, hosts file) and what the run made
 // (program group, files, root certificate, trust list, HTTPS binding, entry, service) go,
 // and another program's binding that the run replaced comes back. What was there before
@@ -288,9 +289,11 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         };
     };
     // An existing service of the name is kept and started under its old command line.
-    const auto existingService = [](const std::wstring& command) {
+    const auto existingService = [](const std::wstring& command, bool running = false) {
         return [=] {
             ASSERT_TRUE(g_setupTools.InstallService(command.c_str(), g_settings.service_name, L"Velmora (test)", L"t"));
+            ASSERT_TRUE(!running || g_setupTools.ControlServiceAndWait(g_settings.service_name, false) ==
+                                        SERVICE_RUNNING);
         };
     };
     const std::wstring certificateFailed = L"Failed to install the certificate : " + SystemErrorText(ERROR_ACCESS_DENIED);
@@ -303,8 +306,12 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         DWORD reason;
         std::wstring box;  // the one box's text; none after a cancel
         bool otherBinding = false;  // another program's certificate is bound to the address
+        DWORD cancelDelayMs = 0;    // the cancel comes this long after the step started
     } cases[] = {
         {"cancel before the first check", kStepPrepare, [] {}, kStepPrepare, ERROR_CANCELLED, L""},
+        {"cancel while stopping the old service", kStepPrepare,
+         existingService(FixtureCommandLine(L"stop-pending=3000"), true), kStepPrepare, ERROR_CANCELLED, L"", false,
+         500},
         {"cancel while unpacking", kStepExtract, [] {}, kStepExtract, ERROR_CANCELLED, L""},
         {"cancel while unpacking into a folder that was there", kStepExtract, inConfirmedFolder(L"mine.txt", false),
          kStepExtract, ERROR_CANCELLED, L""},
@@ -328,6 +335,8 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         {"a service name the system refuses", -1, [] { CopyText(g_settings.service_name, L"\\"); }, kStepService,
          ERROR_INVALID_NAME, SystemErrorText(ERROR_INVALID_NAME)},
         {"cancel while starting", kStepStart, [] {}, kStepStart, ERROR_CANCELLED, L""},
+        {"cancel while the service starts", kStepStart, existingService(FixtureCommandLine(L"start-pending=3000")),
+         kStepStart, ERROR_CANCELLED, L"", false, 500},
         // Here one whose program does not exist, so it never runs. Its entry comes back as it was.
         {"a service that never starts", -1,
          [&] {
@@ -337,6 +346,8 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
          kStepStart, ERROR_FILE_NOT_FOUND, L"Failed to start Velmora server"},
         {"a server that never reports ready", -1, [] {}, kStepInitialize, ERROR_TIMEOUT,
          L"Velmora server initialization error"},
+        {"cancel while waiting until the server is ready", kStepInitialize, [] {}, kStepInitialize, ERROR_CANCELLED,
+         L"", false, 500},
         // The service kept runs another program: no server runs out of the folder.
         {"a server whose process is gone", -1, existingService(FixtureCommandLine(L"")), kStepInitialize,
          ERROR_PROCESS_ABORTED, L"Velmora server initialization error"},
@@ -375,8 +386,9 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         ASSERT_TRUE(AddJournaledHostsEntry(hostsFolder, g_settings.server_address, "velmora-undone.test"));
         RunPlan plan;
         plan.cancelAtStep = c.cancelAtStep;
+        plan.cancelDelayMs = c.cancelDelayMs;
         plan.atStepStart = ServerNeverReady;
-        plan.readiness = {2, 300};
+        plan.readiness = {4, 300};
         RecordingRun run(plan);
 
         EXPECT_TRUE(run.Failed());
@@ -386,10 +398,15 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         EXPECT_EQ(kStepFailed, run.Last().state);
         EXPECT_EQ(100, run.Last().position);
         EXPECT_EQ(c.reason, run.Last().reason);
-        EXPECT_EQ(c.reason == ERROR_CANCELLED ? L"Installation cancelled. Click the \"Finish\" button to exit"
-                                              : std::wstring(L"Step \"") + kStepNames[c.failedStep] + L"\" failed: " +
-                                                    SystemErrorText(c.reason),
-                  run.status);
+        const RecordingRun::Step* started = run.Find(c.failedStep, kStepStarted);
+        ASSERT_NE(nullptr, started);
+        EXPECT_TRUE(c.cancelDelayMs == 0 || run.Last().tick - started->tick < c.cancelDelayMs + 1000)
+            << run.Last().tick - started->tick << " ms";
+        const std::wstring status = c.reason == ERROR_CANCELLED
+                                        ? L"Installation cancelled. Click the \"Finish\" button to exit"
+                                        : std::wstring(L"Step \"") + kStepNames[c.failedStep] + L"\" failed: " +
+                                              SystemErrorText(c.reason);
+        EXPECT_EQ(std::vector<std::wstring>{status}, run.statuses);
         std::vector<std::pair<std::wstring, UINT>> boxes = shown.boxes;
         boxes.insert(boxes.end(), run.messages.begin(), run.messages.end());
         ASSERT_EQ(c.box.empty() ? 0u : 1u, boxes.size());
@@ -399,6 +416,11 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
             EXPECT_EQ(kind, boxes[0].second);
         }
         EXPECT_EQ(L"", MachineChange(before, MachineWithBindings(installation)));
+        // An old service goes its own way; it is let finish before it is removed.
+        WaitUntil([&] {
+            DWORD state = g_setupTools.GetServiceState(g_settings.service_name);
+            return state != SERVICE_START_PENDING && state != SERVICE_STOP_PENDING;
+        });
     }
     SetReportSink(&quiet_);
 }
@@ -459,58 +481,6 @@ TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
         EXPECT_EQ(before, TreeDigest(installation.InstallDir()));
         EXPECT_EQ(c.wasRunning, g_setupTools.GetServiceState(service) == SERVICE_RUNNING);
         EXPECT_EQ(c.wasRunning, g_setupTools.FindProcessByPath((dir + L"Velmora.exe").c_str()) != 0);
-    }
-}
-
-// A cancel that comes while the run waits for a service or the server ends the waiting
-// step within a second, with its red cross and the status line's word, never "completed".
-TEST_F(InstallSequenceTest, ACancelDuringAWaitEndsTheWaitingStepAtOnce)
-{
-    const DWORD kCancelAfterMs = 500;
-    const struct
-    {
-        const char* name;
-        const wchar_t* oldService;  // the fixture's options for a service of the name, or none
-        int step;
-    } cases[] = {
-        {"stopping the old service", L"stop-pending=3000", kStepPrepare},
-        {"starting the service", L"start-pending=3000", kStepStart},
-        {"waiting until the server is ready", nullptr, kStepInitialize},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        InstallationFixture installation(L"cancelled");
-        installation.PrepareSettings();
-        g_settings.saas_mode = true;
-        if (c.oldService) {
-            ASSERT_TRUE(g_setupTools.InstallService(FixtureCommandLine(c.oldService).c_str(), g_settings.service_name,
-                                                    L"Velmora (test)", L"t"));
-            // Running, for the run to stop it.
-            ASSERT_TRUE(c.step != kStepPrepare ||
-                        g_setupTools.ControlServiceAndWait(g_settings.service_name, false) == SERVICE_RUNNING);
-        }
-        RunPlan plan;
-        plan.cancelAtStep = c.step;
-        plan.cancelDelayMs = kCancelAfterMs;
-        plan.atStepStart = ServerNeverReady;
-        RecordingRun run(plan);
-
-        const RecordingRun::Step* started = run.Find(c.step, kStepStarted);
-        ASSERT_NE(nullptr, started);
-        EXPECT_EQ(c.step, run.Last().step);
-        EXPECT_EQ(kStepFailed, run.Last().state);
-        EXPECT_EQ(static_cast<DWORD>(ERROR_CANCELLED), run.Last().reason);
-        EXPECT_LT(run.Last().tick - started->tick, kCancelAfterMs + 1000);
-        EXPECT_TRUE(run.Failed());
-        EXPECT_FALSE(run.endedAllDone);
-        EXPECT_EQ(std::vector<std::wstring>{L"Installation cancelled. Click the \"Finish\" button to exit"},
-                  run.statuses);
-        EXPECT_TRUE(run.messages.empty());
-        // The old service goes its own way; it is let finish before it is removed.
-        WaitUntil([&] {
-            DWORD state = g_setupTools.GetServiceState(g_settings.service_name);
-            return state != SERVICE_START_PENDING && state != SERVICE_STOP_PENDING;
-        });
     }
 }
 
