@@ -80,17 +80,6 @@ private:
     bool running_ = false;
 };
 
-// A message box on the sheet's thread.
-bool MessageBoxShown(HWND sheet)
-{
-    bool shown = false;
-    EnumThreadWindows(GetWindowThreadProcessId(sheet, nullptr), [](HWND window, LPARAM found) -> BOOL {
-        *reinterpret_cast<bool*>(found) |= IsMessageBoxWindow(window) && IsWindowVisible(window);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&shown));
-    return shown;
-}
-
 bool FinishOnly(const WizardDriver& wizard)
 {
     return wizard.ButtonEnabled(WizardDriver::kFinishButton) && !wizard.ButtonEnabled(WizardDriver::kNextButton) &&
@@ -187,7 +176,8 @@ TEST_F(ProgressPage, CancelAnsweredYesStopsTheRunningStepWithACrossAndFinishOpen
             ASSERT_TRUE(WaitUntil([&] { return server.State() == SERVICE_STOP_PENDING; }, 60000));
             // Pressed without waiting: the confirmed cancel waits for the worker.
             PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-            ASSERT_TRUE(WaitUntil([&] { return answered && !MessageBoxShown(wizard.Sheet()); }));
+            // The question, owned by the sheet, disables it until it is answered and gone.
+            ASSERT_TRUE(WaitUntil([&] { return answered && IsWindowEnabled(wizard.Sheet()); }));
             // Handled once the sheet, past the question, takes messages again.
             wizard.Settle();
             openAfterYes = IsWindow(wizard.Sheet()) != FALSE;
@@ -209,6 +199,7 @@ TEST_F(ProgressPage, CancelAnsweredYesStopsTheRunningStepWithACrossAndFinishOpen
     EXPECT_EQ(L"Do you really want to cancel installation?", run.boxes[0].text);
     EXPECT_EQ(L"Velmora Server Setup", run.boxes[0].title);
     EXPECT_EQ(LoadIconW(nullptr, IDI_QUESTION), run.boxes[0].icon);
+    EXPECT_EQ(run.sheet, run.boxes[0].owner);
     EXPECT_TRUE(openAfterYes);
     // The step that ran when the cancel came fails; nothing after it is reached.
     EXPECT_EQ(0, RowWith(views.back().images, kCross));
