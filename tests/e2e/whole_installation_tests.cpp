@@ -69,16 +69,6 @@ TEST_F(WholeInstallation, AttendedThroughEveryPageWithAnUnresolvedDomain)
     EXPECT_EQ(L"https://127.0.0.1", browser.WaitForAddress());
 }
 
-// Unattended, only the welcome page waits for the user.
-TEST_F(WholeInstallation, Unattended)
-{
-    WriteSettingsFile("force_auto=true\r\ndomain=localhost\r\nadmin_name=Ann\r\nadmin_surname=Lee\r\n"
-                      "admin_login=ann\r\nadmin_password=Secret-42\r\n");
-    ExpectInstalled(RunSetup([](WizardDriver& wizard) {
-        PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
-    }));
-}
-
 namespace {
 
 const char kUsageStart[] = "setup.exe [/quiet] [/log FILE] [/?]";
@@ -100,16 +90,44 @@ std::wstring DefaultLogPath()
 
 } // namespace
 
-// The switches, each in a whole run of setup.exe that nobody attends: every run ends by
-// itself with its exit code and leaves its log, the quiet ones without a single box. A
-// quiet run takes the domain page's answer from hosts_entry and stops where
-// velmorasetup.cfg lacks one. The one installation also meets a second setup, quiet and
-// attended, which refuses to run.
+// Quiet, so unattended too: no page waits and no box shows; the log tells the run. A second
+// setup started meanwhile, quiet or attended, refuses to run.
+TEST_F(WholeInstallation, QuietWithItsLogWhileASecondSetupIsRefused)
+{
+    const std::wstring log = folder_.File(L"run.log");
+    const std::wstring secondLog = folder_.File(L"second.log");
+    WriteSettingsFile("admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n"
+                      "domain=localhost\r\n");
+    ProgramRun second, attendedSecond;
+    ProgramRun run = RunSetup([&](WizardDriver&) {
+        second = RunProgram({SetupCommand(L"/quiet /log=\"" + secondLog + L"\""), nullptr});
+        attendedSecond = RunProgram({SetupCommand(L""), AnswerQuestionsWith(IDNO)});
+    }, L"/quiet /log=\"" + log + L"\"");
+    ExpectInstalled(run);
+    const std::string logged = ReadWholeFile(log);
+    for (const char* line : {"==== Velmora Server Setup ", "settings: service=", "admin_password given (not logged)",
+                             "start-up: checks passed", "page welcome: Next",
+                             "page administrator: goes on by itself to progress", "step prepare started",
+                             "step extract done", "step readiness done", "installation ended: every step done",
+                             "==== exit code 1"})
+        EXPECT_NE(std::string::npos, logged.find(line)) << line << "\n" << logged;
+    EXPECT_EQ(std::string::npos, logged.find("Secret-42"));
+    EXPECT_EQ(static_cast<DWORD>(kExitAlreadyRunning), second.exitCode);
+    EXPECT_TRUE(second.boxes.empty());
+    EXPECT_NE(std::string::npos, ReadWholeFile(secondLog).find(kAlreadyRunning));
+    EXPECT_EQ(static_cast<DWORD>(kExitAlreadyRunning), attendedSecond.exitCode);
+    ASSERT_EQ(1u, attendedSecond.boxes.size());
+    EXPECT_EQ(0u, attendedSecond.boxes[0].text.find(L"Another Velmora Server setup is running"));
+}
+
+// The switches and the quiet stops, each in a run of setup.exe that nobody attends: every
+// run ends by itself with its exit code and leaves its log, the quiet ones without a single
+// box, and none installs (the last one fails to). A quiet run takes the domain page's
+// answer from hosts_entry and stops where velmorasetup.cfg lacks one.
 TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
 {
     HostsFileKeeper hosts;
     const std::wstring log = folder_.File(L"run.log");
-    const std::wstring secondLog = folder_.File(L"second.log");
     const std::string unresolved = "force_auto=false\r\ndomain=velmora-e2e.invalid\r\n";
     const std::string account = "admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n";
     const std::string noAccount = "admin_login=ann\r\nadmin_password=Secret-42\r\n";
@@ -122,35 +140,36 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         bool defaultLog;       // the run logs to %TEMP%\VelmoraSetup.log
         std::vector<std::string> logged;  // none: no log at all
         const char* box;       // the one box an attended run shows; null: none
-        bool hostsEntry;       // the hosts file names the domain afterwards
+        bool deadService = false;  // a service of the name whose program does not exist
     } cases[] = {
-        {"usage", L"/? /log=\"" + log + L"\"", "", 0, false, {kUsageStart}, kUsageStart, false},
+        {"usage", L"/? /log=\"" + log + L"\"", "", 0, false, {kUsageStart}, kUsageStart},
         {"log that cannot be written", L"/log=\"" + folder_.File(L"missing\\run.log") + L"\"", "",
-         static_cast<DWORD>(-1), false, {}, "Cannot write the log file", false},
+         static_cast<DWORD>(-1), false, {}, "Cannot write the log file"},
         {"unknown switch, quiet", L"/quiet /Bogus", "", static_cast<DWORD>(-1), true,
-         {"command line: ", "Unknown argument: /Bogus", kUsageStart, "==== exit code -1"}, nullptr, false},
+         {"command line: ", "Unknown argument: /Bogus", kUsageStart, "==== exit code -1"}, nullptr},
         {"quiet without velmorasetup.cfg", L"-QUIET -LOG \"" + log + L"\"", "", static_cast<DWORD>(-1), false,
-         {"quiet run: cannot read", "==== exit code -1"}, nullptr, false},
+         {"quiet run: cannot read", "==== exit code -1"}, nullptr},
         {"quiet, unresolved domain, no hosts_entry", L"/quiet /log=\"" + log + L"\"", unresolved + account,
          4, false,
          {"page welcome: Next", "does not resolve and velmorasetup.cfg has no hosts_entry", "==== exit code 4"},
-         nullptr, false},
+         nullptr},
         {"quiet, hosts_entry=false, no administrator", L"/quiet /log=\"" + log + L"\"",
          unresolved + "hosts_entry=false\r\n" + noAccount, 4, false,
          {"no hosts entry for \"velmora-e2e.invalid\"", "page administrator: the quiet run stops", "==== exit code 4"},
-         nullptr, false},
+         nullptr},
         // Written, and taken back with the pages' other changes when the run stops.
         {"quiet, hosts_entry=true, no administrator", L"/quiet /log=\"" + log + L"\"",
          unresolved + "hosts_entry=true\r\n" + noAccount, 4, false,
          {"hosts entry for \"velmora-e2e.invalid\" written", "page administrator: the quiet run stops",
           "==== exit code 4"},
-         nullptr, false},
-        {"quiet installation", L"/quiet /log=\"" + log + L"\"", account + "domain=localhost\r\n", 1, false,
-         {"==== Velmora Server Setup ", "settings: service=", "admin_password given (not logged)",
-          "start-up: checks passed", "page welcome: Next", "page administrator: goes on by itself to progress",
-          "step prepare started", "step extract done", "step readiness done", "installation ended: every step done",
-          "==== exit code 1"},
-         nullptr, false},
+         nullptr},
+        // Nobody sees the failed step's warning: the log tells the step, the system's code
+        // and text, and the box.
+        {"quiet, the service fails to start", L"/quiet /log=\"" + log + L"\"", account + "domain=localhost\r\n", 2,
+         false,
+         {"step prepare done (", "step start FAILED (", "box (warning): Failed to start Velmora server",
+          "installation ended: not every step done", "==== exit code 2"},
+         nullptr, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -162,17 +181,12 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
             ASSERT_TRUE(WriteWholeFile(hosts.Path(), hosts.Kept()));
         else
             DeleteFileW(hosts.Path().c_str());
+        ASSERT_TRUE(!c.deadService || g_setupTools.InstallService(L"\"C:\\no-such-folder\\Velmora.exe\" /start",
+                                                                  installation_.ServiceName().c_str(),
+                                                                  L"Velmora (test)", L"t"));
         const std::wstring logPath = c.defaultLog ? DefaultLogPath() : log;
         const size_t logBefore = ReadWholeFile(logPath).size();
-        const bool installs = c.exitCode == 1;
-        ProgramRun second, attendedSecond;
-        ProgramRun run = RunSetup(
-            installs ? std::function<void(WizardDriver&)>([&](WizardDriver&) {
-                second = RunProgram({SetupCommand(L"/quiet /log=\"" + secondLog + L"\""), nullptr});
-                attendedSecond = RunProgram({SetupCommand(L""), AnswerQuestionsWith(IDNO)});
-            })
-                     : nullptr,
-            c.arguments);
+        ProgramRun run = RunSetup(nullptr, c.arguments);
         EXPECT_EQ(c.exitCode, run.exitCode);
         if (c.box) {
             ASSERT_EQ(1u, run.boxes.size());
@@ -185,17 +199,12 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         for (const std::string& line : c.logged)
             EXPECT_NE(std::string::npos, logged.find(line)) << line << "\n" << logged;
         EXPECT_EQ(std::string::npos, logged.find("Secret-42"));
-        EXPECT_EQ(c.hostsEntry, hosts.Text().find("velmora-e2e.invalid") != std::string::npos);
-        if (installs) {
-            ExpectInstalled(run);
-            EXPECT_EQ(static_cast<DWORD>(kExitAlreadyRunning), second.exitCode);
-            EXPECT_TRUE(second.boxes.empty());
-            EXPECT_NE(std::string::npos, ReadWholeFile(secondLog).find(kAlreadyRunning));
-            EXPECT_EQ(static_cast<DWORD>(kExitAlreadyRunning), attendedSecond.exitCode);
-            ASSERT_EQ(1u, attendedSecond.boxes.size());
-            EXPECT_EQ(0u, attendedSecond.boxes[0].text.find(L"Another Velmora Server setup is running"));
-        } else {
-            EXPECT_FALSE(installation_.ServiceExists());
+        EXPECT_EQ(std::string::npos, hosts.Text().find("velmora-e2e.invalid"));
+        EXPECT_EQ(c.deadService, installation_.ServiceExists());
+        if (c.deadService) {
+            const size_t code = logged.find("system error ", logged.find("FAILED ("));
+            ASSERT_NE(std::string::npos, code) << logged;
+            EXPECT_NE('0', logged[code + 13]) << logged;
         }
     }
 }

@@ -33,10 +33,9 @@ public:
         DWORD tick;  // when it was reported
     };
 
-    // `cancelWhen`: asked every few milliseconds while the run goes; true cancels it.
     explicit RecordingRun(int cancelAtStep = -1, std::function<bool()> cancelWhen = nullptr,
                           ReadinessWait readiness = ReadinessWait())
-        : RecordingRun(Plan(cancelAtStep, std::move(cancelWhen), readiness))
+        : RecordingRun(RunPlan{cancelAtStep, 0, std::move(cancelWhen), nullptr, readiness})
     {
     }
     explicit RecordingRun(const RunPlan& plan) : buffers_(2 * kPayloadBufferSize), plan_(plan)
@@ -104,15 +103,6 @@ public:
     bool endedAllDone = false;
 
 private:
-    static RunPlan Plan(int cancelAtStep, std::function<bool()> cancelWhen, ReadinessWait readiness)
-    {
-        RunPlan plan;
-        plan.cancelAtStep = cancelAtStep;
-        plan.cancelWhen = std::move(cancelWhen);
-        plan.readiness = readiness;
-        return plan;
-    }
-
     std::vector<BYTE> buffers_;
     RunPlan plan_;
     bool cancelArmed_ = false;

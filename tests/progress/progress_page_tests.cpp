@@ -1,7 +1,7 @@
 // What only the progress page does, in a real sheet over a real installation of the
 // embedded server: rows, bar and status line as the engine reports, the cancel question
 // during the run and none after it, Finish offered, the browser opened or not, the box the
-// engine asks for, the unattended run's own end.
+// engine asks for. (A quiet run's own end and log: WholeInstallation in the e2e tests.)
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -12,15 +12,13 @@
 
 #include "base/install_settings.h"
 #include "base/scoped_handle.h"
-#include "base/setup_log.h"
 #include "base/setup_tools.h"
 #include "engine/install_reporter.h"
-#include "formats/language/message_box.h"
 #include "progress/progress_sheet.h"
 #include "resources/wizard_ids.h"
+#include "services/service_test_support.h"
 #include "support/installation_fixture.h"
 #include "support/system_error_text.h"
-#include "support/temp_folder.h"
 #include "wizard/browser_recorder.h"
 
 namespace {
@@ -61,10 +59,7 @@ public:
     explicit SlowToStopServer(const std::wstring& name)
         : name_(name), release_(CreateEventW(nullptr, TRUE, FALSE, ReleaseName().c_str()))
     {
-        wchar_t folder[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, folder, MAX_PATH);
-        *wcsrchr(folder, L'\\') = 0;
-        std::wstring command = L"\"" + std::wstring(folder) + L"\\service_fixture.exe\" stop-held=" + ReleaseName();
+        const std::wstring command = FixtureCommandLine((L"stop-held=" + ReleaseName()).c_str());
         running_ = g_setupTools.InstallService(command.c_str(), name.c_str(), name.c_str(), L"test") &&
                    g_setupTools.ControlServiceAndWait(name.c_str(), false) == SERVICE_RUNNING;
     }
@@ -84,17 +79,6 @@ private:
     UniqueHandle release_;
     bool running_ = false;
 };
-
-// A message box on the sheet's thread.
-bool MessageBoxShown(HWND sheet)
-{
-    bool shown = false;
-    EnumThreadWindows(GetWindowThreadProcessId(sheet, nullptr), [](HWND window, LPARAM found) -> BOOL {
-        *reinterpret_cast<bool*>(found) |= IsMessageBoxWindow(window) && IsWindowVisible(window);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&shown));
-    return shown;
-}
 
 bool FinishOnly(const WizardDriver& wizard)
 {
@@ -192,7 +176,8 @@ TEST_F(ProgressPage, CancelAnsweredYesStopsTheRunningStepWithACrossAndFinishOpen
             ASSERT_TRUE(WaitUntil([&] { return server.State() == SERVICE_STOP_PENDING; }, 60000));
             // Pressed without waiting: the confirmed cancel waits for the worker.
             PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-            ASSERT_TRUE(WaitUntil([&] { return answered && !MessageBoxShown(wizard.Sheet()); }));
+            // The question, owned by the sheet, disables it until it is answered and gone.
+            ASSERT_TRUE(WaitUntil([&] { return answered && IsWindowEnabled(wizard.Sheet()); }));
             // Handled once the sheet, past the question, takes messages again.
             wizard.Settle();
             openAfterYes = IsWindow(wizard.Sheet()) != FALSE;
@@ -214,6 +199,7 @@ TEST_F(ProgressPage, CancelAnsweredYesStopsTheRunningStepWithACrossAndFinishOpen
     EXPECT_EQ(L"Do you really want to cancel installation?", run.boxes[0].text);
     EXPECT_EQ(L"Velmora Server Setup", run.boxes[0].title);
     EXPECT_EQ(LoadIconW(nullptr, IDI_QUESTION), run.boxes[0].icon);
+    EXPECT_EQ(run.sheet, run.boxes[0].owner);
     EXPECT_TRUE(openAfterYes);
     // The step that ran when the cancel came fails; nothing after it is reached.
     EXPECT_EQ(0, RowWith(views.back().images, kCross));
@@ -250,49 +236,4 @@ TEST_F(ProgressPage, AFailedRunShowsTheEnginesWarningOnThePageAndCancelAfterItCl
     EXPECT_EQ(LoadIconW(nullptr, IDI_WARNING), run.boxes[0].icon);
     EXPECT_EQ(run.sheet, run.boxes[0].owner) << "owned by the page, so by its sheet";
     EXPECT_EQ(2, run.exitCode);
-}
-
-// Nobody presses Finish after a quiet run that failed either; the log tells the step, the
-// system's code and text, and the box nobody saw.
-TEST_F(ProgressPage, AFailedQuietRunClosesTheWizardByItselfAndLogsTheFailedStep)
-{
-    ASSERT_TRUE(g_setupTools.InstallService(L"\"C:\\no-such-folder\\Velmora.exe\" /start",
-                                            g_settings.service_name, L"Velmora (test)", L"t"));
-    g_settings.force_auto = g_settings.quiet = true;
-    TempFolder folder(L"progress-log");
-    ASSERT_TRUE(g_setupLog.Open(folder.File(L"run.log").c_str()));
-    const QuietMessages silence;
-    const LoggedMessages logged(silence);
-    const MessageSink* previous = SetReportSink(&logged);
-    bool closed = false;
-    ProgressRun run = RunProgressPage(
-        [&](WizardDriver& wizard) { closed = WaitUntil([&] { return !IsWindow(wizard.Sheet()); }, 240000); });
-    SetReportSink(previous);
-    g_setupLog.Close();
-
-    EXPECT_TRUE(closed);
-    EXPECT_TRUE(run.boxes.empty());
-    EXPECT_EQ(2, run.exitCode);
-    const std::string text = ReadWholeFile(folder.File(L"run.log"));
-    for (const char* line : {"step prepare done (", "step start FAILED (", "box (warning): Failed to start Velmora server",
-                             "installation ended: not every step done"})
-        EXPECT_NE(std::string::npos, text.find(line)) << line << "\n" << text;
-    // The code, then the system's text for it.
-    size_t code = text.find("FAILED (");
-    code = text.find("system error ", code);
-    ASSERT_NE(std::string::npos, code) << text;
-    EXPECT_NE('0', text[code + 13]) << text;
-}
-
-TEST_F(ProgressPage, AnUnattendedRunClosesTheWizardByItselfAtItsEnd)
-{
-    g_settings.force_auto = true;
-    g_settings.saas_mode = true;  // hosted: no certificate work
-    bool closed = false;
-    ProgressRun run = RunProgressPage(
-        [&](WizardDriver& wizard) { closed = WaitUntil([&] { return !IsWindow(wizard.Sheet()); }, 240000); });
-    EXPECT_TRUE(run.scriptFinished);
-    EXPECT_TRUE(closed);
-    EXPECT_TRUE(run.boxes.empty());
-    EXPECT_EQ(1, run.exitCode);
 }
