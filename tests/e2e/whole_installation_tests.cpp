@@ -7,12 +7,17 @@
 #include <windows.h>
 #include <prsht.h>
 
+#include <atomic>
+#include <thread>
+
+#include "base/scoped_handle.h"
 #include "base/setup_tools.h"
 #include "e2e/setup_runs.h"
 #include "resources/wizard_ids.h"
 #include "support/hosts_file_keeper.h"
 #include "support/http_request.h"
 #include "support/uninstall_entry_reader.h"
+#include "support/wait_until.h"
 #include "wizard/browser_recorder.h"
 #include "wizard/setup_exit_code.h"
 
@@ -90,8 +95,8 @@ std::wstring DefaultLogPath()
 
 } // namespace
 
-// Quiet, so unattended too: no page waits and no box shows; the log tells the run. A second
-// setup started meanwhile, quiet or attended, refuses to run.
+// Quiet, so unattended too: no page waits, and neither a page nor a box shows; the log tells
+// the run. A second setup started meanwhile, quiet or attended, refuses to run.
 TEST_F(WholeInstallation, QuietWithItsLogWhileASecondSetupIsRefused)
 {
     const std::wstring log = folder_.File(L"run.log");
@@ -99,10 +104,28 @@ TEST_F(WholeInstallation, QuietWithItsLogWhileASecondSetupIsRefused)
     WriteSettingsFile("admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n"
                       "domain=localhost\r\n");
     ProgramRun second, attendedSecond;
-    ProgramRun run = RunSetup([&](WizardDriver&) {
-        second = RunProgram({SetupCommand(L"/quiet /log=\"" + secondLog + L"\""), nullptr});
-        attendedSecond = RunProgram({SetupCommand(L""), AnswerQuestionsWith(IDNO)});
-    }, L"/quiet /log=\"" + log + L"\"");
+    std::atomic<bool> wizardShown{false};
+    auto watchTheRun = [&](DWORD processId) {
+        UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+        // Looked for all along, the second setups' runs included.
+        std::thread watcher([&] {
+            while (WaitForSingleObject(process.Get(), 20) == WAIT_TIMEOUT)
+                if (FindWizardWindow(processId, 0))
+                    wizardShown = true;
+        });
+        // The second setups start once the first holds the lock that keeps them out.
+        if (WaitUntil([] {
+                return UniqueHandle(OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\VelmoraSetupRunning")).IsValid();
+            }, 60000)) {
+            second = RunProgram({SetupCommand(L"/quiet /log=\"" + secondLog + L"\""), nullptr});
+            attendedSecond = RunProgram({SetupCommand(L""), AnswerQuestionsWith(IDNO)});
+        }
+        watcher.join();
+    };
+    ProgramRun run = RunProgram({SetupCommand(L"/quiet /log=\"" + log + L"\""), nullptr, nullptr, watchTheRun,
+                                 kInstallTimeoutMs + 60000, folder_.Path()});
+    EXPECT_TRUE(run.ended);
+    EXPECT_FALSE(wizardShown);
     ExpectInstalled(run);
     const std::string logged = ReadWholeFile(log);
     for (const char* line : {"==== Velmora Server Setup ", "settings: service=", "admin_password given (not logged)",

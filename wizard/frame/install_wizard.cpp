@@ -1,5 +1,6 @@
 #include "wizard/frame/install_wizard.h"
 
+#include "base/install_settings.h"
 #include "engine/undo_journal.h"
 #include "resources/wizard_ids.h"
 #include "wizard/frame/banner.h"
@@ -35,10 +36,15 @@ int CInstallWizard::RunWizard(HWND owner)
     return SetupExitCode(sheetResult, QuietRunStopped() ? InstallOutcome::Unanswered : progress_.Outcome());
 }
 
-bool CInstallWizard::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM,
+bool CInstallWizard::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                           LRESULT& result)
 {
     switch (message) {
+    case WM_WINDOWPOSCHANGING:
+        // A quiet run goes through its pages by itself: nobody is to see them.
+        if (g_settings.quiet)
+            reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+        return false;
     case WM_ERASEBKGND:
         PaintBackground(reinterpret_cast<HDC>(wParam));
         result = 1;
