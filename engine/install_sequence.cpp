@@ -464,7 +464,8 @@ DWORD WINAPI InstallThreadProc(void* param)
     InstallJob& job = *static_cast<InstallJob*>(param);
     CoInitialize(nullptr);
     // Taken here, as the run's first act is to stop the service.
-    const PreviousInstallation previous = RememberPreviousInstallation();
+    PreviousInstallation previous;
+    RememberPreviousInstallation(previous);
     bool allStepsDone = RunInstallation(job);
     // What was there before goes back before what the run made in a new place goes.
     if (job.failed && ChangedPreviousInstallation())

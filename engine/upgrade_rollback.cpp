@@ -34,15 +34,15 @@ bool StopServer(const wchar_t* serviceName, const wchar_t* folder)
 
 } // namespace
 
-PreviousInstallation RememberPreviousInstallation()
+void RememberPreviousInstallation(PreviousInstallation& previous)
 {
-    PreviousInstallation previous;
     previous.serviceRunning = IsRunning(g_setupTools.GetServiceState(g_settings.service_name));
     wchar_t backups[MAX_PATH];
     previous.hadBackups = JoinPath(backups, g_settings.install_dir, kBackupsFolder) &&
                           GetFileAttributesW(backups) != INVALID_FILE_ATTRIBUTES;
     previous.record = MarkInstallationRecord(g_settings.install_dir);
-    return previous;
+    if (g_settings.upgrade)
+        previous.entrySaved = previous.entry.Save(g_settings.service_name);
 }
 
 bool ChangedPreviousInstallation()
@@ -65,6 +65,8 @@ void RestorePreviousInstallation(const PreviousInstallation& previous)
         if (JoinPath(backups, folder, kBackupsFolder))
             RemoveDirectoryW(backups);
     }
+    if (previous.entrySaved)
+        previous.entry.PutBack();
     if (previous.serviceRunning)
         g_setupTools.ControlServiceAndWait(g_settings.service_name, false);
 }

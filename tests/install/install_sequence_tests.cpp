@@ -465,6 +465,9 @@ TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
         ASSERT_TRUE(c.withRecord || DeleteFileW((dir + L"uninstall.lst").c_str()));
         const wchar_t* service = installation.ServiceName().c_str();
         ASSERT_TRUE(c.wasRunning || g_setupTools.ControlServiceAndWait(service, true) == SERVICE_STOPPED);
+        // The old release as listed among the installed programs, which the upgrade writes over.
+        const UninstallEntryReader entry(installation.ServiceName());
+        ASSERT_TRUE(entry.SetText(L"DisplayVersion", L"1.0.0.100"));
         const std::map<std::wstring, size_t> before = TreeDigest(installation.InstallDir());
         UniqueHandle lock(c.locked ? CreateFileW((dir + c.locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                                  0, nullptr)
@@ -479,6 +482,7 @@ TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
         }
         lock.Reset();
         EXPECT_EQ(before, TreeDigest(installation.InstallDir()));
+        EXPECT_EQ(L"1.0.0.100", entry.Text(L"DisplayVersion"));
         EXPECT_EQ(c.wasRunning, g_setupTools.GetServiceState(service) == SERVICE_RUNNING);
         EXPECT_EQ(c.wasRunning, g_setupTools.FindProcessByPath((dir + L"Velmora.exe").c_str()) != 0);
     }
