@@ -39,4 +39,26 @@ foreach(dll ${VELMORA_DELAY_IMPORTED_DLLS})
                   COMMAND_ERROR_IS_FATAL ANY)
   add_library(${dll} STATIC IMPORTED)
   set_target_properties(${dll} PROPERTIES IMPORTED_LOCATION ${lib})
+  # The 32-bit linker drops the thunk of a delay-import member when the code only calls
+  # through the function's import slot (every call the system headers declare dllimport),
+  # and the slot, which should point at that thunk, is left 0. Naming every thunk as
+  # needed keeps them all; the slots of functions never called are never resolved.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    list(TRANSFORM exports PREPEND "-u _")
+    list(JOIN exports "\n" thunks)
+    # A response file for the linker: an EXTERN script is read too late to keep them.
+    set(keep ${CMAKE_BINARY_DIR}/delay-imports/${dll}-thunks.rsp)
+    file(WRITE ${keep} "${thunks}\n")
+    set_target_properties(${dll} PROPERTIES INTERFACE_LINK_OPTIONS "LINKER:@${keep}")
+  endif()
 endforeach()
+
+# velmora_check_imports(<target>...): after every link, fails the build when an import slot
+# of the program has nothing to fill it (tools/check-imports).
+function(velmora_check_imports)
+  foreach(target ${ARGN})
+    add_custom_command(TARGET ${target} POST_BUILD
+                       COMMAND ${CMAKE_SOURCE_DIR}/tools/check-imports $<TARGET_FILE:${target}>
+                       COMMENT "Checking the import slots of ${target}" VERBATIM)
+  endforeach()
+endfunction()

@@ -5,6 +5,8 @@
 
 #include "base/bounded_text.h"
 #include "base/setup_tools.h"
+#include "base/whole_format.h"
+#include "base/wow64.h"
 
 namespace {
 
@@ -103,8 +105,24 @@ bool CommitHostsFile(const wchar_t* path, const wchar_t* newPath, bool existed, 
 bool GetHostsFolder(wchar_t* folder, size_t capacity)
 {
     wchar_t system[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathW(nullptr, system, CSIDL_SYSTEM, FALSE))
+    if (RunsUnderWow64()) {
+        // The system folder's name leads a 32-bit program to the 32-bit copy of the
+        // folder, whose hosts file the system does not read; Sysnative is the native one
+        // (Vista and later). 64-bit XP and Server 2003 have no such name: the 64-bit setup
+        // is theirs.
+        wchar_t windows[MAX_PATH] = {};
+        UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH)
+            return false;
+        if (!FormatWhole(system, MAX_PATH, L"%s\\Sysnative", windows))
+            return false;
+        if (GetFileAttributesW(system) == INVALID_FILE_ATTRIBUTES) {
+            SetLastError(ERROR_NOT_SUPPORTED);
+            return false;
+        }
+    } else if (!SHGetSpecialFolderPathW(nullptr, system, CSIDL_SYSTEM, FALSE)) {
         return false;
+    }
     wchar_t formed[MAX_PATH + 16] = {};
     FormatText(formed, L"%s\\drivers\\etc", system);
     if (!FitsInto(formed, capacity)) {

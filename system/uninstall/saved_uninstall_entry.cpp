@@ -2,6 +2,7 @@
 
 #include "base/scoped_handle.h"
 #include "base/whole_format.h"
+#include "base/wow64.h"
 #include "system/uninstall/uninstall_entry.h"
 
 namespace {
@@ -39,7 +40,7 @@ bool SavedUninstallEntry::Save(const wchar_t* serviceName)
         !FormatWhole(keyPath_, 400, L"%s\\%s", kUninstallRoot, keyName))
         return false;
     HKEY opened = nullptr;
-    LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath_, 0, KEY_QUERY_VALUE, &opened);
+    LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath_, 0, KEY_QUERY_VALUE | kSharedRegistryView, &opened);
     if (result == ERROR_FILE_NOT_FOUND)
         return true;
     UniqueRegKey key(opened);
@@ -81,12 +82,12 @@ bool SavedUninstallEntry::PutBack() const
 {
     if (!keyPath_[0])
         return false;
-    LONG result = RegDeleteKeyW(HKEY_LOCAL_MACHINE, keyPath_);
+    LONG result = DeleteSharedViewKey(HKEY_LOCAL_MACHINE, keyPath_);
     if (!values_)
         return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
     HKEY created = nullptr;
-    result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath_, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
-                             &created, nullptr);
+    result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath_, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                             KEY_SET_VALUE | kSharedRegistryView, nullptr, &created, nullptr);
     UniqueRegKey key(created);
     for (const BYTE* at = values_; result == ERROR_SUCCESS && at < values_ + size_;) {
         DWORD nameLength = Take(at);

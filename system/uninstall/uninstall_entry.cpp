@@ -5,6 +5,7 @@
 #include "base/server_version.h"
 #include "base/whole_format.h"
 #include "base/same_folder.h"
+#include "base/wow64.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ LONG SetNumber(HKEY key, const wchar_t* name, DWORD value)
 bool ReadInstallLocation(HKEY parent, const wchar_t* keyName, wchar_t* folder, DWORD capacity)
 {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(parent, keyName, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(parent, keyName, 0, KEY_QUERY_VALUE | kSharedRegistryView, &opened) != ERROR_SUCCESS)
         return false;
     UniqueRegKey entry(opened);
     DWORD type = 0;
@@ -79,8 +80,8 @@ bool WriteUninstallEntry(const wchar_t* serviceName, const wchar_t* folder, DWOR
         return false;
 
     HKEY created = nullptr;
-    LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                                  nullptr, &created, nullptr);
+    LONG result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_SET_VALUE | kSharedRegistryView, nullptr, &created, nullptr);
     if (result != ERROR_SUCCESS)
         return Fail(result);
     UniqueRegKey entry(created);
@@ -109,7 +110,7 @@ bool RemoveUninstallEntriesOfFolder(const wchar_t* folder)
     if (folder == nullptr || folder[0] == 0)
         return Fail(ERROR_INVALID_PARAMETER);
     HKEY opened = nullptr;
-    LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallRoot, 0, KEY_READ, &opened);
+    LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallRoot, 0, KEY_READ | kSharedRegistryView, &opened);
     if (result == ERROR_FILE_NOT_FOUND)
         return true;
     if (result != ERROR_SUCCESS)
@@ -136,7 +137,7 @@ bool RemoveUninstallEntriesOfFolder(const wchar_t* folder)
         wchar_t location[MAX_PATH + 1];
         if (!ReadInstallLocation(root.Get(), keyName, location, MAX_PATH + 1) || !SameFolder(location, folder))
             continue;
-        result = RegDeleteKeyW(root.Get(), keyName);
+        result = DeleteSharedViewKey(root.Get(), keyName);
         if (result != ERROR_SUCCESS && firstFailure == ERROR_SUCCESS)
             firstFailure = result;
     }

@@ -6,9 +6,9 @@
 // key of HKEY_LOCAL_MACHINE). There is one entry per service name, so that every hosted
 // server is listed, and removed, on its own.
 //
-// The entry goes to the registry view of the running program: the setup and the server it
-// installs have the same bitness, so a 32-bit setup on 64-bit Windows lists its 32-bit
-// server in the 32-bit view, which is where the system looks for 32-bit programs.
+// On 64-bit Windows the entry is in the native registry view whichever build wrote it
+// (kSharedRegistryView), so that the other build's setup and the uninstaller find it; the
+// system lists the programs of both views.
 
 inline constexpr wchar_t kUninstallRoot[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 // Every entry's key name is this prefix followed by the service name.

@@ -16,7 +16,11 @@ SetupRunTest::SetupRunTest()
 {
     // The folder's unique name makes the program's name unique too.
     exeName_ = folder_.Path().substr(folder_.Path().find_last_of(L'\\') + 1) + L".exe";
-    EXPECT_TRUE(CopyFileW(VELMORA_SETUP_EXE, folder_.File(exeName_.c_str()).c_str(), TRUE));
+    // Another build's setup.exe (the i686 one) where the test run names it.
+    wchar_t other[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableW(L"VELMORA_SETUP_UNDER_TEST", other, MAX_PATH);
+    const wchar_t* setup = length > 0 && length < MAX_PATH ? other : VELMORA_SETUP_EXE;
+    EXPECT_TRUE(CopyFileW(setup, folder_.File(exeName_.c_str()).c_str(), TRUE)) << "cannot copy " << setup;
 }
 
 SetupRunTest::~SetupRunTest()
