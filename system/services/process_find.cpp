@@ -9,8 +9,26 @@
 
 namespace {
 
+#ifndef PROCESS_QUERY_LIMITED_INFORMATION
+#define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
+#endif
+
+using QueryFullProcessImageNameCall = BOOL(WINAPI*)(HANDLE process, DWORD flags, wchar_t* path, DWORD* length);
+
 bool ProcessRunsExecutable(DWORD processId, const wchar_t* executablePath)
 {
+    // Vista and later name the image of any process, whatever its bitness and ours: a
+    // 32-bit setup on 64-bit Windows cannot read the module list of a 64-bit server. XP has
+    // only the module list; its 64-bit edition runs the 64-bit setup.
+    FARPROC lookup = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "QueryFullProcessImageNameW");
+    if (lookup != nullptr) {
+        auto queryImageName = reinterpret_cast<QueryFullProcessImageNameCall>(reinterpret_cast<void*>(lookup));
+        UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+        wchar_t imagePath[MAX_PATH + 1] = {};
+        DWORD length = MAX_PATH + 1;
+        return process && queryImageName(process.Get(), 0, imagePath, &length) &&
+               lstrcmpiW(imagePath, executablePath) == 0;
+    }
     UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (!process)
         return false;

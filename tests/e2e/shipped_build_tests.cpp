@@ -89,8 +89,8 @@ TEST_F(ShippedBuildUnderWow64, InstallsUpgradesTakesAFailureBackAndUninstalls)
     DeleteFileW(log.c_str());
     ProgramRun upgraded = RunSetup(nullptr, L"/quiet /log=\"" + log + L"\"");
     logged = ReadWholeFile(log);
-    // An upgrade asks nothing more: the settings page goes straight to the installation.
-    EXPECT_NE(std::string::npos, logged.find("page settings: goes on by itself to progress")) << logged;
+    // An upgrade keeps the files it replaced in a backup.
+    EXPECT_TRUE(PathExists(std::wstring(kDefaultFolder) + L"\\backups")) << logged;
     ExpectDefaultInstallation(upgraded, logged);
 
     // A second installation beside it, under a service name whose program does not exist.

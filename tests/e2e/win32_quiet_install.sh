@@ -26,7 +26,7 @@ printf '%s\r\n' 'admin_name=Ann' 'admin_surname=Lee' 'admin_login=ann' 'admin_pa
 trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true' EXIT
 
 set +e
-"$root/tools/wine-run" --prefix "$prefix" --arch win32 "$run/setup.exe" /quiet /log "Z:$run/setup.log"
+"$root/tools/wine-run" --prefix "$prefix" --arch win32 --own-network "$run/setup.exe" /quiet /log "Z:$run/setup.log"
 code=$?
 set -e
 log=$(tr -d '\r' <"$run/setup.log" 2>/dev/null || true)
