@@ -2,11 +2,13 @@
 
 #include <aclapi.h>
 #include <sddl.h>
+#include <wchar.h>
 
 #include "app/settings_file_trust.h"
 #include "base/bounded_text.h"
 #include "base/message_ids.h"
 #include "base/path_join.h"
+#include "base/setup_tools.h"
 #include "formats/config/config_file.h"
 #include "formats/language/message_box.h"
 
@@ -118,8 +120,18 @@ SettingsFileCheck CSettingsFileHold::Check(const wchar_t* setupDir, bool quiet)
     // Others may read it while it is held, nobody may change, rename or delete it.
     file_.Reset(CreateFileW(path, GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file_)
-        return SettingsFileCheck::kGoOn;  // none, or unreadable: the settings' loading says so
+    if (!file_) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return SettingsFileCheck::kGoOn;  // none: the settings' loading decides
+        // Held open for writing by someone, or closed to us: it could change after any look.
+        wchar_t reason[512] = {};
+        g_setupTools.FormatSystemError(error, reason, 512);
+        for (int end = lstrlenW(reason); end > 0 && wcschr(L"\r\n .", reason[end - 1]);)
+            reason[--end] = 0;
+        ShowMessage(nullptr, kErrorMessage, kSettingsFileRefused, path, reason);
+        return SettingsFileCheck::kRefused;
+    }
     LocalSettingsFileMachine machine;
     SettingsFileFacts facts = {};
     const SettingsFileVerdict verdict =

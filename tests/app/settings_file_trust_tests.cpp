@@ -1,11 +1,16 @@
 // Whether velmorasetup.cfg may decide the installation: its owner and rights as the system
-// reports them, as tables (Wine keeps no file rights to make these for real).
+// reports them, as tables (Wine keeps no file rights to make these for real), and the
+// start-up's hold on the real file.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <vector>
 
+#include "app/settings_file_check.h"
 #include "app/settings_file_trust.h"
+#include "base/scoped_handle.h"
+#include "support/message_box_watcher.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -100,4 +105,35 @@ TEST(DecideSettingsFileUse, AsksOnlyWhenSomebodyAttendsAndTheFileIsDoubted)
     for (const auto& c : cases)
         EXPECT_EQ(c.use, DecideSettingsFileUse(c.verdict, c.quiet, c.forceAuto))
             << static_cast<int>(c.verdict.doubt) << c.quiet << c.forceAuto;
+}
+
+// The start-up's look at the real file under Wine, which reports the running account as
+// the owner of what this process writes and no other trustee that may change it.
+TEST(SettingsFileHold, TakesItsOwnFileHoldsItUnchangedAndRefusesOneHeldOpenForWriting)
+{
+    TempFolder folder(L"cfgtrust");
+    {
+        CSettingsFileHold hold;
+        EXPECT_EQ(SettingsFileCheck::kGoOn, hold.Check(folder.Path().c_str(), true)) << "no file";
+    }
+    const std::wstring path = folder.File(L"velmorasetup.cfg");
+    ASSERT_TRUE(WriteWholeFile(path, "force_auto=true\r\n"));
+    {
+        CSettingsFileHold hold;
+        EXPECT_EQ(SettingsFileCheck::kGoOn, hold.Check(folder.Path().c_str(), true));
+        // Read while it is held, but neither written nor replaced.
+        EXPECT_EQ("force_auto=true\r\n", ReadWholeFile(path));
+        EXPECT_FALSE(UniqueHandle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                              nullptr, OPEN_EXISTING, 0, nullptr)).IsValid());
+        EXPECT_FALSE(MoveFileW(path.c_str(), folder.File(L"moved.cfg").c_str()));
+    }
+    UniqueHandle writer(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(writer);
+    MessageBoxWatcher watcher([](const SeenMessageBox&) { return IDOK; });
+    CSettingsFileHold hold;
+    EXPECT_EQ(SettingsFileCheck::kRefused, hold.Check(folder.Path().c_str(), true));
+    const std::vector<SeenMessageBox> seen = watcher.Seen();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(0u, seen[0].text.find(L"The settings file \"" + path + L"\" is not used: ")) << seen[0].text;
 }
