@@ -71,17 +71,18 @@ bool ReportInstanceLock(const CInstanceLock& lock, InstanceLockVerdict verdict, 
 // Attended: the box says which file and why; quiet: the default log, when it opened.
 int RefuseLog(const SetupSwitches& switches, LogRefusal refusal)
 {
-    DWORD error = GetLastError();
-    wchar_t reason[512] = {};
-    if (refusal == LogRefusal::kSystemError)
-        g_setupTools.FormatSystemError(error, reason, 512);
-    else
+    const DWORD error = GetLastError();
+    wchar_t reason[600] = {};
+    if (refusal == LogRefusal::kSystemError) {
+        wchar_t system[512] = {};
+        g_setupTools.FormatSystemError(error, system, 512);
+        FormatText(reason, L"%s (system error %lu)", system, error);
+    } else {
         CopyText(reason, LogRefusalText(refusal));
+    }
     wchar_t text[1024] = {};
-    if (refusal == LogRefusal::kSystemError)
-        FormatText(text, L"Cannot write the log file \"%s\": %s (system error %lu)", switches.log, reason, error);
-    else
-        FormatText(text, L"Cannot write the log file \"%s\": %s", switches.log, reason);
+    FormatText(text, L"Cannot write the log file \"%s\": %s",
+               switches.log[0] ? switches.log : L"%TEMP%\\VelmoraSetup-<UTC time>-<random>.log", reason);
     ScreenSink().Show(nullptr, text, kErrorMessage);
     return kExitFailure;
 }

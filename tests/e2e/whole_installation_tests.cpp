@@ -159,7 +159,8 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         bool deadService = false;  // a service of the name whose program does not exist
         bool withInstallation = true;  // velmorasetup.cfg names this test's folder and service after `settings`
     } cases[] = {
-        {"usage", L"/? /log=\"" + log + L"\"", "", 0, false, {kUsageStart}, kUsageStart},
+        // A relative /log names a file in the current folder (the copy's own here).
+        {"usage, relative /log", L"/? /log=run.log", "", 0, false, {kUsageStart}, kUsageStart},
         {"log that cannot be written", L"/log=\"" + folder_.File(L"missing\\run.log") + L"\"", "",
          static_cast<DWORD>(-1), false, {}, "Cannot write the log file"},
         {"unknown switch, quiet", L"/quiet /Bogus", "", static_cast<DWORD>(-1), true,
