@@ -41,9 +41,10 @@ void SetDomainName(const wchar_t* domainName)
         AppendText(g_settings.install_dir, L"\\");
         AppendText(g_settings.install_dir, g_settings.domain_name);
     }
-    if (!g_settings.service_name[0])
-        CopyTextN(g_settings.service_name, sizeof(g_settings.service_name) / sizeof(wchar_t),
-                  g_settings.domain_name, kServiceNameKept);
+    // A domain too long for the field gives no name at all, rather than a cut one that
+    // would be another service's: the settings page then asks for one.
+    if (!g_settings.service_name[0] && wcslen(g_settings.domain_name) <= kServiceNameKept)
+        CopyText(g_settings.service_name, g_settings.domain_name);
 }
 
 void GetDefaultDomainName(wchar_t* buffer, size_t capacity)

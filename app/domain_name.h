@@ -2,8 +2,8 @@
 #include <stddef.h>
 
 // Sets the server's domain name (cut to its field) and its ANSI form. In hosted mode the
-// domain also names the server's own folder below install_dir and, when none is given,
-// its service.
+// domain also names the server's own folder below install_dir and, when none is given and
+// it fits the service name's field (63 characters), its service.
 void SetDomainName(const wchar_t* domainName);
 
 // The domain to use when velmorasetup.cfg names none: the machine's fully qualified DNS

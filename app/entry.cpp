@@ -7,12 +7,15 @@
 #include "app/instance_lock.h"
 #include "app/load_settings.h"
 #include "app/run_log.h"
+#include "app/settings_file_check.h"
+#include "app/setup_folder.h"
 #include "app/setup_switches.h"
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
 #include "base/message_ids.h"
 #include "base/setup_log.h"
 #include "base/setup_tools.h"
+#include "formats/language/language.h"
 #include "formats/language/message_box.h"
 #include "wizard/frame/install_wizard.h"
 #include "wizard/setup_exit_code.h"
@@ -43,32 +46,57 @@ int ShowUsage(SwitchesVerdict verdict, const SetupSwitches& switches)
     return kExitFailure;
 }
 
-// False after telling why, when this run must not go on beside another.
-bool TakeInstanceLock(CInstanceLock& lock, int& exitCode)
+// True when this run holds the lock; otherwise, after telling why, false with the exit code.
+bool ReportInstanceLock(const CInstanceLock& lock, InstanceLockVerdict verdict, DWORD error, int& exitCode)
 {
-    switch (lock.Acquire()) {
+    switch (verdict) {
     case InstanceLockVerdict::kHeld:
-        g_setupLog.Line(L"start-up: this run holds the lock %s", kInstanceLockName);
+        g_setupLog.Line(L"start-up: this run holds the lock %s", lock.Name());
         return true;
     case InstanceLockVerdict::kAnotherSetup:
         ShowMessage(nullptr, kErrorMessage, kSetupAlreadyRunning);
         exitCode = kExitAlreadyRunning;
         return false;
     case InstanceLockVerdict::kSquatted:
-        ShowMessage(nullptr, kErrorMessage, kSetupLockSquatted, kInstanceLockName);
+        ShowMessage(nullptr, kErrorMessage, kSetupLockSquatted, lock.Name());
+        exitCode = kExitFailure;
         return false;
     default:
-        ShowSystemErrorMessage(nullptr, kErrorMessage, GetLastError());
+        ShowSystemErrorMessage(nullptr, kErrorMessage, error);
+        exitCode = kExitFailure;
         return false;
     }
 }
 
+// Attended: the box says which file and why; quiet: the default log, when it opened.
+int RefuseLog(const SetupSwitches& switches, LogRefusal refusal)
+{
+    const DWORD error = GetLastError();
+    wchar_t reason[600] = {};
+    if (refusal == LogRefusal::kSystemError) {
+        wchar_t system[512] = {};
+        g_setupTools.FormatSystemError(error, system, 512);
+        FormatText(reason, L"%s (system error %lu)", system, error);
+    } else {
+        CopyText(reason, LogRefusalText(refusal));
+    }
+    wchar_t text[1024] = {};
+    FormatText(text, L"Cannot write the log file \"%s\": %s",
+               switches.log[0] ? switches.log : L"%TEMP%\\VelmoraSetup-<UTC time>-<random>.log", reason);
+    ScreenSink().Show(nullptr, text, kErrorMessage);
+    return kExitFailure;
+}
+
+// velmorasetup.cfg beside the program, before it is read. A path too long is the
+// settings' loading's to refuse.
+SettingsFileCheck CheckSettingsFile(CSettingsFileHold& hold, bool quiet)
+{
+    wchar_t setupDir[MAX_PATH] = {};
+    return RunningSetupFolder(setupDir) ? hold.Check(setupDir, quiet) : SettingsFileCheck::kGoOn;
+}
+
 int RunWithSettings(HINSTANCE instance)
 {
-    CInstanceLock lock;
-    int exitCode = kExitFailure;
-    if (!TakeInstanceLock(lock, exitCode))
-        return exitCode;
     LogSettingsInEffect();
     if (!CheckEnvironment(instance))
         return kExitFailure;
@@ -84,26 +112,38 @@ int RunSetup(HINSTANCE instance)
     SwitchesVerdict verdict = ParseSetupSwitches(GetCommandLineW(), switches);
     g_settings.quiet = switches.quiet;
     PlugInSinks(switches.quiet, false);
-    bool logOpened = OpenRunLog(switches);
+    // The lock's refusal comes before the settings, in the system's language all the same.
+    g_language.SelectLanguage(GetSystemDefaultLCID());
+    // The lock first: a run beside another must neither take the other's log file nor
+    // fail over it. The usage changes nothing and needs no lock.
+    CInstanceLock lock;
+    const InstanceLockVerdict lockVerdict =
+        verdict == SwitchesVerdict::kRun ? lock.Acquire() : InstanceLockVerdict::kHeld;
+    const DWORD lockError = GetLastError();
+    const LogRefusal logRefusal = OpenRunLog(switches);
+    const DWORD logError = GetLastError();
     LogRunHeader(GetCommandLineW());
-    if (!logOpened) {
-        // Attended: the box says which file and why; quiet: the default log, when it opened.
-        DWORD error = GetLastError();
-        wchar_t reason[512] = {};
-        g_setupTools.FormatSystemError(error, reason, 512);
-        wchar_t text[1024] = {};
-        FormatText(text, L"Cannot write the log file \"%s\": %s (system error %lu)", switches.log, reason, error);
-        ScreenSink().Show(nullptr, text, kErrorMessage);
-        return kExitFailure;
+    int exitCode = kExitFailure;
+    bool refused = !ReportInstanceLock(lock, lockVerdict, lockError, exitCode);
+    if (!refused && logRefusal != LogRefusal::kNone) {
+        SetLastError(logError);
+        exitCode = RefuseLog(switches, logRefusal);
+        refused = true;
+    } else if (!refused && verdict != SwitchesVerdict::kRun) {
+        exitCode = ShowUsage(verdict, switches);
+        refused = true;
     }
-    if (verdict != SwitchesVerdict::kRun) {
-        int exitCode = ShowUsage(verdict, switches);
+    if (refused) {
         g_setupLog.Line(L"==== exit code %d", exitCode);
         return exitCode;
     }
 
-    int exitCode = kExitFailure;
-    if (LoadSettings()) {
+    // Held open while the settings are taken from it.
+    CSettingsFileHold settingsFile;
+    const SettingsFileCheck settingsCheck = CheckSettingsFile(settingsFile, switches.quiet);
+    if (settingsCheck == SettingsFileCheck::kDeclined)
+        exitCode = kExitCancelled;
+    else if (settingsCheck == SettingsFileCheck::kGoOn && LoadSettings()) {
         PlugInSinks(switches.quiet, g_settings.force_auto);
         exitCode = RunWithSettings(instance);
     }

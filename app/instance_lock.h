@@ -3,8 +3,12 @@
 
 #include "base/scoped_handle.h"
 
-// One setup at a time on a machine: a named mutex in the Global namespace, held for the
-// whole run by its mere existence (the handle stays open until the process ends).
+// One setup at a time on a machine: a named mutex, held for the whole run by its mere
+// existence (the handle stays open until the process ends). Where the system has private
+// namespaces (Windows Vista and later), the mutex lives in one whose boundary holds the
+// Administrators group: nobody else can reach the name, so nobody else can make it first.
+// Where it has not (Windows XP; Wine 8 only stubs the calls), the Global name serves,
+// and one made there by a non-administrator is refused.
 
 enum class InstanceLockVerdict
 {
@@ -19,14 +23,59 @@ enum class InstanceLockVerdict
 // Administrators group or SYSTEM.
 InstanceLockVerdict JudgeInstanceLock(bool opened, DWORD error, bool ownerAdministrative);
 
-// The lock's name, for the log.
-extern const wchar_t kInstanceLockName[];
+// What taking the lock asks of the machine.
+class InstanceLockMachine
+{
+public:
+    struct MutexAnswer
+    {
+        bool opened;
+        DWORD error;               // the last error after the call
+        bool ownerAdministrative;  // of an existing mutex
+    };
+    // The private-namespace calls are there (looked up at run time).
+    virtual bool HasPrivateNamespaces() = 0;
+    // Makes the setup's namespace, its boundary the Administrators group; false with
+    // `error` (ERROR_ALREADY_EXISTS: another process has made it).
+    virtual bool CreateNamespace(DWORD& error) = 0;
+    // Opens the namespace another process has made; false with `error`.
+    virtual bool OpenNamespace(DWORD& error) = 0;
+    // Makes the lock's mutex, in the namespace or under the Global name.
+    virtual MutexAnswer CreateLockMutex(bool inNamespace) = 0;
+
+protected:
+    ~InstanceLockMachine() = default;
+};
+
+struct InstanceLockOutcome
+{
+    InstanceLockVerdict verdict;
+    bool inNamespace;  // the private namespace's name was used, not the Global one
+    DWORD error;       // with kFailed: why
+};
+
+// Takes the lock through `machine`: in the namespace where there is one, else under the
+// Global name.
+InstanceLockOutcome TakeInstanceLock(InstanceLockMachine& machine);
+
+// The lock's names, for the log and the messages.
+extern const wchar_t kInstanceLockName[];           // Global
+extern const wchar_t kInstanceLockNamespaceName[];  // in the private namespace
 
 class CInstanceLock
 {
 public:
+    CInstanceLock();
+    ~CInstanceLock();
+    CInstanceLock(const CInstanceLock&) = delete;
+    CInstanceLock& operator=(const CInstanceLock&) = delete;
+
     InstanceLockVerdict Acquire();
+    // The name the lock was taken under (or refused).
+    const wchar_t* Name() const { return inNamespace_ ? kInstanceLockNamespaceName : kInstanceLockName; }
 
 private:
     UniqueHandle mutex_;
+    HANDLE namespace_ = nullptr;
+    bool inNamespace_ = false;
 };

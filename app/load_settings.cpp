@@ -6,6 +6,7 @@
 
 #include "app/default_certificate.h"
 #include "app/domain_name.h"
+#include "app/setup_folder.h"
 #include "base/bounded_text.h"
 #include "base/host_name.h"
 #include "base/install_settings.h"
@@ -20,6 +21,7 @@
 namespace {
 
 const size_t kServiceNameLimit = 63;
+const size_t kServiceNameKept = 62;
 
 // Reads `key` into `field`, keeping at most `kept` characters. A value that was cut is
 // kept cut; the result is true only for a value that was there in full.
@@ -35,9 +37,11 @@ bool ReadSwitch(CConfigFile& config, const wchar_t* key)
 }
 
 // The keys of velmorasetup.cfg; `domain` receives the "domain" key when it is given.
-void ReadUnattendedKeys(CConfigFile& config, wchar_t* domain, size_t domainCapacity)
+// False when the service name is longer than its field: a cut name is another service.
+bool ReadUnattendedKeys(CConfigFile& config, wchar_t* domain, size_t domainCapacity)
 {
-    ReadKey(config, L"service", g_settings.service_name, 62);
+    if (!ReadKey(config, L"service", g_settings.service_name, kServiceNameKept) && g_settings.service_name[0])
+        return false;
     ReadKey(config, L"path", g_settings.install_dir, 258);
     ReadKey(config, L"admin_name", g_settings.admin_name, 62);
     ReadKey(config, L"admin_surname", g_settings.admin_surname, 62);
@@ -57,6 +61,7 @@ void ReadUnattendedKeys(CConfigFile& config, wchar_t* domain, size_t domainCapac
     // A cut domain would name some other host: then the machine's own name is used.
     if (!config.Get(L"domain", domain, domainCapacity))
         domain[0] = 0;
+    return true;
 }
 
 // "D:\servers\mail.example" gives "mail"; a last component without a dot gives "velmora".
@@ -106,7 +111,10 @@ bool LoadSettingsFromFolder(const wchar_t* setupDir)
         wchar_t path[MAX_PATH];
         FormatText(path, L"%s\\velmorasetup.cfg", g_settings.setup_dir);
         if (unattended.Load(path)) {
-            ReadUnattendedKeys(unattended, domain, 260);
+            if (!ReadUnattendedKeys(unattended, domain, 260)) {
+                ShowMessage(nullptr, kErrorMessage, kServiceNameTooLong, static_cast<int>(kServiceNameKept));
+                return false;
+            }
         } else if (g_settings.quiet) {
             // Nobody to ask and nothing to install from: the defaults alone name no
             // administrator.
@@ -139,10 +147,10 @@ bool LoadSettingsFromFolder(const wchar_t* setupDir)
 
 bool LoadSettings()
 {
-    wchar_t path[260] = {};
-    GetModuleFileNameW(nullptr, path, 259);
-    wchar_t* lastSeparator = wcsrchr(path, L'\\');
-    if (lastSeparator)
-        *lastSeparator = 0;
-    return LoadSettingsFromFolder(path);
+    wchar_t folder[MAX_PATH] = {};
+    if (!RunningSetupFolder(folder)) {
+        ShowMessage(nullptr, kErrorMessage, kSetupPathTooLong);
+        return false;
+    }
+    return LoadSettingsFromFolder(folder);
 }

@@ -9,8 +9,10 @@ const wchar_t kSetupUsage[] =
     L"setup.exe [/quiet] [/log FILE] [/?]\r\n"
     L"  /quiet      install from velmorasetup.cfg beside setup.exe without waiting for anybody and "
     L"without any box; failures go to the log and the exit code\r\n"
-    L"  /log FILE   append a log of the run to FILE (also /log=FILE); a quiet run without it logs to "
-    L"%TEMP%\\VelmoraSetup.log\r\n"
+    L"  /log FILE   append a log of the run to FILE (also /log=FILE), in a folder only administrators can "
+    L"change; a path through a link, or a file an ordinary user owns, is refused. A quiet run without it "
+    L"writes a new file of its own, %TEMP%\\VelmoraSetup-<UTC time>-<random>.log (for SYSTEM in "
+    L"%SystemRoot%\\Temp)\r\n"
     L"  /?          show this text\r\n"
     L"Exit codes: 1 installed, 2 the installation failed or was cancelled, 0 cancelled before it, "
     L"3 another setup is running, 4 a quiet run lacked an answer, -1 the setup could not start.";

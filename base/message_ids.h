@@ -53,4 +53,13 @@ enum MessageId : UINT
     kStatusStepFailed = 84,
     kSetupAlreadyRunning = 85,
     kSetupLockSquatted = 86,
+    kReadinessNameHeld = 130,
+    kServiceNameTooLong = 131,
+    kSetupPathTooLong = 132,
+    kSettingsFileQuestion = 133,
+    kSettingsFileRefused = 134,
+    kSettingsFileOwnedBy = 135,
+    kSettingsFileChangedBy = 136,
+    kSettingsFileOpenToAll = 137,
+    kSettingsFileNoSecurity = 138,
 };

@@ -3,6 +3,8 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "base/bounded_text.h"
+
 bool SecurityFromText(const wchar_t* text, UniqueLocalMemory& descriptor)
 {
     PSECURITY_DESCRIPTOR made = nullptr;
@@ -24,4 +26,29 @@ bool OwnedBySystemOrAdministrators(HANDLE object)
     }
     UniqueLocalMemory holder(descriptor);
     return owner && (IsWellKnownSid(owner, WinLocalSystemSid) || IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
+}
+
+PSID RunningAccountSid(AccountSidBuffer& buffer)
+{
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
+        return nullptr;
+    UniqueHandle token(raw);
+    DWORD size = 0;
+    if (!GetTokenInformation(token.Get(), TokenUser, buffer.bytes, sizeof(buffer.bytes), &size))
+        return nullptr;
+    return reinterpret_cast<TOKEN_USER*>(buffer.bytes)->User.Sid;
+}
+
+bool PrivateFileSecurity(UniqueLocalMemory& descriptor)
+{
+    AccountSidBuffer buffer;
+    PSID sid = RunningAccountSid(buffer);
+    wchar_t* account = nullptr;
+    if (!sid || !ConvertSidToStringSidW(sid, &account))
+        return false;
+    UniqueLocalMemory accountHolder(account);
+    wchar_t text[256] = {};
+    FormatText(text, L"D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA;;;%s)", account);
+    return SecurityFromText(text, descriptor);
 }

@@ -11,3 +11,15 @@ bool SecurityFromText(const wchar_t* text, UniqueLocalMemory& descriptor);
 // True when the kernel object's owner is SYSTEM or the Administrators group: a name made
 // first by an ordinary user is not one of ours, whatever it is called.
 bool OwnedBySystemOrAdministrators(HANDLE object);
+
+// Room for the running account's identity as the token tells it.
+struct AccountSidBuffer
+{
+    BYTE bytes[SECURITY_MAX_SID_SIZE + sizeof(TOKEN_USER)];
+};
+// The SID of the account this process runs as, inside `buffer`; nullptr when unreadable.
+PSID RunningAccountSid(AccountSidBuffer& buffer);
+
+// Rights for SYSTEM, Administrators and the account this process runs as, nobody else and
+// nothing inherited: for files the setup makes for whoever runs it (its log).
+bool PrivateFileSecurity(UniqueLocalMemory& descriptor);

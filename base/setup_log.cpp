@@ -1,6 +1,8 @@
 #include "base/setup_log.h"
 
 #include "base/bounded_text.h"
+#include "base/object_security.h"
+#include "base/owner_kind.h"
 
 CSetupLog g_setupLog;
 
@@ -10,27 +12,66 @@ const size_t kLineCapacity = 2048;
 // The stamp, the line, its end: each UTF-16 unit gives at most three bytes.
 const size_t kBytesCapacity = (kLineCapacity + 32) * 3;
 
+class LocalLogPathMachine final : public LogPathMachine
+{
+public:
+    // The entry's own attributes: a link is not followed.
+    DWORD EntryAttributes(const wchar_t* path) override { return GetFileAttributesW(path); }
+};
+
+// The path the system names for the open `file`, where it has the call (Windows Vista and
+// later; looked up, as XP lacks it).
+bool FinalPathOf(HANDLE file, wchar_t* path, DWORD capacity)
+{
+    typedef DWORD(WINAPI * FinalPathCall)(HANDLE, LPWSTR, DWORD, DWORD);
+    static const auto call = reinterpret_cast<FinalPathCall>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
+    if (!call)
+        return false;
+    DWORD length = call(file, path, capacity, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    return length > 0 && length < capacity;
+}
+
 } // namespace
 
-bool CSetupLog::Open(const wchar_t* path)
+LogRefusal CSetupLog::Open(const wchar_t* path, Opening opening)
 {
     Close();
-    // Opening the link itself, not what it names: a link is refused below rather than
-    // followed to a file the administrator never meant.
-    UniqueHandle file(CreateFileW(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    LocalLogPathMachine machine;
+    bool exists = false;
+    LogRefusal refusal = JudgeLogPath(path, machine, exists);
+    if (refusal != LogRefusal::kNone)
+        return refusal;
+    if (exists && opening == Opening::kCreateOnly) {
+        SetLastError(ERROR_FILE_EXISTS);
+        return LogRefusal::kSystemError;
+    }
+    UniqueLocalMemory rights;
+    if (!exists && !PrivateFileSecurity(rights))
+        return LogRefusal::kSystemError;
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), rights.Get(), FALSE};
+    // Opening the link itself, not what it names: a link made after the walk is refused
+    // below rather than followed to a file the administrator never meant. A file made
+    // meanwhile by somebody else makes the creation fail, never reuses theirs.
+    UniqueHandle file(CreateFileW(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL, FILE_SHARE_READ,
+                                  exists ? nullptr : &attributes, exists ? OPEN_EXISTING : CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file)
-        return false;
+        return LogRefusal::kSystemError;
     BY_HANDLE_FILE_INFORMATION information = {};
     if (!GetFileInformationByHandle(file.Get(), &information))
-        return false;
-    if ((information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
-        information.nNumberOfLinks > 1) {
-        SetLastError(ERROR_CANT_ACCESS_FILE);
-        return false;
-    }
+        return LogRefusal::kSystemError;
+    wchar_t finalPath[MAX_PATH + 8] = {};
+    wchar_t longPath[MAX_PATH] = {};
+    DWORD longLength = GetLongPathNameW(path, longPath, MAX_PATH);
+    OpenedLogFacts facts = {information.dwFileAttributes, information.nNumberOfLinks, !exists,
+                            exists ? FileOwnerKind(file.Get()) : OwnerKind::kRunningAccount,
+                            FinalPathOf(file.Get(), finalPath, MAX_PATH + 8) ? finalPath : nullptr};
+    refusal = JudgeOpenedLog(longLength > 0 && longLength < MAX_PATH ? longPath : path, facts);
+    if (refusal != LogRefusal::kNone)
+        return refusal;
     file_ = static_cast<UniqueHandle&&>(file);
-    return true;
+    return LogRefusal::kNone;
 }
 
 void CSetupLog::Line(const wchar_t* format, ...) const

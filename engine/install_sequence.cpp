@@ -18,6 +18,7 @@
 #include "engine/payload_extractor.h"
 #include "engine/program_shortcuts.h"
 #include "engine/server_address.h"
+#include "engine/server_exit.h"
 #include "engine/undo_journal.h"
 #include "engine/upgrade_rollback.h"
 #include "formats/config/config_file.h"
@@ -47,12 +48,13 @@ public:
 
 private:
     bool Prepare();
+    bool HoldReadinessEvent();
     bool Extract();
     bool InstallCertificate();
     bool Configure();
     bool CreateService();
-    bool StartService(UniqueHandle& readyEvent);
-    bool WaitUntilReady(const UniqueHandle& readyEvent);
+    bool StartService();
+    bool WaitUntilReady();
 
     void Finish(int step)
     {
@@ -154,6 +156,8 @@ private:
     InstallReporter& reporter_;
     InstallationRecordWriter record_;
     const ReadinessWait wait_;
+    // Made at the run's start and held until the server has reported through it.
+    UniqueHandle readyEvent_;
     time_t startTime_ = 0;
 };
 
@@ -216,11 +220,10 @@ bool InstallRun::Run()
     if (!CreateService())
         return false;
     Finish(kStepService);
-    UniqueHandle readyEvent;
-    if (!StartService(readyEvent))
+    if (!StartService())
         return false;
     Finish(kStepStart);
-    if (!WaitUntilReady(readyEvent))
+    if (!WaitUntilReady())
         return false;
     // The last look: a run that says it is done is done.
     if (CancelRequested())
@@ -242,6 +245,8 @@ bool InstallRun::Prepare()
     }
     if (CancelRequested())
         return Cancelled(kStepPrepare);
+    if (!HoldReadinessEvent())
+        return false;
 
     if (!g_settings.upgrade) {
         wchar_t ip[32];
@@ -404,11 +409,30 @@ bool InstallRun::CreateService()
     return true;
 }
 
-bool InstallRun::StartService(UniqueHandle& readyEvent)
+// Before the run's first change, and after the old server has gone (it holds the event
+// while it runs): a name that another program holds fails the run with nothing changed.
+bool InstallRun::HoldReadinessEvent()
 {
+    WaitForServerExit(g_settings.install_dir, CancelCheck, this);
+    if (CancelRequested())
+        return Cancelled(kStepPrepare);
     wchar_t name[64];
-    if (!ServerReadyEventName(g_settings.install_dir, name, 64) || !CreateReadinessEvent(name, readyEvent))
-        return FailWithSystemText(kStepStart, LastErrorOr(ERROR_GEN_FAILURE));
+    if (!ServerReadyEventName(g_settings.install_dir, name, 64))
+        return FailWithSystemText(kStepPrepare, LastErrorOr(ERROR_GEN_FAILURE));
+    if (CreateReadinessEvent(name, readyEvent_))
+        return true;
+    const DWORD error = LastErrorOr(ERROR_GEN_FAILURE);
+    if (error != ERROR_ALREADY_EXISTS)
+        return FailWithSystemText(kStepPrepare, error);
+    Fail(kStepPrepare, error);
+    wchar_t text[512] = {};
+    FormatMessageId(text, 512, kReadinessNameHeld, name);
+    reporter_.Acknowledge(text, kWarningMessage);
+    return false;
+}
+
+bool InstallRun::StartService()
+{
     if (CancelRequested())
         return Cancelled(kStepStart);
     if (ControlServiceAndWaitWithin(g_settings.service_name, false, kServiceWaitLimitMs, CancelCheck, this) !=
@@ -421,10 +445,8 @@ bool InstallRun::StartService(UniqueHandle& readyEvent)
     return true;
 }
 
-bool InstallRun::WaitUntilReady(const UniqueHandle& readyEvent)
+bool InstallRun::WaitUntilReady()
 {
-    if (!readyEvent)
-        return true;
     wchar_t server[260];
     InstallPath(L"Velmora.exe", server, 260);
     for (int round = 0; round < wait_.rounds; ++round) {
@@ -435,7 +457,7 @@ bool InstallRun::WaitUntilReady(const UniqueHandle& readyEvent)
             if (CancelRequested())
                 return Cancelled(kStepInitialize);
             const DWORD slice = wait_.roundMs - waited < kCancelPollMs ? wait_.roundMs - waited : kCancelPollMs;
-            if (WaitForSingleObject(readyEvent.Get(), slice) == WAIT_OBJECT_0)
+            if (WaitForSingleObject(readyEvent_.Get(), slice) == WAIT_OBJECT_0)
                 return true;
             waited += slice;
         }

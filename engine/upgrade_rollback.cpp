@@ -3,6 +3,7 @@
 #include "base/install_settings.h"
 #include "base/path_join.h"
 #include "base/setup_tools.h"
+#include "engine/server_exit.h"
 
 namespace {
 
@@ -24,12 +25,7 @@ bool StopServer(const wchar_t* serviceName, const wchar_t* folder)
                 break;
     }
     // The stopped server may hold its files for a moment.
-    wchar_t server[MAX_PATH];
-    if (!JoinPath(server, folder, L"Velmora.exe"))
-        return false;
-    for (int i = 0; i < 50 && g_setupTools.FindProcessByPath(server); ++i)
-        Sleep(100);
-    return g_setupTools.FindProcessByPath(server) == 0;
+    return WaitForServerExit(folder, nullptr, nullptr);
 }
 
 } // namespace

@@ -13,6 +13,16 @@ const wchar_t kReadyEventSecurity[] = L"O:BAD:P(A;;0x100002;;;SY)(A;;0x100002;;;
 
 } // namespace
 
+ReadinessEventVerdict JudgeReadinessEvent(bool made, DWORD error)
+{
+    if (made)
+        return error == ERROR_ALREADY_EXISTS ? ReadinessEventVerdict::kHeldByAnother : ReadinessEventVerdict::kMade;
+    // An event that keeps us out, or another kind of object under the name.
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_INVALID_HANDLE || error == ERROR_ALREADY_EXISTS)
+        return ReadinessEventVerdict::kHeldByAnother;
+    return ReadinessEventVerdict::kFailed;
+}
+
 bool CreateReadinessEvent(const wchar_t* name, UniqueHandle& event)
 {
     event.Reset();
@@ -20,22 +30,17 @@ bool CreateReadinessEvent(const wchar_t* name, UniqueHandle& event)
     if (!SecurityFromText(kReadyEventSecurity, descriptor))
         return false;
     SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor.Get(), FALSE};
-    UniqueHandle created(CreateEventW(&attributes, TRUE, FALSE, name));
-    bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
-    // An existing event is opened for what the setup needs: its rights grant no more.
-    if (!created && GetLastError() == ERROR_ACCESS_DENIED) {
-        existed = true;
-        created.Reset(OpenEventW(EVENT_MODIFY_STATE | SYNCHRONIZE | READ_CONTROL, FALSE, name));
-    }
-    if (existed && (!created || !OwnedBySystemOrAdministrators(created.Get()))) {
+    UniqueHandle made(CreateEventW(&attributes, TRUE, FALSE, name));
+    const DWORD error = GetLastError();
+    switch (JudgeReadinessEvent(made.IsValid(), error)) {
+    case ReadinessEventVerdict::kMade:
+        event = std::move(made);
+        return true;
+    case ReadinessEventVerdict::kHeldByAnother:
         SetLastError(ERROR_ALREADY_EXISTS);
         return false;
+    default:
+        SetLastError(error);
+        return false;
     }
-    if (!created)
-        return false;
-    // A set event left over from an earlier run would report a server that is not ready.
-    if (!ResetEvent(created.Get()))
-        return false;
-    event = std::move(created);
-    return true;
 }

@@ -12,6 +12,11 @@ bool IsDotEntry(const wchar_t* name)
     return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
 
+ULONGLONG SaturatedSum(ULONGLONG a, ULONGLONG b)
+{
+    return a > ~0ull - b ? ~0ull : a + b;
+}
+
 ULONGLONG FolderBytes(const wchar_t* folder, bool top)
 {
     wchar_t pattern[MAX_PATH];
@@ -26,7 +31,7 @@ ULONGLONG FolderBytes(const wchar_t* folder, bool top)
         if (IsDotEntry(found.cFileName))
             continue;
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            bytes += (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+            bytes = SaturatedSum(bytes, (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
             continue;
         }
         // A linked folder lies elsewhere and may even lead back here.
@@ -35,7 +40,7 @@ ULONGLONG FolderBytes(const wchar_t* folder, bool top)
             continue;
         wchar_t child[MAX_PATH];
         if (FormatWhole(child, MAX_PATH, L"%s\\%s", folder, found.cFileName))
-            bytes += FolderBytes(child, false);
+            bytes = SaturatedSum(bytes, FolderBytes(child, false));
     } while (FindNextFileW(search.Get(), &found));
     return bytes;
 }
@@ -46,6 +51,12 @@ DWORD InstalledSizeKiB(const wchar_t* folder)
 {
     if (folder == nullptr || folder[0] == 0)
         return 0;
-    ULONGLONG kib = (FolderBytes(folder, true) + 1023) / 1024;
+    return KiBFromBytes(FolderBytes(folder, true));
+}
+
+DWORD KiBFromBytes(ULONGLONG bytes)
+{
+    // Rounded up without adding to `bytes`, which may be as large as its type.
+    const ULONGLONG kib = bytes / 1024 + (bytes % 1024 != 0);
     return kib > 0xFFFFFFFFull ? 0xFFFFFFFFul : static_cast<DWORD>(kib);
 }

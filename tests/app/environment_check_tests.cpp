@@ -186,3 +186,95 @@ TEST(JudgeInstanceLock, RunsOnlyWithItsOwnLockAndRefusesOneAnOrdinaryUserMade)
     for (const auto& c : cases)
         EXPECT_EQ(c.verdict, JudgeInstanceLock(c.opened, c.error, c.ownerAdministrative)) << c.error;
 }
+
+namespace {
+
+// The machine as a script: what each call answers, and what was asked.
+class ScriptedLockMachine final : public InstanceLockMachine
+{
+public:
+    bool hasNamespaces = true;
+    DWORD createError = ERROR_SUCCESS;  // ERROR_SUCCESS: made
+    DWORD openError = ERROR_SUCCESS;
+    MutexAnswer mutex = {true, ERROR_SUCCESS, false};
+    std::string calls;
+
+    bool HasPrivateNamespaces() override { return hasNamespaces; }
+    bool CreateNamespace(DWORD& error) override
+    {
+        calls += "create ";
+        error = createError;
+        return createError == ERROR_SUCCESS;
+    }
+    bool OpenNamespace(DWORD& error) override
+    {
+        calls += "open ";
+        error = openError;
+        return openError == ERROR_SUCCESS;
+    }
+    MutexAnswer CreateLockMutex(bool inNamespace) override
+    {
+        calls += inNamespace ? "mutex-in-namespace" : "global-mutex";
+        return mutex;
+    }
+};
+
+} // namespace
+
+// Where the system has private namespaces, the lock lives in the setup's own, which only
+// administrators reach; where it has not (XP), or only stubs them (Wine 8), the Global name
+// and its owner check serve as before.
+TEST(TakeInstanceLock, UsesThePrivateNamespaceWhereThereIsOneElseTheGlobalName)
+{
+    using Answer = InstanceLockMachine::MutexAnswer;
+    const Answer made = {true, ERROR_SUCCESS, false};
+    const Answer existingAdministrative = {true, ERROR_ALREADY_EXISTS, true};
+    const Answer existingForeign = {true, ERROR_ALREADY_EXISTS, false};
+    const struct
+    {
+        const char* what;
+        bool hasNamespaces;
+        DWORD createError;
+        DWORD openError;
+        Answer mutex;
+        const char* calls;
+        InstanceLockVerdict verdict;
+        bool inNamespace;
+        DWORD error;
+    } cases[] = {
+        {"first setup", true, ERROR_SUCCESS, ERROR_SUCCESS, made, "create mutex-in-namespace",
+         InstanceLockVerdict::kHeld, true, ERROR_SUCCESS},
+        {"beside another setup", true, ERROR_ALREADY_EXISTS, ERROR_SUCCESS, existingAdministrative,
+         "create open mutex-in-namespace", InstanceLockVerdict::kAnotherSetup, true, ERROR_SUCCESS},
+        {"namespace of another setup that has ended meanwhile", true, ERROR_ALREADY_EXISTS, ERROR_SUCCESS, made,
+         "create open mutex-in-namespace", InstanceLockVerdict::kHeld, true, ERROR_SUCCESS},
+        {"a namespace that cannot be opened", true, ERROR_ALREADY_EXISTS, ERROR_ACCESS_DENIED, made, "create open ",
+         InstanceLockVerdict::kFailed, true, ERROR_ACCESS_DENIED},
+        {"a namespace that cannot be made", true, ERROR_NOT_ENOUGH_MEMORY, ERROR_SUCCESS, made, "create ",
+         InstanceLockVerdict::kFailed, true, ERROR_NOT_ENOUGH_MEMORY},
+        {"a foreign mutex in the namespace", true, ERROR_SUCCESS, ERROR_SUCCESS, existingForeign,
+         "create mutex-in-namespace", InstanceLockVerdict::kSquatted, true, ERROR_SUCCESS},
+        {"Windows XP", false, ERROR_SUCCESS, ERROR_SUCCESS, made, "global-mutex", InstanceLockVerdict::kHeld, false,
+         ERROR_SUCCESS},
+        {"XP, a user's mutex", false, ERROR_SUCCESS, ERROR_SUCCESS, existingForeign, "global-mutex",
+         InstanceLockVerdict::kSquatted, false, ERROR_SUCCESS},
+        {"XP, beside another setup", false, ERROR_SUCCESS, ERROR_SUCCESS, existingAdministrative, "global-mutex",
+         InstanceLockVerdict::kAnotherSetup, false, ERROR_SUCCESS},
+        {"Wine: the calls are stubs", true, ERROR_CALL_NOT_IMPLEMENTED, ERROR_SUCCESS, made, "create global-mutex",
+         InstanceLockVerdict::kHeld, false, ERROR_SUCCESS},
+        {"the mutex cannot be made", false, ERROR_SUCCESS, ERROR_SUCCESS, {false, ERROR_NOT_ENOUGH_MEMORY, false},
+         "global-mutex", InstanceLockVerdict::kFailed, false, ERROR_NOT_ENOUGH_MEMORY},
+    };
+    for (const auto& c : cases) {
+        ScriptedLockMachine machine;
+        machine.hasNamespaces = c.hasNamespaces;
+        machine.createError = c.createError;
+        machine.openError = c.openError;
+        machine.mutex = c.mutex;
+        const InstanceLockOutcome outcome = TakeInstanceLock(machine);
+        EXPECT_EQ(c.verdict, outcome.verdict) << c.what;
+        EXPECT_EQ(c.inNamespace, outcome.inNamespace) << c.what;
+        EXPECT_EQ(c.error, outcome.error) << c.what;
+        EXPECT_EQ(c.calls, machine.calls) << c.what;
+    }
+}

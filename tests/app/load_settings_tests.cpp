@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/load_settings.h"
+#include "app/setup_folder.h"
 #include "base/install_settings.h"
 #include "base/scoped_handle.h"
 #include "formats/digest/digest160.h"
@@ -104,7 +105,7 @@ std::wstring HostsEntry() { return std::to_wstring(g_settings.hosts_entry); }
 TEST_F(LoadSettingsTest, DerivesAndCutsValues)
 {
     const std::string hosted = "saas_mode=true\r\ndomain=mail.example.com\r\n";
-    const std::string overlong = "service=" + std::string(70, 's') + "\r\nadmin_password=" + std::string(259, 'p') + "\r\n";
+    const std::string overlong = "service=" + std::string(62, 's') + "\r\nadmin_password=" + std::string(259, 'p') + "\r\n";
     const struct
     {
         std::string config;
@@ -128,14 +129,15 @@ TEST_F(LoadSettingsTest, DerivesAndCutsValues)
         // 63 characters before the dot are too many for a service name.
         {"path=C:\\x\\" + std::string(63, '1') + ".d\r\n", Service, L"velmora"},
         {"path=C:\\x\\" + std::string(62, '1') + ".d\r\n", Service, std::wstring(62, L'1')},
-        // Hosted mode names folder and service after the domain unless given; a long domain
-        // is cut to a service name's length.
+        // Hosted mode names folder and service after the domain unless given; a domain too
+        // long for a service name gives none (the settings page asks), never a cut one.
         {hosted + "path=C:\\Hosted\r\n", InstallDir, L"C:\\Hosted\\mail.example.com"},
         {hosted + "service=hosting\r\n", Service, L"hosting"},
         {hosted + "service=hosting\r\n", InstallDir, ProgramFilesVelmora() + L"\\mail.example.com"},
         {"saas_mode=true\r\ndomain=" + std::string(60, 'd') + "." + std::string(10, 'e') + ".example\r\n", Service,
-         std::wstring(60, L'd') + L".ee"},
-        // Overlong values are cut.
+         L""},
+        {"saas_mode=true\r\ndomain=" + std::string(60, 'd') + ".ab\r\n", Service, std::wstring(60, L'd') + L".ab"},
+        // Overlong values are cut, but for the service name, which fills its field here.
         {overlong, Service, std::wstring(62, L's')},
         {overlong, Password, std::wstring(258, L'p')},
     };
@@ -176,5 +178,50 @@ TEST_F(LoadSettingsTest, ADomainThatIsNoHostNameIsRefused)
         EXPECT_NE(std::wstring::npos, seen[0].text.find(L"is not a valid host name"));
         EXPECT_STREQ(L"C:\\Hosted", g_settings.install_dir) << "no folder named after it";
         EXPECT_STREQ(L"", g_settings.domain_name);
+    }
+}
+
+// A cut service name would be another service: a name longer than its field stops the
+// setup with a box, before anything is changed.
+TEST_F(LoadSettingsTest, AServiceNameLongerThanItsFieldIsRefusedNotCut)
+{
+    for (size_t length : {63u, 100u}) {
+        SCOPED_TRACE(length);
+        MessageBoxWatcher watcher([](const SeenMessageBox&) { return IDOK; });
+        LoadWith("service=" + std::string(length, 's') + "\r\n", false);
+        std::vector<SeenMessageBox> seen = watcher.Seen();
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ(L"The service name is longer than 62 characters. A longer name is not cut to fit: give a shorter one.",
+                  seen[0].text);
+    }
+}
+
+TEST(FolderOfModulePath, TakesOnlyAWholePathWithRoomForTheSettingsFile)
+{
+    const std::wstring longFolder = L"C:\\" + std::wstring(236, L'f');  // 239 + 17 for "\velmorasetup.cfg"
+    const std::wstring noRoom = L"C:\\" + std::wstring(240, L'f') + L"\\s.exe";  // 243 + 17 = 260
+    const struct
+    {
+        std::wstring path;
+        DWORD length;  // GetModuleFileNameW's answer
+        DWORD capacity;
+        bool taken;
+        std::wstring folder;
+    } cases[] = {
+        {L"C:\\Setup\\setup.exe", 18, MAX_PATH, true, L"C:\\Setup"},
+        {longFolder + L"\\setup.exe", 249, MAX_PATH, true, longFolder},
+        {noRoom, static_cast<DWORD>(noRoom.size()), MAX_PATH, false, L""},
+        // Cut: Vista and later fill the buffer and say so, XP fills it and says nothing.
+        {L"C:\\Setup\\setup.exe", MAX_PATH, MAX_PATH, false, L""},
+        {L"C:\\Setup\\setup.exe", 18, 18, false, L""},
+        {L"", 0, MAX_PATH, false, L""},
+        {L"setup.exe", 9, MAX_PATH, false, L""},
+    };
+    for (const auto& c : cases) {
+        wchar_t folder[MAX_PATH] = L"untouched";
+        std::wstring path = c.path;
+        path.resize(MAX_PATH, L'x');  // what lies beyond a cut answer
+        EXPECT_EQ(c.taken, FolderOfModulePath(path.c_str(), c.length, c.capacity, folder)) << c.path.size();
+        EXPECT_EQ(c.folder, folder);
     }
 }

@@ -1,6 +1,8 @@
 // The encrypted data file: its byte layout, buffering, failures, and config\start.dat.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <string.h>
 #include <string>
@@ -247,5 +249,56 @@ TEST_F(StartFileTest, FailsWhenTheFileCannotBeCreatedOrItsPathWouldBeCut)
         SetLastError(0);
         EXPECT_FALSE(WriteStartFile());
         EXPECT_EQ(c.code, GetLastError());
+    }
+}
+
+namespace {
+
+// What the start file's rights call was asked (Wine keeps no file rights to read back).
+struct RightsCall
+{
+    std::wstring path;
+    SECURITY_INFORMATION what = 0;
+    std::wstring dacl;  // in text form
+    DWORD answer = ERROR_SUCCESS;
+};
+RightsCall g_rightsCall;
+
+DWORD WINAPI RecordRights(LPWSTR name, SE_OBJECT_TYPE type, SECURITY_INFORMATION what, PSID, PSID, PACL dacl, PACL)
+{
+    EXPECT_EQ(SE_FILE_OBJECT, type);
+    g_rightsCall.path = name;
+    g_rightsCall.what = what;
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, dacl, FALSE);
+    wchar_t* text = nullptr;
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(&descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                             &text, nullptr)) {
+        g_rightsCall.dacl = text;
+        LocalFree(text);
+    }
+    return g_rightsCall.answer;
+}
+
+} // namespace
+
+// The administrator's account is for SYSTEM (the server) and Administrators: the file's
+// rights are its own, not the folder's (which let Users read), and a file whose rights
+// cannot be set fails the write.
+TEST_F(StartFileTest, IsReadableBySystemAndAdministratorsOnly)
+{
+    ASSERT_TRUE(CreateDirectoryW(folder_.File(L"config").c_str(), nullptr));
+    ScopedSeam<SetNamedSecurityInfoCall> seam(g_setNamedSecurityInfoCall, RecordRights);
+    for (DWORD answer : {static_cast<DWORD>(ERROR_SUCCESS), static_cast<DWORD>(ERROR_ACCESS_DENIED)}) {
+        g_rightsCall = RightsCall();
+        g_rightsCall.answer = answer;
+        SetLastError(0);
+        EXPECT_EQ(answer == ERROR_SUCCESS, WriteStartFile());
+        EXPECT_EQ(answer, GetLastError());
+        EXPECT_EQ(folder_.File(L"config\\start.dat"), g_rightsCall.path);
+        EXPECT_EQ(static_cast<SECURITY_INFORMATION>(DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION),
+                  g_rightsCall.what);
+        EXPECT_EQ(L"D:(A;;FA;;;SY)(A;;FA;;;BA)", g_rightsCall.dacl);
     }
 }

@@ -100,3 +100,39 @@ TEST_F(SetupExitCodes, CancelOnTheWelcomePageEndsWith0)
     EXPECT_FALSE(installation_.InstallDirExists());
     EXPECT_FALSE(installation_.ServiceExists());
 }
+
+// The lock comes before the log. A quiet run started while an attended one waits on its
+// welcome page with the same /log ends with 3 and writes nothing into the first's log; one
+// without /log says so in a new log of its own, under a name of that run alone.
+TEST_F(SetupExitCodes, ASecondRunEndsWith3WithoutTouchingTheFirstsLog)
+{
+    WriteSettingsFile("domain=localhost\r\n");
+    const std::wstring log = folder_.File(L"run.log");
+    ProgramRun sameLog, ownLog;
+    std::vector<std::wstring> ownLogs;
+    ProgramRun run = RunSetup(
+        [&](WizardDriver& wizard) {
+            sameLog = RunProgram({SetupCommand(L"/quiet /log=\"" + log + L"\""), nullptr});
+            const std::set<std::wstring> before = DefaultLogs();
+            ownLog = RunProgram({SetupCommand(L"/quiet"), nullptr});
+            ownLogs = NewDefaultLogs(before);
+            PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        },
+        L"/log=\"" + log + L"\"");
+    EXPECT_EQ(0u, run.exitCode);
+    for (const ProgramRun* second : {&sameLog, &ownLog}) {
+        EXPECT_EQ(static_cast<DWORD>(kExitAlreadyRunning), second->exitCode);
+        EXPECT_TRUE(second->boxes.empty());
+    }
+    const std::string first = ReadWholeFile(log);
+    EXPECT_EQ(first.find("==== Velmora Server Setup"), first.rfind("==== Velmora Server Setup")) << first;
+    EXPECT_EQ(std::string::npos, first.find("Another Velmora Server setup is running")) << first;
+    ASSERT_EQ(1u, ownLogs.size());
+    const std::wstring name = ownLogs[0].substr(ownLogs[0].find_last_of(L'\\') + 1);
+    // VelmoraSetup-YYYYMMDDTHHMMSSZ-<16 hexadecimal digits>.log
+    EXPECT_EQ(13u + 16 + 1 + 16 + 4, name.size()) << name;
+    const std::string own = ReadWholeFile(ownLogs[0]);
+    EXPECT_NE(std::string::npos, own.find("Another Velmora Server setup is running")) << own;
+    EXPECT_NE(std::string::npos, own.find("==== exit code 3")) << own;
+    DeleteFileW(ownLogs[0].c_str());
+}

@@ -71,6 +71,30 @@ ProgramRun SetupRunTest::RunSetup(const std::function<void(WizardDriver&)>& driv
     return run;
 }
 
+std::set<std::wstring> DefaultLogs()
+{
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::set<std::wstring> logs;
+    WIN32_FIND_DATAW found = {};
+    UniqueFindHandle find(FindFirstFileW((std::wstring(temp) + L"VelmoraSetup-*.log").c_str(), &found));
+    if (find) {
+        do
+            logs.insert(std::wstring(temp) + found.cFileName);
+        while (FindNextFileW(find.Get(), &found));
+    }
+    return logs;
+}
+
+std::vector<std::wstring> NewDefaultLogs(const std::set<std::wstring>& before)
+{
+    std::vector<std::wstring> made;
+    for (const std::wstring& log : DefaultLogs())
+        if (!before.count(log))
+            made.push_back(log);
+    return made;
+}
+
 bool TypeInto(const WizardDriver& wizard, int controlId, const std::wstring& text)
 {
     DWORD_PTR result = 0;

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <functional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "support/installation_fixture.h"
 #include "support/program_run.h"
@@ -47,3 +49,8 @@ const DWORD kInstallTimeoutMs = 240000;
 // Replaces the text of a control of another process's current page, as typing would (the
 // system marshals the text; the page is told).
 bool TypeInto(const WizardDriver& wizard, int controlId, const std::wstring& text);
+
+// The quiet runs' own logs in the temporary folder (VelmoraSetup-*.log).
+std::set<std::wstring> DefaultLogs();
+// Those made since `before` was taken.
+std::vector<std::wstring> NewDefaultLogs(const std::set<std::wstring>& before);

@@ -13,7 +13,9 @@
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
 #include "e2e/setup_runs.h"
+#include "formats/digest/ready_event_name.h"
 #include "resources/wizard_ids.h"
+#include "support/host_link.h"
 #include "support/hosts_file_keeper.h"
 #include "support/http_request.h"
 #include "support/uninstall_entry_reader.h"
@@ -79,20 +81,6 @@ namespace {
 const char kUsageStart[] = "setup.exe [/quiet] [/log FILE] [/?]";
 const char kAlreadyRunning[] = "Another Velmora Server setup is running on this computer.";
 
-// What a log holds beyond its first `from` bytes.
-std::string LogSince(const std::wstring& path, size_t from)
-{
-    std::string text = ReadWholeFile(path);
-    return text.size() > from ? text.substr(from) : std::string();
-}
-
-std::wstring DefaultLogPath()
-{
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + L"VelmoraSetup.log";
-}
-
 } // namespace
 
 // Quiet, so unattended too: no page waits, and neither a page nor a box shows; the log tells
@@ -154,22 +142,39 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
     const std::string unresolved = "force_auto=false\r\ndomain=velmora-e2e.invalid\r\n";
     const std::string account = "admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n";
     const std::string noAccount = "admin_login=ann\r\nadmin_password=Secret-42\r\n";
+    const std::wstring elsewhere = folder_.File(L"elsewhere");
+    const std::wstring linkedFolder = folder_.File(L"logs-link");
+    ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+    RunHost(L"ln", L"-s", {elsewhere, linkedFolder});
+    ASSERT_TRUE(IsLink(linkedFolder));
     const struct
     {
         const char* what;
         std::wstring arguments;
         std::string settings;  // velmorasetup.cfg, with this test's installation; empty: none
         DWORD exitCode;
-        bool defaultLog;       // the run logs to %TEMP%\VelmoraSetup.log
+        bool defaultLog;       // the run logs to a new %TEMP%\VelmoraSetup-<UTC time>-<random>.log
         std::vector<std::string> logged;  // none: no log at all
         const char* box;       // the one box an attended run shows; null: none
         bool deadService = false;  // a service of the name whose program does not exist
+        bool withInstallation = true;  // velmorasetup.cfg names this test's folder and service after `settings`
     } cases[] = {
-        {"usage", L"/? /log=\"" + log + L"\"", "", 0, false, {kUsageStart}, kUsageStart},
+        // A relative /log names a file in the current folder (the copy's own here).
+        {"usage, relative /log", L"/? /log=run.log", "", 0, false, {kUsageStart}, kUsageStart},
         {"log that cannot be written", L"/log=\"" + folder_.File(L"missing\\run.log") + L"\"", "",
          static_cast<DWORD>(-1), false, {}, "Cannot write the log file"},
         {"unknown switch, quiet", L"/quiet /Bogus", "", static_cast<DWORD>(-1), true,
          {"command line: ", "Unknown argument: /Bogus", kUsageStart, "==== exit code -1"}, nullptr},
+        // Refused before anything is made behind the link, and before anything is installed.
+        {"quiet, /log through a linked folder", L"/quiet /log=\"" + linkedFolder + L"\\run.log\"",
+         account + "domain=localhost\r\n", static_cast<DWORD>(-1), true,
+         {"Cannot write the log file", "a junction, a symbolic link or a mount point", "==== exit code -1"}, nullptr},
+        // Refused rather than cut to another service's name, before anything changes.
+        {"quiet, a service name longer than its field", L"/quiet /log=\"" + log + L"\"",
+         "path=" + std::string(installation_.InstallDir().begin(), installation_.InstallDir().end()) + "\r\nservice=" +
+             std::string(100, 's') + "\r\n" + account + "domain=localhost\r\n",
+         static_cast<DWORD>(-1), false, {"The service name is longer than 62 characters", "==== exit code -1"},
+         nullptr, false, false},
         {"quiet without velmorasetup.cfg", L"-QUIET -LOG \"" + log + L"\"", "", static_cast<DWORD>(-1), false,
          {"quiet run: cannot read", "==== exit code -1"}, nullptr},
         {"quiet, unresolved domain, no hosts_entry", L"/quiet /log=\"" + log + L"\"", unresolved + account,
@@ -198,7 +203,7 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         SCOPED_TRACE(c.what);
         DeleteFileW(folder_.File(L"velmorasetup.cfg").c_str());
         if (!c.settings.empty())
-            WriteSettingsFile(c.settings);
+            WriteSettingsFile(c.settings, c.withInstallation);
         DeleteFileW(log.c_str());
         if (hosts.Existed())
             ASSERT_TRUE(WriteWholeFile(hosts.Path(), hosts.Kept()));
@@ -207,9 +212,10 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         ASSERT_TRUE(!c.deadService || g_setupTools.InstallService(L"\"C:\\no-such-folder\\Velmora.exe\" /start",
                                                                   installation_.ServiceName().c_str(),
                                                                   L"Velmora (test)", L"t"));
-        const std::wstring logPath = c.defaultLog ? DefaultLogPath() : log;
-        const size_t logBefore = ReadWholeFile(logPath).size();
+        const std::set<std::wstring> logsBefore = DefaultLogs();
         ProgramRun run = RunSetup(nullptr, c.arguments);
+        const std::vector<std::wstring> madeLogs = NewDefaultLogs(logsBefore);
+        ASSERT_EQ(c.defaultLog ? 1u : 0u, madeLogs.size());
         EXPECT_EQ(c.exitCode, run.exitCode);
         if (c.box) {
             ASSERT_EQ(1u, run.boxes.size());
@@ -217,17 +223,46 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         } else {
             EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].text;
         }
-        const std::string logged = LogSince(logPath, logBefore);
+        const std::string logged = ReadWholeFile(c.defaultLog ? madeLogs[0] : log);
+        if (c.defaultLog)
+            DeleteFileW(madeLogs[0].c_str());
         EXPECT_EQ(c.logged.empty(), logged.find("==== Velmora Server Setup 1.") == std::string::npos) << logged;
         for (const std::string& line : c.logged)
             EXPECT_NE(std::string::npos, logged.find(line)) << line << "\n" << logged;
         EXPECT_EQ(std::string::npos, logged.find("Secret-42"));
         EXPECT_EQ(std::string::npos, hosts.Text().find("velmora-e2e.invalid"));
         EXPECT_EQ(c.deadService, installation_.ServiceExists());
+        EXPECT_FALSE(PathExists(elsewhere + L"\\run.log"));
+        EXPECT_FALSE(g_setupTools.ServiceExists(std::wstring(62, L's').c_str()));
+        EXPECT_FALSE(installation_.InstallDirExists());
         if (c.deadService) {
             const size_t code = logged.find("system error ", logged.find("FAILED ("));
             ASSERT_NE(std::string::npos, code) << logged;
             EXPECT_NE('0', logged[code + 13]) << logged;
         }
     }
+}
+
+// Another program makes the folder's readiness event first: the quiet installation fails
+// at its start with the name in its log, and leaves nothing behind.
+TEST_F(WholeInstallation, AReadinessEventMadeFirstFailsTheInstallationAndLeavesNothing)
+{
+    const std::wstring log = folder_.File(L"run.log");
+    WriteSettingsFile("admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n"
+                      "domain=localhost\r\n");
+    wchar_t name[kServerReadyEventNameLength + 1] = {};
+    ASSERT_TRUE(ServerReadyEventName(installation_.InstallDir().c_str(), name, kServerReadyEventNameLength + 1));
+    UniqueHandle squatter(CreateEventW(nullptr, TRUE, FALSE, name));
+    ASSERT_TRUE(squatter);
+    ProgramRun run = RunSetup(nullptr, L"/quiet /log=\"" + log + L"\"");
+    EXPECT_EQ(static_cast<DWORD>(kExitInstallFailed), run.exitCode);
+    EXPECT_TRUE(run.boxes.empty());
+    const std::string logged = ReadWholeFile(log);
+    const std::string narrowName(name, name + wcslen(name));
+    for (const std::string& line : {"Another program holds the name \"" + narrowName + "\"",
+                                    std::string("step prepare FAILED ("), std::string("==== exit code 2")})
+        EXPECT_NE(std::string::npos, logged.find(line)) << line << "\n" << logged;
+    EXPECT_FALSE(installation_.InstallDirExists());
+    EXPECT_FALSE(installation_.ServiceExists());
+    EXPECT_FALSE(UninstallEntryReader(installation_.ServiceName()).Exists());
 }

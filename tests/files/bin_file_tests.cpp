@@ -103,20 +103,30 @@ TEST_F(BinFileTest, ShortWritesTheSystemReportsAsDoneStillCarryAReason)
 }
 
 // Each run adds to what earlier runs left, one UTF-8 line per call; a file that has another
-// name (a hard link an ordinary user made to a file of the system) is never written.
-TEST(SetupLog, AppendsUtf8LinesAndRefusesAFileWithAnotherName)
+// name (a hard link an ordinary user made to a file of the system) is never written, nor
+// one reached through a linked folder, where nothing is made either.
+TEST(SetupLog, AppendsUtf8LinesAndRefusesAFileWithAnotherNameOrBehindALink)
 {
     TempFolder folder(L"log");
     const std::wstring path = folder.File(L"run.log");
     ASSERT_TRUE(WriteWholeFile(path, "earlier run\r\n"));
     CSetupLog log;
-    ASSERT_TRUE(log.Open(path.c_str()));
+    ASSERT_EQ(LogRefusal::kNone, log.Open(path.c_str()));
     log.Line(L"\u0441\u0435\u0442\u044c %s\r\nwrapped", L"M\u00fcnchen");
     log.Close();
     const std::string text = ReadWholeFile(path);
     EXPECT_EQ(0u, text.find("earlier run\r\n")) << text;
     EXPECT_NE(std::string::npos, text.find("  \xd1\x81\xd0\xb5\xd1\x82\xd1\x8c M\xc3\xbcnchen  wrapped\r\n")) << text;
     EXPECT_EQ(text.size() - 2, text.find("\r\n", text.find("wrapped"))) << "one line";
+    // A file that must be new is never one that is there.
+    EXPECT_EQ(LogRefusal::kSystemError, log.Open(path.c_str(), CSetupLog::Opening::kCreateOnly));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_EXISTS), GetLastError());
+    EXPECT_FALSE(log.IsOpen());
+    const std::wstring fresh = folder.File(L"fresh.log");
+    ASSERT_EQ(LogRefusal::kNone, log.Open(fresh.c_str(), CSetupLog::Opening::kCreateOnly));
+    log.Line(L"first");
+    log.Close();
+    EXPECT_NE(std::string::npos, ReadWholeFile(fresh).find("  first\r\n"));
 
     const std::wstring system = folder.File(L"system.ini");
     const std::wstring linked = folder.File(L"linked.log");
@@ -124,8 +134,18 @@ TEST(SetupLog, AppendsUtf8LinesAndRefusesAFileWithAnotherName)
     RunHost(L"ln", L"", {system, linked});
     // The host's program may not have ended when its wait gave up.
     ASSERT_TRUE(WaitUntil([&] { return PathExists(linked); }));
-    EXPECT_FALSE(log.Open(linked.c_str()));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_CANT_ACCESS_FILE), GetLastError());
+    EXPECT_EQ(LogRefusal::kHardLinks, log.Open(linked.c_str()));
     log.Line(L"lost");
     EXPECT_EQ("kept", ReadWholeFile(system));
+
+    const std::wstring elsewhere = folder.File(L"elsewhere");
+    const std::wstring linkedFolder = folder.File(L"logs-link");
+    ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+    RunHost(L"ln", L"-s", {elsewhere, linkedFolder});
+    ASSERT_TRUE(IsLink(linkedFolder));
+    for (auto opening : {CSetupLog::Opening::kAppendOrCreate, CSetupLog::Opening::kCreateOnly})
+        EXPECT_EQ(LogRefusal::kLinkInPath, log.Open((linkedFolder + L"\\run.log").c_str(), opening));
+    EXPECT_FALSE(PathExists(elsewhere + L"\\run.log"));
+    EXPECT_EQ(LogRefusal::kFolderMissing, log.Open(folder.File(L"missing\\run.log").c_str()));
+    EXPECT_FALSE(PathExists(folder.File(L"missing")));
 }

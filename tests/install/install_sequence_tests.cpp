@@ -18,6 +18,7 @@
 #include "certificates/certificate_fixtures.h"
 #include "engine/journaled_changes.h"
 #include "formats/config/config_file.h"
+#include "formats/digest/ready_event_name.h"
 #include "formats/installation_record/installation_record.h"
 #include "formats/language/message_box.h"
 #include "install/recording_reporter.h"
@@ -503,3 +504,31 @@ TEST_F(InstallSequenceTest, AServerThatEndsBeforeItIsReadyTakesItsNewServiceAlon
 }
 
 } // namespace
+
+// Another program makes the readiness event first (its name follows from the folder): the
+// run fails at its start, names the event in its one box, and leaves the machine as it was,
+// the folder the settings page made included.
+TEST_F(InstallSequenceTest, AReadinessEventMadeFirstFailsTheRunBeforeAnyChange)
+{
+    installation_.PrepareSettings();
+    wchar_t name[kServerReadyEventNameLength + 1] = {};
+    ASSERT_TRUE(ServerReadyEventName(g_settings.install_dir, name, kServerReadyEventNameLength + 1));
+    UniqueHandle squatter(CreateEventW(nullptr, TRUE, FALSE, name));
+    ASSERT_TRUE(squatter);
+    const std::vector<std::wstring> before = MachineState(installation_.Root().Path());
+    ASSERT_TRUE(CreateJournaledFolder(g_settings.install_dir));
+    RecordingRun run;
+
+    EXPECT_TRUE(run.Failed());
+    EXPECT_EQ(kStepPrepare, run.Last().step);
+    EXPECT_EQ(kStepFailed, run.Last().state);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), run.Last().reason);
+    ASSERT_EQ(1u, run.messages.size());
+    EXPECT_EQ(std::wstring(L"Another program holds the name \"") + name +
+                  L"\" through which the installed server reports that it is ready. End that program, then start "
+                  L"the setup again.",
+              run.messages[0].first);
+    EXPECT_EQ(static_cast<UINT>(kWarningMessage), run.messages[0].second);
+    EXPECT_EQ(L"", MachineChange(before, MachineState(installation_.Root().Path())));
+    EXPECT_FALSE(g_setupTools.ServiceExists(g_settings.service_name));
+}

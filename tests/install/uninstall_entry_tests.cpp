@@ -7,6 +7,7 @@
 
 #include "base/scoped_handle.h"
 #include "support/uninstall_entry_reader.h"
+#include "system/uninstall/installed_size.h"
 #include "system/uninstall/uninstall_entry.h"
 
 namespace {
@@ -43,3 +44,25 @@ TEST(UninstallEntryRemoval, TakesOurEntriesOfTheFolderWhateverItsSpellingAndNoth
 }
 
 }  // namespace
+
+// The entry's size is 32 bits of KiB: a tree beyond 4 TiB is listed as the largest size,
+// never as a small one wrapped around.
+TEST(InstalledSize, RoundsUpToKiBAndStopsAtTheLargestSizeTheEntryHolds)
+{
+    const struct
+    {
+        ULONGLONG bytes;
+        DWORD kib;
+    } cases[] = {
+        {0, 0},
+        {1, 1},
+        {1024, 1},
+        {1025, 2},
+        {0xFFFFFFFFull * 1024, 0xFFFFFFFFul},
+        {0xFFFFFFFFull * 1024 + 1, 0xFFFFFFFFul},
+        {0x100000000ull * 1024, 0xFFFFFFFFul},
+        {~0ull, 0xFFFFFFFFul},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.kib, KiBFromBytes(c.bytes)) << c.bytes;
+}

@@ -27,26 +27,57 @@ TEST(ReadinessEvent, IsOwnedByAdministratorsAndSetOnlyBySystemAndAdministrators)
     EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(event.Get(), 0));
 }
 
-TEST(ReadinessEvent, AnEarlierRunsEventIsResetAndAStrangersIsRefused)
+TEST(JudgeReadinessEvent, OnlyANewEventIsOurs)
 {
-    UniqueHandle earlier;
-    ASSERT_TRUE(CreateReadinessEvent(EventName(L"earlier").c_str(), earlier));
-    ASSERT_TRUE(SetEvent(earlier.Get()));
-    UniqueHandle again;
-    ASSERT_TRUE(CreateReadinessEvent(EventName(L"earlier").c_str(), again));
-    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(again.Get(), 0)) << "a set event reports nothing";
+    const struct
+    {
+        bool made;
+        DWORD error;
+        ReadinessEventVerdict verdict;
+    } cases[] = {
+        {true, ERROR_SUCCESS, ReadinessEventVerdict::kMade},
+        {true, ERROR_ALREADY_EXISTS, ReadinessEventVerdict::kHeldByAnother},
+        {false, ERROR_ACCESS_DENIED, ReadinessEventVerdict::kHeldByAnother},
+        {false, ERROR_INVALID_HANDLE, ReadinessEventVerdict::kHeldByAnother},  // a mutex of the name
+        {false, ERROR_NOT_ENOUGH_MEMORY, ReadinessEventVerdict::kFailed},
+        {false, ERROR_PATH_NOT_FOUND, ReadinessEventVerdict::kFailed},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.verdict, JudgeReadinessEvent(c.made, c.error)) << c.made << " " << c.error;
+}
 
-    // Made first by somebody else, open to everyone: it could fake readiness.
-    const wchar_t* strangers[] = {L"O:WDD:(A;;GA;;;WD)", L"O:WDD:P"};
-    for (const wchar_t* sddl : strangers) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(sddl)));
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr));
-        SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
-        const std::wstring name = EventName(sddl[8] == L'P' ? L"closed" : L"open");
-        UniqueHandle stranger(CreateEventW(&attributes, TRUE, TRUE, name.c_str()));
-        LocalFree(descriptor);
-        ASSERT_TRUE(stranger);
+// Whoever made it, and whatever it is: an earlier event of ours (set, as a server would
+// leave it), a stranger's open to everyone or closed to us, another kind of object.
+TEST(ReadinessEvent, AnyObjectOfTheNameMadeBeforeIsRefused)
+{
+    const struct
+    {
+        const wchar_t* tag;
+        const wchar_t* sddl;  // null: made by CreateReadinessEvent
+        bool mutex;
+    } cases[] = {
+        {L"ours", nullptr, false},
+        {L"open", L"O:WDD:(A;;GA;;;WD)", false},
+        {L"closed", L"O:WDD:P", false},
+        {L"mutex", L"O:BAD:(A;;GA;;;WD)", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.tag)));
+        const std::wstring name = EventName(c.tag);
+        UniqueHandle first;
+        if (c.sddl) {
+            PSECURITY_DESCRIPTOR descriptor = nullptr;
+            ASSERT_TRUE(
+                ConvertStringSecurityDescriptorToSecurityDescriptorW(c.sddl, SDDL_REVISION_1, &descriptor, nullptr));
+            SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
+            first.Reset(c.mutex ? CreateMutexW(&attributes, FALSE, name.c_str())
+                                : CreateEventW(&attributes, TRUE, TRUE, name.c_str()));
+            LocalFree(descriptor);
+        } else {
+            ASSERT_TRUE(CreateReadinessEvent(name.c_str(), first));
+            ASSERT_TRUE(SetEvent(first.Get()));
+        }
+        ASSERT_TRUE(first);
         UniqueHandle event;
         EXPECT_FALSE(CreateReadinessEvent(name.c_str(), event));
         EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());

@@ -127,6 +127,10 @@ TEST_F(SettingsPage, ShowsTheRecordThenTheChecksBoxesAndStoresWhatItDecided)
         TypeInto(wizard, IDC_INSTALL_DIR, L"  \t" + folder + L"\\\\ \r\n");
         TypeInto(wizard, IDC_SERVICE_NAME, L"Velmora/Mail");
         wizard.Press(PSBTN_NEXT);  // refused
+        // Typing stops at the field's end; a longer name put in is refused, not cut.
+        EXPECT_EQ(63, SendMessageW(wizard.Item(IDC_SERVICE_NAME), EM_GETLIMITTEXT, 0, 0));
+        TypeInto(wizard, IDC_SERVICE_NAME, std::wstring(64, L'v'));
+        wizard.Press(PSBTN_NEXT);  // refused
         TypeInto(wizard, IDC_SERVICE_NAME, L"  Velmora Mail\t");
         wizard.Press(PSBTN_NEXT);  // the folder question, answered No
         wizard.Settle();
@@ -145,11 +149,13 @@ TEST_F(SettingsPage, ShowsTheRecordThenTheChecksBoxesAndStoresWhatItDecided)
     });
     EXPECT_TRUE(run.scriptFinished);
     std::vector<SeenMessageBox> boxes = BoxesButPortQuestions(run.boxes);
-    ASSERT_EQ(4u, boxes.size()) << "the refusal, the folder question twice, and the closing Cancel";
+    ASSERT_EQ(5u, boxes.size()) << "two refusals, the folder question twice, and the closing Cancel";
     EXPECT_EQ(L"Service name must not contain  forward-slash (/) and back-slash symbols ", boxes[0].text);
     EXPECT_EQ(run.sheet, boxes[0].owner) << "a box owned by a page belongs to its top-level window";
-    EXPECT_EQ(L"This folder is already exist! Do you want to install to it?", boxes[1].text);
-    EXPECT_EQ(boxes[1].text, boxes[2].text);
+    EXPECT_EQ(L"The service name is longer than 63 characters. A longer name is not cut to fit: give a shorter one.",
+              boxes[1].text);
+    EXPECT_EQ(L"This folder is already exist! Do you want to install to it?", boxes[2].text);
+    EXPECT_EQ(boxes[2].text, boxes[3].text);
     // What else the check writes: the check's table.
     EXPECT_EQ(folder, g_settings.install_dir);
     EXPECT_STREQ(L"Velmora Mail", g_settings.service_name);

@@ -48,6 +48,7 @@ BOOL CWizSetConf::OnInitDialog()
     certificate_path_.SubclassWindow(GetDlgItem(Window(), IDC_CERT_PATH));
     SetDlgItemTextW(Window(), IDC_INSTALL_DIR, g_settings.install_dir);
     SetDlgItemTextW(Window(), IDC_SERVICE_NAME, g_settings.service_name);
+    SendDlgItemMessageW(Window(), IDC_SERVICE_NAME, EM_LIMITTEXT, ARRAYSIZE(g_settings.service_name) - 1, 0);
     FillAddresses();
     CheckDlgButton(Window(), IDC_OWN_CERT, BST_UNCHECKED);
     certificate_.Assign(g_settings.default_certificate, g_settings.default_certificate_size);

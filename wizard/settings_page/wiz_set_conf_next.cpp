@@ -3,12 +3,21 @@
 
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
+#include "base/message_ids.h"
 #include "formats/config/config_file.h"
+#include "formats/language/message_box.h"
 #include "resources/wizard_ids.h"
 #include "wizard/settings_page/settings_check.h"
 
 int CWizSetConf::ValidateSettingsPage()
 {
+    // Typing stops at the field's end; a longer name put in otherwise is refused, never
+    // cut into the name of another service.
+    const int kServiceNameMax = sizeof(SettingsPageFields().service_name) / sizeof(wchar_t) - 1;
+    if (GetWindowTextLengthW(GetDlgItem(Window(), IDC_SERVICE_NAME)) > kServiceNameMax) {
+        ShowMessage(Window(), MB_OK | MB_ICONWARNING, kServiceNameTooLong, kServiceNameMax);
+        return kStayOnPage;
+    }
     SettingsPageFields fields = {};
     GetDlgItemTextW(Window(), IDC_INSTALL_DIR, fields.folder, MAX_PATH);
     GetDlgItemTextW(Window(), IDC_SERVICE_NAME, fields.service_name, 64);
