@@ -31,6 +31,7 @@
 #include "system/certificates/trust_list.h"
 #include "system/hosts/hosts_file.h"
 #include "system/http/ssl_binding_seams.h"
+#include "system/services/service_command.h"
 #include "system/uninstall/uninstall_entry.h"
 
 namespace {
@@ -163,12 +164,19 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
     ASSERT_TRUE(entry.SetText(L"DisplayName", L"Velmora Server (old)"));
     g_serverConfig.Clear();
     ASSERT_TRUE(g_serverConfig.Load(File(L"config\\velmora.cfg").c_str()));
+    // The service as another hand wrote it: the same server in other case, which the
+    // upgrade writes in the setup's own form.
+    const std::wstring ownCommand = L"\"" + File(L"Velmora.exe") + L"\" /start";
+    std::wstring otherCase = ownCommand;
+    CharLowerW(&otherCase[0]);
+    ASSERT_TRUE(WriteServiceCommand(serviceName_.c_str(), otherCase.c_str()));
     g_settings.upgrade = true;
     g_settings.server_address.sin_addr.s_addr = inet_addr("192.0.2.7");  // must not be used
     {
         RecordingRun upgrade;
         ExpectSuccessfulRun(upgrade);
     }
+    EXPECT_EQ(ownCommand, ReadServiceConfig(serviceName_).binaryPath);
     EXPECT_EQ(ownConfig, ReadWholeFile(File(L"config\\velmora.cfg")));
     EXPECT_EQ("server data", ReadWholeFile(File(L"config\\start.dat")));
     // The replaced server went into backups\<UTC start time>, which the entry does not count.
@@ -427,7 +435,8 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
 
 // A failed or cancelled upgrade puts the previous server back: each of its files byte for
 // byte (the replaced ones out of the backup), none of the new ones, no backup, its record
-// as it was, and its service running again when it ran before.
+// as it was, its service as it was and running again when it ran before; a service that
+// the run had to make again goes.
 TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
 {
     struct Case
@@ -438,10 +447,14 @@ TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
         const wchar_t* locked;  // held open without sharing while the upgrade runs
         bool cancelOnceUnpacking;
         ReadinessWait readiness;
+        bool otherCase = false;       // the service names the server in other case
+        bool serviceRemoved = false;  // by hand: only the entry among the installed programs tells
     } cases[] = {
         {"a file in use stops the unpacking midway", true, true, L"uninstall.exe", false, {}},
-        {"the new server is not ready in time", true, true, nullptr, false, {0, 0}},
+        {"the new server is not ready in time", true, true, nullptr, false, {0, 0}, true},
         {"cancel while unpacking, no record", false, false, nullptr, true, {}},
+        {"the service removed by hand, the new server not ready in time", false, true, nullptr, false, {0, 0},
+         false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -465,6 +478,12 @@ TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
         ASSERT_TRUE(c.withRecord || DeleteFileW((dir + L"uninstall.lst").c_str()));
         const wchar_t* service = installation.ServiceName().c_str();
         ASSERT_TRUE(c.wasRunning || g_setupTools.ControlServiceAndWait(service, true) == SERVICE_STOPPED);
+        ASSERT_TRUE(!c.serviceRemoved || g_setupTools.RemoveService(service));
+        std::wstring command = L"\"" + dir + L"Velmora.exe\" /start";
+        if (c.otherCase) {
+            CharUpperW(&command[0]);
+            ASSERT_TRUE(WriteServiceCommand(service, command.c_str()));
+        }
         // The old release as listed among the installed programs, which the upgrade writes over.
         const UninstallEntryReader entry(installation.ServiceName());
         ASSERT_TRUE(entry.SetText(L"DisplayVersion", L"1.0.0.100"));
@@ -485,6 +504,8 @@ TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
         EXPECT_EQ(L"1.0.0.100", entry.Text(L"DisplayVersion"));
         EXPECT_EQ(c.wasRunning, g_setupTools.GetServiceState(service) == SERVICE_RUNNING);
         EXPECT_EQ(c.wasRunning, g_setupTools.FindProcessByPath((dir + L"Velmora.exe").c_str()) != 0);
+        EXPECT_EQ(!c.serviceRemoved, g_setupTools.ServiceExists(service));
+        EXPECT_EQ(c.serviceRemoved ? L"" : command, ReadServiceConfig(installation.ServiceName()).binaryPath);
     }
 }
 
