@@ -65,4 +65,6 @@ enum MessageId : UINT
     kFolderIsSystemShared = 129,
     kFolderThroughLink = 130,
     kFolderNotEmpty = 131,
+    kFolderAboveUntrusted = 132,
+    kFolderOwnedByOther = 133,
 };

@@ -1,5 +1,7 @@
 #include "engine/folder_policy.h"
 
+#include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <string>
@@ -10,6 +12,7 @@
 #include "base/canonical_folder.h"
 #include "base/same_folder.h"
 #include "base/scoped_handle.h"
+#include "engine/folder_rights.h"
 
 namespace {
 
@@ -37,6 +40,31 @@ FolderVerdict Verdict(FolderRule rule, const wchar_t* path = L"")
 bool IsDriveRoot(const wchar_t* folder)
 {
     return folder[0] && folder[1] == L':' && (folder[2] == 0 || (folder[2] == L'\\' && folder[3] == 0));
+}
+
+// The rule for one folder on the way, or for the existing folder itself (`itself`: only
+// its owner counts, as the run gives it its rights).
+bool RightsAllow(const wchar_t* path, bool folder, FolderFacts& facts, FolderVerdict& refusal)
+{
+    UniqueLocalMemory descriptor;
+    DWORD error = 0;
+    const FolderRule rule = folder ? FolderRule::kForeignOwner : FolderRule::kUntrustedAncestor;
+    if (!facts.Security(path, descriptor, &error)) {
+        refusal = Verdict(rule, path);
+        FormatText(refusal.detail, MAX_PATH, L"error %lu", error);
+        return false;
+    }
+    UntrustedRight found = FindUntrustedRight(descriptor.Get(), true, !folder, facts.Account());
+    if (!found.found || (folder && found.right != 0))
+        return true;
+    wchar_t trustee[MAX_PATH - 32] = {};
+    facts.TrusteeName(found.trustee, trustee, MAX_PATH - 32);
+    refusal = Verdict(rule, path);
+    if (folder)
+        CopyText(refusal.detail, trustee);
+    else
+        FormatText(refusal.detail, MAX_PATH, L"%s: %s", RightName(found.right), trustee);
+    return false;
 }
 
 FolderRule SystemFolderRule(SystemFolderKind kind, const wchar_t* folder, const wchar_t* systemFolder)
@@ -78,20 +106,41 @@ FolderVerdict CheckFolderPolicy(const wchar_t* folder, bool installation, Folder
     // be turned to another place between the checks and the writes.
     wchar_t path[MAX_PATH];
     CopyText(path, folder);
+    bool exists = true;
     for (size_t at = 3;; ++at) {
         const wchar_t kept = path[at];
         if (kept != L'\\' && kept != 0)
             continue;
         path[at] = 0;
         const DWORD attributes = facts.Attributes(path);
-        if (attributes == INVALID_FILE_ATTRIBUTES)
-            return Verdict(FolderRule::kAllowed);
-        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            return Verdict(FolderRule::kLink, path);
         path[at] = kept;
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            exists = false;
+            break;
+        }
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            path[at] = 0;
+            return Verdict(FolderRule::kLink, path);
+        }
         if (kept == 0)
             break;
     }
+    // Every folder above that exists, the drive's root first: one that somebody else may
+    // delete, rename or re-permission can be swapped under the run.
+    FolderVerdict refusal = {};
+    for (size_t at = 2; folder[at]; ++at) {
+        if (folder[at] != L'\\')
+            continue;
+        CopyTextN(path, MAX_PATH, folder, at == 2 ? 3 : at);
+        if (facts.Attributes(path) == INVALID_FILE_ATTRIBUTES)
+            break;
+        if (!RightsAllow(path, false, facts, refusal))
+            return refusal;
+    }
+    if (!exists)
+        return Verdict(FolderRule::kAllowed);
+    if (!RightsAllow(folder, true, facts, refusal))
+        return refusal;
     if (!installation && !facts.IsEmptyFolder(folder))
         return Verdict(FolderRule::kNotEmpty);
     return Verdict(FolderRule::kAllowed);
@@ -99,6 +148,8 @@ FolderVerdict CheckFolderPolicy(const wchar_t* folder, bool installation, Folder
 
 struct LocalFolderFacts::Folders
 {
+    alignas(SID) BYTE account[SECURITY_MAX_SID_SIZE] = {};
+
     std::vector<std::pair<SystemFolderKind, std::wstring>> list;
 
     void Add(SystemFolderKind kind, const wchar_t* named)
@@ -187,6 +238,14 @@ struct LocalFolderFacts::Folders
 LocalFolderFacts::LocalFolderFacts(const wchar_t* setupDir) : folders_(new Folders)
 {
     Folders& f = *folders_;
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        UniqueHandle holder(token);
+        alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
+        DWORD length = 0;
+        if (GetTokenInformation(token, TokenUser, user, sizeof(user), &length))
+            CopySid(SECURITY_MAX_SID_SIZE, f.account, reinterpret_cast<TOKEN_USER*>(user)->User.Sid);
+    }
     wchar_t folder[MAX_PATH] = {};
     if (GetSystemWindowsDirectoryW(folder, MAX_PATH))
         f.Add(SystemFolderKind::kWindows, folder);
@@ -211,6 +270,38 @@ LocalFolderFacts::LocalFolderFacts(const wchar_t* setupDir) : folders_(new Folde
     f.AddShell(SystemFolderKind::kShared, CSIDL_PROFILE);
     f.AddProfileFolders();
     f.AddRegistry(SystemFolderKind::kShared, Folders::kProfileList, L"ProfileImagePath", true);
+}
+
+bool LocalFolderFacts::Security(const wchar_t* path, UniqueLocalMemory& descriptor, DWORD* error)
+{
+    PSECURITY_DESCRIPTOR read = nullptr;
+    *error = GetNamedSecurityInfoW(path, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                   nullptr, nullptr, nullptr, nullptr, &read);
+    if (*error != ERROR_SUCCESS)
+        return false;
+    descriptor.Reset(read);
+    return true;
+}
+
+PSID LocalFolderFacts::Account()
+{
+    return IsValidSid(folders_->account) ? static_cast<PSID>(folders_->account) : nullptr;
+}
+
+void LocalFolderFacts::TrusteeName(PSID trustee, wchar_t* name, size_t capacity)
+{
+    wchar_t account[256] = {}, domain[256] = {};
+    DWORD accountLength = 256, domainLength = 256;
+    SID_NAME_USE use;
+    if (LookupAccountSidW(nullptr, trustee, account, &accountLength, domain, &domainLength, &use)) {
+        FormatText(name, capacity, domain[0] ? L"%s\\%s" : L"%s%s", domain, account);
+        return;
+    }
+    wchar_t* text = nullptr;
+    if (ConvertSidToStringSidW(trustee, &text)) {
+        CopyText(name, capacity, text);
+        LocalFree(text);
+    }
 }
 
 LocalFolderFacts::~LocalFolderFacts()

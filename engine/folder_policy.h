@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <stddef.h>
 
+#include "base/scoped_handle.h"
+
 // Which folders the setup may install into. The service runs from the folder as SYSTEM,
 // and the setup, as an administrator, gives the folder its rights and moves files in it:
 // a folder that the system keeps for itself or for everybody, one on another machine, or
@@ -30,6 +32,13 @@ public:
     virtual DWORD Attributes(const wchar_t* path) = 0;
     // Whether the existing folder `folder` holds nothing at all.
     virtual bool IsEmptyFolder(const wchar_t* folder) = 0;
+    // The owner and rights of the existing `path`; false, with the system's reason in
+    // `error`, when they cannot be read.
+    virtual bool Security(const wchar_t* path, UniqueLocalMemory& descriptor, DWORD* error) = 0;
+    // The account that runs the setup.
+    virtual PSID Account() = 0;
+    // A trustee as a message names it: "DOMAIN\name", else the text of its SID.
+    virtual void TrusteeName(PSID trustee, wchar_t* name, size_t capacity) = 0;
 
 protected:
     ~FolderFacts() = default;
@@ -45,13 +54,16 @@ enum class FolderRule
     kSetupFolder,
     kSharedFolder,
     kLink,       // `path`: the junction, symbolic link or mount point on the way
+    kUntrustedAncestor,  // `path`: the folder above; `detail`: "RIGHT: trustee"
+    kForeignOwner,       // `detail`: the folder's owner
     kNotEmpty,
 };
 
 struct FolderVerdict
 {
     FolderRule rule;
-    wchar_t path[MAX_PATH];  // the system folder or the link that the rule names
+    wchar_t path[MAX_PATH];    // the system folder, link or folder above that the rule names
+    wchar_t detail[MAX_PATH];  // the right and trustee, or the owner
 };
 
 // The rules for `folder`, in its full long form (base/canonical_folder.h), in the order of
@@ -75,6 +87,9 @@ public:
     bool IsNetworkDrive(const wchar_t* root) override;
     DWORD Attributes(const wchar_t* path) override;
     bool IsEmptyFolder(const wchar_t* folder) override;
+    bool Security(const wchar_t* path, UniqueLocalMemory& descriptor, DWORD* error) override;
+    PSID Account() override;
+    void TrusteeName(PSID trustee, wchar_t* name, size_t capacity) override;
 
 private:
     struct Folders;

@@ -3,6 +3,7 @@
 // and a host link under Wine.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <sddl.h>
 
 #include <functional>
 #include <map>
@@ -13,6 +14,8 @@
 
 #include "base/bounded_text.h"
 #include "base/canonical_folder.h"
+#include "base/object_security.h"
+#include "engine/folder_rights.h"
 #include "engine/folder_policy.h"
 #include "support/host_link.h"
 #include "support/temp_folder.h"
@@ -39,6 +42,10 @@ public:
     std::set<std::wstring> networkDrives = {L"N:\\"};
     std::map<std::wstring, DWORD> existing = {{L"C:", FILE_ATTRIBUTE_DIRECTORY}};  // the rest does not exist
     std::set<std::wstring> holdingFiles;
+    // Owner and rights by folder, as the system's text form; the others are as Windows sets
+    // its own folders. An empty text cannot be read.
+    std::map<std::wstring, std::wstring> security;
+    const wchar_t* usual = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
     bool SystemFolderAt(size_t index, SystemFolderKind* kind, wchar_t* folder, size_t capacity) override
     {
@@ -55,6 +62,23 @@ public:
         return it == existing.end() ? INVALID_FILE_ATTRIBUTES : it->second;
     }
     bool IsEmptyFolder(const wchar_t* folder) override { return holdingFiles.count(folder) == 0; }
+    bool Security(const wchar_t* path, UniqueLocalMemory& descriptor, DWORD* error) override
+    {
+        auto it = security.find(path);
+        const std::wstring text = it == security.end() ? usual : it->second;
+        *error = ERROR_ACCESS_DENIED;
+        if (text == L"no rights list")
+            return WithoutRightsList(descriptor);
+        return !text.empty() && SecurityFromText(text.c_str(), descriptor);
+    }
+    PSID Account() override { return account_.Get(); }
+    void TrusteeName(PSID trustee, wchar_t* name, size_t capacity) override
+    {
+        wchar_t* text = nullptr;
+        ASSERT_TRUE(ConvertSidToStringSidW(trustee, &text));
+        CopyText(name, capacity, text);
+        LocalFree(text);
+    }
 
     // `path` and the folders above it exist.
     void Folders(const std::wstring& path, DWORD attributes = FILE_ATTRIBUTE_DIRECTORY)
@@ -63,15 +87,65 @@ public:
             existing.emplace(path.substr(0, at), FILE_ATTRIBUTE_DIRECTORY);
         existing[path] = attributes;
     }
+
+private:
+    // Administrators' folder with no rights list at all (which this Wine's text form cannot
+    // make: it reads "D:NO_ACCESS_CONTROL" as an empty list).
+    static bool WithoutRightsList(UniqueLocalMemory& descriptor)
+    {
+        SECURITY_DESCRIPTOR absolute;
+        BYTE owner[SECURITY_MAX_SID_SIZE];
+        DWORD ownerSize = sizeof(owner);
+        if (!InitializeSecurityDescriptor(&absolute, SECURITY_DESCRIPTOR_REVISION) ||
+            !CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, owner, &ownerSize) ||
+            !SetSecurityDescriptorOwner(&absolute, owner, FALSE) ||
+            !SetSecurityDescriptorDacl(&absolute, TRUE, nullptr, FALSE))
+            return false;
+        DWORD size = 0;
+        MakeSelfRelativeSD(&absolute, nullptr, &size);
+        descriptor.Reset(LocalAlloc(LMEM_FIXED, size));
+        return descriptor && MakeSelfRelativeSD(&absolute, descriptor.Get(), &size);
+    }
+    struct SidHolder
+    {
+        SidHolder()
+        {
+            ConvertStringSidToSidW(kAccount, &sid);
+        }
+        ~SidHolder() { LocalFree(sid); }
+        PSID Get() const { return sid; }
+        PSID sid = nullptr;
+    };
+    static constexpr const wchar_t* kAccount = L"S-1-5-21-9-9-9-500";  // the administrator running the setup
+    SidHolder account_;
 };
 
-const wchar_t* const kRuleNames[] = {L"allowed", L"drive root", L"network path", L"Windows folder",
-                                     L"temporary folder", L"setup folder", L"shared folder", L"link", L"not empty"};
+const wchar_t* const kRuleNames[] = {L"allowed",      L"drive root",  L"network path",
+                                     L"Windows folder", L"temporary folder", L"setup folder",
+                                     L"shared folder", L"link",        L"untrusted ancestor",
+                                     L"foreign owner", L"not empty"};
 
 std::wstring Outcome(const FolderVerdict& verdict)
 {
     std::wstring text = kRuleNames[static_cast<int>(verdict.rule)];
-    return verdict.path[0] ? text + L" " + verdict.path : text;
+    if (verdict.path[0])
+        text += std::wstring(L" ") + verdict.path;
+    if (verdict.detail[0])
+        text += std::wstring(L" (") + verdict.detail + L")";
+    return text;
+}
+
+const wchar_t kUser[] = L"S-1-5-21-1-2-3-1001";
+// "D:\Servers\Velmora" exists, with `servers` as the rights of D:\Servers.
+std::function<void(FakeFolders&)> Servers(const std::wstring& servers, const std::wstring& root = L"")
+{
+    return [=](FakeFolders& f) {
+        f.Folders(L"D:\\Servers");
+        f.security[L"D:\\Servers"] = servers;
+        if (!root.empty())
+            f.security[L"D:\\"] = root;
+        f.existing[L"D:\\"] = FILE_ATTRIBUTE_DIRECTORY;
+    };
 }
 
 const DWORD kLink = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
@@ -81,7 +155,7 @@ struct Row
     const char* what;
     const wchar_t* folder;  // in its full long form, as the settings page hands it on
     std::function<void(FakeFolders&)> arrange;
-    const wchar_t* outcome;
+    std::wstring outcome;
     bool installation = false;
 };
 
@@ -131,12 +205,78 @@ const Row kRows[] = {
     {"... the files of this run's own installation", L"D:\\Servers\\Velmora",
      [](FakeFolders& f) { f.Folders(L"D:\\Servers\\Velmora"), f.holdingFiles.insert(L"D:\\Servers\\Velmora"); },
      L"allowed", true},
+    // The folders above, each as its rights were found.
+    {"D:\\Servers\\Velmora under an ancestor users may rename", L"D:\\Servers\\Velmora",
+     Servers(L"O:BAD:(A;;FA;;;SY)(A;;0x1301bf;;;BU)"), L"untrusted ancestor D:\\Servers (DELETE: S-1-5-32-545)"},
+    {"... that users may give other rights", L"D:\\Servers\\Velmora", Servers(L"O:BAD:(A;;WD;;;AU)"),
+     L"untrusted ancestor D:\\Servers (WRITE_DAC: S-1-5-11)"},
+    {"... that users may take", L"D:\\Servers\\Velmora", Servers(L"O:BAD:(A;;WO;;;WD)"),
+     L"untrusted ancestor D:\\Servers (WRITE_OWNER: S-1-1-0)"},
+    {"... with full control for everyone in generic form", L"D:\\Servers\\Velmora", Servers(L"O:BAD:(A;;GA;;;WD)"),
+     L"untrusted ancestor D:\\Servers (DELETE: S-1-1-0)"},
+    {"... that a user owns", L"D:\\Servers\\Velmora", Servers(std::wstring(L"O:") + kUser + L"D:(A;;FA;;;BA)"),
+     std::wstring(L"untrusted ancestor D:\\Servers (owner: ") + kUser + L")"},
+    {"... whose rights nobody set: everybody may do everything", L"D:\\Servers\\Velmora",
+     Servers(L"no rights list"), L"untrusted ancestor D:\\Servers (WRITE_DAC: S-1-1-0)"},
+    {"... whose rights cannot be read", L"D:\\Servers\\Velmora", Servers(L""),
+     L"untrusted ancestor D:\\Servers (error 5)"},
+    {"a drive whose root lets users delete what lies in it", L"D:\\Servers\\Velmora",
+     Servers(L"O:BAD:(A;;FA;;;BA)", L"O:BAD:(A;;FA;;;BA)(A;;0x40;;;BU)"),
+     L"untrusted ancestor D:\\ (FILE_DELETE_CHILD: S-1-5-32-545)"},
+    {"a root as Windows sets C:\\: users make folders, and own only what they make", L"D:\\Servers\\Velmora",
+     Servers(L"O:SYD:(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)",
+             L"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
+             L"D:(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)(A;;0x4;;;AU)(A;OICIIO;SDGXGWGR;;;AU)(A;OICIIO;GA;;;CO)"),
+     L"allowed"},
+    {"... an ancestor that the administrator running the setup owns", L"D:\\Servers\\Velmora",
+     Servers(L"O:S-1-5-21-9-9-9-500D:(A;;FA;;;S-1-5-21-9-9-9-500)(A;;0x1200a9;;;BU)"), L"allowed"},
+    {"... the user's rights denied are not counted on", L"D:\\Servers\\Velmora",
+     Servers(L"O:BAD:(D;;SD;;;BU)(A;;0x1301bf;;;BU)"), L"untrusted ancestor D:\\Servers (DELETE: S-1-5-32-545)"},
+    {"an existing empty folder that a user owns", L"D:\\Servers\\Velmora",
+     [](FakeFolders& f) {
+         f.Folders(L"D:\\Servers\\Velmora");
+         f.security[L"D:\\Servers\\Velmora"] = std::wstring(L"O:") + kUser + L"D:(A;;FA;;;" + kUser + L")";
+     },
+     std::wstring(L"foreign owner D:\\Servers\\Velmora (") + kUser + L")"},
+    {"... an empty folder of ours that users may write in: its rights are replaced", L"D:\\Servers\\Velmora",
+     [](FakeFolders& f) {
+         f.Folders(L"D:\\Servers\\Velmora");
+         f.security[L"D:\\Servers\\Velmora"] = L"O:BAD:(A;;FA;;;BU)";
+     },
+     L"allowed"},
     {"... an own installation below a link is still refused", L"D:\\Servers\\Velmora",
      [](FakeFolders& f) { f.Folders(L"D:\\Servers\\Velmora"), f.existing[L"D:\\Servers"] = kLink; },
      L"link D:\\Servers", true},
 };
 
 } // namespace
+
+TEST(FolderRights, OnlySystemAdministratorsTrustedInstallerAndTheRunningAccountAreTrusted)
+{
+    const struct { const wchar_t* sid; bool trusted; } cases[] = {
+        {L"S-1-5-18", true},
+        {L"S-1-5-32-544", true},
+        {L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", true},
+        {L"S-1-5-21-9-9-9-500", true},   // the account running the setup
+        {L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478465", false},  // another service
+        {L"S-1-5-21-9-9-9-501", false},
+        {L"S-1-5-32-545", false},
+        {L"S-1-5-11", false},
+        {L"S-1-1-0", false},
+        {L"S-1-3-0", false},  // CREATOR OWNER
+    };
+    PSID account = nullptr;
+    ASSERT_TRUE(ConvertStringSidToSidW(L"S-1-5-21-9-9-9-500", &account));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.sid)));
+        PSID sid = nullptr;
+        ASSERT_TRUE(ConvertStringSidToSidW(c.sid, &sid));
+        EXPECT_EQ(c.trusted, IsTrustedTrustee(sid, account));
+        LocalFree(sid);
+    }
+    EXPECT_FALSE(IsTrustedTrustee(account, nullptr)) << "without a running account only the three";
+    LocalFree(account);
+}
 
 TEST(FolderPolicy, EachRefusalHasItsRuleAndNamesWhatItFound)
 {
@@ -186,4 +326,8 @@ TEST(FolderPolicy, ThisMachinesFoldersAndAHostLink)
     EXPECT_TRUE(facts.IsEmptyFolder(target.Path().c_str()));
     ASSERT_TRUE(WriteWholeFile(target.File(L"a"), "x"));
     EXPECT_FALSE(facts.IsEmptyFolder(target.Path().c_str()));
+    // Wine makes owner and rights up from the file's mode: an existing folder of the test's
+    // own passes as the running account's.
+    EXPECT_EQ(FolderRule::kAllowed, CheckFolderPolicy(target.Path().c_str(), true, facts).rule)
+        << CheckFolderPolicy(target.Path().c_str(), true, facts).detail;
 }

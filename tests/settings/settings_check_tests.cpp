@@ -303,6 +303,14 @@ const Row kRows[] = {
      L"stay: warning 129 (C:\\Velmora|C:\\Velmora\\Velmora)", kDir, L"volume C:\\"},
     {"a link on the way: named", [](Scene& s) { Refused(s, FolderRule::kLink, L"C:\\Velmora"); },
      L"stay: warning 130 (C:\\Velmora|C:\\Velmora)", kDir, L"volume C:\\"},
+    {"a folder above that users may rename: named with the right and who holds it", [](Scene& s) {
+         Refused(s, FolderRule::kUntrustedAncestor, L"C:\\Apps");
+         CopyText(s.machine.folderVerdict.detail, L"DELETE: BUILTIN\\Users"); },
+     L"stay: warning 132 (C:\\Apps|DELETE: BUILTIN\\Users)", kDir, L"volume C:\\"},
+    {"an existing folder a user owns: named with its owner", [](Scene& s) {
+         Existing(s), Refused(s, FolderRule::kForeignOwner, L"C:\\Velmora");
+         CopyText(s.machine.folderVerdict.detail, L"PC\\guest"); },
+     L"stay: warning 133 (C:\\Velmora|PC\\guest)", kDir, L"volume C:\\"},
     {"a foreign folder that is not empty", [](Scene& s) { Existing(s), Refused(s, FolderRule::kNotEmpty); },
      L"stay: warning 131 (C:\\Velmora|)", kDir, L"volume C:\\"},
     {"... unattended: quietly", [](Scene& s) { Existing(s), Refused(s, FolderRule::kNotEmpty), Unattended(s); },

@@ -102,6 +102,12 @@ bool FolderAllowed(const InstallSettings& settings, const wchar_t* folder, const
     case FolderRule::kLink:
         id = kFolderThroughLink, second = verdict.path;
         break;
+    case FolderRule::kUntrustedAncestor:
+        refusal = Refusal(settings, MB_OK | MB_ICONWARNING, kFolderAboveUntrusted, 0, verdict.path, verdict.detail);
+        return false;
+    case FolderRule::kForeignOwner:
+        id = kFolderOwnedByOther, second = verdict.detail;
+        break;
     case FolderRule::kNotEmpty:
         id = kFolderNotEmpty;
         break;
