@@ -158,7 +158,15 @@ LocalInstallationFacts::~LocalInstallationFacts()
 
 bool LocalInstallationFacts::ServiceCommand(const wchar_t* name, wchar_t* command, size_t capacity)
 {
-    return ReadServiceCommand(name, command, capacity);
+    if (ReadServiceCommand(name, command, capacity))
+        return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_SERVICE_DOES_NOT_EXIST || error == ERROR_INVALID_NAME || error == ERROR_INVALID_PARAMETER)
+        return false;
+    // There, but unreadable or too long: no command of ours, and never taken for a free name
+    // (creating the service would replace it).
+    CopyText(command, capacity, L"");
+    return true;
 }
 
 bool LocalInstallationFacts::ServiceAt(size_t index, wchar_t* name, size_t capacity)

@@ -17,8 +17,11 @@ bool RunsFromFolder(const wchar_t* serviceName, const wchar_t* folder)
 }
 
 // A service that did not stop may have left no reason; a timeout is what it amounts to.
+// One still starting takes no stop: it is let finish starting first (a minute at most).
 bool Stop(const wchar_t* serviceName)
 {
+    for (int i = 0; i < 600 && g_setupTools.GetServiceState(serviceName) == SERVICE_START_PENDING; ++i)
+        Sleep(100);
     if (g_setupTools.ControlServiceAndWait(serviceName, true) == SERVICE_STOPPED)
         return true;
     if (GetLastError() == NO_ERROR)

@@ -163,7 +163,7 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         bool defaultLog;       // the run logs to %TEMP%\VelmoraSetup.log
         std::vector<std::string> logged;  // none: no log at all
         const char* box;       // the one box an attended run shows; null: none
-        bool deadService = false;  // a service of the name whose program does not exist
+        bool deadService = false;  // the server's service of the name, disabled
     } cases[] = {
         {"usage", L"/? /log=\"" + log + L"\"", "", 0, false, {kUsageStart}, kUsageStart},
         {"log that cannot be written", L"/log=\"" + folder_.File(L"missing\\run.log") + L"\"", "",
@@ -204,9 +204,9 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
             ASSERT_TRUE(WriteWholeFile(hosts.Path(), hosts.Kept()));
         else
             DeleteFileW(hosts.Path().c_str());
-        ASSERT_TRUE(!c.deadService || g_setupTools.InstallService(L"\"C:\\no-such-folder\\Velmora.exe\" /start",
-                                                                  installation_.ServiceName().c_str(),
-                                                                  L"Velmora (test)", L"t"));
+        // The server's own service in the folder, which its administrator has disabled.
+        ASSERT_TRUE(!c.deadService ||
+                    InstallServerService(installation_.InstallDir(), installation_.ServiceName(), SERVICE_DISABLED));
         const std::wstring logPath = c.defaultLog ? DefaultLogPath() : log;
         const size_t logBefore = ReadWholeFile(logPath).size();
         ProgramRun run = RunSetup(nullptr, c.arguments);

@@ -265,12 +265,17 @@ std::vector<std::wstring> MachineWithBindings(const InstallationFixture& install
 }
 
 // The test service put in the place of the unpacked server: it runs as the server's service
-// and never reports ready.
-void ServerNeverReady(int step)
+// and never reports ready; `options` (service_fixture.cpp) say what else it does.
+std::function<void(int)> ServerNeverReady(const char* options = "")
 {
-    if (step == kStepService)
-        CopyFileW(PathBesideTests(L"service_fixture.exe").c_str(),
-                  (std::wstring(g_settings.install_dir) + L"\\Velmora.exe").c_str(), FALSE);
+    return [=](int step) {
+        if (step != kStepService)
+            return;
+        const std::wstring server = std::wstring(g_settings.install_dir) + L"\\Velmora.exe";
+        CopyFileW(PathBesideTests(L"service_fixture.exe").c_str(), server.c_str(), FALSE);
+        if (*options)
+            WriteWholeFile(server + L".options", options);
+    };
 }
 
 // A failed or cancelled new installation reports the failed step with its reason in the
@@ -296,7 +301,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
             g_settings.folder_confirmed = true;
         };
     };
-    // An existing service of the name is kept and started under its old command line.
+    // An existing service of the name is kept and started.
     const auto existingService = [](const std::wstring& command, bool running = false) {
         return [=] {
             ASSERT_TRUE(g_setupTools.InstallService(command.c_str(), g_settings.service_name, L"Velmora (test)", L"t"));
@@ -315,6 +320,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         std::wstring box;  // the one box's text; none after a cancel
         bool otherBinding = false;  // another program's certificate is bound to the address
         DWORD cancelDelayMs = 0;    // the cancel comes this long after the step started
+        const char* serverOptions = "";  // of the test service in the server's place
     } cases[] = {
         {"cancel before the first check", kStepPrepare, [] {}, kStepPrepare, ERROR_CANCELLED, L""},
         {"cancel while stopping the old service", kStepPrepare,
@@ -343,22 +349,29 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         {"a service name the system refuses", -1, [] { CopyText(g_settings.service_name, L"\\"); }, kStepService,
          ERROR_INVALID_NAME, SystemErrorText(ERROR_INVALID_NAME)},
         {"cancel while starting", kStepStart, [] {}, kStepStart, ERROR_CANCELLED, L""},
-        {"cancel while the service starts", kStepStart, existingService(FixtureCommandLine(L"start-pending=3000")),
-         kStepStart, ERROR_CANCELLED, L"", false, 500},
-        // Here one whose program does not exist, so it never runs. Its entry comes back as it was.
+        {"cancel while the service starts", kStepStart, [] {}, kStepStart, ERROR_CANCELLED, L"", false, 500,
+         "start-pending=3000"},
+        // Here one that is disabled, so it never runs. Its entry comes back as it was.
         {"a service that never starts", -1,
          [&] {
-             existingService(L"\"C:\\no-such-folder\\Velmora.exe\" /start")();
+             ASSERT_TRUE(InstallServerService(g_settings.install_dir, g_settings.service_name, SERVICE_DISABLED));
              ASSERT_TRUE(WriteUninstallEntry(g_settings.service_name, L"C:\\no-such-folder", 1));
          },
-         kStepStart, ERROR_FILE_NOT_FOUND, L"Failed to start Velmora server"},
+         kStepStart, ERROR_SERVICE_DISABLED, L"Failed to start Velmora server"},
+        // Another program's service of the name, or the server of another folder: refused
+        // at the service step, and kept as it was.
+        {"a service of the name that runs another program", -1, existingService(FixtureCommandLine(L"")), kStepService,
+         ERROR_SERVICE_EXISTS, SystemErrorText(ERROR_SERVICE_EXISTS)},
+        {"a service of the name for the server of another folder", -1,
+         existingService(L"\"C:\\no-such-folder\\Velmora.exe\" /start"), kStepService, ERROR_SERVICE_EXISTS,
+         SystemErrorText(ERROR_SERVICE_EXISTS)},
         {"a server that never reports ready", -1, [] {}, kStepInitialize, ERROR_TIMEOUT,
          L"Velmora server initialization error"},
         {"cancel while waiting until the server is ready", kStepInitialize, [] {}, kStepInitialize, ERROR_CANCELLED,
          L"", false, 500},
-        // The service kept runs another program: no server runs out of the folder.
-        {"a server whose process is gone", -1, existingService(FixtureCommandLine(L"")), kStepInitialize,
-         ERROR_PROCESS_ABORTED, L"Velmora server initialization error"},
+        // The test service in the server's place stops and ends before it is ready.
+        {"a server whose process is gone", -1, [] {}, kStepInitialize, ERROR_PROCESS_ABORTED,
+         L"Velmora server initialization error", false, 0, "end-after=200"},
     };
     RecordingMessages shown;
     SetReportSink(&shown);
@@ -395,7 +408,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         RunPlan plan;
         plan.cancelAtStep = c.cancelAtStep;
         plan.cancelDelayMs = c.cancelDelayMs;
-        plan.atStepStart = ServerNeverReady;
+        plan.atStepStart = ServerNeverReady(c.serverOptions);
         plan.readiness = {4, 300};
         RecordingRun run(plan);
 
@@ -417,7 +430,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         EXPECT_EQ(std::vector<std::wstring>{status}, run.statuses);
         std::vector<std::pair<std::wstring, UINT>> boxes = shown.boxes;
         boxes.insert(boxes.end(), run.messages.begin(), run.messages.end());
-        ASSERT_EQ(c.box.empty() ? 0u : 1u, boxes.size());
+        ASSERT_EQ(c.box.empty() ? 0u : 1u, boxes.size()) << testing::PrintToString(boxes);
         if (!c.box.empty()) {
             EXPECT_EQ(c.box, TrimmedText(boxes[0].first));
             const UINT kind = c.box == SystemErrorText(c.reason) ? kErrorMessage : kWarningMessage;
