@@ -91,6 +91,8 @@ public:
     {
         Log(L"create " + std::wstring(folder));
         *error = createError;
+        if (createError == ERROR_ALREADY_EXISTS)
+            folders.insert(folder);
         return createError == 0;
     }
 
@@ -375,6 +377,11 @@ const Row kRows[] = {
      kImported, nullptr},
     {"... unattended: quietly", [](Scene& s) { s.machine.createError = ERROR_ACCESS_DENIED, Unattended(s); }, L"stay",
      kImported, nullptr},
+    // Somebody made it between the look and the making: checked again as an existing folder.
+    {"a folder that appears before it is made is asked about as an existing one", [](Scene& s) {
+         s.machine.createError = ERROR_ALREADY_EXISTS; },
+     L"ask: yes/no warning 16", kImported,
+     L"import '', resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6, create C:\\Velmora, volume C:\\"},
 };
 
 } // namespace

@@ -270,8 +270,12 @@ SettingsVerdict CheckSettingsPage(SettingsPageFields& fields, InstallSettings& s
         }
     }
     DWORD error = 0;
-    if (!machine.FolderExists(folder) && !machine.CreateFolder(folder, &error))
+    if (!machine.FolderExists(folder) && !machine.CreateFolder(folder, &error)) {
+        // Made by somebody else since it was looked at: the rules of an existing folder apply.
+        if (error == ERROR_ALREADY_EXISTS && machine.FolderExists(folder))
+            return CheckSettingsPage(fields, settings, machine, answers);
         return Refusal(settings, MB_OK | MB_ICONERROR, 0, error);
+    }
     if (!settings.folder_confirmed)
         settings.folder_created = true;
     CopyText(fields.settled_folder, folder);

@@ -75,6 +75,11 @@ DWORD LocalSettingsMachine::ImportCertificate(const BYTE* image, DWORD size, con
 
 bool LocalSettingsMachine::CreateFolder(const wchar_t* folder, DWORD* error)
 {
+    // Never taken for made here: one that appeared is somebody else's until checked.
+    if (IsFolder(folder)) {
+        *error = ERROR_ALREADY_EXISTS;
+        return false;
+    }
     if (CreateJournaledFolder(folder))
         return true;
     *error = GetLastError();

@@ -29,7 +29,8 @@ public:
     // ImportServerCertificate into the machine's "MY" store.
     virtual DWORD ImportCertificate(const BYTE* image, DWORD size, const wchar_t* password, BYTE* hash,
                                     DWORD* hashLength) = 0;
-    // Creates the folder and the missing ones above it; false with the reason in `error`.
+    // Creates the folder and the missing ones above it; false with the reason in `error`,
+    // ERROR_ALREADY_EXISTS when the folder is there (made by somebody else meanwhile).
     virtual bool CreateFolder(const wchar_t* folder, DWORD* error) = 0;
 
 protected:
