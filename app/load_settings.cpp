@@ -12,7 +12,7 @@
 #include "base/install_settings.h"
 #include "base/message_ids.h"
 #include "base/setup_log.h"
-#include "base/setup_tools.h"
+#include "engine/installation_identity.h"
 #include "formats/config/config_file.h"
 #include "formats/digest/digest160.h"
 #include "formats/language/message_box.h"
@@ -85,10 +85,10 @@ void ChooseInstallFolder()
 {
     if (g_settings.install_dir[0])
         return;
-    if (g_setupTools.ServiceExists(g_settings.service_name)) {
-        g_setupTools.GetServiceFolder(g_settings.service_name, g_settings.install_dir, 260);
+    // Only a service that runs the server as the setup installs it names a folder; any other
+    // service of the name is refused on the settings page.
+    if (InstalledServerFolder(g_settings.service_name, g_settings.install_dir, 260))
         return;
-    }
     wchar_t programFiles[MAX_PATH] = {};
     if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles)))
         FormatText(g_settings.install_dir, L"%s\\Velmora", programFiles);

@@ -22,3 +22,16 @@ bool CrossesLink(const wchar_t* root, const wchar_t* relative)
             return false;
     }
 }
+
+bool BackupCrossesLink(const wchar_t* folder, const wchar_t* backup, const wchar_t* relative)
+{
+    const int length = lstrlenW(folder);
+    if (length == 0 || lstrlenW(backup) <= length + 1 || backup[length] != L'\\' ||
+        CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, backup, length, folder, length) != CSTR_EQUAL)
+        return relative[0] != 0 && CrossesLink(backup, relative);
+    const wchar_t* within = backup + length + 1;
+    wchar_t path[MAX_PATH];
+    if (relative[0] && !JoinPath(path, within, relative))
+        return true;
+    return CrossesLink(folder, relative[0] ? path : within);
+}

@@ -14,6 +14,7 @@
 #include "base/protected_folder.h"
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
+#include "engine/installation_identity.h"
 #include "engine/journaled_changes.h"
 #include "engine/payload_extractor.h"
 #include "engine/program_shortcuts.h"
@@ -393,9 +394,13 @@ bool InstallRun::Configure()
 
 bool InstallRun::CreateService()
 {
-    if (!g_setupTools.ServiceExists(g_settings.service_name)) {
-        wchar_t commandLine[600];
-        FormatText(commandLine, 600, L"\"%s\\Velmora.exe\" /start", g_settings.install_dir);
+    wchar_t commandLine[600];
+    if (!ServerCommandLine(g_settings.install_dir, commandLine, 600))
+        return FailWithSystemText(kStepService, ERROR_FILENAME_EXCED_RANGE);
+    // The settings page refused a name of another program's service; it may have come since.
+    LocalInstallationFacts facts;
+    const InstallationIdentity service = IdentifyService(g_settings.install_dir, g_settings.service_name, facts);
+    if (service.kind == InstallationKind::kNone) {
         wchar_t displayName[128];
         FormatText(displayName, 128, L"Velmora Server (%s)", g_settings.service_name);
         // The service manager's failures show their own box.
@@ -403,6 +408,12 @@ bool InstallRun::CreateService()
                                          kServiceDescription))
             return Fail(kStepService, LastErrorOr(ERROR_GEN_FAILURE));
         JournalService(g_settings.service_name, g_settings.install_dir);
+    } else if (service.kind != InstallationKind::kInstalled) {
+        return FailWithSystemText(kStepService, ERROR_SERVICE_EXISTS);
+    } else if (service.command_differs && !SetJournaledServiceCommand(g_settings.service_name, commandLine)) {
+        // An 8.3 or otherwise written path: the server would name its readiness event
+        // after another text than the setup waits for.
+        return FailWithSystemText(kStepService, LastErrorOr(ERROR_GEN_FAILURE));
     }
     if (CancelRequested())
         return Cancelled(kStepService);
@@ -465,8 +476,8 @@ bool InstallRun::WaitUntilReady()
     return FailWithWarning(kStepInitialize, ERROR_TIMEOUT, kInitializationFailed);
 }
 
-// A failed new installation leaves the machine as it was before the setup ran: what the
-// run and the pages before it changed is taken back, the last change first (the service
+// A failed run leaves the machine as it was before the setup ran: what the run and the
+// pages before it changed is taken back, the last change first (the service
 // before the folder it runs from). Nobody is left to act on what stays, so failures go
 // unreported.
 void RemoveFailedInstallation()
@@ -492,7 +503,8 @@ DWORD WINAPI InstallThreadProc(void* param)
     // What was there before goes back before what the run made in a new place goes.
     if (job.failed && ChangedPreviousInstallation())
         RestorePreviousInstallation(previous);
-    if (job.failed && !g_settings.upgrade)
+    // Whatever the kind of run: a failed upgrade too takes away the service it created.
+    if (job.failed)
         RemoveFailedInstallation();
     // What is left stays: the completed installation's, or the upgrade's.
     g_undoJournal.Forget();

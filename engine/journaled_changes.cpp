@@ -15,6 +15,7 @@
 #include "system/hosts/hosts_file.h"
 #include "system/http/ssl_binding.h"
 #include "system/removal/installation_removal.h"
+#include "system/services/service_command.h"
 #include "system/uninstall/saved_uninstall_entry.h"
 
 namespace {
@@ -93,6 +94,21 @@ public:
         for (int i = 0; i < 50 && g_setupTools.FindProcessByPath(server); ++i)
             Sleep(100);
     }
+};
+
+class ServiceCommandEntry final : public UndoEntry
+{
+public:
+    ServiceCommandEntry(const wchar_t* serviceName, const wchar_t* command)
+    {
+        CopyText(name_, serviceName);
+        CopyText(command_, command);
+    }
+    void Undo() override { WriteServiceCommand(name_, command_); }
+
+private:
+    wchar_t name_[256];
+    wchar_t command_[2 * MAX_PATH];
 };
 
 class CertificateEntry final : public NamedEntry
@@ -262,6 +278,15 @@ void JournalShortcuts(const wchar_t* folder)
     g_undoJournal.Add(new (std::nothrow) ShortcutsEntry(folder));
 }
 
+
+bool SetJournaledServiceCommand(const wchar_t* serviceName, const wchar_t* command)
+{
+    wchar_t before[2 * MAX_PATH];
+    if (!ReadServiceCommand(serviceName, before, 2 * MAX_PATH) || !WriteServiceCommand(serviceName, command))
+        return false;
+    g_undoJournal.Add(new (std::nothrow) ServiceCommandEntry(serviceName, before));
+    return true;
+}
 
 void JournalService(const wchar_t* serviceName, const wchar_t* folder)
 {

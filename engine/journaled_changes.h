@@ -27,6 +27,9 @@ bool SetJournaledSslBinding(const wchar_t* addressText, const BYTE* hash, DWORD 
 // the entry goes.
 bool WriteJournaledUninstallEntry(const wchar_t* serviceName, const wchar_t* folder, DWORD estimatedKiB);
 
+// WriteServiceCommand; the command line that the service had comes back.
+bool SetJournaledServiceCommand(const wchar_t* serviceName, const wchar_t* command);
+
 // AddHostsEntry; the hosts file gets its old bytes back.
 bool AddJournaledHostsEntry(const wchar_t* folder, const sockaddr_in& address, const char* domain);
 

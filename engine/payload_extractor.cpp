@@ -170,7 +170,7 @@ bool CPayloadExtractor::StartMember()
     // Written, moved or made through a link, it would land outside the installation.
     if (CrossesLink(g_settings.install_dir, entry_.name) ||
         (backupDir_[0] != 0 && GetFileAttributesW(target) != INVALID_FILE_ATTRIBUTES &&
-         CrossesLink(backupDir_, entry_.name))) {
+         BackupCrossesLink(g_settings.install_dir, backupDir_, entry_.name))) {
         SetLastError(ERROR_CANT_ACCESS_FILE);
         return FailWithSystemError(job_);
     }

@@ -135,8 +135,13 @@ bool RestoreInstallation(const wchar_t* folder, const wchar_t* backup, const Rec
     }
 
     Failure putBack;
-    if (backup[0] && Exists(backup))
+    // A backup turned into a link stays as it is: nothing moves out of it, and it is not deleted.
+    if (backup[0] && Exists(backup) && BackupCrossesLink(folder, backup, L"")) {
+        SetLastError(ERROR_CANT_ACCESS_FILE);
+        putBack.Note(false);
+    } else if (backup[0] && Exists(backup)) {
         PutBack(folder, backup, L"", listInBackup ? kInstallationRecordName : nullptr, putBack);
+    }
     // Everything is back where it was: the backup holds nothing more and goes (the
     // folders it made go below when the run made them).
     if (putBack.first == ERROR_SUCCESS && backup[0])

@@ -4,8 +4,8 @@
 
 #include "base/bounded_text.h"
 #include "base/same_folder.h"
-#include "base/scoped_handle.h"
 #include "base/setup_tools.h"
+#include "system/services/service_command.h"
 
 namespace {
 
@@ -17,8 +17,11 @@ bool RunsFromFolder(const wchar_t* serviceName, const wchar_t* folder)
 }
 
 // A service that did not stop may have left no reason; a timeout is what it amounts to.
+// One still starting takes no stop: it is let finish starting first (a minute at most).
 bool Stop(const wchar_t* serviceName)
 {
+    for (int i = 0; i < 600 && g_setupTools.GetServiceState(serviceName) == SERVICE_START_PENDING; ++i)
+        Sleep(100);
     if (g_setupTools.ControlServiceAndWait(serviceName, true) == SERVICE_STOPPED)
         return true;
     if (GetLastError() == NO_ERROR)
@@ -40,39 +43,21 @@ ServiceRemoval RemoveServiceOfFolder(const wchar_t* serviceName, const wchar_t* 
 
 ServiceRemoval RemoveServicesOfFolder(const wchar_t* folder, wchar_t* failedService, size_t capacity)
 {
-    UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
-    if (!manager)
+    std::vector<std::wstring> names;
+    if (!ListServiceNames(names))
         return ServiceRemoval::kListUnreadable;
-
-    DWORD needed = 0;
-    DWORD count = 0;
-    DWORD resume = 0;
-    EnumServicesStatusW(manager.Get(), SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &needed, &count, &resume);
-    for (;;) {
-        // Services may come and go between the calls; a little slack saves a round.
-        DWORD size = needed + 4096;
-        UniqueLocalMemory memory(LocalAlloc(LMEM_FIXED, size));
-        if (!memory)
-            return ServiceRemoval::kListUnreadable;
-        auto* services = static_cast<ENUM_SERVICE_STATUSW*>(memory.Get());
-        BOOL complete = EnumServicesStatusW(manager.Get(), SERVICE_WIN32, SERVICE_STATE_ALL, services, size,
-                                            &needed, &count, &resume);
-        if (!complete && GetLastError() != ERROR_MORE_DATA)
-            return ServiceRemoval::kListUnreadable;
-        for (DWORD i = 0; i < count; ++i) {
-            const wchar_t* name = services[i].lpServiceName;
-            if (!RunsFromFolder(name, folder))
-                continue;
-            if (!Stop(name)) {
-                DWORD error = GetLastError();
-                CopyText(failedService, capacity, name);
-                SetLastError(error);
-                return ServiceRemoval::kNotStopped;
-            }
-            if (!g_setupTools.RemoveService(name))
-                return ServiceRemoval::kNotRemoved;
+    for (const std::wstring& each : names) {
+        const wchar_t* name = each.c_str();
+        if (!RunsFromFolder(name, folder))
+            continue;
+        if (!Stop(name)) {
+            DWORD error = GetLastError();
+            CopyText(failedService, capacity, name);
+            SetLastError(error);
+            return ServiceRemoval::kNotStopped;
         }
-        if (complete)
-            return ServiceRemoval::kDone;
+        if (!g_setupTools.RemoveService(name))
+            return ServiceRemoval::kNotRemoved;
     }
+    return ServiceRemoval::kDone;
 }

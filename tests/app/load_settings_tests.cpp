@@ -151,18 +151,30 @@ TEST_F(LoadSettingsTest, DerivesAndCutsValues)
     EXPECT_TRUE(NoPasswordDigest());
 }
 
-TEST_F(LoadSettingsTest, AnInstalledServiceGivesItsFolder)
+// Only a service that runs the server as the setup installs it names a folder; one of
+// another program leaves the default, and the settings page refuses the name.
+TEST_F(LoadSettingsTest, AnInstalledServerServiceGivesItsFolder)
 {
-    std::wstring name = L"VelmoraSettingsTest" + std::to_wstring(GetCurrentProcessId());
-    UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    UniqueServiceHandle service(CreateServiceW(manager.Get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
-                                               SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                               L"\"C:\\Mail Server\\Velmora.exe\" /start", nullptr, nullptr,
-                                               nullptr, nullptr, nullptr));
-    ASSERT_TRUE(service.IsValid());
-    LoadWith("service=" + std::string(name.begin(), name.end()) + "\r\n");
-    DeleteService(service.Get());
-    EXPECT_STREQ(L"C:\\Mail Server", g_settings.install_dir);
+    const struct { const wchar_t* command; std::wstring folder; } cases[] = {
+        {L"\"C:\\Mail Server\\Velmora.exe\" /start", L"C:\\Mail Server"},
+        {L"C:\\windows\\system32\\spoolsv.exe", ProgramFilesVelmora()},
+        {L"\"C:\\Mail Server\\Velmora.exe\" /debug", ProgramFilesVelmora()},
+    };
+    int row = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.command)));
+        std::wstring name =
+            L"VelmoraSettingsTest" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++row);
+        UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        UniqueServiceHandle service(CreateServiceW(manager.Get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
+                                                   SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
+                                                   SERVICE_ERROR_NORMAL, c.command, nullptr, nullptr, nullptr,
+                                                   nullptr, nullptr));
+        ASSERT_TRUE(service.IsValid());
+        LoadWith("service=" + std::string(name.begin(), name.end()) + "\r\n");
+        DeleteService(service.Get());
+        EXPECT_EQ(c.folder, g_settings.install_dir);
+    }
 }
 
 // The domain becomes a hosts-file line, the server's address and a folder name: one that

@@ -156,7 +156,7 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         bool defaultLog;       // the run logs to a new %TEMP%\VelmoraSetup-<UTC time>-<random>.log
         std::vector<std::string> logged;  // none: no log at all
         const char* box;       // the one box an attended run shows; null: none
-        bool deadService = false;  // a service of the name whose program does not exist
+        bool deadService = false;  // the server's service of the name, disabled
         bool withInstallation = true;  // velmorasetup.cfg names this test's folder and service after `settings`
     } cases[] = {
         // A relative /log names a file in the current folder (the copy's own here).
@@ -209,9 +209,9 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
             ASSERT_TRUE(WriteWholeFile(hosts.Path(), hosts.Kept()));
         else
             DeleteFileW(hosts.Path().c_str());
-        ASSERT_TRUE(!c.deadService || g_setupTools.InstallService(L"\"C:\\no-such-folder\\Velmora.exe\" /start",
-                                                                  installation_.ServiceName().c_str(),
-                                                                  L"Velmora (test)", L"t"));
+        // The server's own service in the folder, which its administrator has disabled.
+        ASSERT_TRUE(!c.deadService ||
+                    InstallServerService(installation_.InstallDir(), installation_.ServiceName(), SERVICE_DISABLED));
         const std::set<std::wstring> logsBefore = DefaultLogs();
         ProgramRun run = RunSetup(nullptr, c.arguments);
         const std::vector<std::wstring> madeLogs = NewDefaultLogs(logsBefore);

@@ -8,6 +8,7 @@
 #include "base/canonical_folder.h"
 #include "base/host_name.h"
 #include "base/same_folder.h"
+#include "support/temp_folder.h"
 
 TEST(NameRules, HostNamesAreDnsNamesOnly)
 {
@@ -53,8 +54,12 @@ TEST(NameRules, FoldersAreMadeFullWithOneKindOfSeparator)
         {L"C:/Velmora", L"C:\\Velmora"},
         {L"C:\\\\Velmora\\\\", L"C:\\Velmora"},
         {L"d:\\Apps\\.\\Velmora\\x\\..", L"d:\\Apps\\Velmora"},
-        {L"C:\\Velmora\\..\\..\\..\\Windows", L"C:\\Windows"},
+        {L"C:\\Velmora\\..\\..\\..\\No Such Folder", L"C:\\No Such Folder"},
         {L"C:\\", L"C:\\"},
+        // The names the system reads: trailing dots and blanks dropped from each.
+        {L"D:\\Serve.\\x", L"D:\\Serve\\x"},
+        {L"D:\\Servers. . \\Velmora. ", L"D:\\Servers\\Velmora"},
+        {L"D:\\Servers\\. .\\Velmora", nullptr},
         {L"Velmora", nullptr},
         {L"\\Velmora", nullptr},
         {L"C:Velmora", nullptr},
@@ -72,6 +77,21 @@ TEST(NameRules, FoldersAreMadeFullWithOneKindOfSeparator)
     wchar_t small[12] = {};
     EXPECT_FALSE(CanonicalFolder(L"C:\\Velmora\\Server", small, 12)) << "refused, not cut";
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE), GetLastError());
+}
+
+// The system's 8.3 alias of a folder that exists is the folder's long name; what does not
+// exist yet below it is kept as typed.
+TEST(NameRules, ShortNamesOfExistingFoldersAreMadeLong)
+{
+    TempFolder root(L"canonical long name");
+    wchar_t shortForm[MAX_PATH] = {};
+    ASSERT_NE(0u, GetShortPathNameW(root.Path().c_str(), shortForm, MAX_PATH));
+    wchar_t longForm[MAX_PATH] = {};
+    ASSERT_NE(0u, GetLongPathNameW(root.Path().c_str(), longForm, MAX_PATH));
+    ASSERT_NE(std::wstring(shortForm), std::wstring(longForm)) << "no 8.3 alias to resolve";
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_TRUE(CanonicalFolder((std::wstring(shortForm) + L"\\New Server").c_str(), folder, MAX_PATH));
+    EXPECT_EQ(std::wstring(longForm) + L"\\New Server", folder);
 }
 
 // A neighbour whose folder name starts alike is another installation.

@@ -32,6 +32,7 @@
 #include "system/certificates/trust_list.h"
 #include "system/hosts/hosts_file.h"
 #include "system/http/ssl_binding_seams.h"
+#include "system/services/service_command.h"
 #include "system/uninstall/uninstall_entry.h"
 
 namespace {
@@ -164,12 +165,19 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
     ASSERT_TRUE(entry.SetText(L"DisplayName", L"Velmora Server (old)"));
     g_serverConfig.Clear();
     ASSERT_TRUE(g_serverConfig.Load(File(L"config\\velmora.cfg").c_str()));
+    // The service as another hand wrote it: the same server in other case, which the
+    // upgrade writes in the setup's own form.
+    const std::wstring ownCommand = L"\"" + File(L"Velmora.exe") + L"\" /start";
+    std::wstring otherCase = ownCommand;
+    CharLowerW(&otherCase[0]);
+    ASSERT_TRUE(WriteServiceCommand(serviceName_.c_str(), otherCase.c_str()));
     g_settings.upgrade = true;
     g_settings.server_address.sin_addr.s_addr = inet_addr("192.0.2.7");  // must not be used
     {
         RecordingRun upgrade;
         ExpectSuccessfulRun(upgrade);
     }
+    EXPECT_EQ(ownCommand, ReadServiceConfig(serviceName_).binaryPath);
     EXPECT_EQ(ownConfig, ReadWholeFile(File(L"config\\velmora.cfg")));
     EXPECT_EQ("server data", ReadWholeFile(File(L"config\\start.dat")));
     // The replaced server went into backups\<UTC start time>, which the entry does not count.
@@ -258,12 +266,17 @@ std::vector<std::wstring> MachineWithBindings(const InstallationFixture& install
 }
 
 // The test service put in the place of the unpacked server: it runs as the server's service
-// and never reports ready.
-void ServerNeverReady(int step)
+// and never reports ready; `options` (service_fixture.cpp) say what else it does.
+std::function<void(int)> ServerNeverReady(const char* options = "")
 {
-    if (step == kStepService)
-        CopyFileW(PathBesideTests(L"service_fixture.exe").c_str(),
-                  (std::wstring(g_settings.install_dir) + L"\\Velmora.exe").c_str(), FALSE);
+    return [=](int step) {
+        if (step != kStepService)
+            return;
+        const std::wstring server = std::wstring(g_settings.install_dir) + L"\\Velmora.exe";
+        CopyFileW(PathBesideTests(L"service_fixture.exe").c_str(), server.c_str(), FALSE);
+        if (*options)
+            WriteWholeFile(server + L".options", options);
+    };
 }
 
 // A failed or cancelled new installation reports the failed step with its reason in the
@@ -289,7 +302,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
             g_settings.folder_confirmed = true;
         };
     };
-    // An existing service of the name is kept and started under its old command line.
+    // An existing service of the name is kept and started.
     const auto existingService = [](const std::wstring& command, bool running = false) {
         return [=] {
             ASSERT_TRUE(g_setupTools.InstallService(command.c_str(), g_settings.service_name, L"Velmora (test)", L"t"));
@@ -308,6 +321,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         std::wstring box;  // the one box's text; none after a cancel
         bool otherBinding = false;  // another program's certificate is bound to the address
         DWORD cancelDelayMs = 0;    // the cancel comes this long after the step started
+        const char* serverOptions = "";  // of the test service in the server's place
     } cases[] = {
         {"cancel before the first check", kStepPrepare, [] {}, kStepPrepare, ERROR_CANCELLED, L""},
         {"cancel while stopping the old service", kStepPrepare,
@@ -336,22 +350,29 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         {"a service name the system refuses", -1, [] { CopyText(g_settings.service_name, L"\\"); }, kStepService,
          ERROR_INVALID_NAME, SystemErrorText(ERROR_INVALID_NAME)},
         {"cancel while starting", kStepStart, [] {}, kStepStart, ERROR_CANCELLED, L""},
-        {"cancel while the service starts", kStepStart, existingService(FixtureCommandLine(L"start-pending=3000")),
-         kStepStart, ERROR_CANCELLED, L"", false, 500},
-        // Here one whose program does not exist, so it never runs. Its entry comes back as it was.
+        {"cancel while the service starts", kStepStart, [] {}, kStepStart, ERROR_CANCELLED, L"", false, 500,
+         "start-pending=3000"},
+        // Here one that is disabled, so it never runs. Its entry comes back as it was.
         {"a service that never starts", -1,
          [&] {
-             existingService(L"\"C:\\no-such-folder\\Velmora.exe\" /start")();
+             ASSERT_TRUE(InstallServerService(g_settings.install_dir, g_settings.service_name, SERVICE_DISABLED));
              ASSERT_TRUE(WriteUninstallEntry(g_settings.service_name, L"C:\\no-such-folder", 1));
          },
-         kStepStart, ERROR_FILE_NOT_FOUND, L"Failed to start Velmora server"},
+         kStepStart, ERROR_SERVICE_DISABLED, L"Failed to start Velmora server"},
+        // Another program's service of the name, or the server of another folder: refused
+        // at the service step, and kept as it was.
+        {"a service of the name that runs another program", -1, existingService(FixtureCommandLine(L"")), kStepService,
+         ERROR_SERVICE_EXISTS, SystemErrorText(ERROR_SERVICE_EXISTS)},
+        {"a service of the name for the server of another folder", -1,
+         existingService(L"\"C:\\no-such-folder\\Velmora.exe\" /start"), kStepService, ERROR_SERVICE_EXISTS,
+         SystemErrorText(ERROR_SERVICE_EXISTS)},
         {"a server that never reports ready", -1, [] {}, kStepInitialize, ERROR_TIMEOUT,
          L"Velmora server initialization error"},
         {"cancel while waiting until the server is ready", kStepInitialize, [] {}, kStepInitialize, ERROR_CANCELLED,
          L"", false, 500},
-        // The service kept runs another program: no server runs out of the folder.
-        {"a server whose process is gone", -1, existingService(FixtureCommandLine(L"")), kStepInitialize,
-         ERROR_PROCESS_ABORTED, L"Velmora server initialization error"},
+        // The test service in the server's place stops and ends before it is ready.
+        {"a server whose process is gone", -1, [] {}, kStepInitialize, ERROR_PROCESS_ABORTED,
+         L"Velmora server initialization error", false, 0, "end-after=200"},
     };
     RecordingMessages shown;
     SetReportSink(&shown);
@@ -388,7 +409,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         RunPlan plan;
         plan.cancelAtStep = c.cancelAtStep;
         plan.cancelDelayMs = c.cancelDelayMs;
-        plan.atStepStart = ServerNeverReady;
+        plan.atStepStart = ServerNeverReady(c.serverOptions);
         plan.readiness = {4, 300};
         RecordingRun run(plan);
 
@@ -410,7 +431,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         EXPECT_EQ(std::vector<std::wstring>{status}, run.statuses);
         std::vector<std::pair<std::wstring, UINT>> boxes = shown.boxes;
         boxes.insert(boxes.end(), run.messages.begin(), run.messages.end());
-        ASSERT_EQ(c.box.empty() ? 0u : 1u, boxes.size());
+        ASSERT_EQ(c.box.empty() ? 0u : 1u, boxes.size()) << testing::PrintToString(boxes);
         if (!c.box.empty()) {
             EXPECT_EQ(c.box, TrimmedText(boxes[0].first));
             const UINT kind = c.box == SystemErrorText(c.reason) ? kErrorMessage : kWarningMessage;
@@ -428,7 +449,8 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
 
 // A failed or cancelled upgrade puts the previous server back: each of its files byte for
 // byte (the replaced ones out of the backup), none of the new ones, no backup, its record
-// as it was, and its service running again when it ran before.
+// as it was, its service as it was and running again when it ran before; a service that
+// the run had to make again goes.
 TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
 {
     struct Case
@@ -439,10 +461,14 @@ TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
         const wchar_t* locked;  // held open without sharing while the upgrade runs
         bool cancelOnceUnpacking;
         ReadinessWait readiness;
+        bool otherCase = false;       // the service names the server in other case
+        bool serviceRemoved = false;  // by hand: only the entry among the installed programs tells
     } cases[] = {
         {"a file in use stops the unpacking midway", true, true, L"uninstall.exe", false, {}},
-        {"the new server is not ready in time", true, true, nullptr, false, {0, 0}},
+        {"the new server is not ready in time", true, true, nullptr, false, {0, 0}, true},
         {"cancel while unpacking, no record", false, false, nullptr, true, {}},
+        {"the service removed by hand, the new server not ready in time", false, true, nullptr, false, {0, 0},
+         false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -466,6 +492,12 @@ TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
         ASSERT_TRUE(c.withRecord || DeleteFileW((dir + L"uninstall.lst").c_str()));
         const wchar_t* service = installation.ServiceName().c_str();
         ASSERT_TRUE(c.wasRunning || g_setupTools.ControlServiceAndWait(service, true) == SERVICE_STOPPED);
+        ASSERT_TRUE(!c.serviceRemoved || g_setupTools.RemoveService(service));
+        std::wstring command = L"\"" + dir + L"Velmora.exe\" /start";
+        if (c.otherCase) {
+            CharUpperW(&command[0]);
+            ASSERT_TRUE(WriteServiceCommand(service, command.c_str()));
+        }
         // The old release as listed among the installed programs, which the upgrade writes over.
         const UninstallEntryReader entry(installation.ServiceName());
         ASSERT_TRUE(entry.SetText(L"DisplayVersion", L"1.0.0.100"));
@@ -486,6 +518,8 @@ TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
         EXPECT_EQ(L"1.0.0.100", entry.Text(L"DisplayVersion"));
         EXPECT_EQ(c.wasRunning, g_setupTools.GetServiceState(service) == SERVICE_RUNNING);
         EXPECT_EQ(c.wasRunning, g_setupTools.FindProcessByPath((dir + L"Velmora.exe").c_str()) != 0);
+        EXPECT_EQ(!c.serviceRemoved, g_setupTools.ServiceExists(service));
+        EXPECT_EQ(c.serviceRemoved ? L"" : command, ReadServiceConfig(installation.ServiceName()).binaryPath);
     }
 }
 

@@ -178,6 +178,40 @@ TEST_F(PayloadUpgrade, ARestorePutsBackWhatTheRunReplacedAndTakesWhatItAdded)
     }
 }
 
+// The backup folder is made in the installation folder; when "backups" there has been
+// turned into a link, nothing is moved into it by the unpacking and nothing out of it by
+// the restore: the replaced server stays where it is, and so does what lies behind.
+TEST_F(PayloadUpgrade, ABackupFolderBehindALinkIsNeitherFilledNorEmptied)
+{
+    g_settings.upgrade = true;
+    TempFolder outside(L"outside backups");
+    ASSERT_TRUE(CreateDirectoryW(outside.File(L"run").c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(outside.File(L"run\\Velmora.exe"), Bytes(7, 'x')));
+    const std::map<std::wstring, Bytes> installed = TreeContent(Install());
+    RunHost(L"ln", L"-s", {outside.Path(), Install(L"backups")});
+    ASSERT_TRUE(IsLink(Install(L"backups")));
+    const std::map<std::wstring, Bytes> behind = TreeContent(outside.Path());
+
+    SetLastError(0);
+    EXPECT_FALSE(Extract(archive_, Install(L"backups\\run")));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_CANT_ACCESS_FILE), GetLastError());
+    EXPECT_EQ(Bytes(300, 'o'), ReadBytes(Install(L"Velmora.exe")));
+    EXPECT_EQ(behind, TreeContent(outside.Path()));
+
+    const RecordMark mark = MarkInstallationRecord(Install().c_str());
+    SetLastError(0);
+    EXPECT_FALSE(RestoreInstallation(Install().c_str(), Install(L"backups\\run").c_str(), mark));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_CANT_ACCESS_FILE), GetLastError());
+    EXPECT_EQ(Bytes(300, 'o'), ReadBytes(Install(L"Velmora.exe")));
+    EXPECT_EQ(behind, TreeContent(outside.Path()));
+    // The installation as it was, beside the link.
+    std::map<std::wstring, Bytes> after = TreeContent(Install());
+    for (auto it = after.begin(); it != after.end();)
+        it = it->first.rfind(L"backups\\", 0) == 0 ? after.erase(it) : std::next(it);
+    EXPECT_EQ(installed, after);
+    RunHost(L"rm", L"", {Install(L"backups")});
+}
+
 using PayloadSafety = PayloadTest;
 
 TEST_F(PayloadSafety, RecordsTheFilesWrittenAndTheFoldersMadeButNotThoseThatWereThere)

@@ -213,10 +213,9 @@ TEST_F(ProgressPage, CancelAnsweredYesStopsTheRunningStepWithACrossAndFinishOpen
 
 TEST_F(ProgressPage, AFailedRunShowsTheEnginesWarningOnThePageAndCancelAfterItClosesAtOnce)
 {
-    // An existing service of the name is started under its old command line, whose program
-    // does not exist: the start step fails with the engine's warning.
-    ASSERT_TRUE(g_setupTools.InstallService(L"\"C:\\no-such-folder\\Velmora.exe\" /start",
-                                            g_settings.service_name, L"Velmora (test)", L"t"));
+    // The server's own service of the name, which its administrator has disabled, is kept:
+    // the start step fails with the engine's warning.
+    ASSERT_TRUE(InstallServerService(g_settings.install_dir, g_settings.service_name, SERVICE_DISABLED));
     std::vector<ProgressView> views;
     wchar_t status[512] = {};
     ProgressRun run = RunProgressPage([&](WizardDriver& wizard) {
@@ -228,7 +227,7 @@ TEST_F(ProgressPage, AFailedRunShowsTheEnginesWarningOnThePageAndCancelAfterItCl
 
     EXPECT_TRUE(run.scriptFinished);
     EXPECT_EQ(kCross, views.back().images[kStepStart]);
-    EXPECT_EQ(L"Step \"Start server\" failed: " + SystemErrorText(ERROR_FILE_NOT_FOUND), std::wstring(status));
+    EXPECT_EQ(L"Step \"Start server\" failed: " + SystemErrorText(ERROR_SERVICE_DISABLED), std::wstring(status));
     EXPECT_TRUE(RowsInOrder(views.back().images));
     EXPECT_EQ(100, views.back().bar);
     ASSERT_EQ(1u, run.boxes.size());

@@ -6,15 +6,20 @@
 //   stop-held=NAME    stay in STOP_PENDING until the named event NAME is set
 //   refuse            report STOPPED with an error instead of ever running
 //   exit-at-once      end the process before talking to the service manager
+//   end-after=MS      once running, stop by itself after MS milliseconds and end
 //   idle              not a service: sleep for a minute (a plain child process)
+// and by the words of a file beside it named after it with ".options" appended, for a copy
+// put in the place of the server, whose service runs it as "<folder>\Velmora.exe" /start.
 #include <windows.h>
+
+#include <string>
 #include <shellapi.h>
 #include <wchar.h>
 #include <stdlib.h>
 
 namespace {
 
-DWORD g_startPendingMs = 0, g_stopPendingMs = 0, g_waitHintMs = 50;
+DWORD g_startPendingMs = 0, g_stopPendingMs = 0, g_waitHintMs = 50, g_endAfterMs = INFINITE;
 bool g_refuse = false, g_exitAtOnce = false, g_idle = false;
 const wchar_t* g_stopHeldBy = nullptr;
 SERVICE_STATUS_HANDLE g_statusHandle = nullptr;
@@ -28,11 +33,25 @@ const DWORD kReportIntervalMs = 50;
 void ReadOptions()
 {
     const struct { const wchar_t* prefix; DWORD* value; } numbers[] = {
-        {L"start-pending=", &g_startPendingMs}, {L"stop-pending=", &g_stopPendingMs}, {L"hint=", &g_waitHintMs}};
+        {L"start-pending=", &g_startPendingMs}, {L"stop-pending=", &g_stopPendingMs}, {L"hint=", &g_waitHintMs},
+        {L"end-after=", &g_endAfterMs}};
     const struct { const wchar_t* word; bool* flag; } words[] = {
         {L"refuse", &g_refuse}, {L"exit-at-once", &g_exitAtOnce}, {L"idle", &g_idle}};
+    // The command line's words, then the file's (read as ASCII).
+    std::wstring line = GetCommandLineW();
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    HANDLE file = CreateFileW((std::wstring(self) + L".options").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        char text[256] = {};
+        DWORD read = 0;
+        ReadFile(file, text, sizeof(text) - 1, &read, nullptr);
+        CloseHandle(file);
+        line += L" " + std::wstring(text, text + read);
+    }
     int count = 0;
-    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+    wchar_t** args = CommandLineToArgvW(line.c_str(), &count);
     for (int i = 1; args && i < count; ++i) {
         for (const auto& number : numbers)
             if (wcsncmp(args[i], number.prefix, wcslen(number.prefix)) == 0)
@@ -94,7 +113,7 @@ void WINAPI ServiceMain(DWORD, wchar_t**)
     }
     Linger(SERVICE_START_PENDING, g_startPendingMs);
     Report(SERVICE_RUNNING, 0);
-    WaitForSingleObject(g_stopRequested, INFINITE);
+    WaitForSingleObject(g_stopRequested, g_endAfterMs);
     Linger(SERVICE_STOP_PENDING, g_stopPendingMs);
     if (HANDLE release = g_stopHeldBy ? OpenEventW(SYNCHRONIZE, FALSE, g_stopHeldBy) : nullptr) {
         while (WaitForSingleObject(release, kReportIntervalMs) == WAIT_TIMEOUT)

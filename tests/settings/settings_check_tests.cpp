@@ -31,7 +31,8 @@ class FakeMachine final : public SettingsMachine
 {
 public:
     VolumeVerdict volume = VolumeVerdict::kUsable;
-    std::set<std::wstring> folders, files;  // what exists
+    std::set<std::wstring> folders;  // what exists
+    InstallationIdentity identity = {};  // of every folder
     InstalledVersion version = InstalledVersion::kNotNewer;
     bool resolves = true;
     ULONG resolvedTo = inet_addr("10.0.0.5");
@@ -46,7 +47,19 @@ public:
         return volume;
     }
     bool FolderExists(const wchar_t* folder) override { return folders.count(folder) != 0; }
-    bool FileExists(const wchar_t* path) override { return files.count(path) != 0; }
+    InstallationIdentity IdentifyInstallation(const wchar_t* folder, const wchar_t* service) override
+    {
+        identified = std::wstring(folder) + L"|" + service;
+        return identity;
+    }
+    std::wstring identified;  // the folder and service asked about
+    FolderVerdict folderVerdict = {};  // allowed
+    std::wstring checkedFolder;        // and whether as an installation
+    FolderVerdict CheckFolder(const wchar_t* folder, bool installation) override
+    {
+        checkedFolder = std::wstring(folder) + (installation ? L" installation" : L"");
+        return folderVerdict;
+    }
     InstalledVersion ReadVersion(const wchar_t*) override { return version; }
     void KeepConfiguration(const wchar_t* folder) override { Log(L"keep " + std::wstring(folder)); }
     bool Resolve(const char* name, AddressList& resolved) override
@@ -78,6 +91,8 @@ public:
     {
         Log(L"create " + std::wstring(folder));
         *error = createError;
+        if (createError == ERROR_ALREADY_EXISTS)
+            folders.insert(folder);
         return createError == 0;
     }
 
@@ -187,7 +202,23 @@ const wchar_t kKept[] = L"keep C:\\Velmora, import '', resolve mail.example";
 
 void Unattended(Scene& s) { s.settings.force_auto = true; }
 void Existing(Scene& s) { s.machine.folders.insert(L"C:\\Velmora"); }
-void Installed(Scene& s) { Existing(s); s.machine.files.insert(L"C:\\Velmora\\Velmora.exe"); }
+void Installed(Scene& s)
+{
+    Existing(s);
+    s.machine.identity.kind = InstallationKind::kInstalled;
+    s.machine.identity.service_exists = s.machine.identity.server_present = true;
+}
+void Identity(Scene& s, InstallationKind kind, const wchar_t* service = L"", const wchar_t* folder = L"")
+{
+    s.machine.identity.kind = kind;
+    CopyText(s.machine.identity.service, service);
+    CopyText(s.machine.identity.folder, folder);
+}
+void Refused(Scene& s, FolderRule rule, const wchar_t* path = L"")
+{
+    s.machine.folderVerdict.rule = rule;
+    CopyText(s.machine.folderVerdict.path, path);
+}
 void Newer(Scene& s) { Installed(s); s.machine.version = InstalledVersion::kNewer; }
 void Folder(Scene& s, const std::wstring& folder) { CopyText(s.fields.folder, folder.c_str()); }
 void ServiceName(Scene& s, const wchar_t* name) { CopyText(s.fields.service_name, name); }
@@ -243,6 +274,52 @@ const Row kRows[] = {
     {"an installed server without version information is not merged", [](Scene& s) {
          Installed(s), s.machine.version = InstalledVersion::kUnversioned; },
      L"progress", kUpgraded, L"import '', resolve mail.example"},
+    {"a Velmora.exe that no record accounts for: refused, never an upgrade", [](Scene& s) {
+         Existing(s), Identity(s, InstallationKind::kUnrecordedServer); },
+     L"stay: warning 120 (C:\\Velmora|)", kDir, L"volume C:\\"},
+    {"... unattended: quietly", [](Scene& s) { Identity(s, InstallationKind::kUnrecordedServer), Unattended(s); },
+     L"stay", kDir, L"volume C:\\"},
+    {"an installation of another service name: refused, naming it", [](Scene& s) {
+         Installed(s), Identity(s, InstallationKind::kOtherService, L"mail"); },
+     L"stay: warning 121 (C:\\Velmora|mail)", kDir, L"volume C:\\"},
+    {"a service name of another program's service: refused, naming it", [](Scene& s) {
+         Identity(s, InstallationKind::kServiceNotServer, L"Velmora Mail"); },
+     L"stay: warning 122 (Velmora Mail|)", kDir, L"volume C:\\"},
+    {"a service name of the server in another folder: refused, naming both", [](Scene& s) {
+         Identity(s, InstallationKind::kServiceOfOtherFolder, L"Velmora Mail", L"D:\\Velmora"); },
+     L"stay: warning 123 (Velmora Mail|D:\\Velmora)", kDir, L"volume C:\\"},
+    {"a drive root: refused, a folder below it suggested", [](Scene& s) {
+         Folder(s, L"D:\\"), Refused(s, FolderRule::kDriveRoot); },
+     L"stay: warning 124 (D:\\|D:\\Velmora)", L"boxes D:\\|Velmora Mail; service Velmora Mail; dir D:\\; upgrade 0",
+     L"volume D:\\"},
+    {"a network path", [](Scene& s) { Refused(s, FolderRule::kNetworkPath); },
+     L"stay: warning 125 (C:\\Velmora|)", kDir, L"volume C:\\"},
+    {"below the Windows folder: named", [](Scene& s) { Refused(s, FolderRule::kWindowsFolder, L"C:\\Windows"); },
+     L"stay: warning 126 (C:\\Velmora|C:\\Windows)", kDir, L"volume C:\\"},
+    {"below a temporary folder: named", [](Scene& s) { Refused(s, FolderRule::kTemporaryFolder, L"C:\\Temp"); },
+     L"stay: warning 127 (C:\\Velmora|C:\\Temp)", kDir, L"volume C:\\"},
+    {"the setup's own folder", [](Scene& s) { Refused(s, FolderRule::kSetupFolder, L"C:\\Velmora"); },
+     L"stay: warning 128 (C:\\Velmora|)", kDir, L"volume C:\\"},
+    {"a folder the system keeps for everybody: a folder below it suggested", [](Scene& s) {
+         Refused(s, FolderRule::kSharedFolder, L"C:\\Velmora"); },
+     L"stay: warning 129 (C:\\Velmora|C:\\Velmora\\Velmora)", kDir, L"volume C:\\"},
+    {"a link on the way: named", [](Scene& s) { Refused(s, FolderRule::kLink, L"C:\\Velmora"); },
+     L"stay: warning 130 (C:\\Velmora|C:\\Velmora)", kDir, L"volume C:\\"},
+    {"a folder above that users may rename: named with the right and who holds it", [](Scene& s) {
+         Refused(s, FolderRule::kUntrustedAncestor, L"C:\\Apps");
+         CopyText(s.machine.folderVerdict.detail, L"DELETE: BUILTIN\\Users"); },
+     L"stay: warning 132 (C:\\Apps|DELETE: BUILTIN\\Users)", kDir, L"volume C:\\"},
+    {"an existing folder a user owns: named with its owner", [](Scene& s) {
+         Existing(s), Refused(s, FolderRule::kForeignOwner, L"C:\\Velmora");
+         CopyText(s.machine.folderVerdict.detail, L"PC\\guest"); },
+     L"stay: warning 133 (C:\\Velmora|PC\\guest)", kDir, L"volume C:\\"},
+    {"a foreign folder that is not empty", [](Scene& s) { Existing(s), Refused(s, FolderRule::kNotEmpty); },
+     L"stay: warning 131 (C:\\Velmora|)", kDir, L"volume C:\\"},
+    {"... unattended: quietly", [](Scene& s) { Existing(s), Refused(s, FolderRule::kNotEmpty), Unattended(s); },
+     L"stay", kDir, L"volume C:\\"},
+    {"the service of the folder without its server: a new installation beside its record", [](Scene& s) {
+         Identity(s, InstallationKind::kInstalled, L"Velmora Mail"), s.machine.identity.service_exists = true; },
+     L"administrator", kFresh, kAllPorts},
     {"a newer server is asked about", Newer, L"ask: yes/no question 39", L"; dir C:\\Velmora", L"volume C:\\"},
     {"... in an unattended run too", [](Scene& s) { Newer(s), Unattended(s); }, L"ask: yes/no question 39",
      L"; dir C:\\Velmora", L"volume C:\\"},
@@ -300,6 +377,11 @@ const Row kRows[] = {
      kImported, nullptr},
     {"... unattended: quietly", [](Scene& s) { s.machine.createError = ERROR_ACCESS_DENIED, Unattended(s); }, L"stay",
      kImported, nullptr},
+    // Somebody made it between the look and the making: checked again as an existing folder.
+    {"a folder that appears before it is made is asked about as an existing one", [](Scene& s) {
+         s.machine.createError = ERROR_ALREADY_EXISTS; },
+     L"ask: yes/no warning 16", kImported,
+     L"import '', resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6, create C:\\Velmora, volume C:\\"},
 };
 
 } // namespace
@@ -315,6 +397,17 @@ TEST(SettingsCheck, EveryCase)
         start.settings = scene.settings;
         SettingsVerdict verdict = CheckSettingsPage(scene.fields, scene.settings, scene.machine, scene.answers);
         EXPECT_EQ(row.outcome, Outcome(verdict));
+        // The installation is asked about in the folder's full form, under the trimmed name.
+        if (!scene.machine.identified.empty()) {
+            EXPECT_EQ(std::wstring(scene.settings.install_dir) + L"|" + scene.settings.service_name,
+                      scene.machine.identified);
+        }
+        // The folder rules are told whether the records make it this run's installation.
+        if (!scene.machine.checkedFolder.empty()) {
+            EXPECT_EQ(std::wstring(scene.settings.install_dir) +
+                          (scene.machine.identity.kind == InstallationKind::kInstalled ? L" installation" : L""),
+                      scene.machine.checkedFolder);
+        }
         std::wstring usual = L"boxes C:\\Velmora\\|Velmora Mail; service Velmora Mail";
         EXPECT_EQ(row.written[0] == L'b' ? row.written : usual + row.written, Written(start, scene));
         if (row.calls) {

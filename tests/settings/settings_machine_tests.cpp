@@ -25,21 +25,24 @@ TEST_F(LocalMachine, FoldersFilesAndTheVolume)
     std::wstring file = folder.File(L"a file");
     ASSERT_TRUE(WriteWholeFile(file, "x"));
     LocalSettingsMachine machine;
-    const struct { std::wstring path; bool folder, file, created; } cases[] = {
-        {folder.Path(), true, false, true},
-        {file, false, true, false},
-        {folder.File(L"missing"), false, false, true},
-        {folder.File(L"new\\server"), false, false, true},  // with the folder above it
-        {file + L"\\server", false, false, false},
+    // A folder that is there is not made: it is somebody's until checked.
+    const struct { std::wstring path; bool folder, created, after; DWORD error; } cases[] = {
+        {folder.Path(), true, false, true, ERROR_ALREADY_EXISTS},
+        {file, false, false, false, 0},
+        {folder.File(L"missing"), false, true, true, 0},
+        {folder.File(L"new\\server"), false, true, true, 0},  // with the folder above it
+        {file + L"\\server", false, false, false, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(c.folder, machine.FolderExists(c.path.c_str()));
-        EXPECT_EQ(c.file, machine.FileExists(c.path.c_str()));
         DWORD error = 0;
         EXPECT_EQ(c.created, machine.CreateFolder(c.path.c_str(), &error));
         EXPECT_EQ(c.created, error == 0) << "a folder not made gives its reason";
-        EXPECT_EQ(c.created, machine.FolderExists(c.path.c_str()));
+        if (c.error != 0) {
+            EXPECT_EQ(c.error, error);
+        }
+        EXPECT_EQ(c.after, machine.FolderExists(c.path.c_str()));
     }
     DWORD error = 0;
     EXPECT_EQ(VolumeVerdict::kUsable, machine.CheckVolume(L"C:\\", &error));

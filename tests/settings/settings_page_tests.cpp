@@ -14,6 +14,7 @@
 #include "resources/wizard_ids.h"
 #include "support/installation_fixture.h"
 #include "support/temp_folder.h"
+#include "system/uninstall/uninstall_entry.h"
 #include "wizard/settings_page/certificate_display.h"
 #include "wizard/settings_page/host_addresses.h"
 
@@ -183,10 +184,13 @@ TEST_F(SettingsPage, TheUnattendedCheckGoesToThePageThatTheCheckChose)
              CopyFileW(VELMORA_SERVER_EXE, (installed + L"\\Velmora.exe").c_str(), FALSE);
              WriteWholeFile(installed + L"\\config\\velmora.cfg", "kept_key=kept-value\r\n");
              CopyText(g_settings.install_dir, installed.c_str());
+             // Its record, without which a Velmora.exe is anybody's.
+             WriteUninstallEntry(g_settings.service_name, installed.c_str(), 1);
          },
-         IDD_WIZ_INSTALL, [] {
+         IDD_WIZ_INSTALL, [&] {
              EXPECT_TRUE(g_settings.upgrade);
              EXPECT_EQ(L"kept-value", KeptValue());
+             RemoveUninstallEntriesOfFolder(installed.c_str());
          }},
     };
     for (const auto& row : rows) {

@@ -6,6 +6,7 @@
 
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
+#include "base/scoped_handle.h"
 #include "base/setup_tools.h"
 #include "formats/config/config_file.h"
 #include "support/uninstall_entry_reader.h"
@@ -17,6 +18,17 @@ void RemoveProgramGroup()
     for (const wchar_t* link : {L"Velmora.lnk", L"Brindleway Software Corp.lnk", L"Uninstall....lnk"})
         DeleteFileW((group + L"\\" + link).c_str());
     RemoveDirectoryW(group.c_str());
+}
+
+bool InstallServerService(const std::wstring& folder, const std::wstring& serviceName, DWORD startType)
+{
+    const std::wstring command = L"\"" + folder + L"\\Velmora.exe\" /start";
+    if (!g_setupTools.InstallService(command.c_str(), serviceName.c_str(), L"Velmora (test)", L"t"))
+        return false;
+    UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    UniqueServiceHandle service(OpenServiceW(manager.Get(), serviceName.c_str(), SERVICE_CHANGE_CONFIG));
+    return service && ChangeServiceConfigW(service.Get(), SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr,
+                                           nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
 std::wstring ProgramGroupPath()

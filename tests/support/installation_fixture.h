@@ -32,6 +32,10 @@ private:
     std::wstring serviceName_;
 };
 
+// Registers the service `serviceName` of the server in `folder` as the setup would, with
+// `startType`: disabled, the setup keeps it and its start fails.
+bool InstallServerService(const std::wstring& folder, const std::wstring& serviceName, DWORD startType);
+
 // The all-users program group that an installation makes.
 std::wstring ProgramGroupPath();
 // Deletes the setup's links from the group, then the group, whichever run made them.

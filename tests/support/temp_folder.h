@@ -2,18 +2,22 @@
 #include <windows.h>
 #include <string>
 
-// A uniquely named folder under the temporary folder, deleted with its contents at the end
-// of the test.
+// A uniquely named folder for one test, deleted with its contents at the end of the test.
+// It lies in "velmora-tests" at the top of the system drive, not in the temporary folder:
+// the setup refuses to install anywhere in there, and the tests install into these.
 class TempFolder
 {
 public:
     explicit TempFolder(const wchar_t* tag)
     {
         static LONG counter = 0;
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
+        wchar_t windows[MAX_PATH] = {};
+        GetSystemWindowsDirectoryW(windows, MAX_PATH);
+        wchar_t base[MAX_PATH] = {};
+        wsprintfW(base, L"%c:\\velmora-tests\\", windows[0] ? windows[0] : L'C');
+        CreateDirectoryW(base, nullptr);
         wchar_t name[MAX_PATH] = {};
-        wsprintfW(name, L"%svelmora-%s-%lu-%lu-%ld", temp, tag, GetCurrentProcessId(), GetTickCount(),
+        wsprintfW(name, L"%svelmora-%s-%lu-%lu-%ld", base, tag, GetCurrentProcessId(), GetTickCount(),
                   InterlockedIncrement(&counter));
         path_ = name;
         created_ = CreateDirectoryW(path_.c_str(), nullptr) != FALSE;

@@ -12,6 +12,7 @@
 #include "support/installation_fixture.h"
 #include "support/machine_state.h"
 #include "support/temp_folder.h"
+#include "system/uninstall/uninstall_entry.h"
 #include "wizard/imported_certificate.h"
 #include "wizard/wizard_driver.h"
 
@@ -66,8 +67,8 @@ TEST_F(WizardFlow, PagesFollowTheKindOfRun)
         SCOPED_TRACE(c.name);
         RemoveImportedServerCertificate();
         ResetSettings();
-        // The settings page finds an installed server by its executable in the chosen folder.
-        // One level down, so that the snapshot below reads this row's folders and not the
+        // The settings page finds an installed server by its entry among the installed
+        // programs, which names the chosen folder, and its executable there. One level down, so that the snapshot below reads this row's folders and not the
         // temporary folder that other test programs write in meanwhile.
         TempFolder installedRoot(L"flow-upgrade");
         const std::wstring installed = installedRoot.File(L"Velmora");
@@ -75,6 +76,7 @@ TEST_F(WizardFlow, PagesFollowTheKindOfRun)
             CreateDirectoryW(installed.c_str(), nullptr);
             WriteWholeFile(installed + L"\\Velmora.exe", "installed");
             CopyText(g_settings.install_dir, installed.c_str());
+            ASSERT_TRUE(WriteUninstallEntry(g_settings.service_name, installed.c_str(), 1));
         }
         if (c.unresolved)
             SetDomainName(L"velmora-nowhere.invalid");
@@ -112,5 +114,6 @@ TEST_F(WizardFlow, PagesFollowTheKindOfRun)
         }
         // An upgrade that failed leaves its shortcuts, as it leaves the installation.
         RemoveProgramGroup();
+        RemoveUninstallEntriesOfFolder(installed.c_str());
     }
 }

@@ -4,6 +4,7 @@
 #include "base/canonical_folder.h"
 #include "base/message_ids.h"
 #include "base/path_join.h"
+#include "engine/installation_identity.h"
 #include "wizard/settings_text.h"
 
 // Written by the payload builder with the archive that setup.exe carries.
@@ -26,9 +27,35 @@ SettingsVerdict Verdict(SettingsNext next, UINT style, UINT textId, DWORD system
 
 // Stays on the page, telling why unless the run is unattended.
 SettingsVerdict Refusal(const InstallSettings& settings, UINT style, UINT textId, DWORD systemError = 0,
-                        const wchar_t* argument = L"")
+                        const wchar_t* argument = L"", const wchar_t* second = L"")
 {
-    return Verdict(SettingsNext::kStay, settings.force_auto ? 0 : style, textId, systemError, argument);
+    return Verdict(SettingsNext::kStay, settings.force_auto ? 0 : style, textId, systemError, argument, second);
+}
+
+// False, with the refusal, when the folder or the service name belongs to something that
+// is not this run's installation.
+bool InstallationAllowed(const InstallSettings& settings, const wchar_t* folder, const InstallationIdentity& identity,
+                         SettingsVerdict& refusal)
+{
+    const UINT warning = MB_OK | MB_ICONWARNING;
+    switch (identity.kind) {
+    case InstallationKind::kUnrecordedServer:
+        refusal = Refusal(settings, warning, kFolderHoldsUnrecordedServer, 0, folder);
+        return false;
+    case InstallationKind::kOtherService:
+        refusal = Refusal(settings, warning, kInstallationHasOtherService, 0, folder, identity.service);
+        return false;
+    case InstallationKind::kServiceNotServer:
+        refusal = Refusal(settings, warning, kServiceNotServer, 0, settings.service_name);
+        return false;
+    case InstallationKind::kServiceOfOtherFolder:
+        refusal = Refusal(settings, warning, kServiceOfOtherInstallation, 0, settings.service_name, identity.folder);
+        return false;
+    case InstallationKind::kInstalled:
+    case InstallationKind::kNone:
+        break;
+    }
+    return true;
 }
 
 // Whether every path that a run writes fits in MAX_PATH: the archive's longest entry in
@@ -40,6 +67,53 @@ bool FolderHoldsPayload(const wchar_t* folder)
 {
     const size_t backupPart = wcslen(L"\\backups\\YYYY-MM-DD HH-MM-SS");
     return wcslen(folder) + backupPart + 1 + kPayloadLongestPath + 1 <= MAX_PATH;
+}
+
+// False, with the refusal, when the folder rules refuse the folder: each rule has its text.
+bool FolderAllowed(const InstallSettings& settings, const wchar_t* folder, const FolderVerdict& verdict,
+                   SettingsVerdict& refusal)
+{
+    // The texts that suggest a folder below the refused one.
+    wchar_t below[MAX_PATH] = {};
+    FormatText(below, MAX_PATH, folder[wcslen(folder) - 1] == L'\\' ? L"%sVelmora" : L"%s\\Velmora", folder);
+    UINT id = 0;
+    const wchar_t* second = L"";
+    switch (verdict.rule) {
+    case FolderRule::kAllowed:
+        return true;
+    case FolderRule::kDriveRoot:
+        id = kFolderIsDriveRoot, second = below;
+        break;
+    case FolderRule::kNetworkPath:
+        id = kFolderOnNetwork;
+        break;
+    case FolderRule::kWindowsFolder:
+        id = kFolderInWindows, second = verdict.path;
+        break;
+    case FolderRule::kTemporaryFolder:
+        id = kFolderInTemporary, second = verdict.path;
+        break;
+    case FolderRule::kSetupFolder:
+        id = kFolderIsSetupFolder;
+        break;
+    case FolderRule::kSharedFolder:
+        id = kFolderIsSystemShared, second = below;
+        break;
+    case FolderRule::kLink:
+        id = kFolderThroughLink, second = verdict.path;
+        break;
+    case FolderRule::kUntrustedAncestor:
+        refusal = Refusal(settings, MB_OK | MB_ICONWARNING, kFolderAboveUntrusted, 0, verdict.path, verdict.detail);
+        return false;
+    case FolderRule::kForeignOwner:
+        id = kFolderOwnedByOther, second = verdict.detail;
+        break;
+    case FolderRule::kNotEmpty:
+        id = kFolderNotEmpty;
+        break;
+    }
+    refusal = Refusal(settings, MB_OK | MB_ICONWARNING, id, 0, folder, second);
+    return false;
 }
 
 // False, with the refusal, when the folder's volume cannot take the server.
@@ -131,8 +205,15 @@ SettingsVerdict CheckSettingsPage(SettingsPageFields& fields, InstallSettings& s
     if (!FolderHoldsPayload(folder) || !JoinPath(executable, folder, L"Velmora.exe"))
         return Refusal(settings, MB_OK | MB_ICONERROR, 0, ERROR_FILENAME_EXCED_RANGE);
     // Worked out afresh on every pass: another folder chosen after going back must not
-    // keep an earlier folder's upgrade.
-    settings.upgrade = machine.FileExists(executable);
+    // keep an earlier folder's upgrade. Only the machine's own records make one.
+    const InstallationIdentity identity = machine.IdentifyInstallation(folder, settings.service_name);
+    settings.upgrade = false;
+    if (!InstallationAllowed(settings, folder, identity, refusal))
+        return refusal;
+    const bool installation = identity.kind == InstallationKind::kInstalled;
+    if (!FolderAllowed(settings, folder, machine.CheckFolder(folder, installation), refusal))
+        return refusal;
+    settings.upgrade = installation && identity.server_present;
     if (settings.upgrade) {
         InstalledVersion version = machine.ReadVersion(executable);
         // Asked in every run: a downgrade is never taken by default.
@@ -189,8 +270,12 @@ SettingsVerdict CheckSettingsPage(SettingsPageFields& fields, InstallSettings& s
         }
     }
     DWORD error = 0;
-    if (!machine.FolderExists(folder) && !machine.CreateFolder(folder, &error))
+    if (!machine.FolderExists(folder) && !machine.CreateFolder(folder, &error)) {
+        // Made by somebody else since it was looked at: the rules of an existing folder apply.
+        if (error == ERROR_ALREADY_EXISTS && machine.FolderExists(folder))
+            return CheckSettingsPage(fields, settings, machine, answers);
         return Refusal(settings, MB_OK | MB_ICONERROR, 0, error);
+    }
     if (!settings.folder_confirmed)
         settings.folder_created = true;
     CopyText(fields.settled_folder, folder);

@@ -1,18 +1,24 @@
 #include "wizard/settings_page/settings_machine.h"
 
+#include "base/install_settings.h"
 #include "base/setup_tools.h"
 #include "engine/journaled_changes.h"
 
 namespace {
 
-bool HasAttributes(const wchar_t* path, bool directory)
+bool IsFolder(const wchar_t* path)
 {
     DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == directory;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 } // namespace
+
+FolderVerdict LocalSettingsMachine::CheckFolder(const wchar_t* folder, bool installation)
+{
+    LocalFolderFacts facts(g_settings.setup_dir);
+    return CheckFolderPolicy(folder, installation, facts);
+}
 
 VolumeVerdict LocalSettingsMachine::CheckVolume(const wchar_t* root, DWORD* error)
 {
@@ -23,12 +29,13 @@ VolumeVerdict LocalSettingsMachine::CheckVolume(const wchar_t* root, DWORD* erro
 
 bool LocalSettingsMachine::FolderExists(const wchar_t* folder)
 {
-    return HasAttributes(folder, true);
+    return IsFolder(folder);
 }
 
-bool LocalSettingsMachine::FileExists(const wchar_t* path)
+InstallationIdentity LocalSettingsMachine::IdentifyInstallation(const wchar_t* folder, const wchar_t* serviceName)
 {
-    return HasAttributes(path, false);
+    LocalInstallationFacts facts;
+    return ::IdentifyInstallation(folder, serviceName, facts);
 }
 
 InstalledVersion LocalSettingsMachine::ReadVersion(const wchar_t* executable)
@@ -68,6 +75,11 @@ DWORD LocalSettingsMachine::ImportCertificate(const BYTE* image, DWORD size, con
 
 bool LocalSettingsMachine::CreateFolder(const wchar_t* folder, DWORD* error)
 {
+    // Never taken for made here: one that appeared is somebody else's until checked.
+    if (IsFolder(folder)) {
+        *error = ERROR_ALREADY_EXISTS;
+        return false;
+    }
     if (CreateJournaledFolder(folder))
         return true;
     *error = GetLastError();

@@ -2,6 +2,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "engine/folder_policy.h"
+#include "engine/installation_identity.h"
 #include "wizard/settings_page/host_addresses.h"
 #include "wizard/settings_page/installed_version.h"
 #include "wizard/settings_page/port_test.h"
@@ -15,7 +17,11 @@ public:
     // `error` receives the reason with kFreeSpaceUnknown.
     virtual VolumeVerdict CheckVolume(const wchar_t* root, DWORD* error) = 0;
     virtual bool FolderExists(const wchar_t* folder) = 0;
-    virtual bool FileExists(const wchar_t* path) = 0;
+    // What `folder` holds for a run under the service `serviceName`.
+    virtual InstallationIdentity IdentifyInstallation(const wchar_t* folder, const wchar_t* serviceName) = 0;
+    // The folder rules (engine/folder_policy.h) for `folder`, which holds this run's
+    // installation when `installation` is set.
+    virtual FolderVerdict CheckFolder(const wchar_t* folder, bool installation) = 0;
     virtual InstalledVersion ReadVersion(const wchar_t* executable) = 0;
     virtual void KeepConfiguration(const wchar_t* installDir) = 0;
     virtual bool Resolve(const char* hostName, AddressList& resolved) = 0;
@@ -23,7 +29,8 @@ public:
     // ImportServerCertificate into the machine's "MY" store.
     virtual DWORD ImportCertificate(const BYTE* image, DWORD size, const wchar_t* password, BYTE* hash,
                                     DWORD* hashLength) = 0;
-    // Creates the folder and the missing ones above it; false with the reason in `error`.
+    // Creates the folder and the missing ones above it; false with the reason in `error`,
+    // ERROR_ALREADY_EXISTS when the folder is there (made by somebody else meanwhile).
     virtual bool CreateFolder(const wchar_t* folder, DWORD* error) = 0;
 
 protected:
@@ -37,7 +44,8 @@ class LocalSettingsMachine final : public SettingsMachine
 public:
     VolumeVerdict CheckVolume(const wchar_t* root, DWORD* error) override;
     bool FolderExists(const wchar_t* folder) override;
-    bool FileExists(const wchar_t* path) override;
+    InstallationIdentity IdentifyInstallation(const wchar_t* folder, const wchar_t* serviceName) override;
+    FolderVerdict CheckFolder(const wchar_t* folder, bool installation) override;
     InstalledVersion ReadVersion(const wchar_t* executable) override;
     void KeepConfiguration(const wchar_t* installDir) override;
     bool Resolve(const char* hostName, AddressList& resolved) override;
