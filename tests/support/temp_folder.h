@@ -35,7 +35,7 @@ public:
     const std::wstring& Path() const { return path_; }
     std::wstring File(const wchar_t* name) const { return path_ + L"\\" + name; }
 
-private:
+    // Deletes `folder` and everything in it, never through a link.
     static void DeleteTree(const std::wstring& folder)
     {
         WIN32_FIND_DATAW found;
@@ -58,6 +58,8 @@ private:
         }
         RemoveDirectoryW(folder.c_str());
     }
+
+private:
 
     std::wstring path_;
     bool created_;
