@@ -98,3 +98,42 @@ TEST_F(ShippedBuildUnderWow64, InstallsIntoTheDefaultFolderAndUpgrades)
     EXPECT_TRUE(PathExists(std::wstring(kDefaultFolder) + L"\\backups")) << logged;
     ExpectDefaultInstallation(upgraded, logged);
 }
+
+// A new installation whose server cannot start (its administrator disabled the service that
+// waits for it): the run ends with 2 and leaves nothing of its own.
+TEST_F(ShippedBuildUnderWow64, AFailedInstallationLeavesNothing)
+{
+    const std::wstring log = folder_.File(L"run.log");
+    ASSERT_TRUE(InstallServerService(installation_.InstallDir(), installation_.ServiceName(), SERVICE_DISABLED));
+    WriteSettingsFile(std::string(kAccount) + "domain=localhost\r\n");
+    ProgramRun failed = RunSetup(nullptr, L"/quiet /log=\"" + log + L"\"");
+    const std::string logged = ReadWholeFile(log);
+    EXPECT_EQ(2u, failed.exitCode) << logged;
+    EXPECT_NE(std::string::npos, logged.find("step start FAILED (")) << logged;
+    EXPECT_FALSE(installation_.InstallDirExists());
+    EXPECT_FALSE(EntryInView(installation_.ServiceName(), KEY_WOW64_64KEY));
+    EXPECT_FALSE(EntryInView(installation_.ServiceName(), KEY_WOW64_32KEY));
+}
+
+// The entry's own quiet command takes the installation away, its entry in the shared view too.
+TEST_F(ShippedBuildUnderWow64, UninstallsByTheEntrysQuietCommand)
+{
+    const std::wstring log = folder_.File(L"run.log");
+    WriteSettingsFile(std::string(kAccount) + "domain=localhost\r\n", false);
+    ProgramRun installed = RunSetup(nullptr, L"/quiet /log=\"" + log + L"\"");
+    ExpectDefaultInstallation(installed, ReadWholeFile(log));
+
+    const std::wstring quiet = UninstallEntryReader(kDefaultService).Text(L"QuietUninstallString");
+    ASSERT_FALSE(quiet.empty());
+    ProgramStart start = {quiet};
+    start.timeoutMs = kInstallTimeoutMs;
+    ProgramRun removed = RunProgram(start);
+    EXPECT_TRUE(removed.ended);
+    EXPECT_EQ(0u, removed.exitCode);
+    EXPECT_TRUE(removed.boxes.empty());
+    // Its copy in a folder of its own removes the folder once the started one has ended.
+    EXPECT_TRUE(WaitUntil([] { return !PathExists(kDefaultFolder); }, kInstallTimeoutMs));
+    EXPECT_FALSE(g_setupTools.ServiceExists(kDefaultService));
+    EXPECT_FALSE(EntryInView(kDefaultService, KEY_WOW64_64KEY));
+    EXPECT_FALSE(EntryInView(kDefaultService, KEY_WOW64_32KEY));
+}

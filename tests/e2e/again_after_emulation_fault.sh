@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs a test command, and runs it again (three runs at most) when a 32-bit process of it
+# died under qemu by a signal that never reached the program: "qemu: uncaught target
+# signal". Wine turns a fault of the program itself into an exception, which it reports as
+# an unhandled page fault and never as that line; the line is the emulation failing, which
+# happens in one run in a few here, and says nothing about the build under test. Any other
+# failure is the verdict.
+# Usage: again_after_emulation_fault.sh command [arguments...]
+set -uo pipefail
+output=$(mktemp "${TMPDIR:-/tmp}/emulation-run.XXXXXX")
+trap 'rm -f "$output"' EXIT
+for run in 1 2 3; do
+  "$@" 2>&1 | tee "$output"
+  code=${PIPESTATUS[0]}
+  if [ "$code" -eq 0 ] || ! grep -q "qemu: uncaught target signal" "$output"; then
+    exit "$code"
+  fi
+  echo "again_after_emulation_fault: run $run ended by an emulation fault (qemu: uncaught target signal); running again"
+done
+exit "$code"
