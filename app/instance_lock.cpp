@@ -1,6 +1,7 @@
 #include "app/instance_lock.h"
 
 #include "base/object_security.h"
+#include "base/system_function.h"
 
 const wchar_t kInstanceLockName[] = L"Global\\VelmoraSetupRunning";
 const wchar_t kInstanceLockNamespaceName[] = L"VelmoraSetup\\VelmoraSetupRunning";
@@ -28,17 +29,12 @@ struct NamespaceCalls
     NamespaceCalls()
     {
         HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-        createBoundary = Look<CreateBoundaryCall>(kernel, "CreateBoundaryDescriptorW");
-        addSid = Look<AddSidCall>(kernel, "AddSIDToBoundaryDescriptor");
-        deleteBoundary = Look<DeleteBoundaryCall>(kernel, "DeleteBoundaryDescriptor");
-        createNamespace = Look<CreateNamespaceCall>(kernel, "CreatePrivateNamespaceW");
-        openNamespace = Look<OpenNamespaceCall>(kernel, "OpenPrivateNamespaceW");
-        closeNamespace = Look<CloseNamespaceCall>(kernel, "ClosePrivateNamespace");
-    }
-    template <typename Call>
-    static Call Look(HMODULE module, const char* name)
-    {
-        return module ? reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+        createBoundary = SystemFunction<CreateBoundaryCall>(kernel, "CreateBoundaryDescriptorW");
+        addSid = SystemFunction<AddSidCall>(kernel, "AddSIDToBoundaryDescriptor");
+        deleteBoundary = SystemFunction<DeleteBoundaryCall>(kernel, "DeleteBoundaryDescriptor");
+        createNamespace = SystemFunction<CreateNamespaceCall>(kernel, "CreatePrivateNamespaceW");
+        openNamespace = SystemFunction<OpenNamespaceCall>(kernel, "OpenPrivateNamespaceW");
+        closeNamespace = SystemFunction<CloseNamespaceCall>(kernel, "ClosePrivateNamespace");
     }
     bool Complete() const
     {

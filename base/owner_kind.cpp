@@ -6,6 +6,7 @@
 
 #include "base/object_security.h"
 #include "base/scoped_handle.h"
+#include "base/system_function.h"
 
 namespace {
 
@@ -49,8 +50,7 @@ HMODULE NetApi()
 template <typename Call>
 Call NetApiFunction(const char* name)
 {
-    HMODULE module = NetApi();
-    return module ? reinterpret_cast<Call>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+    return SystemFunction<Call>(NetApi(), name);
 }
 
 // Only the group's direct members: a domain group nested in it is not looked into.

@@ -3,6 +3,7 @@
 #include "base/bounded_text.h"
 #include "base/object_security.h"
 #include "base/owner_kind.h"
+#include "base/system_function.h"
 
 CSetupLog g_setupLog;
 
@@ -24,8 +25,7 @@ public:
 bool FinalPathOf(HANDLE file, wchar_t* path, DWORD capacity)
 {
     typedef DWORD(WINAPI * FinalPathCall)(HANDLE, LPWSTR, DWORD, DWORD);
-    static const auto call = reinterpret_cast<FinalPathCall>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
+    static const auto call = SystemFunction<FinalPathCall>(L"kernel32.dll", "GetFinalPathNameByHandleW");
     if (!call)
         return false;
     DWORD length = call(file, path, capacity, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);

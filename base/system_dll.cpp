@@ -3,20 +3,13 @@
 #include <windows.h>
 #include <delayimp.h>
 
+#include "base/system_function.h"
 #include "base/whole_format.h"
 
 namespace {
 
 using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD flags);
 using SetDllDirectoryCall = BOOL(WINAPI*)(const wchar_t* folder);
-
-// Looked up at run time: neither is in every Windows that the setup supports.
-template <typename Call>
-Call Kernel32Function(const char* name)
-{
-    FARPROC function = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name);
-    return reinterpret_cast<Call>(reinterpret_cast<void*>(function));
-}
 
 // The delay-load helper's notification before it loads a DLL by name: a module returned
 // here is used instead. XP searches the program's folder first, so the name alone is never
@@ -45,10 +38,11 @@ PfnDliHook __pfnDliNotifyHook2 = LoadFromSystemFolder;
 
 void LoadSystemDllsOnly()
 {
-    auto setDefaultDllDirectories = Kernel32Function<SetDefaultDllDirectoriesCall>("SetDefaultDllDirectories");
+    auto setDefaultDllDirectories =
+        SystemFunction<SetDefaultDllDirectoriesCall>(L"kernel32.dll", "SetDefaultDllDirectories");
     if (setDefaultDllDirectories != nullptr && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
         return;
-    auto setDllDirectory = Kernel32Function<SetDllDirectoryCall>("SetDllDirectoryW");
+    auto setDllDirectory = SystemFunction<SetDllDirectoryCall>(L"kernel32.dll", "SetDllDirectoryW");
     if (setDllDirectory != nullptr)
         setDllDirectory(L"");
 }

@@ -1,16 +1,11 @@
 #include "base/wow64.h"
 
+#include "base/system_function.h"
+
 namespace {
 
 using IsWow64ProcessCall = BOOL(WINAPI*)(HANDLE process, BOOL* wow64);
 using RegDeleteKeyExCall = LONG(WINAPI*)(HKEY parent, const wchar_t* subKey, REGSAM view, DWORD reserved);
-
-template <typename Call>
-Call SystemFunction(const wchar_t* module, const char* name)
-{
-    FARPROC function = GetProcAddress(GetModuleHandleW(module), name);
-    return reinterpret_cast<Call>(reinterpret_cast<void*>(function));
-}
 
 } // namespace
 

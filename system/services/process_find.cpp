@@ -1,10 +1,11 @@
-// Finding the process that runs a given executable, by the path of its main module.
+// Finding the process that runs a given executable, by the path of its image.
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
+#include "base/system_function.h"
 #include "system/services/service_failure.h"
 
 namespace {
@@ -20,9 +21,9 @@ bool ProcessRunsExecutable(DWORD processId, const wchar_t* executablePath)
     // Vista and later name the image of any process, whatever its bitness and ours: a
     // 32-bit setup on 64-bit Windows cannot read the module list of a 64-bit server. XP has
     // only the module list; its 64-bit edition runs the 64-bit setup.
-    FARPROC lookup = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "QueryFullProcessImageNameW");
-    if (lookup != nullptr) {
-        auto queryImageName = reinterpret_cast<QueryFullProcessImageNameCall>(reinterpret_cast<void*>(lookup));
+    auto queryImageName =
+        SystemFunction<QueryFullProcessImageNameCall>(L"kernel32.dll", "QueryFullProcessImageNameW");
+    if (queryImageName != nullptr) {
         UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
         wchar_t imagePath[MAX_PATH + 1] = {};
         DWORD length = MAX_PATH + 1;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs a test command, and runs it again (three runs at most) when a 32-bit process of it
+# Runs a test command, and runs it again (five runs at most) when a 32-bit process of it
 # died under qemu by a signal that never reached the program: "qemu: uncaught target
 # signal". Wine turns a fault of the program itself into an exception, which it reports as
 # an unhandled page fault and never as that line; the line is the emulation failing, which
@@ -9,7 +9,7 @@
 set -uo pipefail
 output=$(mktemp "${TMPDIR:-/tmp}/emulation-run.XXXXXX")
 trap 'rm -f "$output"' EXIT
-for run in 1 2 3; do
+for run in 1 2 3 4 5; do
   "$@" 2>&1 | tee "$output"
   code=${PIPESTATUS[0]}
   if [ "$code" -eq 0 ] || ! grep -q "qemu: uncaught target signal" "$output"; then
