@@ -19,16 +19,6 @@ const wchar_t kDefaultFolder[] = L"C:\\Program Files (x86)\\Velmora";
 const wchar_t kDefaultService[] = L"velmora";
 const char kAccount[] = "admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n";
 
-bool EntryInView(const std::wstring& serviceName, REGSAM view)
-{
-    HKEY raw = nullptr;
-    const std::wstring path = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelmoraServer_" + serviceName;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | view, &raw) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(raw);
-    return true;
-}
-
 // The machine type in a program's PE header; 0 when it cannot be read.
 WORD MachineOf(const std::wstring& program)
 {
@@ -69,8 +59,8 @@ protected:
         std::string page = SendHttpRequest(443, "GET / HTTP/1.1\r\nHost: localhost:443\r\nConnection: close\r\n\r\n");
         EXPECT_EQ(200, StatusCodeOf(page)) << page;
         EXPECT_EQ(kDefaultFolder, UninstallEntryReader(kDefaultService).Text(L"InstallLocation"));
-        EXPECT_TRUE(EntryInView(kDefaultService, KEY_WOW64_64KEY));
-        EXPECT_FALSE(EntryInView(kDefaultService, KEY_WOW64_32KEY));
+        EXPECT_TRUE(UninstallEntryReader(kDefaultService, KEY_WOW64_64KEY).Exists());
+        EXPECT_FALSE(UninstallEntryReader(kDefaultService, KEY_WOW64_32KEY).Exists());
     }
 };
 
@@ -111,8 +101,8 @@ TEST_F(ShippedBuildUnderWow64, AFailedInstallationLeavesNothing)
     EXPECT_EQ(2u, failed.exitCode) << logged;
     EXPECT_NE(std::string::npos, logged.find("step start FAILED (")) << logged;
     EXPECT_FALSE(installation_.InstallDirExists());
-    EXPECT_FALSE(EntryInView(installation_.ServiceName(), KEY_WOW64_64KEY));
-    EXPECT_FALSE(EntryInView(installation_.ServiceName(), KEY_WOW64_32KEY));
+    EXPECT_FALSE(UninstallEntryReader(installation_.ServiceName(), KEY_WOW64_64KEY).Exists());
+    EXPECT_FALSE(UninstallEntryReader(installation_.ServiceName(), KEY_WOW64_32KEY).Exists());
 }
 
 // The entry's own quiet command takes the installation away, its entry in the shared view too.
@@ -134,6 +124,6 @@ TEST_F(ShippedBuildUnderWow64, UninstallsByTheEntrysQuietCommand)
     // Its copy in a folder of its own removes the folder once the started one has ended.
     EXPECT_TRUE(WaitUntil([] { return !PathExists(kDefaultFolder); }, kInstallTimeoutMs));
     EXPECT_FALSE(g_setupTools.ServiceExists(kDefaultService));
-    EXPECT_FALSE(EntryInView(kDefaultService, KEY_WOW64_64KEY));
-    EXPECT_FALSE(EntryInView(kDefaultService, KEY_WOW64_32KEY));
+    EXPECT_FALSE(UninstallEntryReader(kDefaultService, KEY_WOW64_64KEY).Exists());
+    EXPECT_FALSE(UninstallEntryReader(kDefaultService, KEY_WOW64_32KEY).Exists());
 }

@@ -9,8 +9,10 @@
 class UninstallEntryReader
 {
 public:
-    explicit UninstallEntryReader(const std::wstring& serviceName)
-        : path_(L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelmoraServer_" + serviceName)
+    // `view`: a registry view to read (KEY_WOW64_32KEY, KEY_WOW64_64KEY), else this program's.
+    explicit UninstallEntryReader(const std::wstring& serviceName, REGSAM view = 0)
+        : path_(L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelmoraServer_" + serviceName),
+          view_(view)
     {
     }
 
@@ -51,10 +53,11 @@ private:
     UniqueRegKey Open(REGSAM access) const
     {
         HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, access, &key) != ERROR_SUCCESS)
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, access | view_, &key) != ERROR_SUCCESS)
             key = nullptr;
         return UniqueRegKey(key);
     }
 
     std::wstring path_;
+    REGSAM view_;
 };
