@@ -6,11 +6,11 @@
 #include <shlobj.h>
 
 #include "app/environment_check_seams.h"
-#include "app/privileges.h"
 #include "app/required_services.h"
 #include "app/startup_message.h"
 #include "app/windows_version.h"
 #include "base/message_ids.h"
+#include "base/scoped_privileges.h"
 
 IsUserAnAdminCall g_isUserAnAdminCall = IsUserAnAdmin;
 GetVersionExCall g_getVersionExCall = GetVersionExW;
@@ -45,7 +45,10 @@ bool CheckEnvironment(HINSTANCE)
     if (verdict == WindowsVersionVerdict::NeedsHttpService && !CheckRequiredServices())
         return false;
 
-    if (!EnableAllPrivileges()) {
+    // Each step turns on what it needs only while it runs (the folder's rights, finding the
+    // server's process); a token without one would fail that step half-way.
+    static const wchar_t* const kNeeded[] = {SE_BACKUP_NAME, SE_RESTORE_NAME, SE_TAKE_OWNERSHIP_NAME, SE_DEBUG_NAME};
+    if (!TokenHoldsPrivileges(kNeeded, sizeof(kNeeded) / sizeof(kNeeded[0]))) {
         ShowStartupMessage(kMessageNoPrivileges);
         return false;
     }

@@ -67,6 +67,8 @@ enum MessageId : UINT
     kFolderNotEmpty = 131,
     kFolderAboveUntrusted = 132,
     kFolderOwnedByOther = 133,
+    kFolderHoldsLink = 134,
+    kFolderRightsDidNotTake = 135,
     kReadinessNameHeld = 140,
     kServiceNameTooLong = 141,
     kSetupPathTooLong = 142,

@@ -1,13 +1,14 @@
 #include "base/protected_folder.h"
 
 #include <windows.h>
-#include <aclapi.h>
 
 #include "base/bounded_text.h"
 #include "base/object_security.h"
 #include "base/scoped_handle.h"
 
 const wchar_t kProtectedFolderRights[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+const wchar_t kInheritedFolderRights[] = L"O:BAD:AI(A;OICIID;FA;;;SY)(A;OICIID;FA;;;BA)(A;OICIID;0x1200a9;;;BU)";
+const wchar_t kInheritedFileRights[] = L"O:BAD:AI(A;ID;FA;;;SY)(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)";
 
 namespace {
 
@@ -68,28 +69,4 @@ bool CreateProtectedFolder(const wchar_t* path)
             return false;
     }
     return true;
-}
-
-bool ProtectFolder(const wchar_t* path)
-{
-    if (!path) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return false;
-    }
-    UniqueLocalMemory descriptor;
-    if (!SecurityFromText(kProtectedFolderRights, descriptor))
-        return false;
-    PSID owner = nullptr;
-    PACL rights = nullptr;
-    BOOL present = FALSE, defaulted = FALSE;
-    if (!GetSecurityDescriptorOwner(descriptor.Get(), &owner, &defaulted) ||
-        !GetSecurityDescriptorDacl(descriptor.Get(), &present, &rights, &defaulted))
-        return false;
-    // The named call also carries the inherited entries down to what lies below.
-    const SECURITY_INFORMATION what =
-        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION;
-    DWORD error = SetNamedSecurityInfoW(const_cast<wchar_t*>(path), SE_FILE_OBJECT, what, owner, nullptr, rights,
-                                        nullptr);
-    SetLastError(error);
-    return error == ERROR_SUCCESS;
 }

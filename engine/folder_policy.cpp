@@ -1,7 +1,6 @@
 #include "engine/folder_policy.h"
 
 #include <aclapi.h>
-#include <sddl.h>
 #include <shlobj.h>
 
 #include <string>
@@ -54,7 +53,7 @@ bool RightsAllow(const wchar_t* path, bool folder, FolderFacts& facts, FolderVer
         FormatText(refusal.detail, MAX_PATH, L"error %lu", error);
         return false;
     }
-    UntrustedRight found = FindUntrustedRight(descriptor.Get(), true, !folder, facts.Account());
+    UntrustedRight found = FindUntrustedRight(descriptor.Get(), folder ? kReplaceRights : kReplaceRights | FILE_DELETE_CHILD, facts.Account());
     if (!found.found || (folder && found.right != 0))
         return true;
     wchar_t trustee[MAX_PATH - 32] = {};
@@ -290,18 +289,7 @@ PSID LocalFolderFacts::Account()
 
 void LocalFolderFacts::TrusteeName(PSID trustee, wchar_t* name, size_t capacity)
 {
-    wchar_t account[256] = {}, domain[256] = {};
-    DWORD accountLength = 256, domainLength = 256;
-    SID_NAME_USE use;
-    if (LookupAccountSidW(nullptr, trustee, account, &accountLength, domain, &domainLength, &use)) {
-        FormatText(name, capacity, domain[0] ? L"%s\\%s" : L"%s%s", domain, account);
-        return;
-    }
-    wchar_t* text = nullptr;
-    if (ConvertSidToStringSidW(trustee, &text)) {
-        CopyText(name, capacity, text);
-        LocalFree(text);
-    }
+    NameTrustee(trustee, name, capacity);
 }
 
 LocalFolderFacts::~LocalFolderFacts()

@@ -1,5 +1,9 @@
 #include "engine/folder_rights.h"
 
+#include <sddl.h>
+
+#include "base/bounded_text.h"
+
 namespace {
 
 // S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464
@@ -20,9 +24,23 @@ bool IsTrustedInstaller(PSID sid)
 DWORD GrantedRights(ACCESS_MASK mask)
 {
     if (mask & GENERIC_ALL)
-        return DELETE | WRITE_DAC | WRITE_OWNER | FILE_DELETE_CHILD;
+        return FILE_ALL_ACCESS;
+    if (mask & GENERIC_WRITE)
+        mask |= FILE_GENERIC_WRITE;
     return mask;
 }
+
+// In the order a message names the first one found.
+const struct { DWORD right; const wchar_t* name; } kRightNames[] = {
+    {DELETE, L"DELETE"},
+    {WRITE_DAC, L"WRITE_DAC"},
+    {WRITE_OWNER, L"WRITE_OWNER"},
+    {FILE_DELETE_CHILD, L"FILE_DELETE_CHILD"},
+    {FILE_WRITE_DATA, L"FILE_WRITE_DATA"},
+    {FILE_APPEND_DATA, L"FILE_APPEND_DATA"},
+    {FILE_WRITE_EA, L"FILE_WRITE_EA"},
+    {FILE_WRITE_ATTRIBUTES, L"FILE_WRITE_ATTRIBUTES"},
+};
 
 } // namespace
 
@@ -33,13 +51,13 @@ bool IsTrustedTrustee(PSID sid, PSID account)
             IsTrustedInstaller(sid) || (account && IsValidSid(account) && EqualSid(sid, account)));
 }
 
-UntrustedRight FindUntrustedRight(PSECURITY_DESCRIPTOR descriptor, bool itself, bool children, PSID account)
+UntrustedRight FindUntrustedRight(PSECURITY_DESCRIPTOR descriptor, DWORD wanted, PSID account)
 {
     UntrustedRight none = {false, 0, nullptr};
     PSID owner = nullptr;
     BOOL defaulted = FALSE;
     // An owner may always change the rights.
-    if (itself && GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) && owner &&
+    if ((wanted & WRITE_DAC) && GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) && owner &&
         !IsTrustedTrustee(owner, account))
         return {true, 0, owner};
     BOOL present = FALSE;
@@ -49,9 +67,14 @@ UntrustedRight FindUntrustedRight(PSECURITY_DESCRIPTOR descriptor, bool itself, 
     // No list at all lets everybody do everything.
     if (!present || !rights) {
         static SID everyone = {SID_REVISION, 1, SECURITY_WORLD_SID_AUTHORITY, {SECURITY_WORLD_RID}};
-        return {true, itself ? static_cast<DWORD>(WRITE_DAC) : static_cast<DWORD>(FILE_DELETE_CHILD), &everyone};
+        // Named by the right that says most: anybody may change the rights.
+        if (wanted & WRITE_DAC)
+            return {true, WRITE_DAC, &everyone};
+        for (const auto& right : kRightNames)
+            if (wanted & right.right)
+                return {true, right.right, &everyone};
+        return none;
     }
-    const DWORD ownRights[] = {DELETE, WRITE_DAC, WRITE_OWNER};
     for (WORD index = 0; index < rights->AceCount; ++index) {
         void* entry = nullptr;
         if (!GetAce(rights, index, &entry))
@@ -63,29 +86,34 @@ UntrustedRight FindUntrustedRight(PSECURITY_DESCRIPTOR descriptor, bool itself, 
         PSID trustee = const_cast<DWORD*>(&allowed->SidStart);
         if (IsTrustedTrustee(trustee, account))
             continue;
-        const DWORD granted = GrantedRights(allowed->Mask);
-        if (itself)
-            for (DWORD right : ownRights)
-                if (granted & right)
-                    return {true, right, trustee};
-        if (children && (granted & FILE_DELETE_CHILD))
-            return {true, FILE_DELETE_CHILD, trustee};
+        const DWORD granted = GrantedRights(allowed->Mask) & wanted;
+        for (const auto& right : kRightNames)
+            if (granted & right.right)
+                return {true, right.right, trustee};
     }
     return none;
 }
 
 const wchar_t* RightName(DWORD right)
 {
-    switch (right) {
-    case DELETE:
-        return L"DELETE";
-    case WRITE_DAC:
-        return L"WRITE_DAC";
-    case WRITE_OWNER:
-        return L"WRITE_OWNER";
-    case FILE_DELETE_CHILD:
-        return L"FILE_DELETE_CHILD";
-    default:
-        return L"owner";
+    for (const auto& known : kRightNames)
+        if (known.right == right)
+            return known.name;
+    return L"owner";
+}
+
+void NameTrustee(PSID trustee, wchar_t* name, size_t capacity)
+{
+    wchar_t account[256] = {}, domain[256] = {};
+    DWORD accountLength = 256, domainLength = 256;
+    SID_NAME_USE use;
+    if (LookupAccountSidW(nullptr, trustee, account, &accountLength, domain, &domainLength, &use)) {
+        FormatText(name, capacity, domain[0] ? L"%s\\%s" : L"%s%s", domain, account);
+        return;
+    }
+    wchar_t* text = nullptr;
+    if (ConvertSidToStringSidW(trustee, &text)) {
+        CopyText(name, capacity, text);
+        LocalFree(text);
     }
 }

@@ -98,6 +98,15 @@ private:
         Warn(id);
         return false;
     }
+    // A failure that the user is told of by message `id`, about `first` and `second`.
+    bool FailWithMessage(int step, DWORD error, UINT id, const wchar_t* first, const wchar_t* second)
+    {
+        Fail(step, error);
+        wchar_t text[1024] = {};
+        FormatMessageId(text, 1024, id, first, second);
+        reporter_.Acknowledge(text, kErrorMessage);
+        return false;
+    }
     // A cancel honoured: the step's red cross, no message, the status line says so.
     bool Cancelled(int step)
     {
@@ -281,8 +290,12 @@ bool InstallRun::Prepare()
     if (g_settings.upgrade || g_settings.folder_confirmed) {
         // Made by an earlier version, or by somebody else: users may write there, and the
         // service is about to run from it as SYSTEM.
-        if (!ProtectFolder(g_settings.install_dir))
-            return FailWithSystemText(kStepPrepare, LastErrorOr(ERROR_ACCESS_DENIED));
+        const TreeRightsResult rights = ProtectJournaledFolder(g_settings.install_dir, !g_settings.upgrade);
+        if (rights.error && rights.message)
+            return FailWithMessage(kStepPrepare, rights.error, rights.message, rights.path.c_str(),
+                                   rights.detail.c_str());
+        if (rights.error)
+            return FailWithSystemText(kStepPrepare, rights.error);
     }
     if (!OpenRecord())
         return FailWithSystemText(kStepPrepare, LastErrorOr(ERROR_WRITE_FAULT));

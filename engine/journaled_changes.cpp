@@ -36,6 +36,13 @@ protected:
     wchar_t second_[MAX_PATH];
 };
 
+class FolderRightsEntry final : public UndoEntry
+{
+public:
+    void Undo() override { before.Restore(); }
+    SavedFolderRights before;
+};
+
 class FolderEntry final : public NamedEntry
 {
 public:
@@ -182,6 +189,22 @@ bool CreateJournaledFolder(const wchar_t* folder)
     if (missing)
         g_undoJournal.Add(new (std::nothrow) FolderEntry(top));
     return true;
+}
+
+TreeRightsResult ProtectJournaledFolder(const wchar_t* folder, bool foreign)
+{
+    if (foreign) {
+        FolderRightsEntry* entry = new (std::nothrow) FolderRightsEntry;
+        if (!entry || !entry->before.Save(folder)) {
+            TreeRightsResult unsaved = {};
+            unsaved.error = entry ? GetLastError() : static_cast<DWORD>(ERROR_OUTOFMEMORY);
+            unsaved.path = folder;
+            delete entry;
+            return unsaved;
+        }
+        g_undoJournal.Add(entry);
+    }
+    return ProtectAdoptedFolder(folder);
 }
 
 DWORD ImportJournaledCertificate(const BYTE* image, DWORD size, const wchar_t* password, BYTE* hash,

@@ -2,6 +2,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "engine/installation_rights.h"
+
 // The setup's changes to the machine, each entered into g_undoJournal (engine/undo_journal.h)
 // as soon as it has succeeded, so that a new installation that does not complete takes
 // them back. What was there before stays: a certificate the store held already, the lines
@@ -22,6 +24,10 @@ bool EnsureJournaledTrustList();
 
 // SetSslBinding; the binding that the address had before comes back in its place.
 bool SetJournaledSslBinding(const wchar_t* addressText, const BYTE* hash, DWORD hashLength);
+
+// ProtectAdoptedFolder; a folder that held no installation (`foreign`) gets its owner and
+// rights back, also after a walk that stopped half-way.
+TreeRightsResult ProtectJournaledFolder(const wchar_t* folder, bool foreign);
 
 // WriteUninstallEntry; an entry of the same service name that was there comes back, else
 // the entry goes.

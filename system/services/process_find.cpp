@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 
 #include "base/scoped_handle.h"
+#include "base/scoped_privileges.h"
 #include "base/setup_tools.h"
 #include "base/system_function.h"
 #include "system/services/service_failure.h"
@@ -50,6 +51,9 @@ DWORD CSetupTools::FindProcessByPath(const wchar_t* executablePath) const
 {
     if (IsMissingText(executablePath))
         return 0;
+    // XP reads the module list of a service's process only with it; on for this search alone.
+    static const wchar_t* const kDebug[] = {SE_DEBUG_NAME};
+    ScopedPrivileges debug(kDebug);
     UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot)
         return 0;

@@ -11,6 +11,7 @@
 #include "app/setup_switches.h"
 #include "app/windows_version.h"
 #include "base/scoped_handle.h"
+#include "base/scoped_privileges.h"
 #include "base/scoped_seam.h"
 #include "support/message_box_watcher.h"
 
@@ -95,9 +96,8 @@ TEST(JudgeWindowsVersion, AcceptsXpSp2AndLaterAndChecksTheServiceOnlyOn5x)
 // CheckEnvironment with the faked calls in place, its boxes answered; what the check
 // initialised is released as the entry's teardown would. A real old version's refusal (its
 // title and owner) is the start-up checks of setup.exe itself. A supported system passes
-// silently with the token's privileges on, although the token lacks some of those it asks
-// for (Wine's, like a normal administrator's, lacks the right to create tokens).
-TEST(CheckEnvironment, RefusesNonAdministratorsFirstThenOldOrUnknownVersionsElseEnablesThePrivileges)
+// silently and turns no privilege on: each step turns on its own.
+TEST(CheckEnvironment, RefusesNonAdministratorsFirstThenOldOrUnknownVersionsAndTurnsNoPrivilegeOn)
 {
     const struct { const char* name; FakeSystem system; const wchar_t* refusal; int versionCalls; } cases[] = {
         {"not an administrator", {FALSE, TRUE, 5, 0, 0}, kNotAdministrator, 0},
@@ -126,7 +126,7 @@ TEST(CheckEnvironment, RefusesNonAdministratorsFirstThenOldOrUnknownVersionsElse
             EXPECT_EQ(sizeof(OSVERSIONINFOEXW), g_fake.versionRecordSize);
         }
         for (const wchar_t* name : kPrivileges)
-            EXPECT_EQ(!c.refusal, PrivilegeEnabled(name)) << name;
+            EXPECT_FALSE(PrivilegeEnabled(name)) << name;
         if (!c.refusal) {
             EXPECT_TRUE(boxes.empty());
             continue;
@@ -135,6 +135,45 @@ TEST(CheckEnvironment, RefusesNonAdministratorsFirstThenOldOrUnknownVersionsElse
         EXPECT_EQ(c.refusal, boxes[0].text);
         EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), boxes[0].icon);
     }
+}
+
+// On while the holder lives, then as before; what the token lacks or the system does not
+// know is not held (Wine's token, like a normal administrator's, lacks the right to create
+// tokens).
+TEST(ScopedPrivileges, OnForTheHoldersLifeThenAsBefore)
+{
+    for (const wchar_t* name : kPrivileges)
+        ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), DisablePrivilege(name)) << "the token lacks " << name;
+    {
+        static const wchar_t* const kOuter[] = {L"SeDebugPrivilege"};
+        ScopedPrivileges outer(kOuter);
+        ASSERT_TRUE(outer.Held());
+        {
+            static const wchar_t* const kInner[] = {L"SeBackupPrivilege", L"SeDebugPrivilege"};
+            ScopedPrivileges inner(kInner);
+            EXPECT_TRUE(inner.Held());
+            EXPECT_TRUE(PrivilegeEnabled(L"SeBackupPrivilege"));
+        }
+        EXPECT_FALSE(PrivilegeEnabled(L"SeBackupPrivilege"));
+        EXPECT_TRUE(PrivilegeEnabled(L"SeDebugPrivilege")) << "on before the inner holder, so on after it";
+    }
+    EXPECT_FALSE(PrivilegeEnabled(L"SeDebugPrivilege"));
+
+    const struct { const wchar_t* name; DWORD error; } lacking[] = {
+        {L"SeCreateTokenPrivilege", ERROR_NOT_ALL_ASSIGNED},
+        {L"SeNoSuchPrivilege", ERROR_NO_SUCH_PRIVILEGE},
+    };
+    for (const auto& c : lacking) {
+        {
+            const wchar_t* const names[] = {L"SeShutdownPrivilege", c.name};
+            ScopedPrivileges privileges(names);
+            EXPECT_FALSE(privileges.Held());
+            EXPECT_EQ(c.error, GetLastError());
+        }
+        EXPECT_FALSE(PrivilegeEnabled(L"SeShutdownPrivilege")) << "nothing stays on";
+        EXPECT_FALSE(TokenHoldsPrivileges(&c.name, 1));
+    }
+    EXPECT_TRUE(TokenHoldsPrivileges(kPrivileges, sizeof(kPrivileges) / sizeof(kPrivileges[0])));
 }
 
 TEST(ParseSetupSwitches, TakesSwitchesInAnyCaseWithSlashOrDashAndRefusesEverythingElse)
