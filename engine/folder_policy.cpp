@@ -53,7 +53,8 @@ bool RightsAllow(const wchar_t* path, bool folder, FolderFacts& facts, FolderVer
         FormatText(refusal.detail, MAX_PATH, L"error %lu", error);
         return false;
     }
-    UntrustedRight found = FindUntrustedRight(descriptor.Get(), folder ? kReplaceRights : kReplaceRights | FILE_DELETE_CHILD, facts.Account());
+    const DWORD rights = folder ? kReplaceRights : kReplaceRights | FILE_DELETE_CHILD;
+    UntrustedRight found = FindUntrustedRight(descriptor.Get(), rights, facts.Account());
     if (!found.found || (folder && found.right != 0))
         return true;
     wchar_t trustee[MAX_PATH - 32] = {};
