@@ -331,15 +331,6 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         {"cancel while unpacking", kStepExtract, [] {}, kStepExtract, ERROR_CANCELLED, L""},
         {"cancel while unpacking into a folder that was there", kStepExtract, inConfirmedFolder(L"mine.txt", false),
          kStepExtract, ERROR_CANCELLED, L""},
-        {"a folder that was there, too long for its backup folder's name", -1,
-         [&] {
-             inConfirmedFolder(L"mine.txt", false)();
-             // A folder of 240 characters: "\backups\<stamp>" takes its backup past MAX_PATH.
-             std::wstring longer = L"\\" + std::wstring(239 - wcslen(g_settings.install_dir), L'a');
-             AppendText(g_settings.install_dir, longer.c_str());
-             ASSERT_TRUE(CreateDirectoryW(g_settings.install_dir, nullptr));
-         },
-         kStepPrepare, ERROR_FILENAME_EXCED_RANGE, SystemErrorText(ERROR_FILENAME_EXCED_RANGE)},
         {"a record that cannot be written", -1, inConfirmedFolder(kInstallationRecordName, true), kStepPrepare,
          ERROR_ACCESS_DENIED, SystemErrorText(ERROR_ACCESS_DENIED)},
         {"a file in the place of the configuration's folder", -1, inConfirmedFolder(L"config", false), kStepExtract,
