@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "base/install_settings.h"
 #include "bench/aes_speed.h"
 #include "bench/bench_clock.h"
 #include "bench/bench_tree.h"
@@ -102,12 +101,12 @@ bool RunExtract(const wchar_t* archive, const wchar_t* folder)
     if (!mapped.view)
         return false;
     CreateDirectoryW(folder, nullptr);
-    wcsncpy(g_settings.install_dir, folder, MAX_PATH - 1);
     BYTE* input = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, kPayloadBufferSize));
     BYTE* window = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, kPayloadBufferSize));
     PayloadJob job;
     job.input = input;
     job.window = window;
+    job.folder = folder;
     bool done = ExtractPayloadArchive(job, mapped.view, mapped.size, L"");
     HeapFree(GetProcessHeap(), 0, input);
     HeapFree(GetProcessHeap(), 0, window);

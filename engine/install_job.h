@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "engine/install_reporter.h"
+#include "engine/install_request.h"
 
 // How long the sequence waits for the started server to report ready.
 struct ReadinessWait
@@ -18,10 +19,12 @@ struct ReadinessWait
 // itself, the sequence asks the reporter.
 struct InstallJob
 {
+    const InstallRequest* request = nullptr;  // lent for the whole run
     InstallReporter* reporter = nullptr;
     std::atomic<bool> cancel_requested{false};  // written by the runner: stop the run
     std::atomic<bool> failed{false};    // written by the worker: a step failed, or it honoured a cancel
     std::atomic<bool> finished{false};  // written by the worker: it has ended the run
     BYTE* buffers[2] = {nullptr, nullptr};  // kPayloadBufferSize bytes each
     ReadinessWait readiness;             // the page keeps the default; tests shorten it
+    InstallResult result;                // written by the worker before `finished`
 };

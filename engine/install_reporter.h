@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "base/message_ids.h"
+#include "engine/install_failure.h"
 
 enum InstallStep
 {
@@ -28,27 +29,29 @@ enum StepState
     kStepFailed = 2
 };
 
-// What the installation tells whoever runs it (the progress page, a test), from the
-// worker thread. The installation knows no window: an implementation that paints hands
-// the work to its interface thread.
-class InstallReporter
+// What the installation tells whoever shows it (the progress page, a test), from the
+// worker thread. The installation knows no window and composes no sentence: an
+// implementation that paints hands the work to its interface thread.
+class InstallObserver
 {
 public:
-    virtual ~InstallReporter() = default;
+    virtual ~InstallObserver() = default;
 
-    // Step `step` has a new state; `position` is the bar's, 0 to 100. A failed step comes
-    // with its system error code (ERROR_CANCELLED after a cancel) and ends the run; the
-    // status line then tells why.
-    virtual void StepChanged(int step, StepState state, int position, DWORD reason) = 0;
-    // The status line's text.
-    virtual void Status(const wchar_t* text) = 0;
-    // A message that somebody should read and acknowledge before the run goes on;
-    // `kind` is a MessageKind. Nothing when nobody attends the run.
-    virtual void Acknowledge(const wchar_t* text, UINT kind) = 0;
-    // The cancel poll, at each of the run's checks: true stops the run. A runner that is
-    // asking whether to cancel holds the run here until it has the answer.
-    virtual bool CancelRequested() = 0;
+    // Step `step` has a new state; `position` is the bar's, 0 to 100.
+    virtual void StepChanged(int step, StepState state, int position) = 0;
+    // The run failed, or honoured a cancel: once, after the step's failed state, and
+    // nothing but the end follows.
+    virtual void Failed(const InstallFailure& failure) = 0;
     // The run has ended and a failed new installation is gone. `allStepsDone`: every
     // step is done and the run did not fail.
     virtual void Ended(bool allStepsDone) = 0;
+};
+
+// What the installation asks of whoever runs it (engine/install_runner.h), besides telling.
+class InstallReporter : public InstallObserver
+{
+public:
+    // The cancel poll, at each of the run's checks: true stops the run. A runner that is
+    // asking whether to cancel holds the run here until it has the answer.
+    virtual bool CancelRequested() = 0;
 };

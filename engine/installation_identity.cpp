@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/bounded_text.h"
+#include "base/installation_names.h"
 #include "base/path_join.h"
 #include "base/same_folder.h"
 #include "base/whole_format.h"
@@ -12,7 +13,6 @@
 
 namespace {
 
-const wchar_t kServerName[] = L"Velmora.exe";
 const wchar_t kStartArgument[] = L" /start";
 // Service command lines are at most 32767 characters; ours fit in far less, and a longer
 // one is no command of ours.
@@ -26,7 +26,7 @@ bool SameText(const wchar_t* a, const wchar_t* b)
 bool ServerPresent(const wchar_t* folder, InstallationFacts& facts)
 {
     wchar_t server[MAX_PATH];
-    return JoinPath(server, folder, kServerName) && facts.FileExists(server);
+    return JoinPath(server, folder, kServerProgramName) && facts.FileExists(server);
 }
 
 // The entry's folder as the system names it now, when it can tell.
@@ -49,7 +49,7 @@ InstallationIdentity Identity(InstallationKind kind, const wchar_t* service = L"
 
 bool ServerCommandLine(const wchar_t* folder, wchar_t* command, size_t capacity)
 {
-    return FormatWhole(command, capacity, L"\"%s\\%s\"%s", folder, kServerName, kStartArgument);
+    return FormatWhole(command, capacity, L"\"%s\\%s\"%s", folder, kServerProgramName, kStartArgument);
 }
 
 bool ServerFolderOfCommand(const wchar_t* command, InstallationFacts& facts, wchar_t* folder, size_t capacity)
@@ -78,7 +78,7 @@ bool ServerFolderOfCommand(const wchar_t* command, InstallationFacts& facts, wch
             CopyText(resolved, executable);
     }
     wchar_t* name = wcsrchr(resolved, L'\\');
-    if (!name || name == resolved || !SameText(name + 1, kServerName))
+    if (!name || name == resolved || !SameText(name + 1, kServerProgramName))
         return false;
     *name = 0;
     if (!FitsInto(resolved, capacity))

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "base/bounded_text.h"
+#include "base/installation_names.h"
 #include "base/path_join.h"
 #include "base/protected_folder.h"
 #include "base/setup_tools.h"
@@ -97,7 +98,7 @@ public:
             return;
         // The stopped server may hold its files for a moment, and they go next.
         wchar_t server[MAX_PATH + 16];
-        FormatText(server, L"%s\\Velmora.exe", second_);
+        FormatText(server, L"%s\\%s", second_, kServerProgramName);
         for (int i = 0; i < 50 && g_setupTools.FindProcessByPath(server); ++i)
             Sleep(100);
     }

@@ -1,16 +1,13 @@
 #include "engine/payload_extractor.h"
 
 #include "base/bin_file.h"
-#include "base/install_settings.h"
 #include "base/link_check.h"
-#include "base/message_ids.h"
 #include "base/path_join.h"
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
 #include "engine/folder_times.h"
 #include "engine/payload_inflater.h"
 #include "engine/payload_ring.h"
-#include "formats/language/message_box.h"
 #include "formats/payload/payload_entry.h"
 
 #include <string.h>
@@ -22,31 +19,20 @@ const DWORD kMinimumArchiveSize = 8;
 
 static_assert(kPayloadBufferSize == CPayloadRing::kSlotSize, "the lent buffers are ring-sized");
 
-void ReportCorruptArchive(const PayloadJob& job)
+bool FailCorrupt(const PayloadJob& job)
 {
-    if (!job.reporter)
-        return;
-    wchar_t text[512];
-    FormatMessageId(text, 512, kArchiveCorruptedMessage);
-    job.reporter->Acknowledge(text, kWarningMessage);
-}
-
-// Reports a failed file-system call with its system text and keeps its error.
-bool FailWithSystemError(const PayloadJob& job)
-{
-    DWORD error = GetLastError();
-    if (job.reporter) {
-        wchar_t text[1024];
-        g_setupTools.FormatSystemError(error, text, 1024);
-        job.reporter->Acknowledge(text, kErrorMessage);
-    }
-    SetLastError(error);
+    if (job.corrupt)
+        *job.corrupt = true;
+    SetLastError(ERROR_INVALID_DATA);
     return false;
 }
+
+
 
 // One extraction: the writer's side, on the calling thread. A second thread decrypts
 // and inflates ahead of it into a small ring of buffers, so that inflating overlaps
 // creating and writing the files; folders get their times when everything is written.
+// A failed file-system call fails the extraction with that call's own last error.
 class CPayloadExtractor
 {
 public:
@@ -79,9 +65,7 @@ private:
 
 bool CPayloadExtractor::Corrupt()
 {
-    ReportCorruptArchive(job_);
-    SetLastError(ERROR_INVALID_DATA);
-    return false;
+    return FailCorrupt(job_);
 }
 
 bool CPayloadExtractor::Run(const BYTE* archive, DWORD size)
@@ -149,7 +133,7 @@ bool CPayloadExtractor::Consume(const BYTE* data, DWORD length)
         DWORD available = length - position;
         DWORD m = toCome_ < available ? toCome_ : available;
         if (!skip_ && output_.Write(data + position, m) != m)
-            return FailWithSystemError(job_);
+            return false;
         position += m;
         toCome_ -= m;
         if (toCome_ == 0)
@@ -165,28 +149,28 @@ bool CPayloadExtractor::StartMember()
         return Corrupt();
 
     wchar_t target[MAX_PATH];
-    if (!JoinPath(target, g_settings.install_dir, entry_.name))
-        return FailWithSystemError(job_);
+    if (!JoinPath(target, job_.folder, entry_.name))
+        return false;
     // Written, moved or made through a link, it would land outside the installation.
-    if (CrossesLink(g_settings.install_dir, entry_.name) ||
+    if (CrossesLink(job_.folder, entry_.name) ||
         (backupDir_[0] != 0 && GetFileAttributesW(target) != INVALID_FILE_ATTRIBUTES &&
-         BackupCrossesLink(g_settings.install_dir, backupDir_, entry_.name))) {
+         BackupCrossesLink(job_.folder, backupDir_, entry_.name))) {
         SetLastError(ERROR_CANT_ACCESS_FILE);
-        return FailWithSystemError(job_);
+        return false;
     }
     bool directory = entry_.size == kPayloadDirectorySize;
     skip_ = false;
     if (backupDir_[0] != 0 && GetFileAttributesW(target) != INVALID_FILE_ATTRIBUTES) {
-        if (entry_.replace == 0 && g_settings.upgrade) {
+        if (entry_.replace == 0 && job_.keepUnmarked) {
             skip_ = true;
         } else {
             wchar_t backup[MAX_PATH];
             if (!JoinPath(backup, backupDir_, entry_.name))
-                return FailWithSystemError(job_);
+                return false;
             if (directory)
                 g_setupTools.CreateDirectoryTree(backup);
             else if (!MoveFileExW(target, backup, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                return FailWithSystemError(job_);
+                return false;
         }
     }
 
@@ -203,9 +187,9 @@ bool CPayloadExtractor::StartMember()
     toCome_ = static_cast<DWORD>(entry_.size);
     if (!skip_) {
         if (!output_.Open(target, GENERIC_WRITE, 0, CREATE_ALWAYS, attributes))
-            return FailWithSystemError(job_);
+            return false;
         if (job_.record && !job_.record->Add(RecordedKind::kFile, entry_.name))
-            return FailWithSystemError(job_);
+            return false;
     }
     if (toCome_ == 0)
         FinishMember();
@@ -216,11 +200,11 @@ bool CPayloadExtractor::MakeDirectory(const wchar_t* target, DWORD attributes)
 {
     bool existed = GetFileAttributesW(target) != INVALID_FILE_ATTRIBUTES;
     if (!g_setupTools.CreateDirectoryTree(target))
-        return FailWithSystemError(job_);
+        return false;
     if (!existed && job_.record && !job_.record->Add(RecordedKind::kFolder, entry_.name))
-        return FailWithSystemError(job_);
+        return false;
     if (!folders_.Remember(target, entry_, attributes))
-        return FailWithSystemError(job_);
+        return false;
     return true;
 }
 
@@ -241,7 +225,8 @@ void CPayloadExtractor::FinishMember()
 bool ExtractPayloadArchive(const PayloadJob& job, const BYTE* archive, DWORD size,
                            const wchar_t* backupDir)
 {
-    if (backupDir == nullptr || job.input == nullptr || job.window == nullptr || archive == nullptr) {
+    if (backupDir == nullptr || job.input == nullptr || job.window == nullptr || archive == nullptr ||
+        !job.folder || !job.folder[0]) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
@@ -251,7 +236,7 @@ bool ExtractPayloadArchive(const PayloadJob& job, const BYTE* archive, DWORD siz
 
 bool ExtractPayload(const PayloadJob& job, const wchar_t* backupDir)
 {
-    if (backupDir == nullptr || job.input == nullptr || job.window == nullptr) {
+    if (backupDir == nullptr || job.input == nullptr || job.window == nullptr || !job.folder || !job.folder[0]) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
@@ -263,11 +248,8 @@ bool ExtractPayload(const PayloadJob& job, const wchar_t* backupDir)
     if (loaded == nullptr)
         return false;
     const BYTE* archive = static_cast<const BYTE*>(LockResource(loaded));
-    if (archive == nullptr) {
-        ReportCorruptArchive(job);
-        SetLastError(ERROR_INVALID_DATA);
-        return false;
-    }
+    if (archive == nullptr)
+        return FailCorrupt(job);
     // The image stays mapped with the module; it is never copied whole.
     return ExtractPayloadArchive(job, archive, size, backupDir);
 }

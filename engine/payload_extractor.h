@@ -3,30 +3,31 @@
 
 #include <atomic>
 
-#include "engine/install_reporter.h"
 #include "formats/installation_record/installation_record.h"
 
 // What the caller (the installation) lends to one extraction.
 struct PayloadJob
 {
-    InstallReporter* reporter = nullptr;  // takes the failures' messages; null: none shown
     BYTE* input = nullptr;      // kPayloadBufferSize bytes: the decrypted ciphertext
     BYTE* window = nullptr;     // kPayloadBufferSize bytes: one of the inflated stream's buffers
     HMODULE module = nullptr;   // module carrying the archive; nullptr for the program itself
     const std::atomic<bool>* cancel = nullptr;  // true: stop; may be null
     InstallationRecordWriter* record = nullptr;  // takes each file written and folder made; may be null
+    const wchar_t* folder = L"";  // the installation folder that the archive unpacks into
+    bool keepUnmarked = false;    // an upgrade: existing files whose entry is marked to stay are kept
+    bool* corrupt = nullptr;      // set when the archive is damaged or forged; may be null
 };
 
 static const DWORD kPayloadBufferSize = 65536;
 
-// Unpacks the "EXT" resource 10 of `job.module` into g_settings.install_dir. During an
-// upgrade with a non-empty `backupDir`, each existing file that is replaced is moved into
+// Unpacks the "EXT" resource 10 of `job.module` into `job.folder`. During an
+// upgrade (`job.keepUnmarked`) with a non-empty `backupDir`, each existing file that is replaced is moved into
 // `backupDir` under the same relative path first, and existing files whose entry is
 // marked to stay are left alone; an empty `backupDir` overwrites in place. An entry whose
 // path reaches through a link in the folder is refused (ERROR_CANT_ACCESS_FILE), as what
-// it would write or move lies outside. Tells the
-// reporter of a corrupt archive and of a failed file operation; false on failure, the
-// reason in the thread's last error (ERROR_CANCELLED after a cancel). A second thread
+// it would write or move lies outside. Tells nobody: false on failure, the reason in the
+// thread's last error (ERROR_CANCELLED after a cancel), and `*job.corrupt` set when the
+// archive itself is at fault. A second thread
 // inflates ahead of the calling one, which creates and writes the files.
 bool ExtractPayload(const PayloadJob& job, const wchar_t* backupDir);
 

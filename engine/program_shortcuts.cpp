@@ -1,9 +1,8 @@
 #include "engine/program_shortcuts.h"
 #include "base/bounded_text.h"
+#include "base/installation_names.h"
 #include "base/path_join.h"
 #include "base/setup_tools.h"
-
-const wchar_t kProgramGroupName[] = L"Velmora Server";
 
 namespace {
 
@@ -20,7 +19,7 @@ struct ShortcutRow
 
 const ShortcutRow kShortcutTable[] = {
     { L"Brindleway Software Corp.lnk", L"links\\brindleway.url", false, L"", L"", L"velmora.exe", 3 },
-    { L"Uninstall....lnk", L"uninstall.exe", false, L"", L"", L"uninstall.exe", 0 },
+    { L"Uninstall....lnk", kUninstallerName, false, L"", L"", kUninstallerName, 0 },
 };
 
 // The row's link, target and icon paths; false when one does not fit.

@@ -5,9 +5,6 @@
 
 // The Start-menu program group of the installed server and its shortcuts.
 
-// The group folder's name under the all-users programs folder.
-extern const wchar_t kProgramGroupName[];
-
 enum class ProgramShortcutsResult
 {
     Created,    // every shortcut was attempted (a single link may still be missing)

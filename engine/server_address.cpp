@@ -5,8 +5,6 @@
 #include <stdlib.h>
 
 #include "base/bounded_text.h"
-#include "base/install_settings.h"
-#include "formats/config/config_file.h"
 
 bool HostNameResolves(const char* host)
 {
@@ -15,25 +13,27 @@ bool HostNameResolves(const char* host)
 
 namespace {
 
-bool UsesPlainHttp()
+bool UsesPlainHttp(CConfigFile& configuration)
 {
     wchar_t mode[16] = {};
     // A value too long for the buffer cannot be "true" either.
-    bool present = g_serverConfig.Get(L"server_ssl_mode", mode, 16) || mode[0];
+    bool present = configuration.Get(L"server_ssl_mode", mode, 16) || mode[0];
     return present && lstrcmpiW(mode, L"true") != 0;
 }
 
 } // namespace
 
-void BuildServerAddress(wchar_t* address, size_t capacity, size_t hostCapacity)
+void BuildServerAddress(const InstallRequest& request, wchar_t* address, size_t capacity, size_t hostCapacity)
 {
-    const wchar_t* scheme = UsesPlainHttp() ? L"" : L"s";
-    if (HostNameResolves(g_settings.domain_name_ansi)) {
-        FormatText(address, capacity, L"http%s://%s", scheme, g_settings.domain_name);
+    // Reading takes the store's lock; the request itself stays as it is.
+    CConfigFile& configuration = const_cast<CConfigFile&>(request.configuration);
+    const wchar_t* scheme = UsesPlainHttp(configuration) ? L"" : L"s";
+    if (HostNameResolves(request.domain_name_ansi)) {
+        FormatText(address, capacity, L"http%s://%s", scheme, request.domain_name);
         return;
     }
     wchar_t* host = static_cast<wchar_t*>(calloc(hostCapacity + 1, sizeof(wchar_t)));
-    if (host && (g_serverConfig.Get(L"server_ip", host, hostCapacity) || host[0])
+    if (host && (configuration.Get(L"server_ip", host, hostCapacity) || host[0])
         && lstrcmpW(host, L"0.0.0.0") != 0)
         FormatText(address, capacity, L"http%s://%s", scheme, host);
     else

@@ -1,5 +1,6 @@
 #include "engine/server_exit.h"
 
+#include "base/installation_names.h"
 #include "base/path_join.h"
 #include "base/setup_tools.h"
 
@@ -13,7 +14,7 @@ const DWORD kExitPollMs = 100;
 bool WaitForServerExit(const wchar_t* folder, CancelCheck cancel, void* context)
 {
     wchar_t server[MAX_PATH];
-    if (!JoinPath(server, folder, L"Velmora.exe"))
+    if (!JoinPath(server, folder, kServerProgramName))
         return false;
     for (int i = 0; i < kExitPolls && g_setupTools.FindProcessByPath(server); ++i) {
         if (cancel && cancel(context))

@@ -1,13 +1,12 @@
 #include "engine/upgrade_rollback.h"
 
-#include "base/install_settings.h"
+#include "base/installation_names.h"
 #include "base/path_join.h"
 #include "base/setup_tools.h"
 #include "engine/server_exit.h"
 
 namespace {
 
-const wchar_t kBackupsFolder[] = L"backups";
 const int kServiceStopAttempts = 3;
 
 bool IsRunning(DWORD state)
@@ -30,39 +29,40 @@ bool StopServer(const wchar_t* serviceName, const wchar_t* folder)
 
 } // namespace
 
-void RememberPreviousInstallation(PreviousInstallation& previous)
+void RememberPreviousInstallation(const InstallRequest& request, PreviousInstallation& previous)
 {
-    previous.serviceRunning = IsRunning(g_setupTools.GetServiceState(g_settings.service_name));
+    previous.serviceRunning = IsRunning(g_setupTools.GetServiceState(request.service_name));
     wchar_t backups[MAX_PATH];
-    previous.hadBackups = JoinPath(backups, g_settings.install_dir, kBackupsFolder) &&
+    previous.hadBackups = JoinPath(backups, request.folder, kBackupsFolderName) &&
                           GetFileAttributesW(backups) != INVALID_FILE_ATTRIBUTES;
-    previous.record = MarkInstallationRecord(g_settings.install_dir);
-    if (g_settings.upgrade)
-        previous.entrySaved = previous.entry.Save(g_settings.service_name);
+    previous.record = MarkInstallationRecord(request.folder);
+    if (request.Upgrade())
+        previous.entrySaved = previous.entry.Save(request.service_name);
 }
 
-bool ChangedPreviousInstallation()
+bool ChangedPreviousInstallation(const InstallRequest& request, const wchar_t* backup)
 {
-    return g_settings.upgrade || (g_settings.folder_confirmed && g_settings.backup_dir[0]);
+    return request.Upgrade() || (request.FolderWasThere() && backup[0]);
 }
 
-void RestorePreviousInstallation(const PreviousInstallation& previous)
+void RestorePreviousInstallation(const InstallRequest& request, const wchar_t* backup,
+                                 const PreviousInstallation& previous)
 {
-    const wchar_t* folder = g_settings.install_dir;
+    const wchar_t* folder = request.folder;
     if (!folder[0])
         return;
     // Without a backup the run failed before it replaced anything: only the service
     // it stopped is to be started again. The backups folder goes with the last backup in
     // it when this run made it: nothing was upgraded, so nothing is left to go back to.
     // When a file could not be put back, the backup with its only copy stays.
-    if (StopServer(g_settings.service_name, folder) && g_settings.backup_dir[0] &&
-        RestoreInstallation(folder, g_settings.backup_dir, previous.record) && !previous.hadBackups) {
+    if (StopServer(request.service_name, folder) && backup[0] &&
+        RestoreInstallation(folder, backup, previous.record) && !previous.hadBackups) {
         wchar_t backups[MAX_PATH];
-        if (JoinPath(backups, folder, kBackupsFolder))
+        if (JoinPath(backups, folder, kBackupsFolderName))
             RemoveDirectoryW(backups);
     }
     if (previous.entrySaved)
         previous.entry.PutBack();
     if (previous.serviceRunning)
-        g_setupTools.ControlServiceAndWait(g_settings.service_name, false);
+        g_setupTools.ControlServiceAndWait(request.service_name, false);
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "engine/install_request.h"
+
 #include "system/removal/installation_restore.h"
 #include "system/uninstall/saved_uninstall_entry.h"
 
@@ -16,12 +18,13 @@ struct PreviousInstallation
     bool entrySaved = false;
 };
 
-// Taken from g_settings before the run stops the service.
-void RememberPreviousInstallation(PreviousInstallation& previous);
+// Taken before the run stops the service.
+void RememberPreviousInstallation(const InstallRequest& request, PreviousInstallation& previous);
 
 // Whether a failed run changed an installation that was there: an upgrade, or a run into
-// a folder that was there that took a backup before replacing anything.
-bool ChangedPreviousInstallation();
+// a folder that was there that took a backup (`backup`, empty for none) before replacing
+// anything.
+bool ChangedPreviousInstallation(const InstallRequest& request, const wchar_t* backup);
 
 // After a failed run that ChangedPreviousInstallation: stops the server the run may have
 // started, puts the replaced files back from the backup and takes away what the run
@@ -29,4 +32,5 @@ bool ChangedPreviousInstallation();
 // the installed programs back as it was, then starts the service again when it
 // was running before the run. Nobody is left to act on what could not be put back, so
 // failures go unreported; the backup then stays.
-void RestorePreviousInstallation(const PreviousInstallation& previous);
+void RestorePreviousInstallation(const InstallRequest& request, const wchar_t* backup,
+                                 const PreviousInstallation& previous);

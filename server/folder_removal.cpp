@@ -6,6 +6,7 @@
 #include <wchar.h>
 
 #include "base/bounded_text.h"
+#include "base/installation_names.h"
 #include "base/scoped_handle.h"
 #include "base/whole_format.h"
 #include "server/uninstall_messages.h"
@@ -39,7 +40,7 @@ bool ParseHandle(const wchar_t* text, HANDLE* handle)
 bool HoldsUninstaller(const wchar_t* folder)
 {
     wchar_t path[MAX_PATH];
-    if (!FormatWhole(path, MAX_PATH, L"%s\\uninstall.exe", folder))
+    if (!FormatWhole(path, MAX_PATH, L"%s\\%s", folder, kUninstallerName))
         return false;
     DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -92,7 +93,7 @@ bool HandOffFolderRemoval(const wchar_t* folder, bool quiet)
     if (!CreatePrivateFolder(temp, privateFolder, MAX_PATH))
         return false;
     wchar_t copy[MAX_PATH];
-    if (!FormatWhole(copy, MAX_PATH, L"%s\\uninstall.exe", privateFolder) || !CopyFileW(self, copy, TRUE)) {
+    if (!FormatWhole(copy, MAX_PATH, L"%s\\%s", privateFolder, kUninstallerName) || !CopyFileW(self, copy, TRUE)) {
         RemovePrivateFolder(privateFolder, copy);
         return false;
     }

@@ -1,6 +1,7 @@
 #include "server/server_options.h"
 
 #include "base/bounded_text.h"
+#include "base/installation_names.h"
 #include "formats/config/config_file.h"
 
 namespace {
@@ -47,7 +48,7 @@ bool LoadServerOptions(const wchar_t* folder, ServerOptions* options)
     CopyText(options->address, L"0.0.0.0");
 
     wchar_t path[MAX_PATH];
-    FormatText(path, L"%s\\config\\velmora.cfg", folder);
+    FormatText(path, L"%s\\%s", folder, kConfigurationFileName);
     CConfigFile config;
     if (!config.Load(path))
         return true;

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "base/bounded_text.h"
+#include "base/installation_names.h"
 #include "base/scoped_handle.h"
 #include "base/system_dll.h"
 #include "formats/language/message_box.h"
@@ -88,7 +89,7 @@ int Uninstall(bool quiet)
         report(L"The entry of Velmora Server in the list of installed programs could not be removed.");
     // Reading the links needs COM; the group is shared with other installations.
     CoInitialize(nullptr);
-    bool shortcutsRemoved = RemoveProgramShortcuts(L"Velmora Server", folder);
+    bool shortcutsRemoved = RemoveProgramShortcuts(kProgramGroupName, folder);
     CoUninitialize();
     if (!shortcutsRemoved)
         report(L"The Start menu shortcuts of Velmora Server could not be removed.");

@@ -137,6 +137,25 @@ bool CConfigFile::Store(const wchar_t* name, const wchar_t* value, size_t length
     return true;
 }
 
+bool CConfigFile::CopyFrom(CConfigFile& source)
+{
+    if (&source == this)
+        return true;
+    Clear();
+    SharedLock from(source.lock_);
+    ExclusiveLock hold(lock_);
+    for (size_t i = 0; i < source.count_; ++i) {
+        const ConfigEntry& entry = source.entries_[i];
+        if (entry.value && !Store(entry.name, entry.value, wcslen(entry.value))) {
+            for (size_t j = 0; j < count_; ++j)
+                Attach(entries_[j], nullptr);
+            count_ = 0;
+            return false;
+        }
+    }
+    return true;
+}
+
 void CConfigFile::Clear()
 {
     ExclusiveLock hold(lock_);

@@ -34,6 +34,9 @@ public:
     // Stores a value of at most 8191 characters under a name of at most 63.
     bool Set(const wchar_t* name, const wchar_t* value);
     void Clear();
+    // Makes this store hold exactly what `source` holds. False when memory runs out; the
+    // store is then empty.
+    bool CopyFrom(CConfigFile& source);
 
     static const size_t kMaxValueLength = 8191;
 
@@ -52,7 +55,3 @@ private:
     size_t count_;
     size_t capacity_;
 };
-
-// The server's configuration: filled from an installed server's file on an upgrade,
-// completed and saved by the installation.
-extern CConfigFile g_serverConfig;

@@ -1,3 +1,3 @@
-#include "formats/config/config_file.h"
+#include "formats/config/server_config.h"
 
 CConfigFile g_serverConfig;

@@ -2,6 +2,7 @@
 
 #include <aclapi.h>
 
+#include "base/installation_names.h"
 #include "base/object_security.h"
 #include "base/path_join.h"
 #include "base/scoped_handle.h"
@@ -43,7 +44,7 @@ bool WriteStartFile(const wchar_t* installDir, const BYTE* accountRecord, size_t
                     const BYTE* localeRecord, size_t localeSize)
 {
     wchar_t path[MAX_PATH];
-    if (!JoinPath(path, installDir, L"config\\start.dat"))
+    if (!JoinPath(path, installDir, kStartFileName))
         return false;
     CCryptoFile file(false, kStartFileBufferSize);
     // Restricted before the account is written into it.

@@ -29,20 +29,26 @@ void DescribeService(SC_HANDLE service, const wchar_t* description)
     g_changeServiceConfig2Call(service, SERVICE_CONFIG_FAILURE_ACTIONS, &actions);
 }
 
+bool MissesAText(const wchar_t* binaryPath, const wchar_t* serviceName, const wchar_t* displayName,
+                 const wchar_t* description)
+{
+    return IsMissingText(binaryPath) || IsMissingText(serviceName) || IsMissingText(displayName) ||
+           IsMissingText(description);
+}
+
 } // namespace
 
-bool InstallServiceWithin(const wchar_t* binaryPath, const wchar_t* serviceName,
-                          const wchar_t* displayName, const wchar_t* description,
-                          unsigned tries, DWORD pauseMs)
+bool CreateServiceWithin(const wchar_t* binaryPath, const wchar_t* serviceName,
+                         const wchar_t* displayName, const wchar_t* description,
+                         unsigned tries, DWORD pauseMs)
 {
-    if (IsMissingText(binaryPath) || IsMissingText(serviceName) || IsMissingText(displayName) ||
-        IsMissingText(description)) {
+    if (MissesAText(binaryPath, serviceName, displayName, description)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
     UniqueServiceHandle manager(OpenSCManagerW(nullptr, SERVICES_ACTIVE_DATABASEW, SC_MANAGER_ALL_ACCESS));
     if (!manager)
-        return ReportServiceFailure(GetLastError());
+        return false;
 
     UniqueServiceHandle service;
     DWORD error = ERROR_SUCCESS;
@@ -56,19 +62,33 @@ bool InstallServiceWithin(const wchar_t* binaryPath, const wchar_t* serviceName,
             break;
         error = GetLastError();
         // A service of this name is in the way: remove it and try again. The removal
-        // shows its own message when it fails; ours follows. A display name held by
-        // another service is not cleared by this, so only the bound ends that case.
-        if (error == ERROR_SERVICE_EXISTS || error == ERROR_DUPLICATE_SERVICE_NAME) {
-            if (!g_setupTools.RemoveService(serviceName))
-                return ReportServiceFailure(error);
-        }
+        // shows its own message when it fails. A display name held by another service is
+        // not cleared by this, so only the bound ends that case.
+        if ((error == ERROR_SERVICE_EXISTS || error == ERROR_DUPLICATE_SERVICE_NAME) &&
+            !g_setupTools.RemoveService(serviceName))
+            break;
     }
-    if (!service)
-        return ReportServiceFailure(error);
+    if (!service) {
+        SetLastError(error);
+        return false;
+    }
 
     SetLastError(ERROR_SUCCESS);
     DescribeService(service.Get(), description);
     return true;
+}
+
+bool InstallServiceWithin(const wchar_t* binaryPath, const wchar_t* serviceName,
+                          const wchar_t* displayName, const wchar_t* description,
+                          unsigned tries, DWORD pauseMs)
+{
+    // A call without the texts it needs is the caller's fault, not the system's.
+    if (MissesAText(binaryPath, serviceName, displayName, description)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    return CreateServiceWithin(binaryPath, serviceName, displayName, description, tries, pauseMs) ||
+           ReportServiceFailure(GetLastError());
 }
 
 bool CSetupTools::InstallService(const wchar_t* binaryPath, const wchar_t* serviceName,

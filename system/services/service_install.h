@@ -6,7 +6,13 @@
 const unsigned kServiceCreateTries = 30;
 const DWORD kServiceCreatePauseMs = 200;
 
-// InstallService with its own bound on the creation tries (at least one).
+// Creates the server's service as InstallService does, with its own bound on the creation
+// tries (at least one), and tells nobody: false with the reason as the last error.
+bool CreateServiceWithin(const wchar_t* binaryPath, const wchar_t* serviceName,
+                         const wchar_t* displayName, const wchar_t* description,
+                         unsigned tries, DWORD pauseMs);
+
+// CreateServiceWithin that shows the system's text for a failure.
 bool InstallServiceWithin(const wchar_t* binaryPath, const wchar_t* serviceName,
                           const wchar_t* displayName, const wchar_t* description,
                           unsigned tries, DWORD pauseMs);

@@ -1,11 +1,11 @@
 #include "system/uninstall/installed_size.h"
 
+#include "base/installation_names.h"
 #include "base/scoped_handle.h"
 #include "base/whole_format.h"
 
 namespace {
 
-const wchar_t kBackupFolder[] = L"backups";
 
 bool IsDotEntry(const wchar_t* name)
 {
@@ -36,7 +36,7 @@ ULONGLONG FolderBytes(const wchar_t* folder, bool top)
         }
         // A linked folder lies elsewhere and may even lead back here.
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-            (top && lstrcmpiW(found.cFileName, kBackupFolder) == 0))
+            (top && lstrcmpiW(found.cFileName, kBackupsFolderName) == 0))
             continue;
         wchar_t child[MAX_PATH];
         if (FormatWhole(child, MAX_PATH, L"%s\\%s", folder, found.cFileName))

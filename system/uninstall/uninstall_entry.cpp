@@ -1,6 +1,7 @@
 #include "system/uninstall/uninstall_entry.h"
 
 #include "base/bounded_text.h"
+#include "base/installation_names.h"
 #include "base/scoped_handle.h"
 #include "base/server_version.h"
 #include "base/whole_format.h"
@@ -74,8 +75,8 @@ bool WriteUninstallEntry(const wchar_t* serviceName, const wchar_t* folder, DWOR
     // A cut path would point at some other program: better no entry than a wrong one.
     if (!FormatWhole(keyPath, 400, L"%s\\%s", kUninstallRoot, keyName) ||
         !FormatWhole(displayName, 128, L"Velmora Server (%s)", serviceName) ||
-        !FormatWhole(icon, MAX_PATH, L"%s\\Velmora.exe", folder) ||
-        !FormatWhole(uninstall, MAX_PATH + 8, L"\"%s\\uninstall.exe\"", folder) ||
+        !FormatWhole(icon, MAX_PATH, L"%s\\%s", folder, kServerProgramName) ||
+        !FormatWhole(uninstall, MAX_PATH + 8, L"\"%s\\%s\"", folder, kUninstallerName) ||
         !FormatWhole(quietUninstall, MAX_PATH + 16, L"%s %s", uninstall, kQuietUninstallSwitch))
         return false;
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <string>
 
+#include "base/installation_names.h"
 #include "base/setup_tools.h"
 #include "engine/program_shortcuts.h"
 #include "support/installation_fixture.h"

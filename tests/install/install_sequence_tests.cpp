@@ -17,7 +17,7 @@
 #include "base/setup_tools.h"
 #include "certificates/certificate_fixtures.h"
 #include "engine/journaled_changes.h"
-#include "formats/config/config_file.h"
+#include "formats/config/server_config.h"
 #include "formats/digest/ready_event_name.h"
 #include "formats/installation_record/installation_record.h"
 #include "formats/language/message_box.h"
@@ -173,16 +173,17 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
     ASSERT_TRUE(WriteServiceCommand(serviceName_.c_str(), otherCase.c_str()));
     g_settings.upgrade = true;
     g_settings.server_address.sin_addr.s_addr = inet_addr("192.0.2.7");  // must not be used
+    std::wstring backup;
     {
         RecordingRun upgrade;
         ExpectSuccessfulRun(upgrade);
+        backup = upgrade.Result().backup_folder;
     }
     EXPECT_EQ(ownCommand, ReadServiceConfig(serviceName_).binaryPath);
     EXPECT_EQ(ownConfig, ReadWholeFile(File(L"config\\velmora.cfg")));
     EXPECT_EQ("server data", ReadWholeFile(File(L"config\\start.dat")));
     // The replaced server went into backups\<UTC start time>, which the entry does not count.
     const std::wstring backups = installDir_ + L"\\backups\\";
-    std::wstring backup = g_settings.backup_dir;
     EXPECT_EQ(0u, backup.rfind(backups, 0));
     EXPECT_EQ(19u, backup.size() - backups.size());  // %Y-%m-%d %H-%M-%S
     EXPECT_TRUE(PathExists(backup + L"\\Velmora.exe"));
@@ -330,15 +331,6 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         {"cancel while unpacking", kStepExtract, [] {}, kStepExtract, ERROR_CANCELLED, L""},
         {"cancel while unpacking into a folder that was there", kStepExtract, inConfirmedFolder(L"mine.txt", false),
          kStepExtract, ERROR_CANCELLED, L""},
-        {"a folder that was there, too long for its backup folder's name", -1,
-         [&] {
-             inConfirmedFolder(L"mine.txt", false)();
-             // A folder of 240 characters: "\backups\<stamp>" takes its backup past MAX_PATH.
-             std::wstring longer = L"\\" + std::wstring(239 - wcslen(g_settings.install_dir), L'a');
-             AppendText(g_settings.install_dir, longer.c_str());
-             ASSERT_TRUE(CreateDirectoryW(g_settings.install_dir, nullptr));
-         },
-         kStepPrepare, ERROR_FILENAME_EXCED_RANGE, SystemErrorText(ERROR_FILENAME_EXCED_RANGE)},
         {"a record that cannot be written", -1, inConfirmedFolder(kInstallationRecordName, true), kStepPrepare,
          ERROR_ACCESS_DENIED, SystemErrorText(ERROR_ACCESS_DENIED)},
         {"a file in the place of the configuration's folder", -1, inConfirmedFolder(L"config", false), kStepExtract,

@@ -5,8 +5,10 @@
 #include <utility>
 #include <vector>
 
-#include "engine/install_sequence.h"
-#include "engine/payload_extractor.h"
+#include "engine/install_runner.h"
+#include "formats/config/server_config.h"
+#include "wizard/progress_page/failure_presenter.h"
+#include "wizard/progress_page/install_request_builder.h"
 
 // What the runner does besides watching.
 struct RunPlan
@@ -18,10 +20,11 @@ struct RunPlan
     ReadinessWait readiness;
 };
 
-// Runs the installation on a worker thread as the progress page does, with a reporter that
-// records instead of painting or asking: no window, no page, no box. The worker reports
-// on its own thread; the fields are read once it has ended.
-class RecordingRun : public InstallReporter
+// Runs the installation that g_settings describe through the progress page's runner,
+// with an observer that records instead of painting: no window, no page, no box. The
+// failure is recorded as data and as the presenter tells it. The fields are read once the
+// run has ended.
+class RecordingRun : public InstallObserver
 {
 public:
     struct Step
@@ -29,8 +32,8 @@ public:
         int step;
         StepState state;
         int position;
-        DWORD reason;
-        DWORD tick;  // when it was reported
+        DWORD reason;  // a failed step's code
+        DWORD tick;    // when it was reported
     };
 
     explicit RecordingRun(int cancelAtStep = -1, std::function<bool()> cancelWhen = nullptr,
@@ -38,53 +41,60 @@ public:
         : RecordingRun(RunPlan{cancelAtStep, 0, std::move(cancelWhen), nullptr, readiness})
     {
     }
-    explicit RecordingRun(const RunPlan& plan) : buffers_(2 * kPayloadBufferSize), plan_(plan)
+    explicit RecordingRun(const RunPlan& plan) : plan_(plan)
     {
-        job_.reporter = this;
-        job_.buffers[0] = buffers_.data();
-        job_.buffers[1] = buffers_.data() + kPayloadBufferSize;
-        job_.readiness = plan.readiness;
-        job_.cancel_requested = plan.cancelAtStep == kStepPrepare && plan.cancelDelayMs == 0;
-        HANDLE worker = CreateThread(nullptr, 0, InstallThreadProc, &job_, 0, nullptr);
-        while (WaitForSingleObject(worker, plan.cancelWhen ? 2 : INFINITE) == WAIT_TIMEOUT)
-            if (!job_.cancel_requested && plan.cancelWhen())
-                job_.cancel_requested = true;
-        CloseHandle(worker);
+        BuildInstallRequest(g_settings, g_serverConfig, request_);
+        if (plan.cancelAtStep == kStepPrepare && plan.cancelDelayMs == 0)
+            runner_.Cancel();
+        runner_.Start(request_, plan.readiness);
+        while (!runner_.WaitForEnd(2)) {
+            if ((plan.cancelWhen && plan.cancelWhen()) ||
+                (cancelArmed_ && static_cast<int>(GetTickCount() - cancelAt_) >= 0))
+                runner_.Cancel();
+        }
     }
 
-    void StepChanged(int step, StepState state, int position, DWORD reason) override
+    void StepChanged(int step, StepState state, int position) override
     {
-        steps.push_back({step, state, position, reason, GetTickCount()});
+        steps.push_back({step, state, position, 0, GetTickCount()});
         if (state != kStepStarted)
             return;
         if (plan_.atStepStart)
             plan_.atStepStart(step);
         if (step == plan_.cancelAtStep) {
-            cancelArmed_ = true;
             cancelAt_ = GetTickCount() + plan_.cancelDelayMs;
             if (plan_.cancelDelayMs == 0)
-                job_.cancel_requested = true;
+                runner_.Cancel();
+            else
+                cancelArmed_ = true;
         }
     }
-    void Status(const wchar_t* text) override
+    void Failed(const InstallFailure& reported) override
     {
-        status = text;
-        statuses.push_back(text);
-    }
-    void Acknowledge(const wchar_t* text, UINT kind) override { messages.emplace_back(text, kind); }
-    bool CancelRequested() override
-    {
-        if (cancelArmed_ && static_cast<int>(GetTickCount() - cancelAt_) >= 0)
-            job_.cancel_requested = true;
-        return job_.cancel_requested;
+        failures.push_back(reported);
+        if (!steps.empty())
+            steps.back().reason = reported.code;
+        FailureTelling telling;
+        TellFailure(reported, telling);
+        status = telling.status;
+        statuses.push_back(telling.status);
+        if (telling.box[0])
+            messages.emplace_back(telling.box, telling.kind);
     }
     void Ended(bool allStepsDone) override
     {
-        ended = job_.finished;
+        ended = runner_.Ended();
         endedAllDone = allStepsDone;
+        if (allStepsDone) {
+            wchar_t done[512] = {};
+            SuccessStatus(done, 512);
+            status = done;
+            statuses.push_back(done);
+        }
     }
 
-    bool Failed() const { return job_.failed; }
+    bool Failed() const { return runner_.Failed(); }
+    const InstallResult& Result() const { return runner_.Result(); }
     Step Last() const { return steps.empty() ? Step{-1, kStepFailed, -1, 0, 0} : steps.back(); }
     // The report of `step` in `state`, if any.
     const Step* Find(int step, StepState state) const
@@ -96,16 +106,17 @@ public:
     }
 
     std::vector<Step> steps;
+    std::vector<InstallFailure> failures;
     std::wstring status;  // the last
     std::vector<std::wstring> statuses;
-    std::vector<std::pair<std::wstring, UINT>> messages;
-    bool ended = false;  // the end came after `finished` was set
+    std::vector<std::pair<std::wstring, UINT>> messages;  // the boxes the presenter asks for
+    bool ended = false;  // the end came after the runner's outcome was set
     bool endedAllDone = false;
 
 private:
-    std::vector<BYTE> buffers_;
     RunPlan plan_;
     bool cancelArmed_ = false;
     DWORD cancelAt_ = 0;
-    InstallJob job_;
+    InstallRequest request_;
+    InstallRunner runner_{*this};
 };

@@ -33,7 +33,7 @@ TEST_F(PayloadDamage, TruncatedFlippedOrForeignArchivesNeverEscapeOrHang)
     const Bytes archive = SampleArchive();
     for (DWORD cut = 0; cut < 8; ++cut)
         EXPECT_FALSE(Extract(Bytes(archive.begin(), archive.begin() + cut))) << cut;
-    EXPECT_TRUE(reported.messages.empty());
+    EXPECT_FALSE(corrupt);
     EXPECT_TRUE(ListTree(Install()).empty());
     const BYTE otherKey[16] = {0x30, 0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x3A, 0x3B, 0x3C, 0x3D,
                                0x3E, 0x3F};
@@ -83,7 +83,6 @@ TEST_F(PayloadDamage, HostileNamesAreRefusedAndStopTheExtraction)
         L"file.txt:stream", L"CON", L"nul.txt", L"a\\com1.log", L"LPT9", L"aux .txt",
         L"", L"a\\\\b.txt", L"a\\", L"bad\x0001name.txt",
     };
-    const decltype(reported.messages) kWarning = {{L"Archive file is corrupted", kWarningMessage}};
     for (const wchar_t* name : kHostile) {
         SCOPED_TRACE(std::string(name, name + wcslen(name)));
         Bytes archive = ArchiveBuilder()
@@ -91,11 +90,11 @@ TEST_F(PayloadDamage, HostileNamesAreRefusedAndStopTheExtraction)
                             .File(name, Bytes(9, 'x'))
                             .File(L"after.txt", Bytes(3, 'a'))
                             .Finish();
-        reported.messages.clear();
+        corrupt = false;
         SetLastError(0);
         EXPECT_FALSE(Extract(archive));
         EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), GetLastError());
-        EXPECT_EQ(kWarning, reported.messages);
+        EXPECT_TRUE(corrupt);
         EXPECT_TRUE(PathExists(Install(L"first.txt")));
         EXPECT_FALSE(PathExists(Install(L"after.txt")));
         EXPECT_FALSE(Extract(ArchiveBuilder().Folder(name).Finish())) << "as a folder";

@@ -162,13 +162,15 @@ protected:
         return root_ + L"\\" + folder + (name ? std::wstring(L"\\") + name : std::wstring());
     }
 
-    // Jobs report their failures' messages to `reported`.
+    // Jobs tell of a damaged archive in `corrupt`.
     PayloadJob Job()
     {
         PayloadJob job;
-        job.reporter = &reported;
+        job.corrupt = &corrupt;
         job.input = input_.data();
         job.window = window_.data();
+        job.folder = g_settings.install_dir;
+        job.keepUnmarked = g_settings.upgrade;
         return job;
     }
     bool Extract(const Bytes& archive, const std::wstring& backupDir = std::wstring(),
@@ -189,16 +191,7 @@ protected:
         EXPECT_EQ((std::vector<std::wstring>{L"backup\\", L"install\\", L"source\\"}), top);
     }
 
-    // The messages a job acknowledged: text and kind.
-    struct Reported : InstallReporter
-    {
-        std::vector<std::pair<std::wstring, UINT>> messages;
-        void StepChanged(int, StepState, int, DWORD) override {}
-        void Status(const wchar_t*) override {}
-        void Acknowledge(const wchar_t* text, UINT kind) override { messages.emplace_back(text, kind); }
-        bool CancelRequested() override { return false; }
-        void Ended(bool) override {}
-    } reported;
+    bool corrupt = false;
 
     TempFolder scratch_{L"payload"};
     std::wstring root_ = scratch_.Path();

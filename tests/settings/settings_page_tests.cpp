@@ -9,7 +9,7 @@
 #include "base/install_settings.h"
 #include "base/message_ids.h"
 #include "certificates/certificate_fixtures.h"
-#include "formats/config/config_file.h"
+#include "formats/config/server_config.h"
 #include "formats/language/language.h"
 #include "resources/wizard_ids.h"
 #include "support/installation_fixture.h"

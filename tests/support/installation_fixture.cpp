@@ -8,7 +8,7 @@
 #include "base/install_settings.h"
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
-#include "formats/config/config_file.h"
+#include "formats/config/server_config.h"
 #include "support/uninstall_entry_reader.h"
 #include "system/certificates/certificate_import.h"
 

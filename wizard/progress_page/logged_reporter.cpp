@@ -1,46 +1,46 @@
 #include "wizard/progress_page/logged_reporter.h"
 
 #include "base/setup_log.h"
-#include "base/setup_tools.h"
+#include "wizard/progress_page/failure_presenter.h"
 
 namespace {
 
 const wchar_t* const kStepNames[kInstallStepCount] = {L"prepare", L"extract", L"certificate", L"configure",
                                                       L"service", L"start", L"readiness"};
 
+bool Known(int step)
+{
+    return step >= 0 && step < kInstallStepCount;
+}
+
 const wchar_t* StepName(int step)
 {
-    return step >= 0 && step < kInstallStepCount ? kStepNames[step] : L"?";
+    return Known(step) ? kStepNames[step] : L"?";
 }
 
 } // namespace
 
-void LoggedReporter::StepChanged(int step, StepState state, int position, DWORD reason)
+void LoggedReporter::StepChanged(int step, StepState state, int position)
 {
-    bool known = step >= 0 && step < kInstallStepCount;
-    DWORD now = GetTickCount();
     if (state == kStepStarted) {
-        if (known)
-            started_[step] = now;
+        if (Known(step))
+            started_[step] = GetTickCount();
         g_setupLog.Line(L"step %s started", StepName(step));
-    } else {
-        DWORD tookMs = known && started_[step] ? now - started_[step] : 0;
-        if (state == kStepDone) {
-            g_setupLog.Line(L"step %s done (%lu ms)", StepName(step), tookMs);
-        } else {
-            wchar_t text[1024] = {};
-            if (reason)
-                g_setupTools.FormatSystemError(reason, text, 1024);
-            g_setupLog.Line(L"step %s FAILED (%lu ms): system error %lu %s", StepName(step), tookMs, reason, text);
-        }
+    } else if (state == kStepDone) {
+        DWORD tookMs = Known(step) && started_[step] ? GetTickCount() - started_[step] : 0;
+        g_setupLog.Line(L"step %s done (%lu ms)", StepName(step), tookMs);
     }
-    shown_.StepChanged(step, state, position, reason);
+    shown_.StepChanged(step, state, position);
 }
 
-void LoggedReporter::Status(const wchar_t* text)
+void LoggedReporter::Failed(const InstallFailure& failure)
 {
-    g_setupLog.Line(L"status: %s", text);
-    shown_.Status(text);
+    const int step = failure.step;
+    DWORD tookMs = Known(step) && started_[step] ? GetTickCount() - started_[step] : 0;
+    FailureTelling telling;
+    TellFailure(failure, telling);
+    g_setupLog.Line(L"step %s FAILED (%lu ms): %s", StepName(step), tookMs, telling.log);
+    shown_.Failed(failure);
 }
 
 void LoggedReporter::Ended(bool allStepsDone)

@@ -1,17 +1,17 @@
 #include "wizard/progress_page/wiz_install.h"
 
-#include <new>
-
 #include "base/install_settings.h"
 #include "base/message_ids.h"
-#include "base/message_pump.h"
-#include "engine/install_sequence.h"
-#include "engine/payload_extractor.h"
+#include "base/setup_log.h"
+#include "base/setup_tools.h"
 #include "engine/server_address.h"
+#include "formats/config/server_config.h"
 #include "formats/language/language.h"
 #include "formats/language/message_box.h"
 #include "resources/wizard_ids.h"
 #include "wizard/open_address.h"
+#include "wizard/progress_page/failure_presenter.h"
+#include "wizard/progress_page/install_request_builder.h"
 
 namespace {
 
@@ -30,13 +30,8 @@ const UINT WM_INSTALL_ENDED = WM_USER + 4;
 CWizInstall::CWizInstall()
     : CWizardPage(IDD_WIZ_INSTALL),
       title_font_(CreateFontW(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0,
-                              0, nullptr)),
-      answered_(CreateEventW(nullptr, TRUE, TRUE, nullptr))
+                              0, nullptr))
 {
-    for (int i = 0; i < 2; ++i) {
-        buffers_[i].reset(new (std::nothrow) BYTE[kPayloadBufferSize]);
-        job_.buffers[i] = buffers_[i].get();
-    }
 }
 
 CWizInstall::~CWizInstall()
@@ -46,7 +41,7 @@ CWizInstall::~CWizInstall()
 
 InstallOutcome CWizInstall::Outcome() const
 {
-    if (!started_)
+    if (!runner_.Started() && !start_failed_)
         return InstallOutcome::NotStarted;
     return RunEnded() && !RunFailed() ? InstallOutcome::Succeeded : InstallOutcome::Failed;
 }
@@ -70,8 +65,6 @@ BOOL CWizInstall::OnInitDialog()
                         reinterpret_cast<WPARAM>(title_font_.Get()), FALSE);
     InsertSteps();
     g_language.TranslateDialog(window, IDD_WIZ_INSTALL);
-
-    job_.reporter = &logged_;
     return TRUE;
 }
 
@@ -96,7 +89,7 @@ int CWizInstall::OnSetActive()
 
 int CWizInstall::StartInstallation()
 {
-    if (!started_ && !StartWorker()) {
+    if (!runner_.Started() && !start_failed_ && !StartWorker()) {
         // Nothing will ever end this run: it failed, and Finish is the way out.
         start_failed_ = true;
     }
@@ -115,13 +108,7 @@ void CWizInstall::OfferFinish()
 
 bool CWizInstall::StartWorker()
 {
-    started_ = true;
-    if (!job_.buffers[0] || !job_.buffers[1] || !answered_) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return false;
-    }
-    worker_thread_.Reset(CreateThread(nullptr, 0, InstallThreadProc, &job_, 0, nullptr));
-    return worker_thread_.IsValid();
+    return BuildInstallRequest(g_settings, g_serverConfig, request_) && runner_.Start(request_);
 }
 
 LRESULT CWizInstall::OnInstallProgress(WPARAM wParam, LPARAM lParam)
@@ -141,36 +128,45 @@ void CWizInstall::OnInstallEnded(bool allStepsDone)
     // Nobody is there to press Finish after an unattended run, nor after a quiet one that
     // failed: destroying the page ends the wizard, with the outcome the flags tell. A page
     // already going stays as it is.
-    if (((allStepsDone && g_settings.force_auto) || g_settings.quiet) && !stopping_)
+    if (((allStepsDone && g_settings.force_auto) || g_settings.quiet) && !runner_.Stopping())
         DestroyWindow(Window());
     else
         OfferFinish();
 }
 
-void CWizInstall::StepChanged(int step, StepState state, int position, DWORD)
+void CWizInstall::StepChanged(int step, StepState state, int position)
 {
     PostMessageW(Window(), WM_INSTALL_PROGRESS, MAKEWPARAM(step, state), position);
 }
 
-void CWizInstall::Status(const wchar_t* text)
+void CWizInstall::ShowStatus(const wchar_t* text)
 {
+    g_setupLog.Line(L"status: %s", text);
     // Sent, not posted: the text is the worker's.
     SendMessageW(status_.Window(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
-void CWizInstall::Acknowledge(const wchar_t* text, UINT kind)
+void CWizInstall::Failed(const InstallFailure& failure)
 {
-    ReportSink().Show(Window(), text, kind);
-}
-
-bool CWizInstall::CancelRequested()
-{
-    WaitForSingleObject(answered_.Get(), INFINITE);
-    return job_.cancel_requested;
+    FailureTelling telling;
+    TellFailure(failure, telling);
+    ShowStatus(telling.status);
+    if (!telling.box[0])
+        return;
+    // The service operations' own way, log line included.
+    if (telling.ownerless)
+        g_setupTools.ShowSystemError(failure.code);
+    else
+        ReportSink().Show(Window(), telling.box, telling.kind);
 }
 
 void CWizInstall::Ended(bool allStepsDone)
 {
+    if (allStepsDone) {
+        wchar_t done[512] = {};
+        SuccessStatus(done, 512);
+        ShowStatus(done);
+    }
     PostMessageW(Window(), WM_INSTALL_ENDED, allStepsDone, 0);
 }
 
@@ -181,15 +177,13 @@ bool CWizInstall::OnQueryCancel()
 
 bool CWizInstall::ConfirmCancel()
 {
-    if (job_.cancel_requested)
+    if (runner_.Cancelling())
         return false;
     if (RunEnded())
         return true;
-    ResetEvent(answered_.Get());
+    runner_.HoldForAnswer();
     bool confirmed = ConfirmWizardCancel();
-    if (confirmed)
-        job_.cancel_requested = true;  // before the waiting worker reads the answer
-    SetEvent(answered_.Get());
+    runner_.Answer(confirmed);
     if (!confirmed)
         return false;
     // The engine fails its current step at its next check and removes a new
@@ -208,24 +202,14 @@ bool CWizInstall::OpenServerPage()
     if (RunFailed())
         return true;
     wchar_t address[260] = {};
-    BuildServerAddress(address, 260, 259);
+    BuildServerAddress(request_, address, 260, 259);
     OpenAddress(address);
     return true;
 }
 
 void CWizInstall::StopInstallation()
 {
-    // A wait that pumps may bring a second stop (the window's destruction during a
-    // confirmed cancel); the first one still waits for the worker.
-    if (!worker_thread_ || stopping_)
-        return;
-    stopping_ = true;
-    job_.cancel_requested = true;
-    // A question still open (the window goes under it) must not hold the worker.
-    SetEvent(answered_.Get());
-    WaitWithMessagePump(worker_thread_.Get());
-    worker_thread_.Reset();
-    stopping_ = false;
+    runner_.Stop();
 }
 
 bool CWizInstall::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam,

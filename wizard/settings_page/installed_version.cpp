@@ -1,8 +1,9 @@
 #include "wizard/settings_page/installed_version.h"
 
 #include "base/bounded_text.h"
+#include "base/installation_names.h"
 #include "base/scoped_handle.h"
-#include "formats/config/config_file.h"
+#include "formats/config/server_config.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ InstalledVersion ReadInstalledVersion(const wchar_t* executablePath)
 void KeepInstalledConfiguration(const wchar_t* installDir)
 {
     wchar_t configPath[MAX_PATH] = {};
-    FormatText(configPath, L"%s\\config\\velmora.cfg", installDir);
+    FormatText(configPath, L"%s\\%s", installDir, kConfigurationFileName);
     // A missing or unreadable file leaves the store as it is: the installation then
     // writes its own configuration keys over the kept ones.
     g_serverConfig.Load(configPath);

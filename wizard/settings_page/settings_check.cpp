@@ -2,6 +2,7 @@
 
 #include "base/bounded_text.h"
 #include "base/canonical_folder.h"
+#include "base/installation_names.h"
 #include "base/message_ids.h"
 #include "base/path_join.h"
 #include "engine/installation_identity.h"
@@ -202,7 +203,7 @@ SettingsVerdict CheckSettingsPage(SettingsPageFields& fields, InstallSettings& s
 
     // A folder too long for the server's paths would be refused half-way through the run.
     wchar_t executable[MAX_PATH] = {};
-    if (!FolderHoldsPayload(folder) || !JoinPath(executable, folder, L"Velmora.exe"))
+    if (!FolderHoldsPayload(folder) || !JoinPath(executable, folder, kServerProgramName))
         return Refusal(settings, MB_OK | MB_ICONERROR, 0, ERROR_FILENAME_EXCED_RANGE);
     // Worked out afresh on every pass: another folder chosen after going back must not
     // keep an earlier folder's upgrade. Only the machine's own records make one.

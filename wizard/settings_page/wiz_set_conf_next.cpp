@@ -4,7 +4,7 @@
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
 #include "base/message_ids.h"
-#include "formats/config/config_file.h"
+#include "formats/config/server_config.h"
 #include "formats/language/message_box.h"
 #include "resources/wizard_ids.h"
 #include "wizard/settings_page/settings_check.h"
