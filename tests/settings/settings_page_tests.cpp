@@ -196,7 +196,7 @@ TEST_F(SettingsPage, TheUnattendedCheckGoesToThePageThatTheCheckChose)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         Restart();
-        g_settings.force_auto = true;
+        g_settings.run_mode = RunMode::kUnattended;
         row.arrange();
         WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
             wizard.Press(PSBTN_NEXT);
@@ -209,7 +209,7 @@ TEST_F(SettingsPage, TheUnattendedCheckGoesToThePageThatTheCheckChose)
 
 TEST_F(SettingsPage, UnattendedQuietFailureWaitsForTheUserAndChecksByItselfOnlyOnce)
 {
-    g_settings.force_auto = true;
+    g_settings.run_mode = RunMode::kUnattended;
     std::wstring fresh = folder_.File(L"auto");
     CopyText(g_settings.install_dir, (fresh + L"\\").c_str());
     CopyText(g_settings.service_name, L"Velmora/Mail");

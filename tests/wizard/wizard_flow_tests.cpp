@@ -81,7 +81,7 @@ TEST_F(WizardFlow, PagesFollowTheKindOfRun)
         if (c.unresolved)
             SetDomainName(L"velmora-nowhere.invalid");
         g_settings.saas_mode = c.hosted;
-        g_settings.force_auto = c.unattended;
+        g_settings.run_mode = c.unattended ? RunMode::kUnattended : RunMode::kAttended;
         if (!c.unattended) {
             // An account the administrator page accepts, so that its Next leads on.
             CopyText(g_settings.admin_name, L"Ann");
