@@ -31,11 +31,11 @@ protected:
     // `passed`, else the page waits, and a quiet run stops for `why`.
     int AfterCheckingItself(bool passed, const wchar_t* why);
 
+private:
     // A quiet run on a page that cannot go on without an answer nobody gave: `why` goes to
     // the log and the wizard closes, ending the run with kExitUnanswered.
     void StopQuietRun(const wchar_t* why);
 
-private:
     bool quiet_run_stopped_ = false;  // the interface thread's only
 };
 
