@@ -24,13 +24,13 @@ namespace {
 
 // Every box reaches the log (when there is one); a quiet run shows none at all, and an
 // unattended one none of the failures reported from below the wizard.
-void PlugInSinks(bool quiet, bool unattended)
+void PlugInSinks(RunMode mode)
 {
     static const QuietMessages silence;
     static const LoggedMessages silentButLogged(silence);
     static const LoggedMessages shownAndLogged(ScreenSink());
-    SetScreenSink(quiet ? &silentButLogged : &shownAndLogged);
-    SetReportSink(quiet || unattended ? &silentButLogged : &shownAndLogged);
+    SetScreenSink(mode == RunMode::kQuiet ? &silentButLogged : &shownAndLogged);
+    SetReportSink(NobodyAnswers(mode) ? &silentButLogged : &shownAndLogged);
 }
 
 // /? and a command line that is refused: the usage, in a box or in the quiet run's log.
@@ -111,7 +111,8 @@ int RunSetup(HINSTANCE instance)
     SetupSwitches switches;
     SwitchesVerdict verdict = ParseSetupSwitches(GetCommandLineW(), switches);
     g_settings.quiet = switches.quiet;
-    PlugInSinks(switches.quiet, false);
+    // Until the settings are loaded, only the command line tells the kind of run.
+    PlugInSinks(switches.quiet ? RunMode::kQuiet : RunMode::kAttended);
     // The lock's refusal comes before the settings, in the system's language all the same.
     g_language.SelectLanguage(GetSystemDefaultLCID());
     // The lock first: a run beside another must neither take the other's log file nor
@@ -144,7 +145,7 @@ int RunSetup(HINSTANCE instance)
     if (settingsCheck == SettingsFileCheck::kDeclined)
         exitCode = kExitCancelled;
     else if (settingsCheck == SettingsFileCheck::kGoOn && LoadSettings()) {
-        PlugInSinks(switches.quiet, g_settings.force_auto);
+        PlugInSinks(g_settings.run_mode);
         exitCode = RunWithSettings(instance);
     }
     g_setupLog.Line(L"==== exit code %d", exitCode);

@@ -126,6 +126,9 @@ bool LoadSettingsFromFolder(const wchar_t* setupDir)
     // A quiet run is an unattended one that goes further: nothing waits at all.
     if (g_settings.quiet)
         g_settings.force_auto = true;
+    g_settings.run_mode = g_settings.quiet        ? RunMode::kQuiet
+                          : g_settings.force_auto ? RunMode::kUnattended
+                                                  : RunMode::kAttended;
     DeriveServiceName();
     ChooseInstallFolder();
 

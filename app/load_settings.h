@@ -2,10 +2,10 @@
 
 // Fills g_settings at start-up: time zone, interface language, the folder of the running
 // program, velmorasetup.cfg beside it, the service name, the installation folder, the
-// domain name and the default certificate. False, after telling why in a box, when
-// velmorasetup.cfg gives a domain that is no host name or a service name longer than its
-// field (it is not cut), or when the program's own path is too long; and, after telling
-// the log, when a quiet run (g_settings.quiet, which makes it force_auto) finds no
+// domain name, the default certificate and the run mode. False, after telling why in a
+// box, when velmorasetup.cfg gives a domain that is no host name or a service name longer
+// than its field (it is not cut), or when the program's own path is too long; and, after
+// telling the log, when a quiet run (g_settings.quiet, which makes it force_auto) finds no
 // velmorasetup.cfg.
 bool LoadSettings();
 

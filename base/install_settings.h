@@ -11,6 +11,23 @@ enum HostsEntryChoice : unsigned char
     kHostsEntrySkip
 };
 
+// What kind of run this is: derived once, from /quiet and force_auto, when the settings are
+// loaded.
+enum class RunMode : unsigned char
+{
+    kAttended,    // a person answers the pages and the boxes
+    kUnattended,  // force_auto: the pages take velmorasetup.cfg's answers by themselves; the
+                  // welcome and domain pages still wait for a person
+    kQuiet,       // /quiet: unattended, and nothing waits or shows; a page left without an
+                  // answer stops the run
+};
+
+// Nobody is there to answer: no box asks or tells (unattended and quiet runs alike).
+inline bool NobodyAnswers(RunMode mode)
+{
+    return mode != RunMode::kAttended;
+}
+
 // The one process-wide settings record: filled at start-up, edited by the wizard pages,
 // read by the installation engine. Plain data, zero-filled at start and at exit.
 // Texts are UTF-16, zero-terminated, in fixed arrays (capacity includes the terminator).
@@ -20,6 +37,7 @@ struct InstallSettings
     bool saas_mode;          // hosted mode
     bool force_auto;         // unattended run
     bool quiet;              // /quiet: unattended, and nothing waits or shows a box
+    RunMode run_mode;        // from quiet and force_auto, when the settings are loaded
     HostsEntryChoice hosts_entry;
     bool domain_unresolved;  // the domain name did not resolve when the settings page was left
     bool folder_confirmed;   // the folder existed and the user agreed (or the run is unattended)

@@ -2,17 +2,11 @@
 
 #include <prsht.h>
 
+#include "base/install_settings.h"
 #include "base/message_ids.h"
 #include "base/setup_log.h"
 #include "formats/language/message_box.h"
 #include "resources/wizard_ids.h"
-
-namespace {
-
-// Written and read by the interface thread only.
-bool g_quietRunStopped = false;
-
-} // namespace
 
 CWizardPage::CWizardPage(UINT dialogId) : CPropertyPageImpl(dialogId, IDS_WIZARD_TITLE)
 {
@@ -20,7 +14,31 @@ CWizardPage::CWizardPage(UINT dialogId) : CPropertyPageImpl(dialogId, IDS_WIZARD
 
 bool CWizardPage::OnQueryCancel()
 {
-    return g_quietRunStopped || ConfirmWizardCancel();
+    return quiet_run_stopped_ || ConfirmWizardCancel();
+}
+
+int CWizardPage::OnWizardNext()
+{
+    return NextAccepted() ? Flow(FlowEvent::kNext).answer : kStayOnPage;
+}
+
+int CWizardPage::OnWizardBack()
+{
+    return Flow(FlowEvent::kBack).answer;
+}
+
+FlowStep CWizardPage::Flow(FlowEvent event) const
+{
+    return NextStep(static_cast<int>(DialogId()), event, FlowFactsOf(g_settings));
+}
+
+int CWizardPage::AfterCheckingItself(bool passed, const wchar_t* why)
+{
+    if (passed)
+        return Flow(FlowEvent::kCheckedItself).answer;
+    if (g_settings.run_mode == RunMode::kQuiet)
+        StopQuietRun(why);
+    return kDefaultPage;
 }
 
 void CWizardPage::OnSheetAnswered(UINT notification, LRESULT result)
@@ -54,17 +72,12 @@ void CWizardPage::OnSheetAnswered(UINT notification, LRESULT result)
     }
 }
 
-void CWizardPage::StopQuietRun(const wchar_t* why) const
+void CWizardPage::StopQuietRun(const wchar_t* why)
 {
     g_setupLog.Line(L"page %s: the quiet run stops: %s", PageName(static_cast<int>(DialogId())), why);
-    g_quietRunStopped = true;
+    quiet_run_stopped_ = true;
     // Posted: the sheet may still be switching to this page.
     PostMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-}
-
-bool QuietRunStopped()
-{
-    return g_quietRunStopped;
 }
 
 bool ConfirmWizardCancel()

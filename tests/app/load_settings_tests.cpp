@@ -40,6 +40,7 @@ protected:
     void LoadWith(const std::string* config, bool loads = true)
     {
         g_settings = {};
+        g_settings.quiet = quiet_;
         TempFolder folder(L"settings");
         folder_ = folder.Path();
         if (config) {
@@ -50,6 +51,7 @@ protected:
     void LoadWith(const std::string& config, bool loads = true) { LoadWith(&config, loads); }
 
     std::wstring folder_;
+    bool quiet_ = false;  // the command line's /quiet
 };
 
 } // namespace
@@ -99,6 +101,7 @@ std::wstring InstallDir() { return g_settings.install_dir; }
 std::wstring Password() { return g_settings.admin_password; }
 std::wstring Switches() { return std::to_wstring(g_settings.saas_mode) + std::to_wstring(g_settings.force_auto); }
 std::wstring HostsEntry() { return std::to_wstring(g_settings.hosts_entry); }
+std::wstring Mode() { return std::to_wstring(static_cast<int>(g_settings.run_mode)); }
 
 } // namespace
 
@@ -115,6 +118,9 @@ TEST_F(LoadSettingsTest, DerivesAndCutsValues)
         // Switches are on only for "true" in any case.
         {"saas_mode=TRUE\r\nforce_auto=yes\r\ndomain=mail.example.com\r\n", Switches, L"10"},
         {"saas_mode=yes\r\nforce_auto=TrUe\r\n", Switches, L"01"},
+        // ... and the run they make: 0 attended, 1 unattended.
+        {"force_auto=yes\r\n", Mode, L"0"},
+        {"force_auto=TrUe\r\n", Mode, L"1"},
         // The domain page's answer for a quiet run: given only as true or false.
         {"hosts_entry=TRUE\r\n", HostsEntry, std::to_wstring(kHostsEntryAdd)},
         {"hosts_entry=false\r\n", HostsEntry, std::to_wstring(kHostsEntrySkip)},
@@ -149,6 +155,16 @@ TEST_F(LoadSettingsTest, DerivesAndCutsValues)
     // An overlong password gets no digest.
     LoadWith(overlong);
     EXPECT_TRUE(NoPasswordDigest());
+}
+
+// A quiet run is one whatever the file says.
+TEST_F(LoadSettingsTest, QuietMakesAQuietRun)
+{
+    quiet_ = true;
+    for (const char* config : {"force_auto=false\r\n", "force_auto=true\r\n"}) {
+        LoadWith(config);
+        EXPECT_EQ(RunMode::kQuiet, g_settings.run_mode) << config;
+    }
 }
 
 // Only a service that runs the server as the setup installs it names a folder; one of

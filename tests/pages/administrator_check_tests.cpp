@@ -80,7 +80,7 @@ TEST(AdministratorCheck, EveryCase)
                      given.confirmation + (row.unattended ? L" unattended" : L""));
         AdministratorFields fields = given;
         InstallSettings settings = {};
-        settings.force_auto = row.unattended;
+        settings.run_mode = row.unattended ? RunMode::kUnattended : RunMode::kAttended;
         if (row.givenDigestOf)
             Digest160Text(row.givenDigestOf, settings.admin_password_digest, 20);
         AdministratorVerdict verdict = CheckAdministratorPage(fields, settings);

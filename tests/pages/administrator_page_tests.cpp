@@ -91,11 +91,11 @@ TEST_F(AdministratorPage, ShowsTheRecordTrimmedAndChecksItselfWhenUnattended)
         EXPECT_EQ(L"alee", ItemText(wizard, IDC_ADMIN_LOGIN));
         EXPECT_EQ(L"abc", ItemText(wizard, IDC_ADMIN_PASSWORD));
         EXPECT_EQ(L"abc", ItemText(wizard, IDC_ADMIN_CONFIRM));
-        g_settings.force_auto = true;
+        g_settings.run_mode = RunMode::kUnattended;
         // The check writes the fields back into their boxes; the login given must survive.
         valid = AskPage(wizard, PSN_SETACTIVE);
         EXPECT_EQ(L"alee", ItemText(wizard, IDC_ADMIN_LOGIN));
-        g_settings.force_auto = false;
+        g_settings.run_mode = RunMode::kAttended;
     });
     EXPECT_TRUE(run.scriptFinished);
     EXPECT_EQ(IDD_WIZ_INSTALL, valid) << "a 3-character password from the settings is not checked again";

@@ -67,7 +67,7 @@ TEST_F(DomainPage, ExplainsTheNameOffersTheHostsEntryFirstAndAddsItOnlyWhenChose
 
 TEST_F(DomainPage, LongNameIsShownCutAndAHostsFileHeldElsewhereShowsTheReasonAndKeepsThePage)
 {
-    g_settings.force_auto = true;  // the page waits for the user in every run, and tells him
+    g_settings.run_mode = RunMode::kUnattended;  // the page waits for the user in every run, and tells him
     CopyText(g_settings.domain_name_ansi, std::string(200, 'd').c_str());
     if (!hosts_.Existed()) {
         ASSERT_TRUE(WriteWholeFile(hosts_.Path(), "127.0.0.1 localhost\r\n"));

@@ -200,7 +200,7 @@ const wchar_t kConfirmed[] = L"; dir C:\\Velmora; upgrade 0; confirmed 1; thumbp
 const wchar_t kAllPorts[] = L"import '', resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6, create C:\\Velmora";
 const wchar_t kKept[] = L"keep C:\\Velmora, import '', resolve mail.example";
 
-void Unattended(Scene& s) { s.settings.force_auto = true; }
+void Unattended(Scene& s) { s.settings.run_mode = RunMode::kUnattended; }
 void Existing(Scene& s) { s.machine.folders.insert(L"C:\\Velmora"); }
 void Installed(Scene& s)
 {

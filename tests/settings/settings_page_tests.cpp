@@ -4,7 +4,6 @@
 // under the system's locale. The check's rules: settings_check_tests.
 #include "pages/page_fixture.h"
 
-#include "app/domain_name.h"
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
 #include "base/message_ids.h"
@@ -163,53 +162,34 @@ TEST_F(SettingsPage, ShowsTheRecordThenTheChecksBoxesAndStoresWhatItDecided)
     EXPECT_TRUE(g_settings.folder_confirmed);
 }
 
-// The unattended check's pages that the flow's table does not reach. Attended, Next to each
-// page: WizardFlow.PagesFollowTheKindOfRun.
+// The unattended check on the machine: an installed server found, the run goes straight on.
+// Where each page leads in every kind of run: PageFlow.EveryPageLeadsWhereTheRunsFactsSay.
 TEST_F(SettingsPage, TheUnattendedCheckGoesToThePageThatTheCheckChose)
 {
+    Restart();
     std::wstring installed = folder_.File(L"installed");
-    const struct
-    {
-        const char* what;
-        std::function<void()> arrange;
-        int page;
-        std::function<void()> check;
-    } rows[] = {
-        {"an unresolved domain", [] { SetDomainName(L"velmora-nowhere.invalid"); }, IDD_WIZ_SETHOST,
-         [] { EXPECT_TRUE(g_settings.domain_unresolved); }},
-        // The page empties the store before the check, which then keeps the configuration.
-        {"an installed server", [&] {
-             CreateDirectoryW(installed.c_str(), nullptr);
-             CreateDirectoryW((installed + L"\\config").c_str(), nullptr);
-             CopyFileW(VELMORA_SERVER_EXE, (installed + L"\\Velmora.exe").c_str(), FALSE);
-             WriteWholeFile(installed + L"\\config\\velmora.cfg", "kept_key=kept-value\r\n");
-             CopyText(g_settings.install_dir, installed.c_str());
-             // Its record, without which a Velmora.exe is anybody's.
-             WriteUninstallEntry(g_settings.service_name, installed.c_str(), 1);
-         },
-         IDD_WIZ_INSTALL, [&] {
-             EXPECT_TRUE(g_settings.upgrade);
-             EXPECT_EQ(L"kept-value", KeptValue());
-             RemoveUninstallEntriesOfFolder(installed.c_str());
-         }},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        Restart();
-        g_settings.force_auto = true;
-        row.arrange();
-        WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-            wizard.Press(PSBTN_NEXT);
-            EXPECT_TRUE(wizard.WaitForPage(row.page));
-        });
-        EXPECT_TRUE(run.scriptFinished);
-        row.check();
-    }
+    CreateDirectoryW(installed.c_str(), nullptr);
+    CreateDirectoryW((installed + L"\\config").c_str(), nullptr);
+    CopyFileW(VELMORA_SERVER_EXE, (installed + L"\\Velmora.exe").c_str(), FALSE);
+    WriteWholeFile(installed + L"\\config\\velmora.cfg", "kept_key=kept-value\r\n");
+    CopyText(g_settings.install_dir, installed.c_str());
+    // Its record, without which a Velmora.exe is anybody's.
+    WriteUninstallEntry(g_settings.service_name, installed.c_str(), 1);
+    g_settings.run_mode = RunMode::kUnattended;
+    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        wizard.Press(PSBTN_NEXT);
+        EXPECT_TRUE(wizard.WaitForPage(IDD_WIZ_INSTALL));
+    });
+    EXPECT_TRUE(run.scriptFinished);
+    EXPECT_TRUE(g_settings.upgrade);
+    // The page empties the store before the check, which then keeps the configuration.
+    EXPECT_EQ(L"kept-value", KeptValue());
+    RemoveUninstallEntriesOfFolder(installed.c_str());
 }
 
 TEST_F(SettingsPage, UnattendedQuietFailureWaitsForTheUserAndChecksByItselfOnlyOnce)
 {
-    g_settings.force_auto = true;
+    g_settings.run_mode = RunMode::kUnattended;
     std::wstring fresh = folder_.File(L"auto");
     CopyText(g_settings.install_dir, (fresh + L"\\").c_str());
     CopyText(g_settings.service_name, L"Velmora/Mail");

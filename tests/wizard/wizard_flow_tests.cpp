@@ -9,10 +9,7 @@
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
 #include "resources/wizard_ids.h"
-#include "support/installation_fixture.h"
 #include "support/machine_state.h"
-#include "support/temp_folder.h"
-#include "system/uninstall/uninstall_entry.h"
 #include "wizard/imported_certificate.h"
 #include "wizard/wizard_driver.h"
 
@@ -36,52 +33,33 @@ TEST_F(WizardFlow, PagesFollowTheKindOfRun)
     const struct
     {
         const char* name;
-        bool installed, unresolved, hosted, unattended;
+        bool unresolved, unattended;
         bool throughAgreement;  // the moves start on the settings page, reached by hand
         std::vector<Move> moves;
         bool backAtEnd, nextAtEnd;
     } cases[] = {
         // A fresh installation goes through every page, the domain page only for an
         // unresolved domain, which it inserts both ways; its hosts block goes again with the
-        // folder and the certificate. (Without the domain page, the settings page's Next and
-        // the administrator page's Back are the settings page's test; what the progress page
-        // then offers, the progress page's.)
-        {"fresh, unresolved domain", false, true, false, false, true,
+        // folder and the certificate. (Where each page leads in every kind of run is the flow
+        // table's test, PageFlow; without the domain page, the settings page's Next and the
+        // administrator page's Back are the settings page's test; what the progress page then
+        // offers, the progress page's.)
+        {"fresh, unresolved domain", true, false, true,
          {{kBack, IDD_WIZ_LICENSE}, {kNext, IDD_WIZ_SETCONF}, {kNext, IDD_WIZ_SETHOST}, {kNext, IDD_WIZ_USERS},
           {kBack, IDD_WIZ_SETHOST}, {kBack, IDD_WIZ_SETCONF}, {kNext, IDD_WIZ_SETHOST}},
          true, true},
-        // An attended upgrade goes from the settings straight to the progress page, but an
-        // unresolved domain comes first.
-        {"upgrade", true, false, false, false, true, {{kNext, IDD_WIZ_INSTALL}}, false, false},
-        {"upgrade, unresolved domain", true, true, false, false, true, {{kNext, IDD_WIZ_SETHOST}}, true, true},
-        // Hosted mode never shows the agreement.
-        {"hosted", false, false, true, false, false,
-         {{kNext, IDD_WIZ_SETCONF}, {kBack, IDD_WIZ_WELCOME}, {kNext, IDD_WIZ_SETCONF}, {kNext, IDD_WIZ_USERS}},
-         true, true},
         // Unattended, the welcome page waits; the settings page checks itself and moves on,
         // the administrator page, given no account, waits. Back passes the agreement again.
-        {"unattended", false, false, false, true, false,
+        {"unattended", false, true, false,
          {{kNext, IDD_WIZ_USERS}, {kBack, IDD_WIZ_SETCONF}, {kBack, IDD_WIZ_WELCOME}}, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         RemoveImportedServerCertificate();
         ResetSettings();
-        // The settings page finds an installed server by its entry among the installed
-        // programs, which names the chosen folder, and its executable there. One level down, so that the snapshot below reads this row's folders and not the
-        // temporary folder that other test programs write in meanwhile.
-        TempFolder installedRoot(L"flow-upgrade");
-        const std::wstring installed = installedRoot.File(L"Velmora");
-        if (c.installed) {
-            CreateDirectoryW(installed.c_str(), nullptr);
-            WriteWholeFile(installed + L"\\Velmora.exe", "installed");
-            CopyText(g_settings.install_dir, installed.c_str());
-            ASSERT_TRUE(WriteUninstallEntry(g_settings.service_name, installed.c_str(), 1));
-        }
         if (c.unresolved)
             SetDomainName(L"velmora-nowhere.invalid");
-        g_settings.saas_mode = c.hosted;
-        g_settings.force_auto = c.unattended;
+        g_settings.run_mode = c.unattended ? RunMode::kUnattended : RunMode::kAttended;
         if (!c.unattended) {
             // An account the administrator page accepts, so that its Next leads on.
             CopyText(g_settings.admin_name, L"Ann");
@@ -109,11 +87,6 @@ TEST_F(WizardFlow, PagesFollowTheKindOfRun)
             EXPECT_EQ(c.nextAtEnd, wizard.ButtonEnabled(WizardDriver::kNextButton));
         });
         EXPECT_TRUE(run.scriptFinished);
-        if (c.moves.back().page != IDD_WIZ_INSTALL) {
-            EXPECT_EQ(L"", MachineChange(before, MachineState(runs)));
-        }
-        // An upgrade that failed leaves its shortcuts, as it leaves the installation.
-        RemoveProgramGroup();
-        RemoveUninstallEntriesOfFolder(installed.c_str());
+        EXPECT_EQ(L"", MachineChange(before, MachineState(runs)));
     }
 }

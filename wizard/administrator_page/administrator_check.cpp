@@ -40,7 +40,7 @@ AdministratorVerdict CheckAdministratorPage(AdministratorFields& fields, Install
     UINT warning = 0;
     if (verdict.name_marked || verdict.surname_marked || verdict.login_marked) {
         warning = kInvalidFields;
-    } else if (settings.force_auto && DigestIsSet(settings)) {
+    } else if (NobodyAnswers(settings.run_mode) && DigestIsSet(settings)) {
         // The unattended settings' password is already in the digest.
         verdict.accepted = true;
     } else if (wcslen(fields.password) < kShortestPassword) {
@@ -50,6 +50,6 @@ AdministratorVerdict CheckAdministratorPage(AdministratorFields& fields, Install
     } else {
         verdict.accepted = Digest160Text(fields.password, settings.admin_password_digest, kDigest160Size);
     }
-    verdict.message = settings.force_auto ? 0 : warning;
+    verdict.message = NobodyAnswers(settings.run_mode) ? 0 : warning;
     return verdict;
 }

@@ -26,6 +26,6 @@ struct AdministratorVerdict
 };
 
 // Stores the trimmed name, surname and login in `settings`, and, when they and the
-// password are valid, the password's digest. An unattended run (settings.force_auto)
+// password are valid, the password's digest. A run that nobody answers (settings.run_mode)
 // shows no warning, and takes a digest that its settings already gave without a password.
 AdministratorVerdict CheckAdministratorPage(AdministratorFields& fields, InstallSettings& settings);

@@ -53,22 +53,15 @@ int CWizUsers::OnSetActive()
     SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
     // An unattended run moves on by itself when its settings hold a valid account, and
     // otherwise waits here for the user, without a word.
-    if (g_settings.force_auto && CheckFields())
-        return IDD_WIZ_INSTALL;
-    if (g_settings.quiet)
-        StopQuietRun(L"velmorasetup.cfg gives no valid administrator account (admin_name, admin_surname, "
-                     L"admin_login, admin_password)");
-    return kDefaultPage;
+    if (Flow(FlowEvent::kShown).move != FlowMove::kCheckItself)
+        return kDefaultPage;
+    return AfterCheckingItself(CheckFields(), L"velmorasetup.cfg gives no valid administrator account "
+                                              L"(admin_name, admin_surname, admin_login, admin_password)");
 }
 
-int CWizUsers::OnWizardNext()
+bool CWizUsers::NextAccepted()
 {
-    return CheckFields() ? kDefaultPage : kStayOnPage;
-}
-
-int CWizUsers::OnWizardBack()
-{
-    return g_settings.domain_unresolved ? IDD_WIZ_SETHOST : IDD_WIZ_SETCONF;
+    return CheckFields();
 }
 
 bool CWizUsers::OnCommand(WORD id, WORD code, HWND)

@@ -13,8 +13,7 @@ public:
 protected:
     BOOL OnInitDialog() override;
     int OnSetActive() override;
-    int OnWizardNext() override;
-    int OnWizardBack() override;
+    bool NextAccepted() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
 
 private:

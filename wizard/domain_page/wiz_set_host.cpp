@@ -39,40 +39,39 @@ BOOL CWizSetHost::OnInitDialog()
 int CWizSetHost::OnSetActive()
 {
     SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
-    return g_settings.quiet ? AnswerFromSettings() : kDefaultPage;
-}
-
-int CWizSetHost::OnWizardNext()
-{
-    if (IsDlgButtonChecked(Window(), IDC_ADD_HOSTS_ENTRY) != BST_CHECKED)
+    if (Flow(FlowEvent::kShown).move != FlowMove::kCheckItself)
         return kDefaultPage;
-    return AddHostsEntry() ? kDefaultPage : kStayOnPage;
+    wchar_t why[512] = {};
+    const bool answered = AnswerFromSettings(why, 512);
+    return AfterCheckingItself(answered, why);
 }
 
-int CWizSetHost::AnswerFromSettings()
+bool CWizSetHost::NextAccepted()
+{
+    return IsDlgButtonChecked(Window(), IDC_ADD_HOSTS_ENTRY) != BST_CHECKED || AddHostsEntry();
+}
+
+bool CWizSetHost::AnswerFromSettings(wchar_t* why, size_t capacity)
 {
     switch (g_settings.hosts_entry) {
     case kHostsEntrySkip:
         g_setupLog.Line(L"page domain name: no hosts entry for \"%s\" (hosts_entry=false)", g_settings.domain_name);
-        return IDD_WIZ_USERS;
+        return true;
     case kHostsEntryAdd:
         if (AddHostsEntry()) {
             g_setupLog.Line(L"page domain name: hosts entry for \"%s\" written (hosts_entry=true)",
                             g_settings.domain_name);
-            return IDD_WIZ_USERS;
+            return true;
         }
-        StopQuietRun(L"the hosts entry could not be written (the system error above)");
-        return kDefaultPage;
-    default: {
+        CopyText(why, capacity, L"the hosts entry could not be written (the system error above)");
+        return false;
+    default:
         // Guessing would either touch the system's hosts file unasked or install a server
         // under a name that reaches nothing: the deployer decides.
-        wchar_t why[512] = {};
-        FormatText(why, L"the domain name \"%s\" does not resolve and velmorasetup.cfg has no "
-                        L"hosts_entry=true|false",
+        FormatText(why, capacity, L"the domain name \"%s\" does not resolve and velmorasetup.cfg has no "
+                                  L"hosts_entry=true|false",
                    g_settings.domain_name);
-        StopQuietRun(why);
-        return kDefaultPage;
-    }
+        return false;
     }
 }
 

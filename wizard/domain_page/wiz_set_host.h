@@ -12,13 +12,13 @@ public:
 protected:
     BOOL OnInitDialog() override;
     int OnSetActive() override;
-    int OnWizardNext() override;
+    bool NextAccepted() override;
 
 private:
     // Writes the hosts entry; false after a failure, which is shown, so that the user may
     // retry or go on without adding.
     bool AddHostsEntry();
-    // A quiet run's answer to the page, from velmorasetup.cfg's hosts_entry: on to the
-    // administrator page, or the run stops without it (or when the entry fails).
-    int AnswerFromSettings();
+    // A quiet run's answer to the page, from velmorasetup.cfg's hosts_entry: true when it
+    // was carried out; otherwise `why` (of `capacity` characters) tells why not.
+    bool AnswerFromSettings(wchar_t* why, size_t capacity);
 };

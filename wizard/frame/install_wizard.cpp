@@ -36,13 +36,22 @@ int CInstallWizard::RunWizard(HWND owner)
     return SetupExitCode(sheetResult, QuietRunStopped() ? InstallOutcome::Unanswered : progress_.Outcome());
 }
 
+bool CInstallWizard::QuietRunStopped() const
+{
+    const CWizardPage* const pages[] = {&welcome_, &license_, &settings_, &domain_, &administrator_, &progress_};
+    for (const CWizardPage* page : pages)
+        if (page->QuietRunStopped())
+            return true;
+    return false;
+}
+
 bool CInstallWizard::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                           LRESULT& result)
 {
     switch (message) {
     case WM_WINDOWPOSCHANGING:
         // A quiet run goes through its pages by itself: nobody is to see them.
-        if (g_settings.quiet)
+        if (g_settings.run_mode == RunMode::kQuiet)
             reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
         return false;
     case WM_ERASEBKGND:

@@ -24,6 +24,8 @@ public:
 private:
     void PaintBackground(HDC dc) const;
     int HeaderBandHeight() const;
+    // True once a page stopped a quiet run.
+    bool QuietRunStopped() const;
 
     CWizWelcome welcome_;
     CWizLicense license_;

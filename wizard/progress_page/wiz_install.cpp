@@ -128,7 +128,8 @@ void CWizInstall::OnInstallEnded(bool allStepsDone)
     // Nobody is there to press Finish after an unattended run, nor after a quiet one that
     // failed: destroying the page ends the wizard, with the outcome the flags tell. A page
     // already going stays as it is.
-    if (((allStepsDone && g_settings.force_auto) || g_settings.quiet) && !runner_.Stopping())
+    if (((allStepsDone && NobodyAnswers(g_settings.run_mode)) || g_settings.run_mode == RunMode::kQuiet) &&
+        !runner_.Stopping())
         DestroyWindow(Window());
     else
         OfferFinish();

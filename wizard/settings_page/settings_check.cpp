@@ -6,6 +6,8 @@
 #include "base/message_ids.h"
 #include "base/path_join.h"
 #include "engine/installation_identity.h"
+#include "resources/wizard_ids.h"
+#include "wizard/page_flow.h"
 #include "wizard/settings_text.h"
 
 // Written by the payload builder with the archive that setup.exe carries.
@@ -26,11 +28,25 @@ SettingsVerdict Verdict(SettingsNext next, UINT style, UINT textId, DWORD system
     return verdict;
 }
 
-// Stays on the page, telling why unless the run is unattended.
+// Stays on the page, telling why when somebody is there to read it.
 SettingsVerdict Refusal(const InstallSettings& settings, UINT style, UINT textId, DWORD systemError = 0,
                         const wchar_t* argument = L"", const wchar_t* second = L"")
 {
-    return Verdict(SettingsNext::kStay, settings.force_auto ? 0 : style, textId, systemError, argument, second);
+    return Verdict(SettingsNext::kStay, NobodyAnswers(settings.run_mode) ? 0 : style, textId, systemError, argument,
+                   second);
+}
+
+// The page that the page flow's table gives the passed check.
+SettingsVerdict Passed(const InstallSettings& settings)
+{
+    switch (NextStep(IDD_WIZ_SETCONF, FlowEvent::kNext, FlowFactsOf(settings)).answer) {
+    case kNeighbourPage:
+        return Verdict(SettingsNext::kDomainPage, 0, 0);
+    case IDD_WIZ_INSTALL:
+        return Verdict(SettingsNext::kProgressPage, 0, 0);
+    default:
+        return Verdict(SettingsNext::kAdministratorPage, 0, 0);
+    }
 }
 
 // False, with the refusal, when the folder or the service name belongs to something that
@@ -182,7 +198,7 @@ void SettingsAnswers::Accept(const SettingsVerdict& question)
 SettingsVerdict CheckSettingsPage(SettingsPageFields& fields, InstallSettings& settings,
                                   SettingsMachine& machine, const SettingsAnswers& answers)
 {
-    const bool quiet = settings.force_auto;
+    const bool nobodyAnswers = NobodyAnswers(settings.run_mode);
     TrimBlanks(fields.folder);
     TrimBlanks(fields.service_name);
     CopyText(settings.service_name, fields.service_name);
@@ -232,7 +248,7 @@ SettingsVerdict CheckSettingsPage(SettingsPageFields& fields, InstallSettings& s
     }
     if (!settings.upgrade && !settings.folder_confirmed && !settings.folder_created &&
         machine.FolderExists(folder)) {
-        if (!quiet && !answers.existing_folder)
+        if (!nobodyAnswers && !answers.existing_folder)
             return Verdict(SettingsNext::kAsk, MB_YESNO | MB_ICONWARNING, kFolderExists);
         settings.folder_confirmed = true;
         CopyText(fields.settled_folder, folder);
@@ -249,12 +265,12 @@ SettingsVerdict CheckSettingsPage(SettingsPageFields& fields, InstallSettings& s
     wchar_t address[MAX_PATH] = {};
     AddressList resolved;
     bool resolves = machine.Resolve(settings.domain_name_ansi, resolved);
-    if (resolves && !quiet && !answers.other_address && !AddressesMatch(offered, selection, resolved)) {
+    if (resolves && !nobodyAnswers && !answers.other_address && !AddressesMatch(offered, selection, resolved)) {
         AddressText(offered, selection, L"any", address);
         return Verdict(SettingsNext::kAsk, MB_YESNO | MB_ICONWARNING, kAddressMismatch, 0,
                        settings.domain_name, address);
     }
-    if (!settings.upgrade && !quiet) {
+    if (!settings.upgrade && !nobodyAnswers) {
         // With any address, every offered address's port must be free.
         size_t last = selection == 0 ? offered.count - 1 : selection;
         for (size_t i = selection; i <= last; ++i) {
@@ -286,9 +302,5 @@ SettingsVerdict CheckSettingsPage(SettingsPageFields& fields, InstallSettings& s
     settings.server_address.sin_port = htons(kServerPort);
     settings.server_address.sin_addr.s_addr = offered.entries[selection];
     settings.domain_unresolved = !resolves;
-    if (!resolves)
-        return Verdict(SettingsNext::kDomainPage, 0, 0);
-    if (settings.upgrade && !quiet)
-        return Verdict(SettingsNext::kProgressPage, 0, 0);
-    return Verdict(SettingsNext::kAdministratorPage, 0, 0);
+    return Passed(settings);
 }

@@ -38,7 +38,7 @@ enum class SettingsNext
 struct SettingsVerdict
 {
     SettingsNext next;
-    CheckMessage message;  // with kStay: why (style 0 when the run keeps quiet); with kAsk: the question
+    CheckMessage message;  // with kStay: why (style 0 when nobody answers); with kAsk: the question
     size_t port;           // with the port question: the offered address asked about
 };
 
@@ -56,7 +56,8 @@ struct SettingsAnswers
 // Checks the fields in the order the page always has, asking `machine`, and writes what
 // it settles into `settings`: service_name, install_dir, upgrade, folder_confirmed,
 // folder_created, cert_thumbprint, server_address and domain_unresolved, each as far as
-// the check got. settings.force_auto keeps it from asking and showing, but for the newer
-// server's question and a certificate that cannot be imported.
+// the check got. A run that nobody answers (settings.run_mode) keeps it from asking and
+// showing, but for the newer server's question and a certificate that cannot be imported.
+// The page it passes to is the page flow's.
 SettingsVerdict CheckSettingsPage(SettingsPageFields& fields, InstallSettings& settings,
                                   SettingsMachine& machine, const SettingsAnswers& answers);

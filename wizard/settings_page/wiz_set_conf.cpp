@@ -77,33 +77,12 @@ void CWizSetConf::FillAddresses()
 int CWizSetConf::OnSetActive()
 {
     RefreshCertificate();
-    if (!g_settings.force_auto || automatic_check_done_)
+    if (Flow(FlowEvent::kShown).move != FlowMove::kCheckItself || automatic_check_done_)
         return kDefaultPage;
     automatic_check_done_ = true;
-    int answer = ValidateSettingsPage();
-    // A check that failed quietly keeps the page for the user: moving on would leave
-    // the folder, certificate and address unstored. A quiet run has no user to keep it for.
-    if (answer == kStayOnPage) {
-        if (g_settings.quiet)
-            StopQuietRun(L"velmorasetup.cfg's settings were refused (see the box above)");
-        return kDefaultPage;
-    }
-    if (answer == kDefaultPage)
-        return IDD_WIZ_SETHOST;
-    return g_settings.upgrade ? IDD_WIZ_INSTALL : IDD_WIZ_USERS;
-}
-
-int CWizSetConf::OnWizardNext()
-{
-    return ValidateSettingsPage();
-}
-
-int CWizSetConf::OnWizardBack()
-{
-    // Hosted and unattended runs skipped the agreement on the way here.
-    if (g_settings.saas_mode || g_settings.force_auto)
-        return IDD_WIZ_WELCOME;
-    return kDefaultPage;
+    // A check that failed silently keeps the page for the user: moving on would leave the
+    // folder, certificate and address unstored. A quiet run has no user to keep it for.
+    return AfterCheckingItself(NextAccepted(), L"velmorasetup.cfg's settings were refused (see the box above)");
 }
 
 bool CWizSetConf::OnCommand(WORD id, WORD code, HWND)

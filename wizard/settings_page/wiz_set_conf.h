@@ -12,16 +12,12 @@ class CWizSetConf : public CWizardPage
 public:
     CWizSetConf();
 
-    // The Next check (CheckSettingsPage): reads the controls, shows the trimmed fields, asks
-    // what needs an answer and shows why the page stays. Answers kStayOnPage, kDefaultPage
-    // (the domain page, when the domain name does not resolve) or a page's dialog id.
-    int ValidateSettingsPage();
-
 protected:
     BOOL OnInitDialog() override;
     int OnSetActive() override;
-    int OnWizardNext() override;
-    int OnWizardBack() override;
+    // The Next check (CheckSettingsPage): reads the controls, shows the trimmed fields, asks
+    // what needs an answer and shows why the page stays.
+    bool NextAccepted() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
 
 private:

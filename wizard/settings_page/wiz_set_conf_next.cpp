@@ -9,14 +9,14 @@
 #include "resources/wizard_ids.h"
 #include "wizard/settings_page/settings_check.h"
 
-int CWizSetConf::ValidateSettingsPage()
+bool CWizSetConf::NextAccepted()
 {
     // Typing stops at the field's end; a longer name put in otherwise is refused, never
     // cut into the name of another service.
     const int kServiceNameMax = sizeof(SettingsPageFields().service_name) / sizeof(wchar_t) - 1;
     if (GetWindowTextLengthW(GetDlgItem(Window(), IDC_SERVICE_NAME)) > kServiceNameMax) {
         ShowMessage(Window(), MB_OK | MB_ICONWARNING, kServiceNameTooLong, kServiceNameMax);
-        return kStayOnPage;
+        return false;
     }
     SettingsPageFields fields = {};
     GetDlgItemTextW(Window(), IDC_INSTALL_DIR, fields.folder, MAX_PATH);
@@ -44,7 +44,7 @@ int CWizSetConf::ValidateSettingsPage()
     SecureZeroMemory(fields.password, sizeof(fields.password));
     if (verdict.next == SettingsNext::kStay && verdict.message.style != 0) {
         ShowCheckMessage(Window(), verdict.message);
-    } else if (verdict.next == SettingsNext::kStay && g_settings.quiet &&
+    } else if (verdict.next == SettingsNext::kStay && g_settings.run_mode == RunMode::kQuiet &&
                (verdict.message.text_id || verdict.message.system_error)) {
         // Kept off the screen in unattended runs, the reason still belongs in a quiet run's
         // log, where the screen sink takes it without a box.
@@ -52,14 +52,6 @@ int CWizSetConf::ValidateSettingsPage()
         logged.style = MB_OK | MB_ICONERROR;
         ShowCheckMessage(Window(), logged);
     }
-    switch (verdict.next) {
-    case SettingsNext::kDomainPage:
-        return kDefaultPage;
-    case SettingsNext::kAdministratorPage:
-        return IDD_WIZ_USERS;
-    case SettingsNext::kProgressPage:
-        return IDD_WIZ_INSTALL;
-    default:
-        return kStayOnPage;
-    }
+    // Where it leads is the page flow's to say.
+    return verdict.next != SettingsNext::kStay && verdict.next != SettingsNext::kAsk;
 }

@@ -1,6 +1,5 @@
 #include "wizard/welcome_page/wiz_welcome.h"
 
-#include "base/install_settings.h"
 #include "base/message_ids.h"
 #include "formats/language/language.h"
 #include "resources/wizard_ids.h"
@@ -39,18 +38,10 @@ int CWizWelcome::OnSetActive()
                         reinterpret_cast<WPARAM>(notice_font_.Get()), TRUE);
     // Nobody is there to press Next in a quiet run: the page presses it, once, as the user
     // would (posted, as the sheet is still showing the page).
-    if (g_settings.quiet && !left_by_itself_) {
+    if (Flow(FlowEvent::kShown).move == FlowMove::kPressNext && !left_by_itself_) {
         left_by_itself_ = true;
         PostMessageW(Sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
     }
-    return kDefaultPage;
-}
-
-int CWizWelcome::OnWizardNext()
-{
-    // Hosted and unattended runs have no agreement to accept.
-    if (g_settings.saas_mode || g_settings.force_auto)
-        return IDD_WIZ_SETCONF;
     return kDefaultPage;
 }
 

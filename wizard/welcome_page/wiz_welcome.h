@@ -14,7 +14,6 @@ public:
 protected:
     BOOL OnInitDialog() override;
     int OnSetActive() override;
-    int OnWizardNext() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
 
 private:
