@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# The build that ships (i686) on 32-bit Windows: a quiet installation into the default
-# folder, in a prefix that has no 64-bit side, its server answering over HTTPS, and its
-# removal by the quiet command of its uninstall entry. This script is the driver: the test
+# The build that ships (i686) on 32-bit Windows, in a prefix that has no 64-bit side: its
+# modules that call delay-imported DLLs (tests/release), a quiet installation into the
+# default folder, its server answering, and its removal by the quiet command of its
+# uninstall entry. This script is the driver: the test
 # programs are 64-bit ones, which such a prefix cannot run.
-# Usage: shipped_build_win32.sh WINE-RUN PREFIX SETUP.EXE
+# Usage: shipped_build_win32.sh WINE-RUN PREFIX SETUP.EXE RELEASE-MODULES.EXE ITS-ARGUMENTS...
 set -euo pipefail
 wine_run=$1 prefix=$2 setup=$3
+modules=("${@:4}")
 export WINEPREFIX=$prefix
 # One network of its own for the whole run (as tools/wine-run --own-network makes one for a
 # single program): the server this run starts is asked, and ended, within it.
@@ -23,11 +25,17 @@ value() { run reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 
 # earlier run left can make this one an upgrade.
 rm -rf "$prefix"
 run cmd /c exit 0 >/dev/null 2>&1 || true
+run "${modules[@]}" || fail "the release's modules failed"
+
 folder="$prefix/drive_c/velmora-tests/win32-setup"
 mkdir -p "$folder"
 cp "$setup" "$folder/setup.exe"
 printf '%s\r\n' admin_name=Ann admin_surname=Lee admin_login=ann admin_password=Secret-42 >"$folder/velmorasetup.cfg"
 
+# The setup starts a session of its own: the service manager and the server it starts are
+# then its children, and an emulation fault of theirs shows in this output (what
+# again_after_emulation_fault.sh looks for), not in a finished program's.
+/usr/lib/wine/wineserver -w
 set +e
 run 'C:\velmora-tests\win32-setup\setup.exe' /quiet '/log=C:\velmora-tests\win32-setup\run.log'
 code=$?
