@@ -13,7 +13,6 @@
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
 #include "e2e/setup_runs.h"
-#include "formats/digest/ready_event_name.h"
 #include "resources/wizard_ids.h"
 #include "support/host_link.h"
 #include "support/hosts_file_keeper.h"
@@ -89,8 +88,7 @@ TEST_F(WholeInstallation, QuietWithItsLogWhileASecondSetupIsRefused)
 {
     const std::wstring log = folder_.File(L"run.log");
     const std::wstring secondLog = folder_.File(L"second.log");
-    WriteSettingsFile("admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n"
-                      "domain=localhost\r\n");
+    WriteSettingsFile(std::string(kAccountSettings) + "domain=localhost\r\n");
     ProgramRun second, attendedSecond;
     std::atomic<bool> wizardShown{false};
     auto watchTheRun = [&](DWORD processId) {
@@ -140,7 +138,7 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
     HostsFileKeeper hosts;
     const std::wstring log = folder_.File(L"run.log");
     const std::string unresolved = "force_auto=false\r\ndomain=velmora-e2e.invalid\r\n";
-    const std::string account = "admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n";
+    const std::string account = kAccountSettings;
     const std::string noAccount = "admin_login=ann\r\nadmin_password=Secret-42\r\n";
     const std::wstring elsewhere = folder_.File(L"elsewhere");
     const std::wstring linkedFolder = folder_.File(L"logs-link");
@@ -241,28 +239,4 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
             EXPECT_NE('0', logged[code + 13]) << logged;
         }
     }
-}
-
-// Another program makes the folder's readiness event first: the quiet installation fails
-// at its start with the name in its log, and leaves nothing behind.
-TEST_F(WholeInstallation, AReadinessEventMadeFirstFailsTheInstallationAndLeavesNothing)
-{
-    const std::wstring log = folder_.File(L"run.log");
-    WriteSettingsFile("admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n"
-                      "domain=localhost\r\n");
-    wchar_t name[kServerReadyEventNameLength + 1] = {};
-    ASSERT_TRUE(ServerReadyEventName(installation_.InstallDir().c_str(), name, kServerReadyEventNameLength + 1));
-    UniqueHandle squatter(CreateEventW(nullptr, TRUE, FALSE, name));
-    ASSERT_TRUE(squatter);
-    ProgramRun run = RunSetup(nullptr, L"/quiet /log=\"" + log + L"\"");
-    EXPECT_EQ(static_cast<DWORD>(kExitInstallFailed), run.exitCode);
-    EXPECT_TRUE(run.boxes.empty());
-    const std::string logged = ReadWholeFile(log);
-    const std::string narrowName(name, name + wcslen(name));
-    for (const std::string& line : {"Another program holds the name \"" + narrowName + "\"",
-                                    std::string("step prepare FAILED ("), std::string("==== exit code 2")})
-        EXPECT_NE(std::string::npos, logged.find(line)) << line << "\n" << logged;
-    EXPECT_FALSE(installation_.InstallDirExists());
-    EXPECT_FALSE(installation_.ServiceExists());
-    EXPECT_FALSE(UninstallEntryReader(installation_.ServiceName()).Exists());
 }
