@@ -155,7 +155,6 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         std::vector<std::string> logged;  // none: no log at all
         const char* box;       // the one box an attended run shows; null: none
         bool deadService = false;  // the server's service of the name, disabled
-        bool withInstallation = true;  // velmorasetup.cfg names this test's folder and service after `settings`
     } cases[] = {
         // A relative /log names a file in the current folder (the copy's own here).
         {"usage, relative /log", L"/? /log=run.log", "", 0, false, {kUsageStart}, kUsageStart},
@@ -167,12 +166,6 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         {"quiet, /log through a linked folder", L"/quiet /log=\"" + linkedFolder + L"\\run.log\"",
          account + "domain=localhost\r\n", static_cast<DWORD>(-1), true,
          {"Cannot write the log file", "a junction, a symbolic link or a mount point", "==== exit code -1"}, nullptr},
-        // Refused rather than cut to another service's name, before anything changes.
-        {"quiet, a service name longer than its field", L"/quiet /log=\"" + log + L"\"",
-         "path=" + std::string(installation_.InstallDir().begin(), installation_.InstallDir().end()) + "\r\nservice=" +
-             std::string(100, 's') + "\r\n" + account + "domain=localhost\r\n",
-         static_cast<DWORD>(-1), false, {"The service name is longer than 62 characters", "==== exit code -1"},
-         nullptr, false, false},
         {"quiet without velmorasetup.cfg", L"-QUIET -LOG \"" + log + L"\"", "", static_cast<DWORD>(-1), false,
          {"quiet run: cannot read", "==== exit code -1"}, nullptr},
         {"quiet, unresolved domain, no hosts_entry", L"/quiet /log=\"" + log + L"\"", unresolved + account,
@@ -201,7 +194,7 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         SCOPED_TRACE(c.what);
         DeleteFileW(folder_.File(L"velmorasetup.cfg").c_str());
         if (!c.settings.empty())
-            WriteSettingsFile(c.settings, c.withInstallation);
+            WriteSettingsFile(c.settings);
         DeleteFileW(log.c_str());
         if (hosts.Existed())
             ASSERT_TRUE(WriteWholeFile(hosts.Path(), hosts.Kept()));
@@ -231,7 +224,6 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         EXPECT_EQ(std::string::npos, hosts.Text().find("velmora-e2e.invalid"));
         EXPECT_EQ(c.deadService, installation_.ServiceExists());
         EXPECT_FALSE(PathExists(elsewhere + L"\\run.log"));
-        EXPECT_FALSE(g_setupTools.ServiceExists(std::wstring(62, L's').c_str()));
         EXPECT_FALSE(installation_.InstallDirExists());
         if (c.deadService) {
             const size_t code = logged.find("system error ", logged.find("FAILED ("));
