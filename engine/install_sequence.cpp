@@ -7,13 +7,13 @@
 
 #include "base/bounded_text.h"
 #include "base/installation_names.h"
-#include "base/last_error.h"
 #include "base/message_ids.h"
 #include "base/module_resource.h"
 #include "base/path_join.h"
 #include "base/protected_folder.h"
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
+#include "engine/failure_points.h"
 #include "engine/install_layout.h"
 #include "engine/installation_identity.h"
 #include "engine/journaled_changes.h"
@@ -70,23 +70,24 @@ private:
             reporter_.StepChanged(step + 1, kStepStarted, position);
     }
     // The step's red cross, then the failure as data, told once by whoever runs the
-    // installation: `message` (with `argument`) or one of the ways of telling by the
-    // system's text.
-    bool Fail(int step, DWORD code, UINT message = kToldBySystemText, const wchar_t* argument = L"",
-              const wchar_t* detail = L"")
+    // installation.
+    bool Fail(const InstallFailure& failure)
     {
         job_.failed = true;
-        failure_.step = step;
-        failure_.code = code;
-        failure_.message = message;
-        CopyText(failure_.argument, argument);
-        CopyText(failure_.detail, detail);
-        reporter_.StepChanged(step, kStepFailed, 100);
+        failure_ = failure;
+        reporter_.StepChanged(failure.step, kStepFailed, 100);
         reporter_.Failed(failure_);
         return false;
     }
-    // A cancel honoured: the step's red cross, no box, the status line says so.
-    bool Cancelled(int step) { return Fail(step, ERROR_CANCELLED, kStatusCancelled); }
+    bool FailAt(FailurePoint point, const FailureFacts& facts) { return Fail(FailureAt(point, facts)); }
+    // The operation just failed: its code is the thread's last error.
+    bool FailAt(FailurePoint point)
+    {
+        FailureFacts facts;
+        facts.error = GetLastError();
+        return FailAt(point, facts);
+    }
+    bool Cancelled(int step) { return Fail(CancelledAt(step)); }
     bool CancelRequested() const { return reporter_.CancelRequested(); }
 
     // What this run makes goes on the installation's record, so that removing it takes
@@ -153,7 +154,7 @@ bool InstallRun::Run()
     reporter_.StepChanged(kStepPrepare, kStepStarted, 0);
     // Before any change: a path that does not fit must not fail the run half-way.
     if (!FormInstallLayout(request_, time(nullptr), layout_))
-        return Fail(kStepPrepare, LastErrorOr(ERROR_FILENAME_EXCED_RANGE));
+        return FailAt(FailurePoint::kLayout);
     if (!Prepare())
         return false;
     if (!Extract())
@@ -209,7 +210,7 @@ bool InstallRun::Prepare()
             JournalShortcuts(layout_.folder);
         switch (shortcuts) {
         case ProgramShortcutsResult::NoGroup:
-            return Fail(kStepPrepare, LastErrorOr(ERROR_PATH_NOT_FOUND), kNoProgramGroup);
+            return FailAt(FailurePoint::kProgramGroup);
         case ProgramShortcutsResult::Cancelled:
             return Cancelled(kStepPrepare);
         case ProgramShortcutsResult::Created:
@@ -223,20 +224,27 @@ bool InstallRun::Prepare()
         // Made by an earlier version, or by somebody else: users may write there, and the
         // service is about to run from it as SYSTEM.
         const TreeRightsResult rights = ProtectJournaledFolder(layout_.folder, !request_.Upgrade());
-        if (rights.error)
-            return Fail(kStepPrepare, rights.error, rights.message, rights.path.c_str(), rights.detail.c_str());
+        if (rights.error) {
+            InstallFailure failure;
+            failure.step = kStepPrepare;
+            failure.code = rights.error;
+            failure.message = rights.message;
+            CopyText(failure.argument, rights.path.c_str());
+            CopyText(failure.detail, rights.detail.c_str());
+            return Fail(failure);
+        }
     }
     if (!OpenRecord())
-        return Fail(kStepPrepare, LastErrorOr(ERROR_WRITE_FAULT));
+        return FailAt(FailurePoint::kRecord);
     if (layout_.backup[0]) {
         // A new folder, never one that is there already: its name can be foreseen.
         if (GetFileAttributesW(layout_.backup) != INVALID_FILE_ATTRIBUTES)
-            return Fail(kStepPrepare, ERROR_ALREADY_EXISTS);
+            return FailAt(FailurePoint::kBackupThere);
         bool madeBackups = GetFileAttributesW(layout_.backups) == INVALID_FILE_ATTRIBUTES;
         if (!CreateProtectedFolder(layout_.backup) ||
             (madeBackups && !Record(RecordedKind::kFolder, kBackupsFolderName)) ||
             !Record(RecordedKind::kTree, layout_.backup + lstrlenW(layout_.folder) + 1))
-            return Fail(kStepPrepare, LastErrorOr(ERROR_CANNOT_MAKE));
+            return FailAt(FailurePoint::kBackup);
         backup_ = layout_.backup;
     }
     if (CancelRequested())
@@ -259,21 +267,22 @@ bool InstallRun::Extract()
     // listed in its backup instead, so that a failed run can take it away again.
     InstallationRecordWriter runList;
     if (!record_.IsOpen() && backup_[0] && !runList.Open(backup_, false))
-        return Fail(kStepExtract, LastErrorOr(ERROR_WRITE_FAULT));
+        return FailAt(FailurePoint::kRunList);
     job.record = record_.IsOpen() ? &record_ : runList.IsOpen() ? &runList : nullptr;
     SetLastError(0);
     if (!ExtractPayload(job, backup_) || CancelRequested()) {
-        DWORD error = LastErrorOr(ERROR_INVALID_DATA);
-        if (CancelRequested())
-            return Cancelled(kStepExtract);
-        return Fail(kStepExtract, error, corrupt ? static_cast<UINT>(kArchiveCorruptedMessage) : kToldBySystemText);
+        FailureFacts facts;
+        facts.error = GetLastError();
+        facts.cancelled = CancelRequested();
+        facts.corrupt = corrupt;
+        return FailAt(FailurePoint::kPayload, facts);
     }
     // Without it the server starts without its administrator: a failed write fails the run.
     if (!request_.Upgrade()
         && (!WriteStartFile(layout_.folder, request_.admin_account, kAdminAccountSize, request_.server_locale,
                             kServerLocaleSize) ||
             !Record(RecordedKind::kFile, kStartFileName)))
-        return Fail(kStepExtract, LastErrorOr(ERROR_WRITE_FAULT));
+        return FailAt(FailurePoint::kStartFile);
     return true;
 }
 
@@ -287,21 +296,15 @@ bool InstallRun::InstallCertificate()
     if (FindModuleResource(GetModuleHandleW(nullptr), RT_RCDATA, IDR_ROOT_CERTIFICATE, &root, &rootSize))
         AddJournaledRootCertificate(root, rootSize, L"Root");
 
-    DWORD error = 0;
     if (!EnsureJournaledTrustList())
-        error = LastErrorOr(static_cast<DWORD>(CRYPT_E_NOT_FOUND));
-    if (error == 0) {
-        wchar_t address[32];
-        FormatAddress(request_.address, address, 32);
-        SetLastError(0);
-        // A refused binding without a code must not pass for success either.
-        if (!SetJournaledSslBinding(address, request_.cert_thumbprint, 20))
-            error = LastErrorOr(ERROR_GEN_FAILURE);
-    }
-    if (error == 0)
-        return true;
-
-    return Fail(kStepCertificate, error, kCertificateFailed);
+        return FailAt(FailurePoint::kTrustList);
+    wchar_t address[32];
+    FormatAddress(request_.address, address, 32);
+    SetLastError(0);
+    // A refused binding without a code must not pass for success either.
+    if (!SetJournaledSslBinding(address, request_.cert_thumbprint, 20))
+        return FailAt(FailurePoint::kBinding);
+    return true;
 }
 
 bool InstallRun::Configure()
@@ -313,7 +316,7 @@ bool InstallRun::Configure()
     // The request's own copy: the engine never writes the pages' store.
     if (!const_cast<CConfigFile&>(request_.configuration).Save(layout_.configuration) ||
         !Record(RecordedKind::kFile, kConfigurationFileName))
-        return Fail(kStepConfigure, LastErrorOr(ERROR_WRITE_FAULT));
+        return FailAt(FailurePoint::kConfiguration);
     return true;
 }
 
@@ -325,14 +328,14 @@ bool InstallRun::CreateService()
     if (service.kind == InstallationKind::kNone) {
         if (!CreateServiceWithin(layout_.command_line, request_.service_name, layout_.display_name,
                                  kServiceDescription, kServiceCreateTries, kServiceCreatePauseMs))
-            return Fail(kStepService, LastErrorOr(ERROR_GEN_FAILURE), kToldByServiceManager);
+            return FailAt(FailurePoint::kServiceCreate);
         JournalService(request_.service_name, layout_.folder);
     } else if (service.kind != InstallationKind::kInstalled) {
-        return Fail(kStepService, ERROR_SERVICE_EXISTS);
+        return FailAt(FailurePoint::kServiceForeign);
     } else if (service.command_differs && !SetJournaledServiceCommand(request_.service_name, layout_.command_line)) {
         // An 8.3 or otherwise written path: the server would name its readiness event
         // after another text than the setup waits for.
-        return Fail(kStepService, LastErrorOr(ERROR_GEN_FAILURE));
+        return FailAt(FailurePoint::kServiceCommand);
     }
     if (CancelRequested())
         return Cancelled(kStepService);
@@ -348,13 +351,13 @@ bool InstallRun::HoldReadinessEvent()
         return Cancelled(kStepPrepare);
     wchar_t name[64];
     if (!ServerReadyEventName(layout_.folder, name, 64))
-        return Fail(kStepPrepare, LastErrorOr(ERROR_GEN_FAILURE));
+        return FailAt(FailurePoint::kReadinessName);
     if (CreateReadinessEvent(name, readyEvent_))
         return true;
-    const DWORD error = LastErrorOr(ERROR_GEN_FAILURE);
-    if (error != ERROR_ALREADY_EXISTS)
-        return Fail(kStepPrepare, error);
-    return Fail(kStepPrepare, error, kReadinessNameHeld, name);
+    FailureFacts facts;
+    facts.error = GetLastError();
+    facts.argument = name;
+    return FailAt(FailurePoint::kReadinessEvent, facts);
 }
 
 bool InstallRun::StartService()
@@ -363,10 +366,10 @@ bool InstallRun::StartService()
         return Cancelled(kStepStart);
     if (ControlServiceAndWaitWithin(request_.service_name, false, kServiceWaitLimitMs, CancelCheck, this) !=
         SERVICE_RUNNING) {
-        DWORD error = LastErrorOr(ERROR_SERVICE_NOT_ACTIVE);
-        if (CancelRequested())
-            return Cancelled(kStepStart);
-        return Fail(kStepStart, error, kServerNotStarted);
+        FailureFacts facts;
+        facts.error = GetLastError();
+        facts.cancelled = CancelRequested();
+        return FailAt(FailurePoint::kServerStart, facts);
     }
     return true;
 }
@@ -375,7 +378,7 @@ bool InstallRun::WaitUntilReady()
 {
     for (int round = 0; round < wait_.rounds; ++round) {
         if (g_setupTools.FindProcessByPath(layout_.server) == 0)
-            return Fail(kStepInitialize, ERROR_PROCESS_ABORTED, kInitializationFailed);
+            return FailAt(FailurePoint::kServerGone);
         // In slices, to see a cancel within one.
         for (DWORD waited = 0; waited < wait_.roundMs;) {
             if (CancelRequested())
@@ -386,7 +389,7 @@ bool InstallRun::WaitUntilReady()
             waited += slice;
         }
     }
-    return Fail(kStepInitialize, ERROR_TIMEOUT, kInitializationFailed);
+    return FailAt(FailurePoint::kServerNotReady);
 }
 
 // A failed run leaves the machine as it was before the setup ran: what the run and the

@@ -43,6 +43,10 @@ protected:
     std::wstring exeName_;
 };
 
+// velmorasetup.cfg's lines that name the server's administrator.
+const char kAccountSettings[] =
+    "admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n";
+
 // The time to allow for a whole installation under Wine, readiness wait included.
 const DWORD kInstallTimeoutMs = 240000;
 

@@ -13,7 +13,6 @@
 #include "base/scoped_handle.h"
 #include "base/setup_tools.h"
 #include "e2e/setup_runs.h"
-#include "formats/digest/ready_event_name.h"
 #include "resources/wizard_ids.h"
 #include "support/host_link.h"
 #include "support/hosts_file_keeper.h"
@@ -89,8 +88,7 @@ TEST_F(WholeInstallation, QuietWithItsLogWhileASecondSetupIsRefused)
 {
     const std::wstring log = folder_.File(L"run.log");
     const std::wstring secondLog = folder_.File(L"second.log");
-    WriteSettingsFile("admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n"
-                      "domain=localhost\r\n");
+    WriteSettingsFile(std::string(kAccountSettings) + "domain=localhost\r\n");
     ProgramRun second, attendedSecond;
     std::atomic<bool> wizardShown{false};
     auto watchTheRun = [&](DWORD processId) {
@@ -140,7 +138,7 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
     HostsFileKeeper hosts;
     const std::wstring log = folder_.File(L"run.log");
     const std::string unresolved = "force_auto=false\r\ndomain=velmora-e2e.invalid\r\n";
-    const std::string account = "admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n";
+    const std::string account = kAccountSettings;
     const std::string noAccount = "admin_login=ann\r\nadmin_password=Secret-42\r\n";
     const std::wstring elsewhere = folder_.File(L"elsewhere");
     const std::wstring linkedFolder = folder_.File(L"logs-link");
@@ -157,7 +155,6 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         std::vector<std::string> logged;  // none: no log at all
         const char* box;       // the one box an attended run shows; null: none
         bool deadService = false;  // the server's service of the name, disabled
-        bool withInstallation = true;  // velmorasetup.cfg names this test's folder and service after `settings`
     } cases[] = {
         // A relative /log names a file in the current folder (the copy's own here).
         {"usage, relative /log", L"/? /log=run.log", "", 0, false, {kUsageStart}, kUsageStart},
@@ -169,12 +166,6 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         {"quiet, /log through a linked folder", L"/quiet /log=\"" + linkedFolder + L"\\run.log\"",
          account + "domain=localhost\r\n", static_cast<DWORD>(-1), true,
          {"Cannot write the log file", "a junction, a symbolic link or a mount point", "==== exit code -1"}, nullptr},
-        // Refused rather than cut to another service's name, before anything changes.
-        {"quiet, a service name longer than its field", L"/quiet /log=\"" + log + L"\"",
-         "path=" + std::string(installation_.InstallDir().begin(), installation_.InstallDir().end()) + "\r\nservice=" +
-             std::string(100, 's') + "\r\n" + account + "domain=localhost\r\n",
-         static_cast<DWORD>(-1), false, {"The service name is longer than 62 characters", "==== exit code -1"},
-         nullptr, false, false},
         {"quiet without velmorasetup.cfg", L"-QUIET -LOG \"" + log + L"\"", "", static_cast<DWORD>(-1), false,
          {"quiet run: cannot read", "==== exit code -1"}, nullptr},
         {"quiet, unresolved domain, no hosts_entry", L"/quiet /log=\"" + log + L"\"", unresolved + account,
@@ -203,7 +194,7 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         SCOPED_TRACE(c.what);
         DeleteFileW(folder_.File(L"velmorasetup.cfg").c_str());
         if (!c.settings.empty())
-            WriteSettingsFile(c.settings, c.withInstallation);
+            WriteSettingsFile(c.settings);
         DeleteFileW(log.c_str());
         if (hosts.Existed())
             ASSERT_TRUE(WriteWholeFile(hosts.Path(), hosts.Kept()));
@@ -233,7 +224,6 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         EXPECT_EQ(std::string::npos, hosts.Text().find("velmora-e2e.invalid"));
         EXPECT_EQ(c.deadService, installation_.ServiceExists());
         EXPECT_FALSE(PathExists(elsewhere + L"\\run.log"));
-        EXPECT_FALSE(g_setupTools.ServiceExists(std::wstring(62, L's').c_str()));
         EXPECT_FALSE(installation_.InstallDirExists());
         if (c.deadService) {
             const size_t code = logged.find("system error ", logged.find("FAILED ("));
@@ -241,28 +231,4 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
             EXPECT_NE('0', logged[code + 13]) << logged;
         }
     }
-}
-
-// Another program makes the folder's readiness event first: the quiet installation fails
-// at its start with the name in its log, and leaves nothing behind.
-TEST_F(WholeInstallation, AReadinessEventMadeFirstFailsTheInstallationAndLeavesNothing)
-{
-    const std::wstring log = folder_.File(L"run.log");
-    WriteSettingsFile("admin_name=Ann\r\nadmin_surname=Lee\r\nadmin_login=ann\r\nadmin_password=Secret-42\r\n"
-                      "domain=localhost\r\n");
-    wchar_t name[kServerReadyEventNameLength + 1] = {};
-    ASSERT_TRUE(ServerReadyEventName(installation_.InstallDir().c_str(), name, kServerReadyEventNameLength + 1));
-    UniqueHandle squatter(CreateEventW(nullptr, TRUE, FALSE, name));
-    ASSERT_TRUE(squatter);
-    ProgramRun run = RunSetup(nullptr, L"/quiet /log=\"" + log + L"\"");
-    EXPECT_EQ(static_cast<DWORD>(kExitInstallFailed), run.exitCode);
-    EXPECT_TRUE(run.boxes.empty());
-    const std::string logged = ReadWholeFile(log);
-    const std::string narrowName(name, name + wcslen(name));
-    for (const std::string& line : {"Another program holds the name \"" + narrowName + "\"",
-                                    std::string("step prepare FAILED ("), std::string("==== exit code 2")})
-        EXPECT_NE(std::string::npos, logged.find(line)) << line << "\n" << logged;
-    EXPECT_FALSE(installation_.InstallDirExists());
-    EXPECT_FALSE(installation_.ServiceExists());
-    EXPECT_FALSE(UninstallEntryReader(installation_.ServiceName()).Exists());
 }
