@@ -327,7 +327,8 @@ bool InstallRun::CreateService()
     const InstallationIdentity service = IdentifyService(layout_.folder, request_.service_name, facts);
     if (service.kind == InstallationKind::kNone) {
         if (!CreateServiceWithin(layout_.command_line, request_.service_name, layout_.display_name,
-                                 kServiceDescription, kServiceCreateTries, kServiceCreatePauseMs))
+                                 kServiceDescription, kServiceCreateTries, kServiceCreatePauseMs,
+                                 ExistingService::kRefuse))
             return FailAt(FailurePoint::kServiceCreate);
         JournalService(request_.service_name, layout_.folder);
     } else if (service.kind != InstallationKind::kInstalled) {

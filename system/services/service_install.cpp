@@ -40,7 +40,7 @@ bool MissesAText(const wchar_t* binaryPath, const wchar_t* serviceName, const wc
 
 bool CreateServiceWithin(const wchar_t* binaryPath, const wchar_t* serviceName,
                          const wchar_t* displayName, const wchar_t* description,
-                         unsigned tries, DWORD pauseMs)
+                         unsigned tries, DWORD pauseMs, ExistingService existing)
 {
     if (MissesAText(binaryPath, serviceName, displayName, description)) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -64,8 +64,8 @@ bool CreateServiceWithin(const wchar_t* binaryPath, const wchar_t* serviceName,
         // A service of this name is in the way: remove it and try again. The removal
         // shows its own message when it fails. A display name held by another service is
         // not cleared by this, so only the bound ends that case.
-        if ((error == ERROR_SERVICE_EXISTS || error == ERROR_DUPLICATE_SERVICE_NAME) &&
-            !g_setupTools.RemoveService(serviceName))
+        const bool inTheWay = error == ERROR_SERVICE_EXISTS || error == ERROR_DUPLICATE_SERVICE_NAME;
+        if (inTheWay && (existing == ExistingService::kRefuse || !g_setupTools.RemoveService(serviceName)))
             break;
     }
     if (!service) {
@@ -87,7 +87,8 @@ bool InstallServiceWithin(const wchar_t* binaryPath, const wchar_t* serviceName,
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    return CreateServiceWithin(binaryPath, serviceName, displayName, description, tries, pauseMs) ||
+    return CreateServiceWithin(binaryPath, serviceName, displayName, description, tries, pauseMs,
+                               ExistingService::kReplace) ||
            ReportServiceFailure(GetLastError());
 }
 

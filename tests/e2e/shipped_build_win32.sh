@@ -16,16 +16,16 @@ if [ -z "${VELMORA_OWN_NETWORK:-}" ]; then
   export VELMORA_OWN_NETWORK=1
   exec unshare --net bash -c 'ip link set lo up && exec "$0" "$@"' "$0" "$@"
 fi
-run() { "$wine_run" --prefix "$prefix" --arch win32 "$@" </dev/null; }
+# Each program is given 5 minutes (the installation takes well under one): one that a
+# failing emulation left waiting fails the run, not the whole suite's time.
+run() { timeout 300 "$wine_run" --prefix "$prefix" --arch win32 "$@" </dev/null; }
 fail() { echo "shipped_build_win32: $*" >&2; exit 1; }
 # The value of `name` in a registry key, as reg.exe prints it; empty when there is none.
 value() { run reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 
-# Each run starts from a new prefix (a copy of the machine's cached one): nothing that an
-# earlier run left can make this one an upgrade.
-rm -rf "$prefix"
-run cmd /c exit 0 >/dev/null 2>&1 || true
-run "${modules[@]}" || fail "the release's modules failed"
+# Each run starts from a new prefix: nothing that an earlier run left can make this one an
+# upgrade.
+run --fresh "${modules[@]}" || fail "the release's modules failed"
 
 folder="$prefix/drive_c/velmora-tests/win32-setup"
 mkdir -p "$folder"

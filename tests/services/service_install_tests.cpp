@@ -1,5 +1,6 @@
 // Creating the server's service: its configuration read back from the manager, the
-// re-creation over a service in the way, and the bounded retries.
+// re-creation over a service in the way (or not, for a run that found none there), and
+// the bounded retries.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -111,4 +112,20 @@ TEST_F(ServiceInstall, CreationErrorsAreRetriedWithPausesThenShown)
         EXPECT_FALSE(g_setupTools.ServiceExists(c.name));
     }
     EXPECT_EQ(taken, ReadServiceConfig(other.NameText()).displayName);
+}
+
+// A service of the name that came after the run found none is somebody else's: the run's
+// creation leaves it as it is and fails at once, telling nobody.
+TEST_F(ServiceInstall, AServiceThatCameSinceIsLeftAsItIsWhenRefused)
+{
+    TestService other(FixtureCommandLine(L""));
+    const std::wstring binaryPath = FixtureCommandLine(L"hint=20");
+    MessageBoxWatcher watcher;
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(CreateServiceWithin(binaryPath.c_str(), other.Name(), L"Replacement", L"New", 3, 500,
+                                     ExistingService::kRefuse));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_EXISTS), GetLastError());
+    EXPECT_LT(GetTickCount() - start, 500u) << "not tried again";
+    EXPECT_EQ(FixtureCommandLine(L""), ReadServiceConfig(other.NameText()).binaryPath);
+    EXPECT_TRUE(watcher.Seen().empty());
 }
