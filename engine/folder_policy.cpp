@@ -9,6 +9,7 @@
 
 #include "base/bounded_text.h"
 #include "base/canonical_folder.h"
+#include "base/object_security.h"
 #include "base/same_folder.h"
 #include "base/scoped_handle.h"
 #include "engine/folder_rights.h"
@@ -238,14 +239,9 @@ struct LocalFolderFacts::Folders
 LocalFolderFacts::LocalFolderFacts(const wchar_t* setupDir) : folders_(new Folders)
 {
     Folders& f = *folders_;
-    HANDLE token = nullptr;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        UniqueHandle holder(token);
-        alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
-        DWORD length = 0;
-        if (GetTokenInformation(token, TokenUser, user, sizeof(user), &length))
-            CopySid(SECURITY_MAX_SID_SIZE, f.account, reinterpret_cast<TOKEN_USER*>(user)->User.Sid);
-    }
+    AccountSidBuffer running;
+    if (PSID account = RunningAccountSid(running))
+        CopySid(SECURITY_MAX_SID_SIZE, f.account, account);
     wchar_t folder[MAX_PATH] = {};
     if (GetSystemWindowsDirectoryW(folder, MAX_PATH))
         f.Add(SystemFolderKind::kWindows, folder);
