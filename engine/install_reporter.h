@@ -47,7 +47,7 @@ public:
     virtual void Ended(bool allStepsDone) = 0;
 };
 
-// What the installation asks of whoever runs it (engine/install_runner.h), besides telling.
+// What the installation asks of whoever runs it (engine/run/install_runner.h), besides telling.
 class InstallReporter : public InstallObserver
 {
 public:

@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/changes/change_transaction.h"
 #include "wizard/framework/property_page.h"
 #include "wizard/page_flow.h"
 
@@ -12,6 +13,8 @@ public:
 
     // True once this page has stopped a quiet run.
     bool QuietRunStopped() const { return quiet_run_stopped_; }
+    // The run's changes, lent by whoever owns the run (the wizard) before the page shows.
+    void LendChanges(ChangeTransaction& changes) { changes_ = &changes; }
 
 protected:
     // Asks message 37 with Yes and No; Yes lets the wizard close. After StopQuietRun the
@@ -37,6 +40,12 @@ private:
     void StopQuietRun(const wchar_t* why);
 
     bool quiet_run_stopped_ = false;  // the interface thread's only
+
+protected:
+    ChangeTransaction& Changes() const { return *changes_; }
+
+private:
+    ChangeTransaction* changes_ = nullptr;
 };
 
 // The cancel question of every page but the progress page: true when the user answers

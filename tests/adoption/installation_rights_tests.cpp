@@ -15,8 +15,8 @@
 #include "base/scoped_seam.h"
 #include "engine/installation_rights.h"
 #include "engine/installation_rights_seams.h"
-#include "engine/journaled_changes.h"
-#include "engine/undo_journal.h"
+#include "engine/changes/change_transaction.h"
+#include "engine/changes/folder_changes.h"
 #include "support/host_link.h"
 #include "support/security_text.h"
 #include "support/temp_folder.h"
@@ -258,8 +258,11 @@ TEST(InstallationRights, ThisMachinesObjectsAndAForeignFoldersRightsPutBack)
     for (bool isForeign : {true, false}) {
         SCOPED_TRACE(isForeign ? "foreign" : "an earlier installation");
         g_setRights.clear();
-        EXPECT_EQ(0u, ProtectJournaledFolder(foreign.c_str(), isForeign).error);
-        g_undoJournal.Undo();
+        TreeRightsResult result;
+        ChangeTransaction changes;
+        EXPECT_TRUE(changes.Apply(new FolderRightsChange(foreign.c_str(), isForeign, result)));
+        EXPECT_EQ(0u, result.error);
+        changes.RollBack();
         std::vector<std::wstring> set = {L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"};
         if (isForeign)
             set.push_back(before);

@@ -17,7 +17,10 @@
 #include "base/scoped_seam.h"
 #include "base/setup_tools.h"
 #include "certificates/certificate_fixtures.h"
-#include "engine/journaled_changes.h"
+#include "engine/changes/certificate_changes.h"
+#include "engine/changes/change_transaction.h"
+#include "engine/changes/folder_changes.h"
+#include "engine/changes/hosts_change.h"
 #include "formats/config/server_config.h"
 #include "formats/digest/ready_event_name.h"
 #include "formats/installation_record/installation_record.h"
@@ -353,8 +356,9 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
          },
          kStepStart, ERROR_SERVICE_DISABLED, L"Failed to start Velmora server"},
         // Another program's service of the name, or the server of another folder: refused
-        // at the service step, and kept as it was.
-        {"a service of the name that runs another program", -1, existingService(FixtureCommandLine(L"")), kStepService,
+        // at the service step, and kept as it was: stopped for the run, it runs again.
+        {"a service of the name that runs another program", -1, existingService(FixtureCommandLine(L""), true),
+         kStepService,
          ERROR_SERVICE_EXISTS, SystemErrorText(ERROR_SERVICE_EXISTS)},
         {"a server that never reports ready", -1, [] {}, kStepInitialize, ERROR_TIMEOUT,
          L"Velmora server initialization error"},
@@ -402,12 +406,13 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         ASSERT_TRUE(WriteUninstallEntry(other.ServiceName().c_str(), (installation.InstallDir() + L"-2").c_str(), 1));
         const std::vector<std::wstring> before = MachineWithBindings(installation);
         // What the settings and domain pages change before the run.
-        ASSERT_TRUE(CreateJournaledFolder(g_settings.install_dir));
-        DWORD length = 20;
-        ASSERT_EQ(0u, ImportJournaledCertificate(pfx.data(), static_cast<DWORD>(pfx.size()), L"",
-                                                 g_settings.cert_thumbprint, &length, L"MY"));
-        ASSERT_TRUE(AddJournaledHostsEntry(hostsFolder, g_settings.server_address, "velmora-undone.test"));
+        ChangeTransaction changes;
+        ASSERT_TRUE(changes.Apply(new MadeFolderChange(g_settings.install_dir)));
+        ASSERT_TRUE(changes.Apply(new ServerCertificateChange(pfx.data(), static_cast<DWORD>(pfx.size()), L"",
+                                                              g_settings.cert_thumbprint)));
+        ASSERT_TRUE(changes.Apply(new HostsChange(hostsFolder, g_settings.server_address, "velmora-undone.test")));
         RunPlan plan;
+        plan.changes = &changes;
         plan.cancelAtStep = c.cancelAtStep;
         plan.cancelDelayMs = c.cancelDelayMs;
         plan.atStepStart = ServerNeverReady(c.serverOptions);
@@ -437,7 +442,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
             const UINT kind = box == SystemErrorText(c.reason) ? kErrorMessage : kWarningMessage;
             EXPECT_EQ(kind, boxes[0].second);
         }
-        EXPECT_EQ(L"", MachineChange(before, MachineWithBindings(installation)));
+        EXPECT_EQ(L"", MachineDifference(before, MachineWithBindings(installation)));
         // An old service goes its own way; it is let finish before it is removed.
         WaitUntil([&] {
             DWORD state = g_setupTools.GetServiceState(g_settings.service_name);

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/install_runner.h"
+#include "engine/run/install_runner.h"
 #include "formats/config/server_config.h"
 #include "wizard/progress_page/failure_presenter.h"
 #include "wizard/progress_page/install_request_builder.h"
@@ -18,6 +18,7 @@ struct RunPlan
     std::function<bool()> cancelWhen;  // asked every few milliseconds while the run goes
     std::function<void(int step)> atStepStart;  // on the worker, as each step starts
     ReadinessWait readiness;
+    ChangeTransaction* changes = nullptr;  // the pages' changes before the run; the run's own when null
 };
 
 // Runs the installation that g_settings describe through the progress page's runner,
@@ -46,7 +47,7 @@ public:
         BuildInstallRequest(g_settings, g_serverConfig, request_);
         if (plan.cancelAtStep == kStepPrepare && plan.cancelDelayMs == 0)
             runner_.Cancel();
-        runner_.Start(request_, plan.readiness);
+        runner_.Start(request_, plan.changes ? *plan.changes : changes_, plan.readiness);
         while (!runner_.WaitForEnd(2)) {
             if ((plan.cancelWhen && plan.cancelWhen()) ||
                 (cancelArmed_ && static_cast<int>(GetTickCount() - cancelAt_) >= 0))
@@ -118,5 +119,6 @@ private:
     bool cancelArmed_ = false;
     DWORD cancelAt_ = 0;
     InstallRequest request_;
+    ChangeTransaction changes_;
     InstallRunner runner_{*this};
 };

@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "engine/install_runner.h"
+#include "engine/run/install_runner.h"
 
 namespace {
 
@@ -53,8 +53,9 @@ TEST(InstallRunner, ARunWaitsAtItsCheckWhileTheCancelQuestionIsOpen)
         Seen seen;
         InstallRunner runner(seen, OneCheck);
         InstallRequest request;
+        ChangeTransaction changes;
         runner.HoldForAnswer();
-        ASSERT_TRUE(runner.Start(request));
+        ASSERT_TRUE(runner.Start(request, changes));
         while (seen.started == 0)
             Sleep(1);
         EXPECT_FALSE(runner.WaitForEnd(300)) << "the run went past its check under the question";
@@ -76,8 +77,9 @@ TEST(InstallRunner, StopReleasesAnOpenQuestionAndCancels)
     Seen seen;
     InstallRunner runner(seen, OneCheck);
     InstallRequest request;
+    ChangeTransaction changes;
     runner.HoldForAnswer();
-    ASSERT_TRUE(runner.Start(request));
+    ASSERT_TRUE(runner.Start(request, changes));
     runner.Stop();
     EXPECT_TRUE(runner.Ended());
     EXPECT_TRUE(runner.Failed());

@@ -24,7 +24,8 @@ TEST_F(LocalMachine, FoldersFilesAndTheVolume)
     TempFolder folder(L"settings-machine");
     std::wstring file = folder.File(L"a file");
     ASSERT_TRUE(WriteWholeFile(file, "x"));
-    LocalSettingsMachine machine;
+    ChangeTransaction changes;
+    LocalSettingsMachine machine(changes);
     // A folder that is there is not made: it is somebody's until checked.
     const struct { std::wstring path; bool folder, created, after; DWORD error; } cases[] = {
         {folder.Path(), true, false, true, ERROR_ALREADY_EXISTS},
@@ -50,7 +51,8 @@ TEST_F(LocalMachine, FoldersFilesAndTheVolume)
 
 TEST_F(LocalMachine, TheOfferedAddressesAreAnyThenThisMachinesOwnAndNamesResolve)
 {
-    LocalSettingsMachine machine;
+    ChangeTransaction changes;
+    LocalSettingsMachine machine(changes);
     AddressList list;
     ListHostAddresses(list);
     char name[260] = {};
@@ -77,7 +79,8 @@ TEST_F(LocalMachine, TheOfferedAddressesAreAnyThenThisMachinesOwnAndNamesResolve
 
 TEST_F(LocalMachine, APortHeldByAnotherServerIsInUseAndFreeAgainAfterwards)
 {
-    LocalSettingsMachine machine;
+    ChangeTransaction changes;
+    LocalSettingsMachine machine(changes);
     int error = 0;
     {
         PortHolder holder(Ip("127.0.0.1"));
@@ -94,7 +97,8 @@ TEST_F(LocalMachine, TheInstalledServersVersion)
 {
     TempFolder folder(L"installed-version");
     std::wstring executable = folder.File(L"Velmora.exe");
-    LocalSettingsMachine machine;
+    ChangeTransaction changes;
+    LocalSettingsMachine machine(changes);
     const struct { const wchar_t* program; const char* bytes; InstalledVersion version; } cases[] = {
         {VELMORA_SERVER_EXE, nullptr, InstalledVersion::kNotNewer},
         {VELMORA_NEWER_SERVER_EXE, nullptr, InstalledVersion::kNewer},

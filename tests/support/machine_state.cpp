@@ -53,7 +53,8 @@ void AddServices(Lines& lines)
         const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUSW*>(buffer.data());
         for (DWORD i = 0; i < count; ++i)
             if (wcsncmp(services[i].lpServiceName, L"Winedevice", 10) != 0)
-                lines.push_back(std::wstring(L"service ") + services[i].lpServiceName);
+                lines.push_back(std::wstring(L"service ") + services[i].lpServiceName +
+                                (services[i].ServiceStatus.dwCurrentState == SERVICE_RUNNING ? L" running" : L""));
     }
     if (manager)
         CloseServiceHandle(manager);
@@ -127,7 +128,7 @@ std::vector<std::wstring> MachineState(const std::wstring& folder)
     return lines;
 }
 
-std::wstring MachineChange(const std::vector<std::wstring>& before, const std::vector<std::wstring>& after)
+std::wstring MachineDifference(const std::vector<std::wstring>& before, const std::vector<std::wstring>& after)
 {
     std::wstring change;
     for (const std::wstring& line : before)

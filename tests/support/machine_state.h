@@ -14,4 +14,4 @@ std::vector<std::wstring> MachineState(const std::wstring& folder);
 
 // The lines that went and came between two states, "-line" and "+line" one a line; empty
 // when the machine is as it was.
-std::wstring MachineChange(const std::vector<std::wstring>& before, const std::vector<std::wstring>& after);
+std::wstring MachineDifference(const std::vector<std::wstring>& before, const std::vector<std::wstring>& after);

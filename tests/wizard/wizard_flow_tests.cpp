@@ -87,6 +87,6 @@ TEST_F(WizardFlow, PagesFollowTheKindOfRun)
             EXPECT_EQ(c.nextAtEnd, wizard.ButtonEnabled(WizardDriver::kNextButton));
         });
         EXPECT_TRUE(run.scriptFinished);
-        EXPECT_EQ(L"", MachineChange(before, MachineState(runs)));
+        EXPECT_EQ(L"", MachineDifference(before, MachineState(runs)));
     }
 }

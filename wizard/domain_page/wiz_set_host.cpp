@@ -1,10 +1,12 @@
 #include "wizard/domain_page/wiz_set_host.h"
 
+#include <new>
+
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
 #include "base/message_ids.h"
 #include "base/setup_log.h"
-#include "engine/journaled_changes.h"
+#include "engine/changes/hosts_change.h"
 #include "formats/language/language.h"
 #include "resources/wizard_ids.h"
 #include "system/hosts/hosts_file.h"
@@ -83,7 +85,8 @@ bool CWizSetHost::AddHostsEntry()
     if (!g_settings.domain_name_ansi[0] || !GetHostsFolder(folder, MAX_PATH))
         return true;
     // Taken back when the installation does not complete.
-    if (!AddJournaledHostsEntry(folder, g_settings.server_address, g_settings.domain_name_ansi)) {
+    if (!Changes().Apply(new (std::nothrow)
+                             HostsChange(folder, g_settings.server_address, g_settings.domain_name_ansi))) {
         // Shown in unattended runs too: this page always waits for the user (a quiet run's
         // screen sink takes it to the log).
         ShowPageSystemError(Window(), MB_OK | MB_ICONERROR, GetLastError());

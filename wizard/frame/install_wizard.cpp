@@ -1,7 +1,6 @@
 #include "wizard/frame/install_wizard.h"
 
 #include "base/install_settings.h"
-#include "engine/undo_journal.h"
 #include "resources/wizard_ids.h"
 #include "wizard/frame/banner.h"
 
@@ -19,6 +18,9 @@ CInstallWizard::CInstallWizard()
     AddPage(domain_);
     AddPage(administrator_);
     AddPage(progress_);
+    CWizardPage* const pages[] = {&welcome_, &license_, &settings_, &domain_, &administrator_, &progress_};
+    for (CWizardPage* page : pages)
+        page->LendChanges(changes_);
 }
 
 int CInstallWizard::RunWizard(HWND owner)
@@ -30,9 +32,9 @@ int CInstallWizard::RunWizard(HWND owner)
     PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     // Cancelled on a page, or the run could not start: what the pages changed (folder,
     // certificate, hosts file) goes. The page's window is gone, and with it the worker,
-    // which settled the journal itself when it ran.
+    // which settled the transaction itself when it ran.
     if (progress_.Outcome() != InstallOutcome::Succeeded)
-        g_undoJournal.Undo();
+        changes_.RollBack();
     return SetupExitCode(sheetResult, QuietRunStopped() ? InstallOutcome::Unanswered : progress_.Outcome());
 }
 

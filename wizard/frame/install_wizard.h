@@ -27,6 +27,9 @@ private:
     // True once a page stopped a quiet run.
     bool QuietRunStopped() const;
 
+    // The run's changes to the machine, lent to every page; first made, last gone.
+    ChangeTransaction changes_;
+
     CWizWelcome welcome_;
     CWizLicense license_;
     CWizSetConf settings_;

@@ -108,7 +108,7 @@ void CWizInstall::OfferFinish()
 
 bool CWizInstall::StartWorker()
 {
-    return BuildInstallRequest(g_settings, g_serverConfig, request_) && runner_.Start(request_);
+    return BuildInstallRequest(g_settings, g_serverConfig, request_) && runner_.Start(request_, Changes());
 }
 
 LRESULT CWizInstall::OnInstallProgress(WPARAM wParam, LPARAM lParam)

@@ -1,6 +1,6 @@
 #pragma once
 #include "base/scoped_handle.h"
-#include "engine/install_runner.h"
+#include "engine/run/install_runner.h"
 #include "wizard/controls/alpha_list.h"
 #include "wizard/controls/simple_controls.h"
 #include "wizard/progress_page/logged_reporter.h"

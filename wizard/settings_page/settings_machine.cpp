@@ -1,8 +1,12 @@
 #include "wizard/settings_page/settings_machine.h"
 
+#include <new>
+
 #include "base/install_settings.h"
+#include "base/last_error.h"
 #include "base/setup_tools.h"
-#include "engine/journaled_changes.h"
+#include "engine/changes/certificate_changes.h"
+#include "engine/changes/folder_changes.h"
 
 namespace {
 
@@ -65,7 +69,9 @@ DWORD LocalSettingsMachine::ImportCertificate(const BYTE* image, DWORD size, con
     Import& import = imports_[password ? 1 : 0];
     if (!import.done) {
         import.length = sizeof(import.hash);
-        import.error = ImportJournaledCertificate(image, size, password, import.hash, &import.length, L"MY");
+        import.error = changes_.Apply(new (std::nothrow) ServerCertificateChange(image, size, password, import.hash))
+                           ? 0
+                           : LastErrorOr(ERROR_INVALID_DATA);
         import.done = true;
     }
     *hashLength = import.length <= *hashLength ? import.length : *hashLength;
@@ -80,7 +86,7 @@ bool LocalSettingsMachine::CreateFolder(const wchar_t* folder, DWORD* error)
         *error = ERROR_ALREADY_EXISTS;
         return false;
     }
-    if (CreateJournaledFolder(folder))
+    if (changes_.Apply(new (std::nothrow) MadeFolderChange(folder)))
         return true;
     *error = GetLastError();
     return false;

@@ -2,6 +2,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "engine/changes/change_transaction.h"
+
 #include "engine/folder_policy.h"
 #include "engine/installation_identity.h"
 #include "wizard/settings_page/host_addresses.h"
@@ -42,6 +44,8 @@ protected:
 class LocalSettingsMachine final : public SettingsMachine
 {
 public:
+    // The folder and the certificate it makes are the run's changes, entered in `changes`.
+    explicit LocalSettingsMachine(ChangeTransaction& changes) : changes_(changes) {}
     VolumeVerdict CheckVolume(const wchar_t* root, DWORD* error) override;
     bool FolderExists(const wchar_t* folder) override;
     InstallationIdentity IdentifyInstallation(const wchar_t* folder, const wchar_t* serviceName) override;
@@ -63,4 +67,5 @@ private:
         DWORD length = 0;
     };
     Import imports_[2];  // without and with a password
+    ChangeTransaction& changes_;
 };

@@ -31,7 +31,7 @@ bool CWizSetConf::NextAccepted()
     // The store holds the chosen folder's configuration and nothing else: an installed
     // folder chosen on an earlier pass must not lend a new one its keys.
     g_serverConfig.Clear();
-    LocalSettingsMachine machine;
+    LocalSettingsMachine machine(Changes());
     SettingsAnswers answers;
     SettingsVerdict verdict = CheckSettingsPage(fields, g_settings, machine, answers);
     SetDlgItemTextW(Window(), IDC_INSTALL_DIR, fields.folder);

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/install_job.h"
+#include "engine/run/install_job.h"
 
 // The installation itself, on the worker thread: stops an installed server, makes the
 // program group and shortcuts, takes a backup, unpacks the server, writes the first-start

@@ -3,6 +3,7 @@
 
 #include <atomic>
 
+#include "engine/changes/change_transaction.h"
 #include "engine/install_reporter.h"
 #include "engine/install_request.h"
 
@@ -21,6 +22,8 @@ struct InstallJob
 {
     const InstallRequest* request = nullptr;  // lent for the whole run
     InstallReporter* reporter = nullptr;
+    // The run's changes, the pages' before them: taken back after a failure, kept after success.
+    ChangeTransaction* transaction = nullptr;
     std::atomic<bool> cancel_requested{false};  // written by the runner: stop the run
     std::atomic<bool> failed{false};    // written by the worker: a step failed, or it honoured a cancel
     std::atomic<bool> finished{false};  // written by the worker: it has ended the run

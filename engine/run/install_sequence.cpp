@@ -1,12 +1,15 @@
-#include "engine/install_sequence.h"
+#include "engine/run/install_sequence.h"
 
 #include <winsock2.h>
 #include <windows.h>
 #include <objbase.h>
 #include <time.h>
 
+#include <new>
+
 #include "base/bounded_text.h"
 #include "base/installation_names.h"
+#include "base/link_check.h"
 #include "base/message_ids.h"
 #include "base/module_resource.h"
 #include "base/path_join.h"
@@ -15,36 +18,36 @@
 #include "base/setup_tools.h"
 #include "engine/failure_points.h"
 #include "engine/install_layout.h"
+#include "engine/changes/backup_change.h"
+#include "engine/changes/binding_change.h"
+#include "engine/changes/certificate_changes.h"
+#include "engine/changes/change_transaction.h"
+#include "engine/changes/folder_changes.h"
+#include "engine/changes/listing_changes.h"
+#include "engine/changes/service_changes.h"
 #include "engine/installation_identity.h"
-#include "engine/journaled_changes.h"
 #include "engine/payload_extractor.h"
 #include "engine/program_shortcuts.h"
 #include "engine/server_address.h"
 #include "engine/server_exit.h"
-#include "engine/undo_journal.h"
-#include "engine/upgrade_rollback.h"
 #include "formats/config/config_file.h"
 #include "formats/crypto/start_file.h"
 #include "formats/digest/ready_event_name.h"
 #include "formats/installation_record/installation_record.h"
 #include "resources/certificate_ids.h"
 #include "system/services/readiness_event.h"
-#include "system/services/service_install.h"
 #include "system/services/service_wait.h"
 #include "system/uninstall/installed_size.h"
 #include "system/uninstall/uninstall_entry.h"
 
 namespace {
 
-const wchar_t kServiceDescription[] = L"Brindleway Velmora Server";
-const int kServiceStopAttempts = 3;
-
 // One run of the sequence: reporting, cancel checks and the run's own messages.
 class InstallRun
 {
 public:
     InstallRun(const InstallRequest& request, InstallJob& job)
-        : request_(request), job_(job), reporter_(*job.reporter), wait_(job.readiness)
+        : request_(request), job_(job), changes_(*job.transaction), reporter_(*job.reporter), wait_(job.readiness)
     {
     }
 
@@ -102,13 +105,32 @@ private:
             return true;
         const bool madeFolder = !request_.FolderWasThere();
         // The settings page makes the folder; a run without the page makes it here.
-        if (madeFolder && !CreateJournaledFolder(layout_.folder))
+        if (madeFolder && !changes_.Apply(new (std::nothrow) MadeFolderChange(layout_.folder)))
             return false;
         if (!record_.Open(layout_.folder, madeFolder))
             return false;
-        if (!request_.Upgrade())
-            JournalInstallation(layout_.folder);
-        return true;
+        return request_.Upgrade() || changes_.Apply(new (std::nothrow) RecordedFilesChange(layout_.folder));
+    }
+    // A file of the folder that the run is about to write over goes into the backup first,
+    // where a rollback finds it (BackupChange). Nothing to do without a backup (a new folder)
+    // or without the file.
+    bool SetAside(const wchar_t* relative)
+    {
+        wchar_t path[MAX_PATH], saved[MAX_PATH];
+        if (!backup_[0] || !JoinPath(path, layout_.folder, relative) ||
+            GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
+            return true;
+        if (CrossesLink(layout_.folder, relative) || BackupCrossesLink(layout_.folder, backup_, relative)) {
+            SetLastError(ERROR_CANT_ACCESS_FILE);
+            return false;
+        }
+        if (!JoinPath(saved, backup_, relative))
+            return false;
+        wchar_t* name = wcsrchr(saved, L'\\');
+        *name = 0;
+        g_setupTools.CreateDirectoryTree(saved);
+        *name = L'\\';
+        return MoveFileExW(path, saved, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     }
     // Nothing (true) without a record.
     bool Record(RecordedKind kind, const wchar_t* path)
@@ -121,6 +143,7 @@ private:
     const InstallRequest& request_;
     InstallLayout layout_ = {};
     InstallJob& job_;
+    ChangeTransaction& changes_;
     InstallReporter& reporter_;
     InstallationRecordWriter record_;
     const ReadinessWait wait_;
@@ -166,11 +189,8 @@ bool InstallRun::Run()
     if (!Configure())
         return false;
     // Being listed is a convenience, not part of a working server: its failure stops nothing.
-    const DWORD installedKiB = InstalledSizeKiB(layout_.folder);
-    if (request_.Upgrade())
-        WriteUninstallEntry(request_.service_name, layout_.folder, installedKiB);
-    else
-        WriteJournaledUninstallEntry(request_.service_name, layout_.folder, installedKiB);
+    changes_.Apply(new (std::nothrow)
+                       UninstallEntryChange(request_.service_name, layout_.folder, InstalledSizeKiB(layout_.folder)));
     Finish(kStepConfigure);
     if (!CreateService())
         return false;
@@ -189,12 +209,11 @@ bool InstallRun::Run()
 
 bool InstallRun::Prepare()
 {
-    if (g_setupTools.ServiceExists(request_.service_name)) {
-        for (int i = 0; i < kServiceStopAttempts && !CancelRequested(); ++i)
-            if (ControlServiceAndWaitWithin(request_.service_name, true, kServiceWaitLimitMs, CancelCheck, this) ==
-                SERVICE_STOPPED)
-                break;
-    }
+    // Where the record stands before the run adds to it: a rollback cuts it back to here.
+    const RecordMark mark = MarkInstallationRecord(layout_.folder);
+    // Runs again after a rollback when it was running.
+    if (!changes_.Apply(new (std::nothrow) StoppedServiceChange(request_.service_name, CancelCheck, this)))
+        return FailAt(FailurePoint::kRecord);
     if (CancelRequested())
         return Cancelled(kStepPrepare);
     if (!HoldReadinessEvent())
@@ -203,19 +222,17 @@ bool InstallRun::Prepare()
     if (!request_.hosted) {
         wchar_t address[1100];
         BuildServerAddress(request_, address, 1100, 1024);
-        ProgramShortcutsResult shortcuts = CreateProgramShortcuts(layout_.folder, address, CancelCheck, this);
-        // Whatever came of it, only this installation's links are taken back; an upgrade's
-        // replace the old server's, which stay.
-        if (!request_.Upgrade())
-            JournalShortcuts(layout_.folder);
-        switch (shortcuts) {
-        case ProgramShortcutsResult::NoGroup:
-            return FailAt(FailurePoint::kProgramGroup);
-        case ProgramShortcutsResult::Cancelled:
+        // An upgrade's links replace the old server's under the same names: they are the
+        // installation's either way, and stay.
+        const bool created = request_.Upgrade()
+                                 ? CreateProgramShortcuts(layout_.folder, address, CancelCheck, this) ==
+                                       ProgramShortcutsResult::Created
+                                 : changes_.Apply(new (std::nothrow)
+                                                      ShortcutsChange(layout_.folder, address, CancelCheck, this));
+        if (!created && (GetLastError() == ERROR_CANCELLED || CancelRequested()))
             return Cancelled(kStepPrepare);
-        case ProgramShortcutsResult::Created:
-            break;
-        }
+        if (!created)
+            return FailAt(FailurePoint::kProgramGroup);
     }
     if (CancelRequested())
         return Cancelled(kStepPrepare);
@@ -223,8 +240,10 @@ bool InstallRun::Prepare()
     if (request_.FolderWasThere()) {
         // Made by an earlier version, or by somebody else: users may write there, and the
         // service is about to run from it as SYSTEM.
-        const TreeRightsResult rights = ProtectJournaledFolder(layout_.folder, !request_.Upgrade());
-        if (rights.error) {
+        TreeRightsResult rights;
+        if (!changes_.Apply(new (std::nothrow) FolderRightsChange(layout_.folder, !request_.Upgrade(), rights))) {
+            if (!rights.error)
+                rights.error = GetLastError();
             InstallFailure failure;
             failure.step = kStepPrepare;
             failure.code = rights.error;
@@ -237,12 +256,11 @@ bool InstallRun::Prepare()
     if (!OpenRecord())
         return FailAt(FailurePoint::kRecord);
     if (layout_.backup[0]) {
-        // A new folder, never one that is there already: its name can be foreseen.
-        if (GetFileAttributesW(layout_.backup) != INVALID_FILE_ATTRIBUTES)
-            return FailAt(FailurePoint::kBackupThere);
-        bool madeBackups = GetFileAttributesW(layout_.backups) == INVALID_FILE_ATTRIBUTES;
-        if (!CreateProtectedFolder(layout_.backup) ||
-            (madeBackups && !Record(RecordedKind::kFolder, kBackupsFolderName)) ||
+        const bool madeBackups = GetFileAttributesW(layout_.backups) == INVALID_FILE_ATTRIBUTES;
+        if (!changes_.Apply(new (std::nothrow) BackupChange(request_.service_name, layout_.folder, layout_.backups,
+                                                            layout_.backup, mark)))
+            return FailAt(GetLastError() == ERROR_ALREADY_EXISTS ? FailurePoint::kBackupThere : FailurePoint::kBackup);
+        if ((madeBackups && !Record(RecordedKind::kFolder, kBackupsFolderName)) ||
             !Record(RecordedKind::kTree, layout_.backup + lstrlenW(layout_.folder) + 1))
             return FailAt(FailurePoint::kBackup);
         backup_ = layout_.backup;
@@ -279,7 +297,7 @@ bool InstallRun::Extract()
     }
     // Without it the server starts without its administrator: a failed write fails the run.
     if (!request_.Upgrade()
-        && (!WriteStartFile(layout_.folder, request_.admin_account, kAdminAccountSize, request_.server_locale,
+        && (!SetAside(kStartFileName) || !WriteStartFile(layout_.folder, request_.admin_account, kAdminAccountSize, request_.server_locale,
                             kServerLocaleSize) ||
             !Record(RecordedKind::kFile, kStartFileName)))
         return FailAt(FailurePoint::kStartFile);
@@ -294,15 +312,13 @@ bool InstallRun::InstallCertificate()
     const BYTE* root = nullptr;
     DWORD rootSize = 0;
     if (FindModuleResource(GetModuleHandleW(nullptr), RT_RCDATA, IDR_ROOT_CERTIFICATE, &root, &rootSize))
-        AddJournaledRootCertificate(root, rootSize, L"Root");
+        changes_.Apply(new (std::nothrow) RootCertificateChange(root, rootSize));
 
-    if (!EnsureJournaledTrustList())
+    if (!changes_.Apply(new (std::nothrow) TrustListChange()))
         return FailAt(FailurePoint::kTrustList);
-    wchar_t address[32];
-    FormatAddress(request_.address, address, 32);
-    SetLastError(0);
-    // A refused binding without a code must not pass for success either.
-    if (!SetJournaledSslBinding(address, request_.cert_thumbprint, 20))
+    wchar_t address[16];
+    FormatAddress(request_.address, address, 16);
+    if (!changes_.Apply(new (std::nothrow) SslBindingChange(address, request_.cert_thumbprint)))
         return FailAt(FailurePoint::kBinding);
     return true;
 }
@@ -311,6 +327,8 @@ bool InstallRun::Configure()
 {
     if (request_.Upgrade())
         return true;
+    if (!SetAside(kConfigurationFileName))
+        return FailAt(FailurePoint::kConfiguration);
     DeleteFileW(layout_.configuration);
     // A server without its configuration is no working server: a full or locked disk fails here.
     // The request's own copy: the engine never writes the pages' store.
@@ -326,14 +344,13 @@ bool InstallRun::CreateService()
     LocalInstallationFacts facts;
     const InstallationIdentity service = IdentifyService(layout_.folder, request_.service_name, facts);
     if (service.kind == InstallationKind::kNone) {
-        if (!CreateServiceWithin(layout_.command_line, request_.service_name, layout_.display_name,
-                                 kServiceDescription, kServiceCreateTries, kServiceCreatePauseMs,
-                                 ExistingService::kRefuse))
+        if (!changes_.Apply(new (std::nothrow) CreatedServiceChange(layout_.command_line, request_.service_name,
+                                                                    layout_.display_name, layout_.folder)))
             return FailAt(FailurePoint::kServiceCreate);
-        JournalService(request_.service_name, layout_.folder);
     } else if (service.kind != InstallationKind::kInstalled) {
         return FailAt(FailurePoint::kServiceForeign);
-    } else if (service.command_differs && !SetJournaledServiceCommand(request_.service_name, layout_.command_line)) {
+    } else if (service.command_differs &&
+               !changes_.Apply(new (std::nothrow) ServiceCommandChange(request_.service_name, layout_.command_line))) {
         // An 8.3 or otherwise written path: the server would name its readiness event
         // after another text than the setup waits for.
         return FailAt(FailurePoint::kServiceCommand);
@@ -393,15 +410,6 @@ bool InstallRun::WaitUntilReady()
     return FailAt(FailurePoint::kServerNotReady);
 }
 
-// A failed run leaves the machine as it was before the setup ran: what the run and the
-// pages before it changed is taken back, the last change first (the service
-// before the folder it runs from). Nobody is left to act on what stays, so failures go
-// unreported.
-void RemoveFailedInstallation()
-{
-    g_undoJournal.Undo();
-}
-
 } // namespace
 
 InstallResult RunInstallation(const InstallRequest& request, InstallJob& job)
@@ -414,21 +422,17 @@ InstallResult RunInstallation(const InstallRequest& request, InstallJob& job)
 DWORD WINAPI InstallThreadProc(void* param)
 {
     InstallJob& job = *static_cast<InstallJob*>(param);
-    const InstallRequest& request = *job.request;
     CoInitialize(nullptr);
-    // Taken here, as the run's first act is to stop the service.
-    PreviousInstallation previous;
-    RememberPreviousInstallation(request, previous);
-    job.result = RunInstallation(request, job);
+    job.result = RunInstallation(*job.request, job);
     const bool allStepsDone = job.result.outcome == RunOutcome::kSucceeded && !job.failed;
-    // What was there before goes back before what the run made in a new place goes.
-    if (job.failed && ChangedPreviousInstallation(request, job.result.backup_folder))
-        RestorePreviousInstallation(request, job.result.backup_folder, previous);
-    // Whatever the kind of run: a failed upgrade too takes away the service it created.
+    // A failed run leaves the machine as it was before the setup ran, whatever its kind:
+    // what the run and the pages before it changed is taken back, the last change first
+    // (the service before the folder it runs from, the files before the service that was
+    // stopped for them starts again). Nobody is left to act on what stays: the log names it.
     if (job.failed)
-        RemoveFailedInstallation();
-    // What is left stays: the completed installation's, or the upgrade's.
-    g_undoJournal.Forget();
+        job.transaction->RollBack();
+    else
+        job.transaction->Commit();
     // Only now: until the machine is as it was, the page must not offer a way out.
     job.finished = true;
     job.reporter->Ended(allStepsDone);

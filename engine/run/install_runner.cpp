@@ -1,9 +1,9 @@
-#include "engine/install_runner.h"
+#include "engine/run/install_runner.h"
 
 #include <new>
 
 #include "base/message_pump.h"
-#include "engine/install_sequence.h"
+#include "engine/run/install_sequence.h"
 #include "engine/payload_extractor.h"
 
 InstallRunner::InstallRunner(InstallObserver& observer, LPTHREAD_START_ROUTINE work)
@@ -22,7 +22,8 @@ InstallRunner::~InstallRunner()
     Stop();
 }
 
-bool InstallRunner::Start(const InstallRequest& request, const ReadinessWait& readiness)
+bool InstallRunner::Start(const InstallRequest& request, ChangeTransaction& transaction,
+                          const ReadinessWait& readiness)
 {
     if (started_)
         return worker_.IsValid();
@@ -32,6 +33,7 @@ bool InstallRunner::Start(const InstallRequest& request, const ReadinessWait& re
         return false;
     }
     job_.request = &request;
+    job_.transaction = &transaction;
     job_.readiness = readiness;
     worker_.Reset(CreateThread(nullptr, 0, work_, &job_, 0, nullptr));
     return worker_.IsValid();

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "base/scoped_handle.h"
-#include "engine/install_job.h"
+#include "engine/run/install_job.h"
 
 // Runs one installation on a worker thread for whoever shows it (the progress page, a
 // test): owns the thread, the one cancellation token and the outcome. The observer hears
@@ -18,9 +18,11 @@ public:
     InstallRunner(const InstallRunner&) = delete;
     InstallRunner& operator=(const InstallRunner&) = delete;
 
-    // Starts the run of `request` (which must outlive it) once; false, with the reason as
-    // the last error, when it cannot start. Later calls change nothing.
-    bool Start(const InstallRequest& request, const ReadinessWait& readiness = ReadinessWait());
+    // Starts the run of `request` once, its changes entered into `transaction` (both must
+    // outlive the run); false, with the reason as the last error, when it cannot start.
+    // Later calls change nothing.
+    bool Start(const InstallRequest& request, ChangeTransaction& transaction,
+               const ReadinessWait& readiness = ReadinessWait());
     // A question about cancelling opens: the run waits at its next check for Answer,
     // rather than finish a run that the user is about to cancel.
     void HoldForAnswer();

@@ -1,0 +1,35 @@
+#include "engine/changes/binding_change.h"
+
+#include "base/bounded_text.h"
+
+SslBindingChange::SslBindingChange(const wchar_t* addressText, const BYTE (&hash)[20])
+{
+    CopyText(address_, addressText);
+    CopyMemory(hash_, hash, sizeof(hash_));
+}
+
+bool SslBindingChange::Apply()
+{
+    // A binding that cannot be read cannot be put back either; the new one is set all the same.
+    SaveSslBinding(address_, replaced_);
+    SetLastError(0);
+    if (SetSslBinding(address_, hash_, sizeof(hash_)))
+        return true;
+    const DWORD error = GetLastError();
+    // The old binding may be gone already: it comes back now.
+    Undo();
+    // A refused binding without a code must not pass for success either.
+    SetLastError(error ? error : static_cast<DWORD>(ERROR_GEN_FAILURE));
+    return false;
+}
+
+bool SslBindingChange::Undo()
+{
+    return RestoreSslBinding(address_, replaced_);
+}
+
+void SslBindingChange::Remember(RememberedInstallation& memory) const
+{
+    memory.binding = Provenance::kMade;
+    CopyText(memory.binding_address, address_);
+}

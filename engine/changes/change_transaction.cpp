@@ -1,0 +1,97 @@
+#include "engine/changes/change_transaction.h"
+
+#include "base/setup_log.h"
+
+namespace {
+
+class Locked
+{
+public:
+    explicit Locked(CRITICAL_SECTION& lock) : lock_(lock) { EnterCriticalSection(&lock_); }
+    ~Locked() { LeaveCriticalSection(&lock_); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+private:
+    CRITICAL_SECTION& lock_;
+};
+
+} // namespace
+
+ChangeTransaction::ChangeTransaction()
+{
+    InitializeCriticalSection(&lock_);
+}
+
+ChangeTransaction::~ChangeTransaction()
+{
+    RollBack();
+    DeleteCriticalSection(&lock_);
+}
+
+bool ChangeTransaction::Apply(MachineChange* change)
+{
+    if (change == nullptr) {
+        SetLastError(ERROR_OUTOFMEMORY);
+        return false;
+    }
+    Locked locked(lock_);
+    if (!change->Apply()) {
+        const DWORD error = GetLastError();
+        delete change;
+        SetLastError(error);
+        return false;
+    }
+    change->previous_ = last_;
+    last_ = change;
+    SetLastError(0);
+    return true;
+}
+
+RollBackReport ChangeTransaction::RollBack()
+{
+    RollBackReport report;
+    Locked locked(lock_);
+    while (last_ != nullptr) {
+        MachineChange* change = last_;
+        last_ = change->previous_;
+        SetLastError(0);
+        if (!change->Undo()) {
+            const DWORD error = GetLastError();
+            g_setupLog.Line(L"rollback: the %s could not be taken back (system error %lu)", change->Kind(), error);
+            if (report.failed++ == 0) {
+                report.first_kind = change->Kind();
+                report.first_error = error;
+            }
+        }
+        delete change;
+    }
+    return report;
+}
+
+void ChangeTransaction::Commit(RememberedInstallation* memory)
+{
+    Locked locked(lock_);
+    // The list runs last first; what is remembered goes first first, so that a later
+    // change of the same kind has the last word.
+    MachineChange* first = nullptr;
+    while (last_ != nullptr) {
+        MachineChange* change = last_;
+        last_ = change->previous_;
+        change->previous_ = first;
+        first = change;
+    }
+    while (first != nullptr) {
+        MachineChange* change = first;
+        first = change->previous_;
+        if (memory)
+            change->Remember(*memory);
+        delete change;
+    }
+}
+
+bool ChangeTransaction::Empty() const
+{
+    Locked locked(lock_);
+    return last_ == nullptr;
+}

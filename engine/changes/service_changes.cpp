@@ -1,0 +1,92 @@
+#include "engine/changes/service_changes.h"
+
+#include "base/bounded_text.h"
+#include "base/setup_tools.h"
+#include "engine/server_exit.h"
+#include "system/removal/installation_removal.h"
+#include "system/services/service_command.h"
+#include "system/services/service_install.h"
+#include "system/services/service_wait.h"
+
+namespace {
+
+const wchar_t kServiceDescription[] = L"Brindleway Velmora Server";
+const int kServiceStopAttempts = 3;
+
+bool IsRunning(DWORD state)
+{
+    return state == SERVICE_RUNNING || state == SERVICE_START_PENDING || state == SERVICE_CONTINUE_PENDING;
+}
+
+} // namespace
+
+StoppedServiceChange::StoppedServiceChange(const wchar_t* serviceName, CancelCheck cancelled, void* context)
+    : cancelled_(cancelled), context_(context)
+{
+    CopyText(name_, serviceName);
+}
+
+bool StoppedServiceChange::Apply()
+{
+    if (!g_setupTools.ServiceExists(name_))
+        return true;
+    wasRunning_ = IsRunning(g_setupTools.GetServiceState(name_));
+    for (int i = 0; i < kServiceStopAttempts && !(cancelled_ && cancelled_(context_)); ++i)
+        if (ControlServiceAndWaitWithin(name_, true, kServiceWaitLimitMs, cancelled_, context_) == SERVICE_STOPPED)
+            break;
+    SetLastError(0);
+    return true;
+}
+
+bool StoppedServiceChange::Undo()
+{
+    return !wasRunning_ || g_setupTools.ControlServiceAndWait(name_, false) == SERVICE_RUNNING;
+}
+
+CreatedServiceChange::CreatedServiceChange(const wchar_t* command, const wchar_t* serviceName,
+                                           const wchar_t* displayName, const wchar_t* folder)
+{
+    CopyText(command_, command);
+    CopyText(name_, serviceName);
+    CopyText(display_, displayName);
+    CopyText(folder_, folder);
+}
+
+bool CreatedServiceChange::Apply()
+{
+    // The run found none of the name: one that came since is somebody else's, and stays.
+    return CreateServiceWithin(command_, name_, display_, kServiceDescription, kServiceCreateTries,
+                               kServiceCreatePauseMs, ExistingService::kRefuse);
+}
+
+bool CreatedServiceChange::Undo()
+{
+    const ServiceRemoval removal = RemoveServiceOfFolder(name_, folder_);
+    if (removal == ServiceRemoval::kNoneInFolder)
+        return true;
+    // The stopped server may hold its files for a moment, and they go next.
+    WaitForServerExit(folder_, nullptr, nullptr);
+    return removal == ServiceRemoval::kDone;
+}
+
+void CreatedServiceChange::Remember(RememberedInstallation& memory) const
+{
+    memory.service = Provenance::kMade;
+    CopyText(memory.service_name, name_);
+}
+
+ServiceCommandChange::ServiceCommandChange(const wchar_t* serviceName, const wchar_t* command)
+{
+    CopyText(name_, serviceName);
+    CopyText(command_, command);
+}
+
+bool ServiceCommandChange::Apply()
+{
+    return ReadServiceCommand(name_, before_, 2 * MAX_PATH) && WriteServiceCommand(name_, command_);
+}
+
+bool ServiceCommandChange::Undo()
+{
+    return WriteServiceCommand(name_, before_);
+}

@@ -1,0 +1,143 @@
+// The run's transaction on changes that only write down what is done to them.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <new>
+#include <string>
+#include <vector>
+
+#include "engine/changes/change_transaction.h"
+
+namespace {
+
+// Writes "+A" when applied, "-A" when undone, "=A" when remembered, "~A" when deleted.
+class FakeChange final : public MachineChange
+{
+public:
+    FakeChange(wchar_t name, std::wstring& events, bool applies = true, bool undoes = true)
+        : name_(name), events_(events), applies_(applies), undoes_(undoes)
+    {
+    }
+    ~FakeChange() override { Note(L'~'); }
+    bool Apply() override
+    {
+        Note(L'+');
+        SetLastError(applies_ ? 0 : ERROR_ACCESS_DENIED);
+        return applies_;
+    }
+    bool Undo() override
+    {
+        Note(L'-');
+        SetLastError(undoes_ ? 0 : ERROR_SHARING_VIOLATION);
+        return undoes_;
+    }
+    void Remember(RememberedInstallation& memory) const override
+    {
+        Note(L'=');
+        memory.service_name[lstrlenW(memory.service_name)] = name_;
+    }
+    const wchar_t* Kind() const override { return name_ == L'B' ? L"B" : L"other"; }
+
+private:
+    void Note(wchar_t what) const { events_ += std::wstring{what, name_, L' '}; }
+    wchar_t name_;
+    std::wstring& events_;
+    bool applies_;
+    bool undoes_;
+};
+
+enum class End
+{
+    kRollBack,
+    kRollBackTwice,
+    kCommit,
+    kCommitThenRollBack,
+    kDestroy,
+};
+
+struct Row
+{
+    const char* name;
+    const char* changes;  // per change: its letter; lower case when its apply fails, '!' after it when its undo does
+    End end;
+    const wchar_t* events;  // after the applies
+    int failedUndos;
+    const wchar_t* remembered;
+};
+
+const Row kRows[] = {
+    {"taken back last first", "ABC", End::kRollBack, L"-C ~C -B ~B -A ~A ", 0, L""},
+    {"a failed apply is not recorded", "AbC", End::kRollBack, L"-C ~C -A ~A ", 0, L""},
+    {"a failing undo does not stop the ones before it", "AB!C", End::kRollBack, L"-C ~C -B ~B -A ~A ", 1, L""},
+    {"a second rollback finds nothing", "AB", End::kRollBackTwice, L"-B ~B -A ~A ", 0, L""},
+    {"commit keeps all and remembers first first", "ABC", End::kCommit, L"=A ~A =B ~B =C ~C ", 0, L"ABC"},
+    {"nothing is left to take back after a commit", "AB", End::kCommitThenRollBack, L"=A ~A =B ~B ", 0, L"AB"},
+    {"what was neither kept nor taken back goes back", "AB", End::kDestroy, L"-B ~B -A ~A ", 0, L""},
+};
+
+TEST(ChangeTransaction, TakesBackWhatWasAppliedAndOnlyThat)
+{
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.name);
+        std::wstring events;
+        RememberedInstallation memory;
+        RollBackReport report;
+        {
+            ChangeTransaction changes;
+            for (const char* c = row.changes; *c; ++c) {
+                if (*c == '!')
+                    continue;
+                const bool applies = *c >= 'A' && *c <= 'Z';
+                const wchar_t name = static_cast<wchar_t>(applies ? *c : *c - 'a' + 'A');
+                const bool undoes = c[1] != '!';
+                EXPECT_EQ(applies, changes.Apply(new FakeChange(name, events, applies, undoes)));
+                EXPECT_EQ(applies ? 0u : static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+            }
+            events.clear();
+            switch (row.end) {
+            case End::kRollBack:
+                report = changes.RollBack();
+                break;
+            case End::kRollBackTwice:
+                changes.RollBack();
+                report = changes.RollBack();
+                break;
+            case End::kCommit:
+                changes.Commit(&memory);
+                break;
+            case End::kCommitThenRollBack:
+                changes.Commit(&memory);
+                report = changes.RollBack();
+                break;
+            case End::kDestroy:
+                break;
+            }
+            if (row.end != End::kDestroy) {
+                EXPECT_TRUE(changes.Empty());
+            }
+        }
+        EXPECT_EQ(row.events, events);
+        EXPECT_EQ(row.failedUndos, report.failed);
+        if (row.failedUndos) {
+            EXPECT_STREQ(L"B", report.first_kind);
+            EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), report.first_error);
+        }
+        EXPECT_STREQ(row.remembered, memory.service_name);
+    }
+}
+
+// The entry is the change itself: one that could not be made is refused before anything
+// is touched, and what came before stays on record.
+TEST(ChangeTransaction, AChangeThatCouldNotBeMadeIsRefused)
+{
+    std::wstring events;
+    ChangeTransaction changes;
+    ASSERT_TRUE(changes.Apply(new FakeChange(L'A', events)));
+    EXPECT_FALSE(changes.Apply(nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_OUTOFMEMORY), GetLastError());
+    events.clear();
+    changes.RollBack();
+    EXPECT_EQ(L"-A ~A ", events);
+}
+
+} // namespace
