@@ -40,7 +40,15 @@ bool StoppedServiceChange::Apply()
 
 bool StoppedServiceChange::Undo()
 {
-    return !wasRunning_ || g_setupTools.ControlServiceAndWait(name_, false) == SERVICE_RUNNING;
+    if (!wasRunning_)
+        return true;
+    const DWORD state = g_setupTools.GetServiceState(name_);
+    if (IsRunning(state))
+        return true;
+    // A stop the run cancelled goes on by itself; the service starts once it has ended.
+    if (state == SERVICE_STOP_PENDING)
+        g_setupTools.ControlServiceAndWait(name_, true);
+    return g_setupTools.ControlServiceAndWait(name_, false) == SERVICE_RUNNING;
 }
 
 CreatedServiceChange::CreatedServiceChange(const wchar_t* command, const wchar_t* serviceName,

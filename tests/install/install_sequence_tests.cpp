@@ -25,6 +25,7 @@
 #include "formats/digest/ready_event_name.h"
 #include "formats/installation_record/installation_record.h"
 #include "formats/language/message_box.h"
+#include "install/fake_bindings.h"
 #include "install/recording_reporter.h"
 #include "services/service_test_support.h"
 #include "support/hosts_file_keeper.h"
@@ -193,67 +194,6 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
     EXPECT_EQ(L"1.0.0.368", entry.Text(L"DisplayVersion"));
     EXPECT_EQ(displayName, entry.Text(L"DisplayName"));
     ExpectListedSize(entry);
-}
-
-// HTTP.sys's SSL configuration in miniature, as Wine's keeps no binding: one certificate
-// hash per endpoint. A binding to the server's own certificate may be refused.
-struct FakeBindings
-{
-    std::map<std::wstring, std::string> hashes;  // by "a.b.c.d:port", the hash's 20 bytes
-    bool refuseServer = false;
-
-    // The query's answer: a record whose pointers lead into the same memory.
-    struct Record
-    {
-        HTTP_SERVICE_CONFIG_SSL_SET set;
-        sockaddr_in endpoint;
-        BYTE hash[20];
-    };
-    static std::wstring Endpoint(const SOCKADDR* address)
-    {
-        const auto& in = *reinterpret_cast<const sockaddr_in*>(address);
-        const BYTE* b = reinterpret_cast<const BYTE*>(&in.sin_addr);
-        wchar_t text[32];
-        wsprintfW(text, L"%u.%u.%u.%u:%u", b[0], b[1], b[2], b[3], ntohs(in.sin_port));
-        return text;
-    }
-};
-FakeBindings g_bindings;
-
-ULONG WINAPI FakeSet(HANDLE, HTTP_SERVICE_CONFIG_ID, PVOID information, ULONG, LPOVERLAPPED)
-{
-    const auto& set = *static_cast<const HTTP_SERVICE_CONFIG_SSL_SET*>(information);
-    const BYTE* hash = static_cast<const BYTE*>(set.ParamDesc.pSslHash);
-    if (g_bindings.refuseServer && memcmp(hash, g_settings.cert_thumbprint, 20) == 0)
-        return ERROR_ACCESS_DENIED;
-    return g_bindings.hashes.emplace(FakeBindings::Endpoint(set.KeyDesc.pIpPort), std::string(hash, hash + 20)).second
-               ? NO_ERROR : ERROR_ALREADY_EXISTS;
-}
-
-ULONG WINAPI FakeQuery(HANDLE, HTTP_SERVICE_CONFIG_ID, PVOID input, ULONG, PVOID output, ULONG outputLength,
-                       PULONG returnLength, LPOVERLAPPED)
-{
-    const auto& query = *static_cast<const HTTP_SERVICE_CONFIG_SSL_QUERY*>(input);
-    auto found = g_bindings.hashes.find(FakeBindings::Endpoint(query.KeyDesc.pIpPort));
-    if (found == g_bindings.hashes.end())
-        return ERROR_FILE_NOT_FOUND;
-    *returnLength = sizeof(FakeBindings::Record);
-    if (output == nullptr || outputLength < sizeof(FakeBindings::Record))
-        return ERROR_INSUFFICIENT_BUFFER;
-    auto* record = static_cast<FakeBindings::Record*>(output);
-    *record = FakeBindings::Record();
-    memcpy(&record->endpoint, query.KeyDesc.pIpPort, sizeof(record->endpoint));
-    memcpy(record->hash, found->second.data(), 20);
-    record->set.KeyDesc.pIpPort = reinterpret_cast<PSOCKADDR>(&record->endpoint);
-    record->set.ParamDesc.pSslHash = record->hash;
-    record->set.ParamDesc.SslHashLength = 20;
-    return NO_ERROR;
-}
-
-ULONG WINAPI FakeDelete(HANDLE, HTTP_SERVICE_CONFIG_ID, PVOID information, ULONG, LPOVERLAPPED)
-{
-    const auto& set = *static_cast<const HTTP_SERVICE_CONFIG_SSL_SET*>(information);
-    return g_bindings.hashes.erase(FakeBindings::Endpoint(set.KeyDesc.pIpPort)) ? NO_ERROR : ERROR_FILE_NOT_FOUND;
 }
 
 // The machine as the installation may change it, with the bindings.
@@ -475,6 +415,9 @@ TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
         {"the service removed by hand, the new server not ready in time", false, true, nullptr, false, {0, 0},
          false, true},
     };
+    HostsFileKeeper hosts;
+    wchar_t hostsFolder[MAX_PATH] = {};
+    ASSERT_TRUE(GetHostsFolder(hostsFolder, MAX_PATH));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         InstallationFixture installation(L"upgrade");
@@ -513,12 +456,21 @@ TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
         ASSERT_EQ(c.locked != nullptr, lock.IsValid());
 
         g_settings.upgrade = true;
+        const std::string hostsBefore = hosts.Text();
         {
-            std::function<bool()> unpacking = [&] { return PathExists(dir + L"links"); };
-            RecordingRun upgrade(-1, c.cancelOnceUnpacking ? unpacking : nullptr, c.readiness);
+            // What the domain page changed goes with the run, as after any kind of run.
+            ChangeTransaction changes;
+            ASSERT_TRUE(changes.Apply(new HostsChange(hostsFolder, g_settings.server_address, "velmora-up.test")));
+            RunPlan plan;
+            if (c.cancelOnceUnpacking)
+                plan.cancelWhen = [&] { return PathExists(dir + L"links"); };
+            plan.readiness = c.readiness;
+            plan.changes = &changes;
+            RecordingRun upgrade(plan);
             EXPECT_TRUE(upgrade.Failed());
         }
         lock.Reset();
+        EXPECT_EQ(hostsBefore, hosts.Text());
         EXPECT_EQ(before, TreeDigest(installation.InstallDir()));
         EXPECT_EQ(L"1.0.0.100", entry.Text(L"DisplayVersion"));
         EXPECT_EQ(c.wasRunning, g_setupTools.GetServiceState(service) == SERVICE_RUNNING);

@@ -181,10 +181,13 @@ TEST_F(ProgressPage, CancelAnsweredYesStopsTheRunningStepWithACrossAndFinishOpen
             // Handled once the sheet, past the question, takes messages again.
             wizard.Settle();
             openAfterYes = IsWindow(wizard.Sheet()) != FALSE;
+            // The worker leaves the server's stop wait without it: the step's cross comes
+            // while the server still holds its stop...
+            WatchProgress(wizard, views, [](const ProgressView& view) { return RowWith(view.images, kCross) == 0; });
+            // ... and the rollback waits for the stop to end, to start the server it stopped.
+            server.LetGo();
             WatchProgress(wizard, views);
             wizard.Settle();
-            // The worker left the server's stop wait without it.
-            server.LetGo();
             GetWindowTextW(wizard.Item(IDC_PROGRESS_STATUS), status, 512);
             finishOnly = FinishOnly(wizard);
             wizard.Press(PSBTN_FINISH);
@@ -209,6 +212,7 @@ TEST_F(ProgressPage, CancelAnsweredYesStopsTheRunningStepWithACrossAndFinishOpen
     EXPECT_TRUE(finishOnly);
     EXPECT_EQ(L"", browser.WaitForAddress(3000));
     EXPECT_EQ(2, run.exitCode);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), server.State());
 }
 
 TEST_F(ProgressPage, AFailedRunShowsTheEnginesWarningOnThePageAndCancelAfterItClosesAtOnce)

@@ -12,7 +12,11 @@ namespace {
 class ProgressSheet : public CPropertySheetImpl
 {
 public:
-    ProgressSheet() : CPropertySheetImpl(PSH_WIZARD97 | PSH_HEADER) { AddPage(page_); }
+    ProgressSheet() : CPropertySheetImpl(PSH_WIZARD97 | PSH_HEADER)
+    {
+        page_.LendChanges(changes_);
+        AddPage(page_);
+    }
 
     int Run()
     {
@@ -23,6 +27,7 @@ public:
     }
 
 private:
+    ChangeTransaction changes_;
     CWizInstall page_;
 };
 
