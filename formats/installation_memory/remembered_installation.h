@@ -54,7 +54,7 @@ struct RememberedInstallation
     Provenance trust_list = Provenance::kNone;
 
     // The HTTP.sys binding of the server's address on port 443, and the binding it replaced
-    // there, serialized (0 bytes when the endpoint had none).
+    // there, serialized as SerializeSslBinding lays it out (0 bytes when the endpoint had none).
     Provenance binding = Provenance::kNone;
     wchar_t binding_address[16] = {};
     BYTE replaced_binding[2048] = {};
@@ -71,3 +71,23 @@ struct RememberedInstallation
     wchar_t service_name[64] = {};
     Provenance shortcuts = Provenance::kNone;
 };
+
+// An upgrade keeps the record `kept` of the installation it upgrades and adds to it what
+// its own run `run` made and found, thing by thing (the folder, the server certificate
+// with its key container and replaced entry, the root certificate, the trust list, the
+// binding with its replaced binding, the hosts block with its taken lines, the service,
+// the shortcuts), each with everything that belongs to it:
+//  - a run that has none (kNone) adds nothing: the kept thing is still the installation's;
+//  - a run that cannot tell (kUnknown) says so only where the record said the installation
+//    had none;
+//  - a run that made or found a thing takes the kept one's place, except where the kept
+//    record already says made or found of the same thing. So a certificate that the
+//    installation made and the upgrade reuses stays made (with the entry its first import
+//    replaced, never the installation's own one), and one it found is never taken by a
+//    removal because the upgrade put it back.
+// The same thing: the same thumbprint (certificates), address (binding), domain and
+// address (hosts block), service name (service, without regard to case); there is one
+// installation folder, one trust list and one program group. A thing the kept record
+// made that the run replaced with another is forgotten and left on the machine, never
+// taken by mistake.
+void ExtendRememberedInstallation(RememberedInstallation& kept, const RememberedInstallation& run);

@@ -118,14 +118,22 @@ bool SaveSslBinding(const wchar_t* addressText, SavedSslBinding& saved)
 
 bool RestoreSslBinding(const wchar_t* addressText, const SavedSslBinding& saved)
 {
+    if (addressText == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
     RemoveSslBinding(addressText);
     if (saved.record_ == nullptr)
         return true;
     ULONG result = InitializeConfiguration();
     if (result == NO_ERROR) {
-        // The record as the query gave it: its pointers lead into the same memory.
-        result = g_httpSetServiceConfigurationCall(nullptr, HttpServiceConfigSSLCertInfo, saved.record_,
-                                                   sizeof(HTTP_SERVICE_CONFIG_SSL_SET), nullptr);
+        // The saved parameters, their pointers leading into the saved memory, for the endpoint
+        // just cleared: a binding loaded from bytes names none.
+        HTTP_SERVICE_CONFIG_SSL_SET binding = *static_cast<const HTTP_SERVICE_CONFIG_SSL_SET*>(saved.record_);
+        sockaddr_in endpoint = SslBindingEndpoint(addressText);
+        binding.KeyDesc.pIpPort = reinterpret_cast<PSOCKADDR>(&endpoint);
+        result = g_httpSetServiceConfigurationCall(nullptr, HttpServiceConfigSSLCertInfo, &binding,
+                                                   sizeof(binding), nullptr);
         TerminateConfiguration();
     }
     SetLastError(result);

@@ -31,6 +31,8 @@ public:
 private:
     friend bool SaveSslBinding(const wchar_t* addressText, SavedSslBinding& saved);
     friend bool RestoreSslBinding(const wchar_t* addressText, const SavedSslBinding& saved);
+    friend bool SerializeSslBinding(const SavedSslBinding& saved, BYTE* bytes, DWORD capacity, DWORD* size);
+    friend bool LoadSslBinding(const BYTE* bytes, DWORD size, SavedSslBinding& saved);
     void* record_ = nullptr;  // HTTP.sys's record, with what its pointers lead to
 };
 
@@ -38,9 +40,30 @@ private:
 // False, with HTTP.sys's code as the last error, when it could not be read.
 bool SaveSslBinding(const wchar_t* addressText, SavedSslBinding& saved);
 
-// Removes the binding of `addressText` on port 443 and sets the saved one again, if any.
-// True when the endpoint is as it was; HTTP.sys's code is the last error.
+// Removes the binding of `addressText` on port 443 and sets the saved one again, if any,
+// for that endpoint. True when the endpoint is as it was; HTTP.sys's code is the last error.
 bool RestoreSslBinding(const wchar_t* addressText, const SavedSslBinding& saved);
+
+// A saved binding as bytes, so that it outlives the run (the endpoint is not in them: it is
+// the one it is restored to). All numbers are 32-bit little-endian, texts UTF-16:
+//   hash length (at most kSslBindingHashCapacity), hash; application id (16 bytes);
+//   check mode, revocation freshness, URL retrieval timeout, flags;
+//   certificate store name, trust list identifier, trust list store: each a count of
+//   characters with the terminator (0: no text; at most kSslBindingTextCapacity), the text.
+// No bytes for an empty binding.
+static const DWORD kSslBindingHashCapacity = 64;
+static const DWORD kSslBindingTextCapacity = 256;
+static const DWORD kSslBindingBytesCapacity =
+    4 + kSslBindingHashCapacity + 16 + 4 * 4 + 3 * (4 + kSslBindingTextCapacity * sizeof(wchar_t));
+
+// Writes `saved` into `bytes` (`capacity` bytes), its length into `size`. False with
+// ERROR_INSUFFICIENT_BUFFER (`size` then the length needed) when it does not fit, with
+// ERROR_INVALID_DATA when a field is longer than the layout keeps.
+bool SerializeSslBinding(const SavedSslBinding& saved, BYTE* bytes, DWORD capacity, DWORD* size);
+
+// Makes `saved` the binding of `size` bytes that SerializeSslBinding wrote (empty for none).
+// Bytes of any other form are refused, `saved` then empty and ERROR_INVALID_DATA the last error.
+bool LoadSslBinding(const BYTE* bytes, DWORD size, SavedSslBinding& saved);
 
 // The endpoint for an address text: AF_INET, port 443 in network order. The text is four
 // decimal numbers separated by dots, each read like _wtoi (leading blanks and a sign allowed,

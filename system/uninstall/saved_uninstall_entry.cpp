@@ -3,6 +3,7 @@
 #include "base/scoped_handle.h"
 #include "base/whole_format.h"
 #include "base/wow64.h"
+#include "system/uninstall/remembered_installation_store.h"
 #include "system/uninstall/uninstall_entry.h"
 
 namespace {
@@ -25,24 +26,13 @@ DWORD Take(const BYTE*& at)
     return value;
 }
 
-} // namespace
-
-SavedUninstallEntry::~SavedUninstallEntry()
+// Reads every value of the key `keyPath` into `bytes` (left null when there is no key).
+LONG SaveValues(const wchar_t* keyPath, BYTE*& bytes, DWORD& size)
 {
-    if (values_)
-        HeapFree(GetProcessHeap(), 0, values_);
-}
-
-bool SavedUninstallEntry::Save(const wchar_t* serviceName)
-{
-    wchar_t keyName[kKeyNameCapacity];
-    if (keyPath_[0] || !UninstallEntryKeyName(serviceName, keyName, kKeyNameCapacity) ||
-        !FormatWhole(keyPath_, 400, L"%s\\%s", kUninstallRoot, keyName))
-        return false;
     HKEY opened = nullptr;
-    LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath_, 0, KEY_QUERY_VALUE | kSharedRegistryView, &opened);
+    LONG result = RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE | kSharedRegistryView, &opened);
     if (result == ERROR_FILE_NOT_FOUND)
-        return true;
+        return ERROR_SUCCESS;
     UniqueRegKey key(opened);
     DWORD count = 0, longestName = 0, largestData = 0;
     if (result == ERROR_SUCCESS)
@@ -50,9 +40,9 @@ bool SavedUninstallEntry::Save(const wchar_t* serviceName)
                                   &largestData, nullptr, nullptr);
     const DWORD eachValue = 3 * sizeof(DWORD) + (longestName + 1) * sizeof(wchar_t) + largestData;
     if (result == ERROR_SUCCESS &&
-        !(values_ = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, count * eachValue + 1))))
+        !(bytes = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, count * eachValue + 1))))
         result = ERROR_OUTOFMEMORY;
-    BYTE* at = values_;
+    BYTE* at = bytes;
     for (DWORD i = 0; result == ERROR_SUCCESS && i < count; ++i) {
         // The name and the data go straight behind their sizes; the sizes follow the reading.
         DWORD nameLength = longestName + 1, type = 0, dataSize = largestData;
@@ -70,26 +60,18 @@ bool SavedUninstallEntry::Save(const wchar_t* serviceName)
         Put(end, &dataSize, sizeof(DWORD));
         at = end + dataSize;
     }
-    size_ = static_cast<DWORD>(at - values_);
-    if (result != ERROR_SUCCESS) {
-        SetLastError(static_cast<DWORD>(result));
-        return false;
-    }
-    return true;
+    size = static_cast<DWORD>(at - bytes);
+    return result;
 }
 
-bool SavedUninstallEntry::PutBack() const
+// Makes the key `keyPath` (a subkey of `parent`) again with the saved values.
+LONG PutValues(HKEY parent, const wchar_t* keyPath, const BYTE* bytes, DWORD size)
 {
-    if (!keyPath_[0])
-        return false;
-    LONG result = DeleteSharedViewKey(HKEY_LOCAL_MACHINE, keyPath_);
-    if (!values_)
-        return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
     HKEY created = nullptr;
-    result = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath_, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                             KEY_SET_VALUE | kSharedRegistryView, nullptr, &created, nullptr);
+    LONG result = RegCreateKeyExW(parent, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_SET_VALUE | kSharedRegistryView, nullptr, &created, nullptr);
     UniqueRegKey key(created);
-    for (const BYTE* at = values_; result == ERROR_SUCCESS && at < values_ + size_;) {
+    for (const BYTE* at = bytes; result == ERROR_SUCCESS && at < bytes + size;) {
         DWORD nameLength = Take(at);
         if (nameLength >= kValueNameCapacity)
             break;
@@ -102,6 +84,47 @@ bool SavedUninstallEntry::PutBack() const
         result = RegSetValueExW(created, name, 0, type, at, dataSize);
         at += dataSize;
     }
+    return result;
+}
+
+} // namespace
+
+SavedUninstallEntry::~SavedUninstallEntry()
+{
+    BYTE* const held[] = {entry_.bytes, record_.bytes};
+    for (BYTE* bytes : held)
+        if (bytes)
+            HeapFree(GetProcessHeap(), 0, bytes);
+}
+
+bool SavedUninstallEntry::Save(const wchar_t* serviceName)
+{
+    wchar_t keyName[kKeyNameCapacity];
+    if (keyPath_[0] || !UninstallEntryKeyName(serviceName, keyName, kKeyNameCapacity) ||
+        !FormatWhole(keyPath_, 400, L"%s\\%s", kUninstallRoot, keyName) ||
+        !FormatWhole(recordPath_, 416, L"%s\\%s", keyPath_, kRememberedInstallationKeyName))
+        return false;
+    LONG result = SaveValues(keyPath_, entry_.bytes, entry_.size);
+    if (result == ERROR_SUCCESS && entry_.bytes)
+        result = SaveValues(recordPath_, record_.bytes, record_.size);
+    if (result != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(result));
+        return false;
+    }
+    return true;
+}
+
+bool SavedUninstallEntry::PutBack() const
+{
+    if (!keyPath_[0])
+        return false;
+    DeleteSharedViewKey(HKEY_LOCAL_MACHINE, recordPath_);
+    LONG result = DeleteSharedViewKey(HKEY_LOCAL_MACHINE, keyPath_);
+    if (!entry_.bytes)
+        return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+    result = PutValues(HKEY_LOCAL_MACHINE, keyPath_, entry_.bytes, entry_.size);
+    if (result == ERROR_SUCCESS && record_.bytes)
+        result = PutValues(HKEY_LOCAL_MACHINE, recordPath_, record_.bytes, record_.size);
     SetLastError(static_cast<DWORD>(result));
     return result == ERROR_SUCCESS;
 }

@@ -2,8 +2,9 @@
 #include <windows.h>
 
 // A server's entry among the installed programs as it was before the setup wrote over it
-// (another installation with the same service name), put back value by value if the
-// installation does not complete; without one before, the entry goes again.
+// (another installation with the same service name), with the record of what that
+// installation made (its subkey kRememberedInstallationKeyName), put back value by value if
+// the installation does not complete; without one before, the entry goes again.
 class SavedUninstallEntry
 {
 public:
@@ -19,7 +20,15 @@ public:
     bool PutBack() const;
 
 private:
+    // The values of one key: per value name length, name, type, data size, data.
+    struct Values
+    {
+        BYTE* bytes = nullptr;  // null when the key was not there
+        DWORD size = 0;
+    };
+
     wchar_t keyPath_[400] = {};
-    BYTE* values_ = nullptr;  // per value: name length, name, type, data size, data
-    DWORD size_ = 0;
+    wchar_t recordPath_[416] = {};
+    Values entry_;
+    Values record_;
 };

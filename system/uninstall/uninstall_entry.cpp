@@ -7,6 +7,7 @@
 #include "base/whole_format.h"
 #include "base/same_folder.h"
 #include "base/wow64.h"
+#include "system/uninstall/remembered_installation_store.h"
 
 namespace {
 
@@ -138,6 +139,10 @@ bool RemoveUninstallEntriesOfFolder(const wchar_t* folder)
         wchar_t location[MAX_PATH + 1];
         if (!ReadInstallLocation(root.Get(), keyName, location, MAX_PATH + 1) || !SameFolder(location, folder))
             continue;
+        // The entry goes with the record of what its installation made, which the key holds.
+        wchar_t recordKey[kKeyNameCapacity + 16];
+        if (FormatWhole(recordKey, kKeyNameCapacity + 16, L"%s\\%s", keyName, kRememberedInstallationKeyName))
+            DeleteSharedViewKey(root.Get(), recordKey);
         result = DeleteSharedViewKey(root.Get(), keyName);
         if (result != ERROR_SUCCESS && firstFailure == ERROR_SUCCESS)
             firstFailure = result;

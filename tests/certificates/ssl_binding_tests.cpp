@@ -319,3 +319,131 @@ TEST_F(SslBinding, FailuresGiveTheirCodeAndStopWhereTheyHappen)
     ASSERT_GE(fake_.calls.size(), 3u);
     EXPECT_EQ(Query("10.1.2.3:443", "into " + std::to_string(sizeof(HTTP_SERVICE_CONFIG_SSL_SET))), fake_.calls[2]);
 }
+
+namespace {
+
+// A binding's bytes as SerializeSslBinding lays them out, field by field.
+struct BindingBytes
+{
+    std::vector<BYTE> bytes;
+
+    BindingBytes& Number(DWORD value) { return Raw(&value, sizeof(value)); }
+    BindingBytes& Raw(const void* data, size_t length)
+    {
+        bytes.insert(bytes.end(), static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + length);
+        return *this;
+    }
+    // A count of characters with the terminator, then they; `units` 0 for no text.
+    BindingBytes& Text(const wchar_t* text, DWORD units)
+    {
+        return Number(units).Raw(text, units * sizeof(wchar_t));
+    }
+};
+
+const GUID kOtherAppId = {0x01020304, 0x0506, 0x0708, {9, 10, 11, 12, 13, 14, 15, 16}};
+
+// Every field set: hash, application, checks, flags, store and trust list.
+BindingBytes WholeBinding(DWORD hashLength = 20)
+{
+    return BindingBytes()
+        .Number(hashLength).Raw(kHash, hashLength).Raw(&kOtherAppId, sizeof(kOtherAppId))
+        .Number(4).Number(60).Number(15000).Number(2)
+        .Text(L"WebHosting", 11).Text(L"Server List", 12).Text(L"CA", 3);
+}
+
+}  // namespace
+
+// The binding an installation replaced outlives the run as bytes; whatever bytes come back
+// from where they were kept, only the layout's own form becomes a binding.
+TEST(SslBindingBytes, LoadOnlyTheirOwnFormAndWriteItBackUnchanged)
+{
+    const std::vector<BYTE> whole = WholeBinding().bytes;
+    const wchar_t notEnded[2] = {L'C', L'A'};
+    const struct
+    {
+        const char* what;
+        std::vector<BYTE> bytes;
+        bool loads;
+    } cases[] = {
+        {"every field", whole, true},
+        {"the machine's MY store, no trust list, no hash",
+         BindingBytes().Number(0).Raw(&kOtherAppId, 16).Number(0).Number(0).Number(0).Number(0)
+             .Text(nullptr, 0).Text(nullptr, 0).Text(nullptr, 0).bytes, true},
+        {"the longest hash", WholeBinding(kSslBindingHashCapacity).bytes, true},
+        {"a hash longer than any", WholeBinding(kSslBindingHashCapacity + 1).bytes, false},
+        {"a byte behind", BindingBytes(WholeBinding()).Number(0).bytes, false},
+        {"a text without its terminator",
+         BindingBytes().Number(0).Raw(&kOtherAppId, 16).Number(0).Number(0).Number(0).Number(0)
+             .Text(nullptr, 0).Text(nullptr, 0).Text(notEnded, 2).bytes, false},
+        {"a text longer than any",
+         BindingBytes().Number(0).Raw(&kOtherAppId, 16).Number(0).Number(0).Number(0).Number(0)
+             .Text(std::wstring(kSslBindingTextCapacity, L'x').c_str(), kSslBindingTextCapacity + 1).bytes, false},
+        {"a text count past the end", BindingBytes().Number(0).Raw(&kOtherAppId, 16).Number(0).Number(0)
+             .Number(0).Number(0).Number(4).Raw(L"CA", 6).bytes, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SavedSslBinding saved;
+        SetLastError(0);
+        ASSERT_EQ(c.loads, LoadSslBinding(c.bytes.data(), static_cast<DWORD>(c.bytes.size()), saved));
+        EXPECT_EQ(!c.loads, saved.Empty());
+        if (!c.loads) {
+            EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), GetLastError());
+            continue;
+        }
+        BYTE written[kSslBindingBytesCapacity];
+        DWORD size = 0;
+        ASSERT_TRUE(SerializeSslBinding(saved, written, sizeof(written), &size));
+        EXPECT_EQ(c.bytes, std::vector<BYTE>(written, written + size));
+    }
+    // Cut anywhere, the bytes are no binding.
+    for (DWORD size = 1; size < whole.size(); ++size) {
+        SavedSslBinding saved;
+        EXPECT_FALSE(LoadSslBinding(whole.data(), size, saved)) << size;
+        EXPECT_TRUE(saved.Empty());
+    }
+    // No bytes: no binding, and the other way round.
+    SavedSslBinding none;
+    DWORD size = 1;
+    EXPECT_TRUE(LoadSslBinding(nullptr, 0, none));
+    EXPECT_TRUE(none.Empty());
+    EXPECT_TRUE(SerializeSslBinding(none, nullptr, 0, &size));
+    EXPECT_EQ(0u, size);
+    // Too little room says how much it needs.
+    SavedSslBinding saved;
+    ASSERT_TRUE(LoadSslBinding(whole.data(), static_cast<DWORD>(whole.size()), saved));
+    BYTE small[16];
+    EXPECT_FALSE(SerializeSslBinding(saved, small, sizeof(small), &size));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_EQ(whole.size(), size);
+}
+
+// A binding saved from HTTP.sys and kept as bytes is set again whole on the endpoint it is
+// restored to.
+TEST_F(SslBinding, SavedAsBytesIsRestoredWhole)
+{
+    ASSERT_TRUE(SetSslBinding(L"10.1.2.3", kHash, 20));
+    BYTE bytes[kSslBindingBytesCapacity];
+    DWORD size = 0;
+    {
+        SavedSslBinding saved;
+        ASSERT_TRUE(SaveSslBinding(L"10.1.2.3", saved));
+        ASSERT_TRUE(SerializeSslBinding(saved, bytes, sizeof(bytes), &size));
+    }
+    ASSERT_TRUE(SetSslBinding(L"10.1.2.3", kOtherHash, 20));
+    SavedSslBinding loaded;
+    ASSERT_TRUE(LoadSslBinding(bytes, size, loaded));
+    fake_.calls.clear();
+    ASSERT_TRUE(RestoreSslBinding(L"10.1.2.3", loaded));
+    ASSERT_FALSE(fake_.calls.empty());
+    EXPECT_EQ(Binding("set", "10.1.2.3:443", kHashText), fake_.calls.back());
+
+    // Bytes of another binding: every field as it was kept.
+    const std::vector<BYTE> whole = WholeBinding().bytes;
+    ASSERT_TRUE(LoadSslBinding(whole.data(), static_cast<DWORD>(whole.size()), loaded));
+    ASSERT_TRUE(RestoreSslBinding(L"10.1.2.4", loaded));
+    EXPECT_EQ("set " + std::to_string(sizeof(HTTP_SERVICE_CONFIG_SSL_SET)) + " 10.1.2.4:443 hash " + kHashText +
+                  " app 0403020106050807090A0B0C0D0E0F10 store WebHosting checks 4 60 15000 flags 2"
+                  " list Server List in CA",
+              fake_.calls.back());
+}
