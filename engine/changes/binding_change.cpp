@@ -32,4 +32,9 @@ void SslBindingChange::Remember(RememberedInstallation& memory) const
 {
     memory.binding = Provenance::kMade;
     CopyText(memory.binding_address, address_);
+    // Without its bytes a removal cannot give the endpoint back what it had: it then
+    // takes the binding only.
+    if (replaced_.Empty() || !SerializeSslBinding(replaced_, memory.replaced_binding,
+                                                  sizeof(memory.replaced_binding), &memory.replaced_binding_size))
+        memory.replaced_binding_size = 0;
 }

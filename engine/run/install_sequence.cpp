@@ -28,6 +28,7 @@
 #include "engine/installation_identity.h"
 #include "engine/payload_extractor.h"
 #include "engine/program_shortcuts.h"
+#include "engine/run/installation_commit.h"
 #include "engine/server_address.h"
 #include "engine/server_exit.h"
 #include "formats/config/config_file.h"
@@ -432,7 +433,7 @@ DWORD WINAPI InstallThreadProc(void* param)
     if (job.failed)
         job.transaction->RollBack();
     else
-        job.transaction->Commit();
+        CommitInstallation(*job.request, *job.transaction);
     // Only now: until the machine is as it was, the page must not offer a way out.
     job.finished = true;
     job.reporter->Ended(allStepsDone);

@@ -34,9 +34,11 @@ void CommitInstallation(const InstallRequest& request, ChangeTransaction& change
                         static_cast<unsigned long>(ERROR_OUTOFMEMORY));
         return;
     }
-    // What a change does not claim the run found there.
-    run->folder = request.FolderWasThere() ? Provenance::kFound : Provenance::kUnknown;
-    run->service = Provenance::kFound;
+    // A new installation found what no change claims; an upgrade's run says nothing of what
+    // the installation it upgrades had (kNone), which keeps what that one remembered.
+    const Provenance found = request.Upgrade() ? Provenance::kNone : Provenance::kFound;
+    run->folder = found;
+    run->service = found;
     CopyText(run->service_name, request.service_name);
     changes.Commit(run.get());
     if (!request.Upgrade()) {

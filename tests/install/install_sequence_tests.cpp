@@ -37,6 +37,7 @@
 #include "system/hosts/hosts_file.h"
 #include "system/http/ssl_binding_seams.h"
 #include "system/services/service_command.h"
+#include "system/uninstall/remembered_installation_store.h"
 #include "system/uninstall/uninstall_entry.h"
 
 namespace {
@@ -159,6 +160,20 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
     EXPECT_EQ(1u, entry.Number(L"NoModify"));
     EXPECT_EQ(1u, entry.Number(L"NoRepair"));
     ExpectListedSize(entry);
+    // What it made is remembered where only administrators write, for its removal.
+    RememberedInstallation made;
+    ASSERT_TRUE(ReadRememberedInstallation(serviceName_.c_str(), made));
+    EXPECT_EQ(Provenance::kMade, made.folder);
+    EXPECT_EQ(installDir_, made.topmost_made_folder);
+    EXPECT_EQ(Provenance::kMade, made.service);
+    EXPECT_EQ(serviceName_, made.service_name);
+    EXPECT_EQ(Provenance::kMade, made.binding);
+    EXPECT_STREQ(L"0.0.0.0", made.binding_address);
+    EXPECT_EQ(Provenance::kMade, made.shortcuts);
+    EXPECT_NE(Provenance::kNone, made.root_certificate);
+    EXPECT_NE(Provenance::kNone, made.trust_list);
+    // An installation of an earlier release remembered nothing.
+    ASSERT_TRUE(RemoveRememberedInstallation(serviceName_.c_str()));
 
     // The administrator's own configuration and the server's data must survive the upgrade,
     // which brings the entry of an older server up to date.
@@ -194,6 +209,15 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
     EXPECT_EQ(L"1.0.0.368", entry.Text(L"DisplayVersion"));
     EXPECT_EQ(displayName, entry.Text(L"DisplayName"));
     ExpectListedSize(entry);
+    // Its upgrade remembers what it can prove: the service that runs this server. Who made
+    // the folder, the certificates and the binding it cannot tell.
+    RememberedInstallation upgraded;
+    ASSERT_TRUE(ReadRememberedInstallation(serviceName_.c_str(), upgraded));
+    EXPECT_EQ(Provenance::kMade, upgraded.service);
+    EXPECT_EQ(serviceName_, upgraded.service_name);
+    for (Provenance unknown : {upgraded.folder, upgraded.server_certificate, upgraded.root_certificate,
+                               upgraded.trust_list, upgraded.binding, upgraded.hosts_block})
+        EXPECT_EQ(Provenance::kUnknown, unknown);
 }
 
 // The machine as the installation may change it, with the bindings.
