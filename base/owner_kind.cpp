@@ -6,6 +6,7 @@
 
 #include "base/object_security.h"
 #include "base/scoped_handle.h"
+#include "base/system_dll.h"
 #include "base/system_function.h"
 
 namespace {
@@ -36,14 +37,7 @@ using FreeBufferCall = NET_API_STATUS(WINAPI*)(LPVOID);
 // and only when an owner is to be judged.
 HMODULE NetApi()
 {
-    static HMODULE module = [] {
-        wchar_t path[MAX_PATH];
-        UINT length = GetSystemDirectoryW(path, MAX_PATH);
-        if (length == 0 || length + 14 >= MAX_PATH)
-            return static_cast<HMODULE>(nullptr);
-        lstrcpyW(path + length, L"\\netapi32.dll");
-        return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    }();
+    static HMODULE module = LoadSystemFolderDll(L"netapi32.dll");
     return module;
 }
 

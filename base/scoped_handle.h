@@ -161,3 +161,22 @@ struct CryptMemoryTraits
     static void Close(Handle h) { CryptMemFree(h); }
 };
 using UniqueCryptMemory = ScopedHandle<CryptMemoryTraits>;
+
+// A CryptoAPI key container opened by CryptAcquireContextW.
+struct CryptProviderTraits
+{
+    using Handle = HCRYPTPROV;
+    static Handle Invalid() { return 0; }
+    static bool IsValid(Handle h) { return h != 0; }
+    static void Close(Handle h) { CryptReleaseContext(h, 0); }
+};
+using UniqueCryptProvider = ScopedHandle<CryptProviderTraits>;
+
+struct CryptKeyTraits
+{
+    using Handle = HCRYPTKEY;
+    static Handle Invalid() { return 0; }
+    static bool IsValid(Handle h) { return h != 0; }
+    static void Close(Handle h) { CryptDestroyKey(h); }
+};
+using UniqueCryptKey = ScopedHandle<CryptKeyTraits>;

@@ -18,11 +18,10 @@ FARPROC WINAPI LoadFromSystemFolder(unsigned notification, PDelayLoadInfo info)
 {
     if (notification != dliNotePreLoadLibrary)
         return nullptr;
-    wchar_t path[MAX_PATH];
-    UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    wchar_t name[MAX_PATH];
     HMODULE module = nullptr;
-    if (length > 0 && length < MAX_PATH && FormatWhole(path + length, MAX_PATH - length, L"\\%hs", info->szDll))
-        module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (FormatWhole(name, MAX_PATH, L"%hs", info->szDll))
+        module = LoadSystemFolderDll(name);
     // The helper would try the name alone next. A static import that could not be loaded
     // would not have let the program start either.
     if (module == nullptr)
@@ -45,4 +44,13 @@ void LoadSystemDllsOnly()
     auto setDllDirectory = SystemFunction<SetDllDirectoryCall>(L"kernel32.dll", "SetDllDirectoryW");
     if (setDllDirectory != nullptr)
         setDllDirectory(L"");
+}
+
+HMODULE LoadSystemFolderDll(const wchar_t* fileName)
+{
+    wchar_t path[MAX_PATH];
+    UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || !FormatWhole(path + length, MAX_PATH - length, L"\\%s", fileName))
+        return nullptr;
+    return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

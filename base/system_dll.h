@@ -1,4 +1,5 @@
 #pragma once
+#include <windows.h>
 
 // setup.exe, Velmora.exe and uninstall.exe run as administrator (the server as
 // LocalSystem), while the folder that setup.exe starts from may be writable by anyone.
@@ -10,3 +11,7 @@
 // (SetDefaultDllDirectories, Windows 8 or an update of Vista and 7), or else at least
 // removes the current folder from the search (SetDllDirectoryW, XP SP1 and later).
 void LoadSystemDllsOnly();
+
+// Loads the DLL `fileName` ("netapi32.dll") by its full path in System32, never from beside
+// the program; null when it is missing (an older Windows) or cannot load.
+HMODULE LoadSystemFolderDll(const wchar_t* fileName);

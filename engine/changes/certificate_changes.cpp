@@ -1,6 +1,7 @@
 #include "engine/changes/certificate_changes.h"
 
 #include "system/certificates/certificate_import.h"
+#include "system/certificates/certificate_import_undo.h"
 #include "system/certificates/certificate_removal.h"
 #include "system/certificates/trust_list.h"
 
@@ -24,27 +25,25 @@ ServerCertificateChange::ServerCertificateChange(const BYTE* image, DWORD size, 
 
 bool ServerCertificateChange::Apply()
 {
-    DWORD length = sizeof(own_);
-    const DWORD error = ImportServerCertificate(image_, size_, password_, own_, &length, kServerStore, &added_);
+    const DWORD error = ImportServerCertificate(image_, size_, password_, nullptr, nullptr, kServerStore, &import_);
     password_ = nullptr;
-    if (error == 0 && length != sizeof(own_)) {
-        SetLastError(ERROR_INVALID_DATA);
-        return false;
-    }
-    CopyMemory(hash_, own_, sizeof(own_));
+    CopyMemory(hash_, import_.hash, sizeof(hash_));
     SetLastError(error);
     return error == 0;
 }
 
 bool ServerCertificateChange::Undo()
 {
-    return !added_ || DeleteMachineCertificate(kServerStore, own_, sizeof(own_));
+    return RemoveImportedCertificate(kServerStore, import_);
 }
 
 void ServerCertificateChange::Remember(RememberedInstallation& memory) const
 {
-    memory.server_certificate = MadeOrFound(added_);
-    CopyMemory(memory.server_thumbprint, own_, sizeof(own_));
+    memory.server_certificate = MadeOrFound(import_.use != ServerCertificateUse::kReuse);
+    CopyMemory(memory.server_thumbprint, import_.hash, sizeof(import_.hash));
+    CopyMemory(memory.key_container, import_.key_container, sizeof(import_.key_container));
+    CopyMemory(memory.replaced_certificate, import_.replaced, import_.replaced_size);
+    memory.replaced_certificate_size = import_.replaced_size;
 }
 
 RootCertificateChange::RootCertificateChange(const BYTE* bytes, DWORD size) : bytes_(bytes), size_(size)

@@ -2,12 +2,14 @@
 #include <windows.h>
 
 #include "engine/changes/machine_change.h"
+#include "system/certificates/certificate_import.h"
 
 // The certificates of the server's HTTPS: the server certificate with its key, the root
 // that issued the default one, and the server's trust list.
 
 // ImportServerCertificate of a PFX image into the machine's "MY" store; `hash` receives
-// the certificate's SHA-1 hash. The certificate goes again when the store did not hold it.
+// the certificate's SHA-1 hash. What the import added or replaced is taken back
+// (RemoveImportedCertificate); a reused entry stays.
 class ServerCertificateChange final : public MachineChange
 {
 public:
@@ -22,8 +24,7 @@ private:
     DWORD size_;
     const wchar_t* password_;  // used by Apply only
     BYTE (&hash_)[20];
-    BYTE own_[20] = {};
-    bool added_ = false;
+    ServerCertificateImport import_;
 };
 
 // AddRootCertificate into the machine's "Root" store; it goes again when it was not there.

@@ -1,57 +1,135 @@
 #include "system/certificates/certificate_import.h"
+#include "base/bounded_text.h"
 #include "base/scoped_handle.h"
+#include "system/certificates/certificate_import_undo.h"
 #include "system/certificates/certificate_removal.h"
 #include "system/certificates/certificate_search.h"
 #include "system/certificates/certificate_store.h"
+#include "system/certificates/key_container.h"
 
 namespace {
 
-// Places the server certificate of `imported` into the target store and hashes it.
-DWORD AddServerCertificate(HCERTSTORE imported, const wchar_t* storeName, BYTE* hash, DWORD* hashLength,
-                           bool* added)
+// The key containers that entries of the store link after the import: the earlier entry's
+// and the run's own. The import's other containers go again.
+struct LinkedContainers
+{
+    wchar_t earlier[260] = {};
+    wchar_t own[260] = {};
+
+    bool Holds(const wchar_t* container) const
+    {
+        return lstrcmpiW(container, earlier) == 0 || lstrcmpiW(container, own) == 0;
+    }
+};
+
+void CopyLinkedContainer(PCCERT_CONTEXT certificate, wchar_t (&container)[260])
+{
+    KeyLink link;
+    if (ReadKeyLink(certificate, &link))
+        CopyText(container, link.container);
+}
+
+// Wine's import keeps every key in one container, which an earlier entry may link as well.
+void DeleteUnlinkedImportedKeys(HCERTSTORE imported, const LinkedContainers& linked)
+{
+    PCCERT_CONTEXT certificate = nullptr;
+    while ((certificate = CertEnumCertificatesInStore(imported, certificate)) != nullptr) {
+        KeyLink link;
+        if (ReadKeyLink(certificate, &link) && !linked.Holds(link.container))
+            DeleteImportedKeyContainer(link);
+    }
+}
+
+// Serializes the store's earlier entry into `outcome.replaced`; refused when it does not fit.
+DWORD SaveEarlierEntry(PCCERT_CONTEXT earlier, ServerCertificateImport& outcome)
+{
+    DWORD size = 0;
+    if (!CertSerializeCertificateStoreElement(earlier, 0, nullptr, &size))
+        return LastErrorOr(ERROR_INVALID_DATA);
+    if (size > sizeof(outcome.replaced))
+        return ERROR_INSUFFICIENT_BUFFER;
+    if (!CertSerializeCertificateStoreElement(earlier, 0, outcome.replaced, &size))
+        return LastErrorOr(ERROR_INVALID_DATA);
+    outcome.replaced_size = size;
+    return 0;
+}
+
+// Decides on the store's entry of the certificate `outcome.hash`; one to import over is
+// saved into `outcome` and taken out (its key container stays).
+DWORD DecideOnStoredEntry(const wchar_t* storeName, ServerCertificateImport& outcome, LinkedContainers& linked)
+{
+    UniqueCertStore store(OpenMachineStore(storeName));
+    if (!store)
+        return LastErrorOr(ERROR_OPEN_FAILED);
+    UniqueCertContext earlier(FindCertificateByHash(store.Get(), outcome.hash, sizeof(outcome.hash)));
+    const KeyUsability key = earlier ? JudgeLinkedKey(earlier.Get()) : KeyUsability{false, false};
+    outcome.use = DecideServerCertificateUse(earlier.IsValid(), key.there, key.system_may_use);
+    if (earlier)
+        CopyLinkedContainer(earlier.Get(), linked.earlier);
+    if (outcome.use != ServerCertificateUse::kImportOverEarlier)
+        return 0;
+    if (DWORD error = SaveEarlierEntry(earlier.Get(), outcome))
+        return error;
+    // Taken out and added anew: replaced in place, Wine's registry store keeps the earlier entry.
+    if (!DeleteMachineCertificate(storeName, outcome.hash, sizeof(outcome.hash), L""))
+        return LastErrorOr(ERROR_CAN_NOT_COMPLETE);
+    return 0;
+}
+
+// Reuses, adds or replaces the store's entry of the image's server certificate.
+DWORD PlaceServerCertificate(HCERTSTORE imported, const wchar_t* storeName, ServerCertificateImport& outcome,
+                             LinkedContainers& linked)
 {
     UniqueCertContext certificate(FindServerCertificate(imported));
     if (!certificate)
         return LastErrorOr(static_cast<DWORD>(CRYPT_E_NOT_FOUND));
-    BYTE ownHash[20] = {};
-    DWORD ownLength = sizeof(ownHash);
-    if (!CryptHashCertificate(0, 0, 0, certificate.Get()->pbCertEncoded, certificate.Get()->cbCertEncoded, ownHash,
-                              &ownLength))
+    DWORD hashLength = sizeof(outcome.hash);
+    if (!CryptHashCertificate(0, 0, 0, certificate.Get()->pbCertEncoded, certificate.Get()->cbCertEncoded,
+                              outcome.hash, &hashLength))
         return LastErrorOr(ERROR_INVALID_DATA);
+    if (DWORD error = DecideOnStoredEntry(storeName, outcome, linked))
+        return error;
+    if (outcome.use == ServerCertificateUse::kReuse)
+        return 0;
 
+    // Opened again: the first view may still show the entry taken out.
     UniqueCertStore target(OpenMachineStore(storeName));
-    if (!target)
-        return LastErrorOr(ERROR_OPEN_FAILED);
-    const bool wasThere = MachineStoreHolds(storeName, ownHash, ownLength);
-    // The key provider property goes with the certificate: the copy finds its private key.
-    if (!CertAddCertificateContextToStore(target.Get(), certificate.Get(), CERT_STORE_ADD_ALWAYS, nullptr))
-        return LastErrorOr(ERROR_CAN_NOT_COMPLETE);
-    if (added != nullptr)
-        *added = !wasThere;
-
-    if (hash != nullptr && hashLength != nullptr) {
-        if (*hashLength < ownLength)
-            return ERROR_MORE_DATA;
-        CopyMemory(hash, ownHash, ownLength);
-        *hashLength = ownLength;
+    // The key provider property goes with the certificate: the entry finds its private key.
+    if (!target || !CertAddCertificateContextToStore(target.Get(), certificate.Get(), CERT_STORE_ADD_NEW, nullptr)) {
+        const DWORD error = LastErrorOr(ERROR_CAN_NOT_COMPLETE);
+        if (outcome.replaced_size != 0)
+            PutBackEarlierCertificate(storeName, outcome.replaced, outcome.replaced_size);
+        return error;
     }
+    CopyLinkedContainer(certificate.Get(), linked.own);
+    CopyText(outcome.key_container, linked.own);
     return 0;
 }
 
 }  // namespace
 
 DWORD ImportServerCertificate(const BYTE* image, DWORD size, const wchar_t* password, BYTE* hash,
-                              DWORD* hashLength, const wchar_t* storeName, bool* added)
+                              DWORD* hashLength, const wchar_t* storeName, ServerCertificateImport* outcome)
 {
-    if (added != nullptr)
-        *added = false;
+    ServerCertificateImport own;
+    ServerCertificateImport& result = outcome != nullptr ? *outcome : own;
+    result = ServerCertificateImport();
     if (image == nullptr || storeName == nullptr)
         return SetResult(ERROR_INVALID_PARAMETER);
+    if (hash != nullptr && hashLength != nullptr && *hashLength < sizeof(result.hash))
+        return SetResult(ERROR_MORE_DATA);
 
     CRYPT_DATA_BLOB blob = {size, const_cast<BYTE*>(image)};
     UniqueCertStore imported(PFXImportCertStore(&blob, password, CRYPT_EXPORTABLE | CRYPT_MACHINE_KEYSET));
     if (!imported)
         return SetResult(LastErrorOr(ERROR_INVALID_DATA));
 
-    return SetResult(AddServerCertificate(imported.Get(), storeName, hash, hashLength, added));
+    LinkedContainers linked;
+    const DWORD error = PlaceServerCertificate(imported.Get(), storeName, result, linked);
+    DeleteUnlinkedImportedKeys(imported.Get(), linked);
+    if (error == 0 && hash != nullptr && hashLength != nullptr) {
+        CopyMemory(hash, result.hash, sizeof(result.hash));
+        *hashLength = sizeof(result.hash);
+    }
+    return SetResult(error);
 }

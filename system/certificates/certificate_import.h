@@ -1,14 +1,42 @@
 #pragma once
 #include <windows.h>
 
-// Imports the server certificate of a PFX image (password may be null) into the local
-// machine's system store `storeName`, with its private key; always adds a new copy.
+#include "formats/installation_memory/remembered_installation.h"
+#include "system/certificates/server_certificate_use.h"
+
+// What an import of the server certificate did to the machine's store, all that its undoing
+// needs (and what an installation remembers for its removal).
+struct ServerCertificateImport
+{
+    static const DWORD kReplacedCapacity = 8192;
+
+    ServerCertificateUse use = ServerCertificateUse::kImportAsNew;
+    BYTE hash[20] = {};
+    // The key container that the import made and the store's entry now links; "" when the
+    // store's entry was reused (the import's own container went again).
+    wchar_t key_container[260] = {};
+    // kImportOverEarlier: the store's earlier entry of the certificate, serialized with its
+    // properties (its key link included).
+    BYTE replaced[kReplacedCapacity] = {};
+    DWORD replaced_size = 0;
+};
+
+// An installation remembers the outcome for its removal.
+static_assert(sizeof(ServerCertificateImport::replaced) == sizeof(RememberedInstallation::replaced_certificate)
+                  && sizeof(ServerCertificateImport::key_container) == sizeof(RememberedInstallation::key_container),
+              "what an import did fits into what an installation remembers");
+
+// Imports the server certificate of a PFX image (password may be null) for the local
+// machine's system store `storeName`, with its private key: an entry of the store that
+// DecideServerCertificateUse finds usable stays, else the certificate is added or replaces
+// it (refused, the store unchanged, when that entry does not fit into `outcome->replaced`).
+// Key containers that the import made and the store does not link go again.
 // When `hash` and `hashLength` are given (in: capacity, out: bytes written), they receive
-// the certificate's SHA-1 hash. `added`, when given, tells whether the store did not hold the
-// certificate before. Returns a Win32 error code (0 on success), also left as the thread's
-// last error.
+// the certificate's SHA-1 hash. `outcome`, when given, receives what was done. Returns a
+// Win32 error code (0 on success), also left as the thread's last error.
 DWORD ImportServerCertificate(const BYTE* image, DWORD size, const wchar_t* password, BYTE* hash,
-                              DWORD* hashLength, const wchar_t* storeName, bool* added = nullptr);
+                              DWORD* hashLength, const wchar_t* storeName,
+                              ServerCertificateImport* outcome = nullptr);
 
 // Adds the DER certificate in the file `path` to the local machine's system store
 // `storeName`, replacing an existing copy. Returns a Win32 error code (0 on success), also

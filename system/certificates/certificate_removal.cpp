@@ -2,28 +2,21 @@
 
 #include "base/scoped_handle.h"
 #include "system/certificates/certificate_store.h"
+#include "system/certificates/key_container.h"
 
 namespace {
 
-PCCERT_CONTEXT FindByHash(HCERTSTORE store, const BYTE* hash, DWORD hashLength)
+// The key container linked by `certificate` goes with it: every one for no `onlyKey`, none
+// for "", else only the container of that name.
+void DeleteLinkedKey(PCCERT_CONTEXT certificate, const wchar_t* onlyKey)
 {
-    CRYPT_HASH_BLOB blob = {hashLength, const_cast<BYTE*>(hash)};
-    return CertFindCertificateInStore(store, kCertEncoding, 0, CERT_FIND_SHA1_HASH, &blob, nullptr);
-}
-
-// The key container that the PFX import made for the certificate goes with it.
-void DeletePrivateKey(PCCERT_CONTEXT certificate)
-{
-    DWORD size = 0;
-    if (!CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size))
+    KeyLink link;
+    if (!ReadKeyLink(certificate, &link))
         return;
-    UniqueCryptMemory buffer(CryptMemAlloc(size));
-    if (!buffer || !CertGetCertificateContextProperty(certificate, CERT_KEY_PROV_INFO_PROP_ID, buffer.Get(), &size))
-        return;
-    const auto* info = static_cast<const CRYPT_KEY_PROV_INFO*>(buffer.Get());
-    HCRYPTPROV provider = 0;
-    CryptAcquireContextW(&provider, info->pwszContainerName, info->pwszProvName, info->dwProvType,
-                         (info->dwFlags & CRYPT_MACHINE_KEYSET) | CRYPT_DELETEKEYSET);
+    if (onlyKey == nullptr)
+        DeleteKeyContainer(link);
+    else if (onlyKey[0] != 0 && lstrcmpiW(link.container, onlyKey) == 0)
+        DeleteImportedKeyContainer(link);
 }
 
 } // namespace
@@ -31,17 +24,17 @@ void DeletePrivateKey(PCCERT_CONTEXT certificate)
 bool MachineStoreHolds(const wchar_t* storeName, const BYTE* hash, DWORD hashLength)
 {
     UniqueCertStore store(OpenMachineStore(storeName));
-    return store && UniqueCertContext(FindByHash(store.Get(), hash, hashLength));
+    return store && UniqueCertContext(FindCertificateByHash(store.Get(), hash, hashLength));
 }
 
-bool DeleteMachineCertificate(const wchar_t* storeName, const BYTE* hash, DWORD hashLength)
+bool DeleteMachineCertificate(const wchar_t* storeName, const BYTE* hash, DWORD hashLength, const wchar_t* onlyKey)
 {
     UniqueCertStore store(OpenMachineStoreForDeletion(storeName));
     if (!store)
         return false;
     PCCERT_CONTEXT found;
-    while ((found = FindByHash(store.Get(), hash, hashLength)) != nullptr) {
-        DeletePrivateKey(found);
+    while ((found = FindCertificateByHash(store.Get(), hash, hashLength)) != nullptr) {
+        DeleteLinkedKey(found, onlyKey);
         // Frees the context, also when it fails.
         if (!CertDeleteCertificateFromStore(found)) {
             SetResult(LastErrorOr(ERROR_CAN_NOT_COMPLETE));

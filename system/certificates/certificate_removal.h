@@ -8,6 +8,8 @@
 bool MachineStoreHolds(const wchar_t* storeName, const BYTE* hash, DWORD hashLength);
 
 // Deletes every certificate with this hash from the machine's store `storeName`, and the
-// private key that the import made for it. True when none is left; otherwise the reason
-// is the thread's last error.
-bool DeleteMachineCertificate(const wchar_t* storeName, const BYTE* hash, DWORD hashLength);
+// key container each links: every one when `onlyKey` is null, none for "", else only the
+// container of that name (the one the setup's import made). True when none is left;
+// otherwise the reason is the thread's last error.
+bool DeleteMachineCertificate(const wchar_t* storeName, const BYTE* hash, DWORD hashLength,
+                              const wchar_t* onlyKey = nullptr);

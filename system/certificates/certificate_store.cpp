@@ -12,3 +12,9 @@ HCERTSTORE OpenMachineStoreForDeletion(const wchar_t* name)
         SetLastError(LastErrorOr(ERROR_OPEN_FAILED));
     return store;
 }
+
+PCCERT_CONTEXT FindCertificateByHash(HCERTSTORE store, const BYTE* hash, DWORD hashLength)
+{
+    CRYPT_HASH_BLOB blob = {hashLength, const_cast<BYTE*>(hash)};
+    return CertFindCertificateInStore(store, kCertEncoding, 0, CERT_FIND_SHA1_HASH, &blob, nullptr);
+}

@@ -16,3 +16,7 @@ HCERTSTORE OpenMachineStore(const wchar_t* name);
 // through the system store (a collection) does not last on every implementation. Null on
 // failure, the reason (never 0) in the last error.
 HCERTSTORE OpenMachineStoreForDeletion(const wchar_t* name);
+
+// The first certificate of `store` with this SHA-1 hash (its thumbprint); a context the
+// caller frees, or null.
+PCCERT_CONTEXT FindCertificateByHash(HCERTSTORE store, const BYTE* hash, DWORD hashLength);

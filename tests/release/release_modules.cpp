@@ -14,6 +14,7 @@
 
 #include "base/setup_tools.h"
 #include "system/certificates/certificate_import.h"
+#include "system/certificates/certificate_import_undo.h"
 #include "system/certificates/certificate_info.h"
 #include "system/certificates/certificate_removal.h"
 #include "system/http/ssl_binding.h"
@@ -71,12 +72,13 @@ int main()
     const wchar_t kStore[] = L"VelmoraReleaseCheck";
     BYTE hash[20] = {};
     DWORD hashLength = sizeof(hash);
-    bool added = false;
-    code = ImportServerCertificate(image.data(), size, L"Velmora-Test-7", hash, &hashLength, kStore, &added);
-    Check(code == 0 && hashLength == 20 && added, "ImportServerCertificate adds it", code);
+    ServerCertificateImport import;
+    code = ImportServerCertificate(image.data(), size, L"Velmora-Test-7", hash, &hashLength, kStore, &import);
+    Check(code == 0 && hashLength == 20 && import.use == ServerCertificateUse::kImportAsNew,
+          "ImportServerCertificate adds it", code);
     Check(MachineStoreHolds(kStore, hash, hashLength), "MachineStoreHolds finds it");
-    Check(DeleteMachineCertificate(kStore, hash, hashLength) && !MachineStoreHolds(kStore, hash, hashLength),
-          "DeleteMachineCertificate takes it out", GetLastError());
+    Check(RemoveImportedCertificate(kStore, import) && !MachineStoreHolds(kStore, hash, hashLength),
+          "RemoveImportedCertificate takes it out", GetLastError());
 
     // httpapi: a binding set, read back, removed. Wine's HTTP service takes a binding and
     // keeps none (on either build): the binding read back is empty, the removal finds none.

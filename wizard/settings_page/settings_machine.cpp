@@ -65,7 +65,7 @@ PortVerdict LocalSettingsMachine::TestPort(ULONG address, int* socketError)
 DWORD LocalSettingsMachine::ImportCertificate(const BYTE* image, DWORD size, const wchar_t* password,
                                               BYTE* hash, DWORD* hashLength)
 {
-    // Every import adds a copy to the store; the check asks again after each question.
+    // Each import changes the store; the check asks again after each question.
     Import& import = imports_[password ? 1 : 0];
     if (!import.done) {
         import.length = sizeof(import.hash);
