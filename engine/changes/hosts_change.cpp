@@ -12,7 +12,7 @@ HostsChange::HostsChange(const wchar_t* folder, const sockaddr_in& address, cons
 bool HostsChange::Apply()
 {
     // A file that cannot be read could not be copied without the domain either.
-    return before_.Save(folder_) && AddHostsEntry(folder_, address_, domain_);
+    return before_.Save(folder_) && AddHostsEntry(folder_, address_, domain_, nullptr);
 }
 
 bool HostsChange::Undo()

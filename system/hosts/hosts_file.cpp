@@ -4,9 +4,11 @@
 #include <string.h>
 
 #include "base/bounded_text.h"
+#include "base/scoped_handle.h"
 #include "base/setup_tools.h"
 #include "base/whole_format.h"
 #include "base/wow64.h"
+#include "system/hosts/hosts_take_back.h"
 
 namespace {
 
@@ -14,9 +16,8 @@ const DWORD kReadBufferSize = 65536;
 // Beyond this a hosts file is not a hosts file; it also keeps the work buffer's size in
 // a DWORD.
 const ULONGLONG kLargestHostsFile = 0x10000000;
-const char kBlockComment[] = "\r\n\r\n# Added by Velmora Setup";
 const char kLineEnd[] = "\r\n";
-const char kBlockEnd[] = "\r\n\r\n";
+const char kLineEndTwice[] = "\r\n\r\n";
 
 bool IsNameSeparator(char c)
 {
@@ -50,6 +51,21 @@ int ActiveWords(const char* line, size_t length)
         if (!IsNameSeparator(line[at]) && (at == 0 || IsNameSeparator(line[at - 1])))
             ++words;
     return words;
+}
+
+// Records the line (of `length` bytes) as it was, with an empty `after` (the line went
+// whole) until the caller sets what is left of it. Null when it cannot be recorded in full:
+// the name could then not be given back.
+HostsTakenLine* RecordTakenLine(HostsTakenLines& taken, const char* line, size_t length)
+{
+    if (taken.count >= HostsTakenLines::kCapacity || length >= sizeof taken.lines[0].before ||
+        memchr(line, '\0', length))
+        return nullptr;
+    HostsTakenLine& record = taken.lines[taken.count++];
+    memcpy(record.before, line, length);
+    record.before[length] = '\0';
+    record.after[0] = '\0';
+    return &record;
 }
 
 // Gives `to` the access rights of `from`. The replacement keeps them on Windows by itself,
@@ -98,6 +114,39 @@ bool CommitHostsFile(const wchar_t* path, const wchar_t* newPath, bool existed, 
         SetLastError(error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT);
     }
     return written;
+}
+
+// Writes `size` bytes to the new file beside the hosts file and flushes them. False, with
+// the reason in the last error, when it could not be written whole.
+bool WriteNewHostsFile(const wchar_t* newPath, const char* bytes, DWORD size)
+{
+    // A new file left behind by a run that was stopped half-way holds nothing of value.
+    DeleteFileW(newPath);
+    CBinFile target;
+    bool written = target.Open(newPath, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL) &&
+                   (size == 0 || target.Write(bytes, size) == size) && FlushFileBuffers(target.Handle());
+    DWORD error = GetLastError();
+    target.Close();
+    SetLastError(error);
+    return written;
+}
+
+// Reads the open file whole into `bytes` (at least one byte allocated). False, with the
+// reason in the last error, when it is too large or could not be read.
+bool ReadWholeHostsFile(CBinFile& file, UniqueLocalMemory& bytes, DWORD* size)
+{
+    ULONGLONG fileSize = file.GetSize();
+    if (fileSize > kLargestHostsFile) {
+        SetLastError(ERROR_OUTOFMEMORY);
+        return false;
+    }
+    *size = static_cast<DWORD>(fileSize);
+    bytes.Reset(LocalAlloc(LMEM_FIXED, *size ? *size : 1));
+    if (!bytes) {
+        SetLastError(ERROR_OUTOFMEMORY);
+        return false;
+    }
+    return file.Read(bytes.Get(), *size) == *size;
 }
 
 } // namespace
@@ -162,8 +211,9 @@ bool HostsLineNamesDomain(const char* line, size_t length, const char* domain)
     return false;
 }
 
-bool CopyHostsWithoutDomain(CBinFile& source, CBinFile& target, const char* domain)
+bool CopyHostsWithoutDomain(CBinFile& source, CBinFile& target, const char* domain, HostsTakenLines& taken)
 {
+    taken.count = 0;
     ULONGLONG size = source.GetSize();
     if (size == 0)
         return true;
@@ -182,6 +232,7 @@ bool CopyHostsWithoutDomain(CBinFile& source, CBinFile& target, const char* doma
 
     const BYTE lineFeed = '\n';
     size_t keptLength = 0;
+    bool unrecordable = false;
     SetLastError(ERROR_SUCCESS);
     for (;;) {
         // The line is read straight behind the kept text; a dropped line is overwritten.
@@ -194,9 +245,16 @@ bool CopyHostsWithoutDomain(CBinFile& source, CBinFile& target, const char* doma
         if (bytes > 0 && line[bytes - 1] == '\r')
             --bytes;
         if (HostsLineNamesDomain(line, bytes, domain)) {
+            HostsTakenLine* record = RecordTakenLine(taken, line, bytes);
+            if (!record) {
+                unrecordable = true;
+                break;
+            }
             bytes = RemoveHostName(line, bytes, domain);
             if (ActiveWords(line, bytes) < 2)
                 continue;
+            memcpy(record->after, line, bytes);
+            record->after[bytes] = '\0';
         }
         memcpy(line + bytes, kLineEnd, 2);
         keptLength += bytes + 2;
@@ -206,17 +264,24 @@ bool CopyHostsWithoutDomain(CBinFile& source, CBinFile& target, const char* doma
     // rest, so the file must have been read to its end.
     DWORD readError = GetLastError();
     bool done = false;
-    if (source.Seek(0, FILE_CURRENT) != static_cast<LONGLONG>(size))
+    if (unrecordable)
+        SetLastError(ERROR_NOT_SUPPORTED);
+    else if (source.Seek(0, FILE_CURRENT) != static_cast<LONGLONG>(size))
         SetLastError(readError != ERROR_SUCCESS ? readError : ERROR_READ_FAULT);
     else
         // Write gives 0 for a count of 0: a file of nothing but the domain's lines empties.
         done = target.Write(kept, static_cast<DWORD>(keptLength)) == keptLength;
     HeapFree(GetProcessHeap(), 0, kept);
+    if (!done)
+        taken.count = 0;
     return done;
 }
 
-bool AddHostsEntry(const wchar_t* folder, const sockaddr_in& address, const char* domain)
+bool AddHostsEntry(const wchar_t* folder, const sockaddr_in& address, const char* domain, HostsTakenLines* taken)
 {
+    HostsTakenLines unrecorded;
+    HostsTakenLines& record = taken ? *taken : unrecorded;
+    record.count = 0;
     if (!domain || !*domain) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
@@ -239,21 +304,72 @@ bool AddHostsEntry(const wchar_t* folder, const sockaddr_in& address, const char
     char addressText[32] = {};
     FormatHostsAddress(address, addressText, sizeof addressText);
     bool written = target.OpenBuffered(newPath, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW) &&
-                   (!existed || CopyHostsWithoutDomain(source, target, domain)) &&
-                   target.WriteLine(kBlockComment, kLineEnd, 2) == 1 &&
+                   (!existed || CopyHostsWithoutDomain(source, target, domain, record)) &&
+                   target.WriteLine(kLineEndTwice) == 1 &&
+                   target.WriteLine(kHostsBlockComment, kLineEnd, 2) == 1 &&
                    target.WriteLine(addressText) == 1 &&
-                   target.WriteLine(domain, kBlockEnd, 4) == 1 &&
+                   target.WriteLine(domain, kLineEndTwice, 4) == 1 &&
                    FlushFileBuffers(target.Handle());
     DWORD error = GetLastError();
     target.Close();
     source.Close();
-    return CommitHostsFile(path, newPath, existed, written, error);
+    if (!CommitHostsFile(path, newPath, existed, written, error)) {
+        record.count = 0;
+        return false;
+    }
+    return true;
 }
 
-SavedHostsFile::~SavedHostsFile()
+bool RemoveHostsEntry(const wchar_t* folder, const sockaddr_in& address, const char* domain,
+                      const HostsTakenLines& taken, int* namesLeft)
 {
-    if (bytes_)
-        HeapFree(GetProcessHeap(), 0, bytes_);
+    if (namesLeft)
+        *namesLeft = 0;
+    if (!domain || !*domain) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    wchar_t path[MAX_PATH + 8] = {};
+    wchar_t newPath[MAX_PATH + 24] = {};
+    if (!HostsPaths(folder, path, newPath))
+        return false;
+
+    // Held shared for reading only until it is replaced, as AddHostsEntry holds it.
+    CBinFile source;
+    if (!source.Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL)) {
+        if (GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
+            return false;
+        // Whoever deleted the file took the names with it.
+        if (namesLeft)
+            *namesLeft = TakenLineCount(taken);
+        SetLastError(ERROR_SUCCESS);
+        return true;
+    }
+    UniqueLocalMemory text;
+    DWORD size = 0;
+    if (!ReadWholeHostsFile(source, text, &size))
+        return false;
+    size_t capacity = HostsTakeBackCapacity(size);
+    UniqueLocalMemory kept(LocalAlloc(LMEM_FIXED, capacity));
+    if (!kept) {
+        SetLastError(ERROR_OUTOFMEMORY);
+        return false;
+    }
+    char addressText[32] = {};
+    FormatHostsAddress(address, addressText, sizeof addressText);
+    HostsTakeBack takeBack;
+    if (!TakeBackHostsText(static_cast<const char*>(text.Get()), size, addressText, domain, taken,
+                           static_cast<char*>(kept.Get()), capacity, &takeBack))
+        return false;
+    bool written = WriteNewHostsFile(newPath, static_cast<const char*>(kept.Get()),
+                                     static_cast<DWORD>(takeBack.length));
+    DWORD error = written ? ERROR_SUCCESS : GetLastError();
+    source.Close();
+    if (!CommitHostsFile(path, newPath, true, written, error))
+        return false;
+    if (namesLeft)
+        *namesLeft = takeBack.names_left;
+    return true;
 }
 
 bool SavedHostsFile::Save(const wchar_t* folder)
@@ -266,18 +382,7 @@ bool SavedHostsFile::Save(const wchar_t* folder)
     existed_ = file.Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (!existed_)
         return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
-    ULONGLONG size = file.GetSize();
-    if (size > kLargestHostsFile) {
-        SetLastError(ERROR_OUTOFMEMORY);
-        return false;
-    }
-    size_ = static_cast<DWORD>(size);
-    bytes_ = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, size_ ? size_ : 1));
-    if (!bytes_) {
-        SetLastError(ERROR_OUTOFMEMORY);
-        return false;
-    }
-    return file.Read(bytes_, size_) == size_;
+    return ReadWholeHostsFile(file, bytes_, &size_);
 }
 
 bool SavedHostsFile::PutBack(const wchar_t* folder) const
@@ -289,11 +394,7 @@ bool SavedHostsFile::PutBack(const wchar_t* folder) const
     const bool exists = GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
     if (!existed_)
         return !exists || DeleteFileW(path);
-    DeleteFileW(newPath);
-    CBinFile target;
-    bool written = target.Open(newPath, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL) &&
-                   (size_ == 0 || target.Write(bytes_, size_) == size_) && FlushFileBuffers(target.Handle());
+    bool written = WriteNewHostsFile(newPath, static_cast<const char*>(bytes_.Get()), size_);
     DWORD error = written ? ERROR_SUCCESS : GetLastError();
-    target.Close();
     return CommitHostsFile(path, newPath, exists, written, error);
 }

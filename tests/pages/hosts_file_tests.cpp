@@ -7,11 +7,14 @@
 #include <aclapi.h>
 #include <sddl.h>
 #include <algorithm>
+#include <string.h>
 #include <string>
+#include <vector>
 
 #include "support/security_text.h"
 #include "support/temp_folder.h"
 #include "system/hosts/hosts_file.h"
+#include "system/hosts/hosts_take_back.h"
 
 namespace {
 
@@ -50,13 +53,30 @@ protected:
     std::string AddedTo(const std::string& before)
     {
         EXPECT_TRUE(WriteWholeFile(path, before));
-        EXPECT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain));
+        EXPECT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain, nullptr));
         return ReadWholeFile(path);
     }
 
     TempFolder folder{L"hosts"};
     std::wstring path = folder.File(L"hosts");
+    HostsTakenLines taken;
 };
+
+struct Taken
+{
+    const char* before;
+    const char* after;
+};
+
+HostsTakenLines TakenLines(const std::vector<Taken>& lines)
+{
+    HostsTakenLines taken;
+    for (const Taken& line : lines) {
+        strcpy(taken.lines[taken.count].before, line.before);
+        strcpy(taken.lines[taken.count++].after, line.after);
+    }
+    return taken;
+}
 
 } // namespace
 
@@ -98,6 +118,49 @@ TEST(HostsAddress, DottedWithOneBlankAndLoopbackForAnyAddress)
         char text[32] = {};
         FormatHostsAddress(c.address, text, c.capacity);
         EXPECT_STREQ(c.text, text);
+    }
+}
+
+TEST(HostsTakeBack, RemovesTheBlockGivesBackTheNamesAndKeepsEveryOtherLine)
+{
+    const std::string block = Block("10.0.0.1 ", kDomain);
+    const Taken whole = {"10.0.0.9 intranet.example", ""};
+    const struct { const char* what; std::string text; std::vector<Taken> taken; std::string after; int left; } cases[] = {
+        {"block alone", "a host\r\n" + block, {}, "a host\r\n", 0},
+        {"a line added after the block survives", "a host\r\n" + block + "10.0.0.5 mail\n", {}, "a host\r\n10.0.0.5 mail\n", 0},
+        {"name given back to its line", "10.0.0.9 www\tmail # x\r\n10.0.0.5 mail\r\n" + block,
+         {{"10.0.0.9 www intranet.example\tmail # x", "10.0.0.9 www\tmail # x"}},
+         "10.0.0.9 www intranet.example\tmail # x\r\n10.0.0.5 mail\r\n", 0},
+        {"same remains on two lines: each gets its own", "10.0.0.9 www\r\n10.0.0.9 www\r\n" + block,
+         {{"10.0.0.9 www intranet.example", "10.0.0.9 www"}, {"10.0.0.9 intranet.example www", "10.0.0.9 www"}},
+         "10.0.0.9 www intranet.example\r\n10.0.0.9 intranet.example www\r\n", 0},
+        {"whole line back where the block was", "a host\r\n" + block + "10.0.0.5 mail\r\n", {whole},
+         "a host\r\n10.0.0.9 intranet.example\r\n10.0.0.5 mail\r\n", 0},
+        {"line changed since: left and counted", "10.0.0.9 www2\r\n" + block + "10.0.0.9 www\r\n",
+         {{"10.0.0.9 www intranet.example", "10.0.0.9 www"}, {"10.0.0.8 intranet.example mail", "10.0.0.8 mail"}},
+         "10.0.0.9 www2\r\n10.0.0.9 www intranet.example\r\n", 1},
+        {"block gone: bytes kept", "a host\r\n10.0.0.5 mail", {}, "a host\r\n10.0.0.5 mail", 0},
+        {"block gone: whole line at the end", "a host\r\n10.0.0.5 mail", {whole},
+         "a host\r\n10.0.0.5 mail\r\n10.0.0.9 intranet.example\r\n", 0},
+        {"block's line edited: no block", "a\r\n\r\n\r\n# Added by Velmora Setup\r\n10.0.0.1 intranet.example x\r\n", {},
+         "a\r\n\r\n\r\n# Added by Velmora Setup\r\n10.0.0.1 intranet.example x\r\n", 0},
+        {"LF only", "a host\n\n\n# Added by Velmora Setup\n10.0.0.1 intranet.example\n\n10.0.0.5 mail\n", {whole},
+         "a host\n10.0.0.9 intranet.example\n10.0.0.5 mail\n", 0},
+        {"domain in comments", "# 10.0.0.9 intranet.example\r\n" + block + "#10.0.0.1 intranet.example\r\n", {whole},
+         "# 10.0.0.9 intranet.example\r\n10.0.0.9 intranet.example\r\n#10.0.0.1 intranet.example\r\n", 0},
+        {"an earlier run's block without its line stays", "m\r\n\r\n\r\n# Added by Velmora Setup\r\n\r\n" + block,
+         {{"192.168.1.2 intranet.example", ""}},
+         "m\r\n\r\n\r\n# Added by Velmora Setup\r\n\r\n192.168.1.2 intranet.example\r\n", 0},
+        {"emptied file", "", {whole}, "10.0.0.9 intranet.example\r\n", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string out(HostsTakeBackCapacity(c.text.size()), '\0');
+        HostsTakeBack result;
+        ASSERT_TRUE(TakeBackHostsText(c.text.data(), c.text.size(), "10.0.0.1 ", kDomain, TakenLines(c.taken), &out[0],
+                                      out.size(), &result));
+        EXPECT_EQ(c.after, out.substr(0, result.length));
+        EXPECT_EQ(c.left, result.names_left);
     }
 }
 
@@ -146,21 +209,21 @@ TEST_F(HostsEntry, FileThatCannotBeReadIsNotCopied)
     CBinFile source(65536), target(65536);
     ASSERT_TRUE(source.OpenBuffered(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
     ASSERT_TRUE(target.OpenBuffered(folder.File(L"copy").c_str(), GENERIC_WRITE, 0, CREATE_NEW));
-    EXPECT_FALSE(CopyHostsWithoutDomain(source, target, kDomain));
+    EXPECT_FALSE(CopyHostsWithoutDomain(source, target, kDomain, taken));
     EXPECT_NE(static_cast<DWORD>(ERROR_SUCCESS), GetLastError());
 }
 
 TEST_F(HostsEntry, MissingFileAndFolderAreCreatedHoldingOnlyTheBlock)
 {
     std::wstring etc = folder.File(L"drivers\\etc");
-    ASSERT_TRUE(AddHostsEntry(etc.c_str(), Address(0, 0, 0, 0), kDomain));
+    ASSERT_TRUE(AddHostsEntry(etc.c_str(), Address(0, 0, 0, 0), kDomain, nullptr));
     EXPECT_EQ(Block("127.0.0.1 ", kDomain), ReadWholeFile(etc + L"\\hosts"));
 }
 
 TEST_F(HostsEntry, TwoRunsLeaveOnlyTheNewestActive)
 {
     AddedTo("10.0.0.5 mail\r\n10.0.0.9 intranet.example\r\n");
-    ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(192, 168, 1, 21), kDomain));
+    ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(192, 168, 1, 21), kDomain, nullptr));
     EXPECT_EQ("10.0.0.5 mail\r\n\r\n\r\n# Added by Velmora Setup\r\n\r\n" + Block("192.168.1.21 ", kDomain),
               ReadWholeFile(path));
 }
@@ -173,35 +236,81 @@ TEST_F(HostsEntry, FailuresLeaveTheFileAndGiveTheReason)
         // Another program holds the file: it cannot be opened for the rewrite.
         HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, held);
-        EXPECT_FALSE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain));
+        EXPECT_FALSE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain, nullptr));
         EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
         CloseHandle(held);
     }
     EXPECT_EQ(before, ReadWholeFile(path));
 
-    EXPECT_FALSE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), ""));
+    EXPECT_FALSE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), "", nullptr));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
     EXPECT_EQ(before, ReadWholeFile(path));
 
     // The new content cannot be written beside the old (a folder holds its name).
     ASSERT_TRUE(CreateDirectoryW(folder.File(L"hosts.velmora-new").c_str(), nullptr));
-    EXPECT_FALSE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain));
+    EXPECT_FALSE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain, nullptr));
     EXPECT_NE(static_cast<DWORD>(ERROR_SUCCESS), GetLastError());
     EXPECT_EQ(before, ReadWholeFile(path));
 
     // A file where the folder should be.
     std::wstring notAFolder = folder.File(L"etc");
     ASSERT_TRUE(WriteWholeFile(notAFolder, "x"));
-    EXPECT_FALSE(AddHostsEntry(notAFolder.c_str(), Address(10, 0, 0, 1), kDomain));
+    EXPECT_FALSE(AddHostsEntry(notAFolder.c_str(), Address(10, 0, 0, 1), kDomain, nullptr));
     EXPECT_EQ("x", ReadWholeFile(notAFolder));
 }
 
-TEST_F(HostsEntry, ReplacedFileKeepsItsRights)
+TEST_F(HostsEntry, ReplacedFileKeepsItsRightsThroughAddingAndRemoval)
 {
     ASSERT_TRUE(WriteWholeFile(path, "10.0.0.5 mail\r\n"));
     const std::wstring rights = L"D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FR;;;BU)";
     ASSERT_TRUE(SetFileRights(path, rights));
     const std::wstring before = FileRights(path);
-    ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain));
+    ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain, nullptr));
     EXPECT_EQ(before, FileRights(path));
+    ASSERT_TRUE(RemoveHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain, taken, nullptr));
+    EXPECT_EQ(before, FileRights(path));
+}
+
+TEST_F(HostsEntry, RemovalAfterAddingGivesTheFileBackWithWhatOthersAddedMeanwhile)
+{
+    const std::string before = "127.0.0.1 localhost\r\n10.0.0.9 www intranet.example\r\n10.0.0.5 mail\r\n"
+                               "10.0.0.8 intranet.example\r\n";
+    const std::string appended = "10.0.0.6 other\r\n";
+    for (const std::string& meanwhile : {std::string(), appended}) {
+        ASSERT_TRUE(WriteWholeFile(path, before));
+        ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain, &taken));
+        ASSERT_TRUE(WriteWholeFile(path, ReadWholeFile(path) + meanwhile));
+        int left = -1;
+        ASSERT_TRUE(RemoveHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain, taken, &left));
+        EXPECT_EQ(before + meanwhile, ReadWholeFile(path));
+        EXPECT_EQ(0, left);
+    }
+}
+
+TEST_F(HostsEntry, RemovalWithoutAFileLeavesNoneAndCountsTheNames)
+{
+    taken = TakenLines({{"10.0.0.9 intranet.example", ""}});
+    int left = -1;
+    EXPECT_TRUE(RemoveHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain, taken, &left));
+    EXPECT_EQ(1, left);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(path.c_str()));
+}
+
+TEST_F(HostsEntry, LinesThatCannotBeRecordedAreRefusedBeforeAnyChange)
+{
+    std::string nine;
+    for (int i = 0; i < HostsTakenLines::kCapacity + 1; ++i)
+        nine += "10.0.0." + std::to_string(i) + " intranet.example\r\n";
+    const std::string cases[] = {
+        nine,
+        "10.0.0.9 " + std::string(sizeof taken.lines[0].before - 9 - sizeof kDomain, 'w') + " " + kDomain + "\r\n",
+        std::string("10.0.0.9 a\0 intranet.example\r\n", 30),
+    };
+    for (const std::string& before : cases) {
+        ASSERT_TRUE(WriteWholeFile(path, before));
+        EXPECT_FALSE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain, &taken));
+        EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_SUPPORTED), GetLastError());
+        EXPECT_EQ(before, ReadWholeFile(path));
+        EXPECT_EQ(0, taken.count);
+    }
 }
