@@ -1,6 +1,9 @@
 #include "engine/changes/hosts_change.h"
 
+#include <string.h>
+
 #include "base/bounded_text.h"
+#include "base/setup_log.h"
 
 HostsChange::HostsChange(const wchar_t* folder, const sockaddr_in& address, const char* domain)
     : address_(address)
@@ -11,18 +14,29 @@ HostsChange::HostsChange(const wchar_t* folder, const sockaddr_in& address, cons
 
 bool HostsChange::Apply()
 {
-    // A file that cannot be read could not be copied without the domain either.
-    return before_.Save(folder_) && AddHostsEntry(folder_, address_, domain_, nullptr);
+    return AddHostsEntry(folder_, address_, domain_, &taken_);
 }
 
 bool HostsChange::Undo()
 {
-    return before_.PutBack(folder_);
+    int left = 0;
+    if (!RemoveHostsEntry(folder_, address_, domain_, taken_, &left))
+        return false;
+    // Somebody changed those lines since: they stay as they are now.
+    if (left > 0)
+        g_setupLog.Line(L"rollback: %d line(s) of the hosts file were changed since and did not get \"%S\" back",
+                        left, domain_);
+    return true;
 }
 
 void HostsChange::Remember(RememberedInstallation& memory) const
 {
     memory.hosts_block = Provenance::kMade;
     lstrcpynA(memory.hosts_domain, domain_, sizeof(memory.hosts_domain));
+    // Kept without the block's trailing blank: it is an address.
     FormatHostsAddress(address_, memory.hosts_address, sizeof(memory.hosts_address));
+    const size_t length = strlen(memory.hosts_address);
+    if (length > 0 && memory.hosts_address[length - 1] == ' ')
+        memory.hosts_address[length - 1] = 0;
+    memory.hosts_taken = taken_;
 }

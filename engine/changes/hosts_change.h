@@ -6,7 +6,8 @@
 #include "system/hosts/hosts_file.h"
 
 // AddHostsEntry: the server's domain made resolvable on this computer through the hosts
-// file of `folder`.
+// file of `folder`. Undo takes out the run's own block and gives back the names it took off
+// other lines (RemoveHostsEntry); every other line, old or new, stays.
 class HostsChange final : public MachineChange
 {
 public:
@@ -20,5 +21,5 @@ private:
     wchar_t folder_[MAX_PATH];
     sockaddr_in address_;
     char domain_[256];
-    SavedHostsFile before_;
+    HostsTakenLines taken_;
 };

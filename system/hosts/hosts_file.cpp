@@ -371,30 +371,3 @@ bool RemoveHostsEntry(const wchar_t* folder, const sockaddr_in& address, const c
         *namesLeft = takeBack.names_left;
     return true;
 }
-
-bool SavedHostsFile::Save(const wchar_t* folder)
-{
-    wchar_t path[MAX_PATH + 8] = {};
-    wchar_t newPath[MAX_PATH + 24] = {};
-    if (bytes_ || !HostsPaths(folder, path, newPath))
-        return false;
-    CBinFile file;
-    existed_ = file.Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
-    if (!existed_)
-        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
-    return ReadWholeHostsFile(file, bytes_, &size_);
-}
-
-bool SavedHostsFile::PutBack(const wchar_t* folder) const
-{
-    wchar_t path[MAX_PATH + 8] = {};
-    wchar_t newPath[MAX_PATH + 24] = {};
-    if (!HostsPaths(folder, path, newPath))
-        return false;
-    const bool exists = GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
-    if (!existed_)
-        return !exists || DeleteFileW(path);
-    bool written = WriteNewHostsFile(newPath, static_cast<const char*>(bytes_.Get()), size_);
-    DWORD error = written ? ERROR_SUCCESS : GetLastError();
-    return CommitHostsFile(path, newPath, exists, written, error);
-}

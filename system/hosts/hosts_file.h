@@ -54,24 +54,3 @@ bool AddHostsEntry(const wchar_t* folder, const sockaddr_in& address, const char
 // the file could not be read or replaced.
 bool RemoveHostsEntry(const wchar_t* folder, const sockaddr_in& address, const char* domain,
                       const HostsTakenLines& taken, int* namesLeft);
-
-// The hosts file as it was before the setup changed it, put back byte for byte (or removed
-// again when there was none) if the installation does not complete.
-class SavedHostsFile
-{
-public:
-    SavedHostsFile() = default;
-    SavedHostsFile(const SavedHostsFile&) = delete;
-    SavedHostsFile& operator=(const SavedHostsFile&) = delete;
-
-    // Reads the file "hosts" of `folder` (once). False, with the reason in the last error,
-    // when it is there but could not be read.
-    bool Save(const wchar_t* folder);
-    // Replaces the file with the saved bytes in one step, as AddHostsEntry writes it.
-    bool PutBack(const wchar_t* folder) const;
-
-private:
-    UniqueLocalMemory bytes_;
-    DWORD size_ = 0;
-    bool existed_ = false;
-};

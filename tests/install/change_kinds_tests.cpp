@@ -17,6 +17,7 @@
 #include "engine/changes/certificate_changes.h"
 #include "engine/changes/change_transaction.h"
 #include "engine/changes/folder_changes.h"
+#include "engine/changes/hosts_change.h"
 #include "engine/changes/listing_changes.h"
 #include "engine/changes/service_changes.h"
 #include "formats/installation_record/installation_record.h"
@@ -118,6 +119,23 @@ TEST(ChangeKinds, EachTakesBackWhatItMadeAndNothingElse)
                     service + L" " + f + L"\n";
          },
          [&](const std::wstring& f) { RemoveUninstallEntriesOfFolder((f + L"-other").c_str()); }},
+        {"the hosts lines: the block goes, the name comes back to its line, a line added since stays",
+         [](const std::wstring& f) { WriteWholeFile(f + L"\\hosts", "127.0.0.1 localhost\r\n10.0.0.1 a velmora.test b\r\n"); },
+         [](const std::wstring& f) {
+             sockaddr_in address = {};
+             address.sin_addr.s_addr = inet_addr("10.9.8.7");
+             return new HostsChange(f.c_str(), address, "velmora.test");
+         },
+         [](const std::wstring&) { return L""; },
+         [](const std::wstring& f) {
+             EXPECT_EQ("127.0.0.1 localhost\r\n10.0.0.1 a velmora.test b\r\n10.0.0.9 since\r\n",
+                       ReadWholeFile(f + L"\\hosts"));
+         },
+         [](const std::wstring& f) {
+             EXPECT_EQ(std::string::npos, ReadWholeFile(f + L"\\hosts").find("a velmora.test"));
+             const std::string now = ReadWholeFile(f + L"\\hosts");
+             WriteWholeFile(f + L"\\hosts", now + "10.0.0.9 since\r\n");
+         }},
         {"a binding where there was none", [](const std::wstring&) {},
          [](const std::wstring&) { return new SslBindingChange(L"10.9.8.7", g_serverHash); },
          [](const std::wstring&) { return L"+binding 10.9.8.7:443 17\n"; }},

@@ -42,6 +42,13 @@ void AddStore(Lines& lines, const wchar_t* name)
         CertCloseStore(store, 0);
 }
 
+// Whether the setup's or the tests' service runs; Wine starts its own on demand.
+const wchar_t* RunningMark(const ENUM_SERVICE_STATUSW& service)
+{
+    const bool ours = wcsncmp(service.lpServiceName, L"Velmora", 7) == 0;
+    return ours && service.ServiceStatus.dwCurrentState == SERVICE_RUNNING ? L" running" : L"";
+}
+
 void AddServices(Lines& lines)
 {
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
@@ -53,8 +60,7 @@ void AddServices(Lines& lines)
         const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUSW*>(buffer.data());
         for (DWORD i = 0; i < count; ++i)
             if (wcsncmp(services[i].lpServiceName, L"Winedevice", 10) != 0)
-                lines.push_back(std::wstring(L"service ") + services[i].lpServiceName +
-                                (services[i].ServiceStatus.dwCurrentState == SERVICE_RUNNING ? L" running" : L""));
+                lines.push_back(std::wstring(L"service ") + services[i].lpServiceName + RunningMark(services[i]));
     }
     if (manager)
         CloseServiceHandle(manager);
