@@ -212,7 +212,8 @@ bool InstallRun::Prepare()
 {
     // Where the record stands before the run adds to it: a rollback cuts it back to here.
     const RecordMark mark = MarkInstallationRecord(layout_.folder);
-    // Runs again after a rollback when it was running.
+    // Runs again after a rollback when it was running. Only a change that could not be made
+    // fails here, told with the system's text like the record's.
     if (!changes_.Apply(new (std::nothrow) StoppedServiceChange(request_.service_name, CancelCheck, this)))
         return FailAt(FailurePoint::kRecord);
     if (CancelRequested())

@@ -299,8 +299,6 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         // The name follows from the folder; the run fails before it changes anything, and
         // names the event in its box.
         {"a readiness event made first", -1, [] {}, kStepPrepare, ERROR_ALREADY_EXISTS, L"", false, 0, "", true},
-        {"a record that cannot be written", -1, inConfirmedFolder(kInstallationRecordName, true), kStepPrepare,
-         ERROR_ACCESS_DENIED, SystemErrorText(ERROR_ACCESS_DENIED)},
         {"a file in the place of the configuration's folder", -1, inConfirmedFolder(L"config", false), kStepExtract,
          ERROR_ALREADY_EXISTS, SystemErrorText(ERROR_ALREADY_EXISTS)},
         {"a refused binding", -1, [] { g_bindings.refuseServer = true; }, kStepCertificate, ERROR_ACCESS_DENIED,
@@ -309,7 +307,6 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         {"cancel during the certificate step", kStepCertificate, [] {}, kStepService, ERROR_CANCELLED, L"", true},
         {"a service name the system refuses", -1, [] { CopyText(g_settings.service_name, L"\\"); }, kStepService,
          ERROR_INVALID_NAME, SystemErrorText(ERROR_INVALID_NAME)},
-        {"cancel while starting", kStepStart, [] {}, kStepStart, ERROR_CANCELLED, L""},
         {"cancel while the service starts", kStepStart, [] {}, kStepStart, ERROR_CANCELLED, L"", false, 500,
          "start-pending=3000"},
         // Here one that is disabled, so it never runs. Its entry comes back as it was.
