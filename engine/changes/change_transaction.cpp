@@ -1,22 +1,7 @@
 #include "engine/changes/change_transaction.h"
 
+#include "base/critical_section_lock.h"
 #include "base/setup_log.h"
-
-namespace {
-
-class Locked
-{
-public:
-    explicit Locked(CRITICAL_SECTION& lock) : lock_(lock) { EnterCriticalSection(&lock_); }
-    ~Locked() { LeaveCriticalSection(&lock_); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    CRITICAL_SECTION& lock_;
-};
-
-} // namespace
 
 ChangeTransaction::ChangeTransaction()
 {
@@ -35,7 +20,7 @@ bool ChangeTransaction::Apply(MachineChange* change)
         SetLastError(ERROR_OUTOFMEMORY);
         return false;
     }
-    Locked locked(lock_);
+    CriticalSectionLock locked(lock_);
     if (!change->Apply()) {
         const DWORD error = GetLastError();
         delete change;
@@ -51,7 +36,7 @@ bool ChangeTransaction::Apply(MachineChange* change)
 RollBackReport ChangeTransaction::RollBack()
 {
     RollBackReport report;
-    Locked locked(lock_);
+    CriticalSectionLock locked(lock_);
     while (last_ != nullptr) {
         MachineChange* change = last_;
         last_ = change->previous_;
@@ -71,7 +56,7 @@ RollBackReport ChangeTransaction::RollBack()
 
 void ChangeTransaction::Commit(RememberedInstallation* memory)
 {
-    Locked locked(lock_);
+    CriticalSectionLock locked(lock_);
     // The list runs last first; what is remembered goes first first, so that a later
     // change of the same kind has the last word.
     MachineChange* first = nullptr;
@@ -92,6 +77,6 @@ void ChangeTransaction::Commit(RememberedInstallation* memory)
 
 bool ChangeTransaction::Empty() const
 {
-    Locked locked(lock_);
+    CriticalSectionLock locked(lock_);
     return last_ == nullptr;
 }

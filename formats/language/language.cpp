@@ -1,5 +1,6 @@
 #include "formats/language/language.h"
 
+#include "base/critical_section_lock.h"
 #include "formats/language/dialog_translation.h"
 #include "formats/language/language_reader.h"
 #include "formats/language/text_escapes.h"
@@ -19,18 +20,6 @@ struct LanguageRow
 const LanguageRow kLanguages[] = {
     {kRussianLocale, 13},
     {0, 0},
-};
-
-class CriticalSectionLock
-{
-public:
-    explicit CriticalSectionLock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
-    ~CriticalSectionLock() { LeaveCriticalSection(&section_); }
-    CriticalSectionLock(const CriticalSectionLock&) = delete;
-    CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
-
-private:
-    CRITICAL_SECTION& section_;
 };
 
 } // namespace
