@@ -305,7 +305,16 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
          certificateFailed, true},
         // The cancel is seen only once the service is registered: everything is made.
         {"cancel during the certificate step", kStepCertificate, [] {}, kStepService, ERROR_CANCELLED, L"", true},
-        {"a service name the system refuses", -1, [] { CopyText(g_settings.service_name, L"\\"); }, kStepService,
+        // Into a folder with a configuration and a first-start file of its own, which the
+        // run writes over and puts back.
+        {"a service name the system refuses", -1,
+         [&] {
+             inConfirmedFolder(L"config", true)();
+             for (const wchar_t* own : {L"config\\velmora.cfg", L"config\\start.dat"})
+                 ASSERT_TRUE(WriteWholeFile(std::wstring(g_settings.install_dir) + L"\\" + own, "mine"));
+             CopyText(g_settings.service_name, L"\\");
+         },
+         kStepService,
          ERROR_INVALID_NAME, SystemErrorText(ERROR_INVALID_NAME)},
         {"cancel while the service starts", kStepStart, [] {}, kStepStart, ERROR_CANCELLED, L"", false, 500,
          "start-pending=3000"},
@@ -404,6 +413,12 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
             EXPECT_EQ(kind, boxes[0].second);
         }
         EXPECT_EQ(L"", MachineDifference(before, MachineWithBindings(installation)));
+        for (const wchar_t* own : {L"config\\velmora.cfg", L"config\\start.dat"}) {
+            const std::wstring path = std::wstring(g_settings.install_dir) + L"\\" + own;
+            if (PathExists(path)) {
+                EXPECT_EQ("mine", ReadWholeFile(path)) << own;
+            }
+        }
         // An old service goes its own way; it is let finish before it is removed.
         WaitUntil([&] {
             DWORD state = g_setupTools.GetServiceState(g_settings.service_name);
