@@ -181,6 +181,9 @@ TEST_F(HostsEntry, KeepsEveryOtherLineWithCrLfAndDropsTheDomainsLines)
         {"other names on the line stay", "10.0.0.9 www intranet.example\tmail # note\r\n"
                                          "10.0.0.6 intranet.example www2\n10.0.0.8 intranet.example # only\n",
          "10.0.0.9 www\tmail # note\r\n10.0.0.6 www2\r\n"},
+        {"an earlier run's block for another address: only the newest stays active",
+         "10.0.0.5 mail\r\n" + Block("192.168.1.21 ", kDomain),
+         "10.0.0.5 mail\r\n\r\n\r\n# Added by Velmora Setup\r\n\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -218,14 +221,6 @@ TEST_F(HostsEntry, MissingFileAndFolderAreCreatedHoldingOnlyTheBlock)
     std::wstring etc = folder.File(L"drivers\\etc");
     ASSERT_TRUE(AddHostsEntry(etc.c_str(), Address(0, 0, 0, 0), kDomain, nullptr));
     EXPECT_EQ(Block("127.0.0.1 ", kDomain), ReadWholeFile(etc + L"\\hosts"));
-}
-
-TEST_F(HostsEntry, TwoRunsLeaveOnlyTheNewestActive)
-{
-    AddedTo("10.0.0.5 mail\r\n10.0.0.9 intranet.example\r\n");
-    ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(192, 168, 1, 21), kDomain, nullptr));
-    EXPECT_EQ("10.0.0.5 mail\r\n\r\n\r\n# Added by Velmora Setup\r\n\r\n" + Block("192.168.1.21 ", kDomain),
-              ReadWholeFile(path));
 }
 
 TEST_F(HostsEntry, FailuresLeaveTheFileAndGiveTheReason)

@@ -14,6 +14,7 @@
 #include "support/installation_fixture.h"
 #include "support/temp_folder.h"
 #include "system/uninstall/uninstall_entry.h"
+#include "wizard/imported_certificate.h"
 #include "wizard/settings_page/certificate_display.h"
 #include "wizard/settings_page/host_addresses.h"
 
@@ -28,9 +29,7 @@ protected:
     void TearDown() override { Restart(); }
     void Restart()
     {
-        std::vector<BYTE> hash = StoredThumbprint();
-        if (hash != std::vector<BYTE>(20, 0))
-            RemoveFromMachineStore(L"MY", hash);
+        RemoveImportedServerCertificate();
         RemoveProgramGroup();
         g_serverConfig.Clear();
         ResetSettings();
@@ -54,20 +53,13 @@ int OwnCertificateBoxesEnabled(WizardDriver& wizard)
 }
 
 // The company label as the page should fill it for a certificate image.
-std::wstring CompanyLabelOf(const BYTE* image, DWORD size, const wchar_t* password)
+std::wstring CompanyLabelOf(const std::vector<BYTE>& image, const wchar_t* password)
 {
     CertificateInfo info;
-    if (!ReadShownCertificate(image, size, password, info))
-        return L"<unreadable>";
-    wchar_t label[520] = {};
-    FormatCertificateCompany(info, label, 520);
+    wchar_t label[520] = L"<unreadable>";
+    if (ReadShownCertificate(image.data(), static_cast<DWORD>(image.size()), password, info))
+        FormatCertificateCompany(info, label, 520);
     return label;
-}
-
-std::wstring CompanyLabelOf(const wchar_t* file, const wchar_t* password)
-{
-    std::vector<BYTE> image = ReadCertificateFile(file);
-    return CompanyLabelOf(image.data(), static_cast<DWORD>(image.size()), password);
 }
 
 // kept_key in the loaded configuration.
@@ -98,8 +90,10 @@ TEST_F(SettingsPage, ShowsTheRecordThenTheChecksBoxesAndStoresWhatItDecided)
 {
     AddressList offered;
     ListHostAddresses(offered);
+    std::vector<BYTE> builtIn(g_settings.default_certificate,
+                              g_settings.default_certificate + g_settings.default_certificate_size);
     CertificateInfo info;
-    ASSERT_TRUE(ReadShownCertificate(g_settings.default_certificate, g_settings.default_certificate_size, L"", info));
+    ASSERT_TRUE(ReadShownCertificate(builtIn.data(), static_cast<DWORD>(builtIn.size()), L"", info));
     std::wstring folder = folder_.Path();  // exists, so that the page asks about it
     int folderQuestions = 0;
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
@@ -116,8 +110,7 @@ TEST_F(SettingsPage, ShowsTheRecordThenTheChecksBoxesAndStoresWhatItDecided)
             EXPECT_STREQ(expected, shown);
         }
         EXPECT_EQ(0, SendMessageW(box, CB_GETCURSEL, 0, 0));
-        EXPECT_EQ(CompanyLabelOf(g_settings.default_certificate, g_settings.default_certificate_size, L""),
-                  ItemText(wizard, IDC_CERT_COMPANY));
+        EXPECT_EQ(CompanyLabelOf(builtIn, L""), ItemText(wizard, IDC_CERT_COMPANY));
         EXPECT_EQ(std::wstring(info.common_name), ItemText(wizard, IDC_CERT_DOMAIN));
         EXPECT_EQ(0, OwnCertificateBoxesEnabled(wizard));
         EXPECT_TRUE(NextEnabled(wizard) && wizard.ButtonEnabled(WizardDriver::kBackButton));
@@ -228,12 +221,13 @@ TEST_F(SettingsPage, OwnCertificateLetsNextThroughOnlyWhenReadableAndUnexpiredAn
         EXPECT_EQ(L"", ItemText(wizard, IDC_CERT_DOMAIN));
         TypeInto(wizard, IDC_CERT_PASSWORD, kPasswordOfTestPfx);
         EXPECT_TRUE(NextEnabled(wizard));
-        EXPECT_EQ(CompanyLabelOf(L"test_password.pfx", kPasswordOfTestPfx), ItemText(wizard, IDC_CERT_COMPANY));
+        EXPECT_EQ(CompanyLabelOf(ReadCertificateFile(L"test_password.pfx"), kPasswordOfTestPfx),
+                  ItemText(wizard, IDC_CERT_COMPANY));
         EXPECT_NE(L"", ItemText(wizard, IDC_CERT_DOMAIN));
 
         TypeInto(wizard, IDC_CERT_PASSWORD, L"");
         TypeInto(wizard, IDC_CERT_PATH, CertificateFilePath(L"test_expired.pfx"));
-        EXPECT_EQ(CompanyLabelOf(L"test_expired.pfx", L""), ItemText(wizard, IDC_CERT_COMPANY))
+        EXPECT_EQ(CompanyLabelOf(ReadCertificateFile(L"test_expired.pfx"), L""), ItemText(wizard, IDC_CERT_COMPANY))
             << "an expired certificate still shows whose it is and when it ended";
         EXPECT_FALSE(NextEnabled(wizard));
 

@@ -82,6 +82,19 @@ public:
     HWND finalWindow = nullptr;
 };
 
+// The text colour that the host's answer to a colour message sets, on a DC whose colour no
+// control would choose; every box paints on the window colour.
+COLORREF TextColour(const HostWindow& host, UINT message, HWND box, LRESULT* brush)
+{
+    HDC dc = GetDC(box);
+    SetTextColor(dc, RGB(1, 2, 3));
+    *brush = SendMessageW(host.Handle(), message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(box));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), GetBkColor(dc));
+    COLORREF colour = GetTextColor(dc);
+    ReleaseDC(box, dc);
+    return colour;
+}
+
 } // namespace
 
 // The wrapper sees messages first and passes the rest on; a window takes one wrapper; the
@@ -136,13 +149,9 @@ TEST(SmallSmartEdit, MarkedTextColourLastsUntilTheTextChanges)
     CSmallSmartEdit edit(kNameHint, kHint);
     ASSERT_TRUE(edit.Attach(box));
     auto textColour = [&] {
-        HDC dc = GetDC(box);
-        LRESULT brush = SendMessageW(host.Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
-                                     reinterpret_cast<LPARAM>(box));
-        COLORREF colour = GetTextColor(dc);
+        LRESULT brush = 0;
+        COLORREF colour = TextColour(host, WM_CTLCOLOREDIT, box, &brush);
         EXPECT_EQ(reinterpret_cast<LRESULT>(edit.Brush()), brush);
-        EXPECT_EQ(GetSysColor(COLOR_WINDOW), GetBkColor(dc));
-        ReleaseDC(box, dc);
         return colour;
     };
     EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), textColour());
@@ -158,13 +167,8 @@ TEST(SmallColorEdit, ReadOnlyBoxGetsItsWhiteBrushAndWindowColours)
     HWND box = host.AddChild(L"EDIT", ES_READONLY | WS_BORDER, 103, 10);
     CSmallColorEdit edit(RGB(255, 255, 255));
     ASSERT_TRUE(edit.SubclassWindow(box));
-    HDC dc = GetDC(box);
-    SetTextColor(dc, RGB(1, 2, 3));
-    LRESULT brush = SendMessageW(host.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                 reinterpret_cast<LPARAM>(box));
-    EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), GetTextColor(dc));
-    EXPECT_EQ(GetSysColor(COLOR_WINDOW), GetBkColor(dc));
-    ReleaseDC(box, dc);
+    LRESULT brush = 0;
+    EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), TextColour(host, WM_CTLCOLORSTATIC, box, &brush));
     LOGBRUSH colour = {};
     ASSERT_TRUE(GetObjectW(reinterpret_cast<HBRUSH>(brush), sizeof(colour), &colour));
     EXPECT_EQ(RGB(255, 255, 255), colour.lbColor);

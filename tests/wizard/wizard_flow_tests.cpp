@@ -38,12 +38,8 @@ TEST_F(WizardFlow, PagesFollowTheKindOfRun)
         std::vector<Move> moves;
         bool backAtEnd, nextAtEnd;
     } cases[] = {
-        // A fresh installation goes through every page, the domain page only for an
-        // unresolved domain, which it inserts both ways; its hosts block goes again with the
-        // folder and the certificate. (Where each page leads in every kind of run is the flow
-        // table's test, PageFlow; without the domain page, the settings page's Next and the
-        // administrator page's Back are the settings page's test; what the progress page then
-        // offers, the progress page's.)
+        // A fresh installation with an unresolved domain passes the domain page both ways; its
+        // hosts block goes again with the folder and the certificate. (Every other way: PageFlow.)
         {"fresh, unresolved domain", true, false, true,
          {{kBack, IDD_WIZ_LICENSE}, {kNext, IDD_WIZ_SETCONF}, {kNext, IDD_WIZ_SETHOST}, {kNext, IDD_WIZ_USERS},
           {kBack, IDD_WIZ_SETHOST}, {kBack, IDD_WIZ_SETCONF}, {kNext, IDD_WIZ_SETHOST}},

@@ -52,19 +52,19 @@ TEST(WindowCentering, CentresOverTheOwnerOrTheWorkAreaButStaysInsideTheWorkArea)
 
 TEST(LocaleChoices, AssistantAndAgreementFollowTheLocale)
 {
-    wchar_t address[260] = {};
-    FormatAssistantAddress(1049, address, 260);
-    EXPECT_EQ(std::wstring(kMakerSiteAddress) + L"/ru/assistant", address);
-    FormatAssistantAddress(1033, address, 260);
-    EXPECT_EQ(std::wstring(kMakerSiteAddress) + L"/en/assistant", address);
-
-    wchar_t small[8];
-    EXPECT_EQ(7u, FormatAssistantAddress(1049, small, 8));
-    EXPECT_EQ(std::wstring(kMakerSiteAddress).substr(0, 7), small);
-
-    EXPECT_EQ(12u, AgreementResourceId(1049));
-    EXPECT_EQ(11u, AgreementResourceId(1033));
-    EXPECT_EQ(11u, AgreementResourceId(1058));
+    const std::wstring site = kMakerSiteAddress;
+    const struct { LCID locale; size_t capacity; std::wstring address; UINT agreement; } cases[] = {
+        {1049, 260, site + L"/ru/assistant", 12},
+        {1033, 260, site + L"/en/assistant", 11},
+        {1058, 260, site + L"/en/assistant", 11},
+        {1049, 8, site.substr(0, 7), 12},  // cut to the capacity
+    };
+    for (const auto& c : cases) {
+        wchar_t address[260] = {};
+        EXPECT_EQ(c.address.size(), FormatAssistantAddress(c.locale, address, c.capacity)) << c.locale;
+        EXPECT_EQ(c.address, address) << c.locale;
+        EXPECT_EQ(c.agreement, AgreementResourceId(c.locale)) << c.locale;
+    }
 }
 
 // The shipped texts (11, 12) carry a byte-order mark; 9001 is a 50-byte resource too short
