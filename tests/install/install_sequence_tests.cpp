@@ -27,6 +27,7 @@
 #include "formats/language/message_box.h"
 #include "install/recording_reporter.h"
 #include "services/service_test_support.h"
+#include "support/at_scope_exit.h"
 #include "support/hosts_file_keeper.h"
 #include "support/installation_fixture.h"
 #include "support/machine_state.h"
@@ -122,7 +123,7 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
     UninstallEntryReader entry(serviceName_);
     {
         RecordingRun run;
-        ExpectSuccessfulRun(run);
+        ASSERT_NO_FATAL_FAILURE(ExpectSuccessfulRun(run));
     }
     // The unpacked tree, the first-start file and the configuration written for it.
     for (const wchar_t* file : {L"Velmora.exe", L"uninstall.exe", L"links\\brindleway.url",
@@ -157,7 +158,7 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
         EXPECT_EQ(text.second, entry.Text(text.first)) << text.first;
     EXPECT_EQ(1u, entry.Number(L"NoModify"));
     EXPECT_EQ(1u, entry.Number(L"NoRepair"));
-    ExpectListedSize(entry);
+    ASSERT_NO_FATAL_FAILURE(ExpectListedSize(entry));
 
     // The administrator's own configuration and the server's data must survive the upgrade,
     // which brings the entry of an older server up to date.
@@ -179,7 +180,7 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
     std::wstring backup;
     {
         RecordingRun upgrade;
-        ExpectSuccessfulRun(upgrade);
+        ASSERT_NO_FATAL_FAILURE(ExpectSuccessfulRun(upgrade));
         backup = upgrade.Result().backup_folder;
     }
     EXPECT_EQ(ownCommand, ReadServiceConfig(serviceName_).binaryPath);
@@ -192,7 +193,7 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
     EXPECT_TRUE(PathExists(backup + L"\\Velmora.exe"));
     EXPECT_EQ(L"1.0.0.368", entry.Text(L"DisplayVersion"));
     EXPECT_EQ(displayName, entry.Text(L"DisplayName"));
-    ExpectListedSize(entry);
+    ASSERT_NO_FATAL_FAILURE(ExpectListedSize(entry));
 }
 
 // HTTP.sys's SSL configuration in miniature, as Wine's keeps no binding: one certificate
@@ -369,7 +370,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
          L"Velmora server initialization error", false, 0, "end-after=200"},
     };
     RecordingMessages shown;
-    SetReportSink(&shown);
+    AtScopeExit sink([previous = SetReportSink(&shown)] { SetReportSink(previous); });
     ScopedSeam<HttpSetServiceConfigurationCall> set(g_httpSetServiceConfigurationCall, FakeSet);
     ScopedSeam<HttpQueryServiceConfigurationCall> query(g_httpQueryServiceConfigurationCall, FakeQuery);
     ScopedSeam<HttpDeleteServiceConfigurationCall> remove(g_httpDeleteServiceConfigurationCall, FakeDelete);
@@ -389,7 +390,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         g_bindings = FakeBindings();
         if (c.otherBinding)
             g_bindings.hashes[L"0.0.0.0:443"] = std::string("\xAA\xBB\xCC").append(17, '\0');
-        c.arrange();
+        ASSERT_NO_FATAL_FAILURE(c.arrange());
         std::wstring box = c.box;
         UniqueHandle squatter;
         if (c.readinessHeld) {
@@ -449,7 +450,6 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
             return state != SERVICE_START_PENDING && state != SERVICE_STOP_PENDING;
         });
     }
-    SetReportSink(&quiet_);
 }
 
 // A failed or cancelled upgrade puts the previous server back: each of its files byte for
@@ -482,7 +482,7 @@ TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
         g_settings.saas_mode = true;  // hosted: the failures do not depend on the certificate
         {
             RecordingRun old;
-            ExpectSuccessfulRun(old);
+            ASSERT_NO_FATAL_FAILURE(ExpectSuccessfulRun(old));
         }
         const std::wstring dir = installation.InstallDir() + L"\\";
         // A hosted server is marked in its configuration and gets no program group.
