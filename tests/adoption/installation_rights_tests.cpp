@@ -239,12 +239,12 @@ TEST(InstallationRights, ThisMachinesObjectsAndAForeignFoldersRightsPutBack)
     // A host link inside, which this Wine shows as a reparse point: the walk stops there.
     TempFolder outside(L"rights outside");
     const std::wstring link = top + L"\\sites\\data";
-    RunHost(L"ln", L"-s", {outside.Path(), link});
+    ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"-s", {outside.Path(), link}));
     ASSERT_TRUE(IsLink(link));
     {
         ScopedSeam seam(g_setObjectSecurityCall, RecordSetRights);
         const TreeRightsResult result = ProtectInstallationTree(top.c_str(), machine);
-        RunHost(L"rm", L"", {link});
+        ASSERT_NO_FATAL_FAILURE(RunHost(L"rm", L"", {link}));
         EXPECT_EQ(kFolderHoldsLink, result.message);
         EXPECT_EQ(link, result.path);
     }

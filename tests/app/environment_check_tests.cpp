@@ -13,6 +13,7 @@
 #include "base/scoped_handle.h"
 #include "base/scoped_privileges.h"
 #include "base/scoped_seam.h"
+#include "support/enum_printers.h"
 #include "support/message_box_watcher.h"
 
 namespace {

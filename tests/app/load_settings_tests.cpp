@@ -11,6 +11,8 @@
 #include "base/install_settings.h"
 #include "base/scoped_handle.h"
 #include "formats/digest/digest160.h"
+#include "support/at_scope_exit.h"
+#include "support/enum_printers.h"
 #include "support/message_box_watcher.h"
 #include "support/temp_folder.h"
 
@@ -58,7 +60,7 @@ protected:
 
 TEST_F(LoadSettingsTest, WithoutAFileTakesTheDefaultsAndTheEmbeddedCertificate)
 {
-    LoadWith(nullptr);
+    ASSERT_NO_FATAL_FAILURE(LoadWith(nullptr));
     EXPECT_EQ(folder_, g_settings.setup_dir);
     EXPECT_STREQ(L"velmora", g_settings.service_name);
     EXPECT_EQ(ProgramFilesVelmora(), g_settings.install_dir);
@@ -80,8 +82,8 @@ TEST_F(LoadSettingsTest, WithoutAFileTakesTheDefaultsAndTheEmbeddedCertificate)
 // keys are read end to end by the unattended installation.
 TEST_F(LoadSettingsTest, TakesTheKeysOfTheFileAndIgnoresUnknownOnes)
 {
-    LoadWith("; unattended\r\nSERVICE=mailhub\r\npath=\"D:\\Servers\\Mail Hub\"\r\ncolour=blue\r\n"
-             "admin_password=\"pass word;1\"\r\ndomain=m\xfcnchen.example\r\n");
+    ASSERT_NO_FATAL_FAILURE(LoadWith("; unattended\r\nSERVICE=mailhub\r\npath=\"D:\\Servers\\Mail Hub\"\r\n"
+                                     "colour=blue\r\nadmin_password=\"pass word;1\"\r\ndomain=m\xfcnchen.example\r\n"));
     EXPECT_STREQ(L"mailhub", g_settings.service_name);
     EXPECT_STREQ(L"D:\\Servers\\Mail Hub", g_settings.install_dir);
     // The password sets its digest.
@@ -149,11 +151,11 @@ TEST_F(LoadSettingsTest, DerivesAndCutsValues)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.config.substr(0, 80));
-        LoadWith(c.config);
+        ASSERT_NO_FATAL_FAILURE(LoadWith(c.config));
         EXPECT_EQ(c.expected, c.field());
     }
     // An overlong password gets no digest.
-    LoadWith(overlong);
+    ASSERT_NO_FATAL_FAILURE(LoadWith(overlong));
     EXPECT_TRUE(NoPasswordDigest());
 }
 
@@ -162,7 +164,7 @@ TEST_F(LoadSettingsTest, QuietMakesAQuietRun)
 {
     quiet_ = true;
     for (const char* config : {"force_auto=false\r\n", "force_auto=true\r\n"}) {
-        LoadWith(config);
+        ASSERT_NO_FATAL_FAILURE(LoadWith(config));
         EXPECT_EQ(RunMode::kQuiet, g_settings.run_mode) << config;
     }
 }
@@ -187,8 +189,8 @@ TEST_F(LoadSettingsTest, AnInstalledServerServiceGivesItsFolder)
                                                    SERVICE_ERROR_NORMAL, c.command, nullptr, nullptr, nullptr,
                                                    nullptr, nullptr));
         ASSERT_TRUE(service.IsValid());
-        LoadWith("service=" + std::string(name.begin(), name.end()) + "\r\n");
-        DeleteService(service.Get());
+        AtScopeExit remove([&] { DeleteService(service.Get()); });
+        ASSERT_NO_FATAL_FAILURE(LoadWith("service=" + std::string(name.begin(), name.end()) + "\r\n"));
         EXPECT_EQ(c.folder, g_settings.install_dir);
     }
 }
@@ -200,7 +202,8 @@ TEST_F(LoadSettingsTest, ADomainThatIsNoHostNameIsRefused)
     for (const char* domain : {"\"x\n6.6.6.6 login.bank.example\"", "..\\..\\Windows", "\"mail example\""}) {
         SCOPED_TRACE(domain);
         MessageBoxWatcher watcher([](const SeenMessageBox&) { return IDOK; });
-        LoadWith(std::string("saas_mode=true\r\npath=C:\\Hosted\r\ndomain=") + domain + "\r\n", false);
+        ASSERT_NO_FATAL_FAILURE(
+            LoadWith(std::string("saas_mode=true\r\npath=C:\\Hosted\r\ndomain=") + domain + "\r\n", false));
         std::vector<SeenMessageBox> seen = watcher.Seen();
         ASSERT_EQ(1u, seen.size());
         EXPECT_NE(std::wstring::npos, seen[0].text.find(L"is not a valid host name"));
@@ -216,7 +219,7 @@ TEST_F(LoadSettingsTest, AServiceNameLongerThanItsFieldIsRefusedNotCut)
     for (size_t length : {63u, 100u}) {
         SCOPED_TRACE(length);
         MessageBoxWatcher watcher([](const SeenMessageBox&) { return IDOK; });
-        LoadWith("service=" + std::string(length, 's') + "\r\n", false);
+        ASSERT_NO_FATAL_FAILURE(LoadWith("service=" + std::string(length, 's') + "\r\n", false));
         std::vector<SeenMessageBox> seen = watcher.Seen();
         ASSERT_EQ(1u, seen.size());
         EXPECT_EQ(L"The service name is longer than 62 characters. A longer name is not cut to fit: give a shorter one.",

@@ -9,6 +9,7 @@
 #include "app/settings_file_check.h"
 #include "app/settings_file_trust.h"
 #include "base/scoped_handle.h"
+#include "support/enum_printers.h"
 #include "support/message_box_watcher.h"
 #include "support/temp_folder.h"
 

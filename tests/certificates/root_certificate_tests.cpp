@@ -1,6 +1,7 @@
 // Installing the root certificate file into the machine's "Root" store.
 #include <gtest/gtest.h>
 #include "certificates/certificate_fixtures.h"
+#include "support/at_scope_exit.h"
 #include "system/certificates/certificate_import.h"
 
 TEST(RootCertificate, FileIsAddedOnceAndOnlyWhenItIsACertificate)
@@ -8,6 +9,7 @@ TEST(RootCertificate, FileIsAddedOnceAndOnlyWhenItIsACertificate)
     const std::vector<BYTE> hash = RootCertificateHash();
     ASSERT_EQ(20u, hash.size());
     RemoveFromMachineStore(L"Root", hash);
+    AtScopeExit remove([&] { RemoveFromMachineStore(L"Root", hash); });
     int before = CountInMachineStore(L"Root");
     // A missing file gives the error of opening it; a file that is no certificate is refused.
     const struct { const wchar_t* file; DWORD code; } refused[] = {
@@ -31,5 +33,4 @@ TEST(RootCertificate, FileIsAddedOnceAndOnlyWhenItIsACertificate)
         EXPECT_EQ(0u, GetLastError());
         EXPECT_EQ(1, CountInMachineStore(L"Root", hash));
     }
-    RemoveFromMachineStore(L"Root", hash);
 }

@@ -98,7 +98,7 @@ TEST_F(ConfigFile, EachFileGivesTheValuesOfTheLineRules)
 TEST_F(ConfigFile, UnreadableValuesAndAMissingFileKeepWhatIsHeld)
 {
     CConfigFile config;
-    SetAll(config, { { L"sql_user", L"kept" }, { L"server_ip", L"10.1.1.1" } });
+    ASSERT_NO_FATAL_FAILURE(SetAll(config, { { L"sql_user", L"kept" }, { L"server_ip", L"10.1.1.1" } }));
     EXPECT_TRUE(LoadBytes(config, "sql_user=" + std::string(9000, 'x') + "\r\nserver_ip=\"\"\r\n"));
     EXPECT_FALSE(config.Load(folder_.File(L"missing.cfg").c_str()));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
@@ -145,7 +145,7 @@ TEST_F(ConfigFile, SaveWritesEveryTemplateKeyAndNothingElse)
     };
     for (const auto& c : cases) {
         CConfigFile config;
-        SetAll(config, c.values);
+        ASSERT_NO_FATAL_FAILURE(SetAll(config, c.values));
         EXPECT_EQ(header + c.body, SavedBytes(config));
     }
 }

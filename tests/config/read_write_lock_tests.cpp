@@ -37,29 +37,37 @@ TEST(ReadWriteLock, ManyReadersHoldItAtOnce)
     EXPECT_EQ(8, sawAll) << "readers held it one after another";
 }
 
+// What each thread saw as it got in is recorded by that thread, so a wrong order fails
+// however the threads are scheduled; the pauses only give a wrong lock time to go wrong.
 TEST(ReadWriteLock, AWaitingWriterGoesBeforeNewReaders)
 {
     CReadWriteLock lock;
-    volatile LONG writerIn = 0, lateReaderSaw = 0;
+    volatile LONG readerHolds = 1, writerTries = 0, writerIn = 0, lateReaderTries = 0, lateReaderSaw = 0;
+    LONG writerSawReader = -1;
     lock.AcquireShared();
     std::thread writer([&] {
+        InterlockedExchange(&writerTries, 1);
         ExclusiveLock hold(lock);
+        writerSawReader = readerHolds;
         InterlockedExchange(&writerIn, 1);
         Sleep(300);
         InterlockedExchange(&writerIn, 2);
     });
-    Sleep(300);  // time for the writer to reach its wait
-    EXPECT_EQ(0, writerIn) << "the writer got in beside a reader";
+    EXPECT_TRUE(WaitUntil([&] { return writerTries == 1; }));
+    Sleep(300);  // for the writer to reach its wait
     std::thread lateReader([&] {
+        InterlockedExchange(&lateReaderTries, 1);
         SharedLock hold(lock);
         InterlockedExchange(&lateReaderSaw, writerIn + 10);
     });
-    Sleep(300);
-    EXPECT_EQ(0, lateReaderSaw) << "a new reader passed a waiting writer";
+    EXPECT_TRUE(WaitUntil([&] { return lateReaderTries == 1; }));
+    Sleep(300);  // for the reader to reach its wait
+    InterlockedExchange(&readerHolds, 0);
     lock.Release();
     writer.join();
     lateReader.join();
-    EXPECT_EQ(12, lateReaderSaw) << "the waiting reader went before or beside the writer";
+    EXPECT_EQ(0, writerSawReader) << "the writer got in beside a reader";
+    EXPECT_EQ(12, lateReaderSaw) << "a new reader went before or beside the waiting writer";
 }
 
 // Loads hold the lock alone and saves share it: a save that ran beside a load (or two

@@ -94,7 +94,7 @@ TEST_F(CryptoFileTest, HeaderCarriesMagicVersionEncryptedZerosAndTheUnpaddedLeng
     for (DWORD size : {15u, 16u, 17u}) {
         SCOPED_TRACE(testing::Message() << size << " bytes");
         std::string data = Pattern(size, static_cast<int>(size));
-        WriteData(data, 1024);
+        ASSERT_NO_FATAL_FAILURE(WriteData(data, 1024));
         ExpectHolds(path_, data);
         std::string bytes = ReadWholeFile(path_);
         EXPECT_EQ(std::string("VLCF\x01\0\0\0", 8) + std::string(8, '\0'), bytes.substr(0, 16));
@@ -129,7 +129,7 @@ TEST_F(CryptoFileTest, WritesOnlyWithAKeyAndASmallBufferFlushesWholeBuffersAndTh
     file.Close();
     ExpectHolds(path_, first + second);
     // Destroyed without Close, what it buffered is lost.
-    WriteData(Pattern(50, 7), 256, false);
+    ASSERT_NO_FATAL_FAILURE(WriteData(Pattern(50, 7), 256, false));
     ExpectHolds(path_, "");
 }
 

@@ -45,7 +45,8 @@ TEST_F(FolderAdoption, RefusedFoldersAndServiceNamesAreLeftAsTheyWere)
     const std::string service = Narrow(installation_.ServiceName());
     TempFolder linkTarget(L"adoption-target");
     const std::wstring link = installation_.Root().File(L"link");
-    RunHost(L"ln", L"-s", {linkTarget.Path(), link});
+    ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"-s", {linkTarget.Path(), link}));
+    AtScopeExit unlink([&] { RunHost(L"rm", L"", {link}); });
     ASSERT_TRUE(IsLink(link));
     wchar_t spooler[1024] = {};
     ASSERT_TRUE(ReadServiceCommand(L"Spooler", spooler, 1024));
@@ -70,7 +71,7 @@ TEST_F(FolderAdoption, RefusedFoldersAndServiceNamesAreLeftAsTheyWere)
     ASSERT_TRUE(WriteWholeFile(linkTarget.File(L"data.txt"), "other"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        WriteSettingsFile(account_ + c.settings, false);
+        ASSERT_NO_FATAL_FAILURE(WriteSettingsFile(account_ + c.settings, false));
         DeleteFileW(log.c_str());
         const std::map<std::wstring, std::string> before =
             c.untouched.empty() ? std::map<std::wstring, std::string>() : TreeContent(c.untouched);
@@ -87,7 +88,6 @@ TEST_F(FolderAdoption, RefusedFoldersAndServiceNamesAreLeftAsTheyWere)
     wchar_t after[1024] = {};
     EXPECT_TRUE(ReadServiceCommand(L"Spooler", after, 1024));
     EXPECT_STREQ(spooler, after);
-    RunHost(L"rm", L"", {link});
 }
 
 // An existing empty folder installs (unattended: without the question); the installation
@@ -95,7 +95,7 @@ TEST_F(FolderAdoption, RefusedFoldersAndServiceNamesAreLeftAsTheyWere)
 TEST_F(FolderAdoption, AnEmptyFolderInstallsAndTheNextSetupUpgradesIt)
 {
     ASSERT_TRUE(CreateDirectoryW(installation_.InstallDir().c_str(), nullptr));
-    WriteSettingsFile(account_);
+    ASSERT_NO_FATAL_FAILURE(WriteSettingsFile(account_));
     const std::wstring log = folder_.File(L"run.log");
     ProgramRun first = RunSetup(nullptr, L"/quiet /log=\"" + log + L"\"");
     EXPECT_EQ(1u, first.exitCode) << ReadWholeFile(log);

@@ -52,7 +52,7 @@ TEST_F(SetupStart, UnsupportedSystemsAreRefusedWithExitCodeMinus1)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.version);
-        ExpectRefusal(c.version, c.text);
+        ASSERT_NO_FATAL_FAILURE(ExpectRefusal(c.version, c.text));
     }
 }
 
@@ -64,7 +64,7 @@ TEST_F(RussianSetupStart, ARussianSystemShowsMessage55InRussian)
     wchar_t expected[512] = {};
     ASSERT_TRUE(russian.GetString(55, expected, 512));
     ASSERT_NE(std::wstring(kTooOld), expected);
-    ExpectRefusal(L"win2k", expected);
+    ASSERT_NO_FATAL_FAILURE(ExpectRefusal(L"win2k", expected));
 }
 
 TEST(SetupExitCode, TheInstallationsOutcomeDecidesOverTheSheetsResult)
@@ -90,7 +90,7 @@ TEST(SetupExitCode, TheInstallationsOutcomeDecidesOverTheSheetsResult)
 // the installation ends with 2: WholeInstallation.Switches... and ProgressPage.CancelAnsweredYes...)
 TEST_F(SetupExitCodes, CancelOnTheWelcomePageEndsWith0)
 {
-    WriteSettingsFile("domain=localhost\r\n");
+    ASSERT_NO_FATAL_FAILURE(WriteSettingsFile("domain=localhost\r\n"));
     ProgramRun run = RunSetup([](WizardDriver& wizard) {
         PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     });
@@ -106,7 +106,7 @@ TEST_F(SetupExitCodes, CancelOnTheWelcomePageEndsWith0)
 // without /log says so in a new log of its own, under a name of that run alone.
 TEST_F(SetupExitCodes, ASecondRunEndsWith3WithoutTouchingTheFirstsLog)
 {
-    WriteSettingsFile("domain=localhost\r\n");
+    ASSERT_NO_FATAL_FAILURE(WriteSettingsFile("domain=localhost\r\n"));
     const std::wstring log = folder_.File(L"run.log");
     ProgramRun sameLog, ownLog;
     std::vector<std::wstring> ownLogs;

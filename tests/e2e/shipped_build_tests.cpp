@@ -72,7 +72,8 @@ TEST_F(ShippedBuildUnderWow64, InstallsIntoTheDefaultFolderAndUpgrades)
 {
     HostsFileKeeper hosts;
     const std::wstring log = folder_.File(L"run.log");
-    WriteSettingsFile(std::string(kAccount) + "domain=velmora-e2e.invalid\r\nhosts_entry=true\r\n", false);
+    ASSERT_NO_FATAL_FAILURE(
+        WriteSettingsFile(std::string(kAccount) + "domain=velmora-e2e.invalid\r\nhosts_entry=true\r\n", false));
 
     ProgramRun installed = RunSetup(nullptr, L"/quiet /log=\"" + log + L"\"");
     std::string logged = ReadWholeFile(log);
@@ -95,7 +96,7 @@ TEST_F(ShippedBuildUnderWow64, AFailedInstallationLeavesNothing)
 {
     const std::wstring log = folder_.File(L"run.log");
     ASSERT_TRUE(InstallServerService(installation_.InstallDir(), installation_.ServiceName(), SERVICE_DISABLED));
-    WriteSettingsFile(std::string(kAccount) + "domain=localhost\r\n");
+    ASSERT_NO_FATAL_FAILURE(WriteSettingsFile(std::string(kAccount) + "domain=localhost\r\n"));
     ProgramRun failed = RunSetup(nullptr, L"/quiet /log=\"" + log + L"\"");
     const std::string logged = ReadWholeFile(log);
     EXPECT_EQ(2u, failed.exitCode) << logged;
@@ -109,7 +110,7 @@ TEST_F(ShippedBuildUnderWow64, AFailedInstallationLeavesNothing)
 TEST_F(ShippedBuildUnderWow64, UninstallsByTheEntrysQuietCommand)
 {
     const std::wstring log = folder_.File(L"run.log");
-    WriteSettingsFile(std::string(kAccount) + "domain=localhost\r\n", false);
+    ASSERT_NO_FATAL_FAILURE(WriteSettingsFile(std::string(kAccount) + "domain=localhost\r\n", false));
     ProgramRun installed = RunSetup(nullptr, L"/quiet /log=\"" + log + L"\"");
     ExpectDefaultInstallation(installed, ReadWholeFile(log));
 

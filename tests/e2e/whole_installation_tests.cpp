@@ -53,7 +53,7 @@ protected:
 TEST_F(WholeInstallation, AttendedThroughEveryPageWithAnUnresolvedDomain)
 {
     HostsFileKeeper hosts;
-    WriteSettingsFile("domain=velmora-e2e.invalid\r\n", false);
+    ASSERT_NO_FATAL_FAILURE(WriteSettingsFile("domain=velmora-e2e.invalid\r\n", false));
     BrowserRecorder browser(L"https");
     ASSERT_TRUE(browser.Ready());
     bool finished = false;
@@ -69,7 +69,7 @@ TEST_F(WholeInstallation, AttendedThroughEveryPageWithAnUnresolvedDomain)
         finished = WaitUntil([&] { return wizard.ButtonEnabled(WizardDriver::kFinishButton); }, kInstallTimeoutMs);
         PostMessageW(wizard.Sheet(), PSM_PRESSBUTTON, finished ? PSBTN_FINISH : PSBTN_CANCEL, 0);
     });
-    EXPECT_TRUE(finished);
+    ASSERT_TRUE(finished);  // the script's last step: an ASSERT in it only left the script
     ExpectInstalled(run);
     // A name that does not resolve cannot be opened: the browser gets the server's address.
     EXPECT_EQ(L"https://127.0.0.1", browser.WaitForAddress());
@@ -88,7 +88,7 @@ TEST_F(WholeInstallation, QuietWithItsLogWhileASecondSetupIsRefused)
 {
     const std::wstring log = folder_.File(L"run.log");
     const std::wstring secondLog = folder_.File(L"second.log");
-    WriteSettingsFile(std::string(kAccountSettings) + "domain=localhost\r\n");
+    ASSERT_NO_FATAL_FAILURE(WriteSettingsFile(std::string(kAccountSettings) + "domain=localhost\r\n"));
     ProgramRun second, attendedSecond;
     std::atomic<bool> wizardShown{false};
     auto watchTheRun = [&](DWORD processId) {
@@ -143,7 +143,7 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
     const std::wstring elsewhere = folder_.File(L"elsewhere");
     const std::wstring linkedFolder = folder_.File(L"logs-link");
     ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
-    RunHost(L"ln", L"-s", {elsewhere, linkedFolder});
+    ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"-s", {elsewhere, linkedFolder}));
     ASSERT_TRUE(IsLink(linkedFolder));
     const struct
     {
@@ -193,8 +193,9 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         DeleteFileW(folder_.File(L"velmorasetup.cfg").c_str());
-        if (!c.settings.empty())
-            WriteSettingsFile(c.settings);
+        if (!c.settings.empty()) {
+            ASSERT_NO_FATAL_FAILURE(WriteSettingsFile(c.settings));
+        }
         DeleteFileW(log.c_str());
         if (hosts.Existed())
             ASSERT_TRUE(WriteWholeFile(hosts.Path(), hosts.Kept()));

@@ -9,6 +9,7 @@
 
 #include "base/bin_file.h"
 #include "base/setup_log.h"
+#include "support/enum_printers.h"
 #include "support/host_link.h"
 #include "support/temp_folder.h"
 #include "support/wait_until.h"
@@ -131,7 +132,7 @@ TEST(SetupLog, AppendsUtf8LinesAndRefusesAFileWithAnotherNameOrBehindALink)
     const std::wstring system = folder.File(L"system.ini");
     const std::wstring linked = folder.File(L"linked.log");
     ASSERT_TRUE(WriteWholeFile(system, "kept"));
-    RunHost(L"ln", L"", {system, linked});
+    ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"", {system, linked}));
     // The host's program may not have ended when its wait gave up.
     ASSERT_TRUE(WaitUntil([&] { return PathExists(linked); }));
     EXPECT_EQ(LogRefusal::kHardLinks, log.Open(linked.c_str()));
@@ -141,7 +142,7 @@ TEST(SetupLog, AppendsUtf8LinesAndRefusesAFileWithAnotherNameOrBehindALink)
     const std::wstring elsewhere = folder.File(L"elsewhere");
     const std::wstring linkedFolder = folder.File(L"logs-link");
     ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
-    RunHost(L"ln", L"-s", {elsewhere, linkedFolder});
+    ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"-s", {elsewhere, linkedFolder}));
     ASSERT_TRUE(IsLink(linkedFolder));
     for (auto opening : {CSetupLog::Opening::kAppendOrCreate, CSetupLog::Opening::kCreateOnly})
         EXPECT_EQ(LogRefusal::kLinkInPath, log.Open((linkedFolder + L"\\run.log").c_str(), opening));

@@ -21,8 +21,8 @@ TEST(FolderTreeRemoval, RemovesLinksInTheTreeButNothingTheyPointTo)
     ASSERT_TRUE(SetFileAttributesW((folder + L"\\config\\velmora.cfg").c_str(), FILE_ATTRIBUTE_READONLY));
     const std::wstring folderLink = folder + L"\\backups";
     const std::wstring linkedFolder = tree.File(L"Linked");
-    RunHost(L"ln", L"-s", {outside.Path(), folderLink});
-    RunHost(L"ln", L"-s", {outside.Path(), linkedFolder});
+    ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"-s", {outside.Path(), folderLink}));
+    ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"-s", {outside.Path(), linkedFolder}));
     ASSERT_TRUE(IsLink(folderLink) && IsLink(linkedFolder));
     ASSERT_TRUE(PathExists(folderLink + L"\\precious.txt")) << "the links lead outside";
 
@@ -36,7 +36,7 @@ TEST(FolderTreeRemoval, RemovesLinksInTheTreeButNothingTheyPointTo)
     EXPECT_FALSE(DeleteFolderTree((linkedFolder + L"\\").c_str())) << "the folder itself a link";
     EXPECT_EQ("keep", ReadWholeFile(outside.File(L"precious.txt")));
 
-    RunHost(L"rm", L"", {folderLink, linkedFolder});
+    ASSERT_NO_FATAL_FAILURE(RunHost(L"rm", L"", {folderLink, linkedFolder}));
     // The host's program may not have ended when its wait gave up.
     ASSERT_TRUE(WaitUntil([&] { return !PathExists(folderLink) && !PathExists(linkedFolder); }));
     EXPECT_TRUE(DeleteFolderTree(folder.c_str()));

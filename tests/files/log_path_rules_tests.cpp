@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/log_path_rules.h"
+#include "support/enum_printers.h"
 
 namespace {
 

@@ -11,6 +11,8 @@
 #include "base/installation_names.h"
 #include "base/setup_tools.h"
 #include "engine/program_shortcuts.h"
+#include "support/at_scope_exit.h"
+#include "support/enum_printers.h"
 #include "support/installation_fixture.h"
 #include "support/temp_folder.h"
 #include "system/removal/installation_removal.h"
@@ -77,6 +79,13 @@ TEST(ProgramShortcuts, CreatesTheGroupsThreeLinksUnlessCancelledAndRemovesOnlyTh
     const std::wstring& dir = folder.Path();
     const std::wstring group = ProgramGroupPath();
     ASSERT_FALSE(PathExists(group)) << "a program group is left from an earlier run";
+    const std::wstring otherLink = group + L"\\Velmora B.lnk", foreign = group + L"\\readme.txt";
+    AtScopeExit removeGroup([&] {
+        DeleteFileW(otherLink.c_str());
+        DeleteFileW(foreign.c_str());
+        RemoveProgramGroup();
+        CoUninitialize();
+    });
     const wchar_t* const names[] = { L"Velmora.lnk", L"Brindleway Software Corp.lnk", L"Uninstall....lnk" };
     // Cancelled at the first check, and at the second: the first link is made before them.
     const struct { int allowed; ProgramShortcutsResult result; const char* made; } cases[] = {
@@ -107,7 +116,7 @@ TEST(ProgramShortcuts, CreatesTheGroupsThreeLinksUnlessCancelledAndRemovesOnlyTh
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(names[i])));
         LinkContents link = ReadLink(group + L"\\" + names[i]);
-        EXPECT_TRUE(link.loaded);  // not asserted: the group is removed below
+        ASSERT_TRUE(link.loaded);
         if (i == 0)
             EXPECT_NE(std::wstring::npos, link.target.find(expected[i].target)) << link.target;
         else
@@ -117,7 +126,6 @@ TEST(ProgramShortcuts, CreatesTheGroupsThreeLinksUnlessCancelledAndRemovesOnlyTh
         EXPECT_EQ(expected[i].iconIndex, link.iconIndex);
     }
 
-    const std::wstring otherLink = group + L"\\Velmora B.lnk", foreign = group + L"\\readme.txt";
     EXPECT_TRUE(g_setupTools.CreateShortcut(L"C:\\Velmora B", L"C:\\Velmora B\\x.exe", otherLink.c_str(), L"", L"",
                                             nullptr, 0));
     EXPECT_TRUE(WriteWholeFile(foreign, "x"));
@@ -136,7 +144,4 @@ TEST(ProgramShortcuts, CreatesTheGroupsThreeLinksUnlessCancelledAndRemovesOnlyTh
     EXPECT_FALSE(PathExists(group)) << "an empty group goes";
     EXPECT_TRUE(RemoveProgramShortcuts(kProgramGroupName, dir.c_str())) << "no group, nothing to do";
     EXPECT_FALSE(RemoveProgramShortcuts(kProgramGroupName, L""));
-    DeleteFileW(otherLink.c_str());
-    RemoveProgramGroup();
-    CoUninitialize();
 }

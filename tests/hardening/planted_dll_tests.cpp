@@ -9,6 +9,7 @@
 
 #include "base/scoped_handle.h"
 #include "setup_path.h"
+#include "support/at_scope_exit.h"
 #include "support/program_run.h"
 #include "support/temp_folder.h"
 
@@ -35,6 +36,7 @@ TEST(PlantedDlls, NoProgramLoadsOneFromItsFolder)
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, setupKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                                              nullptr, &created, nullptr));
     UniqueRegKey version(created);
+    AtScopeExit remove([&] { RegDeleteKeyW(HKEY_CURRENT_USER, setupKey.c_str()); });
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(created, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"win2k"), 12));
     TempFolder other(L"other");
     ASSERT_TRUE(WriteWholeFile(other.File(L"data.txt"), "data"));
@@ -68,6 +70,5 @@ TEST(PlantedDlls, NoProgramLoadsOneFromItsFolder)
         for (const wchar_t* dll : kPlantedDlls)
             EXPECT_FALSE(PathExists(folder.File(dll) + L".loaded")) << testing::PrintToString(std::wstring(dll));
     }
-    RegDeleteKeyW(HKEY_CURRENT_USER, setupKey.c_str());
     EXPECT_EQ("data", ReadWholeFile(other.File(L"data.txt")));
 }

@@ -197,8 +197,7 @@ TEST(ChangeKinds, EachTakesBackWhatItMadeAndNothingElse)
         g_bindings = FakeBindings();
         TempFolder temp(L"kinds");
         const std::wstring& folder = temp.Path();
-        kind.arrange(folder);
-        ASSERT_FALSE(HasFatalFailure());
+        ASSERT_NO_FATAL_FAILURE(kind.arrange(folder));
         const std::vector<std::wstring> before = StateWithBindings(folder);
         {
             ChangeTransaction changes;

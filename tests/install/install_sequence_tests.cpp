@@ -28,8 +28,10 @@
 #include "install/fake_bindings.h"
 #include "install/recording_reporter.h"
 #include "services/service_test_support.h"
+#include "support/at_scope_exit.h"
 #include "support/hosts_file_keeper.h"
 #include "support/installation_fixture.h"
+#include "support/enum_printers.h"
 #include "support/machine_state.h"
 #include "support/uninstall_entry_reader.h"
 #include "support/wait_until.h"
@@ -124,7 +126,7 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
     UninstallEntryReader entry(serviceName_);
     {
         RecordingRun run;
-        ExpectSuccessfulRun(run);
+        ASSERT_NO_FATAL_FAILURE(ExpectSuccessfulRun(run));
     }
     // The unpacked tree, the first-start file and the configuration written for it.
     for (const wchar_t* file : {L"Velmora.exe", L"uninstall.exe", L"links\\brindleway.url",
@@ -159,7 +161,7 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
         EXPECT_EQ(text.second, entry.Text(text.first)) << text.first;
     EXPECT_EQ(1u, entry.Number(L"NoModify"));
     EXPECT_EQ(1u, entry.Number(L"NoRepair"));
-    ExpectListedSize(entry);
+    ASSERT_NO_FATAL_FAILURE(ExpectListedSize(entry));
     // What it made is remembered where only administrators write, for its removal.
     RememberedInstallation made;
     ASSERT_TRUE(ReadRememberedInstallation(serviceName_.c_str(), made));
@@ -195,7 +197,7 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
     std::wstring backup;
     {
         RecordingRun upgrade;
-        ExpectSuccessfulRun(upgrade);
+        ASSERT_NO_FATAL_FAILURE(ExpectSuccessfulRun(upgrade));
         backup = upgrade.Result().backup_folder;
     }
     EXPECT_EQ(ownCommand, ReadServiceConfig(serviceName_).binaryPath);
@@ -208,7 +210,7 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
     EXPECT_TRUE(PathExists(backup + L"\\Velmora.exe"));
     EXPECT_EQ(L"1.0.0.368", entry.Text(L"DisplayVersion"));
     EXPECT_EQ(displayName, entry.Text(L"DisplayName"));
-    ExpectListedSize(entry);
+    ASSERT_NO_FATAL_FAILURE(ExpectListedSize(entry));
     // Its upgrade remembers what it can prove: the service that runs this server. Who made
     // the folder, the certificates and the binding it cannot tell.
     RememberedInstallation upgraded;
@@ -339,7 +341,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
          L"Velmora server initialization error", false, 0, "end-after=200"},
     };
     RecordingMessages shown;
-    SetReportSink(&shown);
+    AtScopeExit sink([previous = SetReportSink(&shown)] { SetReportSink(previous); });
     ScopedSeam<HttpSetServiceConfigurationCall> set(g_httpSetServiceConfigurationCall, FakeSet);
     ScopedSeam<HttpQueryServiceConfigurationCall> query(g_httpQueryServiceConfigurationCall, FakeQuery);
     ScopedSeam<HttpDeleteServiceConfigurationCall> remove(g_httpDeleteServiceConfigurationCall, FakeDelete);
@@ -359,7 +361,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         g_bindings = FakeBindings();
         if (c.otherBinding)
             g_bindings.hashes[L"0.0.0.0:443"] = std::string("\xAA\xBB\xCC").append(17, '\0');
-        c.arrange();
+        ASSERT_NO_FATAL_FAILURE(c.arrange());
         std::wstring box = c.box;
         UniqueHandle squatter;
         if (c.readinessHeld) {
@@ -425,7 +427,6 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
             return state != SERVICE_START_PENDING && state != SERVICE_STOP_PENDING;
         });
     }
-    SetReportSink(&quiet_);
 }
 
 // A failed or cancelled upgrade puts the previous server back: each of its files byte for
@@ -461,7 +462,7 @@ TEST_F(InstallSequenceTest, FailedUpgradesPutThePreviousServerBack)
         g_settings.saas_mode = true;  // hosted: the failures do not depend on the certificate
         {
             RecordingRun old;
-            ExpectSuccessfulRun(old);
+            ASSERT_NO_FATAL_FAILURE(ExpectSuccessfulRun(old));
         }
         const std::wstring dir = installation.InstallDir() + L"\\";
         // A hosted server is marked in its configuration and gets no program group.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/scoped_handle.h"
+#include "support/at_scope_exit.h"
 #include "support/uninstall_entry_reader.h"
 #include "system/uninstall/installed_size.h"
 #include "system/uninstall/uninstall_entry.h"
@@ -27,6 +28,7 @@ TEST(UninstallEntryRemoval, TakesOurEntriesOfTheFolderWhateverItsSpellingAndNoth
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, foreignPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                                              nullptr, &created, nullptr));
     UniqueRegKey foreign(created);
+    AtScopeExit removeForeign([&] { RegDeleteKeyW(HKEY_LOCAL_MACHINE, foreignPath.c_str()); });
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(foreign.Get(), L"InstallLocation", 0, REG_SZ,
                                             reinterpret_cast<const BYTE*>(folder.c_str()),
                                             static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))));
@@ -38,7 +40,6 @@ TEST(UninstallEntryRemoval, TakesOurEntriesOfTheFolderWhateverItsSpellingAndNoth
     HKEY left = nullptr;
     EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, foreignPath.c_str(), 0, KEY_READ, &left));
     UniqueRegKey leftHolder(left);
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, foreignPath.c_str());
     // Nothing of ours left there is no failure.
     EXPECT_TRUE(RemoveUninstallEntriesOfFolder(otherSpelling.c_str()));
 }

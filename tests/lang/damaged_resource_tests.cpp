@@ -21,7 +21,7 @@ protected:
     {
         original_ = LanguageResourceBytes(13);
         ASSERT_GT(original_.size(), kLanguageHeaderSize);
-        for (UINT id : kMessageIds)
+        for (UINT id : MessageIds())
             english_[id] = BuiltInText(id);
     }
 
@@ -50,16 +50,16 @@ protected:
 
         CLanguageTables tables;
         ReadLanguageResource(data, damaged.size(), tables);
-        ExpectTablesInBounds(tables, trial);
+        ASSERT_NO_FATAL_FAILURE(ExpectTablesInBounds(tables, trial));
 
         CLanguage language;
         language.LoadLanguageData(data, damaged.size());
-        for (UINT id : kMessageIds) {
+        for (const auto& [id, english] : english_) {
             GuardedText text(kLangTextCapacity);
             bool fromResource = language.GetString(id, text.Buffer(), kLangTextCapacity);
             ASSERT_TRUE(text.GuardsIntact()) << trial << " message " << id;
             if (!fromResource) {
-                ASSERT_EQ(english_[id], text.Buffer()) << trial << " message " << id;
+                ASSERT_EQ(english, text.Buffer()) << trial << " message " << id;
             }
         }
 
@@ -78,9 +78,7 @@ protected:
 TEST_F(DamagedResource, TruncatedOrMutatedStaysInBoundsAndKeepsEnglishForTheRest)
 {
     for (size_t length = 0; length <= original_.size(); ++length) {
-        CheckDamaged(std::vector<BYTE>(original_.begin(), original_.begin() + length), length);
-        if (HasFatalFailure())
-            return;
+        ASSERT_NO_FATAL_FAILURE(CheckDamaged(std::vector<BYTE>(original_.begin(), original_.begin() + length), length));
     }
     // Values that make counts and lengths lie.
     const DWORD lies[] = {0xFFFFFFFF, 0x7FFFFFFF, 0x80000000, 0x10000, 0, 1, 3,
@@ -102,8 +100,6 @@ TEST_F(DamagedResource, TruncatedOrMutatedStaysInBoundsAndKeepsEnglishForTheRest
         }
         if (random() % 4 == 0)
             damaged.resize(random() % (damaged.size() + 1));
-        CheckDamaged(damaged, original_.size() + 1 + trial);  // numbered after the truncations
-        if (HasFatalFailure())
-            return;
+        ASSERT_NO_FATAL_FAILURE(CheckDamaged(damaged, original_.size() + 1 + trial));  // numbered after the truncations
     }
 }

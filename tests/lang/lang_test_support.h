@@ -13,9 +13,17 @@
 // The wizard pages that a language translates.
 const DWORD kWizardDialogIds[] = {107, 4, 7, 106, 8, 3};
 
-// Every message id of the built-in string table that the program fetches or shows.
-const UINT kMessageIds[] = {14, 15, 16, 20, 21, 22, 24, 25, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39,
-                            40, 41, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 77, 78, 79, 80};
+// Every message id of the built-in (English) string table, ascending: the texts that the
+// program can show, each of which a language must translate.
+inline std::vector<UINT> MessageIds()
+{
+    std::vector<UINT> ids;
+    const wchar_t* text = nullptr;  // with no room given, LoadString points into the table
+    for (UINT id = 1; id <= 0xFFFF; ++id)
+        if (LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0) > 0)
+            ids.push_back(id);
+    return ids;
+}
 
 // The built-in English text of a message, read straight from the string table.
 inline std::wstring BuiltInText(UINT id)

@@ -1,6 +1,7 @@
 // The Russian language resource and the agreement texts as compiled into this program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
 #include <set>
 
@@ -67,11 +68,20 @@ TEST_F(RussianResource, NamesItsCodePageAndTranslatesEveryMessageKeepingItsForma
     std::wstring description(reinterpret_cast<const wchar_t*>(&bytes_[16]), (bytes_[12] | (bytes_[13] << 8)) / 2);
     EXPECT_EQ(L"language=Russian,1049", description);
     EXPECT_EQ(0u, tables_.ListCount());
+    // The same messages in both languages: one missing on either side fails.
+    const std::vector<UINT> english = MessageIds();
+    std::vector<UINT> russianIds;
+    for (DWORD i = 0; i < tables_.StringCount(); ++i)
+        russianIds.push_back(tables_.Strings()[i].id);
+    std::sort(russianIds.begin(), russianIds.end());
+    std::vector<UINT> noRussian, noEnglish;
+    std::set_difference(english.begin(), english.end(), russianIds.begin(), russianIds.end(), back_inserter(noRussian));
+    std::set_difference(russianIds.begin(), russianIds.end(), english.begin(), english.end(), back_inserter(noEnglish));
+    EXPECT_EQ(std::vector<UINT>(), noRussian) << "messages without a Russian text";
+    ASSERT_EQ(std::vector<UINT>(), noEnglish) << "Russian texts of no message";
     CLanguage russian;
     ASSERT_TRUE(russian.SelectLanguage(kRussianLocale));
-    for (UINT id : kMessageIds) {
-        const LangString* record = tables_.FindString(id);
-        ASSERT_NE(nullptr, record) << "message " << id;
+    for (UINT id : english) {
         std::wstring text = Fetch(russian, id);
         EXPECT_FALSE(text.empty()) << "message " << id;
         EXPECT_EQ(FormatFields(BuiltInText(id)), FormatFields(text)) << "message " << id;

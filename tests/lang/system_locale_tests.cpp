@@ -36,7 +36,7 @@ TEST(SystemLocale, SelectsRussianOnlyOnARussianSystem)
         // No language resource is read: English texts, dialogs untouched.
         EXPECT_FALSE(selected);
         EXPECT_EQ(kEnglishLocale, language.CurrentLocale());
-        for (UINT id : kMessageIds) {
+        for (UINT id : MessageIds()) {
             EXPECT_FALSE(language.GetString(id, text, kLangTextCapacity)) << id;
             EXPECT_EQ(BuiltInText(id), text) << id;
         }

@@ -62,7 +62,7 @@ TEST_F(AdministratorPage, LoginFollowsNameAndSurnameThenNextMarksWarnsAndStoresT
         Fill(wizard, longName.c_str(), L" Lee", L"alee ");
         accepted = AskPage(wizard, PSN_WIZNEXT);
     }, AcceptBox);
-    EXPECT_TRUE(run.scriptFinished);
+    ASSERT_TRUE(run.scriptFinished);
     EXPECT_EQ(-1, refused);
     EXPECT_EQ(0, accepted) << "on to the progress page";
     EXPECT_EQ(L"", name);
@@ -97,7 +97,7 @@ TEST_F(AdministratorPage, ShowsTheRecordTrimmedAndChecksItselfWhenUnattended)
         EXPECT_EQ(L"alee", ItemText(wizard, IDC_ADMIN_LOGIN));
         g_settings.run_mode = RunMode::kAttended;
     });
-    EXPECT_TRUE(run.scriptFinished);
+    ASSERT_TRUE(run.scriptFinished);
     EXPECT_EQ(IDD_WIZ_INSTALL, valid) << "a 3-character password from the settings is not checked again";
     EXPECT_EQ(1u, run.boxes.size()) << "no box in an unattended run: only the final cancel question";
 }

@@ -56,7 +56,7 @@ TEST_F(DomainPage, ExplainsTheNameOffersTheHostsEntryFirstAndAddsItOnlyWhenChose
         ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
         skipped = hosts_.Text();
     });
-    EXPECT_TRUE(run.scriptFinished);
+    ASSERT_TRUE(run.scriptFinished);
     std::string block = "\r\n\r\n# Added by Velmora Setup\r\n10.20.30.40 " + domain_ + "\r\n\r\n";
     ASSERT_GE(added.size(), block.size());
     EXPECT_EQ(block, added.substr(added.size() - block.size()));
@@ -89,7 +89,7 @@ TEST_F(DomainPage, LongNameIsShownCutAndAHostsFileHeldElsewhereShowsTheReasonAnd
         pageAfterSkip = wizard.PageId();
     }, AcceptBox);
     CloseHandle(held);
-    EXPECT_TRUE(run.scriptFinished);
+    ASSERT_TRUE(run.scriptFinished);
     EXPECT_EQ(IDD_WIZ_SETHOST, pageAfterFailure);
     EXPECT_EQ(IDD_WIZ_USERS, pageAfterSkip) << "the user can go on without adding";
     EXPECT_EQ(unchanged, after);

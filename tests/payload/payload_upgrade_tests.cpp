@@ -151,10 +151,14 @@ TEST_F(PayloadUpgrade, ARestorePutsBackWhatTheRunReplacedAndTakesWhatItAdded)
             EXPECT_TRUE(HasTime(Install(L"empty-kept"), 2, MakeTime(2021, 9, 10, 11)));
         }
         TempFolder outside(L"outside");
+        AtScopeExit unlink([&] {
+            if (c.configBecomesLink)
+                RunHost(L"rm", L"", {Install(L"config")});
+        });
         if (c.configBecomesLink) {
             ASSERT_TRUE(RemoveDirectoryW(outside.Path().c_str()));
             ASSERT_TRUE(MoveFileW(Install(L"config").c_str(), outside.Path().c_str()));
-            RunHost(L"ln", L"-s", {outside.Path(), Install(L"config")});
+            ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"-s", {outside.Path(), Install(L"config")}));
             ASSERT_TRUE(IsLink(Install(L"config")));
         }
 
@@ -172,7 +176,6 @@ TEST_F(PayloadUpgrade, ARestorePutsBackWhatTheRunReplacedAndTakesWhatItAdded)
         EXPECT_EQ(Bytes(60, 'm'), ReadBytes(Backup(L"config\\mime.types")));
         EXPECT_EQ(Bytes(300, 'o'), ReadBytes(Install(L"Velmora.exe")));
         EXPECT_FALSE(PathExists(Install(L"logs")));
-        RunHost(L"rm", L"", {Install(L"config")});
     }
 }
 
@@ -186,7 +189,8 @@ TEST_F(PayloadUpgrade, ABackupFolderBehindALinkIsNeitherFilledNorEmptied)
     ASSERT_TRUE(CreateDirectoryW(outside.File(L"run").c_str(), nullptr));
     ASSERT_TRUE(WriteBytes(outside.File(L"run\\Velmora.exe"), Bytes(7, 'x')));
     const std::map<std::wstring, Bytes> installed = TreeContent(Install());
-    RunHost(L"ln", L"-s", {outside.Path(), Install(L"backups")});
+    ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"-s", {outside.Path(), Install(L"backups")}));
+    AtScopeExit unlink([&] { RunHost(L"rm", L"", {Install(L"backups")}); });
     ASSERT_TRUE(IsLink(Install(L"backups")));
     const std::map<std::wstring, Bytes> behind = TreeContent(outside.Path());
 
@@ -207,7 +211,6 @@ TEST_F(PayloadUpgrade, ABackupFolderBehindALinkIsNeitherFilledNorEmptied)
     for (auto it = after.begin(); it != after.end();)
         it = it->first.rfind(L"backups\\", 0) == 0 ? after.erase(it) : std::next(it);
     EXPECT_EQ(installed, after);
-    RunHost(L"rm", L"", {Install(L"backups")});
 }
 
 using PayloadSafety = PayloadTest;
@@ -235,7 +238,8 @@ TEST_F(PayloadSafety, AnEntryBehindALinkInTheFolderIsRefused)
 {
     TempFolder outside(L"outside");
     ASSERT_TRUE(WriteBytes(outside.File(L"a.cfg"), Bytes(4, 'o')));
-    RunHost(L"ln", L"-s", {outside.Path(), Install(L"config")});
+    ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"-s", {outside.Path(), Install(L"config")}));
+    AtScopeExit unlink([&] { RunHost(L"rm", L"", {Install(L"config")}); });
     ASSERT_TRUE(IsLink(Install(L"config")));
     Bytes archive = ArchiveBuilder().File(L"config\\a.cfg", Bytes(3, 'a')).File(L"config\\b.cfg", Bytes(3, 'b')).Finish();
 
@@ -245,5 +249,4 @@ TEST_F(PayloadSafety, AnEntryBehindALinkInTheFolderIsRefused)
     EXPECT_FALSE(corrupt);
     EXPECT_EQ(Bytes(4, 'o'), ReadBytes(outside.File(L"a.cfg")));
     EXPECT_FALSE(PathExists(outside.File(L"b.cfg")));
-    RunHost(L"rm", L"", {Install(L"config")});
 }

@@ -128,7 +128,7 @@ TEST_F(ProgressPage, ARealInstallationMovesRowsAndBarGoesOnAfterCancelNoAndEndsW
             return IDNO;
         });
 
-    EXPECT_TRUE(run.scriptFinished);
+    ASSERT_TRUE(run.scriptFinished);
     EXPECT_EQ(1u, run.boxes.size());  // the cancel question
     EXPECT_TRUE(openAfterNo);
     // The run waits for the answer at its next check: it cannot end under the question.
@@ -197,7 +197,7 @@ TEST_F(ProgressPage, CancelAnsweredYesStopsTheRunningStepWithACrossAndFinishOpen
             return IDYES;
         });
 
-    EXPECT_TRUE(run.scriptFinished);
+    ASSERT_TRUE(run.scriptFinished);
     ASSERT_EQ(1u, run.boxes.size());
     EXPECT_EQ(L"Do you really want to cancel installation?", run.boxes[0].text);
     EXPECT_EQ(L"Velmora Server Setup", run.boxes[0].title);
@@ -229,7 +229,7 @@ TEST_F(ProgressPage, AFailedRunShowsTheEnginesWarningOnThePageAndCancelAfterItCl
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(wizard.Sheet()); }));
     }, MessageBoxWatcher::DefaultAnswer);
 
-    EXPECT_TRUE(run.scriptFinished);
+    ASSERT_TRUE(run.scriptFinished);
     EXPECT_EQ(kCross, views.back().images[kStepStart]);
     EXPECT_EQ(L"Step \"Start server\" failed: " + SystemErrorText(ERROR_SERVICE_DISABLED), std::wstring(status));
     EXPECT_TRUE(RowsInOrder(views.back().images));

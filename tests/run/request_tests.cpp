@@ -9,6 +9,7 @@
 
 #include "engine/install_layout.h"
 #include "formats/config/server_config.h"
+#include "support/enum_printers.h"
 #include "wizard/progress_page/install_request_builder.h"
 
 namespace {

@@ -6,6 +6,8 @@
 #include <atomic>
 
 #include "engine/run/install_runner.h"
+#include "support/enum_printers.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -34,8 +36,12 @@ DWORD WINAPI OneCheck(void* param)
 struct Seen : InstallObserver
 {
     std::atomic<int> started{0};
-    std::atomic<bool> ended{false}, allDone{false};
-    void StepChanged(int, StepState state, int) override { started += state == kStepStarted; }
+    std::atomic<bool> ended{false}, allDone{false}, answered{false}, passedUnanswered{false};
+    void StepChanged(int, StepState state, int) override
+    {
+        started += state == kStepStarted;
+        passedUnanswered = passedUnanswered || (state != kStepStarted && !answered);
+    }
     void Failed(const InstallFailure&) override {}
     void Ended(bool allStepsDone) override
     {
@@ -56,12 +62,15 @@ TEST(InstallRunner, ARunWaitsAtItsCheckWhileTheCancelQuestionIsOpen)
         ChangeTransaction changes;
         runner.HoldForAnswer();
         ASSERT_TRUE(runner.Start(request, changes));
-        while (seen.started == 0)
-            Sleep(1);
-        EXPECT_FALSE(runner.WaitForEnd(300)) << "the run went past its check under the question";
+        // Once the step has started the worker is at its check; the end of the step tells
+        // whether it went past before the answer, however slow either thread is.
+        ASSERT_TRUE(WaitUntil([&] { return seen.started > 0; }, 10000));
+        EXPECT_FALSE(runner.WaitForEnd(300));  // room for a run that does not wait to go past
         EXPECT_FALSE(runner.Ended());
+        seen.answered = true;
         runner.Answer(yes);
         ASSERT_TRUE(runner.WaitForEnd(10000));
+        EXPECT_FALSE(seen.passedUnanswered) << "the run went past its check under the question";
         EXPECT_TRUE(runner.Ended());
         EXPECT_EQ(yes, runner.Failed());
         EXPECT_EQ(yes, runner.Cancelling());

@@ -13,6 +13,7 @@
 
 #include "base/setup_tools.h"
 #include "server/test_installation.h"
+#include "support/at_scope_exit.h"
 #include "support/security_text.h"
 
 namespace {
@@ -104,6 +105,7 @@ TEST(Uninstaller, QuietCommandRemovesWithoutABoxThroughACopyInAFolderOnlyAdminis
     const std::set<std::wstring> before = CopyFolders();
     // What a user could have put where the copy used to go, named by the process id.
     std::wstring plantedCopy;
+    AtScopeExit removePlanted([&] { DeleteFileW(plantedCopy.c_str()); });
     ProgramStart start = {quiet};
     start.whileSuspended = [&plantedCopy](DWORD processId) {
         wchar_t temp[MAX_PATH] = {};
@@ -119,7 +121,6 @@ TEST(Uninstaller, QuietCommandRemovesWithoutABoxThroughACopyInAFolderOnlyAdminis
     EXPECT_FALSE(listed.Entry().Exists());
     EXPECT_TRUE(WaitUntil([&] { return !PathExists(listed.Folder()); }, 30000));
     EXPECT_EQ("planted", ReadWholeFile(plantedCopy)) << "the uninstaller wrote over the planted file";
-    DeleteFileW(plantedCopy.c_str());
 
     std::set<std::wstring> made = CopyFolders();
     for (const std::wstring& folder : before)

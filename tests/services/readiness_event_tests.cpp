@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "support/enum_printers.h"
 #include "support/security_text.h"
 #include "system/services/readiness_event.h"
 

@@ -59,7 +59,7 @@ TEST(RequiredService, MissingOrFailingServiceIsReported)
         SCOPED_TRACE(testing::Message() << (c.name ? c.name : L"HTTPFilter"));
         MessageBoxWatcher watcher;
         EXPECT_FALSE(c.name ? EnsureServiceRunsAutomatically(c.name) : CheckRequiredServices());
-        ExpectOneErrorBox(watcher, c.text);
+        ASSERT_NO_FATAL_FAILURE(ExpectOneErrorBox(watcher, c.text));
     }
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), ReadServiceConfig(refusing.NameText()).startType);
 }

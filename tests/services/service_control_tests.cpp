@@ -38,7 +38,7 @@ TEST(ServiceControl, AMissingServiceIsUnknown)
     EXPECT_TRUE(watcher.Seen().empty());
     EXPECT_FALSE(g_setupTools.SetServiceAutoStart(missing.c_str()));
     EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), GetLastError());
-    ExpectOneErrorBox(watcher, SystemErrorText(ERROR_SERVICE_DOES_NOT_EXIST), true);
+    ASSERT_NO_FATAL_FAILURE(ExpectOneErrorBox(watcher, SystemErrorText(ERROR_SERVICE_DOES_NOT_EXIST), true));
 }
 
 // How long the wait lasts and the state it ends with, by what the fixture service does.

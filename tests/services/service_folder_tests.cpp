@@ -80,6 +80,6 @@ TEST(ServiceFolder, AnUnreadableConfigurationIsShownWithANonZeroReason)
         EXPECT_EQ(c.shown, left);
         EXPECT_STREQ(L"before", folder);
         ASSERT_TRUE(watcher.WaitFor(1));
-        ExpectOneErrorBox(watcher, SystemErrorText(c.shown), true);
+        ASSERT_NO_FATAL_FAILURE(ExpectOneErrorBox(watcher, SystemErrorText(c.shown), true));
     }
 }

@@ -108,7 +108,7 @@ TEST_F(ServiceInstall, CreationErrorsAreRetriedWithPausesThenShown)
         EXPECT_FALSE(InstallServiceWithin(binaryPath.c_str(), c.name, c.displayName, L"Test", 3, c.pauseMs));
         EXPECT_GE(GetTickCount() - start, 2 * c.pauseMs);
         EXPECT_EQ(c.error, GetLastError());
-        ExpectOneErrorBox(watcher, SystemErrorText(c.error), true);
+        ASSERT_NO_FATAL_FAILURE(ExpectOneErrorBox(watcher, SystemErrorText(c.error), true));
         EXPECT_FALSE(g_setupTools.ServiceExists(c.name));
     }
     EXPECT_EQ(taken, ReadServiceConfig(other.NameText()).displayName);

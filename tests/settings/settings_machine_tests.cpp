@@ -6,6 +6,7 @@
 #include "app/default_certificate.h"
 #include "base/install_settings.h"
 #include "certificates/certificate_fixtures.h"
+#include "support/enum_printers.h"
 #include "support/temp_folder.h"
 #include "wizard/settings_page/certificate_display.h"
 #include "wizard/settings_page/certificate_image.h"

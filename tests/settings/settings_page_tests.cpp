@@ -11,6 +11,7 @@
 #include "formats/config/server_config.h"
 #include "formats/language/language.h"
 #include "resources/wizard_ids.h"
+#include "support/at_scope_exit.h"
 #include "support/installation_fixture.h"
 #include "support/temp_folder.h"
 #include "system/uninstall/uninstall_entry.h"
@@ -140,7 +141,7 @@ TEST_F(SettingsPage, ShowsTheRecordThenTheChecksBoxesAndStoresWhatItDecided)
     }, [&](const SeenMessageBox& box) {
         return box.text == MessageText(kFolderExists) && ++folderQuestions == 1 ? IDNO : AcceptBox(box);
     });
-    EXPECT_TRUE(run.scriptFinished);
+    ASSERT_TRUE(run.scriptFinished);
     std::vector<SeenMessageBox> boxes = BoxesButPortQuestions(run.boxes);
     ASSERT_EQ(5u, boxes.size()) << "two refusals, the folder question twice, and the closing Cancel";
     EXPECT_EQ(L"Service name must not contain  forward-slash (/) and back-slash symbols ", boxes[0].text);
@@ -168,16 +169,16 @@ TEST_F(SettingsPage, TheUnattendedCheckGoesToThePageThatTheCheckChose)
     CopyText(g_settings.install_dir, installed.c_str());
     // Its record, without which a Velmora.exe is anybody's.
     WriteUninstallEntry(g_settings.service_name, installed.c_str(), 1);
+    AtScopeExit entry([&] { RemoveUninstallEntriesOfFolder(installed.c_str()); });
     g_settings.run_mode = RunMode::kUnattended;
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
         wizard.Press(PSBTN_NEXT);
         EXPECT_TRUE(wizard.WaitForPage(IDD_WIZ_INSTALL));
     });
-    EXPECT_TRUE(run.scriptFinished);
+    ASSERT_TRUE(run.scriptFinished);
     EXPECT_TRUE(g_settings.upgrade);
     // The page empties the store before the check, which then keeps the configuration.
     EXPECT_EQ(L"kept-value", KeptValue());
-    RemoveUninstallEntriesOfFolder(installed.c_str());
 }
 
 TEST_F(SettingsPage, UnattendedQuietFailureWaitsForTheUserAndChecksByItselfOnlyOnce)
@@ -189,18 +190,18 @@ TEST_F(SettingsPage, UnattendedQuietFailureWaitsForTheUserAndChecksByItselfOnlyO
     // What an earlier pass took from another, installed folder.
     g_serverConfig.Set(L"kept_key", L"another folder's");
     WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
+        // The page checks itself as it is shown, and the sheet makes it current only when it
+        // stays; the sheet then settles, so a press it posted to itself has been handled.
         wizard.Press(PSBTN_NEXT);
         ASSERT_TRUE(wizard.WaitForPage(IDD_WIZ_SETCONF));
-        Sleep(500);
         EXPECT_EQ(IDD_WIZ_SETCONF, wizard.PageId()) << "the page waits for the user";
         EXPECT_TRUE(wizard.ButtonEnabled(WizardDriver::kNextButton));
         TypeInto(wizard, IDC_SERVICE_NAME, L"Velmora Mail");
         EXPECT_TRUE(wizard.Next(IDD_WIZ_USERS));
         ASSERT_TRUE(wizard.Back(IDD_WIZ_SETCONF));
-        Sleep(300);
-        EXPECT_EQ(IDD_WIZ_SETCONF, wizard.PageId());
+        EXPECT_EQ(IDD_WIZ_SETCONF, wizard.PageId()) << "the page checked itself again";
     });
-    EXPECT_TRUE(run.scriptFinished);
+    ASSERT_TRUE(run.scriptFinished);
     EXPECT_EQ(1u, run.boxes.size()) << "no box but the closing cancel question";
     EXPECT_EQ(fresh, g_settings.install_dir);
     EXPECT_EQ(L"", KeptValue()) << "another folder's configuration is not kept";
@@ -241,7 +242,7 @@ TEST_F(SettingsPage, OwnCertificateLetsNextThroughOnlyWhenReadableAndUnexpiredAn
         // Imported once; the closing Cancel takes it back.
         EXPECT_EQ(1, CountInMachineStore(L"MY", StoredThumbprint()));
     });
-    EXPECT_TRUE(run.scriptFinished);
+    ASSERT_TRUE(run.scriptFinished);
     // The imported one is the image's certificate with the key.
     std::vector<BYTE> thumbprint = StoredThumbprint();
     bool found = false;
@@ -262,7 +263,7 @@ TEST_F(SettingsPage, HostedModeNeedsNoCertificate)
         EXPECT_TRUE(NextEnabled(wizard));
         EXPECT_TRUE(wizard.Next(IDD_WIZ_USERS));
     });
-    EXPECT_TRUE(run.scriptFinished);
+    ASSERT_TRUE(run.scriptFinished);
 }
 
 // Run again under the Russian system locale: a folder named in Cyrillic, and the page's
@@ -300,7 +301,7 @@ TEST_F(SettingsLocale, CyrillicFolderIsCreatedAndTextsFollowTheLanguage)
         ASSERT_TRUE(wizard.Next(IDD_WIZ_USERS));
         EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(fresh.c_str()));
     });
-    EXPECT_TRUE(run.scriptFinished);
+    ASSERT_TRUE(run.scriptFinished);
     EXPECT_STREQ(any, shownAny);
     if (GetSystemDefaultLCID() == kRussianLocale) {
         EXPECT_STRNE(L"any (recommended)", shownAny);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/scoped_seam.h"
+#include "support/enum_printers.h"
 #include "wizard/settings_page/certificate_display.h"
 #include "wizard/settings_page/host_addresses.h"
 #include "wizard/settings_page/installed_version.h"

@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "support/at_scope_exit.h"
+
 // Runs one of the host's own programs: this Wine cannot make or remove links by Windows
 // calls, but starts the host's programs like its own and shows the host's links as
 // reparse points. Paths are given in Windows form.

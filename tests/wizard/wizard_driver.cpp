@@ -1,6 +1,7 @@
 #include "wizard/wizard_driver.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 #include <thread>
 
 #include "app/default_certificate.h"
@@ -117,7 +118,7 @@ void DriveSheet(SheetRun& run, const std::function<void()>& runSheet,
             return;
         run.sheet = wizard.Sheet();
         script(wizard);
-        run.scriptFinished = true;
+        run.scriptFinished = !testing::Test::HasFatalFailure();  // a failed ASSERT leaves it early
         close(wizard);
     });
     runSheet();

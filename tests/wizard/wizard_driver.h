@@ -52,7 +52,8 @@ private:
 HWND FindWizardWindow(DWORD processId, DWORD timeoutMs = 20000);
 
 // What a driven sheet left: the sheet's window as it was, whether the script ran to its
-// end, and the boxes it showed.
+// end (callers assert it: a fatal failure inside the script only leaves the script), and the
+// boxes it showed.
 struct SheetRun
 {
     HWND sheet = nullptr;

@@ -43,5 +43,5 @@ TEST_F(Screenshots, EveryPage)
         ASSERT_TRUE(wizard.Next(IDD_WIZ_INSTALL));
         save(L"6-progress");
     });
-    EXPECT_TRUE(run.scriptFinished);
+    ASSERT_TRUE(run.scriptFinished);
 }
