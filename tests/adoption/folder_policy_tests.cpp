@@ -72,7 +72,10 @@ public:
             return WithoutRightsList(descriptor);
         return !text.empty() && SecurityFromText(text.c_str(), descriptor);
     }
-    PSID Account() override { return account_.Get(); }
+    FakeFolders() { ConvertStringSidToSidW(L"S-1-5-21-9-9-9-500", &account_); }  // the administrator running the setup
+    ~FakeFolders() { LocalFree(account_); }
+
+    PSID Account() override { return account_; }
     void TrusteeName(PSID trustee, wchar_t* name, size_t capacity) override
     {
         wchar_t* text = nullptr;
@@ -107,18 +110,7 @@ private:
         descriptor.Reset(LocalAlloc(LMEM_FIXED, size));
         return descriptor && MakeSelfRelativeSD(&absolute, descriptor.Get(), &size);
     }
-    struct SidHolder
-    {
-        SidHolder()
-        {
-            ConvertStringSidToSidW(kAccount, &sid);
-        }
-        ~SidHolder() { LocalFree(sid); }
-        PSID Get() const { return sid; }
-        PSID sid = nullptr;
-    };
-    static constexpr const wchar_t* kAccount = L"S-1-5-21-9-9-9-500";  // the administrator running the setup
-    SidHolder account_;
+    PSID account_ = nullptr;
 };
 
 const wchar_t* const kRuleNames[] = {L"allowed",      L"drive root",  L"network path",
@@ -150,6 +142,25 @@ std::function<void(FakeFolders&)> Servers(const std::wstring& servers, const std
 }
 
 const DWORD kLink = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+const wchar_t kTarget[] = L"D:\\Servers\\Velmora";
+
+// `path` and the folders above it exist.
+std::function<void(FakeFolders&)> Made(const wchar_t* path, DWORD attributes = FILE_ATTRIBUTE_DIRECTORY)
+{
+    return [=](FakeFolders& f) { f.Folders(path, attributes); };
+}
+
+// The installation folder exists, with `security` as its owner and rights, or with files in it.
+std::function<void(FakeFolders&)> Target(const std::wstring& security, bool holdingFiles = false)
+{
+    return [=](FakeFolders& f) {
+        f.Folders(kTarget);
+        if (!security.empty())
+            f.security[kTarget] = security;
+        if (holdingFiles)
+            f.holdingFiles.insert(kTarget);
+    };
+}
 
 struct Row
 {
@@ -161,92 +172,76 @@ struct Row
 };
 
 const Row kRows[] = {
-    {"a new folder on a data drive", L"D:\\Servers\\Velmora", [](FakeFolders&) {}, L"allowed"},
-    {"a new folder below Program Files", L"C:\\Program Files\\Velmora",
-     [](FakeFolders& f) { f.Folders(L"C:\\Program Files"); }, L"allowed"},
+    {"a new folder on a data drive", kTarget, nullptr, L"allowed"},
+    {"a new folder below Program Files", L"C:\\Program Files\\Velmora", Made(L"C:\\Program Files"), L"allowed"},
     {"... below the 32-bit Program Files", L"C:\\Program Files (x86)\\Velmora",
-     [](FakeFolders& f) { f.Folders(L"C:\\Program Files (x86)"); }, L"allowed"},
-    {"C:\\", L"C:\\", [](FakeFolders&) {}, L"drive root"},
-    {"a drive root of another letter", L"E:\\", [](FakeFolders&) {}, L"drive root"},
-    {"a share", L"\\\\fileserver\\apps\\Velmora", [](FakeFolders&) {}, L"network path"},
-    {"a mapped network drive", L"N:\\Velmora", [](FakeFolders&) {}, L"network path"},
-    {"the Windows folder", L"C:\\Windows", [](FakeFolders&) {}, L"Windows folder C:\\Windows"},
-    {"System32, in other case", L"c:\\WINDOWS\\system32", [](FakeFolders&) {}, L"Windows folder C:\\Windows"},
-    {"C:\\Windows\\Temp\\x", L"C:\\Windows\\Temp\\x", [](FakeFolders&) {}, L"Windows folder C:\\Windows"},
-    {"a folder whose name starts like Windows'", L"C:\\Windows2\\Velmora", [](FakeFolders&) {}, L"allowed"},
+     Made(L"C:\\Program Files (x86)"), L"allowed"},
+    {"C:\\", L"C:\\", nullptr, L"drive root"},
+    {"a drive root of another letter", L"E:\\", nullptr, L"drive root"},
+    {"a share", L"\\\\fileserver\\apps\\Velmora", nullptr, L"network path"},
+    {"a mapped network drive", L"N:\\Velmora", nullptr, L"network path"},
+    {"the Windows folder", L"C:\\Windows", nullptr, L"Windows folder C:\\Windows"},
+    {"System32, in other case", L"c:\\WINDOWS\\system32", nullptr, L"Windows folder C:\\Windows"},
+    {"C:\\Windows\\Temp\\x", L"C:\\Windows\\Temp\\x", nullptr, L"Windows folder C:\\Windows"},
+    {"a folder whose name starts like Windows'", L"C:\\Windows2\\Velmora", nullptr, L"allowed"},
     {"the account's temporary folder and below", L"C:\\Users\\admin\\AppData\\Local\\Temp\\Velmora",
-     [](FakeFolders&) {}, L"temporary folder C:\\Users\\admin\\AppData\\Local\\Temp"},
-    {"the folder setup.exe runs from", L"C:\\Users\\admin\\Downloads", [](FakeFolders&) {},
+     nullptr, L"temporary folder C:\\Users\\admin\\AppData\\Local\\Temp"},
+    {"the folder setup.exe runs from", L"C:\\Users\\admin\\Downloads", nullptr,
      L"setup folder C:\\Users\\admin\\Downloads"},
     {"... a folder below it is the administrator's choice", L"C:\\Users\\admin\\Downloads\\Velmora",
-     [](FakeFolders&) {}, L"allowed"},
-    {"Program Files itself", L"C:\\Program Files", [](FakeFolders&) {}, L"shared folder C:\\Program Files"},
-    {"the 32-bit Program Files itself", L"C:\\Program Files (x86)", [](FakeFolders&) {},
-     L"shared folder C:\\Program Files (x86)"},
-    {"ProgramData itself", L"C:\\ProgramData", [](FakeFolders&) {}, L"shared folder C:\\ProgramData"},
-    {"the Users folder itself", L"C:\\Users", [](FakeFolders&) {}, L"shared folder C:\\Users"},
-    {"a profile", L"C:\\Users\\admin", [](FakeFolders&) {}, L"shared folder C:\\Users\\admin"},
+     nullptr, L"allowed"},
+    {"Program Files itself", L"C:\\Program Files", nullptr, L"shared folder C:\\Program Files"},
+    {"the 32-bit Program Files itself", L"C:\\Program Files (x86)", nullptr, L"shared folder C:\\Program Files (x86)"},
+    {"ProgramData itself", L"C:\\ProgramData", nullptr, L"shared folder C:\\ProgramData"},
+    {"the Users folder itself", L"C:\\Users", nullptr, L"shared folder C:\\Users"},
+    {"a profile", L"C:\\Users\\admin", nullptr, L"shared folder C:\\Users\\admin"},
     {"Windows XP's names, as that system gives them", L"C:\\Documents and Settings\\All Users\\Application Data",
      [](FakeFolders& f) {
          f.named = {{SystemFolderKind::kWindows, L"C:\\WINDOWS"},
                     {SystemFolderKind::kShared, L"C:\\Documents and Settings\\All Users\\Application Data"}};
      },
      L"shared folder C:\\Documents and Settings\\All Users\\Application Data"},
-    {"the folder itself a junction", L"D:\\Servers\\Velmora",
-     [](FakeFolders& f) { f.Folders(L"D:\\Servers\\Velmora", kLink); }, L"link D:\\Servers\\Velmora"},
+    {"the folder itself a junction", kTarget, Made(kTarget, kLink), L"link D:\\Servers\\Velmora"},
     {"a junction two levels up", L"D:\\Apps\\Servers\\Velmora",
      [](FakeFolders& f) { f.Folders(L"D:\\Apps\\Servers"), f.existing[L"D:\\Apps"] = kLink; }, L"link D:\\Apps"},
     {"a link in the part that exists, the rest still to be made", L"D:\\Apps\\New\\Velmora",
-     [](FakeFolders& f) { f.Folders(L"D:\\Apps", kLink); }, L"link D:\\Apps"},
-    {"an existing empty folder keeps its question", L"D:\\Servers\\Velmora",
-     [](FakeFolders& f) { f.Folders(L"D:\\Servers\\Velmora"); }, L"allowed"},
-    {"an existing folder with another program's files", L"D:\\Servers\\Velmora",
-     [](FakeFolders& f) { f.Folders(L"D:\\Servers\\Velmora"), f.holdingFiles.insert(L"D:\\Servers\\Velmora"); },
-     L"not empty"},
-    {"... the files of this run's own installation", L"D:\\Servers\\Velmora",
-     [](FakeFolders& f) { f.Folders(L"D:\\Servers\\Velmora"), f.holdingFiles.insert(L"D:\\Servers\\Velmora"); },
-     L"allowed", true},
+     Made(L"D:\\Apps", kLink), L"link D:\\Apps"},
+    {"an existing empty folder keeps its question", kTarget, Target(L""), L"allowed"},
+    {"an existing folder with another program's files", kTarget, Target(L"", true), L"not empty"},
+    {"... the files of this run's own installation", kTarget, Target(L"", true), L"allowed", true},
     // The folders above, each as its rights were found.
-    {"D:\\Servers\\Velmora under an ancestor users may rename", L"D:\\Servers\\Velmora",
+    {"D:\\Servers\\Velmora under an ancestor users may rename", kTarget,
      Servers(L"O:BAD:(A;;FA;;;SY)(A;;0x1301bf;;;BU)"), L"untrusted ancestor D:\\Servers (DELETE: S-1-5-32-545)"},
-    {"... that users may give other rights", L"D:\\Servers\\Velmora", Servers(L"O:BAD:(A;;WD;;;AU)"),
+    {"... that users may give other rights", kTarget, Servers(L"O:BAD:(A;;WD;;;AU)"),
      L"untrusted ancestor D:\\Servers (WRITE_DAC: S-1-5-11)"},
-    {"... that users may take", L"D:\\Servers\\Velmora", Servers(L"O:BAD:(A;;WO;;;WD)"),
+    {"... that users may take", kTarget, Servers(L"O:BAD:(A;;WO;;;WD)"),
      L"untrusted ancestor D:\\Servers (WRITE_OWNER: S-1-1-0)"},
-    {"... with full control for everyone in generic form", L"D:\\Servers\\Velmora", Servers(L"O:BAD:(A;;GA;;;WD)"),
+    {"... with full control for everyone in generic form", kTarget, Servers(L"O:BAD:(A;;GA;;;WD)"),
      L"untrusted ancestor D:\\Servers (DELETE: S-1-1-0)"},
-    {"... that a user owns", L"D:\\Servers\\Velmora", Servers(std::wstring(L"O:") + kUser + L"D:(A;;FA;;;BA)"),
+    {"... that a user owns", kTarget, Servers(std::wstring(L"O:") + kUser + L"D:(A;;FA;;;BA)"),
      std::wstring(L"untrusted ancestor D:\\Servers (owner: ") + kUser + L")"},
-    {"... whose rights nobody set: everybody may do everything", L"D:\\Servers\\Velmora",
+    {"... whose rights nobody set: everybody may do everything", kTarget,
      Servers(L"no rights list"), L"untrusted ancestor D:\\Servers (WRITE_DAC: S-1-1-0)"},
-    {"... whose rights cannot be read", L"D:\\Servers\\Velmora", Servers(L""),
-     L"untrusted ancestor D:\\Servers (error 5)"},
-    {"a drive whose root lets users delete what lies in it", L"D:\\Servers\\Velmora",
+    {"... whose rights cannot be read", kTarget, Servers(L""), L"untrusted ancestor D:\\Servers (error 5)"},
+    {"a drive whose root lets users delete what lies in it", kTarget,
      Servers(L"O:BAD:(A;;FA;;;BA)", L"O:BAD:(A;;FA;;;BA)(A;;0x40;;;BU)"),
      L"untrusted ancestor D:\\ (FILE_DELETE_CHILD: S-1-5-32-545)"},
-    {"a root as Windows sets C:\\: users make folders, and own only what they make", L"D:\\Servers\\Velmora",
+    {"a root as Windows sets C:\\: users make folders, and own only what they make", kTarget,
      Servers(L"O:SYD:(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)",
              L"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
              L"D:(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)(A;;0x4;;;AU)(A;OICIIO;SDGXGWGR;;;AU)(A;OICIIO;GA;;;CO)"),
      L"allowed"},
-    {"... an ancestor that the administrator running the setup owns", L"D:\\Servers\\Velmora",
+    {"... an ancestor that the administrator running the setup owns", kTarget,
      Servers(L"O:S-1-5-21-9-9-9-500D:(A;;FA;;;S-1-5-21-9-9-9-500)(A;;0x1200a9;;;BU)"), L"allowed"},
-    {"... the user's rights denied are not counted on", L"D:\\Servers\\Velmora",
+    {"... the user's rights denied are not counted on", kTarget,
      Servers(L"O:BAD:(D;;SD;;;BU)(A;;0x1301bf;;;BU)"), L"untrusted ancestor D:\\Servers (DELETE: S-1-5-32-545)"},
-    {"an existing empty folder that a user owns", L"D:\\Servers\\Velmora",
-     [](FakeFolders& f) {
-         f.Folders(L"D:\\Servers\\Velmora");
-         f.security[L"D:\\Servers\\Velmora"] = std::wstring(L"O:") + kUser + L"D:(A;;FA;;;" + kUser + L")";
-     },
+    {"an existing empty folder that a user owns", kTarget,
+     Target(std::wstring(L"O:") + kUser + L"D:(A;;FA;;;" + kUser + L")"),
      std::wstring(L"foreign owner D:\\Servers\\Velmora (") + kUser + L")"},
-    {"... an empty folder of ours that users may write in: its rights are replaced", L"D:\\Servers\\Velmora",
-     [](FakeFolders& f) {
-         f.Folders(L"D:\\Servers\\Velmora");
-         f.security[L"D:\\Servers\\Velmora"] = L"O:BAD:(A;;FA;;;BU)";
-     },
-     L"allowed"},
-    {"... an own installation below a link is still refused", L"D:\\Servers\\Velmora",
-     [](FakeFolders& f) { f.Folders(L"D:\\Servers\\Velmora"), f.existing[L"D:\\Servers"] = kLink; },
+    {"... an empty folder of ours that users may write in: its rights are replaced", kTarget,
+     Target(L"O:BAD:(A;;FA;;;BU)"), L"allowed"},
+    {"... an own installation below a link is still refused", kTarget,
+     [](FakeFolders& f) { f.Folders(kTarget), f.existing[L"D:\\Servers"] = kLink; },
      L"link D:\\Servers", true},
 };
 
@@ -284,7 +279,8 @@ TEST(FolderPolicy, EachRefusalHasItsRuleAndNamesWhatItFound)
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.what);
         FakeFolders facts;
-        row.arrange(facts);
+        if (row.arrange)
+            row.arrange(facts);
         EXPECT_EQ(row.outcome, Outcome(CheckFolderPolicy(row.folder, row.installation, facts)));
     }
 }

@@ -88,72 +88,69 @@ struct Row
 {
     const char* what;
     std::function<void(FakeFacts&)> arrange;
-    const wchar_t* service;  // the run's service name
     const wchar_t* outcome;
+    const wchar_t* service = L"velmora";  // the run's service name
 };
 
 void Server(FakeFacts& f) { f.files.push_back(kServer); }
 void OurService(FakeFacts& f) { f.services[L"velmora"] = kOurCommand; }
+// The server in the folder, and the service "velmora" with `command`.
+std::function<void(FakeFacts&)> ServerAndService(const wchar_t* command)
+{
+    return [=](FakeFacts& f) { Server(f), f.services[L"velmora"] = command; };
+}
+// The server in the folder, and an entry among the installed programs of `service` for `folder`.
+std::function<void(FakeFacts&)> ServerAndEntry(const wchar_t* service, const wchar_t* folder)
+{
+    return [=](FakeFacts& f) { Server(f), f.listed.push_back({service, folder}); };
+}
 
 const Row kRows[] = {
-    {"an empty machine", [](FakeFacts&) {}, L"velmora", L"none"},
-    {"a planted Velmora.exe with no record: nobody's installation", Server, L"velmora", L"unrecorded server"},
+    {"an empty machine", [](FakeFacts&) {}, L"none"},
+    {"a planted Velmora.exe with no record: nobody's installation", Server, L"unrecorded server"},
     {"... a service of another name for another folder does not make it one", [](FakeFacts& f) {
          Server(f), f.services[L"mail"] = L"\"D:\\Mail\\Velmora.exe\" /start"; },
-     L"velmora", L"unrecorded server"},
-    {"the service as the setup writes it", [](FakeFacts& f) { Server(f), OurService(f); }, L"velmora",
-     L"installed service, server"},
-    {"... its name in other case", [](FakeFacts& f) { Server(f), OurService(f); }, L"VELMORA",
-     L"installed service, server"},
-    {"... whose server is gone: the record, and no server to upgrade", OurService, L"velmora",
-     L"installed service"},
+     L"unrecorded server"},
+    {"the service as the setup writes it", ServerAndService(kOurCommand), L"installed service, server"},
+    {"... its name in other case", ServerAndService(kOurCommand), L"installed service, server", L"VELMORA"},
+    {"... whose server is gone: the record, and no server to upgrade", OurService, L"installed service"},
     {"the service's path in other case: the same installation, written anew",
-     [](FakeFacts& f) { Server(f), f.services[L"velmora"] = L"\"c:\\program files\\VELMORA\\velmora.exe\" /START"; },
-     L"velmora", L"installed service, differs, server"},
+     ServerAndService(L"\"c:\\program files\\VELMORA\\velmora.exe\" /START"), L"installed service, differs, server"},
     {"the service's path in its 8.3 form", [](FakeFacts& f) {
          Server(f), f.services[L"velmora"] = L"\"C:\\PROGRA~1\\Velmora\\Velmora.exe\" /start";
          f.longForms[L"C:\\PROGRA~1\\Velmora\\Velmora.exe"] = kServer; },
-     L"velmora", L"installed service, differs, server"},
+     L"installed service, differs, server"},
     {"... an 8.3 folder of a server that is gone", [](FakeFacts& f) {
          f.services[L"velmora"] = L"\"C:\\PROGRA~1\\Velmora\\Velmora.exe\" /start";
          f.longForms[L"C:\\PROGRA~1\\Velmora"] = kFolder; },
-     L"velmora", L"installed service, differs"},
-    {"a system service's name", [](FakeFacts& f) {
-         f.services[L"Spooler"] = L"C:\\windows\\system32\\spoolsv.exe"; },
-     L"Spooler", L"service not the server"},
-    {"... the server's path without quotes", [](FakeFacts& f) {
-         Server(f), f.services[L"velmora"] = L"C:\\Velmora\\Velmora.exe /start"; },
-     L"velmora", L"service not the server"},
-    {"... the quoted server with other arguments", [](FakeFacts& f) {
-         Server(f), f.services[L"velmora"] = L"\"C:\\Program Files\\Velmora\\Velmora.exe\" /start /debug"; },
-     L"velmora", L"service not the server"},
-    {"... another program in the folder", [](FakeFacts& f) {
-         Server(f), f.services[L"velmora"] = L"\"C:\\Program Files\\Velmora\\Other.exe\" /start"; },
-     L"velmora", L"service not the server"},
+     L"installed service, differs"},
+    {"a system service's name", [](FakeFacts& f) { f.services[L"Spooler"] = L"C:\\windows\\system32\\spoolsv.exe"; },
+     L"service not the server", L"Spooler"},
+    {"... the server's path without quotes", ServerAndService(L"C:\\Velmora\\Velmora.exe /start"),
+     L"service not the server"},
+    {"... the quoted server with other arguments",
+     ServerAndService(L"\"C:\\Program Files\\Velmora\\Velmora.exe\" /start /debug"), L"service not the server"},
+    {"... another program in the folder", ServerAndService(L"\"C:\\Program Files\\Velmora\\Other.exe\" /start"),
+     L"service not the server"},
     {"the chosen service runs the server of another folder", [](FakeFacts& f) {
          f.services[L"velmora"] = L"\"D:\\Servers\\Velmora\\Velmora.exe\" /start"; },
-     L"velmora", L"service of another folder D:\\Servers\\Velmora"},
-    {"the folder's installation runs under another service", [](FakeFacts& f) {
-         Server(f), f.services[L"mail"] = kOurCommand; },
-     L"velmora", L"other service mail"},
-    {"only the entry among the installed programs, the service removed", [](FakeFacts& f) {
-         Server(f), f.listed.push_back({L"velmora", kFolder}); },
-     L"velmora", L"installed entry, server"},
-    {"... an entry of the 32-bit view (one of the list, like the 64-bit's)", [](FakeFacts& f) {
-         Server(f), f.listed.push_back({L"velmora", L"c:\\program files\\velmora\\"}); },
-     L"velmora", L"installed entry, server"},
+     L"service of another folder D:\\Servers\\Velmora"},
+    {"the folder's installation runs under another service",
+     [](FakeFacts& f) { Server(f), f.services[L"mail"] = kOurCommand; }, L"other service mail"},
+    {"only the entry among the installed programs, the service removed", ServerAndEntry(L"velmora", kFolder),
+     L"installed entry, server"},
+    {"... an entry of the 32-bit view (one of the list, like the 64-bit's)",
+     ServerAndEntry(L"velmora", L"c:\\program files\\velmora\\"), L"installed entry, server"},
     {"... in an 8.3 form", [](FakeFacts& f) {
          Server(f), f.listed.push_back({L"velmora", L"C:\\PROGRA~1\\Velmora"});
          f.longForms[L"C:\\PROGRA~1\\Velmora"] = kFolder; },
-     L"velmora", L"installed entry, server"},
-    {"... for another service name", [](FakeFacts& f) { Server(f), f.listed.push_back({L"mail", kFolder}); },
-     L"velmora", L"other service mail"},
+     L"installed entry, server"},
+    {"... for another service name", ServerAndEntry(L"mail", kFolder), L"other service mail"},
     {"... two entries, one of the chosen name", [](FakeFacts& f) {
          Server(f), f.listed.push_back({L"mail", kFolder}), f.listed.push_back({L"velmora", kFolder}); },
-     L"velmora", L"installed entry, server"},
-    {"an entry of another folder whose name starts alike", [](FakeFacts& f) {
-         Server(f), f.listed.push_back({L"velmora", L"C:\\Program Files\\Velmora2"}); },
-     L"velmora", L"unrecorded server"},
+     L"installed entry, server"},
+    {"an entry of another folder whose name starts alike", ServerAndEntry(L"velmora", L"C:\\Program Files\\Velmora2"),
+     L"unrecorded server"},
 };
 
 } // namespace

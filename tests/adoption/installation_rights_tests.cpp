@@ -119,9 +119,7 @@ TEST(InstallationRights, EachObjectGetsItsRightsThroughNoLinkAndTheRightsAreChec
         std::vector<FakeObject> tree;
         DWORD error;
         UINT message;
-        const wchar_t* path;  // below kTop
-        const wchar_t* detail;
-        const wchar_t* log;
+        const wchar_t *path, *detail, *log;  // path below kTop
         std::vector<std::wstring> leftAlone;
     } rows[] = {
         {"an earlier installation",

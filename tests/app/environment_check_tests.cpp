@@ -30,10 +30,7 @@ struct FakeSystem
 };
 FakeSystem g_fake = {TRUE, TRUE, 6, 1, 0};
 
-BOOL WINAPI FakeIsUserAnAdmin()
-{
-    return g_fake.isAdmin;
-}
+BOOL WINAPI FakeIsUserAnAdmin() { return g_fake.isAdmin; }
 
 BOOL WINAPI FakeGetVersionEx(OSVERSIONINFOW* version)
 {
@@ -179,14 +176,7 @@ TEST(ScopedPrivileges, OnForTheHoldersLifeThenAsBefore)
 
 TEST(ParseSetupSwitches, TakesSwitchesInAnyCaseWithSlashOrDashAndRefusesEverythingElse)
 {
-    const struct
-    {
-        const wchar_t* line;
-        SwitchesVerdict verdict;
-        bool quiet;
-        const wchar_t* log;
-        const wchar_t* refused;
-    } cases[] = {
+    const struct { const wchar_t* line; SwitchesVerdict verdict; bool quiet; const wchar_t* log, *refused; } cases[] = {
         {L"setup.exe", SwitchesVerdict::kRun, false, L"", L""},
         {L"", SwitchesVerdict::kRun, false, L"", L""},
         {L"\"C:\\dir one\\setup.exe\" /QUIET", SwitchesVerdict::kRun, true, L"", L""},
@@ -213,20 +203,6 @@ TEST(ParseSetupSwitches, TakesSwitchesInAnyCaseWithSlashOrDashAndRefusesEverythi
     }
 }
 
-TEST(JudgeInstanceLock, RunsOnlyWithItsOwnLockAndRefusesOneAnOrdinaryUserMade)
-{
-    const struct { bool opened; DWORD error; bool ownerAdministrative; InstanceLockVerdict verdict; } cases[] = {
-        {true, ERROR_SUCCESS, false, InstanceLockVerdict::kHeld},
-        {true, ERROR_ALREADY_EXISTS, true, InstanceLockVerdict::kAnotherSetup},
-        {true, ERROR_ALREADY_EXISTS, false, InstanceLockVerdict::kSquatted},
-        // Ours lets administrators in: one that does not was made to block the setup.
-        {false, ERROR_ACCESS_DENIED, false, InstanceLockVerdict::kSquatted},
-        {false, ERROR_NOT_ENOUGH_MEMORY, false, InstanceLockVerdict::kFailed},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.verdict, JudgeInstanceLock(c.opened, c.error, c.ownerAdministrative)) << c.error;
-}
-
 namespace {
 
 // The machine as a script: what each call answers, and what was asked.
@@ -234,8 +210,7 @@ class ScriptedLockMachine final : public InstanceLockMachine
 {
 public:
     bool hasNamespaces = true;
-    DWORD createError = ERROR_SUCCESS;  // ERROR_SUCCESS: made
-    DWORD openError = ERROR_SUCCESS;
+    DWORD createError = ERROR_SUCCESS, openError = ERROR_SUCCESS;  // ERROR_SUCCESS: made, opened
     MutexAnswer mutex = {true, ERROR_SUCCESS, false};
     std::string calls;
 
@@ -267,54 +242,54 @@ public:
 TEST(TakeInstanceLock, UsesThePrivateNamespaceWhereThereIsOneElseTheGlobalName)
 {
     using Answer = InstanceLockMachine::MutexAnswer;
-    const Answer made = {true, ERROR_SUCCESS, false};
-    const Answer existingAdministrative = {true, ERROR_ALREADY_EXISTS, true};
-    const Answer existingForeign = {true, ERROR_ALREADY_EXISTS, false};
+    using V = InstanceLockVerdict;
+    const DWORD ok = ERROR_SUCCESS, exists = ERROR_ALREADY_EXISTS, noMemory = ERROR_NOT_ENOUGH_MEMORY;
+    const Answer made = {true, ok, false}, existingAdministrative = {true, exists, true},
+                 existingForeign = {true, exists, false};
     const struct
     {
         const char* what;
         bool hasNamespaces;
-        DWORD createError;
-        DWORD openError;
+        DWORD createError, openError;
         Answer mutex;
         const char* calls;
         InstanceLockVerdict verdict;
         bool inNamespace;
         DWORD error;
     } cases[] = {
-        {"first setup", true, ERROR_SUCCESS, ERROR_SUCCESS, made, "create mutex-in-namespace",
-         InstanceLockVerdict::kHeld, true, ERROR_SUCCESS},
-        {"beside another setup", true, ERROR_ALREADY_EXISTS, ERROR_SUCCESS, existingAdministrative,
-         "create open mutex-in-namespace", InstanceLockVerdict::kAnotherSetup, true, ERROR_SUCCESS},
-        {"namespace of another setup that has ended meanwhile", true, ERROR_ALREADY_EXISTS, ERROR_SUCCESS, made,
-         "create open mutex-in-namespace", InstanceLockVerdict::kHeld, true, ERROR_SUCCESS},
-        {"a namespace that cannot be opened", true, ERROR_ALREADY_EXISTS, ERROR_ACCESS_DENIED, made, "create open ",
-         InstanceLockVerdict::kFailed, true, ERROR_ACCESS_DENIED},
-        {"a namespace that cannot be made", true, ERROR_NOT_ENOUGH_MEMORY, ERROR_SUCCESS, made, "create ",
-         InstanceLockVerdict::kFailed, true, ERROR_NOT_ENOUGH_MEMORY},
-        {"a foreign mutex in the namespace", true, ERROR_SUCCESS, ERROR_SUCCESS, existingForeign,
-         "create mutex-in-namespace", InstanceLockVerdict::kSquatted, true, ERROR_SUCCESS},
-        {"Windows XP", false, ERROR_SUCCESS, ERROR_SUCCESS, made, "global-mutex", InstanceLockVerdict::kHeld, false,
-         ERROR_SUCCESS},
-        {"XP, a user's mutex", false, ERROR_SUCCESS, ERROR_SUCCESS, existingForeign, "global-mutex",
-         InstanceLockVerdict::kSquatted, false, ERROR_SUCCESS},
-        {"XP, beside another setup", false, ERROR_SUCCESS, ERROR_SUCCESS, existingAdministrative, "global-mutex",
-         InstanceLockVerdict::kAnotherSetup, false, ERROR_SUCCESS},
-        {"Wine: the calls are stubs", true, ERROR_CALL_NOT_IMPLEMENTED, ERROR_SUCCESS, made, "create global-mutex",
-         InstanceLockVerdict::kHeld, false, ERROR_SUCCESS},
-        {"the mutex cannot be made", false, ERROR_SUCCESS, ERROR_SUCCESS, {false, ERROR_NOT_ENOUGH_MEMORY, false},
-         "global-mutex", InstanceLockVerdict::kFailed, false, ERROR_NOT_ENOUGH_MEMORY},
+        {"first setup", true, ok, ok, made, "create mutex-in-namespace", V::kHeld, true, ok},
+        {"beside another setup", true, exists, ok, existingAdministrative, "create open mutex-in-namespace",
+         V::kAnotherSetup, true, ok},
+        {"namespace of another setup that has ended meanwhile", true, exists, ok, made,
+         "create open mutex-in-namespace", V::kHeld, true, ok},
+        {"a namespace that cannot be opened", true, exists, ERROR_ACCESS_DENIED, made, "create open ", V::kFailed,
+         true, ERROR_ACCESS_DENIED},
+        {"a namespace that cannot be made", true, noMemory, ok, made, "create ", V::kFailed, true, noMemory},
+        {"a foreign mutex in the namespace", true, ok, ok, existingForeign, "create mutex-in-namespace", V::kSquatted,
+         true, ok},
+        {"Windows XP", false, ok, ok, made, "global-mutex", V::kHeld, false, ok},
+        {"XP, a user's mutex", false, ok, ok, existingForeign, "global-mutex", V::kSquatted, false, ok},
+        {"XP, beside another setup", false, ok, ok, existingAdministrative, "global-mutex", V::kAnotherSetup, false,
+         ok},
+        // Ours lets administrators in: one that does not was made to block the setup.
+        {"XP, a mutex administrators may not open", false, ok, ok, {false, ERROR_ACCESS_DENIED, false},
+         "global-mutex", V::kSquatted, false, ok},
+        {"Wine: the calls are stubs", true, ERROR_CALL_NOT_IMPLEMENTED, ok, made, "create global-mutex", V::kHeld,
+         false, ok},
+        {"the mutex cannot be made", false, ok, ok, {false, noMemory, false}, "global-mutex", V::kFailed, false,
+         noMemory},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         ScriptedLockMachine machine;
         machine.hasNamespaces = c.hasNamespaces;
         machine.createError = c.createError;
         machine.openError = c.openError;
         machine.mutex = c.mutex;
         const InstanceLockOutcome outcome = TakeInstanceLock(machine);
-        EXPECT_EQ(c.verdict, outcome.verdict) << c.what;
-        EXPECT_EQ(c.inNamespace, outcome.inNamespace) << c.what;
-        EXPECT_EQ(c.error, outcome.error) << c.what;
-        EXPECT_EQ(c.calls, machine.calls) << c.what;
+        EXPECT_EQ(c.verdict, outcome.verdict);
+        EXPECT_EQ(c.inNamespace, outcome.inNamespace);
+        EXPECT_EQ(c.error, outcome.error);
+        EXPECT_EQ(c.calls, machine.calls);
     }
 }

@@ -9,10 +9,10 @@
 #include "app/load_settings.h"
 #include "app/setup_folder.h"
 #include "base/install_settings.h"
-#include "base/scoped_handle.h"
 #include "formats/digest/digest160.h"
 #include "support/at_scope_exit.h"
 #include "support/enum_printers.h"
+#include "services/service_test_support.h"
 #include "support/message_box_watcher.h"
 #include "support/temp_folder.h"
 
@@ -46,9 +46,9 @@ protected:
         TempFolder folder(L"settings");
         folder_ = folder.Path();
         if (config) {
-            ASSERT_TRUE(WriteWholeFile(folder.File(L"velmorasetup.cfg"), *config));
+            EXPECT_TRUE(WriteWholeFile(folder.File(L"velmorasetup.cfg"), *config));
         }
-        ASSERT_EQ(loads, LoadSettingsFromFolder(folder.Path().c_str()));
+        EXPECT_EQ(loads, LoadSettingsFromFolder(folder.Path().c_str()));
     }
     void LoadWith(const std::string& config, bool loads = true) { LoadWith(&config, loads); }
 
@@ -157,11 +157,7 @@ TEST_F(LoadSettingsTest, DerivesAndCutsValues)
     // An overlong password gets no digest.
     ASSERT_NO_FATAL_FAILURE(LoadWith(overlong));
     EXPECT_TRUE(NoPasswordDigest());
-}
-
-// A quiet run is one whatever the file says.
-TEST_F(LoadSettingsTest, QuietMakesAQuietRun)
-{
+    // A quiet run is one whatever the file says.
     quiet_ = true;
     for (const char* config : {"force_auto=false\r\n", "force_auto=true\r\n"}) {
         ASSERT_NO_FATAL_FAILURE(LoadWith(config));
@@ -178,52 +174,45 @@ TEST_F(LoadSettingsTest, AnInstalledServerServiceGivesItsFolder)
         {L"C:\\windows\\system32\\spoolsv.exe", ProgramFilesVelmora()},
         {L"\"C:\\Mail Server\\Velmora.exe\" /debug", ProgramFilesVelmora()},
     };
-    int row = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(c.command)));
-        std::wstring name =
-            L"VelmoraSettingsTest" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++row);
-        UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-        UniqueServiceHandle service(CreateServiceW(manager.Get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
-                                                   SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START,
-                                                   SERVICE_ERROR_NORMAL, c.command, nullptr, nullptr, nullptr,
-                                                   nullptr, nullptr));
-        ASSERT_TRUE(service.IsValid());
-        AtScopeExit remove([&] { DeleteService(service.Get()); });
-        ASSERT_NO_FATAL_FAILURE(LoadWith("service=" + std::string(name.begin(), name.end()) + "\r\n"));
+        TestService service(c.command);
+        const std::string name(service.NameText().begin(), service.NameText().end());
+        ASSERT_NO_FATAL_FAILURE(LoadWith("service=" + name + "\r\n"));
         EXPECT_EQ(c.folder, g_settings.install_dir);
     }
 }
 
-// The domain becomes a hosts-file line, the server's address and a folder name: one that
-// is no host name stops the setup with a box that names it, and changes nothing.
-TEST_F(LoadSettingsTest, ADomainThatIsNoHostNameIsRefused)
+// The domain becomes a hosts-file line, the server's address and a folder name, and a cut
+// service name would be another service: either one that is wrong stops the setup with a box
+// that names it, before anything is derived from it.
+TEST_F(LoadSettingsTest, ADomainThatIsNoHostNameOrAnOverlongServiceNameIsRefused)
 {
-    for (const char* domain : {"\"x\n6.6.6.6 login.bank.example\"", "..\\..\\Windows", "\"mail example\""}) {
-        SCOPED_TRACE(domain);
+    const auto invalidDomain = [](const std::wstring& domain) {
+        return L"The domain name \"" + domain + L"\" is not a valid host name. A host name holds only letters, digits, "
+               L"hyphens and dots, in parts of at most 63 characters.";
+    };
+    const std::wstring tooLong =
+        L"The service name is longer than 62 characters. A longer name is not cut to fit: give a shorter one.";
+    const std::string hosted = "saas_mode=true\r\npath=C:\\Hosted\r\n";
+    // The folder as it stands when the setup stops: as given, or not yet read.
+    const struct { std::string config; std::wstring text; const wchar_t* folder; } cases[] = {
+        {hosted + "domain=\"x\n6.6.6.6 login.bank.example\"\r\n", invalidDomain(L"x\n6.6.6.6 login.bank.example"),
+         L"C:\\Hosted"},
+        {hosted + "domain=..\\..\\Windows\r\n", invalidDomain(L"..\\..\\Windows"), L"C:\\Hosted"},
+        {hosted + "domain=\"mail example\"\r\n", invalidDomain(L"mail example"), L"C:\\Hosted"},
+        {"service=" + std::string(63, 's') + "\r\n", tooLong, L""},
+        {"service=" + std::string(100, 's') + "\r\n", tooLong, L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.config);
         MessageBoxWatcher watcher([](const SeenMessageBox&) { return IDOK; });
-        ASSERT_NO_FATAL_FAILURE(
-            LoadWith(std::string("saas_mode=true\r\npath=C:\\Hosted\r\ndomain=") + domain + "\r\n", false));
+        ASSERT_NO_FATAL_FAILURE(LoadWith(c.config, false));
         std::vector<SeenMessageBox> seen = watcher.Seen();
         ASSERT_EQ(1u, seen.size());
-        EXPECT_NE(std::wstring::npos, seen[0].text.find(L"is not a valid host name"));
-        EXPECT_STREQ(L"C:\\Hosted", g_settings.install_dir) << "no folder named after it";
+        EXPECT_EQ(c.text, seen[0].text);
+        EXPECT_STREQ(c.folder, g_settings.install_dir) << "no folder named after it";
         EXPECT_STREQ(L"", g_settings.domain_name);
-    }
-}
-
-// A cut service name would be another service: a name longer than its field stops the
-// setup with a box, before anything is changed.
-TEST_F(LoadSettingsTest, AServiceNameLongerThanItsFieldIsRefusedNotCut)
-{
-    for (size_t length : {63u, 100u}) {
-        SCOPED_TRACE(length);
-        MessageBoxWatcher watcher([](const SeenMessageBox&) { return IDOK; });
-        ASSERT_NO_FATAL_FAILURE(LoadWith("service=" + std::string(length, 's') + "\r\n", false));
-        std::vector<SeenMessageBox> seen = watcher.Seen();
-        ASSERT_EQ(1u, seen.size());
-        EXPECT_EQ(L"The service name is longer than 62 characters. A longer name is not cut to fit: give a shorter one.",
-                  seen[0].text);
     }
 }
 

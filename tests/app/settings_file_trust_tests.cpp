@@ -15,71 +15,66 @@
 
 namespace {
 
+using K = OwnerKind;
+using D = SettingsFileDoubt;
 const ACCESS_MASK kRead = FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
 const ACCESS_MASK kModify = FILE_GENERIC_READ | FILE_GENERIC_WRITE | DELETE;
+const wchar_t kAnn[] = L"PC\\ann";  // the owner's name
+const wchar_t kBob[] = L"PC\\bob";  // a user's name in the rights
 
-SettingsFileEntry Allow(OwnerKind who, ACCESS_MASK mask, const wchar_t* name = L"someone")
+SettingsFileEntry Allow(OwnerKind who, ACCESS_MASK mask, const wchar_t* name = kBob)
 {
     return {who, name, mask, true, false};
 }
 
-struct Case
-{
-    const char* what;
-    OwnerKind owner;
-    std::vector<SettingsFileEntry> entries;
-    SettingsFileDoubt doubt;
-    const wchar_t* who;
-    bool readable = true;
-    bool hasRights = true;
-};
+// An ordinary user's entry.
+std::vector<SettingsFileEntry> User(ACCESS_MASK mask) { return {Allow(K::kOther, mask)}; }
 
 } // namespace
 
 TEST(JudgeSettingsFile, TrustsOnlyAnAdministratorsFileThatNoOneElseMayChange)
 {
-    const std::vector<SettingsFileEntry> usual = {Allow(OwnerKind::kSystem, FILE_ALL_ACCESS),
-                                                  Allow(OwnerKind::kAdministrators, FILE_ALL_ACCESS),
-                                                  Allow(OwnerKind::kOther, kRead, L"BUILTIN\\Users")};
-    const Case cases[] = {
-        {"owned by Administrators, Users read", OwnerKind::kAdministrators, usual, SettingsFileDoubt::kNone, nullptr},
-        {"owned by SYSTEM", OwnerKind::kSystem, usual, SettingsFileDoubt::kNone, nullptr},
-        {"owned by TrustedInstaller", OwnerKind::kTrustedInstaller, usual, SettingsFileDoubt::kNone, nullptr},
-        {"owned by an administrator", OwnerKind::kAdministratorMember, usual, SettingsFileDoubt::kNone, nullptr},
-        {"owned by the running account, which may change it",
-         OwnerKind::kRunningAccount,
-         {Allow(OwnerKind::kRunningAccount, FILE_ALL_ACCESS)},
-         SettingsFileDoubt::kNone,
-         nullptr},
-        {"a user's", OwnerKind::kOther, usual, SettingsFileDoubt::kForeignOwner, L"PC\\ann"},
-        {"no owner to read", OwnerKind::kUnknown, usual, SettingsFileDoubt::kNoSecurity, nullptr},
-        {"a share without rights", OwnerKind::kAdministrators, usual, SettingsFileDoubt::kNoSecurity, nullptr, false},
-        {"no rights list", OwnerKind::kAdministrators, {}, SettingsFileDoubt::kOpenToAll, nullptr, true, false},
-        {"Users may modify", OwnerKind::kAdministrators,
-         {Allow(OwnerKind::kAdministrators, FILE_ALL_ACCESS), Allow(OwnerKind::kOther, kModify, L"BUILTIN\\Users")},
-         SettingsFileDoubt::kOthersMayChange, L"BUILTIN\\Users"},
-        {"a user may append", OwnerKind::kAdministrators, {Allow(OwnerKind::kOther, FILE_APPEND_DATA, L"PC\\ann")},
-         SettingsFileDoubt::kOthersMayChange, L"PC\\ann"},
-        {"a user may change its rights", OwnerKind::kAdministrators, {Allow(OwnerKind::kOther, WRITE_DAC, L"PC\\ann")},
-         SettingsFileDoubt::kOthersMayChange, L"PC\\ann"},
-        {"a user may take it", OwnerKind::kAdministrators, {Allow(OwnerKind::kOther, WRITE_OWNER, L"PC\\ann")},
-         SettingsFileDoubt::kOthersMayChange, L"PC\\ann"},
-        {"a user may replace it", OwnerKind::kAdministrators, {Allow(OwnerKind::kOther, DELETE, L"PC\\ann")},
-         SettingsFileDoubt::kOthersMayChange, L"PC\\ann"},
-        {"Everyone generic write", OwnerKind::kAdministrators, {Allow(OwnerKind::kOther, GENERIC_WRITE, L"Everyone")},
-         SettingsFileDoubt::kOthersMayChange, L"Everyone"},
-        {"Everyone generic all", OwnerKind::kAdministrators, {Allow(OwnerKind::kOther, GENERIC_ALL, L"Everyone")},
-         SettingsFileDoubt::kOthersMayChange, L"Everyone"},
-        {"a denial takes nothing away", OwnerKind::kAdministrators,
-         {{OwnerKind::kOther, L"PC\\ann", FILE_ALL_ACCESS, false, false}}, SettingsFileDoubt::kNone, nullptr},
-        {"an entry only for what is made below", OwnerKind::kAdministrators,
-         {{OwnerKind::kOther, L"CREATOR OWNER", FILE_ALL_ACCESS, true, true}}, SettingsFileDoubt::kNone, nullptr},
-        {"an unknown trustee may write", OwnerKind::kAdministrators,
-         {Allow(OwnerKind::kUnknown, FILE_WRITE_DATA, L"S-1-5-21-1-2-3-1001")}, SettingsFileDoubt::kOthersMayChange,
-         L"S-1-5-21-1-2-3-1001"},
+    const std::vector<SettingsFileEntry> usual = {Allow(K::kSystem, FILE_ALL_ACCESS),
+                                                  Allow(K::kAdministrators, FILE_ALL_ACCESS),
+                                                  Allow(K::kOther, kRead, L"BUILTIN\\Users")};
+    const struct
+    {
+        const char* what;
+        OwnerKind owner;
+        std::vector<SettingsFileEntry> entries;
+        SettingsFileDoubt doubt;
+        const wchar_t* who;
+        bool readable = true;
+        bool hasRights = true;
+    } cases[] = {
+        {"owned by Administrators, Users read", K::kAdministrators, usual, D::kNone, nullptr},
+        {"owned by SYSTEM", K::kSystem, usual, D::kNone, nullptr},
+        {"owned by TrustedInstaller", K::kTrustedInstaller, usual, D::kNone, nullptr},
+        {"owned by an administrator", K::kAdministratorMember, usual, D::kNone, nullptr},
+        {"owned by the running account, which may change it", K::kRunningAccount,
+         {Allow(K::kRunningAccount, FILE_ALL_ACCESS)}, D::kNone, nullptr},
+        {"a user's", K::kOther, usual, D::kForeignOwner, kAnn},
+        {"no owner to read", K::kUnknown, usual, D::kNoSecurity, nullptr},
+        {"a share without rights", K::kAdministrators, usual, D::kNoSecurity, nullptr, false},
+        {"no rights list", K::kAdministrators, {}, D::kOpenToAll, nullptr, true, false},
+        {"Users may modify", K::kAdministrators,
+         {Allow(K::kAdministrators, FILE_ALL_ACCESS), Allow(K::kOther, kModify, L"BUILTIN\\Users")},
+         D::kOthersMayChange, L"BUILTIN\\Users"},
+        {"a user may append", K::kAdministrators, User(FILE_APPEND_DATA), D::kOthersMayChange, kBob},
+        {"a user may change its rights", K::kAdministrators, User(WRITE_DAC), D::kOthersMayChange, kBob},
+        {"a user may take it", K::kAdministrators, User(WRITE_OWNER), D::kOthersMayChange, kBob},
+        {"a user may replace it", K::kAdministrators, User(DELETE), D::kOthersMayChange, kBob},
+        {"generic write", K::kAdministrators, User(GENERIC_WRITE), D::kOthersMayChange, kBob},
+        {"generic all", K::kAdministrators, User(GENERIC_ALL), D::kOthersMayChange, kBob},
+        {"a denial takes nothing away", K::kAdministrators, {{K::kOther, kBob, FILE_ALL_ACCESS, false, false}},
+         D::kNone, nullptr},
+        {"an entry only for what is made below", K::kAdministrators,
+         {{K::kOther, L"CREATOR OWNER", FILE_ALL_ACCESS, true, true}}, D::kNone, nullptr},
+        {"an unknown trustee may write", K::kAdministrators, {Allow(K::kUnknown, FILE_WRITE_DATA, L"S-1-5-21-1001")},
+         D::kOthersMayChange, L"S-1-5-21-1001"},
     };
-    for (const Case& c : cases) {
-        const SettingsFileFacts facts = {c.readable, c.owner, L"PC\\ann", c.hasRights, c.entries.data(),
+    for (const auto& c : cases) {
+        const SettingsFileFacts facts = {c.readable, c.owner, kAnn, c.hasRights, c.entries.data(),
                                          c.entries.size()};
         const SettingsFileVerdict verdict = JudgeSettingsFile(facts);
         EXPECT_EQ(c.doubt, verdict.doubt) << c.what;

@@ -10,28 +10,18 @@
 #include "support/message_box_watcher.h"
 #include "support/system_error_text.h"
 
-namespace {
-
 const DWORD kCodeWithoutText = 0xDEAD;  // the system has no text for it
-
-} // namespace
 
 TEST(FormatSystemError, FallsBackToTheCodeCutToTheCapacityAndNeverWritesPastIt)
 {
-    struct Case
-    {
-        DWORD code;
-        size_t capacity;
-        const wchar_t* text;  // null: any text of that length
-        int written;
-    } cases[] = {
+    const struct { DWORD code; size_t capacity; const wchar_t* text; int written; } cases[] = {  // text null: any
         {kCodeWithoutText, 260, L"System error code [57005]", 25},
         {kCodeWithoutText, 10, L"System er", 9},
         {ERROR_ACCESS_DENIED, 6, nullptr, 5},  // a system text does not fit either
         {kCodeWithoutText, 1, L"", 0},
         {kCodeWithoutText, 0, nullptr, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "code " << c.code << ", capacity " << c.capacity);
         wchar_t buffer[300];
         wmemset(buffer, L'#', 300);
@@ -55,14 +45,9 @@ TEST(MessageBox, ShowsEachKindWithItsTitleTextIconAndButtons)
     g_setupTools.FormatSystemError(ERROR_ACCESS_DENIED, denied, 260);
     EXPECT_EQ(nullptr, wcsstr(denied, L"System error code"));
     EXPECT_NE(nullptr, wcsstr(denied, L"denied")) << denied;
-    struct Case
-    {
-        std::function<void()> show;
-        const wchar_t* title;
-        std::wstring text;
-        LPCWSTR icon;
-        int button;  // one of the buttons it offers
-    } cases[] = {
+    // The button is one of those the box offers.
+    const struct { std::function<void()> show; const wchar_t* title; std::wstring text; LPCWSTR icon; int button; }
+        cases[] = {
         {[] { g_setupTools.ShowSystemError(ERROR_ACCESS_DENIED); }, L"Velmora Server Setup", TrimmedText(denied),
          IDI_ERROR, IDOK},
         {[] { g_setupTools.ShowSystemError(kCodeWithoutText); }, L"Velmora Server Setup",
@@ -72,7 +57,7 @@ TEST(MessageBox, ShowsEachKindWithItsTitleTextIconAndButtons)
         {[] { ScreenMessages(kUninstallTitle).Show(nullptr, L"Remove?", kCautiousQuestion); },
          L"Velmora Server Uninstall", L"Remove?", IDI_QUESTION, IDYES},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         MessageBoxWatcher watcher;
         c.show();

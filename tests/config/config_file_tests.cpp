@@ -44,7 +44,7 @@ void ExpectValues(CConfigFile& config, const Values& values)
 void SetAll(CConfigFile& config, const Values& values)
 {
     for (const auto& value : values)
-        ASSERT_TRUE(config.Set(value.first.c_str(), value.second.c_str())) << testing::PrintToString(value.first);
+        EXPECT_TRUE(config.Set(value.first.c_str(), value.second.c_str())) << testing::PrintToString(value.first);
 }
 
 } // namespace

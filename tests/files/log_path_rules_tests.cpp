@@ -35,13 +35,8 @@ private:
 
 TEST(JudgeLogPath, WalksEveryFolderFromTheRootAndRefusesLinksMissingFoldersAndOddForms)
 {
-    const struct
-    {
-        const wchar_t* path;
-        std::map<std::wstring, DWORD> entries;
-        LogRefusal refusal;
-        bool exists;
-    } cases[] = {
+    const struct { const wchar_t* path; std::map<std::wstring, DWORD> entries; LogRefusal refusal; bool exists; }
+        cases[] = {
         {L"C:\\Logs\\run.log", {{L"C:\\Logs", kFolder}}, LogRefusal::kNone, false},
         {L"C:\\Logs\\run.log", {{L"C:\\Logs", kFolder}, {L"C:\\Logs\\run.log", kFile}}, LogRefusal::kNone, true},
         {L"C:\\run.log", {}, LogRefusal::kNone, false},
@@ -93,12 +88,7 @@ TEST(JudgeLogPath, LooksAtEachFolderBeforeTheFileAndStopsAtTheFirstLink)
 TEST(JudgeOpenedLog, TakesOnlyOneNamedFileOfAnAdministratorOrItsOwnAtThePathAskedFor)
 {
     const wchar_t path[] = L"C:\\Logs\\run.log";
-    const struct
-    {
-        const char* what;
-        OpenedLogFacts facts;
-        LogRefusal refusal;
-    } cases[] = {
+    const struct { const char* what; OpenedLogFacts facts; LogRefusal refusal; } cases[] = {
         {"made now", {kFile, 1, true, OwnerKind::kOther, path}, LogRefusal::kNone},
         {"SYSTEM's", {kFile, 1, false, OwnerKind::kSystem, path}, LogRefusal::kNone},
         {"Administrators'", {kFile, 1, false, OwnerKind::kAdministrators, path}, LogRefusal::kNone},

@@ -46,10 +46,7 @@ TEST(NameRules, HostNamesAreDnsNamesOnly)
 
 TEST(NameRules, FoldersAreMadeFullWithOneKindOfSeparator)
 {
-    const struct {
-        const wchar_t* typed;
-        const wchar_t* folder;  // null: refused
-    } cases[] = {
+    const struct { const wchar_t* typed; const wchar_t* folder; } cases[] = {  // folder null: refused
         {L"C:\\Velmora", L"C:\\Velmora"},
         {L"C:/Velmora", L"C:\\Velmora"},
         {L"C:\\\\Velmora\\\\", L"C:\\Velmora"},

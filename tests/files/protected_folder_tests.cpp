@@ -35,8 +35,6 @@ TEST(ProtectedFolder, TheFolderMadeIsClosedToEveryone)
     EXPECT_FALSE(OpenToEveryone(top));
     EXPECT_TRUE(OpenToEveryone(temp.Path())) << "the folder above keeps its rights";
     EXPECT_TRUE(CreateProtectedFolder(top.c_str())) << "an existing folder is a folder";
-
-
     ASSERT_TRUE(WriteWholeFile(temp.File(L"file"), "x"));
     EXPECT_FALSE(CreateProtectedFolder(temp.File(L"file\\Velmora").c_str()));
     EXPECT_FALSE(CreateProtectedFolder(L""));
