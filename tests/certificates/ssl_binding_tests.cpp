@@ -233,25 +233,16 @@ TEST(SslBindingEndpoint, IsIPv4OnPort443InNetworkOrderForEachAddressText)
 }
 
 // The removal comes first, in its own initialisation; it asks exactly for the endpoint,
-// first without a buffer.
-TEST_F(SslBinding, RecordNamesCertificateTrustListAndEndpoint)
+// first without a buffer. Over a binding it queries into a buffer and deletes the record it
+// returned as it is, then sets the new one.
+TEST_F(SslBinding, SetRemovesTheEndpointsBindingThenSetsTheRecord)
 {
     SetLastError(ERROR_ACCESS_DENIED);
-    ASSERT_TRUE(SetSslBinding(L"0.0.0.0", kHash, 20));
-    EXPECT_EQ(0u, GetLastError());
-    EXPECT_EQ((Strings{kInitialize, Query("0.0.0.0:443", "size only 0"), kInitialize,
-                       Binding("set", "0.0.0.0:443", kHashText)}),
-              fake_.calls);
-    fake_.calls.clear();
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), RemoveSslBinding(L"10.1.2.3"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
-    EXPECT_EQ((Strings{kInitialize, Query("10.1.2.3:443", "size only 0")}), fake_.calls);
-}
-
-// Query for the size, query into a buffer, delete the record it returned as it is, then set.
-TEST_F(SslBinding, SecondSetReplacesTheFirstBinding)
-{
     ASSERT_TRUE(SetSslBinding(L"10.1.2.3", kOtherHash, 20));
+    EXPECT_EQ(0u, GetLastError());
+    EXPECT_EQ((Strings{kInitialize, Query("10.1.2.3:443", "size only 0"), kInitialize,
+                       Binding("set", "10.1.2.3:443", kOtherHashText)}),
+              fake_.calls);
     fake_.calls.clear();
     ASSERT_TRUE(SetSslBinding(L"10.1.2.3", kHash, 20));
     EXPECT_EQ((Strings{kInitialize, Query("10.1.2.3:443", "size only 0"),
@@ -261,6 +252,10 @@ TEST_F(SslBinding, SecondSetReplacesTheFirstBinding)
               fake_.calls);
     ASSERT_EQ(1u, fake_.bindings.size());
     EXPECT_EQ(0, memcmp(kHash, fake_.bindings.begin()->second.hash, 20));
+    fake_.calls.clear();
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), RemoveSslBinding(L"0.0.0.0"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ((Strings{kInitialize, Query("0.0.0.0:443", "size only 0")}), fake_.calls);
 }
 
 // Each failure of a configuration call: the result, the last error and the calls made. A
@@ -359,6 +354,7 @@ TEST(SslBindingBytes, LoadOnlyTheirOwnFormAndWriteItBackUnchanged)
 {
     const std::vector<BYTE> whole = WholeBinding().bytes;
     const wchar_t notEnded[2] = {L'C', L'A'};
+    const BindingBytes noHash = BindingBytes().Number(0).Raw(&kOtherAppId, 16).Number(0).Number(0).Number(0).Number(0);
     const struct
     {
         const char* what;
@@ -367,19 +363,16 @@ TEST(SslBindingBytes, LoadOnlyTheirOwnFormAndWriteItBackUnchanged)
     } cases[] = {
         {"every field", whole, true},
         {"the machine's MY store, no trust list, no hash",
-         BindingBytes().Number(0).Raw(&kOtherAppId, 16).Number(0).Number(0).Number(0).Number(0)
-             .Text(nullptr, 0).Text(nullptr, 0).Text(nullptr, 0).bytes, true},
+         BindingBytes(noHash).Text(nullptr, 0).Text(nullptr, 0).Text(nullptr, 0).bytes, true},
         {"the longest hash", WholeBinding(kSslBindingHashCapacity).bytes, true},
         {"a hash longer than any", WholeBinding(kSslBindingHashCapacity + 1).bytes, false},
         {"a byte behind", BindingBytes(WholeBinding()).Number(0).bytes, false},
         {"a text without its terminator",
-         BindingBytes().Number(0).Raw(&kOtherAppId, 16).Number(0).Number(0).Number(0).Number(0)
-             .Text(nullptr, 0).Text(nullptr, 0).Text(notEnded, 2).bytes, false},
+         BindingBytes(noHash).Text(nullptr, 0).Text(nullptr, 0).Text(notEnded, 2).bytes, false},
         {"a text longer than any",
-         BindingBytes().Number(0).Raw(&kOtherAppId, 16).Number(0).Number(0).Number(0).Number(0)
-             .Text(std::wstring(kSslBindingTextCapacity, L'x').c_str(), kSslBindingTextCapacity + 1).bytes, false},
-        {"a text count past the end", BindingBytes().Number(0).Raw(&kOtherAppId, 16).Number(0).Number(0)
-             .Number(0).Number(0).Number(4).Raw(L"CA", 6).bytes, false},
+         BindingBytes(noHash).Text(std::wstring(kSslBindingTextCapacity, L'x').c_str(), kSslBindingTextCapacity + 1).bytes,
+         false},
+        {"a text count past the end", BindingBytes(noHash).Number(4).Raw(L"CA", 6).bytes, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
