@@ -94,7 +94,7 @@ struct FakeHttpConfiguration
     std::map<std::string, Answer> bindings;  // by address
     ULONG initializeResult = NO_ERROR, setResult = NO_ERROR, deleteResult = NO_ERROR, secondQueryResult = NO_ERROR;
     ULONG reportedSize = 0;  // 0: the size the record really needs
-    bool secondQueryReturnsNothing = false;
+    ULONG secondQueryRecords = 1;  // 0: the second query succeeds without a record
     void* lastAnswer = nullptr;
 };
 FakeHttpConfiguration* g_fake = nullptr;
@@ -142,7 +142,7 @@ ULONG WINAPI FakeQuery(HANDLE handle, HTTP_SERVICE_CONFIG_ID id, PVOID input, UL
     if (g_fake->secondQueryResult != NO_ERROR)
         return g_fake->secondQueryResult;
     *returnLength = 0;
-    if (g_fake->secondQueryReturnsNothing)
+    if (g_fake->secondQueryRecords == 0)
         return NO_ERROR;
     if (outputLength < sizeof(Answer))
         return ERROR_INSUFFICIENT_BUFFER;
@@ -267,7 +267,7 @@ TEST_F(SslBinding, FailuresGiveTheirCodeAndStopWhereTheyHappen)
     const struct Case
     {
         const char* what;
-        ULONG FakeHttpConfiguration::*result;  // the call made to fail, with `code`
+        ULONG FakeHttpConfiguration::*result;  // the answer changed to `code`
         bool set;                              // SetSslBinding (false when it fails), else RemoveSslBinding
         DWORD code, error;
         Strings calls;
@@ -284,6 +284,8 @@ TEST_F(SslBinding, FailuresGiveTheirCodeAndStopWhereTheyHappen)
          ERROR_SERVICE_DOES_NOT_EXIST, ERROR_SERVICE_DOES_NOT_EXIST, {"initialize", "initialize"}},
         {"failed initialisation of the removal", &FakeHttpConfiguration::initializeResult, false,
          ERROR_SERVICE_DOES_NOT_EXIST, ERROR_SERVICE_DOES_NOT_EXIST, {"initialize"}},
+        {"second query without a record: nothing to delete", &FakeHttpConfiguration::secondQueryRecords, false, 0,
+         ERROR_SUCCESS, {"initialize", "query", "query"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -299,15 +301,9 @@ TEST_F(SslBinding, FailuresGiveTheirCodeAndStopWhereTheyHappen)
         EXPECT_EQ(c.error, GetLastError());
         EXPECT_EQ(c.calls, Names());
     }
-    // A second query that returns no record deletes nothing.
+    // The buffer is never smaller than the record that the deletion reads.
     fake_ = FakeHttpConfiguration();
     ASSERT_TRUE(SetSslBinding(L"10.1.2.3", kOtherHash, 20));
-    fake_.calls.clear();
-    fake_.secondQueryReturnsNothing = true;
-    EXPECT_EQ(0u, RemoveSslBinding(L"10.1.2.3"));
-    EXPECT_EQ((Strings{"initialize", "query", "query"}), Names());
-    EXPECT_EQ(1u, fake_.bindings.size());
-    // The buffer is never smaller than the record that the deletion reads.
     fake_.calls.clear();
     fake_.reportedSize = 4;
     RemoveSslBinding(L"10.1.2.3");
