@@ -94,7 +94,7 @@ struct FakeHttpConfiguration
     std::map<std::string, Answer> bindings;  // by address
     ULONG initializeResult = NO_ERROR, setResult = NO_ERROR, deleteResult = NO_ERROR, secondQueryResult = NO_ERROR;
     ULONG reportedSize = 0;  // 0: the size the record really needs
-    bool secondQueryReturnsNothing = false;
+    ULONG secondQueryRecords = 1;  // 0: the second query succeeds without a record
     void* lastAnswer = nullptr;
 };
 FakeHttpConfiguration* g_fake = nullptr;
@@ -142,7 +142,7 @@ ULONG WINAPI FakeQuery(HANDLE handle, HTTP_SERVICE_CONFIG_ID id, PVOID input, UL
     if (g_fake->secondQueryResult != NO_ERROR)
         return g_fake->secondQueryResult;
     *returnLength = 0;
-    if (g_fake->secondQueryReturnsNothing)
+    if (g_fake->secondQueryRecords == 0)
         return NO_ERROR;
     if (outputLength < sizeof(Answer))
         return ERROR_INSUFFICIENT_BUFFER;
@@ -233,25 +233,16 @@ TEST(SslBindingEndpoint, IsIPv4OnPort443InNetworkOrderForEachAddressText)
 }
 
 // The removal comes first, in its own initialisation; it asks exactly for the endpoint,
-// first without a buffer.
-TEST_F(SslBinding, RecordNamesCertificateTrustListAndEndpoint)
+// first without a buffer. Over a binding it queries into a buffer and deletes the record it
+// returned as it is, then sets the new one.
+TEST_F(SslBinding, SetRemovesTheEndpointsBindingThenSetsTheRecord)
 {
     SetLastError(ERROR_ACCESS_DENIED);
-    ASSERT_TRUE(SetSslBinding(L"0.0.0.0", kHash, 20));
-    EXPECT_EQ(0u, GetLastError());
-    EXPECT_EQ((Strings{kInitialize, Query("0.0.0.0:443", "size only 0"), kInitialize,
-                       Binding("set", "0.0.0.0:443", kHashText)}),
-              fake_.calls);
-    fake_.calls.clear();
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), RemoveSslBinding(L"10.1.2.3"));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
-    EXPECT_EQ((Strings{kInitialize, Query("10.1.2.3:443", "size only 0")}), fake_.calls);
-}
-
-// Query for the size, query into a buffer, delete the record it returned as it is, then set.
-TEST_F(SslBinding, SecondSetReplacesTheFirstBinding)
-{
     ASSERT_TRUE(SetSslBinding(L"10.1.2.3", kOtherHash, 20));
+    EXPECT_EQ(0u, GetLastError());
+    EXPECT_EQ((Strings{kInitialize, Query("10.1.2.3:443", "size only 0"), kInitialize,
+                       Binding("set", "10.1.2.3:443", kOtherHashText)}),
+              fake_.calls);
     fake_.calls.clear();
     ASSERT_TRUE(SetSslBinding(L"10.1.2.3", kHash, 20));
     EXPECT_EQ((Strings{kInitialize, Query("10.1.2.3:443", "size only 0"),
@@ -261,6 +252,10 @@ TEST_F(SslBinding, SecondSetReplacesTheFirstBinding)
               fake_.calls);
     ASSERT_EQ(1u, fake_.bindings.size());
     EXPECT_EQ(0, memcmp(kHash, fake_.bindings.begin()->second.hash, 20));
+    fake_.calls.clear();
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), RemoveSslBinding(L"0.0.0.0"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ((Strings{kInitialize, Query("0.0.0.0:443", "size only 0")}), fake_.calls);
 }
 
 // Each failure of a configuration call: the result, the last error and the calls made. A
@@ -272,7 +267,7 @@ TEST_F(SslBinding, FailuresGiveTheirCodeAndStopWhereTheyHappen)
     const struct Case
     {
         const char* what;
-        ULONG FakeHttpConfiguration::*result;  // the call made to fail, with `code`
+        ULONG FakeHttpConfiguration::*result;  // the answer changed to `code`
         bool set;                              // SetSslBinding (false when it fails), else RemoveSslBinding
         DWORD code, error;
         Strings calls;
@@ -289,6 +284,8 @@ TEST_F(SslBinding, FailuresGiveTheirCodeAndStopWhereTheyHappen)
          ERROR_SERVICE_DOES_NOT_EXIST, ERROR_SERVICE_DOES_NOT_EXIST, {"initialize", "initialize"}},
         {"failed initialisation of the removal", &FakeHttpConfiguration::initializeResult, false,
          ERROR_SERVICE_DOES_NOT_EXIST, ERROR_SERVICE_DOES_NOT_EXIST, {"initialize"}},
+        {"second query without a record: nothing to delete", &FakeHttpConfiguration::secondQueryRecords, false, 0,
+         ERROR_SUCCESS, {"initialize", "query", "query"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -304,15 +301,9 @@ TEST_F(SslBinding, FailuresGiveTheirCodeAndStopWhereTheyHappen)
         EXPECT_EQ(c.error, GetLastError());
         EXPECT_EQ(c.calls, Names());
     }
-    // A second query that returns no record deletes nothing.
+    // The buffer is never smaller than the record that the deletion reads.
     fake_ = FakeHttpConfiguration();
     ASSERT_TRUE(SetSslBinding(L"10.1.2.3", kOtherHash, 20));
-    fake_.calls.clear();
-    fake_.secondQueryReturnsNothing = true;
-    EXPECT_EQ(0u, RemoveSslBinding(L"10.1.2.3"));
-    EXPECT_EQ((Strings{"initialize", "query", "query"}), Names());
-    EXPECT_EQ(1u, fake_.bindings.size());
-    // The buffer is never smaller than the record that the deletion reads.
     fake_.calls.clear();
     fake_.reportedSize = 4;
     RemoveSslBinding(L"10.1.2.3");
@@ -359,6 +350,7 @@ TEST(SslBindingBytes, LoadOnlyTheirOwnFormAndWriteItBackUnchanged)
 {
     const std::vector<BYTE> whole = WholeBinding().bytes;
     const wchar_t notEnded[2] = {L'C', L'A'};
+    const BindingBytes noHash = BindingBytes().Number(0).Raw(&kOtherAppId, 16).Number(0).Number(0).Number(0).Number(0);
     const struct
     {
         const char* what;
@@ -367,19 +359,16 @@ TEST(SslBindingBytes, LoadOnlyTheirOwnFormAndWriteItBackUnchanged)
     } cases[] = {
         {"every field", whole, true},
         {"the machine's MY store, no trust list, no hash",
-         BindingBytes().Number(0).Raw(&kOtherAppId, 16).Number(0).Number(0).Number(0).Number(0)
-             .Text(nullptr, 0).Text(nullptr, 0).Text(nullptr, 0).bytes, true},
+         BindingBytes(noHash).Text(nullptr, 0).Text(nullptr, 0).Text(nullptr, 0).bytes, true},
         {"the longest hash", WholeBinding(kSslBindingHashCapacity).bytes, true},
         {"a hash longer than any", WholeBinding(kSslBindingHashCapacity + 1).bytes, false},
         {"a byte behind", BindingBytes(WholeBinding()).Number(0).bytes, false},
         {"a text without its terminator",
-         BindingBytes().Number(0).Raw(&kOtherAppId, 16).Number(0).Number(0).Number(0).Number(0)
-             .Text(nullptr, 0).Text(nullptr, 0).Text(notEnded, 2).bytes, false},
+         BindingBytes(noHash).Text(nullptr, 0).Text(nullptr, 0).Text(notEnded, 2).bytes, false},
         {"a text longer than any",
-         BindingBytes().Number(0).Raw(&kOtherAppId, 16).Number(0).Number(0).Number(0).Number(0)
-             .Text(std::wstring(kSslBindingTextCapacity, L'x').c_str(), kSslBindingTextCapacity + 1).bytes, false},
-        {"a text count past the end", BindingBytes().Number(0).Raw(&kOtherAppId, 16).Number(0).Number(0)
-             .Number(0).Number(0).Number(4).Raw(L"CA", 6).bytes, false},
+         BindingBytes(noHash).Text(std::wstring(kSslBindingTextCapacity, L'x').c_str(), kSslBindingTextCapacity + 1).bytes,
+         false},
+        {"a text count past the end", BindingBytes(noHash).Number(4).Raw(L"CA", 6).bytes, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

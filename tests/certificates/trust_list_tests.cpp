@@ -1,5 +1,6 @@
 // The server's trust list in the machine's "CA" store.
 #include <gtest/gtest.h>
+#include "base/scoped_handle.h"
 #include "base/scoped_seam.h"
 #include "system/certificates/trust_list.h"
 #include "system/certificates/trust_list_seams.h"
@@ -10,22 +11,23 @@
 
 namespace {
 
-HCERTSTORE OpenMachineCa()
+// Every list in the machine's "CA" store whose identifier is the server's.
+std::vector<UniqueCtlContext> ServerLists()
 {
-    return CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"CA");
-}
-
-// Every list in the store whose identifier is the server's.
-std::vector<PCCTL_CONTEXT> ServerLists(HCERTSTORE store)
-{
-    std::vector<PCCTL_CONTEXT> lists;
+    UniqueCertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"CA"));
+    std::vector<UniqueCtlContext> lists;
     PCCTL_CONTEXT list = nullptr;
-    while ((list = CertEnumCTLsInStore(store, list)) != nullptr) {
+    while ((list = CertEnumCTLsInStore(store.Get(), list)) != nullptr) {
         const CRYPT_DATA_BLOB& id = list->pCtlInfo->ListIdentifier;
         if (id.cbData == 78 && memcmp(id.pbData, kServerTrustListIdentifier, 78) == 0)
-            lists.push_back(CertDuplicateCTLContext(list));
+            lists.emplace_back(CertDuplicateCTLContext(list));
     }
     return lists;
+}
+
+std::vector<BYTE> Encoded(PCCTL_CONTEXT list)
+{
+    return std::vector<BYTE>(list->pbCtlEncoded, list->pbCtlEncoded + list->cbCtlEncoded);
 }
 
 // A property's bytes, as the text with its terminator.
@@ -114,11 +116,11 @@ TEST_F(ServerTrustList, IsCreatedOnceAsTheBindingExpectsIt)
         ASSERT_TRUE(EnsureServerTrustList()) << "error " << std::hex << GetLastError();
         EXPECT_EQ(0u, GetLastError());
 
-        HCERTSTORE store = OpenMachineCa();
-        std::vector<PCCTL_CONTEXT> lists = ServerLists(store);
+        std::vector<UniqueCtlContext> lists = ServerLists();
         ASSERT_EQ(1u, lists.size());
+        PCCTL_CONTEXT list = lists[0].Get();
         // The usages and identifier that the binding's trust list is looked up by; no signers.
-        const CTL_INFO& info = *lists[0]->pCtlInfo;
+        const CTL_INFO& info = *list->pCtlInfo;
         ASSERT_EQ(2u, info.SubjectUsage.cUsageIdentifier);
         EXPECT_STREQ("1.3.6.1.5.5.7.3.2", info.SubjectUsage.rgpszUsageIdentifier[0]);
         EXPECT_STREQ("1.3.6.1.4.1.311.30.1", info.SubjectUsage.rgpszUsageIdentifier[1]);
@@ -126,50 +128,41 @@ TEST_F(ServerTrustList, IsCreatedOnceAsTheBindingExpectsIt)
         EXPECT_STREQ(L"{9C30DF97-C0B3-40a2-903E-A790DFF0A87C}",
                      reinterpret_cast<const wchar_t*>(info.ListIdentifier.pbData));
         EXPECT_STREQ("1.3.14.3.2.26", info.SubjectAlgorithm.pszObjId);
-        EXPECT_EQ(0u, MessageCount(lists[0], CMSG_SIGNER_COUNT_PARAM));
-        EXPECT_EQ(std::wstring(L"Velmora Server CTL", 19), Property(lists[0], CERT_FRIENDLY_NAME_PROP_ID));
+        EXPECT_EQ(0u, MessageCount(list, CMSG_SIGNER_COUNT_PARAM));
+        EXPECT_EQ(std::wstring(L"Velmora Server CTL", 19), Property(list, CERT_FRIENDLY_NAME_PROP_ID));
         EXPECT_EQ(std::wstring(L"This CTL is to be used as the list of trusted roots for Velmora Server", 71),
-                  Property(lists[0], CERT_DESCRIPTION_PROP_ID));
-        std::vector<BYTE> encoded(lists[0]->pbCtlEncoded, lists[0]->pbCtlEncoded + lists[0]->cbCtlEncoded);
-        EXPECT_EQ(run == 1 ? encoded : first, encoded);
-        first = encoded;
-        CertFreeCTLContext(lists[0]);
-        CertCloseStore(store, 0);
+                  Property(list, CERT_DESCRIPTION_PROP_ID));
+        if (run == 1)
+            first = Encoded(list);
+        EXPECT_EQ(first, Encoded(list));
     }
 }
 
 TEST(ServerTrustListById, FindsTheListWithTheServerIdentifierOnly)
 {
-    HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
-    ASSERT_NE(nullptr, store);
-    std::vector<BYTE> other = kServerId;
-    other[2] ^= 1;  // same length, one byte apart
-    CertFreeCTLContext(AddList(store, other));
-    SetLastError(0);
-    EXPECT_EQ(nullptr, FindServerTrustListById(store));
-    EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), GetLastError());
-
-    std::vector<BYTE> shorter = kServerId;
+    UniqueCertStore store(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
+    ASSERT_TRUE(store);
+    std::vector<BYTE> other = kServerId, shorter = kServerId;
+    other[2] ^= 1;       // same length, one byte apart
     shorter.resize(76);  // without the terminator
-    CertFreeCTLContext(AddList(store, shorter));
-    EXPECT_EQ(nullptr, FindServerTrustListById(store));
-    PCCTL_CONTEXT ours = AddList(store, kServerId);
-    ASSERT_NE(nullptr, ours);
-    PCCTL_CONTEXT found = FindServerTrustListById(store);
-    ASSERT_NE(nullptr, found);
-    EXPECT_EQ(ours->cbCtlEncoded, found->cbCtlEncoded);
-    EXPECT_EQ(0, memcmp(ours->pbCtlEncoded, found->pbCtlEncoded, ours->cbCtlEncoded));
-    CertFreeCTLContext(found);
-    CertFreeCTLContext(ours);
-    CertCloseStore(store, 0);
+    for (const std::vector<BYTE>& id : {other, shorter}) {
+        UniqueCtlContext added(AddList(store.Get(), id));
+        SetLastError(0);
+        EXPECT_EQ(nullptr, FindServerTrustListById(store.Get()));
+        EXPECT_EQ(static_cast<DWORD>(CRYPT_E_NOT_FOUND), GetLastError());
+    }
+    UniqueCtlContext ours(AddList(store.Get(), kServerId)), found(FindServerTrustListById(store.Get()));
+    ASSERT_TRUE(ours && found);
+    EXPECT_EQ(Encoded(ours.Get()), Encoded(found.Get()));
 }
 
 TEST_F(ServerTrustList, SearchByUsageComesFirstAndItsAnswerIsTrusted)
 {
-    HCERTSTORE memory = CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
+    UniqueCertStore memory(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr));
+    UniqueCtlContext answer(AddList(memory.Get(), kServerId));
+    ASSERT_TRUE(answer);
     g_ctlSearch = CtlSearchRecord();
-    g_ctlSearch.answer = AddList(memory, kServerId);
-    ASSERT_NE(nullptr, g_ctlSearch.answer);
+    g_ctlSearch.answer = answer.Get();
     ScopedSeam findList(g_certFindCtlInStoreCall, RecordingFindCtl);
 
     EXPECT_TRUE(EnsureServerTrustList()) << "error " << std::hex << GetLastError();
@@ -177,10 +170,5 @@ TEST_F(ServerTrustList, SearchByUsageComesFirstAndItsAnswerIsTrusted)
     EXPECT_EQ(static_cast<DWORD>(CTL_FIND_USAGE), g_ctlSearch.type);
     EXPECT_EQ(kServerId, g_ctlSearch.identifier);
 
-    // The list it named was taken as the existing one: nothing was created.
-    HCERTSTORE store = OpenMachineCa();
-    EXPECT_TRUE(ServerLists(store).empty());
-    CertCloseStore(store, 0);
-    CertFreeCTLContext(g_ctlSearch.answer);
-    CertCloseStore(memory, 0);
+    EXPECT_TRUE(ServerLists().empty()) << "the list it named was taken as the existing one";
 }

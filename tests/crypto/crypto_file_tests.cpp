@@ -236,22 +236,6 @@ TEST_F(StartFileTest, HoldsTheTwoRecordsIn1440Bytes)
     EXPECT_EQ(0, memcmp(data.data() + 420, L"ru", 6));
 }
 
-TEST_F(StartFileTest, FailsWhenTheFileCannotBeCreatedOrItsPathWouldBeCut)
-{
-    // No config folder; then a folder too long for the full path, refused rather than cut.
-    std::wstring longFolder = folder_.Path() + L"\\" + std::wstring(250 - folder_.Path().size(), L'x');
-    const struct { std::wstring folder; DWORD code; } cases[] = {
-        {folder_.Path(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND)},
-        {longFolder, static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE)},
-    };
-    for (const auto& c : cases) {
-        lstrcpynW(g_settings.install_dir, c.folder.c_str(), ARRAYSIZE(g_settings.install_dir));
-        SetLastError(0);
-        EXPECT_FALSE(WriteStartFile());
-        EXPECT_EQ(c.code, GetLastError());
-    }
-}
-
 namespace {
 
 // What the start file's rights call was asked (Wine keeps no file rights to read back).
@@ -284,19 +268,31 @@ DWORD WINAPI RecordRights(LPWSTR name, SE_OBJECT_TYPE type, SECURITY_INFORMATION
 } // namespace
 
 // The administrator's account is for SYSTEM (the server) and Administrators: the file's
-// rights are its own, not the folder's (which let Users read), and a file whose rights
-// cannot be set fails the write.
-TEST_F(StartFileTest, IsReadableBySystemAndAdministratorsOnly)
+// rights are its own, not the folder's (which let Users read). Rights that cannot be set, a
+// missing config folder and a folder too long for the full path (refused rather than cut)
+// fail the write.
+TEST_F(StartFileTest, IsReadableBySystemAndAdministratorsOnlyOrNotWritten)
 {
+    const std::wstring longFolder = folder_.Path() + L"\\" + std::wstring(250 - folder_.Path().size(), L'x');
+    const struct { std::wstring folder; DWORD rightsAnswer, error; } cases[] = {
+        {folder_.Path(), ERROR_SUCCESS, ERROR_SUCCESS},
+        {folder_.Path(), ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED},
+        {folder_.File(L"no config"), ERROR_SUCCESS, ERROR_PATH_NOT_FOUND},
+        {longFolder, ERROR_SUCCESS, ERROR_FILENAME_EXCED_RANGE},
+    };
     ASSERT_TRUE(CreateDirectoryW(folder_.File(L"config").c_str(), nullptr));
     ScopedSeam<SetNamedSecurityInfoCall> seam(g_setNamedSecurityInfoCall, RecordRights);
-    for (DWORD answer : {static_cast<DWORD>(ERROR_SUCCESS), static_cast<DWORD>(ERROR_ACCESS_DENIED)}) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "rights " << c.rightsAnswer << ", error " << c.error);
+        lstrcpynW(g_settings.install_dir, c.folder.c_str(), ARRAYSIZE(g_settings.install_dir));
         g_rightsCall = RightsCall();
-        g_rightsCall.answer = answer;
+        g_rightsCall.answer = c.rightsAnswer;
         SetLastError(0);
-        EXPECT_EQ(answer == ERROR_SUCCESS, WriteStartFile());
-        EXPECT_EQ(answer, GetLastError());
-        EXPECT_EQ(folder_.File(L"config\\start.dat"), g_rightsCall.path);
+        EXPECT_EQ(c.error == ERROR_SUCCESS, WriteStartFile());
+        EXPECT_EQ(c.error, GetLastError());
+        EXPECT_EQ(c.folder == folder_.Path() ? folder_.File(L"config\\start.dat") : L"", g_rightsCall.path);
+        if (g_rightsCall.path.empty())
+            continue;  // no file was made
         EXPECT_EQ(static_cast<SECURITY_INFORMATION>(DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION),
                   g_rightsCall.what);
         EXPECT_EQ(L"D:(A;;FA;;;SY)(A;;FA;;;BA)", g_rightsCall.dacl);

@@ -85,26 +85,23 @@ TEST_F(PayloadUpgrade, KeptFilesStayAndReplacedFilesGoToTheBackup)
     ExpectNothingOutsideTheFolders();
 }
 
-TEST_F(PayloadUpgrade, WithoutABackupFolderFilesAreOverwrittenInPlace)
+// A backup folder that does not exist fails the first move with the system's reason, not as
+// a damaged archive, and nothing is replaced; without a backup folder files are overwritten
+// in place.
+TEST_F(PayloadUpgrade, AFailedMoveToTheBackupStopsAndWithoutOneFilesAreOverwritten)
 {
     g_settings.upgrade = true;
     SetFileAttributesW(Install(L"config\\velmora.cfg").c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetLastError(0);
+    EXPECT_FALSE(Extract(archive_, Backup(L"missing")));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
+    EXPECT_FALSE(corrupt);
+    EXPECT_EQ(Bytes(300, 'o'), ReadBytes(Install(L"Velmora.exe")));
+
     ASSERT_TRUE(Extract(archive_, L""));
     EXPECT_EQ(newConfig_, ReadBytes(Install(L"config\\velmora.cfg")));
     EXPECT_EQ(newExe_, ReadBytes(Install(L"Velmora.exe")));
     EXPECT_TRUE(ListTree(Backup()).empty());
-}
-
-TEST_F(PayloadUpgrade, AFailedMoveToTheBackupStopsWithTheSystemsReason)
-{
-    g_settings.upgrade = true;
-    // The backup folder does not exist, so the first move fails.
-    SetLastError(0);
-    EXPECT_FALSE(Extract(archive_, Backup(L"missing")));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
-    EXPECT_FALSE(corrupt);  // told by the system's text
-    // Nothing was replaced.
-    EXPECT_EQ(Bytes(300, 'o'), ReadBytes(Install(L"Velmora.exe")));
 }
 
 // Each file of the folder with its content.

@@ -11,32 +11,6 @@
 #include "support/system_error_text.h"
 #include "system/services/service_folder_seams.h"
 
-TEST(ServiceFolder, IsReadFromTheBinaryPath)
-{
-    const struct { const char* what; const wchar_t* binaryPath; size_t capacity; std::wstring folder; } cases[] = {
-        {"quoted path with arguments: without quote or backslash",
-         L"\"C:\\Program Files\\Velmora Server\\Velmora.exe\" /start", 260, L"C:\\Program Files\\Velmora Server"},
-        {"unquoted path ends at the first blank", L"C:\\Velmora\\Velmora.exe /start", 260, L"C:\\Velmora"},
-        {"unquoted blank inside the folder name ends it early", L"C:\\Program Files\\Velmora.exe /start", 260, L"C:"},
-        {"bare file name is copied whole", L"Velmora.exe /start", 260, L"Velmora.exe /start"},
-        {"folder cut to the capacity", L"\"C:\\Program Files\\Velmora\\Velmora.exe\" /start", 5, L"C:\\P"},
-        {"file name cut to the capacity", L"Velmora.exe", 3, L"Ve"},
-        {"capacity below three changes nothing", L"\"C:\\Velmora\\Velmora.exe\" /start", 2, std::wstring(299, L'x')},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        TestService service(c.binaryPath);
-        // Prefilled with 'x' so that untouched characters show.
-        wchar_t folder[300];
-        wmemset(folder, L'x', 300);
-        folder[299] = L'\0';
-        MessageBoxWatcher watcher;
-        g_setupTools.GetServiceFolder(service.Name(), folder, c.capacity);
-        EXPECT_EQ(c.folder, folder);
-        EXPECT_TRUE(watcher.Seen().empty());
-    }
-}
-
 namespace {
 
 // What the replaced configuration query answers.
@@ -57,28 +31,50 @@ BOOL WINAPI FakeQueryServiceConfig(SC_HANDLE, QUERY_SERVICE_CONFIGW* config, DWO
 
 } // namespace
 
-TEST(ServiceFolder, AnUnreadableConfigurationIsShownWithANonZeroReason)
+// The first binary path is the real service's, read from the manager; the others are the
+// replaced query's answers. A configuration that cannot be read is shown with a non-zero
+// reason and leaves the buffer as it was.
+TEST(ServiceFolder, IsReadFromTheBinaryPathOrShownAsUnreadable)
 {
-    const struct { const char* what; FakeQuery query; DWORD shown; } cases[] = {
-        {"query refused with its own reason", {FALSE, ERROR_ACCESS_DENIED, nullptr}, ERROR_ACCESS_DENIED},
-        {"query refused without a reason", {FALSE, ERROR_SUCCESS, nullptr}, ERROR_GEN_FAILURE},
-        {"no binary path", {TRUE, ERROR_SUCCESS, nullptr}, ERROR_INVALID_DATA},
-        {"empty binary path", {TRUE, ERROR_SUCCESS, L""}, ERROR_INVALID_DATA},
+    const wchar_t* const real = L"\"C:\\Program Files\\Velmora Server\\Velmora.exe\" /start";
+    const std::wstring untouched(299, L'x');
+    const struct { const char* what; FakeQuery query; size_t capacity; std::wstring folder; DWORD shown; } cases[] = {
+        {"quoted path with arguments: without quote or backslash", {TRUE, 0, real}, 260,
+         L"C:\\Program Files\\Velmora Server", 0},
+        {"unquoted path ends at the first blank", {TRUE, 0, L"C:\\Velmora\\Velmora.exe /start"}, 260, L"C:\\Velmora", 0},
+        {"unquoted blank inside the folder name ends it early", {TRUE, 0, L"C:\\Program Files\\Velmora.exe /start"},
+         260, L"C:", 0},
+        {"bare file name is copied whole", {TRUE, 0, L"Velmora.exe /start"}, 260, L"Velmora.exe /start", 0},
+        {"folder cut to the capacity", {TRUE, 0, L"\"C:\\Program Files\\Velmora\\Velmora.exe\" /start"}, 5, L"C:\\P", 0},
+        {"file name cut to the capacity", {TRUE, 0, L"Velmora.exe"}, 3, L"Ve", 0},
+        {"capacity below three changes nothing", {TRUE, 0, real}, 2, untouched, 0},
+        {"query refused with its own reason", {FALSE, ERROR_ACCESS_DENIED, nullptr}, 260, untouched, ERROR_ACCESS_DENIED},
+        {"query refused without a reason", {FALSE, ERROR_SUCCESS, nullptr}, 260, untouched, ERROR_GEN_FAILURE},
+        {"no binary path", {TRUE, ERROR_SUCCESS, nullptr}, 260, untouched, ERROR_INVALID_DATA},
+        {"empty binary path", {TRUE, ERROR_SUCCESS, L""}, 260, untouched, ERROR_INVALID_DATA},
     };
-    TestService service(L"\"C:\\Velmora\\Velmora.exe\" /start");
+    TestService service(real);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         g_fakeQuery = c.query;
-        wchar_t folder[8] = L"before";
+        // Prefilled with 'x' so that untouched characters show.
+        wchar_t folder[300];
+        wmemset(folder, L'x', 300);
+        folder[299] = L'\0';
         MessageBoxWatcher watcher;
         DWORD left = 0;
         {
-            ScopedSeam query(g_queryServiceConfigCall, FakeQueryServiceConfig);
-            g_setupTools.GetServiceFolder(service.Name(), folder, 8);
+            ScopedSeam query(g_queryServiceConfigCall,
+                             &c == &cases[0] ? g_queryServiceConfigCall : FakeQueryServiceConfig);
+            g_setupTools.GetServiceFolder(service.Name(), folder, c.capacity);
             left = GetLastError();
         }
+        EXPECT_EQ(c.folder, folder);
+        if (c.shown == 0) {
+            EXPECT_TRUE(watcher.Seen().empty());
+            continue;
+        }
         EXPECT_EQ(c.shown, left);
-        EXPECT_STREQ(L"before", folder);
         ASSERT_TRUE(watcher.WaitFor(1));
         ASSERT_NO_FATAL_FAILURE(ExpectOneErrorBox(watcher, SystemErrorText(c.shown), true));
     }
