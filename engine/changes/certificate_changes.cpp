@@ -1,5 +1,7 @@
 #include "engine/changes/certificate_changes.h"
 
+#include <string.h>
+
 #include "system/certificates/certificate_import.h"
 #include "system/certificates/certificate_import_undo.h"
 #include "system/certificates/certificate_removal.h"
@@ -39,6 +41,11 @@ bool ServerCertificateChange::Undo()
 
 void ServerCertificateChange::Remember(RememberedInstallation& memory) const
 {
+    // The page imports again for each answer it asks: a later import of the certificate an
+    // earlier one of this run added finds the run's own entry, which stays the run's.
+    if (memory.server_certificate == Provenance::kMade &&
+        memcmp(memory.server_thumbprint, import_.hash, sizeof(import_.hash)) == 0)
+        return;
     memory.server_certificate = MadeOrFound(import_.use != ServerCertificateUse::kReuse);
     CopyMemory(memory.server_thumbprint, import_.hash, sizeof(import_.hash));
     CopyMemory(memory.key_container, import_.key_container, sizeof(import_.key_container));
