@@ -3,22 +3,16 @@
 #include "base/bounded_text.h"
 #include "base/protected_folder.h"
 #include "base/setup_log.h"
-#include "base/setup_tools.h"
+#include "engine/changes/service_changes.h"
 #include "engine/server_exit.h"
 
 namespace {
-
-const int kServiceStopAttempts = 3;
 
 // Files are put back only under a stopped server: a running one holds them, or writes
 // over what was put back. False when the server in `folder` is still running.
 bool StopServer(const wchar_t* serviceName, const wchar_t* folder)
 {
-    if (g_setupTools.ServiceExists(serviceName)) {
-        for (int i = 0; i < kServiceStopAttempts; ++i)
-            if (g_setupTools.ControlServiceAndWait(serviceName, true) == SERVICE_STOPPED)
-                break;
-    }
+    StopServiceOfName(serviceName, nullptr, nullptr);
     // The stopped server may hold its files for a moment.
     if (WaitForServerExit(folder, nullptr, nullptr))
         return true;

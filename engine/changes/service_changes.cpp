@@ -20,6 +20,18 @@ bool IsRunning(DWORD state)
 
 } // namespace
 
+DWORD StopServiceOfName(const wchar_t* serviceName, CancelCheck cancelled, void* context)
+{
+    if (!g_setupTools.ServiceExists(serviceName))
+        return SERVICE_STOPPED;
+    DWORD state = g_setupTools.GetServiceState(serviceName);
+    for (int i = 0; i < kServiceStopAttempts && !(cancelled && cancelled(context)); ++i)
+        if ((state = ControlServiceAndWaitWithin(serviceName, true, kServiceWaitLimitMs, cancelled, context)) ==
+            SERVICE_STOPPED)
+            break;
+    return state;
+}
+
 StoppedServiceChange::StoppedServiceChange(const wchar_t* serviceName, CancelCheck cancelled, void* context)
     : cancelled_(cancelled), context_(context)
 {
@@ -31,9 +43,7 @@ bool StoppedServiceChange::Apply()
     if (!g_setupTools.ServiceExists(name_))
         return true;
     wasRunning_ = IsRunning(g_setupTools.GetServiceState(name_));
-    for (int i = 0; i < kServiceStopAttempts && !(cancelled_ && cancelled_(context_)); ++i)
-        if (ControlServiceAndWaitWithin(name_, true, kServiceWaitLimitMs, cancelled_, context_) == SERVICE_STOPPED)
-            break;
+    StopServiceOfName(name_, cancelled_, context_);
     SetLastError(0);
     return true;
 }

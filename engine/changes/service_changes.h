@@ -6,6 +6,10 @@
 
 // The Windows service of the run's name.
 
+// Asks the service `serviceName`, when there is one, to stop, a few times while it does not;
+// `cancelled` (may be null) ends the asking. SERVICE_STOPPED when it stopped or there is none.
+DWORD StopServiceOfName(const wchar_t* serviceName, CancelCheck cancelled, void* context);
+
 // A service of the name that was there is stopped before its folder is touched; when it
 // was running, it runs again after a rollback. Stopping is tried, not promised: a server
 // that does not stop is found by the steps after this one.

@@ -24,14 +24,22 @@ void RememberEarlierRelease(const InstallRequest& request, bool serviceIsTheInst
     CopyText(memory.service_name, request.service_name);
 }
 
+namespace {
+
+void LogNotRemembered(DWORD error)
+{
+    g_setupLog.Line(L"the installation could not remember what it made (system error %lu)", error);
+}
+
+} // namespace
+
 void CommitInstallation(const InstallRequest& request, ChangeTransaction& changes)
 {
     std::unique_ptr<RememberedInstallation> run(new (std::nothrow) RememberedInstallation);
     std::unique_ptr<RememberedInstallation> kept(new (std::nothrow) RememberedInstallation);
     if (!run || !kept) {
         changes.Commit();
-        g_setupLog.Line(L"the installation could not remember what it made (system error %lu)",
-                        static_cast<unsigned long>(ERROR_OUTOFMEMORY));
+        LogNotRemembered(ERROR_OUTOFMEMORY);
         return;
     }
     // A new installation found what no change claims; an upgrade's run says nothing of what
@@ -52,5 +60,5 @@ void CommitInstallation(const InstallRequest& request, ChangeTransaction& change
         ExtendRememberedInstallation(*kept, *run);
     }
     if (!WriteRememberedInstallation(request.service_name, *kept))
-        g_setupLog.Line(L"the installation could not remember what it made (system error %lu)", GetLastError());
+        LogNotRemembered(GetLastError());
 }
