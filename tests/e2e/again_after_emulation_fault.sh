@@ -5,7 +5,9 @@
 # an unhandled page fault and never as that line; the line is the emulation failing, which
 # happens in one run in a few here, and says nothing about the build under test. So is
 # "wineserver crashed": no Windows program can make Wine's server fail, but a 32-bit
-# client under qemu now and then does. Any other failure is the verdict.
+# client under qemu now and then does. Nor can a Windows program fail the checks of the
+# Linux side's own C library ("Inconsistency detected by ld.so", "stack smashing detected"):
+# those are Wine's host code failing under qemu. Any other failure is the verdict.
 # Usage: again_after_emulation_fault.sh command [arguments...]
 set -uo pipefail
 output=$(mktemp "${TMPDIR:-/tmp}/emulation-run.XXXXXX")
@@ -13,7 +15,7 @@ trap 'rm -f "$output"' EXIT
 for run in 1 2 3 4 5; do
   "$@" 2>&1 | tee "$output"
   code=${PIPESTATUS[0]}
-  if [ "$code" -eq 0 ] || ! grep -qE "qemu: uncaught target signal|wineserver crashed" "$output"; then
+  if [ "$code" -eq 0 ] || ! grep -qE "qemu: uncaught target signal|wineserver crashed|Inconsistency detected by ld.so|stack smashing detected" "$output"; then
     exit "$code"
   fi
   echo "again_after_emulation_fault: run $run ended by an emulation fault; running again"
