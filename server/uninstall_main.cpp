@@ -5,6 +5,8 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <memory>
+
 #include "base/bounded_text.h"
 #include "base/installation_names.h"
 #include "base/scoped_handle.h"
@@ -13,7 +15,8 @@
 #include "server/folder_removal.h"
 #include "server/module_folder.h"
 #include "server/uninstall_messages.h"
-#include "system/removal/installation_removal.h"
+#include "system/removal/installation_take_back.h"
+#include "system/uninstall/uninstall_entry.h"
 
 namespace {
 
@@ -25,42 +28,17 @@ int FailureExitCode(DWORD error)
     return static_cast<int>(error != NO_ERROR ? error : ERROR_GEN_FAILURE);
 }
 
-bool UserAgrees(const wchar_t* folder)
+bool UserAgrees(const TakeBackPlan& plan)
 {
-    wchar_t question[512];
-    FormatText(question,
-               L"Velmora Server will be removed from this computer: its service is stopped and deleted, "
-               L"its Start menu shortcuts are deleted, and the folder \"%s\" is deleted with all its files, "
-               L"including the server's data.\n\nDo you want to continue?",
-               folder);
+    wchar_t lines[kTakeBackLineCapacity][MAX_PATH + 96];
+    int count = 0;
+    DescribeTakeBack(plan, lines, count);
+    wchar_t question[4096];
+    size_t length = FormatText(question, L"Velmora Server will be removed from this computer:\n");
+    for (int i = 0; i < count; ++i)
+        length += FormatText(question + length, 4096 - length, L"\n- %s", lines[i]);
+    FormatText(question + length, 4096 - length, L"\n\nDo you want to continue?");
     return ReportSink().Show(nullptr, question, kCautiousQuestion) == IDYES;
-}
-
-// True when no service of the folder is left; otherwise the user has been told why.
-bool ServicesRemoved(const wchar_t* folder)
-{
-    // A service name has at most 256 characters.
-    wchar_t service[257] = {};
-    switch (RemoveServicesOfFolder(folder, service, 257)) {
-    case ServiceRemoval::kDone:
-    case ServiceRemoval::kNoneInFolder:
-        return true;
-    case ServiceRemoval::kListUnreadable:
-        ShowUninstallError(L"The list of services could not be read.", GetLastError());
-        return false;
-    case ServiceRemoval::kNotStopped: {
-        DWORD error = GetLastError();
-        wchar_t what[512];
-        FormatText(what, L"The service \"%s\" of Velmora Server could not be stopped; nothing was removed.",
-                   service);
-        ShowUninstallError(what, error);
-        return false;
-    }
-    case ServiceRemoval::kNotRemoved:
-        // CSetupTools::RemoveService has told the user itself why it failed.
-        return false;
-    }
-    return false;
 }
 
 int Uninstall(bool quiet)
@@ -71,34 +49,20 @@ int Uninstall(bool quiet)
         ShowUninstallError(L"The installation folder could not be determined.", error);
         return FailureExitCode(error);
     }
-    if (!quiet && !UserAgrees(folder))
-        return kUserDeclined;
-
-    // The service first: while it runs, its files cannot be deleted.
-    if (!ServicesRemoved(folder))
-        return ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
-    // What cannot be removed is reported and the rest still goes.
-    int exitCode = 0;
-    auto report = [&exitCode](const wchar_t* what) {
+    std::unique_ptr<TakeBackPlan> plan(new TakeBackPlan);
+    if (!PlanTakeBack(folder, *plan)) {
         DWORD error = GetLastError();
-        ShowUninstallError(what, error);
-        if (exitCode == 0)
-            exitCode = FailureExitCode(error);
-    };
-    if (!RemoveUninstallEntriesOfFolder(folder))
-        report(L"The entry of Velmora Server in the list of installed programs could not be removed.");
-    // Reading the links needs COM; the group is shared with other installations.
-    CoInitialize(nullptr);
-    bool shortcutsRemoved = RemoveProgramShortcuts(kProgramGroupName, folder);
-    CoUninitialize();
-    if (!shortcutsRemoved)
-        report(L"The Start menu shortcuts of Velmora Server could not be removed.");
-    if (!HandOffFolderRemoval(folder, quiet)) {
-        DWORD error = GetLastError();
-        ShowUninstallError(L"The installation folder could not be removed.", error);
+        ShowUninstallError(L"The list of installed programs could not be read.", error);
         return FailureExitCode(error);
     }
-    return exitCode;
+    if (!quiet && !UserAgrees(*plan))
+        return kUserDeclined;
+    std::unique_ptr<TakeBackReport> report(new TakeBackReport);
+    if (!CarryOutTakeBack(*plan, *report)) {
+        ShowUninstallError(report->At(0).what, report->FirstError());
+        return FailureExitCode(report->FirstError());
+    }
+    return 0;
 }
 
 }  // namespace
