@@ -53,6 +53,12 @@ void ServerCertificateChange::Remember(RememberedInstallation& memory) const
     memory.replaced_certificate_size = import_.replaced_size;
 }
 
+bool ServerCertificateChange::Replaces(const MachineChange& earlier) const
+{
+    const auto* import = dynamic_cast<const ServerCertificateChange*>(&earlier);
+    return import && memcmp(import->import_.hash, import_.hash, sizeof(import_.hash)) != 0;
+}
+
 RootCertificateChange::RootCertificateChange(const BYTE* bytes, DWORD size) : bytes_(bytes), size_(size)
 {
 }

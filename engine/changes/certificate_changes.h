@@ -17,6 +17,9 @@ public:
     bool Apply() override;
     bool Undo() override;
     void Remember(RememberedInstallation& memory) const override;
+    // Another certificate imported for the server later in the run: this one's entry and
+    // key would be left behind, orphaned.
+    bool Replaces(const MachineChange& earlier) const override;
     const wchar_t* Kind() const override { return L"server certificate"; }
 
 private:

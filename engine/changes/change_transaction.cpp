@@ -27,10 +27,35 @@ bool ChangeTransaction::Apply(MachineChange* change)
         SetLastError(error);
         return false;
     }
+    TakeBackReplaced(*change);
     change->previous_ = last_;
     last_ = change;
     SetLastError(0);
     return true;
+}
+
+bool ChangeTransaction::Undo(MachineChange& change)
+{
+    SetLastError(0);
+    if (change.Undo())
+        return true;
+    const DWORD error = GetLastError();
+    g_setupLog.Line(L"rollback: the %s could not be taken back (system error %lu)", change.Kind(), error);
+    SetLastError(error);
+    return false;
+}
+
+void ChangeTransaction::TakeBackReplaced(const MachineChange& by)
+{
+    for (MachineChange** link = &last_; *link != nullptr;) {
+        MachineChange* earlier = *link;
+        if (!by.Replaces(*earlier) || !Undo(*earlier)) {
+            link = &earlier->previous_;
+            continue;
+        }
+        *link = earlier->previous_;
+        delete earlier;
+    }
 }
 
 RollBackReport ChangeTransaction::RollBack()
@@ -40,14 +65,9 @@ RollBackReport ChangeTransaction::RollBack()
     while (last_ != nullptr) {
         MachineChange* change = last_;
         last_ = change->previous_;
-        SetLastError(0);
-        if (!change->Undo()) {
-            const DWORD error = GetLastError();
-            g_setupLog.Line(L"rollback: the %s could not be taken back (system error %lu)", change->Kind(), error);
-            if (report.failed++ == 0) {
-                report.first_kind = change->Kind();
-                report.first_error = error;
-            }
+        if (!Undo(*change) && report.failed++ == 0) {
+            report.first_kind = change->Kind();
+            report.first_error = GetLastError();
         }
         delete change;
     }

@@ -28,6 +28,8 @@ public:
     // object itself, so it exists before the machine is touched: a null change (its
     // allocation failed) is refused with ERROR_OUTOFMEMORY, having changed nothing. A
     // change whose Apply fails is deleted, not recorded. False with the last error then.
+    // Earlier changes that the applied one replaces are taken back at once (one whose undo
+    // fails stays on record, for the rollback to try again).
     bool Apply(MachineChange* change);
     // Takes every change back, the last first. An undo that fails is logged and counted,
     // and the ones before it are undone all the same. A second call finds nothing to do.
@@ -38,6 +40,10 @@ public:
     bool Empty() const;
 
 private:
+    // Undoes `change` and logs a failure; the reason stays the last error.
+    static bool Undo(MachineChange& change);
+    void TakeBackReplaced(const MachineChange& by);
+
     MachineChange* last_ = nullptr;
     mutable CRITICAL_SECTION lock_;
 };

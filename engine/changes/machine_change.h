@@ -15,6 +15,9 @@ public:
     virtual bool Undo() = 0;
     // What the installation is to remember of this change once the run commits.
     virtual void Remember(RememberedInstallation&) const {}
+    // True when this change, once made, makes `earlier` (of the same run) needless: another
+    // certificate chosen for the same use, say. The transaction then takes `earlier` back.
+    virtual bool Replaces(const MachineChange& /*earlier*/) const { return false; }
     // For the log: what kind of change failed to be taken back.
     virtual const wchar_t* Kind() const = 0;
 

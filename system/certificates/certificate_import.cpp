@@ -120,7 +120,8 @@ DWORD ImportServerCertificate(const BYTE* image, DWORD size, const wchar_t* pass
         return SetResult(ERROR_MORE_DATA);
 
     CRYPT_DATA_BLOB blob = {size, const_cast<BYTE*>(image)};
-    UniqueCertStore imported(PFXImportCertStore(&blob, password, CRYPT_EXPORTABLE | CRYPT_MACHINE_KEYSET));
+    // HTTP.sys only signs with the key: nobody is to copy it off the machine.
+    UniqueCertStore imported(PFXImportCertStore(&blob, password, CRYPT_MACHINE_KEYSET));
     if (!imported)
         return SetResult(LastErrorOr(ERROR_INVALID_DATA));
 

@@ -9,7 +9,8 @@ bool MachineStoreHolds(const wchar_t* storeName, const BYTE* hash, DWORD hashLen
 
 // Deletes every certificate with this hash from the machine's store `storeName`, and the
 // key container each links: every one when `onlyKey` is null, none for "", else only the
-// container of that name (the one the setup's import made). True when none is left;
+// container of that name (the one the setup's import made) while no other certificate of the
+// store links it. True when none is left;
 // otherwise the reason is the thread's last error.
 bool DeleteMachineCertificate(const wchar_t* storeName, const BYTE* hash, DWORD hashLength,
                               const wchar_t* onlyKey = nullptr);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/scoped_handle.h"
 #include "base/scoped_seam.h"
 #include "base/setup_tools.h"
 #include "certificates/certificate_fixtures.h"
@@ -27,6 +28,7 @@
 #include "support/machine_state.h"
 #include "support/temp_folder.h"
 #include "system/certificates/certificate_import.h"
+#include "system/certificates/key_container.h"
 #include "system/certificates/trust_list.h"
 #include "system/http/ssl_binding_seams.h"
 #include "system/services/service_command.h"
@@ -210,6 +212,52 @@ TEST(ChangeKinds, EachTakesBackWhatItMadeAndNothingElse)
         EXPECT_EQ(L"", MachineDifference(before, StateWithBindings(folder)));
         kind.undone(folder);
     }
+}
+
+// The settings page imports again after each answer: another certificate chosen there takes
+// back the entry and the key of the one imported before, and no imported key is exportable.
+TEST(ChangeKinds, AnotherServerCertificateOfTheRunTakesBackTheOneBefore)
+{
+    const std::vector<BYTE> first = ReadCertificateFile(L"default_server.pfx");
+    const std::vector<BYTE> second = ReadCertificateFile(L"test_password.pfx");
+    BYTE firstHash[20] = {}, secondHash[20] = {};
+    // Neither is there before: a certificate found in the store is reused, and stays.
+    RemoveFromMachineStore(L"MY", CertificateHash(ImportedImage(L"default_server.pfx").WithCommonName(L"localhost")));
+    RemoveFromMachineStore(
+        L"MY", CertificateHash(ImportedImage(L"test_password.pfx", kPasswordOfTestPfx).WithCommonName(L"password.test")));
+    TempFolder temp(L"kinds");
+    const std::vector<std::wstring> before = MachineState(temp.Path());
+    {
+        ChangeTransaction changes;
+        ASSERT_TRUE(changes.Apply(
+            new ServerCertificateChange(first.data(), static_cast<DWORD>(first.size()), L"", firstHash)));
+        ASSERT_TRUE(changes.Apply(new ServerCertificateChange(second.data(), static_cast<DWORD>(second.size()),
+                                                              kPasswordOfTestPfx, secondHash)));
+        const std::vector<BYTE> firstAsVector(firstHash, firstHash + 20), secondAsVector(secondHash, secondHash + 20);
+        EXPECT_EQ(0, CountInMachineStore(L"MY", firstAsVector)) << "the first import's entry stayed";
+        ASSERT_EQ(1, CountInMachineStore(L"MY", secondAsVector));
+        UniqueCertStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"MY"));
+        CRYPT_HASH_BLOB blob = {20, secondHash};
+        UniqueCertContext imported(
+            CertFindCertificateInStore(store.Get(), X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH, &blob, nullptr));
+        ASSERT_TRUE(imported);
+        KeyLink link = {};
+        ASSERT_TRUE(ReadKeyLink(imported.Get(), &link));
+        HCRYPTPROV provider = 0;
+        // Among the machine's keys, though Wine's import does not say so in the link.
+        ASSERT_TRUE(CryptAcquireContextW(&provider, link.container, link.provider, link.type,
+                                         CRYPT_MACHINE_KEYSET | CRYPT_SILENT))
+            << "the replaced import took the key of the certificate that replaced it";
+        HCRYPTKEY key = 0;
+        // Wine links the key as of both kinds; it is the exchange key.
+        ASSERT_TRUE(CryptGetUserKey(provider, link.key_spec == AT_SIGNATURE ? AT_SIGNATURE : AT_KEYEXCHANGE, &key));
+        DWORD permissions = 0, size = sizeof(permissions);
+        EXPECT_TRUE(CryptGetKeyParam(key, KP_PERMISSIONS, reinterpret_cast<BYTE*>(&permissions), &size, 0));
+        EXPECT_EQ(0u, permissions & CRYPT_EXPORT) << "the server's private key can be exported";
+        CryptDestroyKey(key);
+        CryptReleaseContext(provider, 0);
+    }
+    EXPECT_EQ(L"", MachineDifference(before, MachineState(temp.Path())));
 }
 
 } // namespace

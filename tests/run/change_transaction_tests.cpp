@@ -14,8 +14,8 @@ namespace {
 class FakeChange final : public MachineChange
 {
 public:
-    FakeChange(wchar_t name, std::wstring& events, bool applies = true, bool undoes = true)
-        : name_(name), events_(events), applies_(applies), undoes_(undoes)
+    FakeChange(wchar_t name, std::wstring& events, bool applies = true, bool undoes = true, wchar_t replaces = 0)
+        : name_(name), events_(events), applies_(applies), undoes_(undoes), replaces_(replaces)
     {
     }
     ~FakeChange() override { Note(L'~'); }
@@ -36,6 +36,11 @@ public:
         Note(L'=');
         memory.service_name[lstrlenW(memory.service_name)] = name_;
     }
+    bool Replaces(const MachineChange& earlier) const override
+    {
+        const auto* fake = dynamic_cast<const FakeChange*>(&earlier);
+        return fake && fake->name_ == replaces_;
+    }
     const wchar_t* Kind() const override { return name_ == L'B' ? L"B" : L"other"; }
 
 private:
@@ -44,6 +49,7 @@ private:
     std::wstring& events_;
     bool applies_;
     bool undoes_;
+    wchar_t replaces_;
 };
 
 enum class End
@@ -141,3 +147,33 @@ TEST(ChangeTransaction, AChangeThatCouldNotBeMadeIsRefused)
 }
 
 } // namespace
+
+// A change that makes an earlier one of the run needless takes it back when it is made, not
+// before, and never takes back one whose undo failed from the record.
+TEST(ChangeTransaction, AChangeThatReplacesAnEarlierOneTakesItBackWhenItIsMade)
+{
+    const struct
+    {
+        const char* name;
+        bool aUndoes, cApplies;
+        const wchar_t* applying;  // the events while C is applied
+        const wchar_t* rolledBack;
+    } rows[] = {
+        {"replaced", true, true, L"+C -A ~A ", L"-C ~C -B ~B "},
+        {"not made: nothing replaced", true, false, L"+C ~C ", L"-B ~B -A ~A "},
+        {"its undo fails: it stays on record", false, true, L"+C -A ", L"-C ~C -B ~B -A ~A "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::wstring events;
+        ChangeTransaction changes;
+        ASSERT_TRUE(changes.Apply(new FakeChange(L'A', events, true, row.aUndoes)));
+        ASSERT_TRUE(changes.Apply(new FakeChange(L'B', events)));
+        events.clear();
+        EXPECT_EQ(row.cApplies, changes.Apply(new FakeChange(L'C', events, row.cApplies, true, L'A')));
+        EXPECT_EQ(row.applying, events);
+        events.clear();
+        changes.RollBack();
+        EXPECT_EQ(row.rolledBack, events);
+    }
+}
