@@ -27,8 +27,9 @@ enum class ServiceRemoval {
 ServiceRemoval RemoveServerService(const wchar_t* serviceName, const wchar_t* folder);
 
 // Deletes `folder` with everything in it, without asking, and never what lies outside it:
-// a junction or symbolic link met in the tree (or the folder itself, when it is one) is
-// removed itself, not followed. What cannot be deleted is skipped and the rest still goes.
+// a junction, symbolic link or mount point met in the tree (or the folder itself, when it
+// is one) is removed itself, never entered, also when it takes a folder's place while the
+// tree is being deleted. What cannot be deleted is skipped and the rest still goes.
 // True when the folder is gone afterwards (also when it never existed); otherwise the
 // reason is the thread's last error (the first failure's).
 bool DeleteFolderTree(const wchar_t* folder);
