@@ -5,6 +5,8 @@
 // group: the setup makes them, the server reads them, the uninstaller takes them away.
 inline constexpr wchar_t kServerProgramName[] = L"Velmora.exe";
 inline constexpr wchar_t kUninstallerName[] = L"uninstall.exe";
+// The server's switch that makes it run as the service.
+inline constexpr wchar_t kServerServiceSwitch[] = L"/start";
 inline constexpr wchar_t kBackupsFolderName[] = L"backups";
 inline constexpr wchar_t kConfigurationFileName[] = L"config\\velmora.cfg";
 inline constexpr wchar_t kStartFileName[] = L"config\\start.dat";

@@ -13,7 +13,6 @@
 
 namespace {
 
-const wchar_t kStartArgument[] = L" /start";
 // Service command lines are at most 32767 characters; ours fit in far less, and a longer
 // one is no command of ours.
 const size_t kCommandCapacity = 2 * MAX_PATH;
@@ -47,17 +46,12 @@ InstallationIdentity Identity(InstallationKind kind, const wchar_t* service = L"
 
 } // namespace
 
-bool ServerCommandLine(const wchar_t* folder, wchar_t* command, size_t capacity)
-{
-    return FormatWhole(command, capacity, L"\"%s\\%s\"%s", folder, kServerProgramName, kStartArgument);
-}
-
 bool ServerFolderOfCommand(const wchar_t* command, InstallationFacts& facts, wchar_t* folder, size_t capacity)
 {
     if (!command || command[0] != L'"')
         return false;
     const wchar_t* closing = wcschr(command + 1, L'"');
-    if (!closing || !SameText(closing + 1, kStartArgument))
+    if (!closing || closing[1] != L' ' || !SameText(closing + 2, kServerServiceSwitch))
         return false;
     wchar_t executable[MAX_PATH] = {};
     const size_t length = static_cast<size_t>(closing - command - 1);

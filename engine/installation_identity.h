@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <stddef.h>
 
+#include "system/services/service_command.h"
+
 // Which installation of the server a folder holds, told only by what administrators alone
 // can write: the service manager's record of a service that runs "<folder>\Velmora.exe"
 // /start, or this product's entry among the installed programs for the folder. A
@@ -52,9 +54,6 @@ struct InstallationIdentity
     wchar_t folder[MAX_PATH];   // kServiceOfOtherFolder: the folder its server lies in
 };
 
-// The command line that the setup gives the server's service: "<folder>\Velmora.exe" in
-// double quotes and " /start". False when it does not fit.
-bool ServerCommandLine(const wchar_t* folder, wchar_t* command, size_t capacity);
 
 // The folder of the server that `command` runs, when it has the setup's form (the quoted
 // path's name Velmora.exe, then " /start", either in any case), in its long form. False

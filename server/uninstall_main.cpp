@@ -3,7 +3,8 @@
 // command line and exit codes: server/uninstall_command.h. This process does the whole
 // removal and ends when it has ended, so its exit code tells how it went.
 #include <windows.h>
-#include <objbase.h>
+
+#include <memory>
 
 #include "base/bounded_text.h"
 #include "base/instance_lock.h"
@@ -102,7 +103,7 @@ bool GetOutOfTheWay(const wchar_t* folder, TakeBackReport& report)
         g_setupLog.Line(L"uninstaller: could not move out of \"%s\" (error %lu); it stays there", folder,
                         GetLastError());
     } else if (!DeleteAtRestart(moved)) {
-        report.Left(GetLastError(), L"", L"%s (this uninstaller, moved out of the installation folder)", moved.image);
+        report.Left(GetLastError(), nullptr, L"%s (this uninstaller, moved out of the installation folder)", moved.image);
         goes = false;
     } else {
         g_setupLog.Line(L"uninstaller: moved to \"%s\", deleted with its folder at the next restart", moved.image);
@@ -123,23 +124,20 @@ int Uninstall(bool quiet)
         ShowUninstallError(L"The installation folder could not be determined; nothing was removed.", error);
         return Stop(error);
     }
-    TakeBackPlan plan;
-    if (!PlanTakeBack(folder, plan)) {
+    std::unique_ptr<TakeBackPlan> plan(new TakeBackPlan);
+    if (!PlanTakeBack(folder, *plan)) {
         DWORD error = GetLastError();
         ShowUninstallError(L"The list of installed programs could not be read; nothing was removed.", error);
         return Stop(error);
     }
-    if (!AgreesToTakeBack(plan, quiet))
+    if (!AgreesToTakeBack(*plan, quiet))
         return UninstallExitCode(UninstallEnd::kDeclined, NO_ERROR, false);
 
-    TakeBackReport report;
-    const bool uninstallerGoes = GetOutOfTheWay(folder, report);
-    // The Start-menu links are read through COM.
-    CoInitialize(nullptr);
-    const bool everythingTakenBack = CarryOutTakeBack(plan, report) && uninstallerGoes;
-    CoUninitialize();
-    TellWhatStayed(report, everythingTakenBack);
-    return UninstallExitCode(UninstallEnd::kCarriedOut, report.FirstError(), everythingTakenBack);
+    std::unique_ptr<TakeBackReport> report(new TakeBackReport);
+    const bool uninstallerGoes = GetOutOfTheWay(folder, *report);
+    const bool everythingTakenBack = CarryOutTakeBack(*plan, *report) && uninstallerGoes;
+    TellWhatStayed(*report, everythingTakenBack);
+    return UninstallExitCode(UninstallEnd::kCarriedOut, report->FirstError(), everythingTakenBack);
 }
 
 }  // namespace

@@ -19,11 +19,10 @@ void WhyItStayed(const LeftThing& thing, wchar_t (&why)[320])
     FormatText(why, L"%s (error %lu)", reason, thing.error);
 }
 
-// Adds "- line" as a line of its own to `text`, and to the log after `logPrefix`.
+// Adds "- line" as a line of its own to `text`.
 template <size_t N>
-void AppendListed(wchar_t (&text)[N], const wchar_t* logPrefix, const wchar_t* line)
+void AppendListed(wchar_t (&text)[N], const wchar_t* line)
 {
-    g_setupLog.Line(L"%s: %s", logPrefix, line);
     AppendText(text, L"- ");
     AppendText(text, line);
     AppendText(text, L"\n");
@@ -45,13 +44,12 @@ bool AgreesToTakeBack(const TakeBackPlan& plan, bool quiet)
     wchar_t lines[kTakeBackLineCapacity][MAX_PATH + 96];
     int count = 0;
     DescribeTakeBack(plan, lines, count);
-    wchar_t text[kTakeBackLineCapacity * (MAX_PATH + 100) + 2 * MAX_PATH] = {};
+    wchar_t text[kTakeBackLineCapacity * (MAX_PATH + 100) + 256] = {};
     FormatText(text, L"Velmora Server will be removed from this computer:\n\n");
-    for (int line = 0; line < count; ++line)
-        AppendListed(text, L"plan", lines[line]);
-    wchar_t files[2 * MAX_PATH] = {};
-    FormatText(files, L"the files of Velmora Server in the folder \"%s\"", plan.folder);
-    AppendListed(text, L"plan", files);
+    for (int line = 0; line < count; ++line) {
+        g_setupLog.Line(L"plan: %s", lines[line]);
+        AppendListed(text, lines[line]);
+    }
     AppendText(text, L"\nWhat cannot be removed stays and is named at the end. Do you want to continue?");
     return quiet || ReportSink().Show(nullptr, text, kCautiousQuestion) == IDYES;
 }
@@ -69,7 +67,7 @@ void TellWhatStayed(const TakeBackReport& report, bool everythingTakenBack)
         WhyItStayed(thing, why);
         wchar_t line[MAX_PATH + 96 + 330] = {};
         FormatText(line, L"%s: %s", thing.what, why);
-        AppendListed(text, L"stayed", line);
+        AppendListed(text, line);
     }
     ReportSink().Show(nullptr, text, everythingTakenBack ? UINT{MB_OK | MB_ICONINFORMATION} : UINT{kErrorMessage});
 }

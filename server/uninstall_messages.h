@@ -13,5 +13,5 @@ void ShowUninstallError(const wchar_t* what, DWORD error);
 // (and always when quiet).
 bool AgreesToTakeBack(const TakeBackPlan& plan, bool quiet);
 
-// Logs each thing that stayed, then tells that everything was removed or what stayed.
+// Tells that everything was removed, or what stayed (the report has logged each thing).
 void TellWhatStayed(const TakeBackReport& report, bool everythingTakenBack);

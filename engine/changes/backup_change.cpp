@@ -4,7 +4,7 @@
 #include "base/protected_folder.h"
 #include "base/setup_log.h"
 #include "engine/changes/service_changes.h"
-#include "engine/server_exit.h"
+#include "system/services/server_exit.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 
 #include "base/bounded_text.h"
 #include "base/setup_tools.h"
-#include "engine/server_exit.h"
 #include "system/removal/installation_removal.h"
 #include "system/services/service_command.h"
 #include "system/services/service_install.h"
@@ -79,12 +78,9 @@ bool CreatedServiceChange::Apply()
 
 bool CreatedServiceChange::Undo()
 {
-    const ServiceRemoval removal = RemoveServiceOfFolder(name_, folder_);
-    if (removal == ServiceRemoval::kNoneInFolder)
-        return true;
-    // The stopped server may hold its files for a moment, and they go next.
-    WaitForServerExit(folder_, nullptr, nullptr);
-    return removal == ServiceRemoval::kDone;
+    const ServiceRemoval removal = RemoveServerService(name_, folder_);
+    return removal == ServiceRemoval::kDone || removal == ServiceRemoval::kNone ||
+           removal == ServiceRemoval::kNotOurs;
 }
 
 void CreatedServiceChange::Remember(RememberedInstallation& memory) const

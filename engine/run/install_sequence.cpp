@@ -30,7 +30,7 @@
 #include "engine/program_shortcuts.h"
 #include "engine/run/installation_commit.h"
 #include "engine/server_address.h"
-#include "engine/server_exit.h"
+#include "system/services/server_exit.h"
 #include "formats/config/config_file.h"
 #include "formats/crypto/start_file.h"
 #include "formats/digest/ready_event_name.h"

@@ -4,6 +4,7 @@
 #include "system/http/ssl_binding_seams.h"
 
 #include <stdlib.h>
+#include <string.h>
 
 HttpInitializeCall g_httpInitializeCall = HttpInitialize;
 HttpSetServiceConfigurationCall g_httpSetServiceConfigurationCall = HttpSetServiceConfiguration;
@@ -93,6 +94,13 @@ DWORD RemoveSslBinding(const wchar_t* addressText)
 SavedSslBinding::~SavedSslBinding()
 {
     free(record_);
+}
+
+bool SavedSslBinding::BindsCertificate(const BYTE* hash, DWORD hashLength) const
+{
+    const auto* record = static_cast<const HTTP_SERVICE_CONFIG_SSL_SET*>(record_);
+    return record && record->ParamDesc.SslHashLength == hashLength && record->ParamDesc.pSslHash &&
+           memcmp(record->ParamDesc.pSslHash, hash, hashLength) == 0;
 }
 
 bool SaveSslBinding(const wchar_t* addressText, SavedSslBinding& saved)

@@ -27,6 +27,8 @@ public:
     SavedSslBinding& operator=(const SavedSslBinding&) = delete;
 
     bool Empty() const { return record_ == nullptr; }
+    // True when the binding names the certificate of this SHA-1 hash (`hashLength` bytes).
+    bool BindsCertificate(const BYTE* hash, DWORD hashLength) const;
 
 private:
     friend bool SaveSslBinding(const wchar_t* addressText, SavedSslBinding& saved);

@@ -11,24 +11,20 @@
 // code that writes them.
 #include "system/uninstall/uninstall_entry.h"
 
-// Where removing services stopped.
+// What became of the server's service of an installation.
 enum class ServiceRemoval {
-    kDone,            // none of them is left
-    kNoneInFolder,    // no service of that name runs from the folder; nothing was done
-    kListUnreadable,  // the list of services could not be read
-    kNotStopped,      // a service did not stop and was left as it was
-    kNotRemoved,      // a stopped service could not be deleted (CSetupTools reported why)
+    kDone,        // it is gone
+    kNone,        // there is no service of that name; nothing was done
+    kNotOurs,     // the service of that name runs another command line (or cannot be read): it stays
+    kNotStopped,  // it did not stop; it is deleted all the same and goes once it ends
+    kNotRemoved,  // it could not be deleted (the setup's helper has said why)
 };
 
-// Stops and deletes the service `serviceName` when its executable lies in `folder`; a
-// service of that name that runs a program elsewhere stays (kNoneInFolder). A service
-// that does not stop is deleted anyway, and the system deletes it once it ends.
-ServiceRemoval RemoveServiceOfFolder(const wchar_t* serviceName, const wchar_t* folder);
-
-// Stops and deletes every Win32 service whose executable lies in `folder`. The first one
-// that does not stop ends the work, as its files would still be in use: kNotStopped, its
-// name in `failedService` and the reason in the thread's last error.
-ServiceRemoval RemoveServicesOfFolder(const wchar_t* folder, wchar_t* failedService, size_t capacity);
+// Stops and deletes the service `serviceName` while its command line is still the one the
+// setup gives the server of `folder` (IsServerCommandOf), then waits a few seconds for the
+// server's process to let go of its files. No other service is touched, however its path
+// reads. The reason of kNotOurs, kNotStopped and kNotRemoved is the thread's last error.
+ServiceRemoval RemoveServerService(const wchar_t* serviceName, const wchar_t* folder);
 
 // Deletes `folder` with everything in it, without asking, and never what lies outside it:
 // a junction or symbolic link met in the tree (or the folder itself, when it is one) is
@@ -37,12 +33,14 @@ ServiceRemoval RemoveServicesOfFolder(const wchar_t* folder, wchar_t* failedServ
 // reason is the thread's last error (the first failure's).
 bool DeleteFolderTree(const wchar_t* folder);
 
-// Removes the installation in `folder` by its record (formats/installation_record): the
-// whole folder when the setup made it, else only the files and then the (emptied) folders
-// that the setup made, so that installing into an existing folder and removing again
-// leaves what was there. Without a record (installations made before it existed) the whole
-// folder goes. Entries behind a link are left alone. True when everything recorded that
-// could go has gone; otherwise the first failure's reason is the thread's last error.
+// Removes from `folder` what its record (formats/installation_record) names the setup
+// made: files, then folders deepest first (a folder that holds something else stays; one
+// made with everything in it, the backups, goes whole), then the record. Whether the setup
+// made `folder` itself is never read from the record, which lies in the folder: the folder
+// stays for the caller to judge. A record that is missing or cannot be read removes the
+// names that the payload and every run make, and nothing else. Entries behind a link are
+// left alone. True when everything that could go has gone; otherwise the first failure's
+// reason is the thread's last error.
 bool RemoveRecordedInstallation(const wchar_t* folder);
 
 // Deletes the links of the all-users Start-menu program group `groupName` whose working

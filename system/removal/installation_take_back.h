@@ -1,8 +1,11 @@
 #pragma once
 #include <windows.h>
 #include <stddef.h>
+#include <string>
+#include <vector>
 
 #include "formats/installation_memory/remembered_installation.h"
+#include "formats/installation_memory/shared_things.h"
 
 // Removing an installation as its uninstaller does: what the installation remembered
 // making (system/uninstall/remembered_installation_store.h) is taken back, what it found is
@@ -10,14 +13,23 @@
 // installed programs whose folder is the uninstaller's: only administrators write there,
 // never the folder's own files.
 
+// Another installation of the server that takes over a shared thing.
+struct TakeBackHeir
+{
+    std::wstring service;
+    RememberedInstallation record;  // as it is to be written, the thing made its own
+};
+
 // What a removal takes back, read before anything is done: for the question to the user,
-// and for the work.
+// and for the work. Large: kept on the heap.
 struct TakeBackPlan
 {
-    wchar_t folder[MAX_PATH] = {};   // the installation folder, as its entry names it
-    wchar_t service[64] = {};        // the entry's service name; "" when no entry names the folder
-    bool remembered = false;         // the entry has a record; without one everything is kUnknown
-    RememberedInstallation record;
+    wchar_t folder[MAX_PATH] = {};  // the installation folder, as its entry names it
+    wchar_t service[64] = {};       // the entry's service name; "" when no entry names the folder
+    bool remembered = false;        // the entry has a record; without one everything is kUnknown
+    RememberedInstallation record;  // what the installation made, the shared things handed over as found
+    SharedThingsFates shared;       // what becomes of the shared things it made
+    std::vector<TakeBackHeir> heirs;
 };
 
 // Forms the plan for the installation in `folder`. False, with the reason in the last error,

@@ -1,49 +1,91 @@
-// An installation removed by its record: what the setup made goes, nothing else.
+// An installation's files removed by its record: what the setup made goes, nothing else.
 #include "system/removal/installation_removal.h"
 
+#include "base/installation_names.h"
 #include "base/link_check.h"
 #include "base/path_join.h"
 #include "formats/installation_record/installation_record.h"
 
+namespace {
+
+// Notes the first failure; what is already gone is no failure.
+class FailureNote
+{
+public:
+    void Note(bool done)
+    {
+        const DWORD error = GetLastError();
+        if (!done && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND && failure_ == ERROR_SUCCESS)
+            failure_ = error;
+    }
+    bool Result() const
+    {
+        SetLastError(failure_);
+        return failure_ == ERROR_SUCCESS;
+    }
+
+private:
+    DWORD failure_ = ERROR_SUCCESS;
+};
+
+void RemoveEntry(const wchar_t* folder, RecordedKind kind, const wchar_t* name, FailureNote& note)
+{
+    wchar_t path[MAX_PATH];
+    if (CrossesLink(folder, name) || !JoinPath(path, folder, name))
+        return;
+    switch (kind) {
+    case RecordedKind::kFile:
+        SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+        note.Note(DeleteFileW(path) != FALSE);
+        break;
+    case RecordedKind::kTree:
+        note.Note(DeleteFolderTree(path));
+        break;
+    case RecordedKind::kFolder:
+        // A folder that still holds what somebody else put there stays.
+        if (!RemoveDirectoryW(path) && GetLastError() != ERROR_DIR_NOT_EMPTY)
+            note.Note(false);
+        break;
+    }
+}
+
+// What the payload tree (server/CMakeLists.txt) and every run put into a folder, for an
+// installation whose record cannot be read: folders last, each only when empty.
+struct KnownName
+{
+    RecordedKind kind;
+    const wchar_t* name;
+};
+const KnownName kKnownNames[] = {
+    {RecordedKind::kFile, kServerProgramName},
+    {RecordedKind::kFile, kUninstallerName},
+    {RecordedKind::kFile, L"links\\brindleway.url"},
+    {RecordedKind::kFile, L"config\\BrindlewayRootCA.cer"},
+    {RecordedKind::kFile, kConfigurationFileName},
+    {RecordedKind::kFile, kStartFileName},
+    {RecordedKind::kTree, kBackupsFolderName},
+    {RecordedKind::kFolder, L"links"},
+    {RecordedKind::kFolder, L"config"},
+};
+
+} // namespace
+
 bool RemoveRecordedInstallation(const wchar_t* folder)
 {
+    FailureNote note;
     InstallationRecord record;
-    if (!record.Load(folder)) {
-        // Installations made before the record existed were always in a folder of their own.
-        if (GetLastError() == ERROR_FILE_NOT_FOUND)
-            return DeleteFolderTree(folder);
-        return false;
+    if (record.Load(folder)) {
+        for (size_t i = 0; i < record.Count(); ++i)
+            if (record.Kind(i) == RecordedKind::kFile)
+                RemoveEntry(folder, RecordedKind::kFile, record.Path(i), note);
+        // Deepest first.
+        for (size_t i = record.Count(); i-- > 0;)
+            if (record.Kind(i) != RecordedKind::kFile)
+                RemoveEntry(folder, record.Kind(i), record.Path(i), note);
+    } else {
+        for (const KnownName& known : kKnownNames)
+            RemoveEntry(folder, known.kind, known.name, note);
     }
-    if (record.MadeFolder())
-        return DeleteFolderTree(folder);
-
-    DWORD failure = ERROR_SUCCESS;
-    auto note = [&failure](bool done) {
-        DWORD error = GetLastError();
-        if (!done && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND && failure == ERROR_SUCCESS)
-            failure = error;
-    };
-    wchar_t path[MAX_PATH];
-    for (size_t i = 0; i < record.Count(); ++i) {
-        if (record.Kind(i) != RecordedKind::kFile || CrossesLink(folder, record.Path(i)))
-            continue;
-        if (JoinPath(path, folder, record.Path(i))) {
-            SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
-            note(DeleteFileW(path) != FALSE);
-        }
-    }
-    // Deepest first; a folder that still holds what somebody else put there stays, but one
-    // made with all it holds (the backups) goes whole.
-    for (size_t i = record.Count(); i-- > 0;) {
-        if (record.Kind(i) == RecordedKind::kTree && !CrossesLink(folder, record.Path(i)) &&
-            JoinPath(path, folder, record.Path(i)))
-            note(DeleteFolderTree(path));
-        if (record.Kind(i) == RecordedKind::kFolder && !CrossesLink(folder, record.Path(i)) &&
-            JoinPath(path, folder, record.Path(i)) && !RemoveDirectoryW(path) && GetLastError() != ERROR_DIR_NOT_EMPTY)
-            note(false);
-    }
-    if (JoinPath(path, folder, kInstallationRecordName))
-        note(DeleteFileW(path) != FALSE);
-    SetLastError(failure);
-    return failure == ERROR_SUCCESS;
+    RemoveEntry(folder, RecordedKind::kFile, kInstallationRecordName, note);
+    return note.Result();
 }

@@ -1,20 +1,12 @@
-// The services of an installation: found by the folder of their executable, stopped and
-// deleted.
+// The server's service of an installation: recognised by its whole command line, stopped
+// and deleted.
 #include "system/removal/installation_removal.h"
 
-#include "base/bounded_text.h"
-#include "base/same_folder.h"
 #include "base/setup_tools.h"
+#include "system/services/server_exit.h"
 #include "system/services/service_command.h"
 
 namespace {
-
-bool RunsFromFolder(const wchar_t* serviceName, const wchar_t* folder)
-{
-    wchar_t serviceFolder[MAX_PATH] = {};
-    g_setupTools.GetServiceFolder(serviceName, serviceFolder, MAX_PATH);
-    return serviceFolder[0] != 0 && SameFolder(serviceFolder, folder);
-}
 
 // A service that did not stop may have left no reason; a timeout is what it amounts to.
 // One still starting takes no stop: it is let finish starting first (a minute at most).
@@ -31,33 +23,21 @@ bool Stop(const wchar_t* serviceName)
 
 } // namespace
 
-ServiceRemoval RemoveServiceOfFolder(const wchar_t* serviceName, const wchar_t* folder)
+ServiceRemoval RemoveServerService(const wchar_t* serviceName, const wchar_t* folder)
 {
-    if (!g_setupTools.ServiceExists(serviceName) || !RunsFromFolder(serviceName, folder))
-        return ServiceRemoval::kNoneInFolder;
-    bool stopped = Stop(serviceName);
+    // Service command lines are at most 32767 characters; ours fit in far less.
+    wchar_t command[2 * MAX_PATH];
+    if (!ReadServiceCommand(serviceName, command, 2 * MAX_PATH))
+        return GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST ? ServiceRemoval::kNone : ServiceRemoval::kNotOurs;
+    if (!IsServerCommandOf(command, folder))
+        return ServiceRemoval::kNotOurs;
+    const bool stopped = Stop(serviceName);
+    const DWORD stopError = GetLastError();
     if (!g_setupTools.RemoveService(serviceName))
         return ServiceRemoval::kNotRemoved;
+    // The stopped server may hold its files for a moment, and they go next.
+    if (stopped)
+        WaitForServerExit(folder, nullptr, nullptr);
+    SetLastError(stopError);
     return stopped ? ServiceRemoval::kDone : ServiceRemoval::kNotStopped;
-}
-
-ServiceRemoval RemoveServicesOfFolder(const wchar_t* folder, wchar_t* failedService, size_t capacity)
-{
-    std::vector<std::wstring> names;
-    if (!ListServiceNames(names))
-        return ServiceRemoval::kListUnreadable;
-    for (const std::wstring& each : names) {
-        const wchar_t* name = each.c_str();
-        if (!RunsFromFolder(name, folder))
-            continue;
-        if (!Stop(name)) {
-            DWORD error = GetLastError();
-            CopyText(failedService, capacity, name);
-            SetLastError(error);
-            return ServiceRemoval::kNotStopped;
-        }
-        if (!g_setupTools.RemoveService(name))
-            return ServiceRemoval::kNotRemoved;
-    }
-    return ServiceRemoval::kDone;
 }

@@ -1,7 +1,9 @@
 #include "system/services/service_command.h"
 
 #include "base/bounded_text.h"
+#include "base/installation_names.h"
 #include "base/scoped_handle.h"
+#include "base/whole_format.h"
 
 namespace {
 
@@ -75,4 +77,17 @@ bool ListServiceNames(std::vector<std::wstring>& names)
         if (complete)
             return true;
     }
+}
+
+bool ServerCommandLine(const wchar_t* folder, wchar_t* command, size_t capacity)
+{
+    return FormatWhole(command, capacity, L"\"%s\\%s\" %s", folder, kServerProgramName, kServerServiceSwitch);
+}
+
+bool IsServerCommandOf(const wchar_t* command, const wchar_t* folder)
+{
+    // Service command lines are at most 32767 characters; ours fit in far less.
+    wchar_t ours[2 * MAX_PATH];
+    return command && ServerCommandLine(folder, ours, 2 * MAX_PATH) &&
+           CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, command, -1, ours, -1) == CSTR_EQUAL;
 }

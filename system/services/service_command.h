@@ -20,3 +20,11 @@ bool WriteServiceCommand(const wchar_t* serviceName, const wchar_t* command);
 
 // The names of every Win32 service of the machine. False when the list cannot be read.
 bool ListServiceNames(std::vector<std::wstring>& names);
+
+// The command line that the setup gives the server's service: "<folder>\Velmora.exe" in
+// double quotes, a blank and the server's service switch. False when it does not fit.
+bool ServerCommandLine(const wchar_t* folder, wchar_t* command, size_t capacity);
+
+// True when `command` is the one ServerCommandLine forms for `folder`, without regard to
+// case: the only service that the removal of the installation in `folder` may take.
+bool IsServerCommandOf(const wchar_t* command, const wchar_t* folder);

@@ -204,16 +204,16 @@ void EmptyField(const Field& field, BYTE* record)
         memset(record + field.sizeOffset, 0, sizeof(DWORD));
 }
 
+}  // namespace
+
 // Nothing known: every thing kUnknown, no data.
-void Unknown(RememberedInstallation& record)
+void ForgetRememberedInstallation(RememberedInstallation& record)
 {
     memset(static_cast<void*>(&record), 0, sizeof(record));
     for (const Field& field : kFields)
         if (field.kind == Kind::kProvenance)
             reinterpret_cast<BYTE*>(&record)[field.offset] = static_cast<BYTE>(Provenance::kUnknown);
 }
-
-}  // namespace
 
 bool WriteRememberedInstallation(const wchar_t* serviceName, const RememberedInstallation& record)
 {
@@ -252,7 +252,7 @@ bool WriteRememberedInstallation(const wchar_t* serviceName, const RememberedIns
 
 bool ReadRememberedInstallation(const wchar_t* serviceName, RememberedInstallation& record)
 {
-    Unknown(record);
+    ForgetRememberedInstallation(record);
     wchar_t entryPath[kKeyPathCapacity];
     wchar_t keyPath[kKeyPathCapacity];
     if (!EntryKeyPath(serviceName, entryPath) ||

@@ -30,5 +30,9 @@ bool WriteRememberedInstallation(const wchar_t* serviceName, const RememberedIns
 // data empty: a damaged record never makes a removal take more. Texts always end.
 bool ReadRememberedInstallation(const wchar_t* serviceName, RememberedInstallation& record);
 
+// Makes every thing of `record` kUnknown, without data: what is known of an installation
+// that has no record.
+void ForgetRememberedInstallation(RememberedInstallation& record);
+
 // Deletes the record of `serviceName`; true when none is left, also when there was none.
 bool RemoveRememberedInstallation(const wchar_t* serviceName);

@@ -184,6 +184,34 @@ TEST(InstallationIdentity, TheServiceCommandLineTheSetupWrites)
     }
 }
 
+// The only service a removal of the installation may take: one whose whole command line is
+// the folder's server's, however another one's path reads.
+TEST(InstallationIdentity, TheRemovalTakesOnlyTheFoldersServerCommand)
+{
+    const struct
+    {
+        const wchar_t* command;
+        bool ours;
+    } rows[] = {
+        {kOurCommand, true},
+        {L"\"c:\\program files\\velmora\\VELMORA.EXE\" /START", true},
+        {L"C:\\Program Files\\Velmora\\Velmora.exe /start", false},  // unquoted
+        {L"\"C:\\Program Files\\Velmora\\Velmora.exe\"", false},
+        {L"\"C:\\Program Files\\Velmora\\Velmora.exe\" /start /other", false},
+        {L"\"C:\\Program Files\\Velmora\\other.exe\" /start", false},
+        {L"\"C:\\Program Files\\Velmora\\sub\\Velmora.exe\" /start", false},
+        {L"\"C:\\Program Files\\Velmora2\\Velmora.exe\" /start", false},
+        {L"\"C:\\Velmora.exe\" /start", false},
+        {L"C:\\Program", false},
+        {L"", false},
+        {nullptr, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.command ? row.command : L"(none)");
+        EXPECT_EQ(row.ours, IsServerCommandOf(row.command, kFolder));
+    }
+}
+
 // This machine: the service manager's record, and entries written to either registry view.
 TEST(InstallationIdentity, ThisMachinesServicesAndEntriesOfEitherView)
 {

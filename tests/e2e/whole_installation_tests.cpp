@@ -14,9 +14,11 @@
 #include "base/setup_tools.h"
 #include "e2e/setup_runs.h"
 #include "resources/wizard_ids.h"
+#include "support/at_scope_exit.h"
 #include "support/host_link.h"
 #include "support/hosts_file_keeper.h"
 #include "support/http_request.h"
+#include "support/machine_state.h"
 #include "support/uninstall_entry_reader.h"
 #include "support/wait_until.h"
 #include "wizard/browser_recorder.h"
@@ -232,4 +234,32 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
             EXPECT_NE('0', logged[code + 13]) << logged;
         }
     }
+}
+
+// The entry's quiet uninstall after a whole installation: the machine is as it was before
+// (files, services, entries, certificate stores and trust lists, bindings, Start menu,
+// hosts file), though the installation's own file record was damaged, and a second service
+// of the folder's server under another name stays.
+TEST_F(WholeInstallation, TheQuietUninstallTakesBackWhatTheInstallationMadeAndNothingElse)
+{
+    HostsFileKeeper hosts;
+    const std::vector<std::wstring> before = MachineState(installation_.Root().Path());
+    ASSERT_NO_FATAL_FAILURE(
+        WriteSettingsFile(std::string(kAccountSettings) + "domain=velmora-e2e.invalid\r\nhosts_entry=true\r\n"));
+    ProgramRun run = RunProgram({SetupCommand(L"/quiet"), nullptr, nullptr, nullptr, kInstallTimeoutMs, folder_.Path()});
+    ASSERT_TRUE(run.ended);
+    ExpectInstalled(run);
+    const std::wstring second = installation_.ServiceName() + L"_second";
+    ASSERT_TRUE(InstallServerService(installation_.InstallDir(), second, SERVICE_DEMAND_START));
+    AtScopeExit removeSecond([&] { g_setupTools.RemoveService(second.c_str()); });
+    ASSERT_TRUE(WriteWholeFile(InstalledFile(L"uninstall.lst"), "F ..\\..\\outside\r\n"));
+
+    const std::wstring quiet = UninstallEntryReader(installation_.ServiceName()).Text(L"QuietUninstallString");
+    ProgramRun uninstall = RunProgram({quiet, nullptr, nullptr, nullptr, 120000});
+    ASSERT_TRUE(uninstall.ended);
+    EXPECT_TRUE(uninstall.boxes.empty());
+    EXPECT_EQ(0u, uninstall.exitCode);
+    EXPECT_TRUE(g_setupTools.ServiceExists(second.c_str())) << "another service of the folder was taken";
+    ASSERT_TRUE(g_setupTools.RemoveService(second.c_str()));
+    EXPECT_EQ(L"", MachineDifference(before, MachineState(installation_.Root().Path())));
 }

@@ -1,5 +1,6 @@
 // Removing an installation by its record: what the setup made goes, what others put there
-// stays, and a record that names anything outside the folder is not acted on.
+// stays, and a record that names anything outside the folder is not acted on: only the names
+// every installation has go then.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -17,13 +18,20 @@ TEST(InstallationRecord, AnEntryThatLeadsOutOfTheFolderRefusesTheWholeRecord)
                            "F a/../../x", "F .\\a", "D ", "X a", "folder\r\nfolder", "F a.txt\n", "F a\xff"};
     for (const char* line : lines) {
         SCOPED_TRACE(line);
-        TempFolder folder(L"record");
-        ASSERT_TRUE(WriteWholeFile(folder.File(L"uninstall.lst"), std::string(line) + "\r\n"));
+        TempFolder temp(L"record");
+        const std::wstring folder = temp.File(L"Apps");
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        ASSERT_TRUE(WriteWholeFile(folder + L"\\uninstall.lst", std::string(line) + "\r\n"));
+        for (const std::wstring name : {L"Velmora.exe", L"outside.txt", L"a.txt", L"x"})
+            ASSERT_TRUE(WriteWholeFile(folder + L"\\" + name, "x") && WriteWholeFile(temp.File(name.c_str()), "x"));
         InstallationRecord record;
-        EXPECT_FALSE(record.Load(folder.Path().c_str()));
+        EXPECT_FALSE(record.Load(folder.c_str()));
         EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), GetLastError());
-        EXPECT_FALSE(RemoveRecordedInstallation(folder.Path().c_str()));
-        EXPECT_TRUE(PathExists(folder.File(L"uninstall.lst"))) << "nothing is removed by a damaged record";
+        EXPECT_TRUE(RemoveRecordedInstallation(folder.c_str()));
+        EXPECT_FALSE(PathExists(folder + L"\\Velmora.exe"));
+        EXPECT_FALSE(PathExists(folder + L"\\uninstall.lst"));
+        for (const std::wstring name : {L"outside.txt", L"a.txt", L"x"})
+            EXPECT_TRUE(PathExists(folder + L"\\" + name) && PathExists(temp.File(name.c_str()))) << "a damaged record took it";
     }
 }
 
@@ -38,11 +46,14 @@ TEST(RecordedRemoval, TakesWhatTheSetupRecordedAndLeavesWhatOthersPutThere)
         std::vector<std::pair<RecordedKind, std::wstring>> entries;  // the second half by the upgrade
         std::vector<std::wstring> left;
     } cases[] = {
-        {"a folder the setup made goes whole", true, true, {{kFile, L"a.txt"}, {kFile, L"sub\\b.txt"}}, {}},
-        {"a folder without a record goes whole", false, false, {}, {}},
+        {"the record's word that the setup made the folder takes nothing more", true, true,
+         {{kFile, L"a.txt"}, {kFile, L"sub\\b.txt"}},
+         {L"", L"sub", L"empty", L"mine.txt", L"sub\\mine.txt", russian, L"Velmora.exe"}},
+        {"without a record only the names every installation has go", false, false, {},
+         {L"", L"sub", L"empty", L"a.txt", L"sub\\b.txt", L"mine.txt", L"sub\\mine.txt", russian}},
         {"in an existing folder only the recorded entries go", true, false,
          {{kFolder, L"sub"}, {kFile, L"a.txt"}, {kFile, L"sub\\b.txt"}, {kFile, russian}, {kFolder, L"empty"}},
-         {L"", L"mine.txt", L"sub", L"sub\\mine.txt"}},
+         {L"", L"mine.txt", L"sub", L"sub\\mine.txt", L"Velmora.exe"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -51,7 +62,7 @@ TEST(RecordedRemoval, TakesWhatTheSetupRecordedAndLeavesWhatOthersPutThere)
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
         for (const wchar_t* made : {L"\\sub", L"\\empty"})
             ASSERT_TRUE(CreateDirectoryW((folder + made).c_str(), nullptr));
-        for (const std::wstring file : {L"a.txt", L"sub\\b.txt", L"mine.txt", L"sub\\mine.txt", russian})
+        for (const std::wstring file : {L"a.txt", L"sub\\b.txt", L"mine.txt", L"sub\\mine.txt", russian, L"Velmora.exe"})
             ASSERT_TRUE(WriteWholeFile(folder + L"\\" + file, "x"));
         InstallationRecordWriter writer;
         for (size_t i = 0; i < c.entries.size(); ++i) {
@@ -66,7 +77,7 @@ TEST(RecordedRemoval, TakesWhatTheSetupRecordedAndLeavesWhatOthersPutThere)
 
         EXPECT_TRUE(RemoveRecordedInstallation(folder.c_str()));
         for (const std::wstring entry : {L"", L"a.txt", L"sub", L"sub\\b.txt", L"empty", L"mine.txt",
-                                          L"sub\\mine.txt", russian, L"uninstall.lst"}) {
+                                          L"sub\\mine.txt", russian, L"uninstall.lst", L"Velmora.exe"}) {
             bool expected = false;
             for (const std::wstring& left : c.left)
                 expected = expected || left == entry;

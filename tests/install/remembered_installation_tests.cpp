@@ -10,6 +10,7 @@
 
 #include "base/scoped_handle.h"
 #include "formats/installation_memory/remembered_installation.h"
+#include "formats/installation_memory/shared_things.h"
 #include "support/uninstall_entry_reader.h"
 #include "system/uninstall/remembered_installation_store.h"
 #include "system/uninstall/saved_uninstall_entry.h"
@@ -130,6 +131,72 @@ TEST(ExtendRememberedInstallation, KeepsWhatTheInstallationMadeOrFoundOfTheSameT
         EXPECT_EQ(c.runsData ? L"run" : L"kept", std::wstring(kept->key_container));
         EXPECT_EQ(c.runsData ? 2u : 1u, kept->replaced_certificate_size);
         EXPECT_EQ(c.runsData && !c.sameThing ? 1 : 0, kept->server_thumbprint[0]);
+    }
+}
+
+// The removal of an installation and the others' records: a shared thing it made goes over
+// to the first one that found the same thing, or stays for one that cannot tell.
+TEST(HandOverSharedThings, GivesWhatTheLeavingMadeToTheFirstThatFoundIt)
+{
+    const SharedThingFate kTake = SharedThingFate::kTake, kHandOver = SharedThingFate::kHandOver,
+                          kKeep = SharedThingFate::kKeep;
+    const struct
+    {
+        const char* what;
+        Provenance leaving;
+        std::vector<Provenance> others;
+        bool sameThing;
+        SharedThingFate fate;
+        int heir;  // the other that takes it over; -1 for none
+    } cases[] = {
+        {"alone", kMade, {}, true, kTake, -1},
+        {"the other found it", kMade, {kFound}, true, kHandOver, 0},
+        {"the first of two that found it", kMade, {kNone, kFound, kFound}, true, kHandOver, 1},
+        {"the other found another", kMade, {kFound}, false, kTake, -1},
+        {"the other made its own", kMade, {kMade}, true, kTake, -1},
+        {"the other has none", kMade, {kNone}, true, kTake, -1},
+        {"an earlier release cannot tell", kMade, {kUnknown}, true, kKeep, -1},
+        {"one that found it before one that cannot tell", kMade, {kUnknown, kFound}, true, kHandOver, 1},
+        {"the leaving found it", kFound, {kFound}, true, kTake, -1},
+        {"the leaving cannot tell", kUnknown, {kFound}, true, kTake, -1},
+    };
+    Provenance Record::*const shared[] = {&Record::server_certificate, &Record::root_certificate,
+                                          &Record::trust_list};
+    for (const auto& c : cases) {
+        for (int which = 0; which < 3; ++which) {
+            SCOPED_TRACE(testing::Message() << c.what << ", thing " << which);
+            Provenance Record::*thing = shared[which];
+            RecordPointer leaving = Zeroed();
+            leaving.get()->*thing = c.leaving;
+            leaving->server_thumbprint[0] = leaving->root_thumbprint[0] = 7;
+            wcscpy(leaving->key_container, L"leaving");
+            leaving->replaced_certificate_size = 3;
+            std::vector<Record> others(c.others.size());
+            std::unique_ptr<bool[]> changed(new bool[c.others.size() + 1]());
+            for (size_t i = 0; i < others.size(); ++i) {
+                memset(static_cast<void*>(&others[i]), 0, sizeof(Record));
+                others[i].*thing = c.others[i];
+                // The trust list is one: it is always the same thing.
+                others[i].server_thumbprint[0] = others[i].root_thumbprint[0] = c.sameThing ? 7 : 8;
+            }
+            const SharedThingsFates fates =
+                HandOverSharedThings(*leaving, others.data(), changed.get(), static_cast<int>(others.size()));
+            const SharedThingFate fate[] = {fates.server_certificate, fates.root_certificate, fates.trust_list};
+            // There is one trust list: the one another certificate's finder found is the same.
+            const int heir = which == 2 && !c.sameThing ? 0 : c.heir;
+            EXPECT_EQ(heir >= 0 ? kHandOver : c.fate, fate[which]);
+            EXPECT_EQ(heir >= 0 ? kFound : c.leaving, leaving.get()->*thing) << "the leaving's removal leaves it";
+            for (int other = 0; other < static_cast<int>(others.size()); ++other) {
+                EXPECT_EQ(other == heir, changed[other]);
+                EXPECT_EQ(other == heir ? kMade : c.others[other], others[other].*thing);
+                const bool tookCertificate = other == heir && which == 0;
+                EXPECT_EQ(tookCertificate ? L"leaving" : L"", std::wstring(others[other].key_container));
+                EXPECT_EQ(tookCertificate ? 3u : 0u, others[other].replaced_certificate_size);
+            }
+            for (int other = 0; other < 3; ++other)
+                EXPECT_EQ(other == which ? leaving.get()->*thing : kNone, leaving.get()->*shared[other])
+                    << "another thing was touched";
+        }
     }
 }
 

@@ -19,6 +19,7 @@
 #include "engine/installation_identity.h"
 #include "engine/program_shortcuts.h"
 #include "formats/installation_memory/remembered_installation.h"
+#include "formats/installation_memory/shared_things.h"
 #include "system/removal/installation_removal.h"
 #include "system/services/readiness_event.h"
 #include "wizard/page_flow.h"
@@ -67,7 +68,8 @@ VELMORA_ENUM_PRINTER(InstallationKind, E::kNone, E::kInstalled, E::kUnrecordedSe
                      E::kServiceNotServer, E::kServiceOfOtherFolder)
 VELMORA_ENUM_PRINTER(ProgramShortcutsResult, E::Created, E::NoGroup, E::Cancelled)
 VELMORA_ENUM_PRINTER(Provenance, E::kNone, E::kMade, E::kFound, E::kUnknown)
-VELMORA_ENUM_PRINTER(ServiceRemoval, E::kDone, E::kNoneInFolder, E::kListUnreadable, E::kNotStopped, E::kNotRemoved)
+VELMORA_ENUM_PRINTER(ServiceRemoval, E::kDone, E::kNone, E::kNotOurs, E::kNotStopped, E::kNotRemoved)
+VELMORA_ENUM_PRINTER(SharedThingFate, E::kTake, E::kHandOver, E::kKeep)
 VELMORA_ENUM_PRINTER(ReadinessEventVerdict, E::kMade, E::kHeldByAnother, E::kFailed)
 VELMORA_ENUM_PRINTER(FlowMove, E::kAnswer, E::kCheckItself, E::kPressNext)
 VELMORA_ENUM_PRINTER(PortVerdict, E::kFree, E::kInUse, E::kNoSocket)

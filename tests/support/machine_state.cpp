@@ -1,5 +1,6 @@
 #include "support/machine_state.h"
 
+#include <winsock2.h>
 #include <windows.h>
 #include <wincrypt.h>
 #include <shlobj.h>
@@ -9,6 +10,7 @@
 
 #include "support/installation_fixture.h"
 #include "support/temp_folder.h"
+#include "system/http/ssl_binding.h"
 
 namespace {
 
@@ -127,6 +129,16 @@ std::vector<std::wstring> MachineState(const std::wstring& folder)
         AddStore(lines, store);
     for (const std::wstring& name : ListTree(ProgramGroupPath()))
         lines.push_back(L"group " + name);
+    // The endpoints the setup binds, as HTTP.sys gives their bindings back.
+    for (const wchar_t* address : {L"0.0.0.0", L"127.0.0.1"}) {
+        SavedSslBinding binding;
+        BYTE bytes[kSslBindingBytesCapacity];
+        DWORD size = 0;
+        if (!SaveSslBinding(address, binding))
+            lines.push_back(std::wstring(L"binding ") + address + L" unreadable");
+        else if (!binding.Empty() && SerializeSslBinding(binding, bytes, sizeof(bytes), &size))
+            lines.push_back(std::wstring(L"binding ") + address + L" " + std::wstring(bytes, bytes + size));
+    }
     wchar_t system[MAX_PATH] = {};
     SHGetSpecialFolderPathW(nullptr, system, CSIDL_SYSTEM, FALSE);
     std::string hosts = ReadWholeFile(std::wstring(system) + L"\\drivers\\etc\\hosts");

@@ -8,7 +8,8 @@ std::vector<std::wstring> ListTree(const std::wstring& folder, const std::wstrin
 // What a setup run may change on the machine, as lines that compare and print: the files
 // and folders under `folder`, the services (the setup's and the tests' with whether they run), the entries among the installed programs (with
 // their folders), the certificates of the machine's "MY" and "Root" stores (by thumbprint),
-// the trust lists of its "CA" store, the program group's links and the hosts file's bytes.
+// the trust lists of its "CA" store, the program group's links, the HTTP.sys bindings of the
+// any and the loopback address on port 443 and the hosts file's bytes.
 // Wine's own driver hosts, started on demand, are left out.
 std::vector<std::wstring> MachineState(const std::wstring& folder);
 

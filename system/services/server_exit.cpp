@@ -1,4 +1,4 @@
-#include "engine/server_exit.h"
+#include "system/services/server_exit.h"
 
 #include "base/installation_names.h"
 #include "base/path_join.h"
