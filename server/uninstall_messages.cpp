@@ -1,5 +1,7 @@
 #include "server/uninstall_messages.h"
 
+#include <wctype.h>
+
 #include "base/bounded_text.h"
 #include "base/setup_log.h"
 #include "base/setup_tools.h"
@@ -15,7 +17,10 @@ void WhyItStayed(const LeftThing& thing, wchar_t (&why)[320])
         return;
     }
     wchar_t reason[260] = {};
-    g_setupTools.FormatSystemError(thing.error, reason, 260);
+    int length = g_setupTools.FormatSystemError(thing.error, reason, 260);
+    // The system's text ends in a line break, which would split the line.
+    while (length > 0 && iswspace(reason[length - 1]))
+        reason[--length] = 0;
     FormatText(why, L"%s (error %lu)", reason, thing.error);
 }
 
