@@ -9,7 +9,7 @@ const wchar_t kUninstallUsage[] =
     L"writes a new file of its own, %TEMP%\\VelmoraUninstall-<UTC time>-<random>.log (for SYSTEM in "
     L"%SystemRoot%\\Temp)\r\n"
     L"Exit codes: 0 removed, 1 the user said no, 3 another setup or uninstall is running, 87 a bad command "
-    L"line, otherwise the system's code of the first thing that stayed.";
+    L"line or log file, otherwise the system's code of the first thing that stayed.";
 
 bool ParseUninstallCommandLine(const wchar_t* commandLine, RunSwitches& switches)
 {
