@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/scoped_handle.h"
+#include "system/uninstall/remembered_installation_store.h"
 
 // Reads a server's entry in the list of installed programs from the registry, where the
 // system's list and deployment tools find it; the key path is spelled out here on purpose.
@@ -39,8 +40,13 @@ public:
                                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     }
 
-    // Cleanup of a test: the entry goes, whatever the program under test did.
-    void Delete() const { RegDeleteKeyW(HKEY_LOCAL_MACHINE, path_.c_str()); }
+    // Cleanup of a test: the entry goes with what the installation remembered in it,
+    // whatever the program under test did.
+    void Delete() const
+    {
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, (path_ + L"\\" + kRememberedInstallationKeyName).c_str());
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, path_.c_str());
+    }
 
 private:
     bool Query(const wchar_t* name, DWORD wantedType, void* data, DWORD bytes) const
