@@ -4,23 +4,37 @@
 #include <objbase.h>
 
 #include "app/environment_check.h"
-#include "app/instance_lock.h"
 #include "app/load_settings.h"
 #include "app/run_log.h"
 #include "app/settings_file_check.h"
 #include "app/setup_folder.h"
-#include "app/setup_switches.h"
 #include "base/bounded_text.h"
 #include "base/install_settings.h"
+#include "base/instance_lock.h"
 #include "base/message_ids.h"
+#include "base/run_log_file.h"
 #include "base/setup_log.h"
-#include "base/setup_tools.h"
 #include "formats/language/language.h"
 #include "formats/language/message_box.h"
 #include "wizard/frame/install_wizard.h"
 #include "wizard/setup_exit_code.h"
 
 namespace {
+
+// The usage (English: it names the switches, which are the same in every language).
+const wchar_t kSetupUsage[] =
+    L"setup.exe [/quiet] [/log FILE] [/?]\r\n"
+    L"  /quiet      install from velmorasetup.cfg beside setup.exe without waiting for anybody and "
+    L"without any box; failures go to the log and the exit code\r\n"
+    L"  /log FILE   append a log of the run to FILE (also /log=FILE), in a folder only administrators can "
+    L"change; a path through a link, or a file an ordinary user owns, is refused. A quiet run without it "
+    L"writes a new file of its own, %TEMP%\\VelmoraSetup-<UTC time>-<random>.log (for SYSTEM in "
+    L"%SystemRoot%\\Temp)\r\n"
+    L"  /?          show this text\r\n"
+    L"Exit codes: 1 installed, 2 the installation failed or was cancelled, 0 cancelled before it, "
+    L"3 another setup or uninstall is running, 4 a quiet run lacked an answer, -1 the setup could not start.";
+
+const wchar_t kLogName[] = L"VelmoraSetup";
 
 // Every box reaches the log (when there is one); a quiet run shows none at all, and an
 // unattended one none of the failures reported from below the wizard.
@@ -34,7 +48,7 @@ void PlugInSinks(RunMode mode)
 }
 
 // /? and a command line that is refused: the usage, in a box or in the quiet run's log.
-int ShowUsage(SwitchesVerdict verdict, const SetupSwitches& switches)
+int ShowUsage(SwitchesVerdict verdict, const RunSwitches& switches)
 {
     if (verdict == SwitchesVerdict::kUsage) {
         ScreenSink().Show(nullptr, kSetupUsage, MB_OK | MB_ICONINFORMATION);
@@ -69,20 +83,10 @@ bool ReportInstanceLock(const CInstanceLock& lock, InstanceLockVerdict verdict, 
 }
 
 // Attended: the box says which file and why; quiet: the default log, when it opened.
-int RefuseLog(const SetupSwitches& switches, LogRefusal refusal)
+int RefuseLog(const RunSwitches& switches, LogRefusal refusal)
 {
-    const DWORD error = GetLastError();
-    wchar_t reason[600] = {};
-    if (refusal == LogRefusal::kSystemError) {
-        wchar_t system[512] = {};
-        g_setupTools.FormatSystemError(error, system, 512);
-        FormatText(reason, L"%s (system error %lu)", system, error);
-    } else {
-        CopyText(reason, LogRefusalText(refusal));
-    }
     wchar_t text[1024] = {};
-    FormatText(text, L"Cannot write the log file \"%s\": %s",
-               switches.log[0] ? switches.log : L"%TEMP%\\VelmoraSetup-<UTC time>-<random>.log", reason);
+    DescribeLogRefusal(switches, kLogName, refusal, GetLastError(), text);
     ScreenSink().Show(nullptr, text, kErrorMessage);
     return kExitFailure;
 }
@@ -108,8 +112,8 @@ int RunWithSettings(HINSTANCE instance)
 
 int RunSetup(HINSTANCE instance)
 {
-    SetupSwitches switches;
-    SwitchesVerdict verdict = ParseSetupSwitches(GetCommandLineW(), switches);
+    RunSwitches switches;
+    SwitchesVerdict verdict = ParseRunSwitches(GetCommandLineW(), switches);
     g_settings.quiet = switches.quiet;
     // Until the settings are loaded, only the command line tells the kind of run.
     PlugInSinks(switches.quiet ? RunMode::kQuiet : RunMode::kAttended);
@@ -121,9 +125,9 @@ int RunSetup(HINSTANCE instance)
     const InstanceLockVerdict lockVerdict =
         verdict == SwitchesVerdict::kRun ? lock.Acquire() : InstanceLockVerdict::kHeld;
     const DWORD lockError = GetLastError();
-    const LogRefusal logRefusal = OpenRunLog(switches);
+    const LogRefusal logRefusal = OpenRunLog(switches, kLogName);
     const DWORD logError = GetLastError();
-    LogRunHeader(GetCommandLineW());
+    LogRunHeader(L"Velmora Server Setup", GetCommandLineW());
     int exitCode = kExitFailure;
     bool refused = !ReportInstanceLock(lock, lockVerdict, lockError, exitCode);
     if (!refused && logRefusal != LogRefusal::kNone) {

@@ -1,44 +1,119 @@
-// uninstall.exe: removes the Velmora Server installation that it belongs to, after
-// asking; with /quiet without asking and without any box, for deployment tools.
-// Exit codes: 0 removed, 1 the user said no, otherwise the first error that it met.
+// uninstall.exe: takes back what the Velmora Server installation it belongs to made, after
+// asking; with /quiet without asking and without any box, for deployment tools. Its
+// command line and exit codes: server/uninstall_command.h. This process does the whole
+// removal and ends when it has ended, so its exit code tells how it went.
 #include <windows.h>
-#include <objbase.h>
-#include <shellapi.h>
 
 #include <memory>
 
 #include "base/bounded_text.h"
-#include "base/installation_names.h"
-#include "base/scoped_handle.h"
+#include "base/instance_lock.h"
+#include "base/message_title.h"
+#include "base/run_log_file.h"
+#include "base/setup_log.h"
 #include "base/system_dll.h"
 #include "formats/language/message_box.h"
-#include "server/folder_removal.h"
 #include "server/module_folder.h"
+#include "server/running_image.h"
+#include "server/uninstall_command.h"
 #include "server/uninstall_messages.h"
 #include "system/removal/installation_take_back.h"
-#include "system/uninstall/uninstall_entry.h"
 
 namespace {
 
-const int kUserDeclined = 1;
+const wchar_t kLogName[] = L"VelmoraUninstall";
 
-// A failure must never read as success, even when the system left no reason.
-int FailureExitCode(DWORD error)
+// Every box goes to the log too; a quiet uninstall shows none.
+void PlugInSinks(bool quiet)
 {
-    return static_cast<int>(error != NO_ERROR ? error : ERROR_GEN_FAILURE);
+    static const ScreenMessages screen(kUninstallTitle);
+    static const QuietMessages silence;
+    static const LoggedMessages shownAndLogged(screen);
+    static const LoggedMessages silentButLogged(silence);
+    const MessageSink* sink = quiet ? &silentButLogged : &shownAndLogged;
+    SetReportSink(sink);
+    SetScreenSink(sink);
 }
 
-bool UserAgrees(const TakeBackPlan& plan)
+int Stop(DWORD error)
 {
-    wchar_t lines[kTakeBackLineCapacity][MAX_PATH + 96];
-    int count = 0;
-    DescribeTakeBack(plan, lines, count);
-    wchar_t question[4096];
-    size_t length = FormatText(question, L"Velmora Server will be removed from this computer:\n");
-    for (int i = 0; i < count; ++i)
-        length += FormatText(question + length, 4096 - length, L"\n- %s", lines[i]);
-    FormatText(question + length, 4096 - length, L"\n\nDo you want to continue?");
-    return ReportSink().Show(nullptr, question, kCautiousQuestion) == IDYES;
+    return UninstallExitCode(UninstallEnd::kStopped, error, false);
+}
+
+int RefuseCommandLine(const RunSwitches& switches)
+{
+    wchar_t text[2048] = {};
+    if (switches.refused[0])
+        FormatText(text, L"Unknown argument: %s\r\n\r\n%s", switches.refused, kUninstallUsage);
+    else
+        CopyText(text, kUninstallUsage);
+    ReportSink().Show(nullptr, text, kErrorMessage);
+    return Stop(ERROR_INVALID_PARAMETER);
+}
+
+// The box says which file and why; a quiet run's default log, when it opened.
+int RefuseLog(const RunSwitches& switches, LogRefusal refusal, DWORD error)
+{
+    wchar_t text[1024] = {};
+    DescribeLogRefusal(switches, kLogName, refusal, error, text);
+    ReportSink().Show(nullptr, text, kErrorMessage);
+    return Stop(refusal == LogRefusal::kSystemError ? error : ERROR_INVALID_PARAMETER);
+}
+
+// True when this run holds the lock; otherwise, after telling why, false with the exit code.
+bool HoldsLock(const CInstanceLock& lock, InstanceLockVerdict verdict, DWORD error, int& exitCode)
+{
+    wchar_t text[512] = {};
+    switch (verdict) {
+    case InstanceLockVerdict::kHeld:
+        g_setupLog.Line(L"start-up: this run holds the lock %s", lock.Name());
+        return true;
+    case InstanceLockVerdict::kAnotherSetup:
+        ReportSink().Show(nullptr,
+                          L"Another Velmora Server setup or uninstall is running on this computer. Nothing was "
+                          L"removed: wait until it ends, then start the uninstall again.",
+                          kErrorMessage);
+        exitCode = UninstallExitCode(UninstallEnd::kBesideAnother, NO_ERROR, false);
+        return false;
+    case InstanceLockVerdict::kSquatted:
+        FormatText(text,
+                   L"A program not started by an administrator holds the name \"%s\" by which Velmora Server "
+                   L"setups and uninstalls run one at a time. Nothing was removed: end that program, then start "
+                   L"the uninstall again.",
+                   lock.Name());
+        ReportSink().Show(nullptr, text, kErrorMessage);
+        exitCode = Stop(ERROR_ACCESS_DENIED);
+        return false;
+    default:
+        ShowUninstallError(L"The uninstall could not make sure that no setup runs beside it; nothing was removed.",
+                           error);
+        exitCode = Stop(error);
+        return false;
+    }
+}
+
+// Moves this program's file out of `folder` and has it deleted at the next restart. When
+// it cannot move, it stays, and the take-back names it with the rest of the folder. False
+// when the moved file would stay for good: it is named in `report`.
+bool GetOutOfTheWay(const wchar_t* folder, TakeBackReport& report)
+{
+    MovedImage moved;
+    bool goes = true;
+    if (!MoveRunningImageOut(folder, moved)) {
+        g_setupLog.Line(L"uninstaller: could not move out of \"%s\" (error %lu); it stays there", folder,
+                        GetLastError());
+    } else if (!DeleteAtRestart(moved)) {
+        report.Left(GetLastError(), nullptr, L"%s (this uninstaller, moved out of the installation folder)", moved.image);
+        goes = false;
+    } else {
+        g_setupLog.Line(L"uninstaller: moved to \"%s\", deleted with its folder at the next restart", moved.image);
+    }
+    // The current folder of this process would keep the installation folder busy.
+    wchar_t system[MAX_PATH] = {};
+    UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        SetCurrentDirectoryW(system);
+    return goes;
 }
 
 int Uninstall(bool quiet)
@@ -46,23 +121,23 @@ int Uninstall(bool quiet)
     wchar_t folder[MAX_PATH];
     if (!GetModuleFolder(folder, MAX_PATH)) {
         DWORD error = GetLastError();
-        ShowUninstallError(L"The installation folder could not be determined.", error);
-        return FailureExitCode(error);
+        ShowUninstallError(L"The installation folder could not be determined; nothing was removed.", error);
+        return Stop(error);
     }
     std::unique_ptr<TakeBackPlan> plan(new TakeBackPlan);
     if (!PlanTakeBack(folder, *plan)) {
         DWORD error = GetLastError();
-        ShowUninstallError(L"The list of installed programs could not be read.", error);
-        return FailureExitCode(error);
+        ShowUninstallError(L"The list of installed programs could not be read; nothing was removed.", error);
+        return Stop(error);
     }
-    if (!quiet && !UserAgrees(*plan))
-        return kUserDeclined;
+    if (!AgreesToTakeBack(*plan, quiet))
+        return UninstallExitCode(UninstallEnd::kDeclined, NO_ERROR, false);
+
     std::unique_ptr<TakeBackReport> report(new TakeBackReport);
-    if (!CarryOutTakeBack(*plan, *report)) {
-        ShowUninstallError(report->At(0).what, report->FirstError());
-        return FailureExitCode(report->FirstError());
-    }
-    return 0;
+    const bool uninstallerGoes = GetOutOfTheWay(folder, *report);
+    const bool everythingTakenBack = CarryOutTakeBack(*plan, *report) && uninstallerGoes;
+    TellWhatStayed(*report, everythingTakenBack);
+    return UninstallExitCode(UninstallEnd::kCarriedOut, report->FirstError(), everythingTakenBack);
 }
 
 }  // namespace
@@ -70,19 +145,24 @@ int Uninstall(bool quiet)
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int)
 {
     LoadSystemDllsOnly();
-    int argc = 0;
-    UniqueLocalMemory arguments(CommandLineToArgvW(GetCommandLineW(), &argc));
-    auto** argv = static_cast<wchar_t**>(arguments.Get());
-    auto isSwitch = [argv, argc](int index, const wchar_t* name) {
-        return argv != nullptr && index < argc && lstrcmpiW(argv[index], name) == 0;
-    };
-    bool finishing = isSwitch(1, kFinishSwitch) && (argc == 4 || (argc == 5 && isSwitch(4, kQuietUninstallSwitch)));
-    bool quiet = finishing ? argc == 5 : argc == 2 && isSwitch(1, kQuietUninstallSwitch);
-    // Every box of the removal, the setup's helpers' included, goes through the sink.
-    static const ScreenMessages screen(kUninstallTitle);
-    static const QuietMessages silence;
-    SetReportSink(quiet ? static_cast<const MessageSink*>(&silence) : &screen);
-    if (finishing)
-        return FinishFolderRemoval(argv[2], argv[3]);
-    return Uninstall(quiet);
+    RunSwitches switches;
+    const bool run = ParseUninstallCommandLine(GetCommandLineW(), switches);
+    PlugInSinks(switches.quiet);
+    // As in the setup: the lock first, so that a run beside another neither takes the
+    // other's log file nor fails over it; held until this process ends, the removal's end.
+    // A refused command line changes nothing and needs no lock.
+    CInstanceLock lock;
+    const InstanceLockVerdict lockVerdict = run ? lock.Acquire() : InstanceLockVerdict::kHeld;
+    const DWORD lockError = GetLastError();
+    const LogRefusal logRefusal = OpenRunLog(switches, kLogName);
+    const DWORD logError = GetLastError();
+    LogRunHeader(kUninstallTitle, GetCommandLineW());
+
+    int exitCode = 0;
+    if (HoldsLock(lock, lockVerdict, lockError, exitCode))
+        exitCode = logRefusal != LogRefusal::kNone ? RefuseLog(switches, logRefusal, logError)
+                   : run                           ? Uninstall(switches.quiet)
+                                                   : RefuseCommandLine(switches);
+    g_setupLog.Line(L"==== exit code %d", exitCode);
+    return exitCode;
 }

@@ -7,8 +7,8 @@
 
 #include "app/environment_check.h"
 #include "app/environment_check_seams.h"
-#include "app/instance_lock.h"
-#include "app/setup_switches.h"
+#include "base/instance_lock.h"
+#include "base/run_switches.h"
 #include "app/windows_version.h"
 #include "base/scoped_handle.h"
 #include "base/scoped_privileges.h"
@@ -174,7 +174,7 @@ TEST(ScopedPrivileges, OnForTheHoldersLifeThenAsBefore)
     EXPECT_TRUE(TokenHoldsPrivileges(kPrivileges, sizeof(kPrivileges) / sizeof(kPrivileges[0])));
 }
 
-TEST(ParseSetupSwitches, TakesSwitchesInAnyCaseWithSlashOrDashAndRefusesEverythingElse)
+TEST(ParseRunSwitches, TakesSwitchesInAnyCaseWithSlashOrDashAndRefusesEverythingElse)
 {
     const struct { const wchar_t* line; SwitchesVerdict verdict; bool quiet; const wchar_t* log, *refused; } cases[] = {
         {L"setup.exe", SwitchesVerdict::kRun, false, L"", L""},
@@ -195,8 +195,8 @@ TEST(ParseSetupSwitches, TakesSwitchesInAnyCaseWithSlashOrDashAndRefusesEverythi
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        SetupSwitches switches;
-        EXPECT_EQ(c.verdict, ParseSetupSwitches(c.line, switches));
+        RunSwitches switches;
+        EXPECT_EQ(c.verdict, ParseRunSwitches(c.line, switches));
         EXPECT_EQ(c.quiet, switches.quiet);
         EXPECT_STREQ(c.log, switches.log);
         EXPECT_STREQ(c.refused, switches.refused);

@@ -32,29 +32,30 @@ unsigned short FreeLoopbackPort()
     return port;
 }
 
-std::set<std::wstring> CopyFolders()
+std::set<std::wstring> MovedUninstallerFolders()
 {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
+    wchar_t windows[MAX_PATH] = {};
+    GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring temp = windows + std::wstring(L"\\Temp\\");
     std::set<std::wstring> folders;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((std::wstring(temp) + L"velmora-uninstall-*").c_str(), &found);
+    HANDLE search = FindFirstFileW((temp + L"velmora-uninstall-*").c_str(), &found);
     for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            folders.insert(temp + std::wstring(found.cFileName));
+            folders.insert(temp + found.cFileName);
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
     return folders;
 }
 
-bool DeleteCopiesLeftInTemp()
+bool DeleteMovedUninstallers()
 {
-    const std::set<std::wstring> folders = CopyFolders();
+    const std::set<std::wstring> folders = MovedUninstallerFolders();
     bool deleted = !folders.empty();
     for (const std::wstring& folder : folders) {
-        // The copy may still be ending.
-        const std::wstring copy = folder + L"\\uninstall.exe";
-        deleted = WaitUntil([&] { return !PathExists(copy) || DeleteFileW(copy.c_str()); }) &&
+        // The uninstaller may still be ending.
+        const std::wstring image = folder + L"\\uninstall.exe";
+        deleted = WaitUntil([&] { return !PathExists(image) || DeleteFileW(image.c_str()); }) &&
                   RemoveDirectoryW(folder.c_str()) && deleted;
     }
     return deleted;

@@ -37,8 +37,8 @@ std::wstring PayloadFolder();
 // A loopback port on which nothing listens right now.
 unsigned short FreeLoopbackPort();
 
-// The folders in the temporary folder that uninstallers made for their copies.
-std::set<std::wstring> CopyFolders();
-// Deletes the copies that uninstallers left in their own folders for the next restart;
-// false when there was none, or one could not be deleted.
-bool DeleteCopiesLeftInTemp();
+// The folders in the system's temporary folder into which uninstallers moved themselves.
+std::set<std::wstring> MovedUninstallerFolders();
+// Deletes the uninstallers left there for the next restart, with their folders; false when
+// there was none, or one could not be deleted.
+bool DeleteMovedUninstallers();

@@ -7,10 +7,10 @@
 #include <ostream>
 #include <string>
 
-#include "app/instance_lock.h"
+#include "base/instance_lock.h"
 #include "app/settings_file_check.h"
 #include "app/settings_file_trust.h"
-#include "app/setup_switches.h"
+#include "base/run_switches.h"
 #include "app/windows_version.h"
 #include "base/install_settings.h"
 #include "base/log_path_rules.h"

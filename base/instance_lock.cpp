@@ -1,4 +1,4 @@
-#include "app/instance_lock.h"
+#include "base/instance_lock.h"
 
 #include "base/object_security.h"
 #include "base/system_function.h"

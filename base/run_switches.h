@@ -1,12 +1,13 @@
 #pragma once
 #include <windows.h>
 
-// setup.exe's command line. Switches start with '/' or '-' and are taken in any case:
+// The command line of setup.exe and uninstall.exe. Switches start with '/' or '-' and are
+// taken in any case:
 //   /quiet            an unattended run in which nothing waits and no box shows
 //   /log FILE, /log=FILE   append a log of the run to FILE
 //   /?                show the usage
-// Without switches the setup runs as it always has.
-struct SetupSwitches
+// Without switches the program runs as it always has.
+struct RunSwitches
 {
     bool quiet;
     bool usage;             // /? was given: show the usage and do nothing else
@@ -23,7 +24,4 @@ enum class SwitchesVerdict
 
 // Reads the arguments of `commandLine` (the whole line, the program's name first, as
 // GetCommandLineW gives it) into `switches`.
-SwitchesVerdict ParseSetupSwitches(const wchar_t* commandLine, SetupSwitches& switches);
-
-// The usage text (English: it names the switches, which are the same in every language).
-extern const wchar_t kSetupUsage[];
+SwitchesVerdict ParseRunSwitches(const wchar_t* commandLine, RunSwitches& switches);

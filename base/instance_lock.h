@@ -3,8 +3,8 @@
 
 #include "base/scoped_handle.h"
 
-// One setup at a time on a machine: a named mutex, held for the whole run by its mere
-// existence (the handle stays open until the process ends). Where the system has private
+// One setup or uninstall at a time on a machine: a named mutex, held for the whole run by
+// its mere existence (the handle stays open until the process ends). Where the system has private
 // namespaces (Windows Vista and later), the mutex lives in one whose boundary holds the
 // Administrators group: nobody else can reach the name, so nobody else can make it first.
 // Where it has not (Windows XP; Wine 8 only stubs the calls), the Global name serves,
@@ -13,7 +13,7 @@
 enum class InstanceLockVerdict
 {
     kHeld,          // this run holds the lock
-    kAnotherSetup,  // another setup, run by an administrator, holds it
+    kAnotherSetup,  // another setup or uninstall, run by an administrator, holds it
     kSquatted,      // something not run by an administrator made the lock, or keeps us out
     kFailed,        // the lock could not be made; the reason is the thread's last error
 };

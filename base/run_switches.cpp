@@ -1,21 +1,9 @@
-#include "app/setup_switches.h"
+#include "base/run_switches.h"
 
 #include <shellapi.h>
 #include <wchar.h>
 
 #include "base/bounded_text.h"
-
-const wchar_t kSetupUsage[] =
-    L"setup.exe [/quiet] [/log FILE] [/?]\r\n"
-    L"  /quiet      install from velmorasetup.cfg beside setup.exe without waiting for anybody and "
-    L"without any box; failures go to the log and the exit code\r\n"
-    L"  /log FILE   append a log of the run to FILE (also /log=FILE), in a folder only administrators can "
-    L"change; a path through a link, or a file an ordinary user owns, is refused. A quiet run without it "
-    L"writes a new file of its own, %TEMP%\\VelmoraSetup-<UTC time>-<random>.log (for SYSTEM in "
-    L"%SystemRoot%\\Temp)\r\n"
-    L"  /?          show this text\r\n"
-    L"Exit codes: 1 installed, 2 the installation failed or was cancelled, 0 cancelled before it, "
-    L"3 another setup is running, 4 a quiet run lacked an answer, -1 the setup could not start.";
 
 namespace {
 
@@ -36,14 +24,14 @@ const wchar_t* SwitchName(const wchar_t* argument)
     return (argument[0] == L'/' || argument[0] == L'-') ? argument + 1 : nullptr;
 }
 
-SwitchesVerdict Refuse(SetupSwitches& switches, const wchar_t* argument)
+SwitchesVerdict Refuse(RunSwitches& switches, const wchar_t* argument)
 {
     CopyText(switches.refused, argument);
     return SwitchesVerdict::kRefused;
 }
 
 // The file of /log=FILE or of /log FILE (the next argument, taken at `next`).
-bool TakeLogFile(const wchar_t* name, const ArgumentList& arguments, int& next, SetupSwitches& switches)
+bool TakeLogFile(const wchar_t* name, const ArgumentList& arguments, int& next, RunSwitches& switches)
 {
     const wchar_t* file = nullptr;
     if (name[3] == L'=')
@@ -55,7 +43,7 @@ bool TakeLogFile(const wchar_t* name, const ArgumentList& arguments, int& next, 
 
 } // namespace
 
-SwitchesVerdict ParseSetupSwitches(const wchar_t* commandLine, SetupSwitches& switches)
+SwitchesVerdict ParseRunSwitches(const wchar_t* commandLine, RunSwitches& switches)
 {
     switches = {};
     // An empty line would give the program's own path as the first argument.
