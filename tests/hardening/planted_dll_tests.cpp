@@ -50,8 +50,9 @@ TEST(PlantedDlls, NoProgramLoadsOneFromItsFolder)
     } cases[] = {
         {VELMORA_SETUP_EXE, setupName, L"", kBesideWindowedPrograms, static_cast<DWORD>(-1), 1},
         {VELMORA_SERVER_EXE, L"Velmora.exe", L"", std::size(kPlantedDlls), 2, 0},
+        // A refused command line: the usage, and nothing removed.
         {VELMORA_UNINSTALL_EXE, L"uninstall.exe", L"/finish 0 \"" + other.Path() + L"\"", kBesideWindowedPrograms,
-         ERROR_INVALID_PARAMETER, 0},
+         ERROR_INVALID_PARAMETER, 1},
         {VELMORA_PROBE_EXE, L"probe.exe", L"", std::size(kPlantedDlls), 0, 0},
     };
     for (const auto& c : cases) {
