@@ -130,6 +130,15 @@ int Uninstall(bool quiet)
         ShowUninstallError(L"The list of installed programs could not be read; nothing was removed.", error);
         return Stop(error);
     }
+    // Only the machine's list says what is an installation: a copy of this program put
+    // into some folder takes nothing from it.
+    if (!plan->service[0]) {
+        wchar_t text[MAX_PATH + 160];
+        FormatText(text, L"No installation of Velmora Server in the list of installed programs is in \"%s\"; nothing "
+                         L"was removed.", folder);
+        ReportSink().Show(nullptr, text, kErrorMessage);
+        return Stop(ERROR_FILE_NOT_FOUND);
+    }
     if (!AgreesToTakeBack(*plan, quiet))
         return UninstallExitCode(UninstallEnd::kDeclined, NO_ERROR, false);
 

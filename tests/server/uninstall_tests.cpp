@@ -167,8 +167,9 @@ TEST(Uninstaller, QuietCommandRemovesWithoutABoxAndMovesItselfIntoAFolderOnlyAdm
     EXPECT_TRUE(DeleteMovedUninstallers());
 }
 
-// Beside a setup or another uninstall, and with a log file it may not write, it changes nothing.
-TEST(Uninstaller, RefusesBesideAnotherRunAndWithALogItMayNotWrite)
+// Beside a setup or another uninstall, with a log file it may not write, and as a copy in a
+// folder that no entry among the installed programs names, it changes nothing.
+TEST(Uninstaller, RefusesBesideAnotherRunWithALogItMayNotWriteAndOutsideAnInstallation)
 {
     TestInstallation installation(L"Refused", "");
     ASSERT_TRUE(installation.Ready());
@@ -187,4 +188,12 @@ TEST(Uninstaller, RefusesBesideAnotherRunAndWithALogItMayNotWrite)
     EXPECT_TRUE(installation.ServiceExists());
     EXPECT_TRUE(PathExists(installation.UninstallerPath()));
     EXPECT_TRUE(installation.Entry().Exists());
+
+    TempFolder stray(L"stray");
+    ASSERT_TRUE(CopyFileW(installation.UninstallerPath().c_str(), stray.File(L"uninstall.exe").c_str(), FALSE));
+    ASSERT_TRUE(WriteWholeFile(stray.File(L"Velmora.exe"), "someone's"));
+    ProgramRun outside = RunProgram({L"\"" + stray.File(L"uninstall.exe") + L"\" /quiet"});
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), outside.exitCode);
+    EXPECT_EQ("someone's", ReadWholeFile(stray.File(L"Velmora.exe")));
+    EXPECT_TRUE(PathExists(stray.File(L"uninstall.exe")));
 }
