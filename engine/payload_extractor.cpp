@@ -143,9 +143,9 @@ bool CPayloadExtractor::Consume(const BYTE* data, DWORD length)
 }
 bool CPayloadExtractor::StartMember()
 {
-    // A name that could leave the installation folder, or a size no builder writes,
-    // means the archive was damaged or forged.
-    if (!IsSafeEntryName(entry_.name) || entry_.size < kPayloadDirectorySize)
+    // A name that could leave the installation folder or that Windows reads as another,
+    // or a size no builder writes, means the archive was damaged or forged.
+    if (!NormalizeEntryName(entry_.name) || entry_.size < kPayloadDirectorySize)
         return Corrupt();
 
     wchar_t target[MAX_PATH];

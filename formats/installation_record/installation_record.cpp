@@ -2,6 +2,7 @@
 
 #include "base/bounded_text.h"
 #include "base/path_join.h"
+#include "base/relative_path_rules.h"
 
 const wchar_t kInstallationRecordName[] = L"uninstall.lst";
 
@@ -20,25 +21,6 @@ bool WriteAll(HANDLE file, const char* bytes, DWORD count)
 {
     DWORD written = 0;
     return WriteFile(file, bytes, count, &written, nullptr) && written == count;
-}
-
-bool IsSafeRelativePath(const wchar_t* path)
-{
-    if (!path[0] || path[0] == L'\\' || path[0] == L'/')
-        return false;
-    const wchar_t* component = path;
-    for (const wchar_t* c = path;; ++c) {
-        if (*c == L':' || *c == L'/')
-            return false;
-        if (*c == L'\\' || *c == 0) {
-            size_t length = static_cast<size_t>(c - component);
-            if (length == 0 || (component[0] == L'.' && (length == 1 || (length == 2 && component[1] == L'.'))))
-                return false;
-            if (*c == 0)
-                return true;
-            component = c + 1;
-        }
-    }
 }
 
 } // namespace
@@ -72,15 +54,16 @@ bool InstallationRecordWriter::Open(const wchar_t* folder, bool madeFolder)
 
 bool InstallationRecordWriter::Add(RecordedKind kind, const wchar_t* path)
 {
+    if (file_ == INVALID_HANDLE_VALUE || !IsRelativePathKeptAsWritten(path)) {
+        SetLastError(file_ == INVALID_HANDLE_VALUE ? ERROR_INVALID_HANDLE : ERROR_INVALID_NAME);
+        return false;
+    }
     char line[3 * MAX_PATH + 8];
     line[0] = static_cast<char>(kind);
     line[1] = ' ';
-    int bytes = path && path[0] ? WideCharToMultiByte(CP_UTF8, 0, path, -1, line + 2, sizeof line - 4, nullptr, nullptr)
-                                : 0;
-    if (file_ == INVALID_HANDLE_VALUE || bytes <= 1) {
-        SetLastError(file_ == INVALID_HANDLE_VALUE ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, path, -1, line + 2, sizeof line - 4, nullptr, nullptr);
+    if (bytes == 0)
         return false;
-    }
     // The converted text ends with its terminator, which the line end replaces.
     line[bytes + 1] = '\r';
     line[bytes + 2] = '\n';
@@ -145,9 +128,9 @@ bool InstallationRecord::Load(const wchar_t* folder)
         const wchar_t* line = text_ + at;
         if (at == 0 && lstrcmpW(line, L"folder") == 0) {
             madeFolder_ = true;
-        } else if ((line[0] == L'D' || line[0] == L'F' || line[0] == L'T') && line[1] == L' ' &&
-                   IsSafeRelativePath(line + 2)) {
-            starts_[count_++] = static_cast<size_t>(at + 2);
+        } else if ((line[0] == L'D' || line[0] == L'F' || line[0] == L'T') && line[1] == L' ') {
+            if (IsRelativePathKeptAsWritten(line + 2))
+                starts_[count_++] = static_cast<size_t>(at + 2);
         } else {
             SetLastError(ERROR_INVALID_DATA);
             return false;

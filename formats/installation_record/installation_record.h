@@ -7,7 +7,7 @@
 // "uninstall.lst" holds UTF-8 lines ended by CR LF: "folder" when the setup made the
 // installation folder itself, then "D <path>" for each folder and "F <path>" for each file
 // that it made, and "T <path>" for a folder that it made with everything in it, paths
-// relative to the installation folder. Written as the work goes, so
+// relative to the installation folder and separated by "\". Written as the work goes, so
 // that a run stopped half-way is still on record; an upgrade adds to the record it finds.
 extern const wchar_t kInstallationRecordName[];
 
@@ -29,7 +29,8 @@ public:
     // Opens the record of `folder`, adding to one that exists; `madeFolder` is written
     // first when the record is new. False, with the reason in the last error, on failure.
     bool Open(const wchar_t* folder, bool madeFolder);
-    // One entry; `path` relative to the folder. False when it cannot be written.
+    // One entry; `path` relative to the folder. False when it cannot be written, and
+    // ERROR_INVALID_NAME for a path that IsRelativePathKeptAsWritten refuses.
     bool Add(RecordedKind kind, const wchar_t* path);
     void Close();
     bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
@@ -38,9 +39,11 @@ private:
     HANDLE file_ = INVALID_HANDLE_VALUE;
 };
 
-// A record read whole, its entries checked: a path that is empty, absolute, names a drive
-// or a stream, or has a "." or ".." component is refused, as the record lies in the
-// folder it describes and is no more trusted than the folder.
+// A record read whole, its entries checked, as the record lies in the folder it describes
+// and is no more trusted than the folder. An entry whose path IsRelativePathKeptAsWritten
+// refuses (one that leaves the folder, or that Windows reads as another name) is passed
+// over: acting on it could take what the record does not name, and the entries around it
+// still go. A line that is no entry at all refuses the whole record: no setup wrote it.
 class InstallationRecord
 {
 public:

@@ -31,8 +31,8 @@ static const DWORD kPayloadAttributeMask = FILE_ATTRIBUTE_READONLY | FILE_ATTRIB
                                            FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_TEMPORARY |
                                            FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// True when `name` is terminated within the field and stays inside the folder it is
-// joined to: not empty, no leading separator (root, UNC or device prefix), no drive or
-// stream colon, no empty component, no component of only dots and spaces (which Windows
-// reads as "." or ".."), no DOS device name such as CON or LPT1.
-bool IsSafeEntryName(const wchar_t (&name)[260]);
+// Makes `name` the path that the entry is written to and recorded as: its "/" separators
+// (archives packed elsewhere use them) become "\". True when it is terminated within the
+// field and IsRelativePathKeptAsWritten, so that it stays inside the folder it is joined
+// to and names nothing there but itself.
+bool NormalizeEntryName(wchar_t (&name)[260]);

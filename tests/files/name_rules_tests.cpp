@@ -1,5 +1,6 @@
 // The rules for names that come from the user or velmorasetup.cfg: host names and folders,
-// and how a folder is recognised again by everything that removes an installation.
+// how a folder is recognised again by everything that removes an installation, and the
+// relative paths that the archive and the installation's record may hold.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -7,6 +8,7 @@
 
 #include "base/canonical_folder.h"
 #include "base/host_name.h"
+#include "base/relative_path_rules.h"
 #include "base/same_folder.h"
 #include "support/temp_folder.h"
 
@@ -106,4 +108,27 @@ TEST(NameRules, AFolderIsTheSameWhateverItsCaseAndTrailingBackslashOnly)
         EXPECT_EQ(c.same, SameFolder(c.a, c.b));
         EXPECT_EQ(c.same, SameFolder(c.b, c.a));
     }
+}
+
+// A name that Windows opens as another would have the setup write, or the removal take,
+// a file that the archive or the record does not name.
+TEST(NameRules, RelativePathsHoldOnlyNamesWindowsKeepsAsWritten)
+{
+    const wchar_t* const kept[] = {L"Velmora.exe", L"web\\app.js", L"a.b.c", L".hidden", L"a..b\\c d\\e.f", L"x\\...y",
+                                   L"CONSOLE.txt", L"com10", L"lpt", L"file~name.txt", L"\u0432\u0435\u043b.txt"};
+    const wchar_t* const refused[] = {
+        // Out of the folder, or the folder itself.
+        L"", L"\\Windows\\x", L"\\\\?\\C:\\x", L"\\\\server\\share\\x", L"C:\\x", L"C:x", L"web\\", L"web\\\\app.js",
+        L"..", L"a\\..\\..\\x", L".\\a", L"web/app.js",
+        // Read as other names.
+        L"a.txt:stream", L". .", L"Velmora.exe.", L"Velmora.exe ", L"web. \\app.js", L"CON", L"con.d", L"CON.txt",
+        L"aux .txt", L"web\\Nul.tar.gz", L"prn", L"COM1", L"lpt9.log", L"COM\u00B9", L"lpt\u00B2.txt", L"LPT\u00B3",
+        L"CONIN$", L"conout$.txt", L"VELMOR~1.EXE", L"PROGRA~12", L"web\\app~1.js",
+        // Refused by Windows in any name.
+        L"a<b", L"a>b", L"a\"b", L"a|b", L"a?b", L"a*b", L"bad\x0001name", L"tab\tname",
+    };
+    for (const wchar_t* path : kept)
+        EXPECT_TRUE(IsRelativePathKeptAsWritten(path)) << testing::PrintToString(std::wstring(path));
+    for (const wchar_t* path : refused)
+        EXPECT_FALSE(IsRelativePathKeptAsWritten(path)) << testing::PrintToString(std::wstring(path));
 }

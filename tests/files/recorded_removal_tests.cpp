@@ -1,6 +1,6 @@
 // Removing an installation by its record: what the setup made goes, what others put there
-// stays, and a record that names anything outside the folder is not acted on: only the names
-// every installation has go then.
+// stays, and no entry that names anything else is acted on. A record that is not the setup's
+// is not acted on at all: only the names every installation has go then.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -12,10 +12,9 @@
 #include "support/temp_folder.h"
 #include "system/removal/installation_removal.h"
 
-TEST(InstallationRecord, AnEntryThatLeadsOutOfTheFolderRefusesTheWholeRecord)
+TEST(InstallationRecord, ALineThatIsNoEntryRefusesTheWholeRecord)
 {
-    const char* lines[] = {"F ..\\outside.txt", "F a\\..\\..\\x", "F \\Windows\\x", "F C:\\x", "F a.txt:stream",
-                           "F a/../../x", "F .\\a", "D ", "X a", "folder\r\nfolder", "F a.txt\n", "F a\xff"};
+    const char* lines[] = {"X a", "F", "folder\r\nfolder", "F a.txt\n", "F a\xff"};
     for (const char* line : lines) {
         SCOPED_TRACE(line);
         TempFolder temp(L"record");
@@ -33,6 +32,32 @@ TEST(InstallationRecord, AnEntryThatLeadsOutOfTheFolderRefusesTheWholeRecord)
         for (const std::wstring name : {L"outside.txt", L"a.txt", L"x"})
             EXPECT_TRUE(PathExists(folder + L"\\" + name) && PathExists(temp.File(name.c_str()))) << "a damaged record took it";
     }
+}
+
+// An entry that leads out of the folder, or that Windows reads as another name ("kept.txt."
+// opens kept.txt), is passed over; the installation still goes.
+TEST(InstallationRecord, AnEntryThatNamesAnotherFileIsPassedOver)
+{
+    TempFolder temp(L"record");
+    const std::wstring folder = temp.File(L"Apps");
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    for (const std::wstring& file : {temp.File(L"outside.txt"), folder + L"\\kept.txt", folder + L"\\made.txt"})
+        ASSERT_TRUE(WriteWholeFile(file, "x"));
+    const char* const hostile[] = {"F ..\\outside.txt", "F a\\..\\..\\outside.txt", "F \\Windows\\x", "F C:\\x",
+                                   "F a.txt:stream", "F a/../../outside.txt", "F .\\kept.txt", "D ", "F kept.txt.",
+                                   "F kept.txt ", "F KEPT~1.TXT", "F con", "F com\xc2\xb9.txt"};
+    std::string text;
+    for (const char* line : hostile)
+        text += std::string(line) + "\r\nF made.txt\r\n";
+    ASSERT_TRUE(WriteWholeFile(folder + L"\\uninstall.lst", text));
+    InstallationRecord record;
+    ASSERT_TRUE(record.Load(folder.c_str()));
+    EXPECT_EQ(sizeof hostile / sizeof hostile[0], record.Count());
+
+    EXPECT_TRUE(RemoveRecordedInstallation(folder.c_str()));
+    EXPECT_FALSE(PathExists(folder + L"\\made.txt"));
+    EXPECT_TRUE(PathExists(folder + L"\\kept.txt"));
+    EXPECT_TRUE(PathExists(temp.File(L"outside.txt")));
 }
 
 // The record as the setup writes it, added to by an upgrade that opens it again.
@@ -72,7 +97,9 @@ TEST(RecordedRemoval, TakesWhatTheSetupRecordedAndLeavesWhatOthersPutThere)
             }
             ASSERT_TRUE(writer.Add(c.entries[i].first, c.entries[i].second.c_str()));
         }
-        EXPECT_EQ(c.recorded, writer.IsOpen() && !writer.Add(kFile, L"")) << "an empty path is no entry";
+        EXPECT_EQ(c.recorded, writer.IsOpen() && !writer.Add(kFile, L"") && !writer.Add(kFile, L"sub/b.txt") &&
+                                  GetLastError() == ERROR_INVALID_NAME)
+            << "only paths kept as written, separated by \\, are entries";
         writer.Close();
 
         EXPECT_TRUE(RemoveRecordedInstallation(folder.c_str()));

@@ -71,8 +71,8 @@ TEST_F(PayloadDamage, TruncatedFlippedOrForeignArchivesNeverEscapeOrHang)
     ExpectNothingOutsideTheFolders();
 }
 
-// Names that would land outside the installation folder, on a device, or that are not
-// terminated within their field: the corrupt archive warning, once.
+// Names that would land outside the installation folder, on a device, or under another
+// name: the corrupt archive warning, once, and nothing written for them.
 TEST_F(PayloadDamage, HostileNamesAreRefusedAndStopTheExtraction)
 {
     const wchar_t* const kHostile[] = {
@@ -82,6 +82,7 @@ TEST_F(PayloadDamage, HostileNamesAreRefusedAndStopTheExtraction)
         L".. \\escaped.txt", L"a\\. .\\..\\..\\escaped.txt", L"../escaped.txt", L"a/../../escaped.txt",
         L"file.txt:stream", L"CON", L"nul.txt", L"a\\com1.log", L"LPT9", L"aux .txt",
         L"", L"a\\\\b.txt", L"a\\", L"bad\x0001name.txt",
+        L"Velmora.exe.", L"Velmora.exe ", L"a.\\b.txt", L"COM\u00B9.txt", L"conout$", L"VELMOR~1.EXE", L"a<b.txt",
     };
     for (const wchar_t* name : kHostile) {
         SCOPED_TRACE(std::string(name, name + wcslen(name)));
@@ -95,9 +96,8 @@ TEST_F(PayloadDamage, HostileNamesAreRefusedAndStopTheExtraction)
         EXPECT_FALSE(Extract(archive));
         EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), GetLastError());
         EXPECT_TRUE(corrupt);
-        EXPECT_TRUE(PathExists(Install(L"first.txt")));
-        EXPECT_FALSE(PathExists(Install(L"after.txt")));
         EXPECT_FALSE(Extract(ArchiveBuilder().Folder(name).Finish())) << "as a folder";
+        EXPECT_EQ(std::vector<std::wstring>{L"first.txt"}, ListTree(Install()));
     }
     EXPECT_FALSE(PathExists(root_ + L"\\escaped.txt"));
     EXPECT_FALSE(PathExists(L"C:\\escaped.txt"));
@@ -127,14 +127,16 @@ TEST_F(PayloadDamage, UnterminatedOrTooLongNamesAndImpossibleSizesAreRefused)
     }
 }
 
-TEST(PayloadEntryName, AcceptsOrdinaryRelativeNames)
+// The builder packs no such name either, and says which file it is.
+TEST_F(PayloadDamage, TheBuilderRefusesANameWindowsReadsAsAnother)
 {
-    for (const std::wstring& name : std::vector<std::wstring>{L"a", L"Velmora.exe", L"config\\velmora.cfg",
-                                                              L"web/static/app.js", L".hidden", L"a..b\\c d\\e.f",
-                                                              L"console.txt", L"com10", L"lpt", L"connect\\nul-ish.txt",
-                                                              L"x\\...y", std::wstring(259, L'a')}) {
-        wchar_t field[260] = {};
-        wcsncpy(field, name.c_str(), 259);
-        EXPECT_TRUE(IsSafeEntryName(field)) << std::string(name.begin(), name.end());
-    }
+    ASSERT_TRUE(CreateDirectoryW(Source(L"web").c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(Source(L"web\\APP~1.JS"), Bytes(3, 'a')));
+    CMemorySink sink;
+    CPayloadWriter writer(sink, DataKey, kDataKeyBits);
+    PackResult result;
+    ASSERT_TRUE(writer.Begin());
+    EXPECT_FALSE(PackFolder(Source().c_str(), CKeepList(), writer, result));
+    EXPECT_TRUE(result.nameRefused);
+    EXPECT_EQ(Source(L"web\\APP~1.JS"), result.failedPath);
 }

@@ -212,10 +212,11 @@ TEST_F(PayloadUpgrade, ABackupFolderBehindALinkIsNeitherFilledNorEmptied)
 
 using PayloadSafety = PayloadTest;
 
+// An archive packed elsewhere may separate with "/": the record holds the "\" path written.
 TEST_F(PayloadSafety, RecordsTheFilesWrittenAndTheFoldersMadeButNotThoseThatWereThere)
 {
     ASSERT_TRUE(CreateDirectoryW(Install(L"data").c_str(), nullptr));
-    Bytes archive = ArchiveBuilder().Folder(L"data").Folder(L"config").File(L"config\\a.cfg", Bytes(3, 'a'))
+    Bytes archive = ArchiveBuilder().Folder(L"data").Folder(L"config").File(L"config/a.cfg", Bytes(3, 'a'))
                         .File(L"Velmora.exe", Bytes(5, 'v')).Finish();
     InstallationRecordWriter writer;
     ASSERT_TRUE(writer.Open(Install().c_str(), false));

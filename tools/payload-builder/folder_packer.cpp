@@ -1,5 +1,6 @@
 #include "tools/payload-builder/folder_packer.h"
 
+#include "base/relative_path_rules.h"
 #include "base/scoped_handle.h"
 
 #include <algorithm>
@@ -94,6 +95,13 @@ bool PackBelow(const std::wstring& root, const std::wstring& relative, const CKe
     for (const Found& item : found) {
         std::wstring name = relative.empty() ? item.name : relative + L"\\" + item.name;
         std::wstring path = folder + L"\\" + item.name;
+        // The setup would write it under another name, or refuse the whole archive.
+        if (!IsRelativePathKeptAsWritten(name.c_str())) {
+            result.failedPath = path;
+            result.nameRefused = true;
+            SetLastError(ERROR_INVALID_NAME);
+            return false;
+        }
         PayloadEntry entry;
         WIN32_FILE_ATTRIBUTE_DATA info;
         if (!MakeEntry(path, name, keep, entry, info)) {

@@ -12,9 +12,11 @@ struct PackResult
     ULONGLONG contentBytes = 0;
     size_t longestPath = 0;    // characters of the longest relative path packed, folders too
     std::wstring failedPath;   // what could not be packed, when packing failed
+    bool nameRefused = false;  // failedPath's name is not IsRelativePathKeptAsWritten
 };
 
 // Adds everything below `root` (not `root` itself) to `writer`: each folder's entry
 // before its contents, names in a fixed order so that builds repeat, times and
-// attributes as the files have them. Replace flag 0 for what `keep` lists.
+// attributes as the files have them. Replace flag 0 for what `keep` lists. A name that
+// Windows would not keep as written stops the packing.
 bool PackFolder(const wchar_t* root, const CKeepList& keep, CPayloadWriter& writer, PackResult& result);

@@ -34,8 +34,13 @@ int wmain(int argc, wchar_t** argv)
     DWORD error = GetLastError();
     file.Reset();
     if (!packed) {
-        fwprintf(stderr, L"payload-builder: cannot pack %ls (error %lu)\n",
-                 result.failedPath.empty() ? argv[1] : result.failedPath.c_str(), error);
+        if (result.nameRefused)
+            fwprintf(stderr, L"payload-builder: cannot pack %ls: Windows reads its name as another (a device, an 8.3 "
+                             L"alias, a trailing dot or blank, or a character it refuses); rename it\n",
+                     result.failedPath.c_str());
+        else
+            fwprintf(stderr, L"payload-builder: cannot pack %ls (error %lu)\n",
+                     result.failedPath.empty() ? argv[1] : result.failedPath.c_str(), error);
         DeleteFileW(argv[3]);
         return 1;
     }
