@@ -110,6 +110,7 @@ bool InstallationRecord::Load(const wchar_t* folder)
                                    : 0;
     HeapFree(GetProcessHeap(), 0, bytes);
     count_ = 0;
+    passedOver_ = 0;
     madeFolder_ = false;
     if (!text_ || !starts_ || (size > 0 && length == 0)) {
         SetLastError(!readWhole || !text_ || !starts_ ? ERROR_OUTOFMEMORY : ERROR_INVALID_DATA);
@@ -131,6 +132,8 @@ bool InstallationRecord::Load(const wchar_t* folder)
         } else if ((line[0] == L'D' || line[0] == L'F' || line[0] == L'T') && line[1] == L' ') {
             if (IsRelativePathKeptAsWritten(line + 2))
                 starts_[count_++] = static_cast<size_t>(at + 2);
+            else
+                ++passedOver_;
         } else {
             SetLastError(ERROR_INVALID_DATA);
             return false;

@@ -57,6 +57,8 @@ public:
     bool Load(const wchar_t* folder);
     bool MadeFolder() const { return madeFolder_; }
     size_t Count() const { return count_; }
+    // How many entries were passed over.
+    size_t PassedOver() const { return passedOver_; }
     // Entry `index` (0 to Count() - 1), in the order they were made.
     RecordedKind Kind(size_t index) const { return static_cast<RecordedKind>(text_[starts_[index] - 2]); }
     const wchar_t* Path(size_t index) const { return text_ + starts_[index]; }
@@ -65,5 +67,6 @@ private:
     wchar_t* text_ = nullptr;
     size_t* starts_ = nullptr;
     size_t count_ = 0;
+    size_t passedOver_ = 0;
     bool madeFolder_ = false;
 };

@@ -4,6 +4,7 @@
 #include "base/installation_names.h"
 #include "base/link_check.h"
 #include "base/path_join.h"
+#include "base/setup_log.h"
 #include "formats/installation_record/installation_record.h"
 
 namespace {
@@ -75,6 +76,10 @@ bool RemoveRecordedInstallation(const wchar_t* folder)
     FailureNote note;
     InstallationRecord record;
     if (record.Load(folder)) {
+        if (record.PassedOver() > 0)
+            g_setupLog.Line(L"%s of \"%s\": %lu entries name no file of the folder as written; passed over, nothing "
+                            L"of theirs is removed",
+                            kInstallationRecordName, folder, static_cast<unsigned long>(record.PassedOver()));
         for (size_t i = 0; i < record.Count(); ++i)
             if (record.Kind(i) == RecordedKind::kFile)
                 RemoveEntry(folder, RecordedKind::kFile, record.Path(i), note);

@@ -53,6 +53,7 @@ TEST(InstallationRecord, AnEntryThatNamesAnotherFileIsPassedOver)
     InstallationRecord record;
     ASSERT_TRUE(record.Load(folder.c_str()));
     EXPECT_EQ(sizeof hostile / sizeof hostile[0], record.Count());
+    EXPECT_EQ(sizeof hostile / sizeof hostile[0], record.PassedOver());
 
     EXPECT_TRUE(RemoveRecordedInstallation(folder.c_str()));
     EXPECT_FALSE(PathExists(folder + L"\\made.txt"));
