@@ -18,3 +18,8 @@ bool SameFolder(const wchar_t* a, const wchar_t* b)
     return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a, static_cast<int>(length), b,
                           static_cast<int>(length)) == CSTR_EQUAL;
 }
+
+bool SameName(const wchar_t* a, const wchar_t* b)
+{
+    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a, -1, b, -1) == CSTR_EQUAL;
+}

@@ -38,7 +38,6 @@ public:
     bool RemoveService(const wchar_t* serviceName) const;
     bool InstallService(const wchar_t* binaryPath, const wchar_t* serviceName,
                         const wchar_t* displayName, const wchar_t* description) const;
-    void GetServiceFolder(const wchar_t* serviceName, wchar_t* folder, size_t capacity) const;
     DWORD FindProcessByPath(const wchar_t* executablePath) const;
 };
 

@@ -17,11 +17,6 @@ namespace {
 // one is no command of ours.
 const size_t kCommandCapacity = 2 * MAX_PATH;
 
-bool SameText(const wchar_t* a, const wchar_t* b)
-{
-    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a, -1, b, -1) == CSTR_EQUAL;
-}
-
 bool ServerPresent(const wchar_t* folder, InstallationFacts& facts)
 {
     wchar_t server[MAX_PATH];
@@ -51,7 +46,7 @@ bool ServerFolderOfCommand(const wchar_t* command, InstallationFacts& facts, wch
     if (!command || command[0] != L'"')
         return false;
     const wchar_t* closing = wcschr(command + 1, L'"');
-    if (!closing || closing[1] != L' ' || !SameText(closing + 2, kServerServiceSwitch))
+    if (!closing || closing[1] != L' ' || !SameName(closing + 2, kServerServiceSwitch))
         return false;
     wchar_t executable[MAX_PATH] = {};
     const size_t length = static_cast<size_t>(closing - command - 1);
@@ -72,7 +67,7 @@ bool ServerFolderOfCommand(const wchar_t* command, InstallationFacts& facts, wch
             CopyText(resolved, executable);
     }
     wchar_t* name = wcsrchr(resolved, L'\\');
-    if (!name || name == resolved || !SameText(name + 1, kServerProgramName))
+    if (!name || name == resolved || !SameName(name + 1, kServerProgramName))
         return false;
     *name = 0;
     if (!FitsInto(resolved, capacity))
@@ -110,7 +105,7 @@ InstallationIdentity IdentifyInstallation(const wchar_t* folder, const wchar_t* 
     // Another service that runs this folder's server.
     wchar_t name[256];
     for (size_t i = 0; facts.ServiceAt(i, name, 256); ++i) {
-        if (!SameText(name, serviceName) && facts.ServiceCommand(name, command, kCommandCapacity) &&
+        if (!SameName(name, serviceName) && facts.ServiceCommand(name, command, kCommandCapacity) &&
             ServerFolderOfCommand(command, facts, serverFolder, MAX_PATH) && SameFolder(serverFolder, folder))
             return Identity(InstallationKind::kOtherService, name);
     }
@@ -121,7 +116,7 @@ InstallationIdentity IdentifyInstallation(const wchar_t* folder, const wchar_t* 
     for (size_t i = 0; facts.ListedAt(i, listedService, 256, listedFolder, MAX_PATH); ++i) {
         if (!ListedFolderIs(listedFolder, folder, facts))
             continue;
-        if (SameText(listedService, serviceName)) {
+        if (SameName(listedService, serviceName)) {
             InstallationIdentity identity = Identity(InstallationKind::kInstalled, serviceName);
             identity.server_present = ServerPresent(folder, facts);
             return identity;

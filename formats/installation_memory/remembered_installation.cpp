@@ -3,6 +3,8 @@
 #include <string.h>
 #include <type_traits>
 
+#include "base/same_folder.h"
+
 namespace {
 
 bool RunTakesThePlace(Provenance kept, Provenance run, bool sameThing)
@@ -61,7 +63,7 @@ void ExtendRememberedInstallation(RememberedInstallation& kept, const Remembered
            &R::hosts_block, &R::hosts_domain, &R::hosts_address, &R::hosts_taken);
     // The service manager's names are without regard to case.
     Extend(kept, run,
-           CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, kept.service_name, -1, run.service_name, -1) == CSTR_EQUAL,
+           SameName(kept.service_name, run.service_name),
            &R::service, &R::service_name);
     Extend(kept, run, true, &R::shortcuts);
 }

@@ -29,11 +29,6 @@ const wchar_t kRootStore[] = L"Root";
 const wchar_t kCannotTell[] = L"an earlier release installed it and cannot tell whether it made it";
 const wchar_t kEarlierMayUse[] = L"an installation of an earlier release may use it";
 
-bool SameName(const wchar_t* a, const wchar_t* b)
-{
-    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a, -1, b, -1) == CSTR_EQUAL;
-}
-
 // The service the removal may take: the one the installation made, else (a record of an
 // earlier release) the one its entry is named for.
 const wchar_t* ServiceName(const TakeBackPlan& plan)

@@ -2,6 +2,7 @@
 
 #include "base/bounded_text.h"
 #include "base/installation_names.h"
+#include "base/same_folder.h"
 #include "base/scoped_handle.h"
 #include "base/whole_format.h"
 
@@ -88,6 +89,5 @@ bool IsServerCommandOf(const wchar_t* command, const wchar_t* folder)
 {
     // Service command lines are at most 32767 characters; ours fit in far less.
     wchar_t ours[2 * MAX_PATH];
-    return command && ServerCommandLine(folder, ours, 2 * MAX_PATH) &&
-           CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, command, -1, ours, -1) == CSTR_EQUAL;
+    return command && ServerCommandLine(folder, ours, 2 * MAX_PATH) && SameName(command, ours);
 }

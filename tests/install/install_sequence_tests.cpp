@@ -145,9 +145,9 @@ TEST_F(InstallSequenceTest, NewInstallationThenUpgradeKeepingConfigurationAndFir
     // The service as created, running the server, which keeps running.
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.GetServiceState(serviceName_.c_str()));
     EXPECT_NE(0u, g_setupTools.FindProcessByPath(File(L"VELMORA.EXE").c_str()));
-    wchar_t folder[260] = {};
-    g_setupTools.GetServiceFolder(serviceName_.c_str(), folder, 260);
-    EXPECT_EQ(0, lstrcmpiW(folder, installDir_.c_str()));
+    wchar_t command[2 * MAX_PATH] = {};
+    ASSERT_TRUE(ReadServiceCommand(serviceName_.c_str(), command, 2 * MAX_PATH));
+    EXPECT_TRUE(IsServerCommandOf(command, installDir_.c_str())) << command;
     for (const wchar_t* link : {L"\\Velmora.lnk", L"\\Brindleway Software Corp.lnk", L"\\Uninstall....lnk"})
         EXPECT_TRUE(PathExists(ProgramGroupPath() + link)) << link;
     // Listed among the installed programs, one entry per service.

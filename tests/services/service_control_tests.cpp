@@ -32,9 +32,6 @@ TEST(ServiceControl, AMissingServiceIsUnknown)
     EXPECT_EQ(CSetupTools::kUnknownServiceState, g_setupTools.GetServiceState(missing.c_str()));
     EXPECT_EQ(CSetupTools::kUnknownServiceState, g_setupTools.ControlServiceAndWait(missing.c_str(), false));
     EXPECT_TRUE(g_setupTools.RemoveService(missing.c_str()));
-    wchar_t folder[260] = L"unchanged";
-    g_setupTools.GetServiceFolder(missing.c_str(), folder, 260);
-    EXPECT_STREQ(L"unchanged", folder);
     EXPECT_TRUE(watcher.Seen().empty());
     EXPECT_FALSE(g_setupTools.SetServiceAutoStart(missing.c_str()));
     EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), GetLastError());
