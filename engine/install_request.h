@@ -29,6 +29,7 @@ struct InstallRequest
     char domain_name_ansi[260] = {};
     BYTE admin_account[kAdminAccountSize] = {};
     BYTE server_locale[kServerLocaleSize] = {};
+    ULONGLONG payload_bytes = 0;  // what the payload's files take unpacked; 0: not known
     // The configuration written for a new installation (its "server_ip" set), and on an
     // upgrade the installed one's, which only names the shortcut's address.
     CConfigFile configuration;

@@ -36,7 +36,11 @@
 #include "formats/digest/ready_event_name.h"
 #include "formats/installation_record/installation_record.h"
 #include "resources/certificate_ids.h"
+#include "system/http/http_port_use.h"
+#include "system/http/ssl_binding.h"
+#include "system/network/port_holder.h"
 #include "system/services/readiness_event.h"
+#include "system/services/service_exit.h"
 #include "system/services/service_wait.h"
 #include "system/uninstall/installed_size.h"
 #include "system/uninstall/uninstall_entry.h"
@@ -92,6 +96,17 @@ private:
         return FailAt(point, facts);
     }
     bool Cancelled(int step) { return Fail(CancelledAt(step)); }
+    // The failure at `point`, told by what the run found out about its cause.
+    bool FailBecause(FailurePoint point, const FailureFacts& facts, const FailureCause& cause)
+    {
+        InstallFailure failure = FailureAt(point, facts);
+        if (failure.message != kStatusCancelled)
+            failure.cause = cause;
+        return Fail(failure);
+    }
+    FailureCause ServerStartCause() const;
+    bool FailNotReady(FailurePoint point, DWORD waitedMs);
+    bool FailForRoom(const FailureFacts& facts);
     bool CancelRequested() const { return reporter_.CancelRequested(); }
 
     // What this run makes goes on the installation's record, so that removing it takes
@@ -289,12 +304,23 @@ bool InstallRun::Extract()
     if (!record_.IsOpen() && backup_[0] && !runList.Open(backup_, false))
         return FailAt(FailurePoint::kRunList);
     job.record = record_.IsOpen() ? &record_ : runList.IsOpen() ? &runList : nullptr;
+    // Before the first file: a drive without room for the server fails here, not half-way.
+    ULARGE_INTEGER room = {};
+    if (request_.payload_bytes != 0 && GetDiskFreeSpaceExW(layout_.folder, &room, nullptr, nullptr) &&
+        room.QuadPart < request_.payload_bytes) {
+        FailureFacts facts;
+        facts.error = ERROR_DISK_FULL;
+        return FailForRoom(facts);
+    }
     SetLastError(0);
     if (!ExtractPayload(job, backup_) || CancelRequested()) {
         FailureFacts facts;
         facts.error = GetLastError();
         facts.cancelled = CancelRequested();
         facts.corrupt = corrupt;
+        if (!facts.cancelled && request_.payload_bytes != 0 &&
+            (facts.error == ERROR_DISK_FULL || facts.error == ERROR_HANDLE_DISK_FULL))
+            return FailForRoom(facts);
         return FailAt(FailurePoint::kPayload, facts);
     }
     // Without it the server starts without its administrator: a failed write fails the run.
@@ -389,16 +415,62 @@ bool InstallRun::StartService()
         FailureFacts facts;
         facts.error = GetLastError();
         facts.cancelled = CancelRequested();
-        return FailAt(FailurePoint::kServerStart, facts);
+        FailureCause cause = ServerStartCause();
+        cause.error = facts.error;
+        return FailBecause(FailurePoint::kServerStart, facts, cause);
     }
     return true;
+}
+
+// What the service manager says of the service, and who holds the server's port: a server
+// that cannot listen ends as soon as it starts.
+FailureCause InstallRun::ServerStartCause() const
+{
+    FailureCause cause;
+    cause.kind = FailureCauseKind::kServerStart;
+    CopyText(cause.service_name, request_.service_name);
+    FormatAddress(request_.address, cause.address, 16);
+    cause.service = QueryServiceExit(request_.service_name);
+    cause.port = FindPortHolder(request_.address.sin_addr.s_addr, kSslBindingPort, cause.service.process_id);
+    if (cause.port.process_id == kSystemProcessId)
+        FindHttpPortUse(cause.address, request_.cert_thumbprint, cause.port.binding, cause.port.reservation);
+    return cause;
+}
+
+// How long the run waited, and whether the service still runs.
+bool InstallRun::FailNotReady(FailurePoint point, DWORD waitedMs)
+{
+    FailureFacts facts;
+    facts.error = GetLastError();
+    FailureCause cause;
+    cause.kind = FailureCauseKind::kNotReady;
+    CopyText(cause.service_name, request_.service_name);
+    CopyText(cause.path, layout_.folder);
+    cause.waited_ms = waitedMs;
+    cause.service = QueryServiceExit(request_.service_name);
+    return FailBecause(point, facts, cause);
+}
+
+// The drive of the installation folder and its room, against the payload's unpacked size.
+bool InstallRun::FailForRoom(const FailureFacts& facts)
+{
+    FailureCause cause;
+    cause.kind = FailureCauseKind::kDiskSpace;
+    CopyText(cause.path, layout_.folder);
+    if (!GetVolumePathNameW(layout_.folder, cause.volume, MAX_PATH))
+        CopyTextN(cause.volume, MAX_PATH, layout_.folder, 3);
+    ULARGE_INTEGER freeToCaller = {};
+    if (GetDiskFreeSpaceExW(layout_.folder, &freeToCaller, nullptr, nullptr))
+        cause.free_bytes = freeToCaller.QuadPart;
+    cause.needed_bytes = request_.payload_bytes;
+    return FailBecause(FailurePoint::kPayload, facts, cause);
 }
 
 bool InstallRun::WaitUntilReady()
 {
     for (int round = 0; round < wait_.rounds; ++round) {
         if (g_setupTools.FindProcessByPath(layout_.server) == 0)
-            return FailAt(FailurePoint::kServerGone);
+            return FailNotReady(FailurePoint::kServerGone, round * wait_.roundMs);
         // In slices, to see a cancel within one.
         for (DWORD waited = 0; waited < wait_.roundMs;) {
             if (CancelRequested())
@@ -409,7 +481,7 @@ bool InstallRun::WaitUntilReady()
             waited += slice;
         }
     }
-    return FailAt(FailurePoint::kServerNotReady);
+    return FailNotReady(FailurePoint::kServerNotReady, wait_.rounds * wait_.roundMs);
 }
 
 } // namespace

@@ -83,6 +83,9 @@ DWORD PlaceServerCertificate(HCERTSTORE imported, const wchar_t* storeName, Serv
     UniqueCertContext certificate(FindServerCertificate(imported));
     if (!certificate)
         return LastErrorOr(static_cast<DWORD>(CRYPT_E_NOT_FOUND));
+    // HTTP.sys binds one past its end all the same, and every browser then refuses the server.
+    if (CertVerifyTimeValidity(nullptr, certificate.Get()->pCertInfo) > 0)
+        return static_cast<DWORD>(CERT_E_EXPIRED);
     DWORD hashLength = sizeof(outcome.hash);
     if (!CryptHashCertificate(0, 0, 0, certificate.Get()->pbCertEncoded, certificate.Get()->cbCertEncoded,
                               outcome.hash, &hashLength))

@@ -33,7 +33,9 @@ static_assert(sizeof(ServerCertificateImport::replaced) == sizeof(RememberedInst
 // Key containers that the import made and the store does not link go again.
 // When `hash` and `hashLength` are given (in: capacity, out: bytes written), they receive
 // the certificate's SHA-1 hash. `outcome`, when given, receives what was done. Returns a
-// Win32 error code (0 on success), also left as the thread's last error.
+// Win32 error code (0 on success), also left as the thread's last error: CRYPT_E_NOT_FOUND
+// when the image holds no server certificate with its key, CERT_E_EXPIRED when that one
+// has expired.
 DWORD ImportServerCertificate(const BYTE* image, DWORD size, const wchar_t* password, BYTE* hash,
                               DWORD* hashLength, const wchar_t* storeName,
                               ServerCertificateImport* outcome = nullptr);

@@ -259,6 +259,7 @@ TEST_F(ServerCertificateImporting, RefusedImageChangesNothing)
         {L"test_password.pfx", L"wrong", 0, 20},
         {L"test_client_only.pfx", L"", static_cast<DWORD>(CRYPT_E_NOT_FOUND), 20},
         {L"test_no_key.pfx", L"", noKey, 20},
+        {L"test_expired.pfx", L"", static_cast<DWORD>(CERT_E_EXPIRED), 20},
         {L"default_server.pfx", L"", ERROR_MORE_DATA, 10},  // no room for the hash
     };
     for (const auto& c : cases) {

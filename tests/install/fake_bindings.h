@@ -46,9 +46,12 @@ inline ULONG WINAPI FakeSet(HANDLE, HTTP_SERVICE_CONFIG_ID, PVOID information, U
                ? NO_ERROR : ERROR_ALREADY_EXISTS;
 }
 
-inline ULONG WINAPI FakeQuery(HANDLE, HTTP_SERVICE_CONFIG_ID, PVOID input, ULONG, PVOID output, ULONG outputLength,
+inline ULONG WINAPI FakeQuery(HANDLE, HTTP_SERVICE_CONFIG_ID id, PVOID input, ULONG, PVOID output, ULONG outputLength,
                        PULONG returnLength, LPOVERLAPPED)
 {
+    // It keeps bindings alone: no URL reservations.
+    if (id != HttpServiceConfigSSLCertInfo)
+        return ERROR_NO_MORE_ITEMS;
     const auto& query = *static_cast<const HTTP_SERVICE_CONFIG_SSL_QUERY*>(input);
     auto found = g_bindings.hashes.find(FakeBindings::Endpoint(query.KeyDesc.pIpPort));
     if (found == g_bindings.hashes.end())

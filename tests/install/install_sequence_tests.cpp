@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@
 #include "support/at_scope_exit.h"
 #include "support/hosts_file_keeper.h"
 #include "support/installation_fixture.h"
+#include "support/socket_helpers.h"
 #include "support/enum_printers.h"
 #include "support/machine_state.h"
 #include "support/uninstall_entry_reader.h"
@@ -38,6 +40,7 @@
 #include "system/certificates/trust_list.h"
 #include "system/hosts/hosts_file.h"
 #include "system/http/ssl_binding_seams.h"
+#include "system/network/port_holder.h"
 #include "system/services/service_command.h"
 #include "system/uninstall/remembered_installation_store.h"
 #include "system/uninstall/uninstall_entry.h"
@@ -58,6 +61,39 @@ std::map<std::wstring, size_t> TreeDigest(const std::wstring& folder)
     for (const std::wstring& name : ListTree(folder))
         digest[name] = name.back() == L'\\' ? 0 : std::hash<std::string>()(ReadWholeFile(folder + L"\\" + name));
     return digest;
+}
+
+// The system's text for `code` as the failure texts quote it, without its closing full stop.
+std::wstring QuotedSystemText(DWORD code)
+{
+    std::wstring text = SystemErrorText(code);
+    while (!text.empty() && text.back() == L'.')
+        text.pop_back();
+    return text;
+}
+
+// The box of a run whose server port this program holds. Windows names the program; Wine
+// 8's table of listeners names no process, and the box says that the system does not.
+std::wstring PortHeldBox()
+{
+    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof(local);
+    const bool listening = bind(probe, reinterpret_cast<sockaddr*>(&local), sizeof(local)) == 0 &&
+                           listen(probe, 1) == 0 &&
+                           getsockname(probe, reinterpret_cast<sockaddr*>(&local), &length) == 0;
+    const bool named = listening && FindPortHolder(local.sin_addr.s_addr, ntohs(local.sin_port), 0).process_id != 0;
+    closesocket(probe);
+    if (!named)
+        return L"Port 443 of the address 0.0.0.0 is taken by another program, which the system does not name, so "
+               L"the Velmora Server could not start. Find it with \"netstat -ano\" and end it or make it use another "
+               L"port, or choose another IP address, then run Setup again.";
+    return L"Port 443 of the address 0.0.0.0 is taken by the program \"install_tests.exe\" (process " +
+           std::to_wstring(GetCurrentProcessId()) +
+           L"), so the Velmora Server could not start. End that program or make it use another port, or choose "
+           L"another IP address, then run Setup again.";
 }
 
 // Boxes shown through the report sink, with their kind.
@@ -259,6 +295,7 @@ std::function<void(int)> ServerNeverReady(const char* options = "")
 // stays.
 TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachineAsItWas)
 {
+    ScopedWinsock winsock;  // for the sockets that hold and look at the server's port
     // A folder that was there, with a file of its own, or with a folder or a file where the
     // run makes the other.
     const auto inConfirmedFolder = [](const wchar_t* name, bool folder) {
@@ -290,6 +327,10 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         DWORD cancelDelayMs = 0;    // the cancel comes this long after the step started
         const char* serverOptions = "";  // of the test service in the server's place
         bool readinessHeld = false;      // another program makes the readiness event first
+        bool portHeld = false;           // this program listens on port 443 of every address
+        std::function<void(InstallRequest&)> request = nullptr;
+        bool boxStart = false;           // `box` is the box's start: what follows varies
+        DWORD readinessRoundMs = 300;    // one of the four rounds of the wait for the server
     } cases[] = {
         {"cancel before the first check", kStepPrepare, [] {}, kStepPrepare, ERROR_CANCELLED, L""},
         {"cancel while stopping the old service", kStepPrepare,
@@ -326,19 +367,33 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
              ASSERT_TRUE(InstallServerService(g_settings.install_dir, g_settings.service_name, SERVICE_DISABLED));
              ASSERT_TRUE(WriteUninstallEntry(g_settings.service_name, L"C:\\no-such-folder", 1));
          },
-         kStepStart, ERROR_SERVICE_DISABLED, L"Failed to start Velmora server"},
+         kStepStart, ERROR_SERVICE_DISABLED,
+         L"The service manager did not start the service \"{service}\": " + QuotedSystemText(ERROR_SERVICE_DISABLED) +
+             L". Correct that (in the Services console, for example), then run Setup again."},
         // Another program's service of the name, or the server of another folder: refused
         // at the service step, and kept as it was: stopped for the run, it runs again.
         {"a service of the name that runs another program", -1, existingService(FixtureCommandLine(L""), true),
          kStepService,
          ERROR_SERVICE_EXISTS, SystemErrorText(ERROR_SERVICE_EXISTS)},
         {"a server that never reports ready", -1, [] {}, kStepInitialize, ERROR_TIMEOUT,
-         L"Velmora server initialization error"},
+         L"The Velmora Server did not report that it is ready (waited 2 s), although its service \"{service}\" is "
+         L"running (process ",
+         false, 0, "", false, false, nullptr, true},
+        // A plain listening socket of this program on the server's port: the real server ends as
+        // it starts, and the box names this program.
+        {"port 443 held by another program", -1, [] {}, kStepStart, ERROR_SHARING_VIOLATION,
+         PortHeldBox(),
+         false, 0, "", false, true, nullptr, false, 5000},
+        // Wine has no nearly full drive: the payload says it takes more than any drive holds.
+        {"a drive without room for the server", -1, [] {}, kStepExtract, ERROR_DISK_FULL,
+         L"The Velmora Server needs 1073741824 MB on the drive C:\\ for the folder \"{folder}\", but the drive has ",
+         false, 0, "", false, false, [](InstallRequest& request) { request.payload_bytes = 1ull << 50; }, true},
         {"cancel while waiting until the server is ready", kStepInitialize, [] {}, kStepInitialize, ERROR_CANCELLED,
          L"", false, 500},
         // The test service in the server's place stops and ends before it is ready.
         {"a server whose process is gone", -1, [] {}, kStepInitialize, ERROR_PROCESS_ABORTED,
-         L"Velmora server initialization error", false, 0, "end-after=200"},
+         L"The Velmora Server ended before it reported that it is ready (waited ", false, 0, "end-after=200", false,
+         false, nullptr, true},
     };
     RecordingMessages shown;
     AtScopeExit sink([previous = SetReportSink(&shown)] { SetReportSink(previous); });
@@ -363,6 +418,15 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
             g_bindings.hashes[L"0.0.0.0:443"] = std::string("\xAA\xBB\xCC").append(17, '\0');
         ASSERT_NO_FATAL_FAILURE(c.arrange());
         std::wstring box = c.box;
+        for (const std::pair<std::wstring, std::wstring>& name :
+             {std::make_pair(std::wstring(L"{folder}"), std::wstring(g_settings.install_dir)),
+              std::make_pair(std::wstring(L"{service}"), std::wstring(g_settings.service_name))}) {
+            const size_t at = box.find(name.first);
+            if (at != std::wstring::npos)
+                box.replace(at, name.first.size(), name.second);
+        }
+        std::unique_ptr<PortHolder> portHolder(c.portHeld ? new PortHolder(0) : nullptr);
+        ASSERT_TRUE(!portHolder || portHolder->Bound());
         UniqueHandle squatter;
         if (c.readinessHeld) {
             wchar_t name[kServerReadyEventNameLength + 1] = {};
@@ -387,9 +451,12 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         plan.changes = &changes;
         plan.cancelAtStep = c.cancelAtStep;
         plan.cancelDelayMs = c.cancelDelayMs;
-        plan.atStepStart = ServerNeverReady(c.serverOptions);
-        plan.readiness = {4, 300};
+        // The real server where the port is held: it is the one to find the port taken.
+        plan.atStepStart = c.portHeld ? nullptr : ServerNeverReady(c.serverOptions);
+        plan.readiness = {4, c.readinessRoundMs};
+        plan.request = c.request;
         RecordingRun run(plan);
+        portHolder.reset();
 
         EXPECT_TRUE(run.Failed());
         EXPECT_TRUE(run.ended);
@@ -410,7 +477,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
         boxes.insert(boxes.end(), run.messages.begin(), run.messages.end());
         ASSERT_EQ(box.empty() ? 0u : 1u, boxes.size()) << testing::PrintToString(boxes);
         if (!box.empty()) {
-            EXPECT_EQ(box, TrimmedText(boxes[0].first));
+            EXPECT_EQ(box, TrimmedText(boxes[0].first).substr(0, c.boxStart ? box.size() : std::wstring::npos));
             const UINT kind = box == SystemErrorText(c.reason) ? kErrorMessage : kWarningMessage;
             EXPECT_EQ(kind, boxes[0].second);
         }

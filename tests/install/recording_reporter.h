@@ -19,6 +19,7 @@ struct RunPlan
     std::function<void(int step)> atStepStart;  // on the worker, as each step starts
     ReadinessWait readiness;
     ChangeTransaction* changes = nullptr;  // the pages' changes before the run; the run's own when null
+    std::function<void(InstallRequest&)> request;  // changes the request as the page built it
 };
 
 // Runs the installation that g_settings describe through the progress page's runner,
@@ -39,12 +40,14 @@ public:
 
     explicit RecordingRun(int cancelAtStep = -1, std::function<bool()> cancelWhen = nullptr,
                           ReadinessWait readiness = ReadinessWait())
-        : RecordingRun(RunPlan{cancelAtStep, 0, std::move(cancelWhen), nullptr, readiness})
+        : RecordingRun(RunPlan{cancelAtStep, 0, std::move(cancelWhen), nullptr, readiness, nullptr, nullptr})
     {
     }
     explicit RecordingRun(const RunPlan& plan) : plan_(plan)
     {
         BuildInstallRequest(g_settings, g_serverConfig, request_);
+        if (plan.request)
+            plan.request(request_);
         if (plan.cancelAtStep == kStepPrepare && plan.cancelDelayMs == 0)
             runner_.Cancel();
         runner_.Start(request_, plan.changes ? *plan.changes : changes_, plan.readiness);

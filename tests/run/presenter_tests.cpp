@@ -83,6 +83,41 @@ TEST(FailurePresenter, TellsEachFailureWithItsTextBoxKindAndOwner)
     EXPECT_STREQ(L"Installation successfully completed. Click the \"Finish\" button to exit", done);
 }
 
+// A failure whose cause is known says it in the status line, the box and the log alike,
+// in place of the step's general message; a cancel stays a cancel whatever was gathered.
+TEST(FailurePresenter, TellsTheCauseAlikeInStatusBoxAndLog)
+{
+    InstallFailure failure = Failure(kStepStart, ERROR_SHARING_VIOLATION, kServerNotStarted);
+    failure.cause.kind = FailureCauseKind::kServerStart;
+    wcscpy(failure.cause.address, L"0.0.0.0");
+    failure.cause.port.held = true;
+    failure.cause.port.process_id = 1234;
+    wcscpy(failure.cause.port.image, L"webserver.exe");
+    const std::wstring said = L"Port 443 of the address 0.0.0.0 is taken by the program \"webserver.exe\" (process "
+                              L"1234), so the Velmora Server could not start. End that program or make it use another "
+                              L"port, or choose another IP address, then run Setup again.";
+    FailureTelling telling;
+    TellFailure(failure, telling);
+    EXPECT_EQ(L"Step \"Start server\" failed: " + said, telling.status);
+    EXPECT_EQ(said, telling.box);
+    EXPECT_EQ(static_cast<UINT>(kWarningMessage), telling.kind);
+    EXPECT_FALSE(telling.ownerless);
+    EXPECT_EQ(said + L" (system error 32 " + SystemErrorText(ERROR_SHARING_VIOLATION) + L")",
+              TrimmedText(telling.log));
+
+    failure.message = kStatusCancelled;
+    failure.code = ERROR_CANCELLED;
+    TellFailure(failure, telling);
+    EXPECT_STREQ(L"Installation cancelled. Click the \"Finish\" button to exit", telling.status);
+    EXPECT_STREQ(L"", telling.box);
+
+    // What the cause cannot tell more of stays the step's own message.
+    failure = Failure(kStepStart, ERROR_SERVICE_DISABLED, kServerNotStarted);
+    failure.cause.kind = FailureCauseKind::kServerStart;
+    TellFailure(failure, telling);
+    EXPECT_STREQ(L"Failed to start Velmora server", telling.box);
+}
+
 // Every text comes from the current language: in Russian, the status line names the step
 // in Russian and the box says the Russian message.
 TEST(FailurePresenter, TellsInRussian)

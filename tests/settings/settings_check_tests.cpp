@@ -342,6 +342,23 @@ const Row kRows[] = {
     {"an own certificate that does not import: shown in every run", [](Scene& s) {
          CopyText(s.fields.password, L"secret"), s.machine.importError = ERROR_INVALID_PASSWORD, Unattended(s); },
      L"stay: error system 86", kDir, L"import 'secret'"},
+    // With its file named, the box says why the certificate cannot be used and what to do.
+    {"an own certificate file with a wrong password", [](Scene& s) {
+         CopyText(s.fields.password, L"secret"), CopyText(s.fields.certificate_file, L"D:\\server.pfx"),
+         s.machine.importError = ERROR_INVALID_PASSWORD; },
+     L"stay: warning 160 (D:\\server.pfx|)", kDir, L"import 'secret'"},
+    {"an own certificate file without a server certificate and its key", [](Scene& s) {
+         CopyText(s.fields.certificate_file, L"D:\\server.pfx"),
+         s.machine.importError = s.machine.importErrorWithout = static_cast<DWORD>(CRYPT_E_NOT_FOUND); },
+     L"stay: warning 161 (D:\\server.pfx|)", kDir, L"import '', import none"},
+    {"an own certificate file that has expired", [](Scene& s) {
+         CopyText(s.fields.certificate_file, L"D:\\server.pfx"),
+         s.machine.importError = s.machine.importErrorWithout = static_cast<DWORD>(CERT_E_EXPIRED); },
+     L"stay: warning 162 (D:\\server.pfx|)", kDir, L"import '', import none"},
+    {"an own certificate file refused for a reason without a text of its own", [](Scene& s) {
+         CopyText(s.fields.certificate_file, L"D:\\server.pfx"),
+         s.machine.importError = s.machine.importErrorWithout = NTE_BAD_DATA; },
+     L"stay: error system 2148073477", kDir, L"import '', import none"},
     {"an image without a password is imported without one", [](Scene& s) { s.machine.importError = ERROR_INVALID_PASSWORD; },
      L"administrator", kFresh, L"import '', import none, resolve mail.example, port 0.0.0.0, port 10.0.0.5, port 10.0.0.6, create C:\\Velmora"},
     {"... and refused when neither way works", [](Scene& s) { s.machine.importError = s.machine.importErrorWithout = NTE_BAD_DATA; },

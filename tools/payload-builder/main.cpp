@@ -46,7 +46,7 @@ int wmain(int argc, wchar_t** argv)
     }
     // No archive without its header: a setup built with a stale one would let folders
     // through that this archive's paths do not fit in.
-    if (!WritePathsHeader(argv[4], result.longestPath)) {
+    if (!WritePathsHeader(argv[4], result.longestPath, result.contentBytes)) {
         fwprintf(stderr, L"payload-builder: cannot write %ls (error %lu)\n", argv[4], GetLastError());
         DeleteFileW(argv[3]);
         return 1;

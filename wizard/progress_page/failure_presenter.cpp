@@ -3,6 +3,7 @@
 #include "base/bounded_text.h"
 #include "base/message_ids.h"
 #include "base/setup_tools.h"
+#include "engine/failure_text.h"
 #include "engine/install_reporter.h"
 #include "formats/language/message_box.h"
 
@@ -17,7 +18,8 @@ void OneLineSystemText(DWORD code, wchar_t* text, size_t capacity)
         text[--end] = 0;
 }
 
-void StepFailedStatus(const InstallFailure& failure, wchar_t* status, size_t capacity)
+// The status line: the step, and what its failure says (the system's text, or the cause's).
+void StepFailedStatus(const InstallFailure& failure, const wchar_t* said, wchar_t* status, size_t capacity)
 {
     wchar_t name[256] = {};
     if (failure.step >= 0 && failure.step < kInstallStepCount)
@@ -25,9 +27,19 @@ void StepFailedStatus(const InstallFailure& failure, wchar_t* status, size_t cap
     const wchar_t* shownName = name;
     while (*shownName == L' ')
         ++shownName;
-    wchar_t systemText[512] = {};
-    OneLineSystemText(failure.code, systemText, 512);
-    FormatMessageId(status, capacity, kStatusStepFailed, shownName, systemText);
+    FormatMessageId(status, capacity, kStatusStepFailed, shownName, said);
+}
+
+// The text of the failure's cause, when the cause says more than the code: the same words
+// go into the status line, the box and the log.
+bool CauseText(const InstallFailure& failure, wchar_t* text, size_t capacity)
+{
+    const FailureText cause = DescribeFailureCause(failure.cause);
+    if (cause.message == 0 || failure.message == kStatusCancelled)
+        return false;
+    FormatMessageId(text, capacity, cause.message, cause.arguments[0], cause.arguments[1], cause.arguments[2],
+                    cause.arguments[3], cause.arguments[4]);
+    return true;
 }
 
 void Box(const InstallFailure& failure, FailureTelling& telling)
@@ -63,14 +75,26 @@ void Box(const InstallFailure& failure, FailureTelling& telling)
 void TellFailure(const InstallFailure& failure, FailureTelling& telling)
 {
     telling = FailureTelling();
-    if (failure.message == kStatusCancelled)
-        FormatMessageId(telling.status, 512, kStatusCancelled);
-    else
-        StepFailedStatus(failure, telling.status, 1024);
-    Box(failure, telling);
     wchar_t systemText[1024] = {};
     if (failure.code)
         g_setupTools.FormatSystemError(failure.code, systemText, 1024);
+    wchar_t cause[1024] = {};
+    if (CauseText(failure, cause, 1024)) {
+        StepFailedStatus(failure, cause, telling.status, 1024);
+        CopyText(telling.box, cause);
+        telling.kind = kWarningMessage;
+        OneLineSystemText(failure.code, systemText, 1024);
+        FormatText(telling.log, L"%s (system error %lu %s)", cause, failure.code, systemText);
+        return;
+    }
+    if (failure.message == kStatusCancelled) {
+        FormatMessageId(telling.status, 512, kStatusCancelled);
+    } else {
+        wchar_t oneLine[512] = {};
+        OneLineSystemText(failure.code, oneLine, 512);
+        StepFailedStatus(failure, oneLine, telling.status, 1024);
+    }
+    Box(failure, telling);
     FormatText(telling.log, L"system error %lu %s", failure.code, systemText);
 }
 

@@ -6,11 +6,12 @@
 // How one failed or cancelled installation is told, in the current language.
 struct FailureTelling
 {
-    wchar_t status[1024] = {};  // the status line: the step and the system's text, or the cancel
+    // The status line: the step and the system's text (or the cause's text), or the cancel.
+    wchar_t status[1024] = {};
     wchar_t box[1024] = {};     // the box's text; empty: no box
     UINT kind = 0;              // the box's MessageKind
     bool ownerless = false;     // the box has no owner (else the progress page)
-    wchar_t log[1100] = {};     // the log's account: the code and the system's text
+    wchar_t log[2048] = {};     // the log's account: the cause's text, the code and the system's text
 };
 
 // The one place that turns an installation's failure into what the user reads.

@@ -4,6 +4,9 @@
 
 #include "base/bounded_text.h"
 
+// Written by the payload builder with the archive that setup.exe carries.
+#include "velmora_server_payload_paths.h"
+
 static_assert(kAdminAccountSize == kAdminAccountRecordSize, "the account record as the settings hold it");
 static_assert(kServerLocaleSize == kServerLocaleRecordSize, "the locale record as the settings hold it");
 
@@ -30,6 +33,7 @@ bool BuildInstallRequest(const InstallSettings& settings, CConfigFile& pages, In
     CopyText(request.domain_name_ansi, settings.domain_name_ansi);
     memcpy(request.admin_account, AdminAccountRecord(settings), kAdminAccountSize);
     memcpy(request.server_locale, ServerLocaleRecord(settings), kServerLocaleSize);
+    request.payload_bytes = kPayloadContentBytes;
     if (!request.configuration.CopyFrom(pages))
         return false;
     if (request.Upgrade())

@@ -5,6 +5,7 @@
 #include "base/installation_names.h"
 #include "base/message_ids.h"
 #include "base/path_join.h"
+#include "engine/failure_text.h"
 #include "engine/installation_identity.h"
 #include "resources/wizard_ids.h"
 #include "wizard/page_flow.h"
@@ -172,6 +173,20 @@ DWORD ImportCertificate(const SettingsPageFields& fields, InstallSettings& setti
     return error;
 }
 
+// Why the certificate cannot be used, naming its file; the system's text for what has no
+// text of its own, and for the built-in certificate, which has no file to name.
+SettingsVerdict CertificateRefusal(const SettingsPageFields& fields, DWORD error)
+{
+    FailureCause cause;
+    cause.kind = FailureCauseKind::kCertificate;
+    cause.error = error;
+    CopyText(cause.path, fields.certificate_file);
+    const FailureText text = DescribeFailureCause(cause);
+    if (text.message == 0 || !fields.certificate_file[0])
+        return Verdict(SettingsNext::kStay, MB_OK | MB_ICONERROR, 0, error);
+    return Verdict(SettingsNext::kStay, MB_OK | MB_ICONWARNING, text.message, 0, text.arguments[0]);
+}
+
 // The offered address as the boxes name it: `anyText` for entry 0, else dotted.
 void AddressText(const AddressList& offered, size_t index, const wchar_t* anyText, wchar_t* text)
 {
@@ -256,7 +271,7 @@ SettingsVerdict CheckSettingsPage(SettingsPageFields& fields, InstallSettings& s
     if (!settings.saas_mode) {
         DWORD error = ImportCertificate(fields, settings, machine);
         if (error != 0)
-            return Verdict(SettingsNext::kStay, MB_OK | MB_ICONERROR, 0, error);
+            return CertificateRefusal(fields, error);
     }
 
     const AddressList& offered = *fields.offered;

@@ -21,6 +21,7 @@ struct SettingsPageFields
     const BYTE* certificate;        // the PFX image shown
     DWORD certificate_size;
     wchar_t password[MAX_PATH];     // empty unless an own certificate is chosen
+    wchar_t certificate_file[MAX_PATH];  // the own certificate's file; empty for the built-in one
     // The folder that the existing-folder question was settled for (asked or created);
     // the check updates it.
     wchar_t settled_folder[MAX_PATH];

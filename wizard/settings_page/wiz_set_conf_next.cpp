@@ -26,6 +26,8 @@ bool CWizSetConf::NextAccepted()
     fields.certificate = certificate_.Data();
     fields.certificate_size = certificate_.Size();
     ReadPassword(fields.password, MAX_PATH);
+    if (IsDlgButtonChecked(Window(), IDC_OWN_CERT) == BST_CHECKED)
+        GetDlgItemTextW(Window(), IDC_CERT_PATH, fields.certificate_file, MAX_PATH);
     CopyText(fields.settled_folder, settled_folder_);
 
     // The store holds the chosen folder's configuration and nothing else: an installed
