@@ -185,10 +185,10 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
           "==== exit code 4"},
          nullptr},
         // Nobody sees the failed step's warning: the log tells the step, the system's code
-        // and text, and the box.
+        // and text, and the box that says what to do.
         {"quiet, the service fails to start", L"/quiet /log=\"" + log + L"\"", account + "domain=localhost\r\n", 2,
          false,
-         {"step prepare done (", "step start FAILED (", "box (warning): Failed to start Velmora server",
+         {"step prepare done (", "step start FAILED (", "box (warning): The service manager did not start the service",
           "installation ended: not every step done", "==== exit code 2"},
          nullptr, true},
     };

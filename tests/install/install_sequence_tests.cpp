@@ -63,15 +63,6 @@ std::map<std::wstring, size_t> TreeDigest(const std::wstring& folder)
     return digest;
 }
 
-// The system's text for `code` as the failure texts quote it, without its closing full stop.
-std::wstring QuotedSystemText(DWORD code)
-{
-    std::wstring text = SystemErrorText(code);
-    while (!text.empty() && text.back() == L'.')
-        text.pop_back();
-    return text;
-}
-
 // The box of a run whose server port this program holds. Windows names the program; Wine
 // 8's table of listeners names no process, and the box says that the system does not.
 std::wstring PortHeldBox()
@@ -368,7 +359,7 @@ TEST_F(InstallSequenceTest, FailedNewInstallationsTellTheReasonAndLeaveTheMachin
              ASSERT_TRUE(WriteUninstallEntry(g_settings.service_name, L"C:\\no-such-folder", 1));
          },
          kStepStart, ERROR_SERVICE_DISABLED,
-         L"The service manager did not start the service \"{service}\": " + QuotedSystemText(ERROR_SERVICE_DISABLED) +
+         L"The service manager did not start the service \"{service}\": " + QuotedSystemErrorText(ERROR_SERVICE_DISABLED) +
              L". Correct that (in the Services console, for example), then run Setup again."},
         // Another program's service of the name, or the server of another folder: refused
         // at the service step, and kept as it was: stopped for the run, it runs again.

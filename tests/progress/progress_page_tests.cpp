@@ -231,11 +231,16 @@ TEST_F(ProgressPage, AFailedRunShowsTheEnginesWarningOnThePageAndCancelAfterItCl
 
     ASSERT_TRUE(run.scriptFinished);
     EXPECT_EQ(kCross, views.back().images[kStepStart]);
-    EXPECT_EQ(L"Step \"Start server\" failed: " + SystemErrorText(ERROR_SERVICE_DISABLED), std::wstring(status));
+    // What happened and what to do, alike in the status line and the box.
+    const std::wstring said = L"The service manager did not start the service \"" +
+                              std::wstring(g_settings.service_name) + L"\": " +
+                              QuotedSystemErrorText(ERROR_SERVICE_DISABLED) +
+                              L". Correct that (in the Services console, for example), then run Setup again.";
+    EXPECT_EQ(L"Step \"Start server\" failed: " + said, std::wstring(status));
     EXPECT_TRUE(RowsInOrder(views.back().images));
     EXPECT_EQ(100, views.back().bar);
     ASSERT_EQ(1u, run.boxes.size());
-    EXPECT_EQ(L"Failed to start Velmora server", run.boxes[0].text);
+    EXPECT_EQ(said, run.boxes[0].text);
     EXPECT_EQ(LoadIconW(nullptr, IDI_WARNING), run.boxes[0].icon);
     EXPECT_EQ(run.sheet, run.boxes[0].owner) << "owned by the page, so by its sheet";
     EXPECT_EQ(2, run.exitCode);

@@ -17,15 +17,6 @@ namespace {
 
 const wchar_t kService[] = L"VelmoraTest";
 
-// The system's text as the messages quote it: one line, without its closing full stop.
-std::wstring Quoted(DWORD code)
-{
-    std::wstring text = SystemErrorText(code);
-    while (!text.empty() && text.back() == L'.')
-        text.pop_back();
-    return text;
-}
-
 FailureCause Start(DWORD state, DWORD exitCode, DWORD specific = 0, DWORD startError = 0)
 {
     FailureCause cause;
@@ -114,14 +105,14 @@ std::vector<Row> Rows()
         {"HTTP.sys for a program not in its configuration", Held(4, L"System"), kPortHeldByHttpService,
          {L"10.0.0.5", L"4"}},
         {"nobody on the port; the service ended with a code", Start(SERVICE_STOPPED, ERROR_SHARING_VIOLATION),
-         kServiceEndedWithCode, {kService, L"32", Quoted(ERROR_SHARING_VIOLATION)}},
+         kServiceEndedWithCode, {kService, L"32", QuotedSystemErrorText(ERROR_SHARING_VIOLATION)}},
         {"... with its own code", Start(SERVICE_STOPPED, ERROR_SERVICE_SPECIFIC_ERROR, 7), kServiceEndedWithOwnCode,
          {kService, L"7"}},
         {"... never ran: the start was refused", Start(SERVICE_STOPPED, NO_ERROR, 0, ERROR_SERVICE_DISABLED),
-         kServiceStartRefused, {kService, Quoted(ERROR_SERVICE_DISABLED)}},
+         kServiceStartRefused, {kService, QuotedSystemErrorText(ERROR_SERVICE_DISABLED)}},
         {"... never ran, as the service manager says", Start(SERVICE_STOPPED, ERROR_SERVICE_NEVER_STARTED, 0,
                                                               ERROR_SERVICE_DISABLED),
-         kServiceStartRefused, {kService, Quoted(ERROR_SERVICE_DISABLED)}},
+         kServiceStartRefused, {kService, QuotedSystemErrorText(ERROR_SERVICE_DISABLED)}},
         {"... never ran, and nothing says why", Start(SERVICE_STOPPED, NO_ERROR), 0, {}},
         {"still starting when the wait ended", Start(SERVICE_START_PENDING, NO_ERROR, 0, ERROR_SERVICE_REQUEST_TIMEOUT),
          kServiceInState, {kService, L"2", L"START_PENDING", L"0"}},
@@ -129,10 +120,10 @@ std::vector<Row> Rows()
         {"not ready, running", NotReady(180000, SERVICE_RUNNING), kServerNotReadyRunning,
          {L"180", kService, L"77", L"C:\\Velmora\\config\\velmora.cfg"}},
         {"not ready, stopped; part seconds count as whole", NotReady(1201, SERVICE_STOPPED, ERROR_PROCESS_ABORTED),
-         kServerNotReadyStopped, {L"2", kService, L"1067", Quoted(ERROR_PROCESS_ABORTED)}},
+         kServerNotReadyStopped, {L"2", kService, L"1067", QuotedSystemErrorText(ERROR_PROCESS_ABORTED)}},
         {"not ready, stopped with its own code",
          NotReady(3000, SERVICE_STOPPED, ERROR_SERVICE_SPECIFIC_ERROR, 9), kServerNotReadyStopped,
-         {L"3", kService, L"9", Quoted(ERROR_SERVICE_SPECIFIC_ERROR)}},
+         {L"3", kService, L"9", QuotedSystemErrorText(ERROR_SERVICE_SPECIFIC_ERROR)}},
         {"not ready, stopped without a code", NotReady(300, SERVICE_STOPPED), kServerEndedBeforeReady,
          {L"1", kService}},
         {"not ready, the service manager did not answer", unknownAfterWait, 0, {}},

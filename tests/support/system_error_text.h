@@ -17,3 +17,12 @@ inline std::wstring SystemErrorText(DWORD error)
                    MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, 512, nullptr);
     return TrimmedText(text);
 }
+
+// The same as the failure texts quote it inside a sentence: without its closing full stop.
+inline std::wstring QuotedSystemErrorText(DWORD error)
+{
+    std::wstring text = SystemErrorText(error);
+    while (!text.empty() && text.back() == L'.')
+        text.pop_back();
+    return text;
+}

@@ -75,16 +75,14 @@ void Box(const InstallFailure& failure, FailureTelling& telling)
 void TellFailure(const InstallFailure& failure, FailureTelling& telling)
 {
     telling = FailureTelling();
-    wchar_t systemText[1024] = {};
-    if (failure.code)
-        g_setupTools.FormatSystemError(failure.code, systemText, 1024);
     wchar_t cause[1024] = {};
     if (CauseText(failure, cause, 1024)) {
         StepFailedStatus(failure, cause, telling.status, 1024);
         CopyText(telling.box, cause);
         telling.kind = kWarningMessage;
-        OneLineSystemText(failure.code, systemText, 1024);
-        FormatText(telling.log, L"%s (system error %lu %s)", cause, failure.code, systemText);
+        wchar_t oneLine[512] = {};
+        OneLineSystemText(failure.code, oneLine, 512);
+        FormatText(telling.log, L"%s (system error %lu %s)", cause, failure.code, oneLine);
         return;
     }
     if (failure.message == kStatusCancelled) {
@@ -95,6 +93,9 @@ void TellFailure(const InstallFailure& failure, FailureTelling& telling)
         StepFailedStatus(failure, oneLine, telling.status, 1024);
     }
     Box(failure, telling);
+    wchar_t systemText[1024] = {};
+    if (failure.code)
+        g_setupTools.FormatSystemError(failure.code, systemText, 1024);
     FormatText(telling.log, L"system error %lu %s", failure.code, systemText);
 }
 
