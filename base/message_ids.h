@@ -78,4 +78,5 @@ enum MessageId : UINT
     kSettingsFileChangedBy = 146,
     kSettingsFileOpenToAll = 147,
     kSettingsFileNoSecurity = 148,
+    kWhatTheRunWouldChange = 240,
 };
