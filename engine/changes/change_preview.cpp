@@ -10,7 +10,7 @@ void ChangePreview::Say(const wchar_t* kind, const wchar_t* format, ...)
     CopyText(line.kind, kind);
     va_list args;
     va_start(args, format);
-    FormatTextV(line.text, _countof(line.text), format, args);
+    FormatTextV(line.text, sizeof(line.text) / sizeof(line.text[0]), format, args);
     va_end(args);
     for (const Line& said : lines_)
         if (lstrcmpW(said.kind, line.kind) == 0 && lstrcmpW(said.text, line.text) == 0)
