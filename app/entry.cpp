@@ -115,6 +115,7 @@ int RunSetup(HINSTANCE instance)
     RunSwitches switches;
     SwitchesVerdict verdict = ParseRunSwitches(GetCommandLineW(), switches);
     g_settings.quiet = switches.quiet;
+    g_settings.whatif = switches.whatif;
     // Until the settings are loaded, only the command line tells the kind of run.
     PlugInSinks(switches.quiet ? RunMode::kQuiet : RunMode::kAttended);
     // The lock's refusal comes before the settings, in the system's language all the same.

@@ -37,6 +37,7 @@ struct InstallSettings
     bool saas_mode;          // hosted mode
     bool force_auto;         // unattended run
     bool quiet;              // /quiet: unattended, and nothing waits or shows a box
+    bool whatif;             // /whatif: the run only says what it would change
     RunMode run_mode;        // from quiet and force_auto, when the settings are loaded
     HostsEntryChoice hosts_entry;
     bool domain_unresolved;  // the domain name did not resolve when the settings page was left

@@ -94,4 +94,5 @@ enum MessageId : UINT
     kDiskTooSmall = 165,
     kPortHeldByUnnamed = 166,
     kServerEndedBeforeReady = 167,
+    kWhatTheRunWouldChange = 240,
 };

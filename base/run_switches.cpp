@@ -60,6 +60,8 @@ SwitchesVerdict ParseRunSwitches(const wchar_t* commandLine, RunSwitches& switch
         // The C library's comparison knows no locale: "QUIET" stays "quiet" on a Turkish system.
         if (_wcsicmp(name, L"quiet") == 0)
             switches.quiet = true;
+        else if (_wcsicmp(name, L"whatif") == 0)
+            switches.whatif = true;
         else if (wcscmp(name, L"?") == 0)
             switches.usage = true;
         else if (_wcsnicmp(name, L"log", 3) == 0 && (name[3] == 0 || name[3] == L'=')) {

@@ -10,6 +10,7 @@
 struct RunSwitches
 {
     bool quiet;
+    bool whatif;            // /whatif: say what the run would change, and change nothing
     bool usage;             // /? was given: show the usage and do nothing else
     wchar_t log[MAX_PATH];  // empty: no /log
     wchar_t refused[128];   // the first argument that is no switch of ours (cut)

@@ -48,6 +48,7 @@ private:
     bool Consume(const BYTE* data, DWORD length);
     bool StartMember();
     bool MakeDirectory(const wchar_t* target, DWORD attributes);
+    bool Tally(const wchar_t* target, bool directory);
     void FinishMember();
     bool Corrupt();
     bool Cancelled() const { return job_.cancel != nullptr && job_.cancel->load(); }
@@ -159,6 +160,8 @@ bool CPayloadExtractor::StartMember()
         return false;
     }
     bool directory = entry_.size == kPayloadDirectorySize;
+    if (job_.tally)
+        return Tally(target, directory);
     skip_ = false;
     if (backupDir_[0] != 0 && GetFileAttributesW(target) != INVALID_FILE_ATTRIBUTES) {
         if (entry_.replace == 0 && job_.keepUnmarked) {
@@ -191,6 +194,35 @@ bool CPayloadExtractor::StartMember()
         if (job_.record && !job_.record->Add(RecordedKind::kFile, entry_.name))
             return false;
     }
+    if (toCome_ == 0)
+        FinishMember();
+    return true;
+}
+
+// The preview's side of StartMember: the member is read past, and what writing it would
+// do is counted by the same rules.
+bool CPayloadExtractor::Tally(const wchar_t* target, bool directory)
+{
+    PayloadTally& tally = *job_.tally;
+    WIN32_FILE_ATTRIBUTE_DATA there = {};
+    const bool exists = GetFileAttributesExW(target, GetFileExInfoStandard, &there) != FALSE;
+    skip_ = true;
+    if (directory) {
+        tally.folders += exists ? 0 : 1;
+        FinishMember();
+        return true;
+    }
+    if (exists && backupDir_[0] != 0 && entry_.replace == 0 && job_.keepUnmarked) {
+        ++tally.kept;
+    } else {
+        ++tally.files;
+        tally.bytes += entry_.size;
+        if (exists) {
+            ++tally.replaced;
+            tally.replaced_bytes += (static_cast<ULONGLONG>(there.nFileSizeHigh) << 32) | there.nFileSizeLow;
+        }
+    }
+    toCome_ = static_cast<DWORD>(entry_.size);
     if (toCome_ == 0)
         FinishMember();
     return true;

@@ -5,6 +5,17 @@
 
 #include "formats/installation_record/installation_record.h"
 
+// What an extraction would do, counted instead of done.
+struct PayloadTally
+{
+    DWORD files = 0;              // files it would write
+    ULONGLONG bytes = 0;          // ... and their bytes
+    DWORD replaced = 0;           // of them, ones there now, moved into the backup first when there is one
+    ULONGLONG replaced_bytes = 0; // ... and the bytes those hold now
+    DWORD kept = 0;               // files there now that an upgrade keeps
+    DWORD folders = 0;            // folders it would make
+};
+
 // What the caller (the installation) lends to one extraction.
 struct PayloadJob
 {
@@ -16,6 +27,7 @@ struct PayloadJob
     const wchar_t* folder = L"";  // the installation folder that the archive unpacks into
     bool keepUnmarked = false;    // an upgrade: existing files whose entry is marked to stay are kept
     bool* corrupt = nullptr;      // set when the archive is damaged or forged; may be null
+    PayloadTally* tally = nullptr;  // a preview: nothing is written, made or moved, only counted
 };
 
 static const DWORD kPayloadBufferSize = 65536;

@@ -32,6 +32,16 @@ BackupChange::BackupChange(const wchar_t* serviceName, const wchar_t* folder, co
     CopyText(backup_, backup);
 }
 
+bool BackupChange::Preview(ChangePreview& preview)
+{
+    if (GetFileAttributesW(backup_) != INVALID_FILE_ATTRIBUTES) {
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return false;
+    }
+    preview.Say(Kind(), L"would move every file it replaces into %s first; finds no folder of that name", backup_);
+    return true;
+}
+
 bool BackupChange::Apply()
 {
     // A new folder, never one that is there already: its name can be foreseen.

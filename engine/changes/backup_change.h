@@ -18,6 +18,7 @@ public:
                  const RecordMark& mark);
     bool Apply() override;
     bool Undo() override;
+    bool Preview(ChangePreview& preview) override;
     const wchar_t* Kind() const override { return L"backup of the installation"; }
 
 private:

@@ -23,6 +23,24 @@ bool SslBindingChange::Apply()
     return false;
 }
 
+bool SslBindingChange::Preview(ChangePreview& preview)
+{
+    const ThumbprintText thumbprint(hash_);
+    SavedSslBinding there;
+    BYTE bound[20];
+    if (!SaveSslBinding(address_, there))
+        preview.Say(Kind(), L"would bind %s:443 to %s; cannot read what the address has now", address_, thumbprint.text);
+    else if (there.Empty())
+        preview.Say(Kind(), L"would bind %s:443 to %s; finds no binding", address_, thumbprint.text);
+    else if (there.CertificateHash(bound))
+        preview.Say(Kind(), L"would bind %s:443 to %s; finds a binding to %s, which it would replace", address_,
+                    thumbprint.text, ThumbprintText(bound).text);
+    else
+        preview.Say(Kind(), L"would bind %s:443 to %s; finds another binding, which it would replace", address_,
+                    thumbprint.text);
+    return true;
+}
+
 bool SslBindingChange::Undo()
 {
     return RestoreSslBinding(address_, replaced_);

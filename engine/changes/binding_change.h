@@ -12,6 +12,7 @@ public:
     SslBindingChange(const wchar_t* addressText, const BYTE (&hash)[20]);
     bool Apply() override;
     bool Undo() override;
+    bool Preview(ChangePreview& preview) override;
     void Remember(RememberedInstallation& memory) const override;
     const wchar_t* Kind() const override { return L"HTTPS binding"; }
 

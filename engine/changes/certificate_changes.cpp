@@ -34,6 +34,36 @@ bool ServerCertificateChange::Apply()
     return error == 0;
 }
 
+bool ServerCertificateChange::Preview(ChangePreview& preview)
+{
+    ServerCertificateImport judged;
+    const DWORD error = PreviewServerCertificateImport(image_, size_, password_, kServerStore, judged);
+    password_ = nullptr;
+    if (error == ERROR_NOT_SUPPORTED) {
+        preview.Say(Kind(), L"would import the file's certificate with its key into the machine's \"MY\" store "
+                            L"(this system cannot tell which certificate it is without storing its key)");
+        return true;
+    }
+    if (error != 0)
+        return false;
+    CopyMemory(hash_, judged.hash, sizeof(hash_));
+    const ThumbprintText thumbprint(hash_);
+    switch (judged.use) {
+    case ServerCertificateUse::kReuse:
+        preview.Say(Kind(), L"would use %s as it is in the machine's \"MY\" store; finds it there with a key "
+                            L"the service may use", thumbprint.text);
+        break;
+    case ServerCertificateUse::kImportOverEarlier:
+        preview.Say(Kind(), L"would import %s with its key into the machine's \"MY\" store; finds an entry of it "
+                            L"whose key is missing or closed to the service, which it would replace", thumbprint.text);
+        break;
+    default:
+        preview.Say(Kind(), L"would import %s with its key into the machine's \"MY\" store; finds no entry of it",
+                    thumbprint.text);
+    }
+    return true;
+}
+
 bool ServerCertificateChange::Undo()
 {
     return RemoveImportedCertificate(kServerStore, import_);
@@ -68,6 +98,19 @@ bool RootCertificateChange::Apply()
     return AddRootCertificate(bytes_, size_, kRootStore, hash_, &added_) == 0;
 }
 
+bool RootCertificateChange::Preview(ChangePreview& preview)
+{
+    DWORD length = sizeof(hash_);
+    if (!CryptHashCertificate(0, 0, 0, bytes_, size_, hash_, &length))
+        return false;
+    const ThumbprintText thumbprint(hash_);
+    if (MachineStoreHolds(kRootStore, hash_, sizeof(hash_)))
+        preview.Say(Kind(), L"would keep %s in the machine's \"Root\" store; finds it there", thumbprint.text);
+    else
+        preview.Say(Kind(), L"would add %s to the machine's \"Root\" store; finds it missing", thumbprint.text);
+    return true;
+}
+
 bool RootCertificateChange::Undo()
 {
     return !added_ || DeleteMachineCertificate(kRootStore, hash_, sizeof(hash_));
@@ -84,6 +127,13 @@ bool TrustListChange::Apply()
     if (!EnsureServerTrustList(&created_))
         return false;
     SetLastError(0);
+    return true;
+}
+
+bool TrustListChange::Preview(ChangePreview& preview)
+{
+    preview.Say(Kind(), HasServerTrustList() ? L"would keep the server's trust list; finds it there"
+                                             : L"would add the server's trust list; finds none");
     return true;
 }
 

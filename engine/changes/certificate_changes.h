@@ -16,6 +16,7 @@ public:
     ServerCertificateChange(const BYTE* image, DWORD size, const wchar_t* password, BYTE (&hash)[20]);
     bool Apply() override;
     bool Undo() override;
+    bool Preview(ChangePreview& preview) override;
     void Remember(RememberedInstallation& memory) const override;
     // Another certificate imported for the server later in the run: this one's entry and
     // key would be left behind, orphaned.
@@ -37,6 +38,7 @@ public:
     RootCertificateChange(const BYTE* bytes, DWORD size);
     bool Apply() override;
     bool Undo() override;
+    bool Preview(ChangePreview& preview) override;
     void Remember(RememberedInstallation& memory) const override;
     const wchar_t* Kind() const override { return L"root certificate"; }
 
@@ -53,6 +55,7 @@ class TrustListChange final : public MachineChange
 public:
     bool Apply() override;
     bool Undo() override;
+    bool Preview(ChangePreview& preview) override;
     void Remember(RememberedInstallation& memory) const override;
     const wchar_t* Kind() const override { return L"trust list"; }
 

@@ -21,6 +21,13 @@ bool ChangeTransaction::Apply(MachineChange* change)
         return false;
     }
     CriticalSectionLock locked(lock_);
+    if (preview_) {
+        const bool possible = change->Preview(*preview_);
+        const DWORD error = possible ? 0 : GetLastError();
+        delete change;
+        SetLastError(error);
+        return possible;
+    }
     if (!change->Apply()) {
         const DWORD error = GetLastError();
         delete change;

@@ -38,6 +38,11 @@ public:
     // then the transaction forgets them.
     void Commit(RememberedInstallation* memory = nullptr);
     bool Empty() const;
+    // From now on Apply makes nothing: each change only says into `preview` what it would
+    // do, and goes. Nothing is recorded, so there is nothing to take back or keep.
+    void PreviewInto(ChangePreview& preview) { preview_ = &preview; }
+    // The preview that the run's changes are said into; null for a run that makes them.
+    ChangePreview* Previewing() const { return preview_; }
 
 private:
     // Undoes `change` and logs a failure; the reason stays the last error.
@@ -45,5 +50,6 @@ private:
     void TakeBackReplaced(const MachineChange& by);
 
     MachineChange* last_ = nullptr;
+    ChangePreview* preview_ = nullptr;
     mutable CRITICAL_SECTION lock_;
 };

@@ -57,6 +57,20 @@ bool MadeFolderChange::Apply()
     return true;
 }
 
+bool MadeFolderChange::Preview(ChangePreview& preview)
+{
+    if (!FitsInto(folder_, MAX_PATH - 1)) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    wchar_t top[MAX_PATH];
+    TopmostMissingFolder(folder_, top);
+    if (top[0])
+        preview.Say(Kind(), L"would make %s, only administrators and the system may change it; finds it missing "
+                            L"from %s on", folder_, top);
+    return true;
+}
+
 bool MadeFolderChange::Undo()
 {
     return !top_[0] || DeleteFolderTree(top_);
@@ -94,6 +108,17 @@ bool FolderRightsChange::Apply()
     return false;
 }
 
+bool FolderRightsChange::Preview(ChangePreview& preview)
+{
+    preview.Say(Kind(), foreign_ ? L"would give %s and all it holds to the administrators, only they and the system "
+                                   L"may change it; finds a folder the setup did not make, whose rights it would keep to "
+                                   L"put back"
+                                 : L"would give %s and all it holds to the administrators, only they and the system "
+                                   L"may change it; finds the server's earlier installation",
+                folder_);
+    return true;
+}
+
 bool FolderRightsChange::Undo()
 {
     // The run's own earlier installation keeps its new rights.
@@ -103,6 +128,13 @@ bool FolderRightsChange::Undo()
 RecordedFilesChange::RecordedFilesChange(const wchar_t* folder)
 {
     CopyText(folder_, folder);
+}
+
+bool RecordedFilesChange::Preview(ChangePreview& preview)
+{
+    preview.Say(Kind(), L"would list every file and folder it writes in %s\\%s, which says what is the installation's",
+                folder_, kInstallationRecordName);
+    return true;
 }
 
 bool RecordedFilesChange::Undo()

@@ -14,6 +14,7 @@ public:
     explicit MadeFolderChange(const wchar_t* folder);
     bool Apply() override;
     bool Undo() override;
+    bool Preview(ChangePreview& preview) override;
     void Remember(RememberedInstallation& memory) const override;
     const wchar_t* Kind() const override { return L"folder"; }
 
@@ -30,6 +31,7 @@ public:
     FolderRightsChange(const wchar_t* folder, bool foreign, TreeRightsResult& result);
     bool Apply() override;
     bool Undo() override;
+    bool Preview(ChangePreview& preview) override;
     const wchar_t* Kind() const override { return L"folder's rights"; }
 
 private:
@@ -49,6 +51,7 @@ public:
     explicit RecordedFilesChange(const wchar_t* folder);
     bool Apply() override { return true; }
     bool Undo() override;
+    bool Preview(ChangePreview& preview) override;
     const wchar_t* Kind() const override { return L"installed files"; }
 
 private:

@@ -17,6 +17,18 @@ bool HostsChange::Apply()
     return AddHostsEntry(folder_, address_, domain_, &taken_);
 }
 
+bool HostsChange::Preview(ChangePreview& preview)
+{
+    char address[32];
+    FormatHostsAddress(address_, address, sizeof(address));
+    const int naming = CountHostsLinesNaming(folder_, domain_);
+    if (naming < 0)
+        return false;
+    preview.Say(Kind(), L"would add the line \"%S%S\" to %s\\hosts; finds %d other line(s) naming \"%S\", "
+                        L"which would lose that name", address, domain_, folder_, naming, domain_);
+    return true;
+}
+
 bool HostsChange::Undo()
 {
     int left = 0;

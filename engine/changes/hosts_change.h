@@ -14,6 +14,7 @@ public:
     HostsChange(const wchar_t* folder, const sockaddr_in& address, const char* domain);
     bool Apply() override;
     bool Undo() override;
+    bool Preview(ChangePreview& preview) override;
     void Remember(RememberedInstallation& memory) const override;
     const wchar_t* Kind() const override { return L"hosts file"; }
 

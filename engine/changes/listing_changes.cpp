@@ -25,6 +25,17 @@ bool UninstallEntryChange::Apply()
     return false;
 }
 
+bool UninstallEntryChange::Preview(ChangePreview& preview)
+{
+    SavedUninstallEntry there;
+    if (!there.Save(name_))
+        return false;
+    preview.Say(Kind(), there.Found() ? L"would write the entry \"%s\" for %s; finds one of that name, which it would replace"
+                                      : L"would write the entry \"%s\" for %s; finds none of that name",
+                name_, folder_);
+    return true;
+}
+
 bool UninstallEntryChange::Undo()
 {
     // Without the entry as it was, the installation's own entries go by their folder.
@@ -50,6 +61,14 @@ bool ShortcutsChange::Apply()
     Undo();
     SetLastError(error);
     return false;
+}
+
+bool ShortcutsChange::Preview(ChangePreview& preview)
+{
+    preview.Say(Kind(), L"would make the all-users group \"%s\" with links to %s and to the server's tools",
+                kProgramGroupName, address_);
+    address_ = nullptr;
+    return true;
 }
 
 bool ShortcutsChange::Undo()

@@ -16,6 +16,7 @@ public:
     UninstallEntryChange(const wchar_t* serviceName, const wchar_t* folder, DWORD estimatedKiB);
     bool Apply() override;
     bool Undo() override;
+    bool Preview(ChangePreview& preview) override;
     const wchar_t* Kind() const override { return L"entry among the installed programs"; }
 
 private:
@@ -34,6 +35,7 @@ public:
     ShortcutsChange(const wchar_t* folder, const wchar_t* address, CancelCheck cancelled, void* context);
     bool Apply() override;
     bool Undo() override;
+    bool Preview(ChangePreview& preview) override;
     void Remember(RememberedInstallation& memory) const override;
     const wchar_t* Kind() const override { return L"Start-menu links"; }
 

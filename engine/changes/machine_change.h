@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include "engine/changes/change_preview.h"
 #include "formats/installation_memory/remembered_installation.h"
 
 // One change the setup makes to the machine. Apply makes it and keeps what it found there
@@ -13,6 +14,10 @@ public:
     virtual ~MachineChange() = default;
     virtual bool Apply() = 0;
     virtual bool Undo() = 0;
+    // Says into `preview` what Apply would do and what it finds there now, changing nothing.
+    // False, with the reason as the last error, when Apply would be refused for a reason
+    // already to be seen: a preview ends as the run would.
+    virtual bool Preview(ChangePreview& preview) = 0;
     // What the installation is to remember of this change once the run commits.
     virtual void Remember(RememberedInstallation&) const {}
     // True when this change, once made, makes `earlier` (of the same run) needless: another

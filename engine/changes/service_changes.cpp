@@ -47,6 +47,17 @@ bool StoppedServiceChange::Apply()
     return true;
 }
 
+bool StoppedServiceChange::Preview(ChangePreview& preview)
+{
+    if (!g_setupTools.ServiceExists(name_))
+        return true;
+    if (IsRunning(g_setupTools.GetServiceState(name_)))
+        preview.Say(Kind(), L"would stop the service \"%s\" while it works; finds it running", name_);
+    else
+        preview.Say(Kind(), L"would leave the service \"%s\" stopped; finds it stopped", name_);
+    return true;
+}
+
 bool StoppedServiceChange::Undo()
 {
     if (!wasRunning_)
@@ -76,6 +87,13 @@ bool CreatedServiceChange::Apply()
                                kServiceCreatePauseMs, ExistingService::kRefuse);
 }
 
+bool CreatedServiceChange::Preview(ChangePreview& preview)
+{
+    preview.Say(Kind(), L"would create the service \"%s\" (\"%s\"), started automatically as LocalSystem: %s; "
+                        L"finds none of that name", name_, display_, command_);
+    return true;
+}
+
 bool CreatedServiceChange::Undo()
 {
     const ServiceRemoval removal = RemoveServerService(name_, folder_);
@@ -98,6 +116,15 @@ ServiceCommandChange::ServiceCommandChange(const wchar_t* serviceName, const wch
 bool ServiceCommandChange::Apply()
 {
     return ReadServiceCommand(name_, before_, 2 * MAX_PATH) && WriteServiceCommand(name_, command_);
+}
+
+bool ServiceCommandChange::Preview(ChangePreview& preview)
+{
+    if (!ReadServiceCommand(name_, before_, 2 * MAX_PATH))
+        return false;
+    preview.Say(Kind(), L"would set the command line of the service \"%s\" to %s; finds %s", name_, command_,
+                before_);
+    return true;
 }
 
 bool ServiceCommandChange::Undo()

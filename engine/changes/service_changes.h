@@ -19,6 +19,7 @@ public:
     StoppedServiceChange(const wchar_t* serviceName, CancelCheck cancelled, void* context);
     bool Apply() override;
     bool Undo() override;
+    bool Preview(ChangePreview& preview) override;
     const wchar_t* Kind() const override { return L"stopped service"; }
 
 private:
@@ -38,6 +39,7 @@ public:
                          const wchar_t* folder);
     bool Apply() override;
     bool Undo() override;
+    bool Preview(ChangePreview& preview) override;
     void Remember(RememberedInstallation& memory) const override;
     const wchar_t* Kind() const override { return L"service"; }
 
@@ -55,6 +57,7 @@ public:
     ServiceCommandChange(const wchar_t* serviceName, const wchar_t* command);
     bool Apply() override;
     bool Undo() override;
+    bool Preview(ChangePreview& preview) override;
     const wchar_t* Kind() const override { return L"service's command line"; }
 
 private:

@@ -108,6 +108,11 @@ private:
     bool FailNotReady(FailurePoint point, DWORD waitedMs);
     bool FailForRoom(const FailureFacts& facts);
     bool CancelRequested() const { return reporter_.CancelRequested(); }
+    // Only saying what the run would change: the changes say it themselves; the steps that
+    // are no change object say it here, and nothing is made.
+    ChangePreview* Previewing() const { return changes_.Previewing(); }
+    void SayWhatWouldBeWritten(const PayloadTally& tally);
+    void SayFileWouldBeWritten(const wchar_t* kind, const wchar_t* relative);
 
     // What this run makes goes on the installation's record, so that removing it takes
     // that and nothing else. An installation from before the record has none and keeps it
@@ -123,7 +128,7 @@ private:
         // The settings page makes the folder; a run without the page makes it here.
         if (madeFolder && !changes_.Apply(new (std::nothrow) MadeFolderChange(layout_.folder)))
             return false;
-        if (!record_.Open(layout_.folder, madeFolder))
+        if (!Previewing() && !record_.Open(layout_.folder, madeFolder))
             return false;
         return request_.Upgrade() || changes_.Apply(new (std::nothrow) RecordedFilesChange(layout_.folder));
     }
@@ -241,7 +246,7 @@ bool InstallRun::Prepare()
         BuildServerAddress(request_, address, 1100, 1024);
         // An upgrade's links replace the old server's under the same names: they are the
         // installation's either way, and stay.
-        const bool created = request_.Upgrade()
+        const bool created = request_.Upgrade() && !Previewing()
                                  ? CreateProgramShortcuts(layout_.folder, address, CancelCheck, this) ==
                                        ProgramShortcutsResult::Created
                                  : changes_.Apply(new (std::nothrow)
@@ -301,7 +306,7 @@ bool InstallRun::Extract()
     // An installation from before the record gets none; what this run writes into it is
     // listed in its backup instead, so that a failed run can take it away again.
     InstallationRecordWriter runList;
-    if (!record_.IsOpen() && backup_[0] && !runList.Open(backup_, false))
+    if (!Previewing() && !record_.IsOpen() && backup_[0] && !runList.Open(backup_, false))
         return FailAt(FailurePoint::kRunList);
     job.record = record_.IsOpen() ? &record_ : runList.IsOpen() ? &runList : nullptr;
     // Before the first file: a drive without room for the server fails here, not half-way.
@@ -312,6 +317,9 @@ bool InstallRun::Extract()
         facts.error = ERROR_DISK_FULL;
         return FailForRoom(facts);
     }
+    PayloadTally tally;
+    if (Previewing())
+        job.tally = &tally;
     SetLastError(0);
     if (!ExtractPayload(job, backup_) || CancelRequested()) {
         FailureFacts facts;
@@ -322,6 +330,12 @@ bool InstallRun::Extract()
             (facts.error == ERROR_DISK_FULL || facts.error == ERROR_HANDLE_DISK_FULL))
             return FailForRoom(facts);
         return FailAt(FailurePoint::kPayload, facts);
+    }
+    if (Previewing()) {
+        SayWhatWouldBeWritten(tally);
+        if (!request_.Upgrade())
+            SayFileWouldBeWritten(L"first-start file", kStartFileName);
+        return true;
     }
     // Without it the server starts without its administrator: a failed write fails the run.
     if (!request_.Upgrade()
@@ -355,6 +369,10 @@ bool InstallRun::Configure()
 {
     if (request_.Upgrade())
         return true;
+    if (Previewing()) {
+        SayFileWouldBeWritten(L"configuration file", kConfigurationFileName);
+        return true;
+    }
     if (!SetAside(kConfigurationFileName))
         return FailAt(FailurePoint::kConfiguration);
     DeleteFileW(layout_.configuration);
@@ -392,6 +410,9 @@ bool InstallRun::CreateService()
 // while it runs): a name that another program holds fails the run with nothing changed.
 bool InstallRun::HoldReadinessEvent()
 {
+    // The server that holds it now is not stopped by a preview.
+    if (Previewing())
+        return true;
     WaitForServerExit(layout_.folder, CancelCheck, this);
     if (CancelRequested())
         return Cancelled(kStepPrepare);
@@ -410,6 +431,11 @@ bool InstallRun::StartService()
 {
     if (CancelRequested())
         return Cancelled(kStepStart);
+    if (Previewing()) {
+        Previewing()->Say(L"service", L"would start \"%s\" and wait up to %lu s for the server to say it is ready",
+                          request_.service_name, wait_.rounds * wait_.roundMs / 1000);
+        return true;
+    }
     if (ControlServiceAndWaitWithin(request_.service_name, false, kServiceWaitLimitMs, CancelCheck, this) !=
         SERVICE_RUNNING) {
         FailureFacts facts;
@@ -468,6 +494,8 @@ bool InstallRun::FailForRoom(const FailureFacts& facts)
 
 bool InstallRun::WaitUntilReady()
 {
+    if (Previewing())
+        return true;
     for (int round = 0; round < wait_.rounds; ++round) {
         if (g_setupTools.FindProcessByPath(layout_.server) == 0)
             return FailNotReady(FailurePoint::kServerGone, round * wait_.roundMs);
@@ -482,6 +510,26 @@ bool InstallRun::WaitUntilReady()
         }
     }
     return FailNotReady(FailurePoint::kServerNotReady, wait_.rounds * wait_.roundMs);
+}
+
+void InstallRun::SayWhatWouldBeWritten(const PayloadTally& tally)
+{
+    const ULONGLONG kib = (tally.bytes + 1023) / 1024, replacedKib = (tally.replaced_bytes + 1023) / 1024;
+    Previewing()->Say(L"files", L"would write %lu files (%I64u KiB) and make %lu folders in %s; finds %lu of them "
+                                L"there (%I64u KiB), which it would %s, and keeps %lu files of the installation as they are",
+                      tally.files, kib, tally.folders, layout_.folder, tally.replaced, replacedKib,
+                      backup_[0] ? L"move into the backup first" : L"write over", tally.kept);
+}
+
+void InstallRun::SayFileWouldBeWritten(const wchar_t* kind, const wchar_t* relative)
+{
+    wchar_t path[MAX_PATH];
+    if (!JoinPath(path, layout_.folder, relative))
+        return;
+    const bool there = GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+    Previewing()->Say(kind, there ? L"would write %s; finds one there, which it would %s"
+                                  : L"would write %s; finds none%s",
+                      path, there ? (backup_[0] ? L"move into the backup first" : L"write over") : L"");
 }
 
 } // namespace
@@ -505,7 +553,7 @@ DWORD WINAPI InstallThreadProc(void* param)
     // stopped for them starts again). Nobody is left to act on what stays: the log names it.
     if (job.failed)
         job.transaction->RollBack();
-    else
+    else if (!job.transaction->Previewing())
         CommitInstallation(*job.request, *job.transaction);
     // Only now: until the machine is as it was, the page must not offer a way out.
     job.finished = true;

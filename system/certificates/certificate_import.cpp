@@ -2,6 +2,7 @@
 #include "base/bounded_text.h"
 #include "base/scoped_handle.h"
 #include "system/certificates/certificate_import_undo.h"
+#include "system/certificates/certificate_keys.h"
 #include "system/certificates/certificate_removal.h"
 #include "system/certificates/certificate_search.h"
 #include "system/certificates/certificate_store.h"
@@ -54,16 +55,38 @@ DWORD SaveEarlierEntry(PCCERT_CONTEXT earlier, ServerCertificateImport& outcome)
     return 0;
 }
 
-// Decides on the store's entry of the certificate `outcome.hash`; one to import over is
-// saved into `outcome` and taken out (its key container stays).
-DWORD DecideOnStoredEntry(const wchar_t* storeName, ServerCertificateImport& outcome, LinkedContainers& linked)
+// What the store's entry of the certificate `outcome.hash` (into `earlier`, none when the
+// store has none) means for the import: `outcome.use`.
+DWORD JudgeStoredEntry(const wchar_t* storeName, ServerCertificateImport& outcome, UniqueCertContext& earlier)
 {
     UniqueCertStore store(OpenMachineStore(storeName));
     if (!store)
         return LastErrorOr(ERROR_OPEN_FAILED);
-    UniqueCertContext earlier(FindCertificateByHash(store.Get(), outcome.hash, sizeof(outcome.hash)));
+    earlier.Reset(FindCertificateByHash(store.Get(), outcome.hash, sizeof(outcome.hash)));
     const KeyUsability key = earlier ? JudgeLinkedKey(earlier.Get()) : KeyUsability{false, false};
     outcome.use = DecideServerCertificateUse(earlier.IsValid(), key.there, key.system_may_use);
+    return 0;
+}
+
+// The certificate's SHA-1 hash, once it is known not to have expired: HTTP.sys binds one
+// past its end all the same, and every browser then refuses the server.
+DWORD HashUsableCertificate(PCCERT_CONTEXT certificate, BYTE (&hash)[20])
+{
+    if (CertVerifyTimeValidity(nullptr, certificate->pCertInfo) > 0)
+        return static_cast<DWORD>(CERT_E_EXPIRED);
+    DWORD hashLength = sizeof(hash);
+    return CryptHashCertificate(0, 0, 0, certificate->pbCertEncoded, certificate->cbCertEncoded, hash, &hashLength)
+               ? 0
+               : LastErrorOr(ERROR_INVALID_DATA);
+}
+
+// Decides on the store's entry of the certificate `outcome.hash`; one to import over is
+// saved into `outcome` and taken out (its key container stays).
+DWORD DecideOnStoredEntry(const wchar_t* storeName, ServerCertificateImport& outcome, LinkedContainers& linked)
+{
+    UniqueCertContext earlier;
+    if (DWORD error = JudgeStoredEntry(storeName, outcome, earlier))
+        return error;
     if (earlier)
         CopyLinkedContainer(earlier.Get(), linked.earlier);
     if (outcome.use != ServerCertificateUse::kImportOverEarlier)
@@ -83,13 +106,8 @@ DWORD PlaceServerCertificate(HCERTSTORE imported, const wchar_t* storeName, Serv
     UniqueCertContext certificate(FindServerCertificate(imported));
     if (!certificate)
         return LastErrorOr(static_cast<DWORD>(CRYPT_E_NOT_FOUND));
-    // HTTP.sys binds one past its end all the same, and every browser then refuses the server.
-    if (CertVerifyTimeValidity(nullptr, certificate.Get()->pCertInfo) > 0)
-        return static_cast<DWORD>(CERT_E_EXPIRED);
-    DWORD hashLength = sizeof(outcome.hash);
-    if (!CryptHashCertificate(0, 0, 0, certificate.Get()->pbCertEncoded, certificate.Get()->cbCertEncoded,
-                              outcome.hash, &hashLength))
-        return LastErrorOr(ERROR_INVALID_DATA);
+    if (DWORD error = HashUsableCertificate(certificate.Get(), outcome.hash))
+        return error;
     if (DWORD error = DecideOnStoredEntry(storeName, outcome, linked))
         return error;
     if (outcome.use == ServerCertificateUse::kReuse)
@@ -136,4 +154,35 @@ DWORD ImportServerCertificate(const BYTE* image, DWORD size, const wchar_t* pass
         *hashLength = sizeof(result.hash);
     }
     return SetResult(error);
+}
+
+DWORD PreviewServerCertificateImport(const BYTE* image, DWORD size, const wchar_t* password,
+                                     const wchar_t* storeName, ServerCertificateImport& outcome)
+{
+    outcome = ServerCertificateImport();
+    if (image == nullptr || storeName == nullptr)
+        return SetResult(ERROR_INVALID_PARAMETER);
+    CRYPT_DATA_BLOB blob = {size, const_cast<BYTE*>(image)};
+    UniqueCertStore imported(PFXImportCertStore(&blob, password, PKCS12_NO_PERSIST_KEY));
+    if (!imported) {
+        const DWORD error = LastErrorOr(ERROR_INVALID_DATA);
+        // A system that knows no keys outside a container refuses the flag, not the password.
+        return SetResult(PFXVerifyPassword(&blob, password, 0) ? static_cast<DWORD>(ERROR_NOT_SUPPORTED) : error);
+    }
+    // Keys held in memory are linked by their context, not by a container.
+    PCCERT_CONTEXT certificate = nullptr;
+    while ((certificate = CertEnumCertificatesInStore(imported.Get(), certificate)) != nullptr) {
+        DWORD propertySize = 0;
+        const bool keyed = HasPrivateKey(certificate) ||
+                           CertGetCertificateContextProperty(certificate, CERT_KEY_CONTEXT_PROP_ID, nullptr, &propertySize);
+        if (keyed && AllowsServerAuthentication(certificate))
+            break;
+    }
+    UniqueCertContext found(certificate);
+    if (!found)
+        return SetResult(static_cast<DWORD>(CRYPT_E_NOT_FOUND));
+    if (DWORD error = HashUsableCertificate(found.Get(), outcome.hash))
+        return SetResult(error);
+    UniqueCertContext earlier;
+    return SetResult(JudgeStoredEntry(storeName, outcome, earlier));
 }

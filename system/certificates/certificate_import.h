@@ -40,6 +40,16 @@ DWORD ImportServerCertificate(const BYTE* image, DWORD size, const wchar_t* pass
                               DWORD* hashLength, const wchar_t* storeName,
                               ServerCertificateImport* outcome = nullptr);
 
+// What ImportServerCertificate would do with the PFX image, the machine left as it is:
+// `outcome.hash` and `outcome.use` (nothing else) are set. The image's keys are read into
+// memory only. Returns a Win32 error code (0 on success), also left as the thread's last
+// error: the import's own for a wrong password or a damaged image, CRYPT_E_NOT_FOUND
+// without a server certificate with its key, ERROR_NOT_SUPPORTED where the system cannot
+// read keys without storing them (Windows XP: the password was right, which certificate it
+// is stays unknown).
+DWORD PreviewServerCertificateImport(const BYTE* image, DWORD size, const wchar_t* password,
+                                     const wchar_t* storeName, ServerCertificateImport& outcome);
+
 // Adds the DER certificate in the file `path` to the local machine's system store
 // `storeName`, replacing an existing copy. Returns a Win32 error code (0 on success), also
 // left as the thread's last error.

@@ -87,6 +87,13 @@ bool EnsureServerTrustList(bool* created)
     return true;
 }
 
+bool HasServerTrustList()
+{
+    UniqueCertStore store(OpenMachineStore(kServerTrustListStore));
+    UniqueCtlContext existing(store ? FindServerTrustList(store.Get()) : nullptr);
+    return existing && existing.Get()->pCtlInfo != nullptr;
+}
+
 bool DeleteServerTrustList()
 {
     UniqueCertStore store(OpenMachineStoreForDeletion(kServerTrustListStore));

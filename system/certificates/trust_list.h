@@ -18,6 +18,8 @@ bool EnsureServerTrustList(bool* created = nullptr);
 // Deletes the server's list from the machine's "CA" store. True when none is left; the
 // error code is the last error.
 bool DeleteServerTrustList();
+// True when the machine holds the server's trust list (EnsureServerTrustList would find it).
+bool HasServerTrustList();
 
 // Looks for the server's list in `store`: CertFindCTLInStore by usage and identifier first;
 // when that finds nothing (Wine does not implement that search), FindServerTrustListById.

@@ -277,6 +277,32 @@ bool CopyHostsWithoutDomain(CBinFile& source, CBinFile& target, const char* doma
     return done;
 }
 
+int CountHostsLinesNaming(const wchar_t* folder, const char* domain)
+{
+    wchar_t path[MAX_PATH + 8] = {};
+    wchar_t newPath[MAX_PATH + 24] = {};
+    if (!HostsPaths(folder, path, newPath))
+        return -1;
+    CBinFile file;
+    if (!file.Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL))
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND ? 0 : -1;
+    UniqueLocalMemory text;
+    DWORD size = 0;
+    if (!ReadWholeHostsFile(file, text, &size))
+        return -1;
+    const char* bytes = static_cast<const char*>(text.Get());
+    int naming = 0;
+    for (DWORD start = 0; start < size;) {
+        DWORD end = start;
+        while (end < size && bytes[end] != '\n')
+            ++end;
+        if (HostsLineNamesDomain(bytes + start, end - start, domain))
+            ++naming;
+        start = end + 1;
+    }
+    return naming;
+}
+
 bool AddHostsEntry(const wchar_t* folder, const sockaddr_in& address, const char* domain, HostsTakenLines* taken)
 {
     HostsTakenLines unrecorded;

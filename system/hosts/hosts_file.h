@@ -45,6 +45,11 @@ bool CopyHostsWithoutDomain(CBinFile& source, CBinFile& target, const char* doma
 // change, for a file whose lines naming the domain cannot all be recorded.
 bool AddHostsEntry(const wchar_t* folder, const sockaddr_in& address, const char* domain, HostsTakenLines* taken);
 
+// How many lines of the file "hosts" of `folder` name `domain` (HostsLineNamesDomain): the
+// ones AddHostsEntry would take the name off. 0 for a missing file; -1, with the reason in
+// the last error, when it cannot be read.
+int CountHostsLinesNaming(const wchar_t* folder, const char* domain);
+
 // Takes back what AddHostsEntry made: rewrites the file "hosts" of `folder`, in the same one
 // step, without the block for `address` and `domain` and with the names in `taken` given
 // back (TakeBackHostsText); every other line stays byte for byte. `namesLeft` (may be null)

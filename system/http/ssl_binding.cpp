@@ -103,6 +103,15 @@ bool SavedSslBinding::BindsCertificate(const BYTE* hash, DWORD hashLength) const
            memcmp(record->ParamDesc.pSslHash, hash, hashLength) == 0;
 }
 
+bool SavedSslBinding::CertificateHash(BYTE (&hash)[20]) const
+{
+    const auto* record = static_cast<const HTTP_SERVICE_CONFIG_SSL_SET*>(record_);
+    if (!record || record->ParamDesc.SslHashLength != sizeof(hash) || !record->ParamDesc.pSslHash)
+        return false;
+    CopyMemory(hash, record->ParamDesc.pSslHash, sizeof(hash));
+    return true;
+}
+
 bool SaveSslBinding(const wchar_t* addressText, SavedSslBinding& saved)
 {
     free(saved.record_);

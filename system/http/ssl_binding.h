@@ -29,6 +29,8 @@ public:
     bool Empty() const { return record_ == nullptr; }
     // True when the binding names the certificate of this SHA-1 hash (`hashLength` bytes).
     bool BindsCertificate(const BYTE* hash, DWORD hashLength) const;
+    // The SHA-1 hash of the certificate it binds; false when it binds none of that length.
+    bool CertificateHash(BYTE (&hash)[20]) const;
 
 private:
     friend bool SaveSslBinding(const wchar_t* addressText, SavedSslBinding& saved);

@@ -18,6 +18,8 @@ public:
     bool Save(const wchar_t* serviceName);
     // Deletes the entry as it is now and writes the saved one back, if there was one.
     bool PutBack() const;
+    // Save found an entry.
+    bool Found() const { return entry_.bytes != nullptr; }
 
 private:
     // The values of one key: per value name length, name, type, data size, data.

@@ -263,3 +263,58 @@ TEST_F(WholeInstallation, TheQuietUninstallTakesBackWhatTheInstallationMadeAndNo
     ASSERT_TRUE(g_setupTools.RemoveService(second.c_str()));
     EXPECT_EQ(L"", MachineDifference(before, MachineState(installation_.Root().Path())));
 }
+
+// A run that only says what it would change changes nothing; each kind of change it says it
+// would make, the run then makes, and each it says it would keep (a certificate that is
+// there), the run leaves: the list comes from the changes the run applies.
+TEST_F(WholeInstallation, WhatIfChangesNothingAndSaysWhatTheRunThenChanges)
+{
+    HostsFileKeeper hosts;
+    const std::vector<std::wstring> before = MachineState(installation_.Root().Path());
+    ASSERT_NO_FATAL_FAILURE(
+        WriteSettingsFile(std::string(kAccountSettings) + "domain=velmora-e2e.invalid\r\nhosts_entry=true\r\n"));
+    const std::wstring log = folder_.File(L"whatif.log");
+    ProgramRun preview = RunProgram({SetupCommand(L"/whatif /quiet /log=\"" + log + L"\""), nullptr, nullptr, nullptr,
+                                     kInstallTimeoutMs, folder_.Path()});
+    ASSERT_TRUE(preview.ended);
+    EXPECT_TRUE(preview.boxes.empty());
+    EXPECT_EQ(0u, preview.exitCode);
+    EXPECT_EQ(L"", MachineDifference(before, MachineState(installation_.Root().Path())));
+    const std::string said = ReadWholeFile(log);
+
+    ProgramRun run = RunProgram({SetupCommand(L"/quiet"), nullptr, nullptr, nullptr, kInstallTimeoutMs, folder_.Path()});
+    ASSERT_TRUE(run.ended);
+    ExpectInstalled(run);
+    const std::wstring changed = MachineDifference(before, MachineState(installation_.Root().Path()));
+    const std::string service(installation_.ServiceName().begin(), installation_.ServiceName().end());
+    // A kind of change as the preview names it, and the mark the change leaves on the machine.
+    const struct
+    {
+        std::string kind;
+        std::wstring mark;
+    } kinds[] = {
+        {"folder", L"+file "},
+        {"files", L"+file "},
+        {"service", L"+service " + installation_.ServiceName()},
+        {"entry among the installed programs", L"+uninstall VelmoraServer_" + installation_.ServiceName()},
+        {"Start-menu links", L"+group "},
+        {"hosts file", L"+hosts "},
+        {"server certificate", L"+MY "},
+        {"root certificate", L"+Root "},
+        {"trust list", L"+CA list "},
+    };
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.kind);
+        const size_t line = said.find("whatif: " + kind.kind + ": would ");
+        ASSERT_NE(std::string::npos, line) << said;
+        const std::string verb = said.substr(line + kind.kind.size() + 16, 4);
+        // An entry put in the place of one of the same name leaves the machine's list as it was.
+        const bool replaces = said.substr(line, said.find('\n', line) - line).find("which it would replace") !=
+                              std::string::npos;
+        const bool makes = verb != "keep" && verb != "use " && !replaces;
+        EXPECT_EQ(makes, changed.find(kind.mark) != std::wstring::npos) << said.substr(line, 200) << "\n" << changed;
+    }
+    EXPECT_NE(std::string::npos, said.find("whatif: service: would create the service \"" + service)) << said;
+    // Wine's HTTP service keeps no binding to compare with: only that it is said.
+    EXPECT_NE(std::string::npos, said.find("whatif: HTTPS binding: would bind 0.0.0.0:443 to ")) << said;
+}

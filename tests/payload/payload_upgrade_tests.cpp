@@ -53,6 +53,29 @@ protected:
     FILETIME oldTime_;
 };
 
+// A preview counts by the same rules as the upgrade it foretells, and touches nothing.
+TEST_F(PayloadUpgrade, APreviewCountsWhatTheUpgradeWouldWriteReplaceAndKeep)
+{
+    g_settings.upgrade = true;
+    PayloadTally tally;
+    PayloadJob job = Job();
+    job.tally = &tally;
+    ASSERT_TRUE(ExtractPayloadArchive(job, archive_.data(), static_cast<DWORD>(archive_.size()), Backup().c_str()));
+    // Written: Velmora.exe, config\defaults.cfg, config\mime.types, logs\readme.txt; of them
+    // Velmora.exe (300 bytes) and mime.types (60) are there; velmora.cfg and index.html stay.
+    EXPECT_EQ(4u, tally.files);
+    EXPECT_EQ(90000u + 20 + 2000 + 5, tally.bytes);
+    EXPECT_EQ(2u, tally.replaced);
+    EXPECT_EQ(360u, tally.replaced_bytes);
+    EXPECT_EQ(2u, tally.kept);
+    EXPECT_EQ(1u, tally.folders);
+    EXPECT_EQ(Bytes(300, 'o'), ReadBytes(Install(L"Velmora.exe")));
+    EXPECT_FALSE(PathExists(Install(L"config\\defaults.cfg")));
+    EXPECT_FALSE(PathExists(Install(L"logs")));
+    EXPECT_FALSE(PathExists(Backup(L"Velmora.exe")));
+    EXPECT_FALSE(PathExists(Backup(L"config")));
+}
+
 TEST_F(PayloadUpgrade, KeptFilesStayAndReplacedFilesGoToTheBackup)
 {
     g_settings.upgrade = true;

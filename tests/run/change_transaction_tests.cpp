@@ -31,6 +31,15 @@ public:
         SetLastError(undoes_ ? 0 : ERROR_SHARING_VIOLATION);
         return undoes_;
     }
+    // Says "A" when the change can be made; refuses like its Apply when it cannot.
+    bool Preview(ChangePreview& preview) override
+    {
+        Note(L'?');
+        if (applies_)
+            preview.Say(Kind(), L"%c", name_);
+        SetLastError(applies_ ? 0 : ERROR_ACCESS_DENIED);
+        return applies_;
+    }
     void Remember(RememberedInstallation& memory) const override
     {
         Note(L'=');
@@ -144,6 +153,30 @@ TEST(ChangeTransaction, AChangeThatCouldNotBeMadeIsRefused)
     events.clear();
     changes.RollBack();
     EXPECT_EQ(L"-A ~A ", events);
+}
+
+// A preview makes nothing: each change only says what it would do, a change that could
+// not be made is refused as in the run, and nothing is left to take back or to keep.
+TEST(ChangeTransaction, APreviewSaysEachChangeAndMakesNone)
+{
+    std::wstring events;
+    ChangePreview preview;
+    ChangeTransaction changes;
+    changes.PreviewInto(preview);
+    EXPECT_TRUE(changes.Apply(new FakeChange(L'A', events)));
+    EXPECT_TRUE(changes.Apply(new FakeChange(L'B', events, true, true, L'A')));
+    EXPECT_FALSE(changes.Apply(new FakeChange(L'C', events, false)));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_FALSE(changes.Apply(nullptr));
+    EXPECT_EQ(L"?A ~A ?B ~B ?C ~C ", events);
+    EXPECT_TRUE(changes.Empty());
+    RememberedInstallation memory;
+    changes.Commit(&memory);
+    EXPECT_EQ(0, changes.RollBack().failed);
+    EXPECT_EQ(L"?A ~A ?B ~B ?C ~C ", events);
+    wchar_t said[64];
+    preview.Write(said, 64);
+    EXPECT_STREQ(L"other: A\r\nB: B\r\n", said);
 }
 
 } // namespace

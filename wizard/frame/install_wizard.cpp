@@ -1,6 +1,15 @@
 #include "wizard/frame/install_wizard.h"
 
+#include <new>
+#include <memory>
+
+#include "base/bounded_text.h"
 #include "base/install_settings.h"
+#include "base/message_ids.h"
+#include "base/setup_log.h"
+#include "formats/language/language.h"
+#include "formats/language/message_box.h"
+#include "wizard/setup_exit_code.h"
 #include "resources/wizard_ids.h"
 #include "wizard/frame/banner.h"
 
@@ -21,6 +30,8 @@ CInstallWizard::CInstallWizard()
     CWizardPage* const pages[] = {&welcome_, &license_, &settings_, &domain_, &administrator_, &progress_};
     for (CWizardPage* page : pages)
         page->LendChanges(changes_);
+    if (g_settings.whatif)
+        changes_.PreviewInto(preview_);
 }
 
 int CInstallWizard::RunWizard(HWND owner)
@@ -35,7 +46,32 @@ int CInstallWizard::RunWizard(HWND owner)
     // which settled the transaction itself when it ran.
     if (progress_.Outcome() != InstallOutcome::Succeeded)
         changes_.RollBack();
-    return SetupExitCode(sheetResult, QuietRunStopped() ? InstallOutcome::Unanswered : progress_.Outcome());
+    const int exitCode =
+        SetupExitCode(sheetResult, QuietRunStopped() ? InstallOutcome::Unanswered : progress_.Outcome());
+    return changes_.Previewing() ? TellPreview(exitCode) : exitCode;
+}
+
+int CInstallWizard::TellPreview(int runExitCode) const
+{
+    // A refusal ends as the run would have; what was said up to it is in the log all the same.
+    wchar_t heading[256] = {};
+    g_language.GetString(kWhatTheRunWouldChange, heading, 256);
+    g_setupLog.Line(L"whatif: %s", heading);
+    for (const ChangePreview::Line& line : preview_.Lines())
+        g_setupLog.Line(L"whatif: %s: %s", line.kind, line.text);
+    if (runExitCode != kExitInstalled)
+        return runExitCode;
+    if (g_settings.run_mode == RunMode::kAttended) {
+        static const size_t kCapacity = 16384;
+        std::unique_ptr<wchar_t[]> text(new (std::nothrow) wchar_t[kCapacity]);
+        if (text) {
+            FormatText(text.get(), kCapacity, L"%s\r\n\r\n", heading);
+            const size_t used = lstrlenW(text.get());
+            preview_.Write(text.get() + used, kCapacity - used);
+            ScreenMessages(heading).Show(nullptr, text.get(), MB_OK | MB_ICONINFORMATION);
+        }
+    }
+    return kExitCancelled;
 }
 
 bool CInstallWizard::QuietRunStopped() const

@@ -26,9 +26,13 @@ private:
     int HeaderBandHeight() const;
     // True once a page stopped a quiet run.
     bool QuietRunStopped() const;
+    // After a run that only said what it would change: tells it, the exit code.
+    int TellPreview(int runExitCode) const;
 
     // The run's changes to the machine, lent to every page; first made, last gone.
     ChangeTransaction changes_;
+    // What the run would change, when it is only to say so (/whatif).
+    ChangePreview preview_;
 
     CWizWelcome welcome_;
     CWizLicense license_;

@@ -128,7 +128,9 @@ void CWizInstall::OnInstallEnded(bool allStepsDone)
     // Nobody is there to press Finish after an unattended run, nor after a quiet one that
     // failed: destroying the page ends the wizard, with the outcome the flags tell. A page
     // already going stays as it is.
-    if (((allStepsDone && NobodyAnswers(g_settings.run_mode)) || g_settings.run_mode == RunMode::kQuiet) &&
+    // A run that only says what it would change ends at once: the list is what it has to show.
+    if (((allStepsDone && (NobodyAnswers(g_settings.run_mode) || g_settings.whatif)) ||
+         g_settings.run_mode == RunMode::kQuiet) &&
         !runner_.Stopping())
         DestroyWindow(Window());
     else
@@ -163,7 +165,7 @@ void CWizInstall::Failed(const InstallFailure& failure)
 
 void CWizInstall::Ended(bool allStepsDone)
 {
-    if (allStepsDone) {
+    if (allStepsDone && !g_settings.whatif) {
         wchar_t done[512] = {};
         SuccessStatus(done, 512);
         ShowStatus(done);
@@ -200,7 +202,7 @@ bool CWizInstall::OnWizardFinish()
 
 bool CWizInstall::OpenServerPage()
 {
-    if (RunFailed())
+    if (RunFailed() || g_settings.whatif)
         return true;
     wchar_t address[260] = {};
     BuildServerAddress(request_, address, 260, 259);
