@@ -2,6 +2,12 @@
 
 #include <new>
 
+namespace {
+
+const DWORD kWorkerEndRoundMs = 60 * 1000;
+
+} // namespace
+
 #include "base/message_pump.h"
 #include "engine/run/install_sequence.h"
 #include "engine/payload_extractor.h"
@@ -66,7 +72,12 @@ void InstallRunner::Stop()
     job_.cancel_requested = true;
     // A question still open (its window goes under it) must not hold the worker.
     SetEvent(answered_.Get());
-    WaitWithMessagePump(worker_.Get());
+    // The worker reports to the caller's objects, so it is not left behind: it ends by the
+    // limits of its own waits, after taking back what the run changed. Each round that
+    // passes without its end is logged.
+    while (!WaitWithMessagePump(worker_.Get(), kWorkerEndRoundMs, L"the installation worker's end") &&
+           GetLastError() == ERROR_TIMEOUT) {
+    }
     worker_.Reset();
     stopping_ = false;
 }
@@ -93,6 +104,7 @@ void InstallRunner::Ended(bool allStepsDone)
 
 bool InstallRunner::CancelRequested()
 {
+    // While the cancel question is open, the wait is for a person's answer: no limit.
     WaitForSingleObject(answered_.Get(), INFINITE);
     return job_.cancel_requested;
 }

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "base/bounded_text.h"
+#include "base/bounded_wait.h"
 #include "base/installation_names.h"
 #include "base/link_check.h"
 #include "base/message_ids.h"
@@ -409,6 +410,7 @@ bool InstallRun::WaitUntilReady()
             waited += slice;
         }
     }
+    LogWaitEndedByTime(L"the server's readiness event", static_cast<DWORD>(wait_.rounds) * wait_.roundMs);
     return FailAt(FailurePoint::kServerNotReady);
 }
 
