@@ -2,15 +2,16 @@
 
 #include <new>
 
-namespace {
-
-const DWORD kWorkerEndRoundMs = 60 * 1000;
-
-} // namespace
-
 #include "base/message_pump.h"
 #include "engine/run/install_sequence.h"
 #include "engine/payload_extractor.h"
+
+namespace {
+
+// How long the page waits for the worker before the log says it is still waiting.
+const DWORD kWorkerEndRoundMs = 60 * 1000;
+
+} // namespace
 
 InstallRunner::InstallRunner(InstallObserver& observer, LPTHREAD_START_ROUTINE work)
     : observer_(observer), work_(work ? work : InstallThreadProc),

@@ -8,7 +8,6 @@
 #include <new>
 
 #include "base/bounded_text.h"
-#include "base/bounded_wait.h"
 #include "base/installation_names.h"
 #include "base/link_check.h"
 #include "base/message_ids.h"
@@ -410,7 +409,6 @@ bool InstallRun::WaitUntilReady()
             waited += slice;
         }
     }
-    LogWaitEndedByTime(L"the server's readiness event", static_cast<DWORD>(wait_.rounds) * wait_.roundMs);
     return FailAt(FailurePoint::kServerNotReady);
 }
 
