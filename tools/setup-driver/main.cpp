@@ -127,7 +127,7 @@ void FollowSteps(Driver& driver, int position)
 // of them failed. Told once, at the time the bar reached its end.
 void TellEnd(Driver& driver, bool succeeded)
 {
-    if (driver.endTold || !driver.timeline)
+    if (driver.endTold)
         return;
     driver.endTold = true;
     for (int step = 0; step < kStepCount; ++step) {
