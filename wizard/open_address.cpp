@@ -1,12 +1,24 @@
 #include "wizard/open_address.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
+#include <new>
+
+#include "base/bounded_text.h"
+#include "base/message_pump.h"
+#include "base/scoped_handle.h"
 #include "base/setup_log.h"
 #include "wizard/browser_choice.h"
 
 namespace {
+
+// The desktop's shell answers from its own process, and a shell that hangs must not hold
+// the wizard: the opening has a thread of its own, waited for this long.
+const DWORD kOpeningLimitMs = 15 * 1000;
+// The longest address browsers take.
+const size_t kAddressCapacity = 2084;
 
 // Who is asked, and how it went, for the log.
 void LogOpened(const wchar_t* by, const wchar_t* address, bool opened, HRESULT result)
@@ -17,9 +29,8 @@ void LogOpened(const wchar_t* by, const wchar_t* address, bool opened, HRESULT r
         g_setupLog.Line(L"browser: %s could not open %s (0x%08lx)", by, address, static_cast<unsigned long>(result));
 }
 
-} // namespace
-
-void OpenAddress(const wchar_t* address, RunMode mode)
+// Decides who opens it, on the opening's own thread, and has it opened.
+void Open(const wchar_t* address, RunMode mode)
 {
     BrowserFacts facts;
     facts.mode = mode;
@@ -53,4 +64,54 @@ void OpenAddress(const wchar_t* address, RunMode mode)
         return;
     }
     g_setupLog.Line(L"browser: %s is not opened: %s", address, BrowserRefusalText(choice.refusal));
+}
+
+// One opening, shared by the caller and its thread: the last of the two frees it, so that
+// a thread the caller stopped waiting for still has its address.
+struct Opening
+{
+    LONG references = 2;
+    RunMode mode = RunMode::kAttended;
+    wchar_t address[kAddressCapacity] = {};
+};
+
+void Release(Opening* opening)
+{
+    if (InterlockedDecrement(&opening->references) == 0)
+        delete opening;
+}
+
+DWORD WINAPI OpenOnItsThread(void* parameter)
+{
+    Opening* opening = static_cast<Opening*>(parameter);
+    // The shell's objects live in a single-threaded apartment.
+    const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    Open(opening->address, opening->mode);
+    if (com)
+        CoUninitialize();
+    Release(opening);
+    return 0;
+}
+
+} // namespace
+
+void OpenAddress(const wchar_t* address, RunMode mode)
+{
+    Opening* opening = new (std::nothrow) Opening;
+    // A cut address would open another page.
+    if (!opening || !address || !FitsInto(address, kAddressCapacity) || CopyText(opening->address, address) == 0) {
+        delete opening;
+        g_setupLog.Line(L"browser: the address is not opened: it does not fit or no memory is left");
+        return;
+    }
+    opening->mode = mode;
+    UniqueHandle thread(CreateThread(nullptr, 0, OpenOnItsThread, opening, 0, nullptr));
+    if (!thread) {
+        delete opening;
+        g_setupLog.Line(L"browser: the address is not opened: no thread for it (system error %lu)", GetLastError());
+        return;
+    }
+    // Pumping: a browser started by the shell's old ways may broadcast to this thread's windows.
+    WaitWithMessagePump(thread.Get(), kOpeningLimitMs, L"the browser's opening");
+    Release(opening);
 }
