@@ -30,8 +30,13 @@ bool OwnedBySystemOrAdministrators(HANDLE object)
 
 PSID RunningAccountSid(AccountSidBuffer& buffer)
 {
+    return ProcessAccountSid(GetCurrentProcess(), buffer);
+}
+
+PSID ProcessAccountSid(HANDLE process, AccountSidBuffer& buffer)
+{
     HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
+    if (!OpenProcessToken(process, TOKEN_QUERY, &raw))
         return nullptr;
     UniqueHandle token(raw);
     DWORD size = 0;

@@ -19,6 +19,8 @@ struct AccountSidBuffer
 };
 // The SID of the account this process runs as, inside `buffer`; nullptr when unreadable.
 PSID RunningAccountSid(AccountSidBuffer& buffer);
+// The same of another process, opened with query rights; nullptr when unreadable.
+PSID ProcessAccountSid(HANDLE process, AccountSidBuffer& buffer);
 
 // Rights for SYSTEM, Administrators and the account this process runs as, nobody else and
 // nothing inherited: for files the setup makes for whoever runs it (its log).

@@ -99,10 +99,12 @@ bool CPayloadExtractor::Write()
             SetLastError(ERROR_CANCELLED);
             return false;
         }
-        CPayloadRing::Slot& slot = ring_.NextFilled();
-        bool consumed = Consume(slot.data, slot.length);
-        bool last = slot.last;
-        DWORD error = slot.error;
+        CPayloadRing::Slot* slot = ring_.NextFilled();
+        if (!slot)
+            return false;
+        bool consumed = Consume(slot->data, slot->length);
+        bool last = slot->last;
+        DWORD error = slot->error;
         ring_.Empty();
         if (!consumed)
             return false;

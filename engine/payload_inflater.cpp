@@ -3,12 +3,14 @@
 #include <string.h>
 #include <zlib.h>
 
+#include "base/bounded_wait.h"
 #include "formats/crypto/aes_cipher.h"
 #include "formats/crypto/data_key.h"
 
 namespace {
 
 const DWORD kArchivePrefixSize = 4;
+const DWORD kInflaterEndRoundMs = 60 * 1000;
 
 }  // namespace
 
@@ -30,8 +32,9 @@ bool CPayloadInflater::Start()
 
 void CPayloadInflater::Join()
 {
+    // It works in the caller's buffers, so it is not left behind; the ring's limits end it.
     if (thread_)
-        WaitForSingleObject(thread_.Get(), INFINITE);
+        WaitForThreadEnd(thread_.Get(), kInflaterEndRoundMs, L"the payload inflater's end");
     thread_.Reset();
 }
 

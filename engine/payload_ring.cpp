@@ -1,5 +1,7 @@
 #include "engine/payload_ring.h"
 
+#include "base/bounded_wait.h"
+
 namespace {
 
 // A read with a full barrier: what the other side wrote before its count is seen.
@@ -10,8 +12,8 @@ LONG Load(volatile LONG& value)
 
 }  // namespace
 
-CPayloadRing::CPayloadRing()
-    : slots_(), allocated_(nullptr), filled_(0), emptied_(0), stopped_(0), inflaterSleeps_(0), writerSleeps_(0)
+CPayloadRing::CPayloadRing(DWORD waitLimitMs)
+    : waitLimitMs_(waitLimitMs), slots_(), allocated_(nullptr), filled_(0), emptied_(0), stopped_(0), inflaterSleeps_(0), writerSleeps_(0)
 {
 }
 
@@ -46,9 +48,14 @@ CPayloadRing::Slot* CPayloadRing::NextEmpty()
     // looks for that announcement after it has counted: one of them always sees the other.
     while (!Load(stopped_) && Filled() >= static_cast<LONG>(kSlots)) {
         InterlockedExchange(&inflaterSleeps_, 1);
-        if (!Load(stopped_) && Filled() >= static_cast<LONG>(kSlots))
-            WaitForSingleObject(room_.Get(), INFINITE);
+        const bool noRoom = !Load(stopped_) && Filled() >= static_cast<LONG>(kSlots) &&
+                            WaitWithin(room_.Get(), waitLimitMs_, L"room in the payload's ring (its writer)") ==
+                                WAIT_TIMEOUT &&
+                            Filled() >= static_cast<LONG>(kSlots);
         InterlockedExchange(&inflaterSleeps_, 0);
+        // The writer, stuck, will find no slot either and fail the extraction.
+        if (noRoom)
+            return nullptr;
     }
     if (Load(stopped_))
         return nullptr;
@@ -66,16 +73,23 @@ void CPayloadRing::Fill()
         SetEvent(data_.Get());
 }
 
-CPayloadRing::Slot& CPayloadRing::NextFilled()
+CPayloadRing::Slot* CPayloadRing::NextFilled()
 {
-    // The inflater always ends with a slot marked last, unless the writer stops it first.
+    // The inflater always ends with a slot marked last, unless the writer stops it first
+    // or it is stuck.
     while (Filled() == 0) {
         InterlockedExchange(&writerSleeps_, 1);
-        if (Filled() == 0)
-            WaitForSingleObject(data_.Get(), INFINITE);
+        const bool noData = Filled() == 0 &&
+                            WaitWithin(data_.Get(), waitLimitMs_, L"inflated data in the payload's ring") ==
+                                WAIT_TIMEOUT &&
+                            Filled() == 0;
         InterlockedExchange(&writerSleeps_, 0);
+        if (noData) {
+            SetLastError(ERROR_TIMEOUT);
+            return nullptr;
+        }
     }
-    return slots_[static_cast<DWORD>(emptied_) % kSlots];
+    return &slots_[static_cast<DWORD>(emptied_) % kSlots];
 }
 
 void CPayloadRing::Empty()

@@ -24,7 +24,11 @@ public:
         bool last;     // nothing follows this slot
     };
 
-    CPayloadRing();
+    // The longest either side waits for the other by default: a minute without a slot
+    // filled or freed means the other side is stuck, and the extraction fails.
+    static const DWORD kDefaultWaitLimitMs = 60 * 1000;
+
+    explicit CPayloadRing(DWORD waitLimitMs = kDefaultWaitLimitMs);
     ~CPayloadRing();
     CPayloadRing(const CPayloadRing&) = delete;
     CPayloadRing& operator=(const CPayloadRing&) = delete;
@@ -34,13 +38,14 @@ public:
     bool Create(BYTE* first);
 
     // Inflater side: the next empty slot (length 0), waiting for the writer to free one;
-    // nullptr once the writer has stopped the ring.
+    // nullptr once the writer has stopped the ring, or when it freed none within the limit.
     Slot* NextEmpty();
     // Hands the slot from NextEmpty to the writer.
     void Fill();
 
-    // Writer side: the next filled slot, waiting for the inflater.
-    Slot& NextFilled();
+    // Writer side: the next filled slot, waiting for the inflater; nullptr, with
+    // ERROR_TIMEOUT, when it filled none within the limit.
+    Slot* NextFilled();
     // Gives the slot from NextFilled back to the inflater.
     void Empty();
     // The writer gives up: the inflater's next NextEmpty returns nullptr.
@@ -49,6 +54,7 @@ public:
 private:
     LONG Filled() const;
 
+    const DWORD waitLimitMs_;
     Slot slots_[kSlots];
     BYTE* allocated_;
     volatile LONG filled_;         // slots handed to the writer so far

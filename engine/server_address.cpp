@@ -2,9 +2,9 @@
 
 #include <winsock2.h>
 #include <windows.h>
-#include <stdlib.h>
 
 #include "base/bounded_text.h"
+#include "base/host_name.h"
 
 bool HostNameResolves(const char* host)
 {
@@ -23,20 +23,26 @@ bool UsesPlainHttp(CConfigFile& configuration)
 
 } // namespace
 
-void BuildServerAddress(const InstallRequest& request, wchar_t* address, size_t capacity, size_t hostCapacity)
+void FormServerAddress(const ServerAddressFacts& facts, wchar_t* address, size_t capacity)
 {
-    // Reading takes the store's lock; the request itself stays as it is.
-    CConfigFile& configuration = const_cast<CConfigFile&>(request.configuration);
-    const wchar_t* scheme = UsesPlainHttp(configuration) ? L"" : L"s";
-    if (HostNameResolves(request.domain_name_ansi)) {
-        FormatText(address, capacity, L"http%s://%s", scheme, request.domain_name);
+    const wchar_t* scheme = facts.plain_http ? L"http" : L"https";
+    if (facts.domain_resolves && facts.domain_name && IsDnsHostName(facts.domain_name)) {
+        FormatText(address, capacity, L"%s://%s", scheme, facts.domain_name);
         return;
     }
-    wchar_t* host = static_cast<wchar_t*>(calloc(hostCapacity + 1, sizeof(wchar_t)));
-    if (host && (configuration.Get(L"server_ip", host, hostCapacity) || host[0])
-        && lstrcmpW(host, L"0.0.0.0") != 0)
-        FormatText(address, capacity, L"http%s://%s", scheme, host);
-    else
-        FormatText(address, capacity, L"http%s://127.0.0.1", scheme);
-    free(host);
+    const ULONG host = facts.chosen_address != 0 ? facts.chosen_address : htonl(INADDR_LOOPBACK);
+    const BYTE* b = reinterpret_cast<const BYTE*>(&host);
+    FormatText(address, capacity, L"%s://%u.%u.%u.%u", scheme, b[0], b[1], b[2], b[3]);
+}
+
+void BuildServerAddress(const InstallRequest& request, wchar_t* address, size_t capacity, size_t hostCapacity)
+{
+    ServerAddressFacts facts;
+    // Reading takes the store's lock; the request itself stays as it is.
+    facts.plain_http = UsesPlainHttp(const_cast<CConfigFile&>(request.configuration));
+    facts.domain_name = request.domain_name;
+    facts.domain_resolves = static_cast<size_t>(lstrlenW(request.domain_name)) <= hostCapacity &&
+                            HostNameResolves(request.domain_name_ansi);
+    facts.chosen_address = request.address.sin_addr.s_addr;
+    FormServerAddress(facts, address, capacity);
 }

@@ -6,6 +6,13 @@
 #include "engine/run/install_sequence.h"
 #include "engine/payload_extractor.h"
 
+namespace {
+
+// How long the page waits for the worker before the log says it is still waiting.
+const DWORD kWorkerEndRoundMs = 60 * 1000;
+
+} // namespace
+
 InstallRunner::InstallRunner(InstallObserver& observer, LPTHREAD_START_ROUTINE work)
     : observer_(observer), work_(work ? work : InstallThreadProc),
       answered_(CreateEventW(nullptr, TRUE, TRUE, nullptr))
@@ -66,7 +73,12 @@ void InstallRunner::Stop()
     job_.cancel_requested = true;
     // A question still open (its window goes under it) must not hold the worker.
     SetEvent(answered_.Get());
-    WaitWithMessagePump(worker_.Get());
+    // The worker reports to the caller's objects, so it is not left behind: it ends by the
+    // limits of its own waits, after taking back what the run changed. Each round that
+    // passes without its end is logged.
+    while (!WaitWithMessagePump(worker_.Get(), kWorkerEndRoundMs, L"the installation worker's end") &&
+           GetLastError() == ERROR_TIMEOUT) {
+    }
     worker_.Reset();
     stopping_ = false;
 }
@@ -93,6 +105,7 @@ void InstallRunner::Ended(bool allStepsDone)
 
 bool InstallRunner::CancelRequested()
 {
+    // While the cancel question is open, the wait is for a person's answer: no limit.
     WaitForSingleObject(answered_.Get(), INFINITE);
     return job_.cancel_requested;
 }

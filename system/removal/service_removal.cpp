@@ -2,18 +2,29 @@
 // and deleted.
 #include "system/removal/installation_removal.h"
 
+#include "base/bounded_text.h"
+#include "base/bounded_wait.h"
 #include "base/setup_tools.h"
 #include "system/services/server_exit.h"
 #include "system/services/service_command.h"
 
 namespace {
 
+const int kStartPolls = 600;
+const DWORD kStartPollMs = 100;
+
 // A service that did not stop may have left no reason; a timeout is what it amounts to.
 // One still starting takes no stop: it is let finish starting first (a minute at most).
 bool Stop(const wchar_t* serviceName)
 {
-    for (int i = 0; i < 600 && g_setupTools.GetServiceState(serviceName) == SERVICE_START_PENDING; ++i)
-        Sleep(100);
+    int polls = 0;
+    for (; polls < kStartPolls && g_setupTools.GetServiceState(serviceName) == SERVICE_START_PENDING; ++polls)
+        Sleep(kStartPollMs);
+    if (polls == kStartPolls) {
+        wchar_t what[120];
+        FormatText(what, L"the service \"%s\" to finish starting before its stop", serviceName);
+        LogWaitEndedByTime(what, kStartPolls * kStartPollMs);
+    }
     if (g_setupTools.ControlServiceAndWait(serviceName, true) == SERVICE_STOPPED)
         return true;
     if (GetLastError() == NO_ERROR)

@@ -1,5 +1,7 @@
 #include "system/services/server_exit.h"
 
+#include "base/bounded_text.h"
+#include "base/bounded_wait.h"
 #include "base/installation_names.h"
 #include "base/path_join.h"
 #include "base/setup_tools.h"
@@ -21,5 +23,12 @@ bool WaitForServerExit(const wchar_t* folder, CancelCheck cancel, void* context)
             return false;
         Sleep(kExitPollMs);
     }
-    return g_setupTools.FindProcessByPath(server) == 0;
+    if (g_setupTools.FindProcessByPath(server) == 0)
+        return true;
+    if (!cancel || !cancel(context)) {
+        wchar_t what[MAX_PATH + 40];
+        FormatText(what, L"the end of the server process \"%s\"", server);
+        LogWaitEndedByTime(what, kExitPolls * kExitPollMs);
+    }
+    return false;
 }

@@ -3,6 +3,8 @@
 // the refusal only tells why.
 #include "system/services/service_wait.h"
 
+#include "base/bounded_text.h"
+#include "base/bounded_wait.h"
 #include "base/setup_tools.h"
 #include "system/services/service_open.h"
 
@@ -74,8 +76,13 @@ DWORD ControlServiceAndWaitWithin(const wchar_t* serviceName, bool stop, DWORD w
             if (!QueryServiceStatus(service, &status))
                 break;
             const DWORD waited = GetTickCount() - waitStart;
-            if (waited >= waitLimitMs)
+            if (waited >= waitLimitMs) {
+                wchar_t what[160];
+                FormatText(what, L"the service \"%s\" to leave its %s pending state", serviceName,
+                           stop ? L"stop" : L"start");
+                LogWaitEndedByTime(what, waitLimitMs);
                 break;
+            }
             const DWORD remaining = waitLimitMs - waited;
             if (!SleepUnlessCancelled(status.dwWaitHint < remaining ? status.dwWaitHint : remaining, cancelled,
                                       context)) {

@@ -70,7 +70,7 @@ TEST(WaitWithMessagePump, HandlesMessagesFromTheAwaitedThreadReturnsWhenItEndsAn
         if (quit)
             PostQuitMessage(7);
         ResumeThread(worker.Get());
-        EXPECT_TRUE(WaitWithMessagePump(worker.Get()));
+        EXPECT_TRUE(WaitWithMessagePump(worker.Get(), 60000, L"the talking worker"));
         EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker.Get(), 0));
         EXPECT_EQ(kSentCount, g_traffic.answered);
         EXPECT_TRUE(g_traffic.postedSeen);
@@ -84,8 +84,36 @@ TEST(WaitWithMessagePump, HandlesMessagesFromTheAwaitedThreadReturnsWhenItEndsAn
 TEST(WaitWithMessagePump, ReturnsAtOnceForASignalledHandleAndFailsForAnInvalidOne)
 {
     UniqueHandle event(CreateEventW(nullptr, TRUE, TRUE, nullptr));
-    EXPECT_TRUE(WaitWithMessagePump(event.Get()));
+    EXPECT_TRUE(WaitWithMessagePump(event.Get(), 1000, L"a set event"));
     SetLastError(0);
-    EXPECT_FALSE(WaitWithMessagePump(nullptr));
+    EXPECT_FALSE(WaitWithMessagePump(nullptr, 1000, L"no handle"));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+}
+
+// A handle that is never signalled ends the wait at its limit, with the reason, and the
+// messages that came meanwhile were handled.
+TEST(WaitWithMessagePump, EndsAtItsLimitAndStillHandlesMessagesMeanwhile)
+{
+    UniqueHandle never(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    UniqueHandle posted(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    g_traffic = Traffic{};
+    g_traffic.postedHandled = posted.Get();
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = CountingWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"VelmoraPumpLimitWindow";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowW(L"VelmoraPumpLimitWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, window);
+    PostMessageW(window, kPostedMessage, 0, 0);
+    const DWORD start = GetTickCount();
+    SetLastError(0);
+    EXPECT_FALSE(WaitWithMessagePump(never.Get(), 300, L"an event nobody sets"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_TIMEOUT), GetLastError());
+    const DWORD took = GetTickCount() - start;
+    EXPECT_GE(took, 250u);
+    EXPECT_LT(took, 10000u);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(posted.Get(), 0));
+    DestroyWindow(window);
 }

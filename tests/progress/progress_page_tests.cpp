@@ -20,6 +20,7 @@
 #include "support/installation_fixture.h"
 #include "support/system_error_text.h"
 #include "wizard/browser_recorder.h"
+#include "wizard/open_address.h"
 
 namespace {
 
@@ -244,4 +245,33 @@ TEST_F(ProgressPage, AFailedRunShowsTheEnginesWarningOnThePageAndCancelAfterItCl
     EXPECT_EQ(LoadIconW(nullptr, IDI_WARNING), run.boxes[0].icon);
     EXPECT_EQ(run.sheet, run.boxes[0].owner) << "owned by the page, so by its sheet";
     EXPECT_EQ(2, run.exitCode);
+}
+
+// Nobody is at the screen of an unattended or a quiet run: a successful one closes the
+// wizard by itself and opens no browser, and none opens when asked, as a wrong caller might.
+void ExpectNoBrowserInARunOf(RunMode mode)
+{
+    BrowserRecorder browser(L"https");
+    ASSERT_TRUE(browser.Ready());
+    OpenAddress(L"https://localhost", mode);
+    EXPECT_EQ(L"", browser.WaitForAddress(3000));
+
+    g_settings.run_mode = mode;
+    ProgressRun run = RunProgressPage([&](WizardDriver& wizard) {
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(wizard.Sheet()); }, 240000));
+    });
+    g_settings.run_mode = RunMode::kAttended;
+    ASSERT_TRUE(run.scriptFinished);
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ(L"", browser.WaitForAddress(3000));
+}
+
+TEST_F(ProgressPage, NoBrowserIsOpenedInAnUnattendedRun)
+{
+    ExpectNoBrowserInARunOf(RunMode::kUnattended);
+}
+
+TEST_F(ProgressPage, NoBrowserIsOpenedInAQuietRun)
+{
+    ExpectNoBrowserInARunOf(RunMode::kQuiet);
 }

@@ -39,7 +39,7 @@ bool CHyperLink::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM,
     }
     case OCM__BASE + WM_COMMAND:
         if (HIWORD(wParam) == STN_CLICKED)
-            OpenAddress(address_);
+            OpenAddress(address_, RunMode::kAttended);  // a click is a person's
         result = 0;
         return true;
     case WM_SETCURSOR:

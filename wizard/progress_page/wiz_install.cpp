@@ -206,7 +206,7 @@ bool CWizInstall::OpenServerPage()
         return true;
     wchar_t address[260] = {};
     BuildServerAddress(request_, address, 260, 259);
-    OpenAddress(address);
+    OpenAddress(address, g_settings.run_mode);
     return true;
 }
 

@@ -51,6 +51,6 @@ bool CWizWelcome::OnCommand(WORD id, WORD code, HWND)
         return false;
     wchar_t address[260] = {};
     FormatAssistantAddress(g_language.CurrentLocale(), address, 260);
-    OpenAddress(address);
+    OpenAddress(address, RunMode::kAttended);  // a click is a person's
     return true;
 }
