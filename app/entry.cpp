@@ -16,23 +16,11 @@
 #include "base/setup_log.h"
 #include "formats/language/language.h"
 #include "formats/language/message_box.h"
+#include "formats/language/usage_text.h"
 #include "wizard/frame/install_wizard.h"
 #include "wizard/setup_exit_code.h"
 
 namespace {
-
-// The usage (English: it names the switches, which are the same in every language).
-const wchar_t kSetupUsage[] =
-    L"setup.exe [/quiet] [/log FILE] [/?]\r\n"
-    L"  /quiet      install from velmorasetup.cfg beside setup.exe without waiting for anybody and "
-    L"without any box; failures go to the log and the exit code\r\n"
-    L"  /log FILE   append a log of the run to FILE (also /log=FILE), in a folder only administrators can "
-    L"change; a path through a link, or a file an ordinary user owns, is refused. A quiet run without it "
-    L"writes a new file of its own, %TEMP%\\VelmoraSetup-<UTC time>-<random>.log (for SYSTEM in "
-    L"%SystemRoot%\\Temp)\r\n"
-    L"  /?          show this text\r\n"
-    L"Exit codes: 1 installed, 2 the installation failed or was cancelled, 0 cancelled before it, "
-    L"3 another setup or uninstall is running, 4 a quiet run lacked an answer, -1 the setup could not start.";
 
 const wchar_t kLogName[] = L"VelmoraSetup";
 
@@ -50,12 +38,13 @@ void PlugInSinks(RunMode mode)
 // /? and a command line that is refused: the usage, in a box or in the quiet run's log.
 int ShowUsage(SwitchesVerdict verdict, const RunSwitches& switches)
 {
+    wchar_t text[kUsageTextCapacity] = {};
     if (verdict == SwitchesVerdict::kUsage) {
-        ScreenSink().Show(nullptr, kSetupUsage, MB_OK | MB_ICONINFORMATION);
+        FormatUsage(SwitchSet::kSetup, text, kUsageTextCapacity);
+        ScreenSink().Show(nullptr, text, MB_OK | MB_ICONINFORMATION);
         return kExitCancelled;
     }
-    wchar_t text[2048] = {};
-    FormatText(text, L"Unknown argument: %s\r\n\r\n%s", switches.refused, kSetupUsage);
+    FormatRefusedCommandLine(SwitchSet::kSetup, switches, text, kUsageTextCapacity);
     ScreenSink().Show(nullptr, text, kErrorMessage);
     return kExitFailure;
 }
@@ -91,12 +80,14 @@ int RefuseLog(const RunSwitches& switches, LogRefusal refusal)
     return kExitFailure;
 }
 
-// velmorasetup.cfg beside the program, before it is read. A path too long is the
-// settings' loading's to refuse.
-SettingsFileCheck CheckSettingsFile(CSettingsFileHold& hold, bool quiet)
+// The settings file before it is read: /config's, or velmorasetup.cfg beside the program.
+// A path too long for the latter is the settings' loading's to refuse.
+SettingsFileCheck CheckSettingsFile(CSettingsFileHold& hold, const RunSwitches& switches)
 {
+    if (switches.config[0])
+        return hold.CheckNamed(switches.config, switches.quiet);
     wchar_t setupDir[MAX_PATH] = {};
-    return RunningSetupFolder(setupDir) ? hold.Check(setupDir, quiet) : SettingsFileCheck::kGoOn;
+    return RunningSetupFolder(setupDir) ? hold.Check(setupDir, switches.quiet) : SettingsFileCheck::kGoOn;
 }
 
 int RunWithSettings(HINSTANCE instance)
@@ -113,7 +104,7 @@ int RunWithSettings(HINSTANCE instance)
 int RunSetup(HINSTANCE instance)
 {
     RunSwitches switches;
-    SwitchesVerdict verdict = ParseRunSwitches(GetCommandLineW(), switches);
+    SwitchesVerdict verdict = ParseRunSwitches(GetCommandLineW(), SwitchSet::kSetup, switches);
     g_settings.quiet = switches.quiet;
     g_settings.whatif = switches.whatif;
     // Until the settings are loaded, only the command line tells the kind of run.
@@ -146,10 +137,11 @@ int RunSetup(HINSTANCE instance)
 
     // Held open while the settings are taken from it.
     CSettingsFileHold settingsFile;
-    const SettingsFileCheck settingsCheck = CheckSettingsFile(settingsFile, switches.quiet);
+    const SettingsFileCheck settingsCheck = CheckSettingsFile(settingsFile, switches);
     if (settingsCheck == SettingsFileCheck::kDeclined)
         exitCode = kExitCancelled;
-    else if (settingsCheck == SettingsFileCheck::kGoOn && LoadSettings()) {
+    else if (settingsCheck == SettingsFileCheck::kGoOn &&
+             LoadSettings(switches.config[0] ? settingsFile.Path() : nullptr)) {
         PlugInSinks(g_settings.run_mode);
         exitCode = RunWithSettings(instance);
     }

@@ -12,6 +12,7 @@
 #include "base/install_settings.h"
 #include "base/message_ids.h"
 #include "base/setup_log.h"
+#include "base/setup_tools.h"
 #include "engine/installation_identity.h"
 #include "formats/config/config_file.h"
 #include "formats/digest/digest160.h"
@@ -96,7 +97,7 @@ void ChooseInstallFolder()
 
 } // namespace
 
-bool LoadSettingsFromFolder(const wchar_t* setupDir)
+bool LoadSettingsFromFolder(const wchar_t* setupDir, const wchar_t* namedFile)
 {
     TIME_ZONE_INFORMATION zone;
     GetTimeZoneInformation(&zone);
@@ -108,13 +109,22 @@ bool LoadSettingsFromFolder(const wchar_t* setupDir)
     wchar_t domain[260] = {};
     {
         CConfigFile unattended;
-        wchar_t path[MAX_PATH];
-        FormatText(path, L"%s\\velmorasetup.cfg", g_settings.setup_dir);
+        wchar_t* path = g_settings.settings_file;
+        if (namedFile)
+            CopyText(g_settings.settings_file, namedFile);
+        else
+            FormatText(g_settings.settings_file, L"%s\\velmorasetup.cfg", g_settings.setup_dir);
         if (unattended.Load(path)) {
             if (!ReadUnattendedKeys(unattended, domain, 260)) {
                 ShowMessage(nullptr, kErrorMessage, kServiceNameTooLong, static_cast<int>(kServiceNameKept));
                 return false;
             }
+        } else if (namedFile) {
+            const DWORD error = GetLastError();
+            wchar_t reason[512] = {};
+            g_setupTools.FormatSystemError(error, reason, 512);
+            ShowMessage(nullptr, kErrorMessage, kNamedSettingsFileRefused, path, reason);
+            return false;
         } else if (g_settings.quiet) {
             // Nobody to ask and nothing to install from: the defaults alone name no
             // administrator.
@@ -148,12 +158,12 @@ bool LoadSettingsFromFolder(const wchar_t* setupDir)
     return true;
 }
 
-bool LoadSettings()
+bool LoadSettings(const wchar_t* namedFile)
 {
     wchar_t folder[MAX_PATH] = {};
     if (!RunningSetupFolder(folder)) {
         ShowMessage(nullptr, kErrorMessage, kSetupPathTooLong);
         return false;
     }
-    return LoadSettingsFromFolder(folder);
+    return LoadSettingsFromFolder(folder, namedFile);
 }

@@ -27,8 +27,8 @@ const wchar_t* HostsEntryText(HostsEntryChoice choice)
 void LogSettingsInEffect()
 {
     const InstallSettings& s = g_settings;
-    g_setupLog.Line(L"settings: velmorasetup.cfg in \"%s\"; force_auto=%s quiet=%s saas_mode=%s hosts_entry=%s",
-                    s.setup_dir, YesNo(s.force_auto), YesNo(s.quiet), YesNo(s.saas_mode),
+    g_setupLog.Line(L"settings: from \"%s\"; force_auto=%s quiet=%s saas_mode=%s hosts_entry=%s",
+                    s.settings_file, YesNo(s.force_auto), YesNo(s.quiet), YesNo(s.saas_mode),
                     HostsEntryText(s.hosts_entry));
     g_setupLog.Line(L"settings: service=\"%s\" path=\"%s\" domain=\"%s\" language=\"%s\"", s.service_name,
                     s.install_dir, s.domain_name, s.language);

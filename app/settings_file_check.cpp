@@ -6,6 +6,7 @@
 
 #include "app/settings_file_trust.h"
 #include "base/bounded_text.h"
+#include "base/checked_path.h"
 #include "base/message_ids.h"
 #include "base/path_join.h"
 #include "base/setup_tools.h"
@@ -110,15 +111,47 @@ bool SaysUnattended(const wchar_t* path)
     return peek.Load(path) && peek.Get(L"force_auto", value, 259) && lstrcmpiW(value, L"true") == 0;
 }
 
+// The system's text for `error`, without the line break and full stop it ends with.
+void SystemReason(DWORD error, wchar_t (&reason)[512])
+{
+    g_setupTools.FormatSystemError(error, reason, 512);
+    for (int end = lstrlenW(reason); end > 0 && wcschr(L"\r\n .", reason[end - 1]);)
+        reason[--end] = 0;
+}
+
+// The words for why /config's file is refused at its path; 0: the system's reason.
+UINT NamedFileReason(LogRefusal refusal)
+{
+    switch (refusal) {
+    case LogRefusal::kBadPath:
+        return kSettingsPathBad;
+    case LogRefusal::kLinkInPath:
+        return kSettingsPathThroughLink;
+    case LogRefusal::kFolderMissing:
+        return kSettingsPathFolderMissing;
+    case LogRefusal::kNotAFolder:
+        return kSettingsPathNotAFolder;
+    case LogRefusal::kIsFolder:
+        return kSettingsPathIsFolder;
+    case LogRefusal::kHardLinks:
+        return kSettingsFileHardLinks;
+    case LogRefusal::kElsewhere:
+        return kSettingsFileElsewhere;
+    default:
+        return 0;
+    }
+}
+
 } // namespace
 
 SettingsFileCheck CSettingsFileHold::Check(const wchar_t* setupDir, bool quiet)
 {
-    wchar_t path[MAX_PATH];
-    if (!JoinPath(path, setupDir, L"velmorasetup.cfg"))
+    if (!JoinPath(path_, setupDir, L"velmorasetup.cfg")) {
+        path_[0] = 0;
         return SettingsFileCheck::kGoOn;
+    }
     // Others may read it while it is held, nobody may change, rename or delete it.
-    file_.Reset(CreateFileW(path, GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    file_.Reset(CreateFileW(path_, GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_) {
         const DWORD error = GetLastError();
@@ -126,27 +159,67 @@ SettingsFileCheck CSettingsFileHold::Check(const wchar_t* setupDir, bool quiet)
             return SettingsFileCheck::kGoOn;  // none: the settings' loading decides
         // Held open for writing by someone, or closed to us: it could change after any look.
         wchar_t reason[512] = {};
-        g_setupTools.FormatSystemError(error, reason, 512);
-        for (int end = lstrlenW(reason); end > 0 && wcschr(L"\r\n .", reason[end - 1]);)
-            reason[--end] = 0;
-        ShowMessage(nullptr, kErrorMessage, kSettingsFileRefused, path, reason);
+        SystemReason(error, reason);
+        ShowMessage(nullptr, kErrorMessage, kSettingsFileRefused, path_, reason);
         return SettingsFileCheck::kRefused;
     }
+    return JudgeHeld(quiet);
+}
+
+SettingsFileCheck CSettingsFileHold::CheckNamed(const wchar_t* given, bool quiet)
+{
+    const DWORD length = GetFullPathNameW(given, MAX_PATH, path_, nullptr);
+    if (length == 0 || length >= MAX_PATH) {
+        CopyText(path_, given);
+        return RefuseNamed(0, length ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
+    }
+    bool exists = false;
+    LogRefusal refusal = JudgePathOnDisk(path_, exists);
+    if (refusal != LogRefusal::kNone)
+        return RefuseNamed(NamedFileReason(refusal), ERROR_INVALID_PARAMETER);
+    if (!exists)
+        return RefuseNamed(kSettingsFileMissing, ERROR_FILE_NOT_FOUND);
+    // The entry itself, not what a link made after the walk would name: that is refused.
+    file_.Reset(CreateFileW(path_, GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file_)
+        return RefuseNamed(0, GetLastError());
+    // Its owner is the trust rule's below, as for the file beside the program.
+    refusal = JudgeOpenedFile(path_, file_.Get(), false);
+    if (refusal != LogRefusal::kNone && refusal != LogRefusal::kForeignOwner)
+        return RefuseNamed(NamedFileReason(refusal), GetLastError());
+    return JudgeHeld(quiet);
+}
+
+SettingsFileCheck CSettingsFileHold::RefuseNamed(UINT reasonId, DWORD error)
+{
+    file_.Reset(nullptr);
+    wchar_t reason[512] = {};
+    if (reasonId)
+        FormatMessageId(reason, 512, reasonId);
+    else
+        SystemReason(error, reason);
+    ShowMessage(nullptr, kErrorMessage, kNamedSettingsFileRefused, path_, reason);
+    return SettingsFileCheck::kRefused;
+}
+
+SettingsFileCheck CSettingsFileHold::JudgeHeld(bool quiet)
+{
     LocalSettingsFileMachine machine;
     SettingsFileFacts facts = {};
     const SettingsFileVerdict verdict =
         machine.ReadFacts(file_.Get(), facts) ? JudgeSettingsFile(facts)
                                               : SettingsFileVerdict{SettingsFileDoubt::kNoSecurity, nullptr};
     const SettingsFileUse use = DecideSettingsFileUse(verdict, quiet, verdict.doubt != SettingsFileDoubt::kNone &&
-                                                                          SaysUnattended(path));
+                                                                          SaysUnattended(path_));
     if (use == SettingsFileUse::kUse)
         return SettingsFileCheck::kGoOn;
     wchar_t doubt[512] = {};
     DoubtText(verdict, doubt, 512);
     if (use == SettingsFileUse::kAsk)
-        return ShowMessage(nullptr, kCautiousQuestion, kSettingsFileQuestion, path, doubt) == IDYES
+        return ShowMessage(nullptr, kCautiousQuestion, kSettingsFileQuestion, path_, doubt) == IDYES
                    ? SettingsFileCheck::kGoOn
                    : SettingsFileCheck::kDeclined;
-    ShowMessage(nullptr, kErrorMessage, kSettingsFileRefused, path, doubt);
+    ShowMessage(nullptr, kErrorMessage, kSettingsFileRefused, path_, doubt);
     return SettingsFileCheck::kRefused;
 }

@@ -45,6 +45,7 @@ struct InstallSettings
     bool folder_created;     // the settings page created or accepted the folder without asking
 
     wchar_t setup_dir[260];     // folder of setup.exe, no trailing backslash
+    wchar_t settings_file[260]; // the settings file read: /config's, or velmorasetup.cfg in setup_dir
     wchar_t install_dir[260];
     wchar_t backup_dir[260];    // empty when no backup was made
     wchar_t service_name[64];

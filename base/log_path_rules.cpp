@@ -77,12 +77,13 @@ LogRefusal JudgeOpenedLog(const wchar_t* fullPath, const OpenedLogFacts& facts)
         return LogRefusal::kIsFolder;
     if (facts.links != 1)
         return LogRefusal::kHardLinks;
-    // A file this run made is its own; one that was there must be an administrator's.
-    if (!facts.createdNow && !IsAdministrativeOrOwnOwner(facts.owner))
-        return LogRefusal::kForeignOwner;
     // A folder swapped for a link after the walk shows here, where the system can tell.
     if (facts.finalPath && !SameFinalPath(fullPath, facts.finalPath))
         return LogRefusal::kElsewhere;
+    // A file this run made is its own; one that was there must be an administrator's.
+    // Last, so that a caller with a trust rule of its own for owners may go on from here.
+    if (!facts.createdNow && !IsAdministrativeOrOwnOwner(facts.owner))
+        return LogRefusal::kForeignOwner;
     return LogRefusal::kNone;
 }
 

@@ -50,7 +50,8 @@ struct OpenedLogFacts
     const wchar_t* finalPath;
 };
 
-// The check of the opened file against the full path `fullPath` asked for.
+// The check of the opened file against the full path `fullPath` asked for. The owner is
+// judged last: kForeignOwner says that everything else passed.
 LogRefusal JudgeOpenedLog(const wchar_t* fullPath, const OpenedLogFacts& facts);
 
 // English words for a refusal, for the message that names the file.

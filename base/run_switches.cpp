@@ -24,52 +24,79 @@ const wchar_t* SwitchName(const wchar_t* argument)
     return (argument[0] == L'/' || argument[0] == L'-') ? argument + 1 : nullptr;
 }
 
-SwitchesVerdict Refuse(RunSwitches& switches, const wchar_t* argument)
+// The C library's comparison knows no locale: "QUIET" stays "quiet" on a Turkish system.
+bool IsSwitch(const wchar_t* name, const wchar_t* expected)
 {
-    CopyText(switches.refused, argument);
-    return SwitchesVerdict::kRefused;
+    return _wcsicmp(name, expected) == 0;
 }
 
-// The file of /log=FILE or of /log FILE (the next argument, taken at `next`).
-bool TakeLogFile(const wchar_t* name, const ArgumentList& arguments, int& next, RunSwitches& switches)
+// True when `name` is `key` alone or `key=...`.
+bool IsSwitchWithFile(const wchar_t* name, const wchar_t* key)
 {
-    const wchar_t* file = nullptr;
-    if (name[3] == L'=')
-        file = name + 4;
-    else if (next < arguments.count && arguments.values[next][0] != L'/')  // "/log /quiet": no file
-        file = arguments.values[next++];
-    return file && file[0] && FitsInto(file, MAX_PATH) && CopyText(switches.log, file) > 0;
+    const size_t length = wcslen(key);
+    return _wcsnicmp(name, key, length) == 0 && (name[length] == 0 || name[length] == L'=');
+}
+
+// The file of /key=FILE or of /key FILE (the next argument, taken at `next`; a switch
+// there is not a file: "/log /quiet" lacks one).
+template <size_t N>
+bool TakeFile(const wchar_t* name, size_t keyLength, const ArgumentList& arguments, int& next, wchar_t (&file)[N])
+{
+    const wchar_t* given = nullptr;
+    if (name[keyLength] == L'=')
+        given = name + keyLength + 1;
+    else if (next < arguments.count && !SwitchName(arguments.values[next]))
+        given = arguments.values[next++];
+    return given && given[0] && FitsInto(given, N) && CopyText(file, given) > 0;
+}
+
+// Takes one argument into `switches`; false when it is refused.
+bool TakeArgument(const wchar_t* argument, SwitchSet set, const ArgumentList& arguments, int& next,
+                  RunSwitches& switches)
+{
+    const wchar_t* name = SwitchName(argument);
+    if (!name)
+        return false;
+    const bool setup = set == SwitchSet::kSetup;
+    if (IsSwitch(name, L"quiet"))
+        switches.quiet = true;
+    else if (IsSwitch(name, L"norestart"))
+        ;  // nothing to do: no run restarts the computer
+    else if (wcscmp(name, L"?") == 0)
+        switches.usage = true;
+    else if (setup && IsSwitch(name, L"whatif"))
+        switches.whatif = true;
+    else if (IsSwitchWithFile(name, L"log"))
+        return TakeFile(name, 3, arguments, next, switches.log);
+    else if (setup && IsSwitchWithFile(name, L"config"))
+        return TakeFile(name, 6, arguments, next, switches.config);
+    else
+        return false;
+    return true;
 }
 
 } // namespace
 
-SwitchesVerdict ParseRunSwitches(const wchar_t* commandLine, RunSwitches& switches)
+SwitchesVerdict ParseRunSwitches(const wchar_t* commandLine, SwitchSet set, RunSwitches& switches)
 {
     switches = {};
     // An empty line would give the program's own path as the first argument.
     if (!commandLine || !commandLine[0])
         return SwitchesVerdict::kRun;
     ArgumentList arguments(commandLine);
-    if (!arguments.values)
-        return Refuse(switches, commandLine);
+    if (!arguments.values) {
+        CopyText(switches.refused, commandLine);
+        return SwitchesVerdict::kRefused;
+    }
+    bool refused = false;
     for (int next = 1; next < arguments.count;) {
         const wchar_t* argument = arguments.values[next++];
-        const wchar_t* name = SwitchName(argument);
-        if (!name)
-            return Refuse(switches, argument);
-        // The C library's comparison knows no locale: "QUIET" stays "quiet" on a Turkish system.
-        if (_wcsicmp(name, L"quiet") == 0)
-            switches.quiet = true;
-        else if (_wcsicmp(name, L"whatif") == 0)
-            switches.whatif = true;
-        else if (wcscmp(name, L"?") == 0)
-            switches.usage = true;
-        else if (_wcsnicmp(name, L"log", 3) == 0 && (name[3] == 0 || name[3] == L'=')) {
-            if (!TakeLogFile(name, arguments, next, switches))
-                return Refuse(switches, argument);
-        } else {
-            return Refuse(switches, argument);
+        if (!TakeArgument(argument, set, arguments, next, switches) && !refused) {
+            refused = true;
+            CopyText(switches.refused, argument[0] ? argument : L"\"\"");
         }
     }
+    if (refused)
+        return SwitchesVerdict::kRefused;
     return switches.usage ? SwitchesVerdict::kUsage : SwitchesVerdict::kRun;
 }

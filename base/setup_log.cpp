@@ -1,9 +1,8 @@
 #include "base/setup_log.h"
 
 #include "base/bounded_text.h"
+#include "base/checked_path.h"
 #include "base/object_security.h"
-#include "base/owner_kind.h"
-#include "base/system_function.h"
 
 CSetupLog g_setupLog;
 
@@ -13,33 +12,13 @@ const size_t kLineCapacity = 2048;
 // The stamp, the line, its end: each UTF-16 unit gives at most three bytes.
 const size_t kBytesCapacity = (kLineCapacity + 32) * 3;
 
-class LocalLogPathMachine final : public LogPathMachine
-{
-public:
-    // The entry's own attributes: a link is not followed.
-    DWORD EntryAttributes(const wchar_t* path) override { return GetFileAttributesW(path); }
-};
-
-// The path the system names for the open `file`, where it has the call (Windows Vista and
-// later; looked up, as XP lacks it).
-bool FinalPathOf(HANDLE file, wchar_t* path, DWORD capacity)
-{
-    typedef DWORD(WINAPI * FinalPathCall)(HANDLE, LPWSTR, DWORD, DWORD);
-    static const auto call = SystemFunction<FinalPathCall>(L"kernel32.dll", "GetFinalPathNameByHandleW");
-    if (!call)
-        return false;
-    DWORD length = call(file, path, capacity, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    return length > 0 && length < capacity;
-}
-
 } // namespace
 
 LogRefusal CSetupLog::Open(const wchar_t* path, Opening opening)
 {
     Close();
-    LocalLogPathMachine machine;
     bool exists = false;
-    LogRefusal refusal = JudgeLogPath(path, machine, exists);
+    LogRefusal refusal = JudgePathOnDisk(path, exists);
     if (refusal != LogRefusal::kNone)
         return refusal;
     if (exists && opening == Opening::kCreateOnly) {
@@ -58,16 +37,7 @@ LogRefusal CSetupLog::Open(const wchar_t* path, Opening opening)
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file)
         return LogRefusal::kSystemError;
-    BY_HANDLE_FILE_INFORMATION information = {};
-    if (!GetFileInformationByHandle(file.Get(), &information))
-        return LogRefusal::kSystemError;
-    wchar_t finalPath[MAX_PATH + 8] = {};
-    wchar_t longPath[MAX_PATH] = {};
-    DWORD longLength = GetLongPathNameW(path, longPath, MAX_PATH);
-    OpenedLogFacts facts = {information.dwFileAttributes, information.nNumberOfLinks, !exists,
-                            exists ? FileOwnerKind(file.Get()) : OwnerKind::kRunningAccount,
-                            FinalPathOf(file.Get(), finalPath, MAX_PATH + 8) ? finalPath : nullptr};
-    refusal = JudgeOpenedLog(longLength > 0 && longLength < MAX_PATH ? longPath : path, facts);
+    refusal = JudgeOpenedFile(path, file.Get(), !exists);
     if (refusal != LogRefusal::kNone)
         return refusal;
     file_ = static_cast<UniqueHandle&&>(file);

@@ -4,21 +4,20 @@
 #include "base/run_switches.h"
 
 // uninstall.exe toward whoever starts it: its command line and its exit code.
-//   uninstall.exe [/quiet] [/log FILE]   (/log=FILE too; switches as the setup takes them)
+//   uninstall.exe [/quiet] [/norestart] [/log FILE] [/?]   (/log=FILE too; switches as the
+//   setup takes them, without its /config and /whatif; the usage: formats/language/usage_text.h)
 // Exit codes: 0 everything the installation made was taken back; 1 the user said no; 3
 // another setup or uninstall runs; 87 (ERROR_INVALID_PARAMETER) the command line or its log
-// file was refused; otherwise the system's code of the first thing that stayed, or of why
+// file was refused, or the line only asked for the usage; otherwise the system's code of the first thing that stayed, or of why
 // the uninstall could not start. Nothing is changed unless the uninstall was carried out.
 
 inline constexpr int kUninstallDeclined = 1;
 inline constexpr int kUninstallBesideAnother = 3;
 
 // True when `commandLine` (the whole line, as GetCommandLineW gives it) asks for an
-// uninstall; /? and anything not named above are refused.
+// uninstall; /? and anything not named above do not. The whole line is read, so a /quiet
+// anywhere keeps a refusal off the screen.
 bool ParseUninstallCommandLine(const wchar_t* commandLine, RunSwitches& switches);
-
-// The usage (English: it names the switches and the codes).
-extern const wchar_t kUninstallUsage[];
 
 // How a run ended.
 enum class UninstallEnd

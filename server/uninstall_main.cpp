@@ -12,7 +12,9 @@
 #include "base/run_log_file.h"
 #include "base/setup_log.h"
 #include "base/system_dll.h"
+#include "formats/language/language.h"
 #include "formats/language/message_box.h"
+#include "formats/language/usage_text.h"
 #include "server/module_folder.h"
 #include "server/running_image.h"
 #include "server/uninstall_command.h"
@@ -42,11 +44,8 @@ int Stop(DWORD error)
 
 int RefuseCommandLine(const RunSwitches& switches)
 {
-    wchar_t text[2048] = {};
-    if (switches.refused[0])
-        FormatText(text, L"Unknown argument: %s\r\n\r\n%s", switches.refused, kUninstallUsage);
-    else
-        CopyText(text, kUninstallUsage);
+    wchar_t text[kUsageTextCapacity] = {};
+    FormatRefusedCommandLine(SwitchSet::kUninstall, switches, text, kUsageTextCapacity);
     ReportSink().Show(nullptr, text, kErrorMessage);
     return Stop(ERROR_INVALID_PARAMETER);
 }
@@ -157,6 +156,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int)
     RunSwitches switches;
     const bool run = ParseUninstallCommandLine(GetCommandLineW(), switches);
     PlugInSinks(switches.quiet);
+    // The usage in the system's language, as the setup's.
+    g_language.SelectLanguage(GetSystemDefaultLCID());
     // As in the setup: the lock first, so that a run beside another neither takes the
     // other's log file nor fails over it; held until this process ends, the removal's end.
     // A refused command line changes nothing and needs no lock.

@@ -176,29 +176,63 @@ TEST(ScopedPrivileges, OnForTheHoldersLifeThenAsBefore)
 
 TEST(ParseRunSwitches, TakesSwitchesInAnyCaseWithSlashOrDashAndRefusesEverythingElse)
 {
-    const struct { const wchar_t* line; SwitchesVerdict verdict; bool quiet; const wchar_t* log, *refused; } cases[] = {
-        {L"setup.exe", SwitchesVerdict::kRun, false, L"", L""},
-        {L"", SwitchesVerdict::kRun, false, L"", L""},
-        {L"\"C:\\dir one\\setup.exe\" /QUIET", SwitchesVerdict::kRun, true, L"", L""},
-        {L"setup.exe -Quiet /LOG \"C:\\my logs\\run.log\"", SwitchesVerdict::kRun, true, L"C:\\my logs\\run.log", L""},
-        {L"setup.exe -log=C:\\run.log", SwitchesVerdict::kRun, false, L"C:\\run.log", L""},
-        {L"setup.exe /?", SwitchesVerdict::kUsage, false, L"", L""},
-        {L"setup.exe /quiet -?", SwitchesVerdict::kUsage, true, L"", L""},
-        {L"setup.exe /quite", SwitchesVerdict::kRefused, false, L"", L"/quite"},
-        {L"setup.exe /logfile x", SwitchesVerdict::kRefused, false, L"", L"/logfile"},
-        {L"setup.exe quiet", SwitchesVerdict::kRefused, false, L"", L"quiet"},
+    using V = SwitchesVerdict;
+    const std::wstring tooLong = L"setup.exe /config=C:\\" + std::wstring(MAX_PATH, L'a');
+    const std::wstring cutRefused = tooLong.substr(10, 127);  // refused holds 127 characters
+    const struct
+    {
+        std::wstring line;
+        V verdict;
+        bool quiet, whatif;
+        const wchar_t *log, *config, *refused;
+    } cases[] = {
+        {L"setup.exe", V::kRun, false, false, L"", L"", L""},
+        {L"", V::kRun, false, false, L"", L"", L""},
+        {L"\"C:\\dir one\\setup.exe\" /QUIET", V::kRun, true, false, L"", L"", L""},
+        {L"setup.exe -Quiet /LOG \"C:\\my logs\\run.log\"", V::kRun, true, false, L"C:\\my logs\\run.log", L"", L""},
+        {L"setup.exe -log=C:\\run.log", V::kRun, false, false, L"C:\\run.log", L"", L""},
+        {L"setup.exe /?", V::kUsage, false, false, L"", L"", L""},
+        {L"setup.exe /quiet -?", V::kUsage, true, false, L"", L"", L""},
+        {L"setup.exe /quite", V::kRefused, false, false, L"", L"", L"/quite"},
+        {L"setup.exe /logfile x", V::kRefused, false, false, L"", L"", L"/logfile"},
+        {L"setup.exe quiet", V::kRefused, false, false, L"", L"", L"quiet"},
         // /log needs its file: not the end of the line, not an empty one, not the next switch.
-        {L"setup.exe /log", SwitchesVerdict::kRefused, false, L"", L"/log"},
-        {L"setup.exe /log=", SwitchesVerdict::kRefused, false, L"", L"/log="},
-        {L"setup.exe /log /quiet", SwitchesVerdict::kRefused, false, L"", L"/log"},
-        {L"setup.exe /quiet /", SwitchesVerdict::kRefused, true, L"", L"/"},
+        {L"setup.exe /log", V::kRefused, false, false, L"", L"", L"/log"},
+        {L"setup.exe /log=", V::kRefused, false, false, L"", L"", L"/log="},
+        {L"setup.exe /log /quiet", V::kRefused, true, false, L"", L"", L"/log"},
+        {L"setup.exe /log -quiet", V::kRefused, true, false, L"", L"", L"/log"},
+        {L"setup.exe /quiet /", V::kRefused, true, false, L"", L"", L"/"},
+        // The whole line is read: /quiet before or after a refused word keeps the refusal
+        // off the screen, and the first refused word is the one named.
+        {L"setup.exe /no-such-switch /quiet", V::kRefused, true, false, L"", L"", L"/no-such-switch"},
+        {L"setup.exe stray /quiet", V::kRefused, true, false, L"", L"", L"stray"},
+        {L"setup.exe /quiet stray", V::kRefused, true, false, L"", L"", L"stray"},
+        {L"setup.exe /first -second /quiet /log=C:\\run.log", V::kRefused, true, false, L"C:\\run.log", L"",
+         L"/first"},
+        {L"setup.exe \"\" /quiet", V::kRefused, true, false, L"", L"", L"\"\""},
+        {L"setup.exe /? stray", V::kRefused, false, false, L"", L"", L"stray"},
+        // Deployment tools add /norestart by habit; no run restarts anything.
+        {L"setup.exe /norestart /quiet", V::kRun, true, false, L"", L"", L""},
+        {L"setup.exe -NoRestart", V::kRun, false, false, L"", L"", L""},
+        {L"setup.exe /norestart=yes", V::kRefused, false, false, L"", L"", L"/norestart=yes"},
+        {L"setup.exe /config \"C:\\cfg dir\\site.cfg\" /quiet", V::kRun, true, false, L"", L"C:\\cfg dir\\site.cfg", L""},
+        {L"setup.exe -CONFIG=D:\\site.cfg", V::kRun, false, false, L"", L"D:\\site.cfg", L""},
+        {L"setup.exe /config site.cfg /log run.log", V::kRun, false, false, L"run.log", L"site.cfg", L""},
+        {L"setup.exe /config", V::kRefused, false, false, L"", L"", L"/config"},
+        {L"setup.exe /config=", V::kRefused, false, false, L"", L"", L"/config="},
+        {L"setup.exe /config /quiet", V::kRefused, true, false, L"", L"", L"/config"},
+        {L"setup.exe /configure site.cfg", V::kRefused, false, false, L"", L"", L"/configure"},
+        {tooLong, V::kRefused, false, false, L"", L"", cutRefused.c_str()},
+        {L"setup.exe /WhatIf /quiet", V::kRun, true, true, L"", L"", L""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         RunSwitches switches;
-        EXPECT_EQ(c.verdict, ParseRunSwitches(c.line, switches));
+        EXPECT_EQ(c.verdict, ParseRunSwitches(c.line.c_str(), SwitchSet::kSetup, switches));
         EXPECT_EQ(c.quiet, switches.quiet);
+        EXPECT_EQ(c.whatif, switches.whatif);
         EXPECT_STREQ(c.log, switches.log);
+        EXPECT_STREQ(c.config, switches.config);
         EXPECT_STREQ(c.refused, switches.refused);
     }
 }

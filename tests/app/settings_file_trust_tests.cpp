@@ -10,6 +10,7 @@
 #include "app/settings_file_trust.h"
 #include "base/scoped_handle.h"
 #include "support/enum_printers.h"
+#include "support/host_link.h"
 #include "support/message_box_watcher.h"
 #include "support/temp_folder.h"
 
@@ -132,4 +133,63 @@ TEST(SettingsFileHold, TakesItsOwnFileHoldsItUnchangedAndRefusesOneHeldOpenForWr
     const std::vector<SeenMessageBox> seen = watcher.Seen();
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ(0u, seen[0].text.find(L"The settings file \"" + path + L"\" is not used: ")) << seen[0].text;
+}
+
+// The file /config names, under Wine: found by its full path or from the current folder,
+// held as velmorasetup.cfg is; asked for, so one that is missing, or reached through a link,
+// or not one file of one name, is refused in a box that says why (-1 follows).
+TEST(SettingsFileHold, TakesTheNamedFileOnlyAtAPathWithoutLinksAndSaysWhyNot)
+{
+    TempFolder folder(L"cfgnamed");
+    TempFolder elsewhere(L"cfgelsewhere");
+    const std::wstring site = folder.File(L"site.cfg");
+    ASSERT_TRUE(WriteWholeFile(site, "domain=localhost\r\n"));
+    ASSERT_TRUE(WriteWholeFile(elsewhere.File(L"site.cfg"), "domain=localhost\r\n"));
+    ASSERT_TRUE(CreateDirectoryW(folder.File(L"sub").c_str(), nullptr));
+    ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"-s", {elsewhere.Path(), folder.File(L"linked")}));
+    ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"-s", {elsewhere.File(L"site.cfg"), folder.File(L"link.cfg")}));
+    ASSERT_TRUE(WriteWholeFile(folder.File(L"other.cfg"), "domain=localhost\r\n"));
+    ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"", {folder.File(L"other.cfg"), folder.File(L"hard.cfg")}));
+    ASSERT_TRUE(IsLink(folder.File(L"linked")));
+    const struct
+    {
+        const wchar_t* name;
+        const wchar_t* reason;
+    } refused[] = {
+        {L"none.cfg", L"it does not exist"},
+        {L"sub", L"it is a folder"},
+        {L"nowhere\\site.cfg", L"a folder of its path does not exist"},
+        {L"site.cfg\\site.cfg", L"a part of its path is a file, not a folder"},
+        {L"linked\\site.cfg", L"a folder of its path, or the file itself, is a junction"},
+        // Wine shows a link to a file as the file it names, not as a reparse point (Windows
+        // does, and the walk refuses it there): the system's final path of the opened file tells.
+        {L"link.cfg", L"the file opened is not the one its path names"},
+        {L"hard.cfg", L"it has other names (hard links)"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.name);
+        const std::wstring path = folder.File(c.name);
+        MessageBoxWatcher watcher([](const SeenMessageBox&) { return IDOK; });
+        CSettingsFileHold hold;
+        EXPECT_EQ(SettingsFileCheck::kRefused, hold.CheckNamed(path.c_str(), true));
+        const std::vector<SeenMessageBox> seen = watcher.Seen();
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ(0u, seen[0].text.find(L"The settings file \"" + path + L"\" given with /config is not used: " +
+                                        c.reason))
+            << seen[0].text;
+    }
+    // A relative name is the current folder's; the file is held as velmorasetup.cfg is.
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.Path().c_str()));
+    MessageBoxWatcher watcher([](const SeenMessageBox&) { return IDOK; });
+    CSettingsFileHold hold;
+    const SettingsFileCheck check = hold.CheckNamed(L"site.cfg", true);
+    SetCurrentDirectoryW(current);
+    EXPECT_EQ(SettingsFileCheck::kGoOn, check);
+    EXPECT_TRUE(watcher.Seen().empty());
+    EXPECT_EQ(site, hold.Path());
+    EXPECT_FALSE(UniqueHandle(CreateFileW(site.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr)).IsValid());
+    EXPECT_FALSE(MoveFileW(site.c_str(), folder.File(L"moved.cfg").c_str()));
 }

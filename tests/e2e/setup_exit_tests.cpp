@@ -8,6 +8,7 @@
 #include <prsht.h>
 
 #include "e2e/setup_runs.h"
+#include "support/host_link.h"
 #include "formats/language/language.h"
 #include "wizard/setup_exit_code.h"
 
@@ -135,4 +136,79 @@ TEST_F(SetupExitCodes, ASecondRunEndsWith3WithoutTouchingTheFirstsLog)
     EXPECT_NE(std::string::npos, own.find("Another Velmora Server setup is running")) << own;
     EXPECT_NE(std::string::npos, own.find("==== exit code 3")) << own;
     DeleteFileW(ownLogs[0].c_str());
+}
+
+// What a deployment tool may get wrong on the line or in the settings file: each run ends by
+// itself with -1 and says why, only in the log when /quiet is anywhere on the line (its own
+// new log here), in its one box otherwise, and changes nothing. The file that /config names
+// is read instead of velmorasetup.cfg: the domain that only it gives is the one refused.
+TEST_F(SetupExitCodes, RefusedLinesAndSettingsFilesEndWithMinus1AndSayWhy)
+{
+    ASSERT_NO_FATAL_FAILURE(WriteSettingsFile("domain=localhost\r\n"));
+    const std::wstring named = folder_.File(L"site.cfg");
+    ASSERT_TRUE(WriteWholeFile(named, "domain=named_file.invalid\r\n"));
+    TempFolder elsewhere(L"e2e-cfg");
+    ASSERT_TRUE(WriteWholeFile(elsewhere.File(L"site.cfg"), "domain=localhost\r\n"));
+    const std::wstring linked = folder_.File(L"linked");
+    ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"-s", {elsewhere.Path(), linked}));
+    ASSERT_TRUE(IsLink(linked));
+    const char kNamedRead[] = "The domain name \"named_file.invalid\" is not a valid host name";
+    const char kNotUsed[] = "given with /config is not used: ";
+    const struct
+    {
+        const char* what;
+        std::wstring arguments;
+        bool quiet;
+        std::vector<std::string> said;  // in the log (quiet) or the box
+    } cases[] = {
+        {"a stray word before /quiet", L"stray /quiet", true,
+         {"Unknown argument: stray", "setup.exe [/quiet] [/norestart] [/config FILE]", "Exit codes: ",
+          "==== exit code -1"}},
+        {"an unknown switch before /quiet", L"/no-such-switch /norestart /quiet", true,
+         {"Unknown argument: /no-such-switch", "==== exit code -1"}},
+        {"an unknown switch, attended", L"/no-such-switch", false, {"Unknown argument: /no-such-switch\r\n"}},
+        {"/config FILE", L"/quiet /config \"" + named + L"\"", true, {kNamedRead, "==== exit code -1"}},
+        {"/config=FILE in the current folder", L"/config=site.cfg /quiet", true, {kNamedRead}},
+        {"/config, attended", L"/config=site.cfg /norestart", false, {kNamedRead}},
+        {"/config's file missing", L"/quiet /config=none.cfg", true, {kNotUsed, "it does not exist"}},
+        {"/config through a linked folder", L"/quiet /config=\"" + linked + L"\\site.cfg\"", true,
+         {kNotUsed, "is a junction, symbolic link or mount point"}},
+        {"/config's file missing, attended", L"/config none.cfg", false, {kNotUsed, "it does not exist"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::set<std::wstring> logsBefore = DefaultLogs();
+        ProgramRun run = RunSetup(nullptr, c.arguments);
+        const std::vector<std::wstring> madeLogs = NewDefaultLogs(logsBefore);
+        EXPECT_EQ(static_cast<DWORD>(-1), run.exitCode);
+        std::string said;
+        if (c.quiet) {
+            EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].text;
+            ASSERT_EQ(1u, madeLogs.size());
+            said = ReadWholeFile(madeLogs[0]);
+            DeleteFileW(madeLogs[0].c_str());
+        } else {
+            EXPECT_TRUE(madeLogs.empty());
+            ASSERT_EQ(1u, run.boxes.size());
+            const std::wstring& text = run.boxes[0].text;
+            said.assign(text.begin(), text.end());  // the texts looked for are ASCII
+        }
+        for (const std::string& part : c.said)
+            EXPECT_NE(std::string::npos, said.find(part)) << part << "\n" << said;
+        EXPECT_FALSE(installation_.InstallDirExists());
+        EXPECT_FALSE(installation_.ServiceExists());
+    }
+}
+
+// The usage and the refusal in the system's language.
+TEST_F(RussianSetupStart, ARefusedCommandLineShowsTheUsageInRussian)
+{
+    ASSERT_EQ(kRussianLocale, GetSystemDefaultLCID()) << "run with LC_ALL=ru_RU.UTF-8 (locale generated)";
+    ProgramRun run = RunSetup(nullptr, L"stray");
+    EXPECT_EQ(static_cast<DWORD>(-1), run.exitCode);
+    ASSERT_EQ(1u, run.boxes.size());
+    const std::wstring& text = run.boxes[0].text;
+    EXPECT_EQ(0u, text.find(L"Неизвестный аргумент: stray\r\n\r\nsetup.exe [")) << text;
+    for (const wchar_t* part : {L"  /norestart  ", L"  /config ФАЙЛ", L"  /whatif ", L"Коды завершения: "})
+        EXPECT_NE(std::wstring::npos, text.find(part)) << text;
 }

@@ -79,7 +79,7 @@ TEST_F(WholeInstallation, AttendedThroughEveryPageWithAnUnresolvedDomain)
 
 namespace {
 
-const char kUsageStart[] = "setup.exe [/quiet] [/log FILE] [/?]";
+const char kUsageStart[] = "setup.exe [/quiet] [/norestart] [/config FILE] [/log FILE] [/whatif] [/?]";
 const char kAlreadyRunning[] = "Another Velmora Server setup is running on this computer.";
 
 } // namespace

@@ -5,7 +5,7 @@
 #include "server/uninstall_command.h"
 
 // The setup's switches, minus /?; the old hand-off's /finish is a stray switch now.
-TEST(UninstallCommandLine, TakesQuietAndLogInAnyOrderAndRefusesEverythingElse)
+TEST(UninstallCommandLine, TakesQuietNoRestartAndLogInAnyOrderAndRefusesEverythingElse)
 {
     const struct { const wchar_t* line; bool run, quiet; const wchar_t* log; } cases[] = {
         {L"uninstall.exe", true, false, L""},
@@ -13,9 +13,14 @@ TEST(UninstallCommandLine, TakesQuietAndLogInAnyOrderAndRefusesEverythingElse)
         {L"uninstall.exe /log \"C:\\my logs\\u.log\" -QUIET", true, true, L"C:\\my logs\\u.log"},
         {L"uninstall.exe /Log=C:\\u.log", true, false, L"C:\\u.log"},
         {L"uninstall.exe /?", false, false, L""},
-        {L"uninstall.exe /finish 124 C:\\Velmora /quiet", false, false, L""},
+        // A refused line is read to its end: a /quiet after the refused word counts.
+        {L"uninstall.exe /finish 124 C:\\Velmora /quiet", false, true, L""},
         {L"uninstall.exe /quiet C:\\Velmora", false, true, L""},
         {L"uninstall.exe /quiet /log", false, true, L""},
+        {L"uninstall.exe /norestart /quiet", true, true, L""},
+        // The setup's own switches are none of the uninstaller's.
+        {L"uninstall.exe /config C:\\site.cfg /quiet", false, true, L""},
+        {L"uninstall.exe /whatif", false, false, L""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);

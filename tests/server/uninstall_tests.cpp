@@ -185,6 +185,21 @@ TEST(Uninstaller, RefusesBesideAnotherRunWithALogItMayNotWriteAndOutsideAnInstal
     ProgramRun badLog = RunProgram({command + L" /quiet /log=C:\\velmora-no-such-folder\\uninstall.log"});
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), badLog.exitCode);
     EXPECT_TRUE(badLog.boxes.empty());
+    // A refused line with /quiet after the refused word: no box, the reason and the usage
+    // in the log; without /quiet, in the one box. The setup's own switches are refused.
+    TempFolder logs(L"uninstall-logs");
+    const std::wstring log = logs.File(L"refused.log");
+    ProgramRun quietStray = RunProgram({command + L" stray /norestart /quiet /log=\"" + log + L"\""});
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), quietStray.exitCode);
+    EXPECT_TRUE(quietStray.boxes.empty());
+    const std::string logged = ReadWholeFile(log);
+    for (const char* line : {"Unknown argument: stray", "uninstall.exe [/quiet] [/norestart] [/log FILE]",
+                             "Exit codes: 0 removed", "==== exit code 87"})
+        EXPECT_NE(std::string::npos, logged.find(line)) << line << "\n" << logged;
+    ProgramRun whatif = RunProgram({command + L" /whatif", AnswerQuestionsWith(IDOK)});
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), whatif.exitCode);
+    ASSERT_EQ(1u, whatif.boxes.size());
+    EXPECT_EQ(0u, whatif.boxes[0].text.find(L"Unknown argument: /whatif\r\n\r\nuninstall.exe [")) << whatif.boxes[0].text;
     EXPECT_TRUE(installation.ServiceExists());
     EXPECT_TRUE(PathExists(installation.UninstallerPath()));
     EXPECT_TRUE(installation.Entry().Exists());
