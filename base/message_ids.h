@@ -115,5 +115,6 @@ enum MessageId : UINT
     kSettingsFileHardLinks = 218,
     kSettingsFileElsewhere = 219,
     kSettingsPathBad = 220,
+    kWizardNotCreated = 221,
     kWhatTheRunWouldChange = 240,
 };

@@ -35,6 +35,7 @@ protected:
 using SetupStart = SetupStartTest;
 using RussianSetupStart = SetupStartTest;
 using SetupExitCodes = SetupRunTest;
+using SetupWithoutDisplay = SetupRunTest;
 
 } // namespace
 
@@ -127,13 +128,13 @@ TEST_F(SetupExitCodes, ASecondRunEndsWith3WithoutTouchingTheFirstsLog)
     }
     const std::string first = ReadWholeFile(log);
     EXPECT_EQ(first.find("==== Velmora Server Setup"), first.rfind("==== Velmora Server Setup")) << first;
-    EXPECT_EQ(std::string::npos, first.find("Another Velmora Server setup is running")) << first;
+    EXPECT_EQ(std::string::npos, first.find("Another Velmora Server setup or uninstall is running")) << first;
     ASSERT_EQ(1u, ownLogs.size());
     const std::wstring name = ownLogs[0].substr(ownLogs[0].find_last_of(L'\\') + 1);
     // VelmoraSetup-YYYYMMDDTHHMMSSZ-<16 hexadecimal digits>.log
     EXPECT_EQ(13u + 16 + 1 + 16 + 4, name.size()) << name;
     const std::string own = ReadWholeFile(ownLogs[0]);
-    EXPECT_NE(std::string::npos, own.find("Another Velmora Server setup is running")) << own;
+    EXPECT_NE(std::string::npos, own.find("Another Velmora Server setup or uninstall is running")) << own;
     EXPECT_NE(std::string::npos, own.find("==== exit code 3")) << own;
     DeleteFileW(ownLogs[0].c_str());
 }
@@ -198,6 +199,25 @@ TEST_F(SetupExitCodes, RefusedLinesAndSettingsFilesEndWithMinus1AndSayWhy)
         EXPECT_FALSE(installation_.InstallDirExists());
         EXPECT_FALSE(installation_.ServiceExists());
     }
+}
+
+// Where no window can be made (CMakeLists.txt runs this with no display), a quiet run cannot
+// go through its pages: it ends with -1 and says why in its log, never with 0 as after a
+// cancel, and installs nothing.
+TEST_F(SetupWithoutDisplay, AQuietRunThatCannotMakeItsWindowEndsWithMinus1AndSaysWhy)
+{
+    wchar_t display[256] = {};
+    ASSERT_EQ(0u, GetEnvironmentVariableW(L"DISPLAY", display, 256)) << "run with DISPLAY empty";
+    ASSERT_NO_FATAL_FAILURE(WriteSettingsFile(std::string(kAccountSettings) + "domain=localhost\r\n"));
+    const std::wstring log = folder_.File(L"run.log");
+    ProgramRun run = RunSetup(nullptr, L"/quiet /log=\"" + log + L"\"");
+    EXPECT_EQ(static_cast<DWORD>(-1), run.exitCode);
+    const std::string logged = ReadWholeFile(log);
+    for (const char* line : {"start-up: checks passed", "wizard: its window could not be created (system error ",
+                             "Setup could not create its window, so nothing was installed: ", "==== exit code -1"})
+        EXPECT_NE(std::string::npos, logged.find(line)) << line << "\n" << logged;
+    EXPECT_FALSE(installation_.InstallDirExists());
+    EXPECT_FALSE(installation_.ServiceExists());
 }
 
 // The usage and the refusal in the system's language.

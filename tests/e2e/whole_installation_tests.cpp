@@ -80,7 +80,7 @@ TEST_F(WholeInstallation, AttendedThroughEveryPageWithAnUnresolvedDomain)
 namespace {
 
 const char kUsageStart[] = "setup.exe [/quiet] [/norestart] [/config FILE] [/log FILE] [/whatif] [/?]";
-const char kAlreadyRunning[] = "Another Velmora Server setup is running on this computer.";
+const char kAlreadyRunning[] = "Another Velmora Server setup or uninstall is running on this computer.";
 
 } // namespace
 
@@ -128,7 +128,7 @@ TEST_F(WholeInstallation, QuietWithItsLogWhileASecondSetupIsRefused)
     EXPECT_NE(std::string::npos, ReadWholeFile(secondLog).find(kAlreadyRunning));
     EXPECT_EQ(static_cast<DWORD>(kExitAlreadyRunning), attendedSecond.exitCode);
     ASSERT_EQ(1u, attendedSecond.boxes.size());
-    EXPECT_EQ(0u, attendedSecond.boxes[0].text.find(L"Another Velmora Server setup is running"));
+    EXPECT_EQ(0u, attendedSecond.boxes[0].text.find(L"Another Velmora Server setup or uninstall is running"));
 }
 
 // The switches and the quiet stops, each in a run of setup.exe that nobody attends: every

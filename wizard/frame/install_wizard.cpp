@@ -7,6 +7,7 @@
 #include "base/install_settings.h"
 #include "base/message_ids.h"
 #include "base/setup_log.h"
+#include "base/setup_tools.h"
 #include "formats/language/language.h"
 #include "formats/language/message_box.h"
 #include "wizard/setup_exit_code.h"
@@ -37,6 +38,7 @@ CInstallWizard::CInstallWizard()
 int CInstallWizard::RunWizard(HWND owner)
 {
     INT_PTR sheetResult = DoModal(owner);
+    const DWORD sheetError = GetLastError();
     // The progress page posts the quit message that ends the sheet's loop when it goes
     // first; it must not end a later loop of this thread.
     MSG quit;
@@ -46,6 +48,15 @@ int CInstallWizard::RunWizard(HWND owner)
     // which settled the transaction itself when it ran.
     if (progress_.Outcome() != InstallOutcome::Succeeded)
         changes_.RollBack();
+    // Nothing ran, and nobody may have seen a thing (a quiet run, a session without a
+    // display): the log and the code say so, never a plain cancel.
+    if (!WasCreated()) {
+        wchar_t reason[512] = {};
+        g_setupTools.FormatSystemError(sheetError, reason, 512);
+        g_setupLog.Line(L"wizard: its window could not be created (system error %lu)", sheetError);
+        ShowMessage(nullptr, kErrorMessage, kWizardNotCreated, reason);
+        return kExitFailure;
+    }
     const int exitCode =
         SetupExitCode(sheetResult, QuietRunStopped() ? InstallOutcome::Unanswered : progress_.Outcome());
     return changes_.Previewing() ? TellPreview(exitCode) : exitCode;

@@ -28,14 +28,25 @@ INT_PTR CPropertySheetImpl::DoModal(HWND owner)
     header.ppsp = pages_;
     header.pfnCallback = SheetCallback;
     creating_ = this;
+    created_ = false;
     INT_PTR result = PropertySheetW(&header);
+    const DWORD error = GetLastError();
     creating_ = nullptr;
+    // Without a window no page ran, whatever the call answers: Wine without a display
+    // answers 0, as after Cancel.
+    if (!created_) {
+        SetLastError(error != NO_ERROR ? error : ERROR_INVALID_WINDOW_HANDLE);
+        return -1;
+    }
     return result;
 }
 
 int CALLBACK CPropertySheetImpl::SheetCallback(HWND window, UINT message, LPARAM)
 {
-    if (message == PSCB_INITIALIZED && creating_ && creating_->SubclassWindow(window))
-        creating_->OnSheetInitialized();
+    if (message == PSCB_INITIALIZED && creating_) {
+        creating_->created_ = true;
+        if (creating_->SubclassWindow(window))
+            creating_->OnSheetInitialized();
+    }
     return 0;
 }

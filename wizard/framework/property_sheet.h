@@ -18,8 +18,11 @@ public:
     // False (ERROR_NOT_ENOUGH_MEMORY) when the sheet is full.
     bool AddPage(CPropertyPageImpl& page);
     // Runs the sheet; returns the property sheet's result: positive after Finish, 0 after
-    // Cancel, -1 when it could not be shown.
+    // Cancel, -1 when it could not be shown (or ended through a quit message).
     INT_PTR DoModal(HWND owner);
+    // False after DoModal when the sheet's window was never made; the reason is then the
+    // thread's last error.
+    bool WasCreated() const { return created_; }
 
 protected:
     // The sheet's window exists and is subclassed; no page is shown yet.
@@ -31,6 +34,7 @@ private:
     DWORD flags_;
     PROPSHEETPAGEW pages_[kMaxPages];
     UINT page_count_ = 0;
+    bool created_ = false;
     // The sheet that PropertySheetW is building: the call-back carries no user value.
     // Sheets are only run on the interface thread, one at a time.
     static CPropertySheetImpl* creating_;
