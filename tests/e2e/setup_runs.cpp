@@ -1,6 +1,9 @@
 #include "e2e/setup_runs.h"
 
 #include "base/scoped_handle.h"
+#include "base/setup_tools.h"
+#include "support/uninstall_entry_reader.h"
+#include "support/wait_until.h"
 #include "setup_path.h"
 
 namespace {
@@ -69,6 +72,16 @@ ProgramRun SetupRunTest::RunSetup(const std::function<void(WizardDriver&)>& driv
                                  folder_.Path()});
     EXPECT_TRUE(run.ended) << "setup did not end";
     return run;
+}
+
+void RemoveInstallation(const std::wstring& folder, const wchar_t* service)
+{
+    g_setupTools.ControlServiceAndWait(service, true);
+    g_setupTools.RemoveService(service);
+    UninstallEntryReader(service).Delete();
+    const std::wstring server = folder + L"\\Velmora.exe";
+    WaitUntil([&] { return g_setupTools.FindProcessByPath(server.c_str()) == 0; }, 120000);
+    TempFolder::DeleteTree(L"\\\\?\\" + folder);
 }
 
 std::set<std::wstring> DefaultLogs()

@@ -54,6 +54,10 @@ const DWORD kInstallTimeoutMs = 240000;
 // system marshals the text; the page is told).
 bool TypeInto(const WizardDriver& wizard, int controlId, const std::wstring& text);
 
+// Takes away an installation of `service` in `folder` whatever the run left of it (service,
+// entry, running server, folder), so that the next run installs anew.
+void RemoveInstallation(const std::wstring& folder, const wchar_t* service);
+
 // The quiet runs' own logs in the temporary folder (VelmoraSetup-*.log).
 std::set<std::wstring> DefaultLogs();
 // Those made since `before` was taken.

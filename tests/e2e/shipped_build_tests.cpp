@@ -37,15 +37,7 @@ protected:
     // The prefix is this test's own: what the installation left goes with the prefix's
     // server, which tests/e2e/CMakeLists.txt ends before each run.
     // The default installation goes whole, so that the next run installs anew.
-    ~ShippedBuildUnderWow64() override
-    {
-        g_setupTools.ControlServiceAndWait(kDefaultService, true);
-        g_setupTools.RemoveService(kDefaultService);
-        UninstallEntryReader(kDefaultService).Delete();
-        const std::wstring server = std::wstring(kDefaultFolder) + L"\\Velmora.exe";
-        WaitUntil([&] { return g_setupTools.FindProcessByPath(server.c_str()) == 0; }, 120000);
-        TempFolder::DeleteTree(L"\\\\?\\" + std::wstring(kDefaultFolder));
-    }
+    ~ShippedBuildUnderWow64() override { RemoveInstallation(kDefaultFolder, kDefaultService); }
 
     // The installation in the default folder: ended with 1 and no box, its server (the
     // 32-bit one) running and answering, its entry in the registry view that the 64-bit

@@ -1,5 +1,6 @@
-// Pictures of every page for people to look at (tests/wizard/screenshots.sh turns them into
-// PNG files).
+// Pictures of every page of the test program's wizard for people to look at, with
+// VELMORA_SCREENSHOTS set. It carries no payload, so its progress page shows a failed run: the
+// pictures in docs/screenshots come from the real setup.exe (tests/e2e, tests/wizard/screenshots.sh).
 #include <gtest/gtest.h>
 #include <windows.h>
 
