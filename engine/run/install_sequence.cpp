@@ -526,10 +526,11 @@ void InstallRun::SayFileWouldBeWritten(const wchar_t* kind, const wchar_t* relat
     wchar_t path[MAX_PATH];
     if (!JoinPath(path, layout_.folder, relative))
         return;
-    const bool there = GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
-    Previewing()->Say(kind, there ? L"would write %s; finds one there, which it would %s"
-                                  : L"would write %s; finds none%s",
-                      path, there ? (backup_[0] ? L"move into the backup first" : L"write over") : L"");
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
+        Previewing()->Say(kind, L"would write %s; finds none", path);
+    else
+        Previewing()->Say(kind, L"would write %s; finds one there, which it would %s", path,
+                          backup_[0] ? L"move into the backup first" : L"write over");
 }
 
 } // namespace
