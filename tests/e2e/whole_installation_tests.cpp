@@ -162,8 +162,6 @@ TEST_F(WholeInstallation, SwitchesEndOnTheirOwnWithTheirExitCodeAndLog)
         {"usage, relative /log", L"/? /log=run.log", "", 0, false, {kUsageStart}, kUsageStart},
         {"log that cannot be written", L"/log=\"" + folder_.File(L"missing\\run.log") + L"\"", "",
          static_cast<DWORD>(-1), false, {}, "Cannot write the log file"},
-        {"unknown switch, quiet", L"/quiet /Bogus", "", static_cast<DWORD>(-1), true,
-         {"command line: ", "Unknown argument: /Bogus", kUsageStart, "==== exit code -1"}, nullptr},
         // Refused before anything is made behind the link, and before anything is installed.
         {"quiet, /log through a linked folder", L"/quiet /log=\"" + linkedFolder + L"\\run.log\"",
          account + "domain=localhost\r\n", static_cast<DWORD>(-1), true,
