@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/message_box_watcher.h"
+
 // The wizard pages that a language translates.
 const DWORD kWizardDialogIds[] = {107, 4, 7, 106, 8, 3};
 
@@ -131,13 +133,6 @@ private:
     std::vector<wchar_t> storage_;
 };
 
-inline std::wstring TextOf(HWND window)
-{
-    wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
-    return text;
-}
-
 inline INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
 {
     return message == WM_INITDIALOG;
@@ -170,9 +165,9 @@ public:
     // The title, then every child's text in order.
     std::vector<std::wstring> Texts() const
     {
-        std::vector<std::wstring> texts{TextOf(window_)};
+        std::vector<std::wstring> texts{WindowText(window_)};
         for (HWND child : Children())
-            texts.push_back(TextOf(child));
+            texts.push_back(WindowText(child));
         return texts;
     }
 

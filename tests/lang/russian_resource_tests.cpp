@@ -1,7 +1,6 @@
 // The Russian language resource and the agreement texts as compiled into this program.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <iterator>
 #include <set>
 
@@ -22,21 +21,11 @@ std::vector<std::pair<int, bool>> WizardPageChildren(DWORD id)
         wchar_t name[64] = {};
         GetClassNameW(child, name, 64);
         bool icon = (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
-        bool translatable = !TextOf(child).empty() &&
+        bool translatable = !WindowText(child).empty() &&
                             (lstrcmpiW(name, L"Button") == 0 || (lstrcmpiW(name, L"Static") == 0 && !icon));
         children.push_back({GetDlgCtrlID(child), translatable});
     }
     return children;
-}
-
-// The printf fields of a text, in order ("%s", "%d", ...).
-std::vector<std::wstring> FormatFields(const std::wstring& text)
-{
-    std::vector<std::wstring> fields;
-    for (size_t pos = text.find(L'%'); pos != std::wstring::npos && pos + 1 < text.size();
-         pos = text.find(L'%', pos + 2))
-        fields.push_back(text.substr(pos, 2));
-    return fields;
 }
 
 std::wstring Fetch(const CLanguage& language, UINT id)
@@ -62,29 +51,19 @@ protected:
 
 } // namespace
 
-TEST_F(RussianResource, NamesItsCodePageAndTranslatesEveryMessageKeepingItsFormatFieldsAndBlanks)
+// The build refuses a Russian text whose format fields differ from the English one's, or
+// that no English text has (CheckFormatFields); here every English message must have one.
+TEST_F(RussianResource, NamesItsCodePageAndTranslatesEveryMessageKeepingItsBlanks)
 {
     EXPECT_EQ(1251u, bytes_[0] | (bytes_[1] << 8) | (bytes_[2] << 16) | (bytes_[3] << 24));
     std::wstring description(reinterpret_cast<const wchar_t*>(&bytes_[16]), (bytes_[12] | (bytes_[13] << 8)) / 2);
     EXPECT_EQ(L"language=Russian,1049", description);
     EXPECT_EQ(0u, tables_.ListCount());
-    // The same messages in both languages: one missing on either side fails.
-    const std::vector<UINT> english = MessageIds();
-    std::vector<UINT> russianIds;
-    for (DWORD i = 0; i < tables_.StringCount(); ++i)
-        russianIds.push_back(tables_.Strings()[i].id);
-    std::sort(russianIds.begin(), russianIds.end());
-    std::vector<UINT> noRussian, noEnglish;
-    std::set_difference(english.begin(), english.end(), russianIds.begin(), russianIds.end(), back_inserter(noRussian));
-    std::set_difference(russianIds.begin(), russianIds.end(), english.begin(), english.end(), back_inserter(noEnglish));
-    EXPECT_EQ(std::vector<UINT>(), noRussian) << "messages without a Russian text";
-    ASSERT_EQ(std::vector<UINT>(), noEnglish) << "Russian texts of no message";
     CLanguage russian;
     ASSERT_TRUE(russian.SelectLanguage(kRussianLocale));
-    for (UINT id : english) {
+    for (UINT id : MessageIds()) {
+        EXPECT_NE(nullptr, tables_.FindString(id)) << "message " << id << " has no Russian text";
         std::wstring text = Fetch(russian, id);
-        EXPECT_FALSE(text.empty()) << "message " << id;
-        EXPECT_EQ(FormatFields(BuiltInText(id)), FormatFields(text)) << "message " << id;
         bool indented = BuiltInText(id).compare(0, 2, L"  ") == 0;
         EXPECT_EQ(indented, text.compare(0, 2, L"  ") == 0) << "message " << id;
         if (id != 38) {

@@ -1,7 +1,8 @@
-// The administrator page in the running wizard: the login that follows name and surname,
-// the record shown, that Next reads the boxes into the check and shows its trimmed fields,
-// marks and warning, and the unattended check on activation. The check's rules:
-// administrator_check_tests.
+// The administrator page in the running wizard: the record shown, the unattended check on
+// activation, the login that follows name and surname, and that Next reads the boxes into
+// the check and shows its trimmed fields, marks and warning. The check's rules:
+// administrator_check_tests; Back, the buttons and an unattended run that waits:
+// WizardFlow.PagesFollowTheKindOfRun.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -32,12 +33,31 @@ void Fill(WizardDriver& wizard, const wchar_t* name, const wchar_t* surname, con
 
 } // namespace
 
-TEST_F(AdministratorPage, LoginFollowsNameAndSurnameThenNextMarksWarnsAndStoresTheAccount)
+// The record as an unattended settings file gives it (the password only as its digest) is
+// shown trimmed and checked by the page itself; then a person's typing.
+TEST_F(AdministratorPage, ShowsTheRecordChecksItselfUnattendedThenTheLoginFollowsAndNextMarksWarnsAndStores)
 {
+    CopyText(g_settings.admin_name, L"\t Ann  ");
+    CopyText(g_settings.admin_surname, L" Lee\r\n");
+    CopyText(g_settings.admin_login, L"  alee ");
+    CopyText(g_settings.admin_password, L"abc");
+    Digest160Text(L"abc", g_settings.admin_password_digest, 20);
     std::wstring name, surname;
-    LONG_PTR refused = -2, accepted = -2;
+    LONG_PTR valid = -2, refused = -2, accepted = -2;
     std::wstring longName(80, L'n');
     WizardRun run = RunOnPage(IDD_WIZ_USERS, [&](WizardDriver& wizard) {
+        EXPECT_EQ(L"Ann", ItemText(wizard, IDC_ADMIN_NAME));
+        EXPECT_EQ(L"Lee", ItemText(wizard, IDC_ADMIN_SURNAME));
+        EXPECT_EQ(L"alee", ItemText(wizard, IDC_ADMIN_LOGIN));
+        EXPECT_EQ(L"abc", ItemText(wizard, IDC_ADMIN_PASSWORD));
+        EXPECT_EQ(L"abc", ItemText(wizard, IDC_ADMIN_CONFIRM));
+        g_settings.run_mode = RunMode::kUnattended;
+        // The check writes the fields back into their boxes; the login given must survive.
+        valid = AskPage(wizard, PSN_SETACTIVE);
+        EXPECT_EQ(L"alee", ItemText(wizard, IDC_ADMIN_LOGIN));
+        g_settings.run_mode = RunMode::kAttended;
+
+        TypeInto(wizard, IDC_ADMIN_SURNAME, L"");
         TypeInto(wizard, IDC_ADMIN_NAME, L"  Ann ");
         EXPECT_EQ(L"Ann", ItemText(wizard, IDC_ADMIN_LOGIN));
         TypeInto(wizard, IDC_ADMIN_SURNAME, L" Lee");
@@ -63,41 +83,15 @@ TEST_F(AdministratorPage, LoginFollowsNameAndSurnameThenNextMarksWarnsAndStoresT
         accepted = AskPage(wizard, PSN_WIZNEXT);
     }, AcceptBox);
     ASSERT_TRUE(run.scriptFinished);
+    EXPECT_EQ(IDD_WIZ_INSTALL, valid) << "a 3-character password from the settings is not checked again";
     EXPECT_EQ(-1, refused);
     EXPECT_EQ(0, accepted) << "on to the progress page";
     EXPECT_EQ(L"", name);
     EXPECT_EQ(L"", surname);
-    ASSERT_EQ(2u, run.boxes.size()) << "the warning and the final cancel question";
+    ASSERT_EQ(2u, run.boxes.size()) << "no box in the unattended check: the warning and the final cancel question";
     EXPECT_EQ(L"One or more field values are invalid", run.boxes[0].text);
     EXPECT_EQ(LoadIconW(nullptr, IDI_WARNING), run.boxes[0].icon);
     EXPECT_NE(nullptr, run.boxes[0].owner);
     // The rest that the check stores: AdministratorCheck.EveryCase.
     EXPECT_EQ(std::wstring(63, L'n'), g_settings.admin_name);
-}
-
-// Back, the buttons and an unattended run that waits: WizardFlow.PagesFollowTheKindOfRun.
-TEST_F(AdministratorPage, ShowsTheRecordTrimmedAndChecksItselfWhenUnattended)
-{
-    // As an unattended settings file gives them: the password only as its digest.
-    CopyText(g_settings.admin_name, L"\t Ann  ");
-    CopyText(g_settings.admin_surname, L" Lee\r\n");
-    CopyText(g_settings.admin_login, L"  alee ");
-    CopyText(g_settings.admin_password, L"abc");
-    Digest160Text(L"abc", g_settings.admin_password_digest, 20);
-    LONG_PTR valid = -2;
-    WizardRun run = RunOnPage(IDD_WIZ_USERS, [&](WizardDriver& wizard) {
-        EXPECT_EQ(L"Ann", ItemText(wizard, IDC_ADMIN_NAME));
-        EXPECT_EQ(L"Lee", ItemText(wizard, IDC_ADMIN_SURNAME));
-        EXPECT_EQ(L"alee", ItemText(wizard, IDC_ADMIN_LOGIN));
-        EXPECT_EQ(L"abc", ItemText(wizard, IDC_ADMIN_PASSWORD));
-        EXPECT_EQ(L"abc", ItemText(wizard, IDC_ADMIN_CONFIRM));
-        g_settings.run_mode = RunMode::kUnattended;
-        // The check writes the fields back into their boxes; the login given must survive.
-        valid = AskPage(wizard, PSN_SETACTIVE);
-        EXPECT_EQ(L"alee", ItemText(wizard, IDC_ADMIN_LOGIN));
-        g_settings.run_mode = RunMode::kAttended;
-    });
-    ASSERT_TRUE(run.scriptFinished);
-    EXPECT_EQ(IDD_WIZ_INSTALL, valid) << "a 3-character password from the settings is not checked again";
-    EXPECT_EQ(1u, run.boxes.size()) << "no box in an unattended run: only the final cancel question";
 }

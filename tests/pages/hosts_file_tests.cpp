@@ -266,22 +266,6 @@ TEST_F(HostsEntry, ReplacedFileKeepsItsRightsThroughAddingAndRemoval)
     EXPECT_EQ(before, FileRights(path));
 }
 
-TEST_F(HostsEntry, RemovalAfterAddingGivesTheFileBackWithWhatOthersAddedMeanwhile)
-{
-    const std::string before = "127.0.0.1 localhost\r\n10.0.0.9 www intranet.example\r\n10.0.0.5 mail\r\n"
-                               "10.0.0.8 intranet.example\r\n";
-    const std::string appended = "10.0.0.6 other\r\n";
-    for (const std::string& meanwhile : {std::string(), appended}) {
-        ASSERT_TRUE(WriteWholeFile(path, before));
-        ASSERT_TRUE(AddHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain, &taken));
-        ASSERT_TRUE(WriteWholeFile(path, ReadWholeFile(path) + meanwhile));
-        int left = -1;
-        ASSERT_TRUE(RemoveHostsEntry(folder.Path().c_str(), Address(10, 0, 0, 1), kDomain, taken, &left));
-        EXPECT_EQ(before + meanwhile, ReadWholeFile(path));
-        EXPECT_EQ(0, left);
-    }
-}
-
 TEST_F(HostsEntry, RemovalWithoutAFileLeavesNoneAndCountsTheNames)
 {
     taken = TakenLines({{"10.0.0.9 intranet.example", ""}});

@@ -1,7 +1,8 @@
 // The settings page in the running wizard: what it shows, that Next reads its controls
 // into the check, shows the check's boxes and questions and stores what it decided, the
-// page that the unattended check goes to, the own certificate's preview, and the texts
-// under the system's locale. The check's rules: settings_check_tests.
+// unattended check that waits, the own certificate's preview, and the texts under the
+// system's locale. The check's rules: settings_check_tests; the machine it asks:
+// settings_machine_tests.
 #include "pages/page_fixture.h"
 
 #include "base/bounded_text.h"
@@ -11,10 +12,7 @@
 #include "formats/config/server_config.h"
 #include "formats/language/language.h"
 #include "resources/wizard_ids.h"
-#include "support/at_scope_exit.h"
-#include "support/installation_fixture.h"
 #include "support/temp_folder.h"
-#include "system/uninstall/uninstall_entry.h"
 #include "wizard/imported_certificate.h"
 #include "wizard/settings_page/certificate_display.h"
 #include "wizard/settings_page/host_addresses.h"
@@ -22,18 +20,15 @@
 namespace {
 
 // Certificates that a run imported leave the machine's store again, and the configuration
-// that an upgrade kept is dropped. A run that reached the installation page made the shared
-// program group, which later programs expect absent.
+// that a run kept is dropped.
 class SettingsPage : public PageTest
 {
 protected:
-    void TearDown() override { Restart(); }
-    void Restart()
+    void TearDown() override
     {
         RemoveImportedServerCertificate();
-        RemoveProgramGroup();
         g_serverConfig.Clear();
-        ResetSettings();
+        PageTest::TearDown();
     }
     TempFolder folder_{L"settings-page"};
 };
@@ -150,35 +145,8 @@ TEST_F(SettingsPage, ShowsTheRecordThenTheChecksBoxesAndStoresWhatItDecided)
               boxes[1].text);
     EXPECT_EQ(L"This folder is already exist! Do you want to install to it?", boxes[2].text);
     EXPECT_EQ(boxes[2].text, boxes[3].text);
-    // What else the check writes: the check's table.
-    EXPECT_EQ(folder, g_settings.install_dir);
-    EXPECT_STREQ(L"Velmora Mail", g_settings.service_name);
+    // The page stores what the check decided (all it writes: the check's table).
     EXPECT_TRUE(g_settings.folder_confirmed);
-}
-
-// The unattended check on the machine: an installed server found, the run goes straight on.
-// Where each page leads in every kind of run: PageFlow.EveryPageLeadsWhereTheRunsFactsSay.
-TEST_F(SettingsPage, TheUnattendedCheckGoesToThePageThatTheCheckChose)
-{
-    Restart();
-    std::wstring installed = folder_.File(L"installed");
-    CreateDirectoryW(installed.c_str(), nullptr);
-    CreateDirectoryW((installed + L"\\config").c_str(), nullptr);
-    CopyFileW(VELMORA_SERVER_EXE, (installed + L"\\Velmora.exe").c_str(), FALSE);
-    WriteWholeFile(installed + L"\\config\\velmora.cfg", "kept_key=kept-value\r\n");
-    CopyText(g_settings.install_dir, installed.c_str());
-    // Its record, without which a Velmora.exe is anybody's.
-    WriteUninstallEntry(g_settings.service_name, installed.c_str(), 1);
-    AtScopeExit entry([&] { RemoveUninstallEntriesOfFolder(installed.c_str()); });
-    g_settings.run_mode = RunMode::kUnattended;
-    WizardRun run = RunWizardWith([&](WizardDriver& wizard) {
-        wizard.Press(PSBTN_NEXT);
-        EXPECT_TRUE(wizard.WaitForPage(IDD_WIZ_INSTALL));
-    });
-    ASSERT_TRUE(run.scriptFinished);
-    EXPECT_TRUE(g_settings.upgrade);
-    // The page empties the store before the check, which then keeps the configuration.
-    EXPECT_EQ(L"kept-value", KeptValue());
 }
 
 TEST_F(SettingsPage, UnattendedQuietFailureWaitsForTheUserAndChecksByItselfOnlyOnce)

@@ -38,31 +38,8 @@ RECT ScreenRect(HWND window, bool clientOnly)
     return rect;
 }
 
-} // namespace
-
-size_t ScreenImage::Count(COLORREF colour, int tolerance) const
-{
-    size_t count = 0;
-    for (COLORREF pixel : pixels)
-        count += Near(pixel, colour, tolerance) ? 1 : 0;
-    return count;
-}
-
-ScreenImage ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height)
-{
-    ScreenImage image;
-    image.width = width;
-    image.height = height;
-    std::vector<DWORD> raw(static_cast<size_t>(width) * height);
-    BITMAPINFO info = TopDownInfo(width, height, 32);
-    GetDIBits(dc, bitmap, 0, height, raw.data(), &info, DIB_RGB_COLORS);
-    image.pixels.reserve(raw.size());
-    for (DWORD bgra : raw)
-        image.pixels.push_back(RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF));
-    return image;
-}
-
-ScreenImage CaptureWindow(HWND window, bool clientOnly)
+// Repaints the window (and its children) and copies its screen rectangle.
+ScreenImage CaptureWindow(HWND window, bool clientOnly = false)
 {
     // Other test programs show their windows on the same screen, often right over this one.
     SetWindowPos(GetAncestor(window, GA_ROOT), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -86,6 +63,30 @@ ScreenImage CaptureWindow(HWND window, bool clientOnly)
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    return image;
+}
+
+} // namespace
+
+size_t ScreenImage::Count(COLORREF colour, int tolerance) const
+{
+    size_t count = 0;
+    for (COLORREF pixel : pixels)
+        count += Near(pixel, colour, tolerance) ? 1 : 0;
+    return count;
+}
+
+ScreenImage ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height)
+{
+    ScreenImage image;
+    image.width = width;
+    image.height = height;
+    std::vector<DWORD> raw(static_cast<size_t>(width) * height);
+    BITMAPINFO info = TopDownInfo(width, height, 32);
+    GetDIBits(dc, bitmap, 0, height, raw.data(), &info, DIB_RGB_COLORS);
+    image.pixels.reserve(raw.size());
+    for (DWORD bgra : raw)
+        image.pixels.push_back(RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF));
     return image;
 }
 

@@ -16,8 +16,6 @@ struct ScreenImage
     size_t Count(COLORREF colour, int tolerance = 0) const;
 };
 
-// Repaints the window (and its children) and copies its screen rectangle.
-ScreenImage CaptureWindow(HWND window, bool clientOnly = false);
 // Captures the window until what the screen shows satisfies `shows`, or the time runs out:
 // the screen follows the window's painting some time later. Returns the last capture.
 ScreenImage CaptureWhen(HWND window, bool clientOnly, const std::function<bool(const ScreenImage&)>& shows,

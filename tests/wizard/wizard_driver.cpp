@@ -13,31 +13,6 @@
 #include "support/temp_folder.h"
 #include "wizard/frame/install_wizard.h"
 
-namespace {
-
-struct WizardSearch
-{
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK VisitTopWindow(HWND window, LPARAM parameter)
-{
-    auto* search = reinterpret_cast<WizardSearch*>(parameter);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != search->processId || !IsWindowVisible(window))
-        return TRUE;
-    // Only a property sheet answers with its current page.
-    DWORD_PTR page = 0;
-    if (!SendMessageTimeoutW(window, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG, 2000, &page) || !page)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-} // namespace
-
 HWND WizardDriver::Page() const
 {
     DWORD_PTR page = 0;
@@ -93,9 +68,20 @@ void WizardDriver::Click(int id)
 
 HWND FindWizardWindow(DWORD processId, DWORD timeoutMs)
 {
-    WizardSearch search = {processId, nullptr};
+    struct Search { DWORD processId; HWND found; } search = {processId, nullptr};
     WaitUntil([&] {
-        EnumWindows(VisitTopWindow, reinterpret_cast<LPARAM>(&search));
+        EnumWindows([](HWND window, LPARAM parameter) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(parameter);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            // Only a property sheet answers with its current page.
+            DWORD_PTR page = 0;
+            if (pid != search->processId || !IsWindowVisible(window) ||
+                !SendMessageTimeoutW(window, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG, 2000, &page) || !page)
+                return TRUE;
+            search->found = window;
+            return FALSE;
+        }, reinterpret_cast<LPARAM>(&search));
         return search.found != nullptr;
     }, timeoutMs);
     return search.found;
