@@ -11,6 +11,7 @@
 #include "base/scoped_handle.h"
 #include "formats/installation_memory/remembered_installation.h"
 #include "formats/installation_memory/shared_things.h"
+#include "support/enum_printers.h"
 #include "support/uninstall_entry_reader.h"
 #include "system/uninstall/remembered_installation_store.h"
 #include "system/uninstall/saved_uninstall_entry.h"

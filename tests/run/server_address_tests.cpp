@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/server_address.h"
+#include "support/socket_helpers.h"
 
 namespace {
 
@@ -58,8 +59,7 @@ TEST(FormServerAddress, TheResolvedDomainElseTheChosenAddressElseTheLoopbackUnde
 // holds, is not the host.
 TEST(BuildServerAddress, AKeptConfigurationsServerIpDecidesNoHost)
 {
-    WSADATA winsock;
-    ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &winsock));
+    ScopedWinsock winsock;  // the domain is looked up
     const struct
     {
         const wchar_t* serverIp;
@@ -84,5 +84,4 @@ TEST(BuildServerAddress, AKeptConfigurationsServerIpDecidesNoHost)
         BuildServerAddress(request, address, 300, 259);
         EXPECT_EQ(row.expected, std::wstring(address));
     }
-    WSACleanup();
 }
