@@ -249,7 +249,6 @@ TEST_F(ProgressPage, AFailedRunShowsTheEnginesWarningOnThePageAndCancelAfterItCl
 
 // Nobody is at the screen of an unattended or a quiet run: a successful one closes the
 // wizard by itself and opens no browser, and none opens when asked, as a wrong caller might.
-// (A quiet run's own end: WholeInstallation in the e2e tests.)
 TEST_F(ProgressPage, NoBrowserIsOpenedInARunWithoutAPerson)
 {
     BrowserRecorder browser(L"https");

@@ -10,11 +10,6 @@
 
 namespace {
 
-ULONG Address(const char* dotted)
-{
-    return inet_addr(dotted);
-}
-
 std::wstring Formed(bool plainHttp, const wchar_t* domain, bool resolves, ULONG chosen)
 {
     ServerAddressFacts facts;
@@ -51,7 +46,7 @@ TEST(FormServerAddress, TheResolvedDomainElseTheChosenAddressElseTheLoopbackUnde
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.expected);
-        EXPECT_EQ(row.expected, Formed(row.plainHttp, row.domain, row.resolves, Address(row.chosen)));
+        EXPECT_EQ(row.expected, Formed(row.plainHttp, row.domain, row.resolves, inet_addr(row.chosen)));
     }
 }
 
@@ -73,7 +68,7 @@ TEST(BuildServerAddress, AKeptConfigurationsServerIpDecidesNoHost)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.expected);
         InstallRequest request;
-        request.address.sin_addr.s_addr = Address("192.0.2.7");
+        request.address.sin_addr.s_addr = inet_addr("192.0.2.7");
         lstrcpyW(request.domain_name, L"no-such-host.invalid");
         lstrcpyA(request.domain_name_ansi, "no-such-host.invalid");
         ASSERT_TRUE(request.configuration.Set(L"server_ip", row.serverIp));
