@@ -70,8 +70,7 @@ bool SameDifference(const std::wstring& expected, const std::wstring& actual)
 std::vector<std::wstring> StateWithBindings(const std::wstring& folder)
 {
     std::vector<std::wstring> state = MachineState(folder);
-    for (const auto& binding : g_bindings.hashes)
-        state.push_back(L"binding " + binding.first + L" " + std::to_wstring(static_cast<BYTE>(binding.second[0])));
+    g_bindings.AddLines(state);
     return state;
 }
 
@@ -140,11 +139,11 @@ TEST(ChangeKinds, EachTakesBackWhatItMadeAndNothingElse)
          }},
         {"a binding where there was none", [](const std::wstring&) {},
          [](const std::wstring&) { return new SslBindingChange(L"10.9.8.7", g_serverHash); },
-         [](const std::wstring&) { return L"+binding 10.9.8.7:443 17\n"; }},
+         [](const std::wstring&) { return L"+binding 10.9.8.7:443 11*\n"; }},
         {"a binding over another program's, which comes back",
          [](const std::wstring&) { g_bindings.hashes[L"10.9.8.7:443"] = kOtherHash; },
          [](const std::wstring&) { return new SslBindingChange(L"10.9.8.7", g_serverHash); },
-         [](const std::wstring&) { return L"-binding 10.9.8.7:443 170\n+binding 10.9.8.7:443 17\n"; }},
+         [](const std::wstring&) { return L"-binding 10.9.8.7:443 AA*\n+binding 10.9.8.7:443 11*\n"; }},
         {"the root certificate, not there before", [](const std::wstring&) {},
          [&](const std::wstring&) { return new RootCertificateChange(root.data(), static_cast<DWORD>(root.size())); },
          [](const std::wstring&) { return L"+Root *\n"; }},

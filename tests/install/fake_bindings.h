@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "base/install_settings.h"
 
@@ -32,6 +33,16 @@ struct FakeBindings
         wchar_t text[32];
         wsprintfW(text, L"%u.%u.%u.%u:%u", b[0], b[1], b[2], b[3], ntohs(in.sin_port));
         return text;
+    }
+    // One line per binding, "binding a.b.c.d:port" and the hash in hex, for MachineDifference.
+    void AddLines(std::vector<std::wstring>& state) const
+    {
+        for (const auto& binding : hashes) {
+            wchar_t hash[41] = {};
+            for (int i = 0; i < 20; ++i)
+                wsprintfW(hash + 2 * i, L"%02X", static_cast<BYTE>(binding.second[i]));
+            state.push_back(L"binding " + binding.first + L" " + hash);
+        }
     }
 };
 inline FakeBindings g_bindings;

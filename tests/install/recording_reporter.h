@@ -24,8 +24,8 @@ struct RunPlan
 
 // Runs the installation that g_settings describe through the progress page's runner,
 // with an observer that records instead of painting: no window, no page, no box. The
-// failure is recorded as data and as the presenter tells it. The fields are read once the
-// run has ended.
+// failure is recorded as data and the box the presenter asks for. The fields are read once
+// the run has ended.
 class RecordingRun : public InstallObserver
 {
 public:
@@ -38,12 +38,7 @@ public:
         DWORD tick;    // when it was reported
     };
 
-    explicit RecordingRun(int cancelAtStep = -1, std::function<bool()> cancelWhen = nullptr,
-                          ReadinessWait readiness = ReadinessWait())
-        : RecordingRun(RunPlan{cancelAtStep, 0, std::move(cancelWhen), nullptr, readiness, nullptr, nullptr})
-    {
-    }
-    explicit RecordingRun(const RunPlan& plan) : plan_(plan)
+    explicit RecordingRun(const RunPlan& plan = RunPlan()) : plan_(plan)
     {
         BuildInstallRequest(g_settings, g_serverConfig, request_);
         if (plan.request)
@@ -80,8 +75,6 @@ public:
             steps.back().reason = reported.code;
         FailureTelling telling;
         TellFailure(reported, telling);
-        status = telling.status;
-        statuses.push_back(telling.status);
         if (telling.box[0])
             messages.emplace_back(telling.box, telling.kind);
     }
@@ -89,12 +82,6 @@ public:
     {
         ended = runner_.Ended();
         endedAllDone = allStepsDone;
-        if (allStepsDone) {
-            wchar_t done[512] = {};
-            SuccessStatus(done, 512);
-            status = done;
-            statuses.push_back(done);
-        }
     }
 
     bool Failed() const { return runner_.Failed(); }
@@ -111,8 +98,6 @@ public:
 
     std::vector<Step> steps;
     std::vector<InstallFailure> failures;
-    std::wstring status;  // the last
-    std::vector<std::wstring> statuses;
     std::vector<std::pair<std::wstring, UINT>> messages;  // the boxes the presenter asks for
     bool ended = false;  // the end came after the runner's outcome was set
     bool endedAllDone = false;

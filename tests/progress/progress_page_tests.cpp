@@ -249,14 +249,15 @@ TEST_F(ProgressPage, AFailedRunShowsTheEnginesWarningOnThePageAndCancelAfterItCl
 
 // Nobody is at the screen of an unattended or a quiet run: a successful one closes the
 // wizard by itself and opens no browser, and none opens when asked, as a wrong caller might.
-void ExpectNoBrowserInARunOf(RunMode mode)
+TEST_F(ProgressPage, NoBrowserIsOpenedInARunWithoutAPerson)
 {
     BrowserRecorder browser(L"https");
     ASSERT_TRUE(browser.Ready());
-    OpenAddress(L"https://localhost", mode);
+    for (RunMode mode : {RunMode::kUnattended, RunMode::kQuiet})
+        OpenAddress(L"https://localhost", mode);
     EXPECT_EQ(L"", browser.WaitForAddress(3000));
 
-    g_settings.run_mode = mode;
+    g_settings.run_mode = RunMode::kUnattended;
     ProgressRun run = RunProgressPage([&](WizardDriver& wizard) {
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(wizard.Sheet()); }, 240000));
     });
@@ -264,14 +265,4 @@ void ExpectNoBrowserInARunOf(RunMode mode)
     ASSERT_TRUE(run.scriptFinished);
     EXPECT_EQ(1, run.exitCode);
     EXPECT_EQ(L"", browser.WaitForAddress(3000));
-}
-
-TEST_F(ProgressPage, NoBrowserIsOpenedInAnUnattendedRun)
-{
-    ExpectNoBrowserInARunOf(RunMode::kUnattended);
-}
-
-TEST_F(ProgressPage, NoBrowserIsOpenedInAQuietRun)
-{
-    ExpectNoBrowserInARunOf(RunMode::kQuiet);
 }

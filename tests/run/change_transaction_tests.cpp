@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <new>
 #include <string>
-#include <vector>
 
 #include "engine/changes/change_transaction.h"
 
@@ -73,7 +71,9 @@ enum class End
 struct Row
 {
     const char* name;
-    const char* changes;  // per change: its letter; lower case when its apply fails, '!' after it when its undo does
+    // Per change: its letter; lower case when its apply fails, '!' after it when its undo
+    // does; '0' for one that could not be made (no memory), refused before anything is touched.
+    const char* changes;
     End end;
     const wchar_t* events;  // after the applies
     int failedUndos;
@@ -83,6 +83,7 @@ struct Row
 const Row kRows[] = {
     {"taken back last first", "ABC", End::kRollBack, L"-C ~C -B ~B -A ~A ", 0, L""},
     {"a failed apply is not recorded", "AbC", End::kRollBack, L"-C ~C -A ~A ", 0, L""},
+    {"a change that could not be made is refused, what came before stays", "A0", End::kRollBack, L"-A ~A ", 0, L""},
     {"a failing undo does not stop the ones before it", "AB!C", End::kRollBack, L"-C ~C -B ~B -A ~A ", 1, L""},
     {"a second rollback finds nothing", "AB", End::kRollBackTwice, L"-B ~B -A ~A ", 0, L""},
     {"commit keeps all and remembers first first", "ABC", End::kCommit, L"=A ~A =B ~B =C ~C ", 0, L"ABC"},
@@ -104,9 +105,9 @@ TEST(ChangeTransaction, TakesBackWhatWasAppliedAndOnlyThat)
                     continue;
                 const bool applies = *c >= 'A' && *c <= 'Z';
                 const wchar_t name = static_cast<wchar_t>(applies ? *c : *c - 'a' + 'A');
-                const bool undoes = c[1] != '!';
-                EXPECT_EQ(applies, changes.Apply(new FakeChange(name, events, applies, undoes)));
-                EXPECT_EQ(applies ? 0u : static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+                MachineChange* change = *c == '0' ? nullptr : new FakeChange(name, events, applies, c[1] != '!');
+                EXPECT_EQ(applies, changes.Apply(change));
+                EXPECT_EQ(applies ? 0u : change ? ERROR_ACCESS_DENIED : ERROR_OUTOFMEMORY, GetLastError());
             }
             events.clear();
             switch (row.end) {
@@ -139,20 +140,6 @@ TEST(ChangeTransaction, TakesBackWhatWasAppliedAndOnlyThat)
         }
         EXPECT_STREQ(row.remembered, memory.service_name);
     }
-}
-
-// The entry is the change itself: one that could not be made is refused before anything
-// is touched, and what came before stays on record.
-TEST(ChangeTransaction, AChangeThatCouldNotBeMadeIsRefused)
-{
-    std::wstring events;
-    ChangeTransaction changes;
-    ASSERT_TRUE(changes.Apply(new FakeChange(L'A', events)));
-    EXPECT_FALSE(changes.Apply(nullptr));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_OUTOFMEMORY), GetLastError());
-    events.clear();
-    changes.RollBack();
-    EXPECT_EQ(L"-A ~A ", events);
 }
 
 // A preview makes nothing: each change only says what it would do, a change that could

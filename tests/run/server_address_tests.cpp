@@ -6,13 +6,9 @@
 #include <string>
 
 #include "engine/server_address.h"
+#include "support/socket_helpers.h"
 
 namespace {
-
-ULONG Address(const char* dotted)
-{
-    return inet_addr(dotted);
-}
 
 std::wstring Formed(bool plainHttp, const wchar_t* domain, bool resolves, ULONG chosen)
 {
@@ -50,7 +46,7 @@ TEST(FormServerAddress, TheResolvedDomainElseTheChosenAddressElseTheLoopbackUnde
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.expected);
-        EXPECT_EQ(row.expected, Formed(row.plainHttp, row.domain, row.resolves, Address(row.chosen)));
+        EXPECT_EQ(row.expected, Formed(row.plainHttp, row.domain, row.resolves, inet_addr(row.chosen)));
     }
 }
 
@@ -58,8 +54,7 @@ TEST(FormServerAddress, TheResolvedDomainElseTheChosenAddressElseTheLoopbackUnde
 // holds, is not the host.
 TEST(BuildServerAddress, AKeptConfigurationsServerIpDecidesNoHost)
 {
-    WSADATA winsock;
-    ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &winsock));
+    ScopedWinsock winsock;  // the domain is looked up
     const struct
     {
         const wchar_t* serverIp;
@@ -73,7 +68,7 @@ TEST(BuildServerAddress, AKeptConfigurationsServerIpDecidesNoHost)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.expected);
         InstallRequest request;
-        request.address.sin_addr.s_addr = Address("192.0.2.7");
+        request.address.sin_addr.s_addr = inet_addr("192.0.2.7");
         lstrcpyW(request.domain_name, L"no-such-host.invalid");
         lstrcpyA(request.domain_name_ansi, "no-such-host.invalid");
         ASSERT_TRUE(request.configuration.Set(L"server_ip", row.serverIp));
@@ -84,5 +79,4 @@ TEST(BuildServerAddress, AKeptConfigurationsServerIpDecidesNoHost)
         BuildServerAddress(request, address, 300, 259);
         EXPECT_EQ(row.expected, std::wstring(address));
     }
-    WSACleanup();
 }
