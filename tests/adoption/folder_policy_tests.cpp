@@ -15,8 +15,8 @@
 #include "base/bounded_text.h"
 #include "base/canonical_folder.h"
 #include "base/object_security.h"
-#include "engine/folder_rights.h"
 #include "engine/folder_policy.h"
+#include "support/at_scope_exit.h"
 #include "support/enum_printers.h"
 #include "support/host_link.h"
 #include "support/temp_folder.h"
@@ -75,7 +75,8 @@ public:
     FakeFolders() { ConvertStringSidToSidW(L"S-1-5-21-9-9-9-500", &account_); }  // the administrator running the setup
     ~FakeFolders() { LocalFree(account_); }
 
-    PSID Account() override { return account_; }
+    bool noAccount = false;  // the running account could not be told
+    PSID Account() override { return noAccount ? nullptr : account_; }
     void TrusteeName(PSID trustee, wchar_t* name, size_t capacity) override
     {
         wchar_t* text = nullptr;
@@ -235,6 +236,17 @@ const Row kRows[] = {
      Servers(L"O:S-1-5-21-9-9-9-500D:(A;;FA;;;S-1-5-21-9-9-9-500)(A;;0x1200a9;;;BU)"), L"allowed"},
     {"... the user's rights denied are not counted on", kTarget,
      Servers(L"O:BAD:(D;;SD;;;BU)(A;;0x1301bf;;;BU)"), L"untrusted ancestor D:\\Servers (DELETE: S-1-5-32-545)"},
+    // Trusted are SYSTEM, Administrators, TrustedInstaller and the running account alone.
+    {"... that a service with a number next to TrustedInstaller's owns", kTarget,
+     Servers(L"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478465D:(A;;FA;;;BA)"),
+     L"untrusted ancestor D:\\Servers (owner: S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478465)"},
+    {"... that another account of the running one's domain owns", kTarget,
+     Servers(L"O:S-1-5-21-9-9-9-501D:(A;;FA;;;BA)"), L"untrusted ancestor D:\\Servers (owner: S-1-5-21-9-9-9-501)"},
+    {"... that CREATOR OWNER may change itself", kTarget, Servers(L"O:BAD:(A;;FA;;;CO)"),
+     L"untrusted ancestor D:\\Servers (DELETE: S-1-3-0)"},
+    {"... the running account's, when the account cannot be told", kTarget,
+     [](FakeFolders& f) { Servers(L"O:S-1-5-21-9-9-9-500D:(A;;FA;;;BA)")(f), f.noAccount = true; },
+     L"untrusted ancestor D:\\Servers (owner: S-1-5-21-9-9-9-500)"},
     {"an existing empty folder that a user owns", kTarget,
      Target(std::wstring(L"O:") + kUser + L"D:(A;;FA;;;" + kUser + L")"),
      std::wstring(L"foreign owner D:\\Servers\\Velmora (") + kUser + L")"},
@@ -246,33 +258,6 @@ const Row kRows[] = {
 };
 
 } // namespace
-
-TEST(FolderRights, OnlySystemAdministratorsTrustedInstallerAndTheRunningAccountAreTrusted)
-{
-    const struct { const wchar_t* sid; bool trusted; } cases[] = {
-        {L"S-1-5-18", true},
-        {L"S-1-5-32-544", true},
-        {L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", true},
-        {L"S-1-5-21-9-9-9-500", true},   // the account running the setup
-        {L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478465", false},  // another service
-        {L"S-1-5-21-9-9-9-501", false},
-        {L"S-1-5-32-545", false},
-        {L"S-1-5-11", false},
-        {L"S-1-1-0", false},
-        {L"S-1-3-0", false},  // CREATOR OWNER
-    };
-    PSID account = nullptr;
-    ASSERT_TRUE(ConvertStringSidToSidW(L"S-1-5-21-9-9-9-500", &account));
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(c.sid)));
-        PSID sid = nullptr;
-        ASSERT_TRUE(ConvertStringSidToSidW(c.sid, &sid));
-        EXPECT_EQ(c.trusted, IsTrustedTrustee(sid, account));
-        LocalFree(sid);
-    }
-    EXPECT_FALSE(IsTrustedTrustee(account, nullptr)) << "without a running account only the three";
-    LocalFree(account);
-}
 
 TEST(FolderPolicy, EachRefusalHasItsRuleAndNamesWhatItFound)
 {
@@ -314,9 +299,9 @@ TEST(FolderPolicy, ThisMachinesFoldersAndAHostLink)
     TempFolder target(L"policy target");
     const std::wstring root = std::wstring(programFiles) + L"\\velmora-policy-link";
     ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"-s", {target.Path(), root}));
+    AtScopeExit unlink([&] { RunHost(L"rm", L"", {root}); });
     ASSERT_TRUE(IsLink(root));
     FolderVerdict verdict = CheckFolderPolicy((root + L"\\Velmora").c_str(), false, facts);
-    ASSERT_NO_FATAL_FAILURE(RunHost(L"rm", L"", {root}));
     EXPECT_EQ(FolderRule::kLink, verdict.rule);
     EXPECT_EQ(root, verdict.path);
     // An empty folder and one that holds a file.

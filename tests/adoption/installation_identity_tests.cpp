@@ -13,6 +13,7 @@
 #include "base/bounded_text.h"
 #include "engine/installation_identity.h"
 #include "services/service_test_support.h"
+#include "support/at_scope_exit.h"
 #include "support/temp_folder.h"
 #include "system/uninstall/uninstall_entry.h"
 
@@ -232,12 +233,12 @@ TEST(InstallationIdentity, ThisMachinesServicesAndEntriesOfEitherView)
         HKEY made = nullptr;
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view,
                                                  nullptr, &made, nullptr));
+        AtScopeExit removeEntry([&] { RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), view, 0); });
         RegSetValueExW(made, L"InstallLocation", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
                        static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
         RegCloseKey(made);
         LocalInstallationFacts facts;
         EXPECT_EQ(L"installed entry, server", Outcome(IdentifyInstallation(longFolder, service.c_str(), facts)));
-        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), view, 0);
     }
     // A real service with the short form of the path: the same installation, in another text.
     wchar_t shortFolder[MAX_PATH] = {};

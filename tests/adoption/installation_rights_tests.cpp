@@ -17,6 +17,7 @@
 #include "engine/installation_rights_seams.h"
 #include "engine/changes/change_transaction.h"
 #include "engine/changes/folder_changes.h"
+#include "support/at_scope_exit.h"
 #include "support/host_link.h"
 #include "support/security_text.h"
 #include "support/temp_folder.h"
@@ -238,11 +239,11 @@ TEST(InstallationRights, ThisMachinesObjectsAndAForeignFoldersRightsPutBack)
     TempFolder outside(L"rights outside");
     const std::wstring link = top + L"\\sites\\data";
     ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"-s", {outside.Path(), link}));
+    AtScopeExit unlink([&] { RunHost(L"rm", L"", {link}); });
     ASSERT_TRUE(IsLink(link));
     {
         ScopedSeam seam(g_setObjectSecurityCall, RecordSetRights);
         const TreeRightsResult result = ProtectInstallationTree(top.c_str(), machine);
-        ASSERT_NO_FATAL_FAILURE(RunHost(L"rm", L"", {link}));
         EXPECT_EQ(kFolderHoldsLink, result.message);
         EXPECT_EQ(link, result.path);
     }

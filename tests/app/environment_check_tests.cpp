@@ -7,6 +7,7 @@
 
 #include "app/environment_check.h"
 #include "app/environment_check_seams.h"
+#include "app/recorded_messages.h"
 #include "base/instance_lock.h"
 #include "base/run_switches.h"
 #include "app/windows_version.h"
@@ -14,7 +15,6 @@
 #include "base/scoped_privileges.h"
 #include "base/scoped_seam.h"
 #include "support/enum_printers.h"
-#include "support/message_box_watcher.h"
 
 namespace {
 
@@ -91,10 +91,10 @@ TEST(JudgeWindowsVersion, AcceptsXpSp2AndLaterAndChecksTheServiceOnlyOn5x)
             << c.major << "." << c.minor << " SP" << c.servicePack;
 }
 
-// CheckEnvironment with the faked calls in place, its boxes answered; what the check
-// initialised is released as the entry's teardown would. A real old version's refusal (its
-// title and owner) is the start-up checks of setup.exe itself. A supported system passes
-// silently and turns no privilege on: each step turns on its own.
+// CheckEnvironment with the faked calls in place, its boxes kept; what the check initialised
+// is released as the entry's teardown would. A real old version's refusal (its title and
+// owner) is the start-up checks of setup.exe itself. A supported system passes silently and
+// turns no privilege on: each step turns on its own.
 TEST(CheckEnvironment, RefusesNonAdministratorsFirstThenOldOrUnknownVersionsAndTurnsNoPrivilegeOn)
 {
     const struct { const char* name; FakeSystem system; const wchar_t* refusal; int versionCalls; } cases[] = {
@@ -112,9 +112,8 @@ TEST(CheckEnvironment, RefusesNonAdministratorsFirstThenOldOrUnknownVersionsAndT
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         g_fake = c.system;
-        MessageBoxWatcher watcher;
+        RecordedMessages messages;
         bool passed = CheckEnvironment(GetModuleHandleW(nullptr));
-        std::vector<SeenMessageBox> boxes = watcher.Seen();
         WSACleanup();
         CoUninitialize();
 
@@ -125,13 +124,7 @@ TEST(CheckEnvironment, RefusesNonAdministratorsFirstThenOldOrUnknownVersionsAndT
         }
         for (const wchar_t* name : kPrivileges)
             EXPECT_FALSE(PrivilegeEnabled(name)) << name;
-        if (!c.refusal) {
-            EXPECT_TRUE(boxes.empty());
-            continue;
-        }
-        ASSERT_EQ(1u, boxes.size());
-        EXPECT_EQ(c.refusal, boxes[0].text);
-        EXPECT_EQ(LoadIconW(nullptr, IDI_ERROR), boxes[0].icon);
+        EXPECT_EQ((c.refusal ? ShownMessages{{c.refusal, kErrorMessage}} : ShownMessages{}), messages.shown);
     }
 }
 

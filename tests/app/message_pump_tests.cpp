@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
+
 #include "base/message_pump.h"
 #include "base/scoped_handle.h"
 
@@ -44,6 +46,20 @@ DWORD WINAPI TalkingWorker(void*)
     return 0;
 }
 
+// A message-only window of this thread, destroyed with its holder.
+using WindowHolder = std::unique_ptr<HWND__, BOOL(WINAPI*)(HWND)>;
+WindowHolder CountingWindow()
+{
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = CountingWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"VelmoraPumpTestWindow";
+    RegisterClassW(&windowClass);  // fails harmlessly when an earlier window registered it
+    return WindowHolder(CreateWindowW(L"VelmoraPumpTestWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr),
+                        DestroyWindow);
+}
+
 } // namespace
 
 // A message-only window of the test's thread counts what reaches it while a worker thread
@@ -51,18 +67,13 @@ DWORD WINAPI TalkingWorker(void*)
 // before stays for the caller's loop.
 TEST(WaitWithMessagePump, HandlesMessagesFromTheAwaitedThreadReturnsWhenItEndsAndKeepsAQuitMessage)
 {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = CountingWindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"VelmoraPumpTestWindow";
-    RegisterClassW(&windowClass);
     for (bool quit : {false, true}) {
         SCOPED_TRACE(quit ? "quit message waiting" : "no quit message");
         UniqueHandle postedHandled(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        WindowHolder window = CountingWindow();
         g_traffic = Traffic{};
         g_traffic.postedHandled = postedHandled.Get();
-        g_traffic.window = CreateWindowW(L"VelmoraPumpTestWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                         GetModuleHandleW(nullptr), nullptr);
+        g_traffic.window = window.get();
         ASSERT_NE(nullptr, g_traffic.window);
         UniqueHandle worker(CreateThread(nullptr, 0, TalkingWorker, nullptr, CREATE_SUSPENDED, nullptr));
         ASSERT_TRUE(worker.IsValid());
@@ -77,7 +88,6 @@ TEST(WaitWithMessagePump, HandlesMessagesFromTheAwaitedThreadReturnsWhenItEndsAn
         MSG message = {};
         EXPECT_EQ(quit, PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE);
         EXPECT_EQ(quit ? 7u : 0u, message.wParam);
-        DestroyWindow(g_traffic.window);
     }
 }
 
@@ -98,15 +108,9 @@ TEST(WaitWithMessagePump, EndsAtItsLimitAndStillHandlesMessagesMeanwhile)
     UniqueHandle posted(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     g_traffic = Traffic{};
     g_traffic.postedHandled = posted.Get();
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = CountingWindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"VelmoraPumpLimitWindow";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowW(L"VelmoraPumpLimitWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(nullptr, window);
-    PostMessageW(window, kPostedMessage, 0, 0);
+    WindowHolder window = CountingWindow();
+    ASSERT_NE(nullptr, window.get());
+    PostMessageW(window.get(), kPostedMessage, 0, 0);
     const DWORD start = GetTickCount();
     SetLastError(0);
     EXPECT_FALSE(WaitWithMessagePump(never.Get(), 300, L"an event nobody sets"));
@@ -115,5 +119,4 @@ TEST(WaitWithMessagePump, EndsAtItsLimitAndStillHandlesMessagesMeanwhile)
     EXPECT_GE(took, 250u);
     EXPECT_LT(took, 10000u);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(posted.Get(), 0));
-    DestroyWindow(window);
 }

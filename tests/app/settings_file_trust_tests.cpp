@@ -6,12 +6,12 @@
 
 #include <vector>
 
+#include "app/recorded_messages.h"
 #include "app/settings_file_check.h"
 #include "app/settings_file_trust.h"
 #include "base/scoped_handle.h"
 #include "support/enum_printers.h"
 #include "support/host_link.h"
-#include "support/message_box_watcher.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -127,12 +127,12 @@ TEST(SettingsFileHold, TakesItsOwnFileHoldsItUnchangedAndRefusesOneHeldOpenForWr
     UniqueHandle writer(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(writer);
-    MessageBoxWatcher watcher([](const SeenMessageBox&) { return IDOK; });
+    RecordedMessages messages;
     CSettingsFileHold hold;
     EXPECT_EQ(SettingsFileCheck::kRefused, hold.Check(folder.Path().c_str(), true));
-    const std::vector<SeenMessageBox> seen = watcher.Seen();
-    ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ(0u, seen[0].text.find(L"The settings file \"" + path + L"\" is not used: ")) << seen[0].text;
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_EQ(0u, messages.shown[0].first.find(L"The settings file \"" + path + L"\" is not used: "))
+        << messages.shown[0].first;
 }
 
 // The file /config names, under Wine: found by its full path or from the current folder,
@@ -169,25 +169,24 @@ TEST(SettingsFileHold, TakesTheNamedFileOnlyAtAPathWithoutLinksAndSaysWhyNot)
     for (const auto& c : refused) {
         SCOPED_TRACE(c.name);
         const std::wstring path = folder.File(c.name);
-        MessageBoxWatcher watcher([](const SeenMessageBox&) { return IDOK; });
+        RecordedMessages messages;
         CSettingsFileHold hold;
         EXPECT_EQ(SettingsFileCheck::kRefused, hold.CheckNamed(path.c_str(), true));
-        const std::vector<SeenMessageBox> seen = watcher.Seen();
-        ASSERT_EQ(1u, seen.size());
-        EXPECT_EQ(0u, seen[0].text.find(L"The settings file \"" + path + L"\" given with /config is not used: " +
-                                        c.reason))
-            << seen[0].text;
+        ASSERT_EQ(1u, messages.shown.size());
+        EXPECT_EQ(0u, messages.shown[0].first.find(L"The settings file \"" + path +
+                                                   L"\" given with /config is not used: " + c.reason))
+            << messages.shown[0].first;
     }
     // A relative name is the current folder's; the file is held as velmorasetup.cfg is.
     wchar_t current[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, current);
     ASSERT_TRUE(SetCurrentDirectoryW(folder.Path().c_str()));
-    MessageBoxWatcher watcher([](const SeenMessageBox&) { return IDOK; });
+    RecordedMessages messages;
     CSettingsFileHold hold;
     const SettingsFileCheck check = hold.CheckNamed(L"site.cfg", true);
     SetCurrentDirectoryW(current);
     EXPECT_EQ(SettingsFileCheck::kGoOn, check);
-    EXPECT_TRUE(watcher.Seen().empty());
+    EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(site, hold.Path());
     EXPECT_FALSE(UniqueHandle(CreateFileW(site.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                           OPEN_EXISTING, 0, nullptr)).IsValid());

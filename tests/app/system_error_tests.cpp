@@ -38,7 +38,8 @@ TEST(FormatSystemError, FallsBackToTheCodeCutToTheCapacityAndNeverWritesPastIt)
     EXPECT_EQ(0, g_setupTools.FormatSystemError(kCodeWithoutText, nullptr, 10));
 }
 
-// Every kind of box the message module shows: title, text, icon, owner, buttons.
+// Every kind of box the message module shows: title, text, icon, owner, buttons. (The
+// system's text, or its fallback, is FormatSystemError's.)
 TEST(MessageBox, ShowsEachKindWithItsTitleTextIconAndButtons)
 {
     wchar_t denied[260];
@@ -50,8 +51,6 @@ TEST(MessageBox, ShowsEachKindWithItsTitleTextIconAndButtons)
         cases[] = {
         {[] { g_setupTools.ShowSystemError(ERROR_ACCESS_DENIED); }, L"Velmora Server Setup", TrimmedText(denied),
          IDI_ERROR, IDOK},
-        {[] { g_setupTools.ShowSystemError(kCodeWithoutText); }, L"Velmora Server Setup",
-         L"System error code [57005]", IDI_ERROR, IDOK},
         {[] { ShowMessage(nullptr, kWarningQuestion, kPortInUse, L"10.0.0.1"); }, L"Velmora Server Setup",
          L"IP address '10.0.0.1' already used. Continue?", IDI_WARNING, IDNO},
         {[] { ScreenMessages(kUninstallTitle).Show(nullptr, L"Remove?", kCautiousQuestion); },

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/bin_file.h"
+#include "base/scoped_handle.h"
 #include "base/setup_log.h"
 #include "support/enum_printers.h"
 #include "support/host_link.h"
@@ -88,9 +89,9 @@ TEST_F(BinFileTest, ShortWritesTheSystemReportsAsDoneStillCarryAReason)
         SCOPED_TRACE(c.what);
         wchar_t name[96];
         wsprintfW(name, L"\\\\.\\pipe\\velmora-short-%lu-%d", GetCurrentProcessId(), ++round);
-        HANDLE server = CreateNamedPipeW(name, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_NOWAIT, 1, 64, 64, 0,
-                                         nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, server);
+        UniqueHandle server(CreateNamedPipeW(name, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_NOWAIT, 1, 64, 64, 0,
+                                             nullptr));
+        ASSERT_TRUE(server.IsValid());
         CBinFile file(16);
         ASSERT_TRUE(file.OpenBuffered(name, GENERIC_WRITE, 0, OPEN_EXISTING));
         DWORD mode = PIPE_NOWAIT;
@@ -98,8 +99,6 @@ TEST_F(BinFileTest, ShortWritesTheSystemReportsAsDoneStillCarryAReason)
         SetLastError(ERROR_SUCCESS);
         EXPECT_EQ(0, file.WriteLine(c.text, c.delimiter.data(), c.delimiter.size()));
         EXPECT_EQ(static_cast<DWORD>(ERROR_WRITE_FAULT), GetLastError());
-        file.Close();
-        CloseHandle(server);
     }
 }
 

@@ -118,8 +118,8 @@ TEST(NameRules, RelativePathsHoldOnlyNamesWindowsKeepsAsWritten)
                                    L"CONSOLE.txt", L"com10", L"lpt", L"file~name.txt", L"\u0432\u0435\u043b.txt"};
     const wchar_t* const refused[] = {
         // Out of the folder, or the folder itself.
-        L"", L"\\Windows\\x", L"\\\\?\\C:\\x", L"\\\\server\\share\\x", L"C:\\x", L"C:x", L"web\\", L"web\\\\app.js",
-        L"..", L"a\\..\\..\\x", L".\\a", L"web/app.js",
+        L"", L"\\Windows\\x", L"\\\\?\\C:\\x", L"\\\\.\\C:\\x", L"\\\\server\\share\\x", L"C:\\x", L"C:x", L"web\\",
+        L"web\\\\app.js", L"..", L".", L"a\\..\\..\\x", L".\\a", L".. \\x", L"web/app.js",
         // Read as other names.
         L"a.txt:stream", L". .", L"Velmora.exe.", L"Velmora.exe ", L"web. \\app.js", L"CON", L"con.d", L"CON.txt",
         L"aux .txt", L"web\\Nul.tar.gz", L"prn", L"COM1", L"lpt9.log", L"COM\u00B9", L"lpt\u00B2.txt", L"LPT\u00B3",

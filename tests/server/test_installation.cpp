@@ -80,16 +80,21 @@ TestInstallation::TestInstallation(const wchar_t* tag, const std::string& config
     ready_ = service.IsValid() && WriteUninstallEntry(ServiceName().c_str(), Folder().c_str(), 1);
 }
 
-bool TestInstallation::StartAndWaitReady(DWORD timeoutMs) const
+bool TestInstallation::Start(UniqueHandle& ready) const
 {
     wchar_t name[kServerReadyEventNameLength + 1];
     if (!ServerReadyEventName(Folder().c_str(), name, kServerReadyEventNameLength + 1))
         return false;
-    UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, name));
+    ready = UniqueHandle(CreateEventW(nullptr, TRUE, FALSE, name));
     UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     UniqueServiceHandle service(OpenServiceW(manager.Get(), ServiceName().c_str(), SERVICE_START));
-    return event && service && StartServiceW(service.Get(), 0, nullptr) &&
-           WaitForSingleObject(event.Get(), timeoutMs) == WAIT_OBJECT_0;
+    return ready && service && StartServiceW(service.Get(), 0, nullptr);
+}
+
+bool TestInstallation::StartAndWaitReady() const
+{
+    UniqueHandle ready;
+    return Start(ready) && WaitForSingleObject(ready.Get(), 30000) == WAIT_OBJECT_0;
 }
 
 SERVICE_STATUS_PROCESS TestInstallation::Status() const

@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "base/scoped_handle.h"
 #include "support/installation_fixture.h"
 #include "support/program_run.h"
 #include "support/uninstall_entry_reader.h"
@@ -23,8 +24,10 @@ public:
     std::wstring ServerPath() const { return Folder() + L"\\Velmora.exe"; }
     std::wstring UninstallerPath() const { return Folder() + L"\\uninstall.exe"; }
 
+    // Starts the service, its readiness event made first and handed back in `ready`.
+    bool Start(UniqueHandle& ready) const;
     // Starts the service and waits for the readiness event; true when it was set in time.
-    bool StartAndWaitReady(DWORD timeoutMs = 30000) const;
+    bool StartAndWaitReady() const;
     // The service's current status, or a zero-filled one when it cannot be read.
     SERVICE_STATUS_PROCESS Status() const;
 
