@@ -8,7 +8,6 @@
 #include <prsht.h>
 
 #include "e2e/setup_runs.h"
-#include "support/host_link.h"
 #include "formats/language/language.h"
 #include "wizard/setup_exit_code.h"
 
@@ -148,11 +147,6 @@ TEST_F(SetupExitCodes, RefusedLinesAndSettingsFilesEndWithMinus1AndSayWhy)
     ASSERT_NO_FATAL_FAILURE(WriteSettingsFile("domain=localhost\r\n"));
     const std::wstring named = folder_.File(L"site.cfg");
     ASSERT_TRUE(WriteWholeFile(named, "domain=named_file.invalid\r\n"));
-    TempFolder elsewhere(L"e2e-cfg");
-    ASSERT_TRUE(WriteWholeFile(elsewhere.File(L"site.cfg"), "domain=localhost\r\n"));
-    const std::wstring linked = folder_.File(L"linked");
-    ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"-s", {elsewhere.Path(), linked}));
-    ASSERT_TRUE(IsLink(linked));
     const char kNamedRead[] = "The domain name \"named_file.invalid\" is not a valid host name";
     const char kNotUsed[] = "given with /config is not used: ";
     const struct
@@ -170,8 +164,6 @@ TEST_F(SetupExitCodes, RefusedLinesAndSettingsFilesEndWithMinus1AndSayWhy)
         {"/config=FILE in the current folder", L"/config=site.cfg /quiet", true, {kNamedRead}},
         {"/config, attended", L"/config=site.cfg /norestart", false, {kNamedRead}},
         {"/config's file missing", L"/quiet /config=none.cfg", true, {kNotUsed, "it does not exist"}},
-        {"/config through a linked folder", L"/quiet /config=\"" + linked + L"\\site.cfg\"", true,
-         {kNotUsed, "is a junction, symbolic link or mount point"}},
         {"/config's file missing, attended", L"/config none.cfg", false, {kNotUsed, "it does not exist"}},
     };
     for (const auto& c : cases) {
