@@ -9,7 +9,6 @@
 #include "system/certificates/certificate_import.h"
 #include "system/certificates/certificate_import_undo.h"
 #include "system/certificates/certificate_removal.h"
-#include "system/certificates/certificate_search.h"
 #include "system/certificates/key_container.h"
 #include "system/certificates/key_container_seams.h"
 
