@@ -6,7 +6,6 @@
 #include "system/certificates/certificate_search.h"
 #include "system/certificates/certificate_search_seams.h"
 
-#include <memory>
 #include <string>
 #include <tuple>
 
@@ -47,30 +46,9 @@ PCCERT_CHAIN_CONTEXT WINAPI RecordingFindChain(HCERTSTORE store, DWORD, DWORD, D
     return chain;
 }
 
-// The image, imported once for all the tests; the chain search replaced by the recorder
-// (the search by usage does not use it). That a client certificate alone is not found, by
-// either search: ServerCertificateImport.RefusedImageChangesNothing.
-class ServerCertificateSearch : public ::testing::Test
-{
-protected:
-    static void SetUpTestSuite()
-    {
-        twoUnits_.reset(new ImportedImage(L"test_two_units.pfx"));
-    }
-    static void TearDownTestSuite() { twoUnits_.reset(); }
-    void SetUp() override
-    {
-        ASSERT_NE(nullptr, twoUnits_->Store());
-        g_chainSearch = ChainSearchRecord();
-    }
-    ScopedSeam<CertFindChainInStoreCall> findChain_{g_certFindChainInStoreCall, RecordingFindChain};
-    static std::unique_ptr<ImportedImage> twoUnits_;
-};
-std::unique_ptr<ImportedImage> ServerCertificateSearch::twoUnits_;
-
 }  // namespace
 
-TEST_F(ServerCertificateSearch, ByUsageFindsNothingWithoutPrivateKey)
+TEST(ServerCertificateSearch, ByUsageFindsNothingWithoutPrivateKey)
 {
     // The root CA has neither key nor usage restriction: only the missing key rules it out.
     HCERTSTORE rootOnly = CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr);
@@ -86,27 +64,26 @@ TEST_F(ServerCertificateSearch, ByUsageFindsNothingWithoutPrivateKey)
     CertCloseStore(rootOnly, 0);
 }
 
-TEST_F(ServerCertificateSearch, AsksForServerAuthenticationChainsByIssuer)
+// Server authentication chains, by issuer, in the image's store; when that search finds
+// nothing our own answers, and what it finds is taken as it is (the root is not even in the
+// image, so only the chain can have named it). That a client certificate alone is not
+// found, by either search: ServerCertificateImporting.RefusedImageChangesNothing.
+TEST(ServerCertificateSearch, AsksForServerAuthenticationChainsByIssuerFirst)
 {
-    PCCERT_CONTEXT found = FindServerCertificate(twoUnits_->Store());
-    const ChainSearchRecord& r = g_chainSearch;
-    ASSERT_EQ(1, r.calls);
-    // Server authentication chains, by issuer, in the image's store.
-    EXPECT_EQ(std::make_tuple(twoUnits_->Store(), static_cast<DWORD>(CERT_CHAIN_FIND_BY_ISSUER),
-                              std::string("1.3.6.1.5.5.7.3.1")),
-              std::make_tuple(r.store, r.type, r.usage));
-    // Nothing from the chain search: our own search answers.
-    ASSERT_NE(nullptr, found);
-    EXPECT_EQ(L"two-units.test", CommonName(found));
-    CertFreeCertificateContext(found);
-}
-
-TEST_F(ServerCertificateSearch, ChainFoundIsTakenAsItIs)
-{
-    // The root is not even in the image, so only the chain can have named it.
-    g_chainSearch.answerCommonName = L"Brindleway Root CA";
-    PCCERT_CONTEXT found = FindServerCertificate(twoUnits_->Store());
-    ASSERT_NE(nullptr, found);
-    EXPECT_EQ(L"Brindleway Root CA", CommonName(found));
-    CertFreeCertificateContext(found);
+    ImportedImage twoUnits(L"test_two_units.pfx");
+    ASSERT_NE(nullptr, twoUnits.Store());
+    ScopedSeam<CertFindChainInStoreCall> findChain(g_certFindChainInStoreCall, RecordingFindChain);
+    for (const wchar_t* chainFinds : {static_cast<const wchar_t*>(nullptr), L"Brindleway Root CA"}) {
+        SCOPED_TRACE(chainFinds ? "the chain search finds the root" : "the chain search finds nothing");
+        g_chainSearch = ChainSearchRecord();
+        g_chainSearch.answerCommonName = chainFinds;
+        PCCERT_CONTEXT found = FindServerCertificate(twoUnits.Store());
+        const ChainSearchRecord& r = g_chainSearch;
+        EXPECT_EQ(std::make_tuple(1, twoUnits.Store(), static_cast<DWORD>(CERT_CHAIN_FIND_BY_ISSUER),
+                                  std::string("1.3.6.1.5.5.7.3.1")),
+                  std::make_tuple(r.calls, r.store, r.type, r.usage));
+        ASSERT_NE(nullptr, found);
+        EXPECT_EQ(chainFinds ? chainFinds : L"two-units.test", CommonName(found));
+        CertFreeCertificateContext(found);
+    }
 }
