@@ -3,6 +3,7 @@
 #include <new>
 
 #include "base/message_pump.h"
+#include "base/setup_log.h"
 #include "engine/run/install_sequence.h"
 #include "engine/payload_extractor.h"
 
@@ -106,6 +107,9 @@ void InstallRunner::Ended(bool allStepsDone)
 bool InstallRunner::CancelRequested()
 {
     // While the cancel question is open, the wait is for a person's answer: no limit.
-    WaitForSingleObject(answered_.Get(), INFINITE);
+    if (WaitForSingleObject(answered_.Get(), 0) == WAIT_TIMEOUT) {
+        g_setupLog.Line(L"installation: held at its check until the cancel question is answered");
+        WaitForSingleObject(answered_.Get(), INFINITE);
+    }
     return job_.cancel_requested;
 }

@@ -8,34 +8,9 @@
 #include "base/scoped_handle.h"
 #include "base/setup_log.h"
 #include "engine/payload_ring.h"
-#include "support/temp_folder.h"
+#include "support/captured_log.h"
 
 namespace {
-
-// The run's log in a folder of the test's own while it lives; its text on demand.
-class LogHere
-{
-public:
-    LogHere() : path_(folder_.File(L"run.log")) { opened_ = g_setupLog.Open(path_.c_str()) == LogRefusal::kNone; }
-    ~LogHere() { g_setupLog.Close(); }
-    bool Opened() const { return opened_; }
-    std::string Text() const
-    {
-        std::string text;
-        UniqueHandle file(CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
-        char buffer[4096];
-        DWORD read = 0;
-        while (file && ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
-            text.append(buffer, read);
-        return text;
-    }
-
-private:
-    TempFolder folder_{L"waits"};
-    std::wstring path_;
-    bool opened_ = false;
-};
 
 const DWORD kLimitMs = 100;
 
@@ -45,7 +20,7 @@ const DWORD kLimitMs = 100;
 // each side gives up at the ring's limit instead of waiting for ever, and logs it.
 TEST(PayloadRing, EachSideGivesUpAtItsLimitWhenTheOtherIsStuck)
 {
-    LogHere log;
+    CapturedLog log;
     ASSERT_TRUE(log.Opened());
     static BYTE first[CPayloadRing::kSlotSize];
     CPayloadRing ring(kLimitMs);
@@ -75,7 +50,7 @@ TEST(PayloadRing, EachSideGivesUpAtItsLimitWhenTheOtherIsStuck)
 // A thread that outlasts a round is waited for until it ends, each round logged.
 TEST(WaitForThreadEnd, WaitsPastItsRoundsUntilTheThreadEndsAndLogsEachRound)
 {
-    LogHere log;
+    CapturedLog log;
     ASSERT_TRUE(log.Opened());
     UniqueHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     UniqueHandle thread(CreateThread(
