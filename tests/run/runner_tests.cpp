@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "engine/run/install_runner.h"
+#include "support/captured_log.h"
 #include "support/enum_printers.h"
 #include "support/wait_until.h"
 
@@ -35,11 +36,9 @@ DWORD WINAPI OneCheck(void* param)
 
 struct Seen : InstallObserver
 {
-    std::atomic<int> started{0};
     std::atomic<bool> ended{false}, allDone{false}, answered{false}, passedUnanswered{false};
     void StepChanged(int, StepState state, int) override
     {
-        started += state == kStepStarted;
         passedUnanswered = passedUnanswered || (state != kStepStarted && !answered);
     }
     void Failed(const InstallFailure&) override {}
@@ -56,16 +55,17 @@ TEST(InstallRunner, ARunWaitsAtItsCheckWhileTheCancelQuestionIsOpen)
 {
     for (bool yes : {true, false}) {
         SCOPED_TRACE(yes ? "answered yes" : "answered no");
+        CapturedLog log;
+        ASSERT_TRUE(log.Opened());
         Seen seen;
         InstallRunner runner(seen, OneCheck);
         InstallRequest request;
         ChangeTransaction changes;
         runner.HoldForAnswer();
         ASSERT_TRUE(runner.Start(request, changes));
-        // Once the step has started the worker is at its check; the end of the step tells
-        // whether it went past before the answer, however slow either thread is.
-        ASSERT_TRUE(WaitUntil([&] { return seen.started > 0; }, 10000));
-        EXPECT_FALSE(runner.WaitForEnd(300));  // room for a run that does not wait to go past
+        // The worker says when it is held at its check; the end of the step tells whether it
+        // went past before the answer, however slow either thread is.
+        ASSERT_TRUE(WaitUntil([&] { return log.Has("held at its check until the cancel question"); }, 10000));
         EXPECT_FALSE(runner.Ended());
         seen.answered = true;
         runner.Answer(yes);
