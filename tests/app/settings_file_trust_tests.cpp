@@ -13,6 +13,7 @@
 #include "support/enum_printers.h"
 #include "support/host_link.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 namespace {
 
@@ -151,6 +152,9 @@ TEST(SettingsFileHold, TakesTheNamedFileOnlyAtAPathWithoutLinksAndSaysWhyNot)
     ASSERT_TRUE(WriteWholeFile(folder.File(L"other.cfg"), "domain=localhost\r\n"));
     ASSERT_NO_FATAL_FAILURE(RunHost(L"ln", L"", {folder.File(L"other.cfg"), folder.File(L"hard.cfg")}));
     ASSERT_TRUE(IsLink(folder.File(L"linked")));
+    // The host's program may not have ended when its wait gave up.
+    for (const wchar_t* made : {L"link.cfg", L"hard.cfg"})
+        ASSERT_TRUE(WaitUntil([&] { return PathExists(folder.File(made)); })) << made;
     const struct
     {
         const wchar_t* name;
