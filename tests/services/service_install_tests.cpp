@@ -66,6 +66,29 @@ TEST_F(ServiceInstall, CreatesOwnProcessAutoStartServiceUnderLocalSystem)
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), g_setupTools.ControlServiceAndWait(name_.c_str(), false));
 }
 
+// The way the tests' set-ups create services: one of the name in the way, stopped or
+// running, is replaced without a word; a failure is shown in one box with the system's text.
+TEST_F(ServiceInstall, InstallServiceReplacesAServiceInTheWayAndShowsAFailure)
+{
+    for (bool running : {false, true}) {
+        SCOPED_TRACE(running ? "running" : "stopped");
+        // A running one takes a moment to stop, and stays marked for deletion until it has.
+        TestService old(FixtureCommandLine(L"stop-pending=300 hint=100"));
+        ASSERT_TRUE(!running || old.StartAndWaitRunning());
+        const std::wstring binaryPath = FixtureCommandLine(L"hint=20");
+        MessageBoxWatcher watcher;
+        ASSERT_TRUE(g_setupTools.InstallService(binaryPath.c_str(), old.Name(), L"Replacement", L"New"));
+        const ServiceConfig config = ReadServiceConfig(old.NameText());
+        EXPECT_EQ(std::make_tuple(binaryPath, std::wstring(L"Replacement"), static_cast<DWORD>(SERVICE_AUTO_START)),
+                  std::make_tuple(config.binaryPath, config.displayName, config.startType));
+        EXPECT_TRUE(watcher.Seen().empty());
+    }
+    MessageBoxWatcher watcher;
+    const std::wstring badName = L"bad\\" + name_;
+    EXPECT_FALSE(InstallServiceWithin(FixtureCommandLine(L"").c_str(), badName.c_str(), L"Bad", L"Test", 1, 0));
+    ASSERT_NO_FATAL_FAILURE(ExpectOneErrorBox(watcher, SystemErrorText(ERROR_INVALID_NAME), true));
+}
+
 // The run found no service of the name: one in the way now, or another holding the display
 // name, is somebody else's, left as it is, and the creation fails at once, telling nobody.
 // Any other error is tried again, paused between the tries.
