@@ -1,5 +1,5 @@
 // Creating the server's service: its configuration read back from the manager, a service in
-// the way left alone, and the bounded retries.
+// the way left alone by the run and replaced by the tests' set-ups, and the bounded retries.
 #include <gtest/gtest.h>
 
 #include <tuple>
