@@ -111,14 +111,6 @@ bool SaysUnattended(const wchar_t* path)
     return peek.Load(path) && peek.Get(L"force_auto", value, 259) && lstrcmpiW(value, L"true") == 0;
 }
 
-// The system's text for `error`, without the line break and full stop it ends with.
-void SystemReason(DWORD error, wchar_t (&reason)[512])
-{
-    g_setupTools.FormatSystemError(error, reason, 512);
-    for (int end = lstrlenW(reason); end > 0 && wcschr(L"\r\n .", reason[end - 1]);)
-        reason[--end] = 0;
-}
-
 // The words for why /config's file is refused at its path; 0: the system's reason.
 UINT NamedFileReason(LogRefusal refusal)
 {
@@ -159,7 +151,7 @@ SettingsFileCheck CSettingsFileHold::Check(const wchar_t* setupDir, bool quiet)
             return SettingsFileCheck::kGoOn;  // none: the settings' loading decides
         // Held open for writing by someone, or closed to us: it could change after any look.
         wchar_t reason[512] = {};
-        SystemReason(error, reason);
+        g_setupTools.FormatSystemErrorLine(error, reason, 512, true);
         ShowMessage(nullptr, kErrorMessage, kSettingsFileRefused, path_, reason);
         return SettingsFileCheck::kRefused;
     }
@@ -198,7 +190,7 @@ SettingsFileCheck CSettingsFileHold::RefuseNamed(UINT reasonId, DWORD error)
     if (reasonId)
         FormatMessageId(reason, 512, reasonId);
     else
-        SystemReason(error, reason);
+        g_setupTools.FormatSystemErrorLine(error, reason, 512, true);
     ShowMessage(nullptr, kErrorMessage, kNamedSettingsFileRefused, path_, reason);
     return SettingsFileCheck::kRefused;
 }

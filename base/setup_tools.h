@@ -20,6 +20,9 @@ public:
     // terminated); falls back to "System error code [%d]" (cut to fit) when the system has
     // no text or its text does not fit. Returns the characters written.
     int FormatSystemError(DWORD code, wchar_t* buffer, size_t capacity) const;
+    // FormatSystemError on one line: without the line break and blanks the text ends with,
+    // and without its closing full stop too where `withoutFullStop` (for a text that goes on).
+    int FormatSystemErrorLine(DWORD code, wchar_t* buffer, size_t capacity, bool withoutFullStop) const;
 
     // --- Folders and shortcuts --------------------------------------------------------
     bool CreateDirectoryTree(const wchar_t* path) const;

@@ -1,5 +1,7 @@
 #include "base/setup_tools.h"
 
+#include <wchar.h>
+
 #include "base/bounded_text.h"
 
 namespace {
@@ -26,4 +28,12 @@ int CSetupTools::FormatSystemError(DWORD code, wchar_t* buffer, size_t capacity)
     }
     // No text, or one that does not fit: the code itself still tells what happened.
     return static_cast<int>(FormatText(buffer, capacity, L"System error code [%d]", static_cast<int>(code)));
+}
+
+int CSetupTools::FormatSystemErrorLine(DWORD code, wchar_t* buffer, size_t capacity, bool withoutFullStop) const
+{
+    int end = FormatSystemError(code, buffer, capacity);
+    while (end > 0 && (wcschr(L"\r\n ", buffer[end - 1]) || (withoutFullStop && buffer[end - 1] == L'.')))
+        buffer[--end] = 0;
+    return end;
 }

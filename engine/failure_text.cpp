@@ -33,13 +33,10 @@ const wchar_t* StateName(DWORD state)
     }
 }
 
-// The system's text for `code` on one line, without its closing blanks and line break.
+// The system's text for `code` on one line, without its full stop: a message goes on after it.
 void SystemText(DWORD code, wchar_t* text)
 {
-    g_setupTools.FormatSystemError(code, text, MAX_PATH);
-    for (int end = lstrlenW(text);
-         end > 0 && (text[end - 1] == L'\r' || text[end - 1] == L'\n' || text[end - 1] == L' ' || text[end - 1] == L'.');)
-        text[--end] = 0;
+    g_setupTools.FormatSystemErrorLine(code, text, MAX_PATH, true);
 }
 
 void Number(ULONGLONG value, wchar_t* text)

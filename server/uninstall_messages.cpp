@@ -17,10 +17,7 @@ void WhyItStayed(const LeftThing& thing, wchar_t (&why)[320])
         return;
     }
     wchar_t reason[260] = {};
-    int length = g_setupTools.FormatSystemError(thing.error, reason, 260);
-    // The system's text ends in a line break, which would split the line.
-    while (length > 0 && iswspace(reason[length - 1]))
-        reason[--length] = 0;
+    g_setupTools.FormatSystemErrorLine(thing.error, reason, 260, false);
     FormatText(why, L"%s (error %lu)", reason, thing.error);
 }
 

@@ -40,6 +40,28 @@ TEST(FormatSystemError, FallsBackToTheCodeCutToTheCapacityAndNeverWritesPastIt)
 
 // Every kind of box the message module shows: title, text, icon, owner, buttons. (The
 // system's text, or its fallback, is FormatSystemError's.)
+// The text on one line, to go into a message: the system's own words up to its line break,
+// with its full stop only where asked; a length that fits the words left.
+TEST(FormatSystemErrorLine, EndsTheTextBeforeItsLineBreakAndOnlyWhereAskedBeforeItsFullStop)
+{
+    wchar_t raw[260] = {};
+    g_setupTools.FormatSystemError(ERROR_ACCESS_DENIED, raw, 260);
+    ASSERT_EQ(L"\r\n", std::wstring(raw).substr(wcslen(raw) - 2)) << "Wine's text as it comes";
+    const std::wstring words = std::wstring(raw).substr(0, std::wstring(raw).find_last_not_of(L"\r\n .") + 1);
+    const struct { DWORD code; bool withoutFullStop; std::wstring line; } cases[] = {
+        {ERROR_ACCESS_DENIED, true, words},
+        {ERROR_ACCESS_DENIED, false, words + L"."},
+        {kCodeWithoutText, true, L"System error code [57005]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "code " << c.code << ", without full stop " << c.withoutFullStop);
+        wchar_t line[260] = {};
+        EXPECT_EQ(static_cast<int>(c.line.size()),
+                  g_setupTools.FormatSystemErrorLine(c.code, line, 260, c.withoutFullStop));
+        EXPECT_EQ(c.line, line);
+    }
+}
+
 TEST(MessageBox, ShowsEachKindWithItsTitleTextIconAndButtons)
 {
     wchar_t denied[260];

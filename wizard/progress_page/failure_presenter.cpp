@@ -9,15 +9,6 @@
 
 namespace {
 
-// The system's text for `code` on one line, for the status line.
-void OneLineSystemText(DWORD code, wchar_t* text, size_t capacity)
-{
-    g_setupTools.FormatSystemError(code, text, capacity);
-    for (int end = lstrlenW(text);
-         end > 0 && (text[end - 1] == L'\r' || text[end - 1] == L'\n' || text[end - 1] == L' ');)
-        text[--end] = 0;
-}
-
 // The status line: the step, and what its failure says (the system's text, or the cause's).
 void StepFailedStatus(const InstallFailure& failure, const wchar_t* said, wchar_t* status, size_t capacity)
 {
@@ -81,7 +72,7 @@ void TellFailure(const InstallFailure& failure, FailureTelling& telling)
         CopyText(telling.box, cause);
         telling.kind = kWarningMessage;
         wchar_t oneLine[512] = {};
-        OneLineSystemText(failure.code, oneLine, 512);
+        g_setupTools.FormatSystemErrorLine(failure.code, oneLine, 512, false);
         FormatText(telling.log, L"%s (system error %lu %s)", cause, failure.code, oneLine);
         return;
     }
@@ -89,7 +80,7 @@ void TellFailure(const InstallFailure& failure, FailureTelling& telling)
         FormatMessageId(telling.status, 512, kStatusCancelled);
     } else {
         wchar_t oneLine[512] = {};
-        OneLineSystemText(failure.code, oneLine, 512);
+        g_setupTools.FormatSystemErrorLine(failure.code, oneLine, 512, false);
         StepFailedStatus(failure, oneLine, telling.status, 1024);
     }
     Box(failure, telling);
